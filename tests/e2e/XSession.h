@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// A private X server (Xvfb) with a small window manager (openbox), and the
+// xdotool/ImageMagick calls the end-to-end tests drive it with. Everything it
+// starts is ended again by process id when it goes away.
+class XSession final
+{
+public:
+    XSession();
+    ~XSession();
+    Q_DISABLE_COPY_MOVE(XSession)
+
+    bool start(QString *error);
+    QString display() const { return m_display; }
+    QProcessEnvironment environment() const;
+
+    // xdotool helpers; window ids are X window ids in decimal.
+    QString run(const QString &program, const QStringList &args, int timeoutMs = 10000) const;
+    QStringList searchByName(const QString &regex) const;
+    QString windowName(const QString &id) const;
+    void activate(const QString &id) const;
+    void key(const QString &id, const QString &keys) const;
+    bool screenshot(const QString &id, const QString &pngPath) const;
+
+private:
+    QString m_display;
+    std::unique_ptr<QProcess> m_xvfb;
+    std::unique_ptr<QProcess> m_wm;
+};

@@ -1,0 +1,305 @@
+// End-to-end tests: the real tunelet, sonaro and mid2snr binaries under a
+// private X server, driven with key strokes and window-manager requests, with
+// the window title read as the playback state.
+#include "SongFiles.h"
+#include "XSession.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+QString binDir()
+{
+    return qEnvironmentVariable("TUNELET_BIN_DIR");
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Section names of an INI file in file order.
+QStringList sectionsOf(const QByteArray &ini)
+{
+    QStringList sections;
+    for (const QByteArray &line : ini.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith('[') && t.endsWith(']'))
+            sections << QString::fromUtf8(t.mid(1, t.size() - 2));
+    }
+    return sections;
+}
+
+// Process ids of running sonaro players whose command line mentions `needle`.
+QList<qint64> playersMentioning(const QString &needle)
+{
+    QList<qint64> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        const QByteArray cmdline = readFile(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        const QByteArray program = cmdline.left(cmdline.indexOf('\0'));
+        if (program.endsWith("sonaro") && cmdline.contains(needle.toUtf8()))
+            pids << pid;
+    }
+    return pids;
+}
+
+// How many pixels of the image differ from its most common colour.
+int inkPixels(const QImage &image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    int most = 0;
+    for (int c : std::as_const(counts))
+        most = std::max(most, c);
+    return image.width() * image.height() - most;
+}
+
+} // namespace
+
+class TuneletUnderX final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void firstStartWritesVersionThenFullFileAtExit();
+    void playsWholeListUnattended();
+    void skipPauseAndCloseWithPlayer();
+    void screenshotShowsJapaneseMenu();
+
+private:
+    bool startTunelet(const QString &home);
+    QString waitForWindow(const QString &regex, int timeoutMs = 20000);
+    QString waitForTitle(const QString &id, const std::function<bool(const QString &)> &accept,
+                         int timeoutMs, QStringList *seen = nullptr);
+    bool closeAndWait(const QString &id);
+    void writeSettings(const QString &home, const QByteArray &extra);
+
+    std::unique_ptr<XSession> m_x;
+    std::unique_ptr<QProcess> m_tunelet;
+};
+
+void TuneletUnderX::initTestCase()
+{
+    QVERIFY2(QFileInfo::exists(binDir() + QStringLiteral("/tunelet")), "tunelet was not built");
+    m_x = std::make_unique<XSession>();
+    QString error;
+    QVERIFY2(m_x->start(&error), qPrintable(error));
+}
+
+void TuneletUnderX::cleanup()
+{
+    if (m_tunelet && m_tunelet->state() != QProcess::NotRunning) {
+        m_tunelet->kill();
+        m_tunelet->waitForFinished(3000);
+    }
+    m_tunelet.reset();
+}
+
+bool TuneletUnderX::startTunelet(const QString &home)
+{
+    m_tunelet = std::make_unique<QProcess>();
+    QProcessEnvironment env = m_x->environment();
+    env.insert(QStringLiteral("TUNELET_HOME"), home);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    m_tunelet->setProcessEnvironment(env);
+    m_tunelet->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_tunelet->start(binDir() + QStringLiteral("/tunelet"), {});
+    return m_tunelet->waitForStarted(10000);
+}
+
+QString TuneletUnderX::waitForWindow(const QString &regex, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const QStringList ids = m_x->searchByName(regex);
+        if (!ids.isEmpty())
+            return ids.first();
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+QString TuneletUnderX::waitForTitle(const QString &id, const std::function<bool(const QString &)> &accept,
+                                    int timeoutMs, QStringList *seen)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const QString title = m_x->windowName(id);
+        if (seen && (seen->isEmpty() || seen->last() != title))
+            seen->append(title);
+        if (accept(title))
+            return title;
+        QThread::msleep(40);
+    }
+    return {};
+}
+
+bool TuneletUnderX::closeAndWait(const QString &id)
+{
+    // Alt+F4 makes the window manager ask the window to close, as the close box does.
+    m_x->key(id, QStringLiteral("alt+F4"));
+    return m_tunelet->waitForFinished(20000) && m_tunelet->exitStatus() == QProcess::NormalExit;
+}
+
+void TuneletUnderX::writeSettings(const QString &home, const QByteArray &extra)
+{
+    const QByteArray bin = binDir().toUtf8();
+    QByteArray ini = "[Setting]\r\nSonaroPath=" + bin + "/sonaro\r\nmid2snrPath=" + bin +
+                     "/mid2snr\r\nPlayMinimize=0\r\nRepeatPlay=0\r\nCloseSonaro=1\r\nListOpen=1\r\n" + extra;
+    QVERIFY(SongFiles::write(home + QStringLiteral("tunelet.ini"), ini));
+}
+
+void TuneletUnderX::firstStartWritesVersionThenFullFileAtExit()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path() + QLatin1Char('/');
+    QVERIFY(startTunelet(home));
+    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    QVERIFY2(!id.isEmpty(), "the main window did not appear");
+
+    const QByteArray first = readFile(home + QStringLiteral("tunelet.ini"));
+    QCOMPARE(sectionsOf(first), QStringList{QStringLiteral("Software")});
+    QVERIFY(first.contains("Version=105"));
+    QCOMPARE(first.count('='), 1);
+
+    QVERIFY(closeAndWait(id));
+    const QByteArray full = readFile(home + QStringLiteral("tunelet.ini"));
+    QCOMPARE(sectionsOf(full), (QStringList{QStringLiteral("Software"), QStringLiteral("Window"),
+                                            QStringLiteral("File"), QStringLiteral("Setting")}));
+    QVERIFY(full.contains("ColumnHEAD=251"));
+    QVERIFY(full.contains("EditorPath=NotePad"));
+    QVERIFY(full.contains("PlayMode=0"));
+}
+
+void TuneletUnderX::playsWholeListUnattended()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path() + QLatin1Char('/');
+    QVERIFY(SongFiles::write(home + QStringLiteral("one.snr"), SongFiles::snr("One", 2)));
+    QVERIFY(SongFiles::write(home + QStringLiteral("two.mid"), SongFiles::midi(2)));
+    QVERIFY(SongFiles::write(home + QStringLiteral("three.snr"), SongFiles::snr("Three", 2)));
+    const QByteArray list = (home + QStringLiteral("one.snr\r\n") + home + QStringLiteral("two.mid\r\n") + home +
+                             QStringLiteral("three.snr\r\n"))
+                                .toUtf8();
+    QVERIFY(SongFiles::write(home + QStringLiteral("list.ppl"), list));
+    writeSettings(home, "[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
+
+    QVERIFY(startTunelet(home));
+    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    QVERIFY2(!id.isEmpty(), "the main window did not appear");
+    QThread::msleep(300);
+    m_x->key(id, QStringLiteral("space"));
+
+    QStringList seen;
+    auto startsWith = [](const QString &prefix) {
+        return [prefix](const QString &t) { return t.startsWith(prefix); };
+    };
+    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000, &seen).isEmpty(),
+             qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 20000, &seen).isEmpty(),
+             qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <3> ")), 20000, &seen).isEmpty(),
+             qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(!waitForTitle(id, [](const QString &t) { return t == QStringLiteral("Tunelet"); }, 20000, &seen)
+                  .isEmpty(),
+             qPrintable(seen.join(QStringLiteral(" | "))));
+    // The MIDI row plays from the converted work file in the program folder.
+    QVERIFY(seen.join(QLatin1Char('\n')).contains(QStringLiteral("<2> ") + home + QStringLiteral("tunelet.snr")));
+
+    QVERIFY(closeAndWait(id));
+    QVERIFY(playersMentioning(home).isEmpty());
+}
+
+void TuneletUnderX::skipPauseAndCloseWithPlayer()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path() + QLatin1Char('/');
+    QVERIFY(SongFiles::write(home + QStringLiteral("a.snr"), SongFiles::snr("Alpha", 20)));
+    QVERIFY(SongFiles::write(home + QStringLiteral("b.snr"), SongFiles::snr("Beta", 20)));
+    const QByteArray list = (home + QStringLiteral("a.snr\r\n") + home + QStringLiteral("b.snr\r\n")).toUtf8();
+    QVERIFY(SongFiles::write(home + QStringLiteral("list.ppl"), list));
+    writeSettings(home, "SaveList=1\r\n[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
+
+    QVERIFY(startTunelet(home));
+    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    QVERIFY(!id.isEmpty());
+    QThread::msleep(300);
+    m_x->key(id, QStringLiteral("space"));
+    auto startsWith = [](const QString &prefix) {
+        return [prefix](const QString &t) { return t.startsWith(prefix); };
+    };
+    QVERIFY(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
+
+    // Paused, the time display stands still; the right end of the tool bar holds it.
+    QThread::msleep(1500);
+    m_x->key(id, QStringLiteral("ctrl+space"));
+    QThread::msleep(800);
+    const QString shot1 = home + QStringLiteral("paused1.png");
+    const QString shot2 = home + QStringLiteral("paused2.png");
+    QVERIFY(m_x->screenshot(id, shot1));
+    QThread::msleep(2200);
+    QVERIFY(m_x->screenshot(id, shot2));
+    const QImage a(shot1), b(shot2);
+    QVERIFY(!a.isNull() && a.size() == b.size());
+    const QRect timeArea(a.width() * 2 / 3, 0, a.width() / 3, 90);
+    QCOMPARE(a.copy(timeArea), b.copy(timeArea));
+    m_x->key(id, QStringLiteral("ctrl+space"));
+
+    m_x->key(id, QStringLiteral("ctrl+Right"));
+    QVERIFY(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
+    QVERIFY(!playersMentioning(home).isEmpty());
+
+    QVERIFY(closeAndWait(id));
+    QDeadlineTimer deadline(5000);
+    while (!playersMentioning(home).isEmpty() && !deadline.hasExpired())
+        QThread::msleep(100);
+    QVERIFY(playersMentioning(home).isEmpty());
+    // The list saved at exit is byte for byte the playlist.
+    QCOMPARE(readFile(home + QStringLiteral("tunelet.ppl")), list);
+}
+
+void TuneletUnderX::screenshotShowsJapaneseMenu()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path() + QLatin1Char('/');
+    QVERIFY(startTunelet(home));
+    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    QVERIFY(!id.isEmpty());
+    QThread::msleep(500);
+
+    const QString artefacts = qEnvironmentVariable("TUNELET_ARTIFACT_DIR", QDir::currentPath());
+    QDir().mkpath(artefacts);
+    const QString shot = artefacts + QStringLiteral("/tunelet-main-window.png");
+    QVERIFY(m_x->screenshot(id, shot));
+    const QImage image(shot);
+    QVERIFY(!image.isNull());
+    QVERIFY2(inkPixels(image) > image.width() * image.height() / 50, "the window looks blank");
+    // The menu bar is the top strip; its Japanese captions need a Japanese font.
+    const QImage menuBar = image.copy(0, 0, image.width() / 2, 24);
+    QVERIFY2(inkPixels(menuBar) > 100, "the menu bar shows no text");
+    const QString fonts = m_x->run(QStringLiteral("fc-list"), {QStringLiteral(":lang=ja"), QStringLiteral("family")});
+    QVERIFY2(!fonts.isEmpty(), "no Japanese font is installed");
+    QVERIFY(closeAndWait(id));
+}
+
+QTEST_GUILESS_MAIN(TuneletUnderX)
+#include "tst_e2e.moc"
