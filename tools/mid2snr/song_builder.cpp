@@ -1,0 +1,361 @@
+#include "song_builder.h"
+
+#include "instrument_map.h"
+#include "tick_scale.h"
+#include "voice_allocator.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace mid2snr
+{
+
+namespace
+{
+
+constexpr int kChannels = 16;
+constexpr double kMaxBpm = 1000.0; // the player's fastest tempo
+constexpr std::uint64_t kMaxSourceTick = 0xFFFFFFFFull;
+
+struct TimedEvent {
+    std::uint64_t tick = 0;
+    std::uint32_t order = 0; // file order over all tracks, keeps sorting stable
+    std::uint16_t track = 0;
+    std::uint8_t status = 0;
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
+};
+
+bool isNoteEvent(std::uint8_t status)
+{
+    const int kind = status >> 4;
+    return kind == 0x8 || kind == 0x9;
+}
+
+// All channel events of the file in playing order. At one tick, controller and
+// program changes come before notes, so a note takes the settings written for
+// its own tick whichever track holds them.
+std::vector<TimedEvent> timeline(const SmfFile &file, const std::vector<std::uint64_t> &offsets)
+{
+    std::vector<TimedEvent> events;
+    std::size_t total = 0;
+    for (const SmfTrack &track : file.tracks)
+        total += track.events.size();
+    events.reserve(total);
+    std::uint32_t order = 0;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t) {
+        for (const SmfChannelEvent &e : file.tracks[t].events)
+            events.push_back({e.tick + offsets[t], order++, static_cast<std::uint16_t>(t), e.status,
+                              e.data1, e.data2});
+    }
+    std::sort(events.begin(), events.end(), [](const TimedEvent &a, const TimedEvent &b) {
+        if (a.tick != b.tick)
+            return a.tick < b.tick;
+        const bool noteA = isNoteEvent(a.status), noteB = isNoteEvent(b.status);
+        if (noteA != noteB)
+            return noteB;
+        return a.order < b.order;
+    });
+    return events;
+}
+
+// Follows the channels' state and pairs note-ons with their note-offs (first
+// on, first off for repeated keys), holding released notes while the sustain
+// pedal is down.
+class NoteCollector final
+{
+public:
+    NoteCollector(const TickScale &scale, const std::vector<std::uint64_t> &trackEnds)
+        : scale_(scale), trackEnds_(trackEnds)
+    {
+    }
+
+    void apply(const TimedEvent &e)
+    {
+        const int channel = e.status & 0x0F;
+        switch (e.status >> 4) {
+        case 0x9:
+            if (e.data2 > 0) {
+                noteOn(channel, e.data1, e.data2, e.tick, e.track);
+                break;
+            }
+            [[fallthrough]];
+        case 0x8:
+            noteOff(channel, e.data1, e.tick);
+            break;
+        case 0xB:
+            control(channel, e.data1, e.data2, e.tick);
+            break;
+        case 0xC:
+            channels_[channel].program = e.data1;
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Notes still sounding end with the track that started them.
+    void finish()
+    {
+        for (int channel = 0; channel < kChannels; ++channel) {
+            for (int key = 0; key < 128; ++key) {
+                for (const OpenNote &note : channels_[channel].open[key])
+                    close(channel, key, note, trackEnds_[note.track]);
+                channels_[channel].open[key].clear();
+            }
+        }
+    }
+
+    std::vector<SongNote> &notes(int channel) { return channels_[channel].notes; }
+
+private:
+    struct OpenNote {
+        std::uint64_t start = 0;
+        std::uint16_t track = 0;
+        std::uint8_t volume = 0;
+        std::uint8_t waveform = 0;
+        std::uint8_t pan = 64;
+        bool released = false; // let go while the sustain pedal holds it
+    };
+
+    struct ChannelState {
+        int program = 0;
+        int volume = 100;
+        int expression = 127;
+        int pan = 64;
+        bool sustain = false;
+        std::array<std::vector<OpenNote>, 128> open;
+        std::vector<SongNote> notes;
+    };
+
+    void noteOn(int channel, int key, int velocity, std::uint64_t tick, std::uint16_t track)
+    {
+        ChannelState &state = channels_[channel];
+        endReleased(channel, key, tick); // striking a held key again ends the held sound
+        const long volume =
+            std::lround(double(velocity) * state.volume * state.expression / (127.0 * 127.0));
+        OpenNote note;
+        note.start = tick;
+        note.track = track;
+        note.volume = static_cast<std::uint8_t>(std::clamp(volume, 0L, 127L));
+        note.waveform = static_cast<std::uint8_t>(waveformFor(channel, state.program));
+        note.pan = static_cast<std::uint8_t>(state.pan);
+        state.open[key].push_back(note);
+    }
+
+    void noteOff(int channel, int key, std::uint64_t tick)
+    {
+        ChannelState &state = channels_[channel];
+        auto &open = state.open[key];
+        const auto it =
+            std::find_if(open.begin(), open.end(), [](const OpenNote &n) { return !n.released; });
+        if (it == open.end())
+            return;
+        if (state.sustain) {
+            it->released = true;
+            return;
+        }
+        close(channel, key, *it, tick);
+        open.erase(it);
+    }
+
+    void control(int channel, int controller, int value, std::uint64_t tick)
+    {
+        ChannelState &state = channels_[channel];
+        switch (controller) {
+        case 7:
+            state.volume = value;
+            break;
+        case 10:
+            state.pan = value;
+            break;
+        case 11:
+            state.expression = value;
+            break;
+        case 64:
+            state.sustain = value >= 64;
+            if (!state.sustain) {
+                for (int key = 0; key < 128; ++key)
+                    endReleased(channel, key, tick);
+            }
+            break;
+        case 120: // all sound off
+        case 123: // all notes off
+            for (int key = 0; key < 128; ++key) {
+                for (const OpenNote &note : state.open[key])
+                    close(channel, key, note, tick);
+                state.open[key].clear();
+            }
+            break;
+        case 121: // reset all controllers; volume and pan are kept
+            state.expression = 127;
+            state.sustain = false;
+            for (int key = 0; key < 128; ++key)
+                endReleased(channel, key, tick);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void endReleased(int channel, int key, std::uint64_t tick)
+    {
+        auto &open = channels_[channel].open[key];
+        for (const OpenNote &note : open) {
+            if (note.released)
+                close(channel, key, note, tick);
+        }
+        std::erase_if(open, [](const OpenNote &n) { return n.released; });
+    }
+
+    // A note that ends on its own start tick still sounds for one tick.
+    void close(int channel, int key, const OpenNote &open, std::uint64_t endTick)
+    {
+        SongNote note;
+        note.start = scale_.map(open.start);
+        note.end = std::max(scale_.map(endTick), note.start + 1);
+        note.key = static_cast<std::uint8_t>(key);
+        note.volume = open.volume;
+        note.waveform = open.waveform;
+        note.pan = open.pan;
+        channels_[channel].notes.push_back(note);
+    }
+
+    const TickScale &scale_;
+    const std::vector<std::uint64_t> &trackEnds_;
+    std::array<ChannelState, kChannels> channels_;
+};
+
+std::vector<SongTempo> tempoMap(const SmfFile &file, const std::vector<std::uint64_t> &offsets,
+                                const TickScale &scale, std::vector<std::string> &warnings)
+{
+    if (scale.fixedTempo())
+        return {{0, scale.fixedBpm()}};
+    std::vector<SongTempo> changes;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t) {
+        for (const SmfTempo &tempo : file.tracks[t].tempos)
+            changes.push_back(
+                {scale.map(tempo.tick + offsets[t]), 60'000'000.0 / tempo.usPerQuarter});
+    }
+    // At one tick the tempo written last (latest track, then latest event) wins.
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const SongTempo &a, const SongTempo &b) { return a.tick < b.tick; });
+    std::vector<SongTempo> map{{0, 120.0}};
+    bool clamped = false;
+    for (SongTempo change : changes) {
+        if (change.bpm > kMaxBpm) {
+            change.bpm = kMaxBpm;
+            clamped = true;
+        }
+        if (change.tick == map.back().tick)
+            map.back().bpm = change.bpm;
+        else if (change.bpm != map.back().bpm)
+            map.push_back(change);
+    }
+    if (clamped)
+        warnings.push_back("tempos above 1000 bpm are played at 1000 bpm");
+    return map;
+}
+
+// Keeps the title and comment lines intact: a quote would end the text early
+// and control bytes could end the line.
+std::string headerText(const std::string &raw)
+{
+    std::string text;
+    text.reserve(raw.size());
+    for (const char c : raw) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"')
+            text += '\'';
+        else if (byte < 0x20 || byte == 0x7F)
+            text += ' ';
+        else
+            text += c;
+    }
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string songTitle(const SmfFile &file, const std::string &fileName)
+{
+    std::string title = headerText(file.tracks.front().name);
+    return title.empty() ? headerText(fileName) : title;
+}
+
+void addVoices(NoteCollector &notes, Song &song, std::size_t budget)
+{
+    int channelsLeft = 0;
+    for (int channel = 0; channel < kChannels; ++channel)
+        channelsLeft += notes.notes(channel).empty() ? 0 : 1;
+    std::size_t dropped = 0, shortened = 0;
+    for (int channel = 0; channel < kChannels; ++channel) {
+        if (notes.notes(channel).empty())
+            continue;
+        --channelsLeft;
+        const std::size_t reserve = std::size_t(channelsLeft);
+        const std::size_t cap = budget > reserve ? budget - reserve : 1;
+        VoiceSplit split = splitIntoVoices(std::move(notes.notes(channel)), cap);
+        dropped += split.droppedNotes;
+        shortened += split.shortenedNotes;
+        for (std::size_t v = 0; v < split.voices.size(); ++v)
+            song.voices.push_back({channel, int(v), std::move(split.voices[v])});
+        budget -= std::min(budget, split.voices.size());
+    }
+    if (dropped > 0 || shortened > 0)
+        song.warnings.push_back("too many simultaneous notes: " + std::to_string(dropped) +
+                                " dropped, " + std::to_string(shortened) + " shortened");
+}
+
+} // namespace
+
+bool buildSong(const SmfFile &file, const std::string &fileName, Song &song, std::string &error,
+               const SongLimits &limits)
+{
+    if (file.tracks.empty()) {
+        error = "the file has no tracks";
+        return false;
+    }
+    // Format 2 holds independent patterns, played one after another.
+    std::vector<std::uint64_t> offsets(file.tracks.size(), 0), trackEnds(file.tracks.size(), 0);
+    std::uint64_t offset = 0;
+    for (std::size_t t = 0; t < file.tracks.size(); ++t) {
+        offsets[t] = offset;
+        trackEnds[t] = offset + file.tracks[t].endTick;
+        if (trackEnds[t] > kMaxSourceTick) {
+            error = "the tracks add up to an absurd length";
+            return false;
+        }
+        if (file.format == 2)
+            offset = trackEnds[t];
+    }
+
+    const TickScale scale(file.division);
+    song = Song{};
+    song.title = songTitle(file, fileName);
+    song.comment = headerText(file.tracks.front().copyright);
+    song.timebase = scale.timebase();
+    song.tempos = tempoMap(file, offsets, scale, song.warnings);
+
+    NoteCollector collector(scale, trackEnds);
+    for (const TimedEvent &event : timeline(file, offsets))
+        collector.apply(event);
+    collector.finish();
+
+    for (const std::uint64_t end : trackEnds)
+        song.endTick = std::max(song.endTick, scale.map(end));
+    for (int channel = 0; channel < kChannels; ++channel) {
+        for (const SongNote &note : collector.notes(channel))
+            song.endTick = std::max(song.endTick, note.end);
+    }
+    if (song.endTick > limits.maxTick || secondsAt(song, song.endTick) > limits.maxSeconds) {
+        error = "the song is absurdly long";
+        return false;
+    }
+    addVoices(collector, song, limits.maxTracks - 1);
+    return true;
+}
+
+} // namespace mid2snr
