@@ -1,0 +1,72 @@
+#pragma once
+// The calls Tunelet makes on another program's window, as an interface so that
+// tests can put an in-process fake window in place of a real player.
+
+#include "windowlink/win32.h"
+
+#include <memory>
+#include <string>
+#include <sys/types.h>
+
+namespace windowlink
+{
+
+class WindowSystem
+{
+public:
+    virtual ~WindowSystem() = default;
+
+    // The newest published top-level window whose class and title match; a null
+    // className or windowName matches any. Comparisons ignore ASCII case. 0 if none.
+    virtual HWND FindWindowA(const char *className, const char *windowName) = 0;
+    // The first child of parent after childAfter (0: from the first child) whose class
+    // and title match. parent 0 searches the top-level windows. 0 if none.
+    virtual HWND FindWindowExA(HWND parent, HWND childAfter, const char *className,
+                               const char *windowName) = 0;
+    // Delivers the message and returns once the receiver has handled it, with the
+    // receiver's result. 0 when there is no such window or it did not answer in time.
+    virtual LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Scroll-bar position of a scroll-bar control (bar == SB_CTL); 0 when unavailable.
+    virtual int GetScrollPos(HWND window, int bar) = 0;
+    // Range of a scroll-bar control (bar == SB_CTL). On failure both are set to 0 and
+    // FALSE is returned.
+    virtual BOOL GetScrollRange(HWND window, int bar, int *minPos, int *maxPos) = 0;
+    // Copies the window's UTF-8 text, cut at a character boundary to fit
+    // min(maxCount - 1, kMaxWindowText) bytes, NUL-terminated. Returns the bytes copied;
+    // 0 (and an empty string) when there is no such window.
+    virtual int GetWindowTextA(HWND window, char *buffer, int maxCount) = 0;
+    // Asks the window to come to the front. FALSE when there is no such window.
+    virtual BOOL SetForegroundWindow(HWND window) = 0;
+};
+
+// Where windows are published and whom to trust; the defaults suit real use.
+struct LinkOptions {
+    // Runtime folder; empty: $XDG_RUNTIME_DIR/tunelet-windows/, else
+    // /tmp/tunelet-windows-<uid>/.
+    std::string runtimeDir;
+    // Owner every published socket and every answering peer must have; -1: the
+    // effective user of this process.
+    uid_t trustedUid = static_cast<uid_t>(-1);
+    // How long one call may wait for the receiver, in milliseconds.
+    int timeoutMs = 2000;
+};
+
+// The real window link (client side). Not thread-safe: use one per thread.
+std::unique_ptr<WindowSystem> makeLinkWindowSystem(const LinkOptions &options = {});
+
+// This thread's real window link with default options, created on first use.
+WindowSystem &linkWindows();
+
+// The Win32-like calls on linkWindows().
+HWND FindWindowA(const char *className, const char *windowName);
+HWND FindWindowExA(HWND parent, HWND childAfter, const char *className, const char *windowName);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int GetScrollPos(HWND window, int bar);
+BOOL GetScrollRange(HWND window, int bar, int *minPos, int *maxPos);
+int GetWindowTextA(HWND window, char *buffer, int maxCount);
+BOOL SetForegroundWindow(HWND window);
+
+// Convenience: the whole text (at most kMaxWindowText bytes) as a std::string.
+std::string windowText(WindowSystem &windows, HWND window);
+
+} // namespace windowlink
