@@ -1,0 +1,103 @@
+#include "atomicfile.h"
+
+#include "bytepath.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunelet
+{
+
+namespace
+{
+bool fail(QString *error, int code)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(code));
+    return false;
+}
+
+// The file a write should replace: the target of a symbolic link, else path.
+QByteArray resolvedTarget(const QByteArray &path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char buffer[PATH_MAX];
+        if (::realpath(path.constData(), buffer))
+            return QByteArray(buffer);
+    }
+    return path;
+}
+
+bool writeAll(int fd, QByteArrayView data)
+{
+    const char *p = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+int openTemporary(const QByteArray &target, QByteArray *tempPath)
+{
+    const QByteArray base = folderPart(target) + '.' + fileNamePart(target) + ".tmp-";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *tempPath = base + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        // 0666 so the umask decides, as for any newly created file.
+        const int fd = ::open(tempPath->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+} // namespace
+
+bool writeFileAtomically(const QByteArray &path, QByteArrayView data, QString *error)
+{
+    if (path.isEmpty())
+        return fail(error, ENOENT);
+    const QByteArray target = resolvedTarget(path);
+    QByteArray tempPath;
+    const int fd = openTemporary(target, &tempPath);
+    if (fd < 0)
+        return fail(error, errno);
+
+    struct stat old;
+    bool ok = true;
+    if (::stat(target.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+        ok = false;
+    if (ok)
+        ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    int code = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (ok && ::rename(tempPath.constData(), target.constData()) != 0) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        ::unlink(tempPath.constData());
+        return fail(error, code);
+    }
+    return true;
+}
+
+} // namespace tunelet

@@ -1,0 +1,97 @@
+#include "bytefile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunelet
+{
+
+PathKind pathKind(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return PathKind::Missing;
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0)
+        return PathKind::Missing;
+    if (S_ISREG(st.st_mode))
+        return PathKind::RegularFile;
+    if (S_ISDIR(st.st_mode))
+        return PathKind::Directory;
+    return PathKind::Other;
+}
+
+bool isExistingFile(const QByteArray &path)
+{
+    return pathKind(path) == PathKind::RegularFile;
+}
+
+bool removeFile(const QByteArray &path)
+{
+    return ::unlink(path.constData()) == 0 || errno == ENOENT;
+}
+
+SequentialFile::~SequentialFile()
+{
+    close();
+}
+
+bool SequentialFile::open(const QByteArray &path)
+{
+    close();
+    if (path.isEmpty())
+        return false;
+    do {
+        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    } while (m_fd < 0 && errno == EINTR);
+    return m_fd >= 0;
+}
+
+qint64 SequentialFile::read(char *buffer, qint64 size)
+{
+    if (m_fd < 0)
+        return -1;
+    ssize_t n;
+    do {
+        n = ::read(m_fd, buffer, size_t(size));
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+void SequentialFile::close()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error)
+{
+    SequentialFile file;
+    if (!file.open(path)) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    QByteArray data;
+    constexpr qint64 chunk = 64 * 1024;
+    for (;;) {
+        const qsizetype used = data.size();
+        data.resize(used + chunk);
+        const qint64 n = file.read(data.data() + used, chunk);
+        if (n < 0) {
+            if (error)
+                *error = QString::fromLocal8Bit(std::strerror(errno));
+            return std::nullopt;
+        }
+        data.resize(used + n);
+        if (n == 0)
+            break;
+    }
+    return data;
+}
+
+} // namespace tunelet

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// File access by byte path (the bytes go to the system unchanged, so names in
+// any encoding work).
+namespace tunelet
+{
+
+enum class PathKind { Missing, RegularFile, Directory, Other };
+
+// What the path names, following symbolic links. A relative path is taken
+// against the current working folder.
+PathKind pathKind(const QByteArray &path);
+
+// True when the path names an existing regular file (not a folder).
+bool isExistingFile(const QByteArray &path);
+
+// Deletes a file; true when it is gone afterwards (also when it was missing).
+bool removeFile(const QByteArray &path);
+
+// A file opened for sequential reading; closed by the destructor.
+class SequentialFile final
+{
+public:
+    SequentialFile() = default;
+    ~SequentialFile();
+    Q_DISABLE_COPY_MOVE(SequentialFile)
+
+    bool open(const QByteArray &path);
+    // Reads up to size bytes; 0 at the end of the file, -1 on a read error.
+    qint64 read(char *buffer, qint64 size);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+// The whole content of a file, or nothing when it cannot be opened or read;
+// *error then receives the system's reason.
+std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error = nullptr);
+
+} // namespace tunelet

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+// Where Tunelet keeps its own files: settings, help, the work file
+// "tunelet.snr" and the saved list "tunelet.ppl".
+namespace tunelet
+{
+
+// The program folder, always with a trailing '/':
+// $TUNELET_HOME when set; else the executable's folder when it is writable;
+// else $XDG_CONFIG_HOME/tunelet/ (default ~/.config/tunelet/). The chosen
+// folder is created when it does not exist yet.
+QByteArray programFolder();
+
+// programFolder() followed by name.
+QByteArray programFilePath(const QByteArray &name);
+
+// The executable's path (its real file, as the system reports it).
+QByteArray executablePath();
+
+// The settings file: program folder + the executable's file name with its
+// extension replaced by ".ini" (so "tunelet.ini").
+QByteArray settingsFilePath();
+
+// The help file "tunelet.html": in the program folder when it is there, else
+// in the installed data folder when it is there, else the program-folder path
+// (which then does not exist; the caller reports it).
+QByteArray helpFilePath();
+
+} // namespace tunelet

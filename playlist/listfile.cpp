@@ -1,0 +1,121 @@
+#include "listfile.h"
+
+#include "entrybuilder.h"
+#include "playlistmodel.h"
+
+#include "core/atomicfile.h"
+#include "core/bytefile.h"
+#include "core/bytepath.h"
+#include "core/textcodec.h"
+
+namespace tunelet
+{
+
+QString ListFileStatus::message() const
+{
+    switch (error) {
+    case Error::None:
+        return {};
+    case Error::CannotOpen:
+        return QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(decodeText(path));
+    case Error::CannotCreate:
+        return QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(decodeText(path));
+    }
+    return {};
+}
+
+QList<QByteArray> splitListText(QByteArrayView text)
+{
+    const qsizetype nul = text.indexOf('\0');
+    if (nul >= 0)
+        text = text.first(nul);
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    while (start < size) {
+        qsizetype pos = start;
+        while (pos < size && text[pos] != '\r' && text[pos] != '\n')
+            ++pos;
+        lines.append(text.sliced(start, pos - start).toByteArray());
+        if (pos < size && text[pos] == '\r' && pos + 1 < size && text[pos + 1] == '\n')
+            ++pos;
+        start = pos + 1;
+    }
+    return lines;
+}
+
+QByteArray joinListLines(const QList<QByteArray> &lines)
+{
+    qsizetype total = 0;
+    for (const QByteArray &line : lines)
+        total += line.size() + 2;
+    QByteArray text;
+    text.reserve(total);
+    for (const QByteArray &line : lines) {
+        text.append(line);
+        text.append("\r\n");
+    }
+    return text;
+}
+
+ListFileStatus readListFile(const QByteArray &path, QList<QByteArray> *lines)
+{
+    ListFileStatus status;
+    status.path = path;
+    const std::optional<QByteArray> text = readWholeFile(path, &status.reason);
+    if (!text) {
+        status.error = ListFileStatus::Error::CannotOpen;
+        return status;
+    }
+    status.reason.clear();
+    *lines = splitListText(*text);
+    return status;
+}
+
+ListFileStatus writeListFile(const QByteArray &path, const QList<QByteArray> &lines)
+{
+    ListFileStatus status;
+    status.path = path;
+    if (!writeFileAtomically(path, joinListLines(lines), &status.reason))
+        status.error = ListFileStatus::Error::CannotCreate;
+    return status;
+}
+
+QByteArray resolveListLine(QByteArrayView listFolder, const QByteArray &line)
+{
+    if (folderPart(line).isEmpty())
+        return listFolder.toByteArray() + line;
+    return line;
+}
+
+bool isListableExtension(QByteArrayView path)
+{
+    const QByteArray extension = lowerExtension(path);
+    return extension == ".snr" || extension == ".txt" || extension == ".mid" || extension == ".lzh";
+}
+
+ListFileStatus LoadListFile(EntryBuilder &builder, const QByteArray &listPath)
+{
+    QList<QByteArray> lines;
+    ListFileStatus status = readListFile(listPath, &lines);
+    if (!status.ok())
+        return status;
+    builder.model().clear();
+    const QByteArray folder = folderPart(listPath);
+    QList<QByteArray> paths;
+    paths.reserve(lines.size());
+    for (const QByteArray &line : lines) {
+        QByteArray candidate = resolveListLine(folder, line);
+        if (isListableExtension(candidate) && isExistingFile(candidate))
+            paths.append(std::move(candidate));
+    }
+    appendEntries(builder, paths);
+    return status;
+}
+
+ListFileStatus SaveListFile(const PlaylistModel &model, const QByteArray &listPath)
+{
+    return writeListFile(listPath, model.paths());
+}
+
+} // namespace tunelet

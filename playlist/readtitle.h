@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace tunelet
+{
+
+// The title of a song data file: the text after the first `*HEAD"` (or, when a
+// line has none, `*HEAD "`) of the first line holding either marker, up to the
+// next double quote or the end of that line. Lines end at CR (an LF right after
+// it belongs to the line end; a lone LF is an ordinary byte); 0x1A or the end
+// of the file ends the text. Bytes are kept as they are, nothing is trimmed.
+// Empty when no line matches; the file name of the path when the file cannot
+// be opened or read. The file is read in chunks only up to the title, so huge
+// files and huge lines cost no memory; a title longer than MaxTitleLength
+// bytes is cut there.
+QByteArray ReadTitle(const QByteArray &path);
+
+inline constexpr qsizetype MaxTitleLength = 64 * 1024;
+
+} // namespace tunelet
