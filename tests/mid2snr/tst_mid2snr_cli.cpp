@@ -1,0 +1,214 @@
+// The built mid2snr program: where it writes, what it prints and what it
+// leaves behind, run with a temporary folder as its current folder.
+#include "reference_song.h"
+#include "smf_writer.h"
+#include "snr_reading.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+struct Run {
+    int exitCode = -1;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    QByteArray errorOutput;
+};
+
+QString binDir()
+{
+    return qEnvironmentVariable("TUNELET_BIN_DIR");
+}
+
+Run runConverter(const QStringList &arguments, const QString &currentFolder)
+{
+    QProcess process;
+    process.setWorkingDirectory(currentFolder);
+    process.start(binDir() + "/mid2snr", arguments);
+    Run run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitCode();
+    run.status = process.exitStatus();
+    run.errorOutput = process.readAllStandardError();
+    return run;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray smallSong()
+{
+    RefSong song;
+    song.trackName = "Small song";
+    song.notes = {{0, 0, 60, 0, 480}, {0, 0, 64, 480, 960}, {0, 9, 36, 0, 60}};
+    song.tempos = {{0, 0, 400000}, {0, 480, 600000}};
+    return QByteArray::fromStdString(writeMidi(song));
+}
+
+} // namespace
+
+class TestMid2snrProgram final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void writesIntoCurrentFolder_data();
+    void writesIntoCurrentFolder();
+    void replacesEarlierOutput();
+    void badInputWritesNothing_data();
+    void badInputWritesNothing();
+    void missingFile();
+    void folderInsteadOfFile();
+    void wrongArgumentCount();
+    void playerAcceptsConversion();
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString in_;  // where the MIDI files are
+    QString out_; // the converter's current folder
+};
+
+void TestMid2snrProgram::initTestCase()
+{
+    QVERIFY2(QFile::exists(binDir() + "/mid2snr"), qPrintable(binDir()));
+}
+
+void TestMid2snrProgram::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    in_ = dir_->filePath("in");
+    out_ = dir_->filePath("out");
+    QVERIFY(QDir().mkpath(in_) && QDir().mkpath(out_));
+}
+
+void TestMid2snrProgram::writesIntoCurrentFolder_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("plain") << "song.mid"
+                           << "song.snr";
+    QTest::newRow("upper case extension") << "X.MID"
+                                          << "X.snr";
+    QTest::newRow("blanks and dots") << "My Song v1.2.mid"
+                                     << "My Song v1.2.snr";
+    QTest::newRow("Japanese name") << QString::fromUtf8("曲.mid") << QString::fromUtf8("曲.snr");
+}
+
+void TestMid2snrProgram::writesIntoCurrentFolder()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, output);
+    QVERIFY(writeFile(in_ + "/" + input, smallSong()));
+    const Run run = runConverter({in_ + "/" + input}, out_);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.errorOutput, QByteArray());
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList{output});
+    QCOMPARE(QDir(in_).entryList(QDir::Files | QDir::Hidden), QStringList{input});
+
+    const QByteArray text = readFile(out_ + "/" + output);
+    QVERIFY(text.startsWith("*HEAD\"Small song\"\r\n"));
+    const SnrReading played = readSnr(text.toStdString());
+    QVERIFY(played.problems.empty());
+    QCOMPARE(played.notes.size(), std::size_t(3));
+    // A quarter note at 150 bpm, then one at 100 bpm: 0.4 s + 0.6 s.
+    QVERIFY(std::abs(played.totalSeconds() - 1.0) < 1e-6);
+}
+
+void TestMid2snrProgram::replacesEarlierOutput()
+{
+    QVERIFY(writeFile(out_ + "/song.snr", "old contents"));
+    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
+    const Run run = runConverter({in_ + "/song.mid"}, out_);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(readFile(out_ + "/song.snr").startsWith("*HEAD\"Small song\""));
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList{"song.snr"});
+}
+
+void TestMid2snrProgram::badInputWritesNothing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray good = smallSong();
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("text file") << QByteArray("A: c d e f g\r\n");
+    QTest::newRow("truncated") << good.left(good.size() - 5);
+    QTest::newRow("header only") << good.left(14);
+    QByteArray moreTracks = good;
+    moreTracks[11] = 9;
+    QTest::newRow("more tracks claimed") << moreTracks;
+    QByteArray noTracks = good.left(14);
+    noTracks[11] = 0;
+    QTest::newRow("zero tracks") << noTracks;
+}
+
+void TestMid2snrProgram::badInputWritesNothing()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(writeFile(in_ + "/bad.mid", bytes));
+    const Run run = runConverter({in_ + "/bad.mid"}, out_);
+    QCOMPARE(run.status, QProcess::NormalExit);
+    QVERIFY(run.exitCode != 0);
+    QVERIFY(run.errorOutput.startsWith("mid2snr: "));
+    QCOMPARE(run.errorOutput.count('\n'), 1);
+    QVERIFY(run.errorOutput.endsWith('\n'));
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestMid2snrProgram::missingFile()
+{
+    const Run run = runConverter({in_ + "/nothing here.mid"}, out_);
+    QVERIFY(run.exitCode != 0);
+    QCOMPARE(run.errorOutput.count('\n'), 1);
+    QVERIFY(run.errorOutput.contains("nothing here.mid"));
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestMid2snrProgram::folderInsteadOfFile()
+{
+    QVERIFY(QDir().mkpath(in_ + "/folder.mid"));
+    const Run run = runConverter({in_ + "/folder.mid"}, out_);
+    QVERIFY(run.exitCode != 0);
+    QCOMPARE(run.errorOutput.count('\n'), 1);
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestMid2snrProgram::wrongArgumentCount()
+{
+    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
+    for (const QStringList &arguments : {QStringList{}, QStringList{in_ + "/song.mid", "extra"}}) {
+        const Run run = runConverter(arguments, out_);
+        QVERIFY(run.exitCode != 0);
+        QCOMPARE(run.errorOutput.count('\n'), 1);
+    }
+    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestMid2snrProgram::playerAcceptsConversion()
+{
+    if (!QFile::exists(binDir() + "/sonaro"))
+        QSKIP("the player is not built");
+    QSKIP("the player has no check-only mode to run here");
+}
+
+QTEST_GUILESS_MAIN(TestMid2snrProgram)
+#include "tst_mid2snr_cli.moc"
