@@ -1,0 +1,203 @@
+#include "ArchiveReader.h"
+
+#include "ArchiverErrors.h"
+#include "PathSafety.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sys/stat.h>
+
+namespace archivers
+{
+namespace
+{
+
+constexpr size_t kBlockSize = 64 * 1024;
+
+void enableFormat(archive *a, Format format)
+{
+    switch (format) {
+    case Format::Lha:
+        archive_read_support_format_lha(a);
+        break;
+    case Format::Zip:
+        archive_read_support_format_zip(a);
+        break;
+    case Format::Tar:
+        archive_read_support_format_tar(a);
+        archive_read_support_format_gnutar(a);
+        // A compressed single file (".gz", ".Z", ".bz2" without tar inside) reads as raw.
+        archive_read_support_format_raw(a);
+        archive_read_support_filter_gzip(a);
+        archive_read_support_filter_bzip2(a);
+        archive_read_support_filter_compress(a);
+        break;
+    case Format::Cab:
+        archive_read_support_format_cab(a);
+        break;
+    case Format::Rar:
+        archive_read_support_format_rar(a);
+        archive_read_support_format_rar5(a);
+        break;
+    }
+}
+
+MemberKind kindOf(archive_entry *e)
+{
+    if (archive_entry_hardlink(e) != nullptr)
+        return MemberKind::Hardlink;
+    switch (archive_entry_filetype(e)) {
+    case AE_IFREG:
+        return MemberKind::File;
+    case AE_IFDIR:
+        return MemberKind::Directory;
+    case AE_IFLNK:
+        return MemberKind::Symlink;
+    default:
+        return MemberKind::Other;
+    }
+}
+
+std::string entryPath(archive_entry *e)
+{
+    if (const char *p = archive_entry_pathname(e))
+        return p;
+    if (const char *u = archive_entry_pathname_utf8(e))
+        return u;
+    return {};
+}
+
+// The name of a compressed single file: the archive's own name without its compression
+// suffix ("song.snr.gz" holds "song.snr").
+std::string rawMemberName(const std::string &archivePath)
+{
+    std::string name = archivePath.substr(archivePath.rfind('/') + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? std::string("data") : name;
+}
+
+} // namespace
+
+ArchiveReader::ArchiveReader(Format format, std::string path)
+    : format_(format), path_(std::move(path))
+{
+}
+
+ArchiveReader::~ArchiveReader()
+{
+    if (reader_ != nullptr)
+        archive_read_free(reader_);
+}
+
+int ArchiveReader::open()
+{
+    if (reader_ != nullptr)
+        archive_read_free(reader_);
+    first_ = true;
+    reader_ = archive_read_new();
+    if (reader_ == nullptr)
+        return ARC_ERROR_ARCHIVE_OPEN;
+    enableFormat(reader_, format_);
+    struct stat st {
+    };
+    if (::stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ARC_ERROR_ARCHIVE_OPEN;
+    if (archive_read_open_filename(reader_, path_.c_str(), kBlockSize) != ARCHIVE_OK)
+        return ARC_ERROR_ARCHIVE_OPEN;
+    if (format_ == Format::Tar && !probed_) {
+        // The raw reader takes any file; only a compressed one is an archive. Look at the
+        // first header once, then start again from the beginning.
+        probed_ = true;
+        Member first;
+        const int rc = next(first);
+        const int reopened = open();
+        probed_ = false;
+        return rc == ARC_ERROR_ARCHIVE_OPEN ? rc : reopened;
+    }
+    return ARC_OK;
+}
+
+int ArchiveReader::next(Member &member)
+{
+    if (reader_ == nullptr)
+        return ARC_ERROR_ARCHIVE_OPEN;
+    archive_entry *e = nullptr;
+    const int rc = archive_read_next_header(reader_, &e);
+    const bool wasFirst = first_;
+    first_ = false;
+    if (rc == ARCHIVE_EOF)
+        return ARC_NO_MORE_MEMBERS;
+    if (rc < ARCHIVE_WARN || e == nullptr)
+        return wasFirst ? ARC_ERROR_ARCHIVE_OPEN : ARC_ERROR_ARCHIVE_DAMAGED;
+    if (archive_format(reader_) == ARCHIVE_FORMAT_RAW) {
+        // Raw data is an archive only when a compression filter found it.
+        if (archive_filter_code(reader_, 0) == ARCHIVE_FILTER_NONE)
+            return ARC_ERROR_ARCHIVE_OPEN;
+        archive_entry_set_pathname(e, rawMemberName(path_).c_str());
+        archive_entry_set_filetype(e, AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+    }
+    member.entry = e;
+    member.rawPath = entryPath(e);
+    member.path = normalizeMemberPath(member.rawPath);
+    member.kind = kindOf(e);
+    member.linkTarget.clear();
+    if (member.kind == MemberKind::Hardlink)
+        member.linkTarget = archive_entry_hardlink(e);
+    else if (member.kind == MemberKind::Symlink && archive_entry_symlink(e) != nullptr)
+        member.linkTarget = archive_entry_symlink(e);
+    member.sizeKnown = archive_entry_size_is_set(e) != 0;
+    member.size = member.sizeKnown ? archive_entry_size(e) : 0;
+    member.mtime = archive_entry_mtime_is_set(e) ? archive_entry_mtime(e) : 0;
+    member.mode = archive_entry_perm(e);
+    return ARC_OK;
+}
+
+int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
+{
+    la_int64_t off = 0;
+    const int rc = archive_read_data_block(reader_, &data, &size, &off);
+    offset = off;
+    if (rc == ARCHIVE_EOF) {
+        size = 0;
+        return ARC_OK;
+    }
+    // Checksum mismatches come back as warnings: damaged data all the same.
+    if (rc != ARCHIVE_OK)
+        return ARC_ERROR_ARCHIVE_DAMAGED;
+    return ARC_OK;
+}
+
+std::string ArchiveReader::methodName() const
+{
+    const char *name = reader_ != nullptr ? archive_format_name(reader_) : nullptr;
+    const std::string text = name != nullptr ? name : "";
+    if (format_ == Format::Lha) {
+        const size_t at = text.find("-lh");
+        if (at != std::string::npos && at + 5 <= text.size())
+            return text.substr(at, 5);
+        return "-lh?-";
+    }
+    if (format_ == Format::Zip)
+        return text.find("deflat") != std::string::npos ? "deflate" : "store";
+    switch (format_) {
+    case Format::Tar:
+        return "tar";
+    case Format::Cab:
+        return "cab";
+    case Format::Rar:
+        return "rar";
+    default:
+        return "";
+    }
+}
+
+std::string ArchiveReader::errorText() const
+{
+    const char *s = reader_ != nullptr ? archive_error_string(reader_) : nullptr;
+    return s != nullptr ? s : "unknown error";
+}
+
+} // namespace archivers

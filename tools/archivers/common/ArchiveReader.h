@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+struct archive;
+struct archive_entry;
+
+namespace archivers
+{
+
+// The archive formats of the stand-in libraries; each library reads its own only.
+enum class Format { Lha, Zip, Tar, Cab, Rar };
+
+enum class MemberKind { File, Directory, Symlink, Hardlink, Other };
+
+// One member header as the libraries see it.
+struct Member {
+    std::string rawPath; // as stored (backslashes kept)
+    std::string path;    // '/' separators, no trailing '/'
+    MemberKind kind = MemberKind::Other;
+    std::string linkTarget; // symlink or hardlink target as stored
+    int64_t size = 0;
+    bool sizeKnown = false;
+    std::time_t mtime = 0;
+    unsigned mode = 0;
+    archive_entry *entry = nullptr; // valid until the next header is read
+};
+
+// A libarchive read handle set up for one format. Streams: members are read one after the
+// other and data is read in blocks, never whole.
+class ArchiveReader final
+{
+public:
+    ArchiveReader(Format format, std::string path);
+    ~ArchiveReader();
+    ArchiveReader(const ArchiveReader &) = delete;
+    ArchiveReader &operator=(const ArchiveReader &) = delete;
+
+    // ARC_OK, or ARC_ERROR_ARCHIVE_OPEN when the file is missing or not of the format.
+    int open();
+    // ARC_OK with `member` filled, ARC_NO_MORE_MEMBERS at the end, or an error code.
+    int next(Member &member);
+    // One block of the current member's data: ARC_OK with size 0 at its end, or an error.
+    int readBlock(const void *&data, size_t &size, int64_t &offset);
+    // The format's short name for the current member ("-lh5-", "deflate", "tar"...).
+    std::string methodName() const;
+    std::string errorText() const;
+    archive *handle() { return reader_; }
+
+private:
+    Format format_;
+    std::string path_;
+    archive *reader_ = nullptr;
+    bool first_ = true;
+    bool probed_ = false;
+};
+
+} // namespace archivers

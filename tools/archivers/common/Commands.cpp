@@ -1,0 +1,356 @@
+#include "Commands.h"
+
+#include "ArchiverErrors.h"
+#include "CommandLine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace archivers
+{
+namespace
+{
+
+using Action = Request::Action;
+
+std::string lowered(std::string s)
+{
+    for (char &c : s) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    return s;
+}
+
+const Syntax &syntaxOf(Library library)
+{
+    static const Syntax lha{
+        {"x", "e", "l", "v", "t", "a", "u", "m", "d", "f", "s", "c", "p"}, false, true, {}, false};
+    static const Syntax unzip{{"-x", "-l", "-v", "-t"}, true, false, {}, false};
+    static const Syntax zip{{"-d", "-f"}, true, false, {}, false};
+    static const Syntax tar{{}, false, true, {"-f", "-o"}, true};
+    static const Syntax cab{{"-x", "-a", "-f", "-l", "-t"}, true, false, {}, false};
+    static const Syntax rar{{"-x", "-e", "-l", "-v", "-t"}, true, false, {}, false};
+    switch (library) {
+    case Library::Unlha:
+        return lha;
+    case Library::UnZip:
+        return unzip;
+    case Library::Zip:
+        return zip;
+    case Library::Tar:
+        return tar;
+    case Library::Cab:
+        return cab;
+    case Library::Unrar:
+        return rar;
+    }
+    return lha;
+}
+
+bool usesBrackets(Library library)
+{
+    return library == Library::UnZip || library == Library::Zip;
+}
+
+void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
+{
+    r.extract.format = formatOf(library);
+    r.extract.archive = cmd.archive;
+    r.extract.targetDir = cmd.targetDir;
+    r.extract.filter.masks = cmd.files;
+    r.extract.filter.brackets = usesBrackets(library);
+}
+
+Request lha(const ParsedCommand &cmd)
+{
+    Request r;
+    fillExtract(Library::Unlha, cmd, r);
+    for (std::string &ex : switchValues(cmd, "-jx"))
+        r.extract.filter.excludes.push_back(toSlashes(ex));
+    const std::string c = lowered(cmd.command);
+    if (c == "x" || c == "e") {
+        r.action = Action::Extract;
+        r.extract.junkPaths = c == "e";
+    } else if (c == "l" || c == "v") {
+        r.action = Action::List;
+    } else if (c == "t") {
+        r.action = Action::Test;
+    } else if (!c.empty() && std::string_view("aumdfscp").find(c) != std::string_view::npos &&
+               c.size() == 1) {
+        r.action = Action::Unsupported; // LHA packing has no library on this platform
+    }
+    return r;
+}
+
+Request unzip(const ParsedCommand &cmd)
+{
+    Request r;
+    fillExtract(Library::UnZip, cmd, r);
+    r.extract.junkPaths = hasSwitch(cmd, "-j");
+    r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
+    if (cmd.command.empty() || cmd.command == "-x")
+        r.action = Action::Extract;
+    else if (cmd.command == "-l" || cmd.command == "-v")
+        r.action = Action::List;
+    else if (cmd.command == "-t")
+        r.action = Action::Test;
+    return r;
+}
+
+Request zip(const ParsedCommand &cmd)
+{
+    Request r;
+    r.action = Action::Pack;
+    PackJob &p = r.pack;
+    p.container = Container::Zip;
+    p.archive = cmd.archive;
+    p.baseDir = cmd.targetDir;
+    p.files = cmd.files;
+    p.brackets = true;
+    p.recurse = hasSwitch(cmd, "-r");
+    p.junkPaths = hasSwitch(cmd, "-j");
+    p.folderEntries = !hasSwitch(cmd, "-D");
+    p.hidden = hasSwitch(cmd, "-S");
+    p.updateOnly = hasSwitch(cmd, "-u");
+    for (int level = 0; level <= 9; ++level) {
+        if (hasSwitch(cmd, "-" + std::to_string(level)))
+            p.level = level;
+    }
+    if (cmd.command == "-d")
+        p.kind = PackJob::Kind::Delete;
+    else if (cmd.command == "-f")
+        p.kind = PackJob::Kind::Freshen;
+    if (p.kind == PackJob::Kind::Delete && p.files.empty())
+        r.action = Action::Invalid; // deleting needs names
+    return r;
+}
+
+// "-z", "-z9", "-B", "-B5": compression and its level.
+bool compressionSwitch(const ParsedCommand &cmd, char letter, int &level)
+{
+    for (const std::string &s : cmd.switches) {
+        if (s.size() >= 2 && s[0] == '-' && s[1] == letter &&
+            std::all_of(s.begin() + 2, s.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            s.size() <= 3) {
+            level = s.size() == 3 ? s[2] - '0' : -1;
+            return true;
+        }
+    }
+    return false;
+}
+
+Request tar(const ParsedCommand &cmd)
+{
+    Request r;
+    fillExtract(Library::Tar, cmd, r);
+    std::string c = lowered(cmd.command);
+    for (const char *sw : {"-x", "-c", "-t"}) {
+        if (c.empty() && hasSwitch(cmd, sw))
+            c = sw + 1;
+    }
+    r.extract.junkPaths = hasSwitch(cmd, "--use-directory=0");
+    if (c.empty() || c == "x") {
+        r.action = Action::Extract;
+    } else if (c == "t" || c == "l") {
+        r.action = Action::List;
+    } else if (c == "c") {
+        r.action = Action::Pack;
+        PackJob &p = r.pack;
+        p.container = Container::Tar;
+        p.archive = cmd.archive;
+        p.baseDir = cmd.targetDir;
+        p.files = cmd.files;
+        p.recurse = true; // tar takes folders with their contents
+        p.hidden = true;
+        int level = -1;
+        if (compressionSwitch(cmd, 'z', level))
+            p.compression = Compression::Gzip;
+        else if (compressionSwitch(cmd, 'B', level))
+            p.compression = Compression::Bzip2;
+        p.level = level;
+    }
+    return r;
+}
+
+Request cab(const ParsedCommand &cmd)
+{
+    Request r;
+    fillExtract(Library::Cab, cmd, r);
+    r.extract.junkPaths = hasSwitch(cmd, "-j");
+    r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
+    if (cmd.command.empty() || cmd.command == "-x")
+        r.action = Action::Extract;
+    else if (cmd.command == "-l")
+        r.action = Action::List;
+    else if (cmd.command == "-t")
+        r.action = Action::Test;
+    else
+        r.action = Action::Unsupported; // "-a" packing and "-f" self-extractors
+    return r;
+}
+
+Request unrar(const ParsedCommand &cmd)
+{
+    Request r;
+    fillExtract(Library::Unrar, cmd, r);
+    r.extract.junkPaths = cmd.command == "-e";
+    r.extract.overwrite = hasSwitch(cmd, "-u") ? Overwrite::IfNewer : Overwrite::Always;
+    if (cmd.command.empty() || cmd.command == "-x" || cmd.command == "-e")
+        r.action = Action::Extract;
+    else if (cmd.command == "-l" || cmd.command == "-v")
+        r.action = Action::List;
+    else if (cmd.command == "-t")
+        r.action = Action::Test;
+    return r;
+}
+
+std::string trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
+        s = s.substr(1, s.size() - 2);
+    return std::string(s);
+}
+
+constexpr std::streamsize kMaxResponseFile = 1024 * 1024;
+
+} // namespace
+
+Format formatOf(Library library)
+{
+    switch (library) {
+    case Library::Unlha:
+        return Format::Lha;
+    case Library::UnZip:
+    case Library::Zip:
+        return Format::Zip;
+    case Library::Tar:
+        return Format::Tar;
+    case Library::Cab:
+        return Format::Cab;
+    case Library::Unrar:
+        return Format::Rar;
+    }
+    return Format::Lha;
+}
+
+Request interpret(Library library, std::string_view line)
+{
+    if (library == Library::Zip) {
+        const std::string rest = trimmed(line);
+        if (rest.size() >= 2 && rest.compare(0, 2, "-A") == 0 &&
+            (rest.size() == 2 || rest[2] == ' ')) {
+            Request r;
+            r.adjustPath = toSlashes(trimmed(std::string_view(rest).substr(2)));
+            r.action = r.adjustPath.empty() ? Action::Invalid : Action::Adjust;
+            return r;
+        }
+    }
+    const std::optional<ParsedCommand> cmd = parseCommandLine(line, syntaxOf(library));
+    if (!cmd)
+        return Request{};
+    switch (library) {
+    case Library::Unlha:
+        return lha(*cmd);
+    case Library::UnZip:
+        return unzip(*cmd);
+    case Library::Zip:
+        return zip(*cmd);
+    case Library::Tar:
+        return tar(*cmd);
+    case Library::Cab:
+        return cab(*cmd);
+    case Library::Unrar:
+        return unrar(*cmd);
+    }
+    return Request{};
+}
+
+bool expandResponseFiles(std::vector<std::string> &names)
+{
+    std::vector<std::string> expanded;
+    for (const std::string &name : names) {
+        if (name.size() < 2 || name.front() != '@') {
+            expanded.push_back(name);
+            continue;
+        }
+        std::ifstream in(name.substr(1), std::ios::binary);
+        if (!in)
+            return false;
+        std::string content(size_t(kMaxResponseFile) + 1, '\0');
+        in.read(content.data(), kMaxResponseFile + 1);
+        if (in.bad() || in.gcount() > kMaxResponseFile)
+            return false;
+        content.resize(size_t(in.gcount()));
+        for (std::string &n : parseResponseFile(content))
+            expanded.push_back(std::move(n));
+    }
+    names = std::move(expanded);
+    return true;
+}
+
+int32_t runCommand(Library library, std::string_view line, std::string &log)
+{
+    Request r = interpret(library, line);
+    switch (r.action) {
+    case Action::Invalid:
+        log += "error: cannot read the command line\n";
+        return ARC_ERROR_COMMAND_LINE;
+    case Action::Unsupported:
+        log += "error: this command is not supported\n";
+        return ARC_ERROR_NOT_SUPPORTED;
+    case Action::Adjust: {
+        struct stat st {
+        };
+        return ::stat(r.adjustPath.c_str(), &st) == 0 ? ARC_OK : ARC_ERROR_ARCHIVE_OPEN;
+    }
+    case Action::Pack:
+        if (!expandResponseFiles(r.pack.files))
+            return ARC_ERROR_RESPONSE_FILE;
+        return pack(r.pack, log);
+    case Action::Extract:
+    case Action::List:
+    case Action::Test:
+        break;
+    }
+    if (!expandResponseFiles(r.extract.filter.masks))
+        return ARC_ERROR_RESPONSE_FILE;
+    if (r.action == Action::List)
+        return listArchive(r.extract.format, r.extract.archive, r.extract.filter, log);
+    if (r.action == Action::Test)
+        return testArchive(r.extract.format, r.extract.archive, log);
+    return extractToDisk(r.extract, log);
+}
+
+int32_t runExtractMem(Library library, std::string_view line, unsigned char *buffer,
+                      uint32_t bufferSize, int64_t *timeStamp, uint16_t *attributes,
+                      uint32_t *written)
+{
+    if (written != nullptr)
+        *written = 0;
+    Request r = interpret(library, line);
+    if (r.action != Action::Extract)
+        return r.action == Action::Invalid ? ARC_ERROR_COMMAND_LINE : ARC_ERROR_NOT_SUPPORTED;
+    if (!expandResponseFiles(r.extract.filter.masks))
+        return ARC_ERROR_RESPONSE_FILE;
+    return extractToMemory(r.extract.format, r.extract.archive, r.extract.filter, buffer,
+                           bufferSize, written, timeStamp, attributes);
+}
+
+void copyOutput(const std::string &log, char *output, uint32_t outputSize)
+{
+    if (output == nullptr || outputSize == 0)
+        return;
+    const size_t n = std::min<size_t>(log.size(), outputSize - 1);
+    std::memcpy(output, log.data(), n);
+    output[n] = '\0';
+}
+
+} // namespace archivers

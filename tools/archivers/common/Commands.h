@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Extractor.h"
+#include "Packer.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace archivers
+{
+
+// The stand-in libraries, each with its own command syntax.
+enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar };
+
+Format formatOf(Library library);
+
+// What a command line asks of a library.
+struct Request {
+    enum class Action {
+        Invalid,     // no archive, unknown command
+        Unsupported, // a command this library cannot do
+        Extract,
+        List,
+        Test,
+        Pack,   // Add, Freshen and Delete: see pack.kind
+        Adjust, // self-extractor offsets: nothing to change
+    } action = Action::Invalid;
+    ExtractJob extract; // Extract, List, Test: archive, filter, target, overwrite
+    PackJob pack;       // Pack
+    std::string adjustPath;
+};
+
+// Reads a command function's line. Pure: no file is touched ("@file" masks stay as they are).
+Request interpret(Library library, std::string_view line);
+
+// Replaces every "@file" name by the names in that file; false when one cannot be read.
+bool expandResponseFiles(std::vector<std::string> &names);
+
+// The command function: interpret, read response files, carry out. Messages go to `log`.
+int32_t runCommand(Library library, std::string_view line, std::string &log);
+
+// ExtractMem: the line names the archive and the member (no command word, no folder).
+int32_t runExtractMem(Library library, std::string_view line, unsigned char *buffer,
+                      uint32_t bufferSize, int64_t *timeStamp, uint16_t *attributes,
+                      uint32_t *written);
+
+// Copies a command's messages into the caller's output area, cut to fit, NUL-terminated.
+void copyOutput(const std::string &log, char *output, uint32_t outputSize);
+
+} // namespace archivers

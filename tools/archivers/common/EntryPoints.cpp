@@ -1,0 +1,117 @@
+#include "EntryPoints.h"
+
+#include "ArchiverErrors.h"
+#include "Listing.h"
+#include "OwnerWindow.h"
+
+#include <exception>
+
+namespace archivers::entry
+{
+namespace
+{
+
+// No C++ exception may cross the C boundary; std::bad_alloc and the like become an error.
+template <typename F> int32_t guarded(F &&f, int32_t onError)
+{
+    try {
+        return f();
+    } catch (const std::exception &) {
+        return onError;
+    }
+}
+
+} // namespace
+
+int32_t command(Library library, ArcWindow, const char *cmdLine, char *output, uint32_t outputSize)
+{
+    copyOutput({}, output, outputSize);
+    if (cmdLine == nullptr)
+        return ARC_ERROR_COMMAND_LINE;
+    RunningScope scope;
+    if (scope.refused())
+        return ARC_ERROR_BUSY;
+    return guarded(
+        [&] {
+            std::string log;
+            const int32_t rc = runCommand(library, cmdLine, log);
+            copyOutput(log, output, outputSize);
+            return rc;
+        },
+        ARC_ERROR_WRITE);
+}
+
+ArcHandle openArchive(Library library, const char *path)
+{
+    if (path == nullptr)
+        return 0;
+    try {
+        return listing::open(formatOf(library), path);
+    } catch (const std::exception &) {
+        return 0;
+    }
+}
+
+int32_t closeArchive(ArcHandle archive)
+{
+    return guarded([&] { return listing::close(archive); }, ARC_ERROR_HANDLE);
+}
+
+int32_t findFirst(ArcHandle archive, const char *wildName, ArcEntryInfo *info)
+{
+    return guarded([&] { return listing::findFirst(archive, wildName, info); },
+                   ARC_ERROR_ARCHIVE_DAMAGED);
+}
+
+int32_t findNext(ArcHandle archive, ArcEntryInfo *info)
+{
+    return guarded([&] { return listing::findNext(archive, info); }, ARC_ERROR_ARCHIVE_DAMAGED);
+}
+
+int32_t checkArchive(Library library, const char *path, int32_t)
+{
+    if (path == nullptr)
+        return 0;
+    // Every mode reads the whole archive through, checksums included.
+    return guarded(
+        [&] {
+            std::string log;
+            return testArchive(formatOf(library), path, log) == ARC_OK ? 1 : 0;
+        },
+        0);
+}
+
+int32_t setOwnerWindow(ArcWindow window, ArcProgressCallback callback)
+{
+    return owner::set(window, callback);
+}
+
+int32_t killOwnerWindow(ArcWindow window)
+{
+    return owner::kill(window);
+}
+
+int32_t extractMem(Library library, const char *cmdLine, unsigned char *buffer, uint32_t bufferSize,
+                   int64_t *timeStamp, uint16_t *attributes, uint32_t *written)
+{
+    if (written != nullptr)
+        *written = 0;
+    if (cmdLine == nullptr)
+        return ARC_ERROR_COMMAND_LINE;
+    RunningScope scope;
+    if (scope.refused())
+        return ARC_ERROR_BUSY;
+    return guarded(
+        [&] {
+            return runExtractMem(library, cmdLine, buffer, bufferSize, timeStamp, attributes,
+                                 written);
+        },
+        ARC_ERROR_WRITE);
+}
+
+int32_t running()
+{
+    return RunningScope::running() ? 1 : 0;
+}
+
+} // namespace archivers::entry

@@ -1,0 +1,478 @@
+#include "Extractor.h"
+
+#include "ArchiverErrors.h"
+#include "OwnerWindow.h"
+#include "PathSafety.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace archivers
+{
+namespace
+{
+
+struct WriterDeleter {
+    void operator()(archive *a) const { archive_write_free(a); }
+};
+using DiskWriter = std::unique_ptr<archive, WriterDeleter>;
+
+struct EntryDeleter {
+    void operator()(archive_entry *e) const { archive_entry_free(e); }
+};
+using EntryPtr = std::unique_ptr<archive_entry, EntryDeleter>;
+
+// Where a selected member goes, relative to the target folder.
+struct Plan {
+    enum class Action { Skip, Write, Refuse, TooLarge } action = Action::Skip;
+    std::string rel;
+    std::string linkRel; // hardlink: the linked member, relative
+};
+
+std::string baseName(const std::string &path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+Plan planMember(const Member &m, const ExtractJob &job)
+{
+    Plan plan;
+    if (m.kind == MemberKind::Other)
+        return plan;
+    const std::optional<std::string> rel = safeRelativePath(m.rawPath);
+    if (!rel) {
+        // A member that only names the archive root ("./") is no file; anything else is hostile.
+        plan.action =
+            normalizeMemberPath(m.rawPath).empty() ? Plan::Action::Skip : Plan::Action::Refuse;
+        return plan;
+    }
+    if (m.kind == MemberKind::Directory && job.junkPaths)
+        return plan;
+    if (m.sizeKnown && (m.size < 0 || m.size >= kMaxMemberSize)) {
+        plan.action = Plan::Action::TooLarge;
+        return plan;
+    }
+    plan.rel = job.junkPaths ? baseName(*rel) : *rel;
+    plan.action = Plan::Action::Write;
+    if (m.kind == MemberKind::Symlink) {
+        if (!linkStaysInside(plan.rel, m.linkTarget))
+            plan.action = Plan::Action::Refuse;
+    } else if (m.kind == MemberKind::Hardlink) {
+        const std::optional<std::string> target = safeRelativePath(m.linkTarget);
+        if (!target)
+            plan.action = Plan::Action::Refuse;
+        else
+            plan.linkRel = job.junkPaths ? baseName(*target) : *target;
+    }
+    return plan;
+}
+
+// True when an existing component of root/rel (the last one included when `includeLast`)
+// is anything but a real folder (the last: anything but a non-link).
+bool pathHasLink(const std::string &root, const std::string &rel, bool includeLast)
+{
+    std::string path = root;
+    size_t start = 0;
+    while (start < rel.size()) {
+        size_t end = rel.find('/', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = rel.size();
+        path += '/';
+        path.append(rel, start, end - start);
+        struct stat st {
+        };
+        if (::lstat(path.c_str(), &st) != 0)
+            return false; // the rest does not exist yet and will be created as folders
+        if (S_ISLNK(st.st_mode) && (!last || includeLast))
+            return true;
+        if (!last && !S_ISDIR(st.st_mode))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int makeFolders(const std::string &dir)
+{
+    std::string path;
+    size_t start = 0;
+    while (start <= dir.size()) {
+        size_t end = dir.find('/', start);
+        if (end == std::string::npos)
+            end = dir.size();
+        path = dir.substr(0, end);
+        if (!path.empty() && ::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
+            return ARC_ERROR_WRITE;
+        start = end + 1;
+    }
+    struct stat st {
+    };
+    return (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? ARC_OK : ARC_ERROR_WRITE;
+}
+
+// The target folder, created when missing, with every link in it resolved.
+std::optional<std::string> canonicalRoot(const std::string &targetDir)
+{
+    std::string dir = targetDir.empty() ? std::string(".") : targetDir;
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    if (makeFolders(dir) != ARC_OK)
+        return std::nullopt;
+    char resolved[PATH_MAX];
+    if (::realpath(dir.c_str(), resolved) == nullptr)
+        return std::nullopt;
+    std::string root = resolved;
+    if (root == "/")
+        root.clear(); // joined as root + "/" + rel
+    return root;
+}
+
+std::string temporaryName(const std::string &finalPath)
+{
+    static std::atomic<unsigned> counter{0};
+    const size_t slash = finalPath.rfind('/');
+    return finalPath.substr(0, slash + 1) + ".tunelet-part-" + std::to_string(::getpid()) + "-" +
+           std::to_string(counter.fetch_add(1)) + "-" + finalPath.substr(slash + 1);
+}
+
+void appendLine(std::string &log, const std::string &line)
+{
+    if (log.size() < 1024 * 1024)
+        log += line + "\n";
+}
+
+class DiskExtraction final
+{
+public:
+    DiskExtraction(const ExtractJob &job, std::string &log) : job_(job), log_(log) {}
+
+    int run()
+    {
+        if (const int rc = checkAll(); rc != ARC_OK)
+            return rc;
+        const std::optional<std::string> root = canonicalRoot(job_.targetDir);
+        if (!root) {
+            appendLine(log_, "error: cannot create the folder " + job_.targetDir);
+            return ARC_ERROR_WRITE;
+        }
+        root_ = *root;
+        writer_.reset(archive_write_disk_new());
+        archive_write_disk_set_options(writer_.get(), ARCHIVE_EXTRACT_TIME |
+                                                          ARCHIVE_EXTRACT_SECURE_NODOTDOT |
+                                                          ARCHIVE_EXTRACT_SECURE_SYMLINKS);
+        return writeAll();
+    }
+
+private:
+    // Pass one: headers only. A hostile or oversized member refuses the whole command.
+    int checkAll()
+    {
+        ArchiveReader reader(job_.format, job_.archive);
+        if (const int rc = reader.open(); rc != ARC_OK)
+            return fail(rc, "cannot open the archive " + job_.archive);
+        Member m;
+        for (;;) {
+            const int rc = reader.next(m);
+            if (rc == ARC_NO_MORE_MEMBERS)
+                return ARC_OK;
+            if (rc != ARC_OK)
+                return fail(rc, "damaged archive: " + reader.errorText());
+            if (!job_.filter.selects(m.path))
+                continue;
+            const Plan plan = planMember(m, job_);
+            if (plan.action == Plan::Action::Refuse)
+                return fail(ARC_ERROR_UNSAFE_MEMBER,
+                            "member leaves the target folder: " + m.rawPath);
+            if (plan.action == Plan::Action::TooLarge)
+                return fail(ARC_ERROR_MEMBER_TOO_LARGE, "member too large: " + m.rawPath);
+        }
+    }
+
+    int writeAll()
+    {
+        ArchiveReader reader(job_.format, job_.archive);
+        if (const int rc = reader.open(); rc != ARC_OK)
+            return fail(rc, "cannot open the archive " + job_.archive);
+        Member m;
+        for (;;) {
+            int rc = reader.next(m);
+            if (rc == ARC_NO_MORE_MEMBERS)
+                return ARC_OK;
+            if (rc != ARC_OK)
+                return fail(rc, "damaged archive: " + reader.errorText());
+            if (!job_.filter.selects(m.path))
+                continue;
+            const Plan plan = planMember(m, job_);
+            if (plan.action == Plan::Action::Skip)
+                continue;
+            if (plan.action != Plan::Action::Write)
+                return fail(ARC_ERROR_UNSAFE_MEMBER, "member changed between passes: " + m.rawPath);
+            rc = writeMember(reader, m, plan);
+            if (rc != ARC_OK)
+                return rc;
+        }
+    }
+
+    int writeMember(ArchiveReader &reader, const Member &m, const Plan &plan)
+    {
+        const std::string full = root_ + "/" + plan.rel;
+        if (pathHasLink(root_, plan.rel,
+                        m.kind != MemberKind::Symlink && m.kind != MemberKind::File))
+            return fail(ARC_ERROR_UNSAFE_MEMBER, "a link is in the way of " + plan.rel);
+        if (m.kind == MemberKind::Hardlink && pathHasLink(root_, plan.linkRel, true))
+            return fail(ARC_ERROR_UNSAFE_MEMBER, "a link is in the way of " + plan.linkRel);
+        if (m.kind != MemberKind::Directory && !mayReplace(full, m)) {
+            appendLine(log_, "skipped: " + plan.rel);
+            return ARC_OK;
+        }
+        if (m.kind == MemberKind::File)
+            return writeFile(reader, m, plan, full);
+        EntryPtr entry(archive_entry_clone(m.entry));
+        archive_entry_set_pathname(entry.get(), full.c_str());
+        if (m.kind == MemberKind::Directory)
+            archive_entry_set_perm(entry.get(), 0755); // stays usable for the members inside
+        if (m.kind == MemberKind::Hardlink) {
+            archive_entry_set_hardlink(entry.get(), (root_ + "/" + plan.linkRel).c_str());
+            archive_entry_set_size(entry.get(), 0);
+        }
+        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK ||
+            archive_write_finish_entry(writer_.get()) != ARCHIVE_OK)
+            return fail(ARC_ERROR_WRITE, "cannot create " + plan.rel + ": " + writerError());
+        appendLine(log_, "extracted: " + plan.rel);
+        return ARC_OK;
+    }
+
+    bool mayReplace(const std::string &full, const Member &m) const
+    {
+        struct stat st {
+        };
+        if (::lstat(full.c_str(), &st) != 0)
+            return true;
+        if (job_.overwrite == Overwrite::Never)
+            return false;
+        if (job_.overwrite == Overwrite::IfNewer)
+            return m.mtime > st.st_mtime;
+        return true;
+    }
+
+    int writeFile(ArchiveReader &reader, const Member &m, const Plan &plan, const std::string &full)
+    {
+        struct stat st {
+        };
+        if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return fail(ARC_ERROR_WRITE, "a folder is in the way of " + plan.rel);
+        const std::string temp = temporaryName(full);
+        EntryPtr entry(archive_entry_clone(m.entry));
+        archive_entry_set_pathname(entry.get(), temp.c_str());
+        archive_entry_set_perm(entry.get(), 0644);
+        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK) {
+            ::unlink(temp.c_str());
+            return fail(ARC_ERROR_WRITE, "cannot create " + plan.rel + ": " + writerError());
+        }
+        if (owner::report(ARC_EXTRACT_BEGIN, m.path, full, uint64_t(m.size), 0)) {
+            abandon(temp);
+            return fail(ARC_ERROR_CANCELLED, "cancelled");
+        }
+        uint64_t written = 0;
+        for (;;) {
+            const void *data = nullptr;
+            size_t size = 0;
+            int64_t offset = 0;
+            if (reader.readBlock(data, size, offset) != ARC_OK) {
+                const std::string why = reader.errorText();
+                abandon(temp);
+                return fail(ARC_ERROR_ARCHIVE_DAMAGED, "damaged member " + m.rawPath + ": " + why);
+            }
+            if (size == 0)
+                break;
+            written += size;
+            if ((m.sizeKnown && written > uint64_t(m.size)) ||
+                written >= uint64_t(kMaxMemberSize)) {
+                abandon(temp);
+                return fail(ARC_ERROR_ARCHIVE_DAMAGED, "member longer than declared: " + m.rawPath);
+            }
+            if (archive_write_data_block(writer_.get(), data, size, offset) < ARCHIVE_OK) {
+                const std::string why = writerError();
+                abandon(temp);
+                return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + why);
+            }
+            if (owner::report(ARC_EXTRACT_UPDATE, m.path, full, uint64_t(m.size), written)) {
+                abandon(temp);
+                return fail(ARC_ERROR_CANCELLED, "cancelled");
+            }
+        }
+        if (archive_write_finish_entry(writer_.get()) != ARCHIVE_OK) {
+            const std::string why = writerError();
+            ::unlink(temp.c_str());
+            return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + why);
+        }
+        if (::rename(temp.c_str(), full.c_str()) != 0) {
+            ::unlink(temp.c_str());
+            return fail(ARC_ERROR_WRITE, "cannot replace " + plan.rel);
+        }
+        owner::report(ARC_EXTRACT_END, m.path, full, uint64_t(m.size), written);
+        appendLine(log_, "extracted: " + plan.rel);
+        return ARC_OK;
+    }
+
+    void abandon(const std::string &temp)
+    {
+        archive_write_finish_entry(writer_.get());
+        ::unlink(temp.c_str());
+    }
+
+    std::string writerError() const
+    {
+        const char *s = archive_error_string(writer_.get());
+        return s != nullptr ? s : "unknown error";
+    }
+
+    int fail(int code, const std::string &message)
+    {
+        appendLine(log_, "error: " + message);
+        return code;
+    }
+
+    const ExtractJob &job_;
+    std::string &log_;
+    std::string root_;
+    DiskWriter writer_;
+};
+
+uint16_t dosAttributes(const Member &m)
+{
+    uint16_t attr = 0x20; // archive
+    if ((m.mode & 0222) == 0)
+        attr |= 0x01; // read-only
+    if (m.kind == MemberKind::Directory)
+        attr = 0x10;
+    return attr;
+}
+
+} // namespace
+
+int extractToDisk(const ExtractJob &job, std::string &log)
+{
+    return DiskExtraction(job, log).run();
+}
+
+int extractToMemory(Format format, const std::string &archive, const MemberFilter &filter,
+                    unsigned char *buffer, uint32_t bufferSize, uint32_t *written,
+                    int64_t *timeStamp, uint16_t *attributes)
+{
+    if (written != nullptr)
+        *written = 0;
+    if (buffer == nullptr && bufferSize > 0)
+        return ARC_ERROR_COMMAND_LINE;
+    ArchiveReader reader(format, archive);
+    if (const int rc = reader.open(); rc != ARC_OK)
+        return rc;
+    Member m;
+    for (;;) {
+        const int rc = reader.next(m);
+        if (rc == ARC_NO_MORE_MEMBERS)
+            return ARC_ERROR_NOT_FOUND;
+        if (rc != ARC_OK)
+            return rc;
+        if (m.kind == MemberKind::File && filter.selects(m.path))
+            break;
+    }
+    if (timeStamp != nullptr)
+        *timeStamp = m.mtime;
+    if (attributes != nullptr)
+        *attributes = dosAttributes(m);
+    uint32_t filled = 0;
+    while (filled < bufferSize) {
+        const la_ssize_t n =
+            archive_read_data(reader.handle(), buffer + filled, bufferSize - filled);
+        if (n < 0)
+            return ARC_ERROR_ARCHIVE_DAMAGED;
+        if (n == 0)
+            break;
+        filled += static_cast<uint32_t>(n);
+        if (written != nullptr)
+            *written = filled;
+    }
+    if (filled == bufferSize) {
+        unsigned char probe = 0;
+        const la_ssize_t more = archive_read_data(reader.handle(), &probe, 1);
+        if (more < 0)
+            return ARC_ERROR_ARCHIVE_DAMAGED;
+        if (more > 0)
+            return ARC_ERROR_BUFFER_TOO_SMALL;
+    }
+    return ARC_OK;
+}
+
+int testArchive(Format format, const std::string &archive, std::string &log)
+{
+    ArchiveReader reader(format, archive);
+    if (const int rc = reader.open(); rc != ARC_OK)
+        return rc;
+    Member m;
+    for (;;) {
+        const int rc = reader.next(m);
+        if (rc == ARC_NO_MORE_MEMBERS)
+            return ARC_OK;
+        if (rc != ARC_OK) {
+            appendLine(log, "error: " + reader.errorText());
+            return rc;
+        }
+        uint64_t total = 0;
+        for (;;) {
+            const void *data = nullptr;
+            size_t size = 0;
+            int64_t offset = 0;
+            if (reader.readBlock(data, size, offset) != ARC_OK) {
+                appendLine(log, "error: " + m.rawPath + ": " + reader.errorText());
+                return ARC_ERROR_ARCHIVE_DAMAGED;
+            }
+            if (size == 0)
+                break;
+            total += size;
+            if ((m.sizeKnown && total > uint64_t(m.size)) || total >= uint64_t(kMaxMemberSize)) {
+                appendLine(log, "error: " + m.rawPath + ": longer than declared");
+                return ARC_ERROR_ARCHIVE_DAMAGED;
+            }
+        }
+        appendLine(log, "ok: " + m.path);
+    }
+}
+
+int listArchive(Format format, const std::string &archive, const MemberFilter &filter,
+                std::string &log)
+{
+    ArchiveReader reader(format, archive);
+    if (const int rc = reader.open(); rc != ARC_OK)
+        return rc;
+    Member m;
+    for (;;) {
+        const int rc = reader.next(m);
+        if (rc == ARC_NO_MORE_MEMBERS)
+            return ARC_OK;
+        if (rc != ARC_OK)
+            return rc;
+        if (!filter.selects(m.path))
+            continue;
+        char stamp[32] = "";
+        struct tm tm {
+        };
+        if (::localtime_r(&m.mtime, &tm) != nullptr)
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
+        appendLine(log, std::to_string(m.size) + "\t" + stamp + "\t" + m.path);
+    }
+}
+
+} // namespace archivers

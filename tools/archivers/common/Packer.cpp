@@ -1,0 +1,385 @@
+#include "Packer.h"
+
+#include "ArchiveReader.h"
+#include "ArchiverErrors.h"
+#include "PathSafety.h"
+
+#include <algorithm>
+#include <archive.h>
+#include <archive_entry.h>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace archivers
+{
+namespace
+{
+
+struct Source {
+    std::string diskPath;
+    std::string memberName;
+    struct stat st {
+    };
+};
+
+struct WriteDeleter {
+    void operator()(archive *a) const { archive_write_free(a); }
+};
+using Writer = std::unique_ptr<archive, WriteDeleter>;
+
+struct EntryDeleter {
+    void operator()(archive_entry *e) const { archive_entry_free(e); }
+};
+
+bool hasWildcard(const std::string &s)
+{
+    return s.find_first_of("*?[") != std::string::npos;
+}
+
+std::string joinPath(const std::string &dir, const std::string &name)
+{
+    if (dir.empty() || dir == ".")
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+void appendLine(std::string &log, const std::string &line)
+{
+    if (log.size() < 1024 * 1024)
+        log += line + "\n";
+}
+
+class SourceCollector final
+{
+public:
+    SourceCollector(const PackJob &job) : job_(job) {}
+
+    // Expands the file items into sources, keyed by member name (first one wins).
+    void collect()
+    {
+        for (const std::string &item : job_.files)
+            collectItem(item);
+    }
+
+    std::map<std::string, Source> &sources() { return sources_; }
+    std::vector<std::string> &order() { return order_; }
+
+private:
+    std::string diskPathOf(const std::string &item) const
+    {
+        if (!item.empty() && item.front() == '/')
+            return item;
+        return joinPath(job_.baseDir, item);
+    }
+
+    std::string memberNameOf(const std::string &diskPath) const
+    {
+        std::string name = diskPath;
+        std::string base = job_.baseDir;
+        if (!base.empty() && base.back() != '/')
+            base.push_back('/');
+        if (!base.empty() && name.compare(0, base.size(), base) == 0)
+            name.erase(0, base.size());
+        name = normalizeMemberPath(name);
+        while (!name.empty() && name.front() == '/')
+            name.erase(0, 1);
+        if (job_.junkPaths)
+            name = name.substr(name.rfind('/') + 1);
+        return name;
+    }
+
+    void collectItem(const std::string &item)
+    {
+        const std::string disk = diskPathOf(item);
+        const size_t slash = disk.rfind('/');
+        const std::string dir = slash == std::string::npos ? std::string() : disk.substr(0, slash);
+        const std::string pattern = disk.substr(slash == std::string::npos ? 0 : slash + 1);
+        if (!hasWildcard(pattern)) {
+            struct stat st {
+            };
+            if (::lstat(disk.c_str(), &st) != 0)
+                return;
+            add(disk, st);
+            return;
+        }
+        scan(dir, pattern, job_.recurse);
+    }
+
+    void scan(const std::string &dir, const std::string &pattern, bool recurse)
+    {
+        DIR *d = ::opendir(dir.empty() ? "." : dir.c_str());
+        if (d == nullptr)
+            return;
+        std::vector<std::string> names;
+        while (const dirent *e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name != "." && name != ".." && (job_.hidden || name.front() != '.'))
+                names.push_back(name);
+        }
+        ::closedir(d);
+        std::sort(names.begin(), names.end());
+        for (const std::string &name : names) {
+            const std::string path = dir.empty() ? name : joinPath(dir, name);
+            struct stat st {
+            };
+            if (::lstat(path.c_str(), &st) != 0)
+                continue;
+            if (wildcardMatch(pattern, name, job_.brackets))
+                add(path, st);
+            else if (recurse && S_ISDIR(st.st_mode))
+                scan(path, pattern, true);
+        }
+    }
+
+    void add(const std::string &path, const struct stat &st)
+    {
+        if (S_ISDIR(st.st_mode)) {
+            if (job_.folderEntries && !job_.junkPaths)
+                addOne(path, st);
+            if (job_.recurse)
+                scan(path, "*", true);
+            return;
+        }
+        if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
+            addOne(path, st);
+    }
+
+    void addOne(const std::string &path, const struct stat &st)
+    {
+        struct stat self {
+        };
+        if (::stat(job_.archive.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
+            self.st_ino == st.st_ino)
+            return; // never pack the archive into itself
+        const std::string name = memberNameOf(path);
+        if (name.empty() || !safeRelativePath(name))
+            return;
+        if (sources_.emplace(name, Source{path, name, st}).second)
+            order_.push_back(name);
+    }
+
+    const PackJob &job_;
+    std::map<std::string, Source> sources_;
+    std::vector<std::string> order_;
+};
+
+class ArchiveRewrite final
+{
+public:
+    ArchiveRewrite(const PackJob &job, std::string &log) : job_(job), log_(log) {}
+
+    int run()
+    {
+        SourceCollector collector(job_);
+        if (job_.kind != PackJob::Kind::Delete)
+            collector.collect();
+        if (job_.kind == PackJob::Kind::Add && collector.order().empty()) {
+            appendLine(log_, "error: no file to add");
+            return ARC_ERROR_SOURCE;
+        }
+        struct stat st {
+        };
+        const bool exists = ::stat(job_.archive.c_str(), &st) == 0;
+        if (!exists && job_.kind != PackJob::Kind::Add) {
+            appendLine(log_, "error: no archive " + job_.archive);
+            return ARC_ERROR_ARCHIVE_OPEN;
+        }
+        temp_ = job_.archive + ".tunelet-new-" + std::to_string(::getpid());
+        int rc = openWriter();
+        if (rc == ARC_OK && exists)
+            rc = copyOld(collector);
+        if (rc == ARC_OK && job_.kind == PackJob::Kind::Add) {
+            for (const std::string &name : collector.order()) {
+                const auto it = collector.sources().find(name);
+                if (it != collector.sources().end() && (rc = writeSource(it->second)) != ARC_OK)
+                    break;
+            }
+        }
+        if (rc == ARC_OK && archive_write_close(writer_.get()) != ARCHIVE_OK)
+            rc = ARC_ERROR_WRITE;
+        writer_.reset();
+        if (rc == ARC_OK && ::rename(temp_.c_str(), job_.archive.c_str()) != 0)
+            rc = ARC_ERROR_WRITE;
+        if (rc != ARC_OK)
+            ::unlink(temp_.c_str());
+        return rc;
+    }
+
+private:
+    int openWriter()
+    {
+        writer_.reset(archive_write_new());
+        archive *w = writer_.get();
+        if (job_.container == Container::Zip) {
+            archive_write_set_format_zip(w);
+            if (job_.level >= 0)
+                archive_write_set_format_option(w, "zip", "compression-level",
+                                                std::to_string(job_.level).c_str());
+        } else {
+            archive_write_set_format_pax_restricted(w);
+            const std::string level = std::to_string(job_.level);
+            if (job_.compression == Compression::Gzip) {
+                archive_write_add_filter_gzip(w);
+                if (job_.level > 0)
+                    archive_write_set_filter_option(w, "gzip", "compression-level", level.c_str());
+            } else if (job_.compression == Compression::Bzip2) {
+                archive_write_add_filter_bzip2(w);
+                if (job_.level > 0)
+                    archive_write_set_filter_option(w, "bzip2", "compression-level", level.c_str());
+            }
+        }
+        if (archive_write_open_filename(w, temp_.c_str()) != ARCHIVE_OK) {
+            appendLine(log_, "error: cannot create " + temp_);
+            return ARC_ERROR_WRITE;
+        }
+        return ARC_OK;
+    }
+
+    int copyOld(SourceCollector &collector)
+    {
+        const Format format = job_.container == Container::Zip ? Format::Zip : Format::Tar;
+        ArchiveReader reader(format, job_.archive);
+        if (reader.open() != ARC_OK) {
+            appendLine(log_, "error: cannot read " + job_.archive);
+            return ARC_ERROR_ARCHIVE_OPEN;
+        }
+        MemberFilter filter{job_.files, {}, job_.brackets};
+        Member m;
+        for (;;) {
+            int rc = reader.next(m);
+            if (rc == ARC_NO_MORE_MEMBERS)
+                return ARC_OK;
+            if (rc != ARC_OK)
+                return rc;
+            if (job_.kind == PackJob::Kind::Delete) {
+                if (filter.selects(m.path)) {
+                    appendLine(log_, "deleted: " + m.path);
+                    continue;
+                }
+            } else if (const Source *replacement = replacementFor(m, collector)) {
+                rc = writeSource(*replacement);
+                collector.sources().erase(m.path);
+                if (rc != ARC_OK)
+                    return rc;
+                continue;
+            } else if (job_.kind == PackJob::Kind::Add) {
+                collector.sources().erase(m.path); // -u: the member is not older; keep it
+            }
+            if ((rc = copyMember(reader, m)) != ARC_OK)
+                return rc;
+        }
+    }
+
+    // The file that replaces an old member, if any.
+    const Source *replacementFor(const Member &m, SourceCollector &collector)
+    {
+        auto &sources = collector.sources();
+        auto it = sources.find(m.path);
+        if (job_.kind == PackJob::Kind::Freshen && job_.files.empty() && it == sources.end()) {
+            // Freshen without names: every member against the file of its name.
+            Source s{joinPath(job_.baseDir, m.path), m.path, {}};
+            if (::lstat(s.diskPath.c_str(), &s.st) != 0 || !S_ISREG(s.st.st_mode))
+                return nullptr;
+            it = sources.emplace(m.path, s).first;
+        }
+        if (it == sources.end())
+            return nullptr;
+        const bool newer = it->second.st.st_mtime > m.mtime;
+        if (job_.kind == PackJob::Kind::Freshen || job_.updateOnly)
+            return newer ? &it->second : nullptr;
+        return &it->second;
+    }
+
+    int copyMember(ArchiveReader &reader, const Member &m)
+    {
+        if (archive_write_header(writer_.get(), m.entry) != ARCHIVE_OK)
+            return writeError(m.path);
+        for (;;) {
+            const void *data = nullptr;
+            size_t size = 0;
+            int64_t offset = 0;
+            if (reader.readBlock(data, size, offset) != ARC_OK) {
+                appendLine(log_, "error: damaged member " + m.path);
+                return ARC_ERROR_ARCHIVE_DAMAGED;
+            }
+            if (size == 0)
+                break;
+            if (archive_write_data(writer_.get(), data, size) < 0)
+                return writeError(m.path);
+        }
+        return ARC_OK;
+    }
+
+    int writeSource(const Source &s)
+    {
+        std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
+        archive_entry_copy_stat(entry.get(), &s.st);
+        archive_entry_set_pathname(entry.get(), s.memberName.c_str());
+        int fd = -1;
+        if (S_ISLNK(s.st.st_mode)) {
+            char target[4096];
+            const ssize_t n = ::readlink(s.diskPath.c_str(), target, sizeof target - 1);
+            if (n < 0)
+                return sourceError(s.diskPath);
+            target[n] = '\0';
+            archive_entry_set_symlink(entry.get(), target);
+            archive_entry_set_size(entry.get(), 0);
+        } else if (S_ISREG(s.st.st_mode)) {
+            fd = ::open(s.diskPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                return sourceError(s.diskPath);
+        } else {
+            archive_entry_set_size(entry.get(), 0);
+        }
+        int rc = ARC_OK;
+        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK)
+            rc = writeError(s.memberName);
+        char buffer[64 * 1024];
+        while (rc == ARC_OK && fd >= 0) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0)
+                rc = sourceError(s.diskPath);
+            if (n <= 0)
+                break;
+            if (archive_write_data(writer_.get(), buffer, size_t(n)) < 0)
+                rc = writeError(s.memberName);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (rc == ARC_OK)
+            appendLine(log_, "added: " + s.memberName);
+        return rc;
+    }
+
+    int writeError(const std::string &name)
+    {
+        const char *why = archive_error_string(writer_.get());
+        appendLine(log_, "error: cannot write " + name + ": " + (why != nullptr ? why : ""));
+        return ARC_ERROR_WRITE;
+    }
+
+    int sourceError(const std::string &path)
+    {
+        appendLine(log_, "error: cannot read " + path);
+        return ARC_ERROR_SOURCE;
+    }
+
+    const PackJob &job_;
+    std::string &log_;
+    std::string temp_;
+    Writer writer_;
+};
+
+} // namespace
+
+int pack(const PackJob &job, std::string &log)
+{
+    return ArchiveRewrite(job, log).run();
+}
+
+} // namespace archivers

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Mask.h"
+
+#include <string>
+#include <vector>
+
+namespace archivers
+{
+
+enum class Container { Zip, Tar };
+enum class Compression { None, Gzip, Bzip2 };
+
+struct PackJob {
+    enum class Kind { Add, Freshen, Delete } kind = Kind::Add;
+    Container container = Container::Zip;
+    Compression compression = Compression::None;
+    int level = -1; // 0-9, -1: the writer's default
+    std::string archive;
+    std::string baseDir;            // names are taken relative to it; empty: current folder
+    std::vector<std::string> files; // names or masks (Add, Freshen); masks (Delete)
+    bool brackets = false;          // masks use [] classes
+    bool recurse = false;
+    bool junkPaths = false;
+    bool folderEntries = true; // store folders as members of their own
+    bool hidden = false;       // take dot files found by masks and recursion
+    bool updateOnly = false;   // Add: replace a member only with a newer file
+};
+
+// Creates or rewrites an archive. The new archive is written beside the old one and renamed
+// over it only when complete, so a failure leaves the old archive as it was.
+int pack(const PackJob &job, std::string &log);
+
+} // namespace archivers

@@ -1,0 +1,4 @@
+// Entry points of libunlha32.so, the "Unlha" archiver library on libarchive.
+#include "EntryPoints.h"
+
+ARCHIVERS_DEFINE_ENTRY_POINTS(Unlha, archivers::Library::Unlha)
