@@ -1,0 +1,25 @@
+#pragma once
+
+// An ordered list of images, the frames of a tray icon animation. It is an
+// object of its own so that the tray icon can notice when it goes away.
+
+#include <QIcon>
+#include <QList>
+#include <QObject>
+
+class TIconList final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TIconList)
+
+public:
+    explicit TIconList(QObject *owner = nullptr) : QObject(owner) {}
+
+    void Add(const QIcon &icon) { icons_.append(icon); }
+    void Clear() { icons_.clear(); }
+    qsizetype Count() const { return icons_.size(); }
+    QIcon Icon(qsizetype index) const { return icons_.value(index); }
+
+private:
+    QList<QIcon> icons_;
+};
