@@ -35,14 +35,14 @@ typedef uintptr_t ArcHandle;
 
 /* The member record filled by FindFirst/FindNext. */
 typedef struct __attribute__((packed)) ArcEntryInfo {
-    uint32_t originalSize;   /* 0: size after extraction */
-    uint32_t compressedSize; /* 4 */
-    uint32_t crc;            /* 8 */
-    uint32_t flag;           /* 12 */
-    uint32_t osType;         /* 16 */
-    uint16_t ratio;          /* 20: per mille */
-    uint16_t date;           /* 22: MS-DOS date */
-    uint16_t time;           /* 24: MS-DOS time */
+    uint32_t originalSize;              /* 0: size after extraction */
+    uint32_t compressedSize;            /* 4 */
+    uint32_t crc;                       /* 8 */
+    uint32_t flag;                      /* 12 */
+    uint32_t osType;                    /* 16 */
+    uint16_t ratio;                     /* 20: per mille */
+    uint16_t date;                      /* 22: MS-DOS date */
+    uint16_t time;                      /* 24: MS-DOS time */
     char fileName[ARC_ENTRY_NAME_SIZE]; /* 26: member path, '/'-separated, NUL-terminated */
     char reserved1[3];                  /* 539 */
     char attribute[8];                  /* 542: e.g. "-a--" */
@@ -81,8 +81,7 @@ typedef struct ArcMessageWindow ArcMessageWindow;
 struct ArcMessageWindow {
     uint32_t signature;       /* ARC_MESSAGE_WINDOW_SIGNATURE */
     uint32_t progressMessage; /* the number registered for "wm_arcextract" */
-    intptr_t (*send)(ArcMessageWindow *window, uint32_t message, uintptr_t wParam,
-                     intptr_t lParam);
+    intptr_t (*send)(ArcMessageWindow *window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 };
 
 /* Optional progress callback for SetOwnerWindowEx; returns 1 to abort. */
@@ -122,24 +121,23 @@ typedef int32_t (*ArcGetArchiveTypeFn)(const char *path);
 #define ARC_EXPORT __attribute__((visibility("default")))
 
 /* Declares the nine entry points of one prefix, e.g. ARC_DECLARE_ENTRY_POINTS(Unlha). */
-#define ARC_DECLARE_ENTRY_POINTS(P)                                                              \
-    ARC_EXPORT int32_t P(ArcWindow window, const char *cmdLine, char *output,                    \
-                         uint32_t outputSize);                                                   \
-    ARC_EXPORT ArcHandle P##OpenArchive(ArcWindow window, const char *path, uint32_t mode);      \
-    ARC_EXPORT int32_t P##CloseArchive(ArcHandle archive);                                       \
-    ARC_EXPORT int32_t P##FindFirst(ArcHandle archive, const char *wildName, ArcEntryInfo *info); \
-    ARC_EXPORT int32_t P##FindNext(ArcHandle archive, ArcEntryInfo *info);                       \
-    ARC_EXPORT int32_t P##CheckArchive(const char *path, int32_t mode);                          \
-    ARC_EXPORT int32_t P##SetOwnerWindowEx(ArcWindow window, ArcProgressCallback callback);      \
-    ARC_EXPORT int32_t P##KillOwnerWindowEx(ArcWindow window);                                   \
-    ARC_EXPORT int32_t P##ExtractMem(ArcWindow window, const char *cmdLine,                      \
-                                     unsigned char *buffer, uint32_t bufferSize,                 \
-                                     int64_t *timeStamp, uint16_t *attributes, uint32_t *written)
+#define ARC_DECLARE_ENTRY_POINTS(P)                                                                \
+    ARC_EXPORT int32_t P(ArcWindow window, const char *cmdLine, char *output,                      \
+                         uint32_t outputSize);                                                     \
+    ARC_EXPORT ArcHandle P##OpenArchive(ArcWindow window, const char *path, uint32_t mode);        \
+    ARC_EXPORT int32_t P##CloseArchive(ArcHandle archive);                                         \
+    ARC_EXPORT int32_t P##FindFirst(ArcHandle archive, const char *wildName, ArcEntryInfo *info);  \
+    ARC_EXPORT int32_t P##FindNext(ArcHandle archive, ArcEntryInfo *info);                         \
+    ARC_EXPORT int32_t P##CheckArchive(const char *path, int32_t mode);                            \
+    ARC_EXPORT int32_t P##SetOwnerWindowEx(ArcWindow window, ArcProgressCallback callback);        \
+    ARC_EXPORT int32_t P##KillOwnerWindowEx(ArcWindow window);                                     \
+    ARC_EXPORT int32_t P##ExtractMem(ArcWindow window, const char *cmdLine, unsigned char *buffer, \
+                                     uint32_t bufferSize, int64_t *timeStamp,                      \
+                                     uint16_t *attributes, uint32_t *written)
 
 /* The packing command of the ZIP packers ("Zip"). */
-#define ARC_DECLARE_ZIP_COMMAND()                                                                \
-    ARC_EXPORT int32_t Zip(ArcWindow window, const char *cmdLine, char *output,                  \
-                           uint32_t outputSize)
+#define ARC_DECLARE_ZIP_COMMAND()                                                                  \
+    ARC_EXPORT int32_t Zip(ArcWindow window, const char *cmdLine, char *output, uint32_t outputSize)
 
 /* The archive type query of the TAR library. */
 #define ARC_DECLARE_TAR_TYPE_QUERY() ARC_EXPORT int32_t TarGetArchiveType(const char *path)

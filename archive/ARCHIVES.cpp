@@ -1,0 +1,269 @@
+#include "ARCHIVES.h"
+
+#include "ARJ32.h"
+#include "BGA32.h"
+#include "CAB32.h"
+#include "LHA32.h"
+#include "RAR32.h"
+#include "RegisteredMessages.h"
+#include "TAR32.h"
+#include "ZIP32.h"
+
+#include <atomic>
+#include <utility>
+
+namespace
+{
+
+std::atomic<std::uint32_t> progressMessage{0};
+
+struct ExtensionRow {
+    const char *extension;
+    TArchiverType type;
+};
+
+constexpr ExtensionRow extensionTable[] = {
+    {".z", TArchiverType::atTgz},   {".gz", TArchiverType::atTgz},  {".tgz", TArchiverType::atTgz},
+    {".taz", TArchiverType::atTgz}, {".tar", TArchiverType::atTar}, {".bz2", TArchiverType::atBZ2},
+    {".gza", TArchiverType::atBga}, {".bza", TArchiverType::atBga}, {".rar", TArchiverType::atRar},
+    {".arj", TArchiverType::atArj}, {".zip", TArchiverType::atZip}, {".cab", TArchiverType::atCab},
+    {".lzh", TArchiverType::atLha},
+};
+
+QByteArray extensionOf(const QByteArray &fileName)
+{
+    const qsizetype nameStart = fileName.lastIndexOf('/') + 1;
+    const qsizetype dot = fileName.lastIndexOf('.');
+    return dot >= nameStart ? fileName.mid(dot) : QByteArray();
+}
+
+TArchiverType detectByName(const QByteArray &fileName)
+{
+    const QByteArray extension = extensionOf(fileName);
+    if (extension.compare(".exe", Qt::CaseInsensitive) == 0)
+        return DetectArchiverType(fileName, false);
+    TArchiverType result = TArchiverType::atNone;
+    for (const auto &row : extensionTable) {
+        if (extension.compare(row.extension, Qt::CaseInsensitive) == 0)
+            result = row.type;
+    }
+    return result;
+}
+
+// Every probe runs, in this order; each later yes wins.
+TArchiverType detectByContent(const QByteArray &fileName)
+{
+    TArchiverType result = TTar32::ArchiveType(fileName);
+    const std::pair<bool (*)(const QByteArray &), TArchiverType> probes[] = {
+        {TRar32::IsArchive, TArchiverType::atRar}, {TArj32::IsArchive, TArchiverType::atArj},
+        {TZip32::IsArchive, TArchiverType::atZip}, {TBGA32::IsArchive, TArchiverType::atBga},
+        {TCab32::IsArchive, TArchiverType::atCab}, {TLha32::IsArchive, TArchiverType::atLha},
+    };
+    for (const auto &[probe, type] : probes) {
+        if (probe(fileName))
+            result = type;
+    }
+    return result;
+}
+
+} // namespace
+
+TArchiverType DetectArchiverType(const QByteArray &fileName, bool byName)
+{
+    return byName ? detectByName(fileName) : detectByContent(fileName);
+}
+
+std::unique_ptr<TArchiver> CreateArchiver(TArchiverType type)
+{
+    switch (type) {
+    case TArchiverType::atLha:
+        return TArchiver::Create<TLha32>();
+    case TArchiverType::atZip:
+        return TArchiver::Create<TZip32>();
+    case TArchiverType::atCab:
+        return TArchiver::Create<TCab32>();
+    case TArchiverType::atArj:
+        return TArchiver::Create<TArj32>();
+    case TArchiverType::atTar:
+        return TArchiver::Create<TTar32>();
+    case TArchiverType::atTgz:
+        return TArchiver::Create<TTgz32>();
+    case TArchiverType::atBZ2:
+        return TArchiver::Create<TBZ232>();
+    case TArchiverType::atRar:
+        return TArchiver::Create<TRar32>();
+    case TArchiverType::atBga:
+        return TArchiver::Create<TBGA32>();
+    default:
+        return nullptr;
+    }
+}
+
+// The hidden window that receives the libraries' progress messages; its handle is the
+// address of its ArcMessageWindow record.
+struct TArchiveFile::HiddenWindow {
+    ArcMessageWindow record{};
+    TArchiveFile *owner = nullptr;
+
+    static std::intptr_t send(ArcMessageWindow *window, std::uint32_t message,
+                              std::uintptr_t wParam, std::intptr_t lParam)
+    {
+        auto *self = reinterpret_cast<HiddenWindow *>(window);
+        return self->owner->WindowProc(message, wParam, lParam);
+    }
+};
+
+TArchiveFile::TArchiveFile()
+    : options_(std::make_unique<TArchiverOptions>()), fileName_(nulString())
+{
+}
+
+TArchiveFile::~TArchiveFile()
+{
+    window_.reset();
+    archiver_.reset();
+    options_.reset();
+}
+
+void TArchiveFile::SetFileName(const QByteArray &fileName)
+{
+    SetArchiverType(DetectArchiverType(fileName, true));
+    fileName_ = fileName;
+}
+
+void TArchiveFile::SetOutputSize(int size)
+{
+    output_.resize(size > 0 ? size : 0);
+    if (size > 0)
+        output_[0] = '\0';
+}
+
+void TArchiveFile::SetArchiverType(TArchiverType type)
+{
+    if (designing_) {
+        type_ = type;
+        return;
+    }
+    const auto ordinal = static_cast<unsigned>(type);
+    if (ordinal <= static_cast<unsigned>(TArchiverType::atBga)) {
+        auto archiver = CreateArchiver(type);
+        archiver_ = std::move(archiver);
+        type_ = type;
+    } else if (type == TArchiverType::atNone) {
+        return;
+    } else if (type == TArchiverType::atAutoDetect) {
+        type_ = type;
+    } else if (reading_) {
+        type_ = type;
+    } else {
+        throw EArchiver("書庫の形式を特定できませんでした。");
+    }
+}
+
+void TArchiveFile::DetectByContent()
+{
+    if (type_ == TArchiverType::atAutoDetect)
+        SetArchiverType(DetectArchiverType(fileName_, false));
+}
+
+TArchiver &TArchiveFile::RequireArchiver() const
+{
+    if (!archiver_)
+        throw EArchiver("書庫の形式を判別できません。");
+    return *archiver_;
+}
+
+std::uint32_t TArchiveFile::ProgressMessage()
+{
+    return progressMessage.load();
+}
+
+WindowHandle TArchiveFile::MessageWindow() const
+{
+    return window_ ? reinterpret_cast<WindowHandle>(&window_->record) : 0;
+}
+
+std::intptr_t TArchiveFile::WindowProc(std::uint32_t message, std::uintptr_t wParam,
+                                       std::intptr_t lParam)
+{
+    if (message == 0 || message != progressMessage.load())
+        return 0; // the default procedure: nothing else is handled here
+    bool abort = false;
+    if (onProgress_) {
+        onProgress_(*this, static_cast<std::int32_t>(wParam), reinterpret_cast<void *>(lParam),
+                    abort);
+    }
+    return abort ? 1 : 0;
+}
+
+void TArchiveFile::HookProgress()
+{
+    if (!onProgress_)
+        return;
+    if (progressMessage.load() == 0)
+        progressMessage.store(registerWindowMessage("wm_arcextract"));
+    if (!window_) {
+        window_ = std::make_unique<HiddenWindow>();
+        window_->record.signature = ARC_MESSAGE_WINDOW_SIGNATURE;
+        window_->record.progressMessage = progressMessage.load();
+        window_->record.send = &HiddenWindow::send;
+        window_->owner = this;
+    }
+    try {
+        archiver_->SetOwnerWindowEx(MessageWindow(), nullptr);
+    } catch (...) {
+    }
+}
+
+void TArchiveFile::UnhookProgress()
+{
+    if (!onProgress_)
+        return;
+    try {
+        archiver_->KillOwnerWindowEx(MessageWindow());
+    } catch (...) {
+    }
+}
+
+int TArchiveFile::Unpack(WindowHandle window, const TArchiverOptions *options,
+                         const QByteArray &destDir, const FileItems &files)
+{
+    TArchiver &archiver = RequireArchiver();
+    HookProgress();
+    const TArchiverOptions &set = options != nullptr ? *options : *options_;
+    int result = 0;
+    try {
+        result = archiver.Unpack(window, fileName_, set, destDir, files,
+                                 set.ResFileUsage.contains(TResFileUse::ruOnUnpack), output_);
+    } catch (...) {
+        commandLine_ = archiver.CommandLine;
+        UnhookProgress();
+        throw;
+    }
+    commandLine_ = archiver.CommandLine;
+    UnhookProgress();
+    return result;
+}
+
+ArchiveHandle TArchiveFile::OpenArchive(WindowHandle window, int mode)
+{
+    DetectByContent();
+    handle_ = RequireArchiver().OpenArchive(window, fileName_, mode);
+    return handle_;
+}
+
+void TArchiveFile::CloseArchive()
+{
+    RequireArchiver().CloseArchive(handle_);
+    handle_ = 0;
+}
+
+int TArchiveFile::FindFirst(const QByteArray &wildName, TArchiveEntryInfo &info)
+{
+    return RequireArchiver().FindFirst(handle_, info, wildName);
+}
+
+int TArchiveFile::FindNext(TArchiveEntryInfo &info)
+{
+    return RequireArchiver().FindNext(handle_, info);
+}

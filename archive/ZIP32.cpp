@@ -1,0 +1,312 @@
+#include "ZIP32.h"
+
+#include "DoubleByteText.h"
+#include "DynamicLibrary.h"
+#include "FILTERS.h"
+#include "LibraryUnit.h"
+
+#include <QFile>
+#include <initializer_list>
+#include <string>
+
+namespace
+{
+
+LibraryUnit unzip("UNZIP32.DLL");
+LibraryUnit zip32j("ZIP32J.DLL");
+LibraryUnit lmzip("LMZIP32.DLL");
+
+const char *const packLibraryMissing =
+    "ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。";
+
+// The first loaded library of the order that has the entry. LMZIP32 spells a third
+// character "Z" as "z" ("UnzipOpenArchive").
+void *findEntry(const char *name, std::initializer_list<LibraryUnit *> order)
+{
+    for (LibraryUnit *unit : order) {
+        if (!unit->IsLoaded())
+            continue;
+        std::string spelled = name;
+        if (unit == &lmzip && spelled.size() >= 3 && spelled[2] == 'Z')
+            spelled[2] = 'z';
+        if (void *address = unit->Lookup(spelled.c_str()))
+            return address;
+    }
+    throw EArchiver(QByteArray(name) + " のエントリが見つかりません。");
+}
+
+template <typename Fn> Fn listingEntry(const char *name)
+{
+    return reinterpret_cast<Fn>(findEntry(name, {&lmzip, &zip32j, &unzip}));
+}
+
+template <typename Fn> Fn checkingEntry(const char *name)
+{
+    return reinterpret_cast<Fn>(findEntry(name, {&unzip, &lmzip, &zip32j}));
+}
+
+} // namespace
+
+LibraryUnit &TZip32::UnzipLibrary()
+{
+    return unzip;
+}
+LibraryUnit &TZip32::Zip32jLibrary()
+{
+    return zip32j;
+}
+LibraryUnit &TZip32::LmzipLibrary()
+{
+    return lmzip;
+}
+
+QByteArray ZipFileNameConverter(const QByteArray &name)
+{
+    const bool shiftJis = doublebyte::readsAsShiftJis(name);
+    QByteArray result;
+    result.reserve(name.size());
+    for (qsizetype i = 0; i < name.size();) {
+        const qsizetype length = doublebyte::charLength(name, i, shiftJis);
+        if (length == 1 && name.at(i) == '\\')
+            result += '/';
+        else if (length == 1 && name.at(i) == '[')
+            result += "[[]";
+        else
+            result += name.mid(i, length);
+        i += length;
+    }
+    return result;
+}
+
+void TZip32::LoadDLL()
+{
+    for (LibraryUnit *unit : {&unzip, &zip32j, &lmzip})
+        unit->Load();
+    if (!unzip.IsLoaded() && !zip32j.IsLoaded() && !lmzip.IsLoaded())
+        throw EArchiver("ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL "
+                        "が必要です。");
+}
+
+void TZip32::FreeDLL()
+{
+    for (LibraryUnit *unit : {&unzip, &zip32j, &lmzip})
+        unit->Free();
+}
+
+void TZip32::LoadPackDLL()
+{
+    try {
+        LoadDLL();
+    } catch (const EArchiver &) {
+    }
+    if (!zip32j.IsLoaded() && !lmzip.IsLoaded())
+        throw EArchiver(packLibraryMissing);
+}
+
+QByteArray TZip32::BuildUnpackCommandLine(const QByteArray &command, const QByteArray &archive,
+                                          const TArchiverOptions &o, const QByteArray &destDir,
+                                          const FileItems &files, bool useResFile)
+{
+    TCmdOpt cmd;
+    cmd.Converter = ZipFileNameConverter;
+    if (o.c == 1)
+        cmd.Add("-o");
+    if (o.n > 0 || HasOwnerWindow())
+        cmd.Add("--i");
+    if (o.x == 0)
+        cmd.Add("-j");
+    cmd.Add(o.UserOptions);
+    AddArchiveAndDir(cmd, archive, destDir);
+    AddFileList(cmd, o, useResFile, files);
+    return command + cmd.CmdLine;
+}
+
+QByteArray TZip32::BuildPackCommandLine(const QByteArray &command, const QByteArray &archive,
+                                        const TArchiverOptions &o, const QByteArray &destDir,
+                                        const FileItems &files, bool useResFile)
+{
+    TCmdOpt cmd;
+    cmd.Converter = ZipFileNameConverter;
+    const std::pair<bool, const char *> switches[] = {
+        {o.a > 0, "-S"}, {o.a < 2, "-D"}, {o.l > 0, "-v"},  {o.n > 0, "-q"},   {o.r > 0, "-r"},
+        {o.n > 0, "-o"}, {o.u > 0, "-u"}, {o.x == 0, "-j"}, {o.jc > 0, "-FF"}, {o.ji > 0, "-k"}};
+    for (const auto &[on, text] : switches) {
+        if (on)
+            cmd.Add(text);
+    }
+    cmd.AddInt(QByteArray(), o.jm);
+    if (o.gd > 0)
+        cmd.Add("-J");
+    cmd.Add(o.UserOptions);
+    AddArchiveAndDir(cmd, archive, destDir);
+    AddFileList(cmd, o, useResFile, files);
+    return command + cmd.CmdLine;
+}
+
+QByteArray TZip32::BuildLmzipCommandLine(const QByteArray &command, const QByteArray &archive,
+                                         const TArchiverOptions &o, const QByteArray &destDir,
+                                         const FileItems &files, bool useResFile)
+{
+    TCmdOpt cmd;
+    if (o.c == 1)
+        cmd.Add("-o");
+    if (o.x == 0)
+        cmd.Add("-j");
+    cmd.Add(o.UserOptions);
+    AddArchiveAndDir(cmd, archive, destDir);
+    AddFileList(cmd, o, useResFile, files);
+    return command + cmd.CmdLine;
+}
+
+int TZip32::RunZip(WindowHandle window, QByteArray &output)
+{
+    LoadDLL();
+    if (!zip32j.IsLoaded() && !lmzip.IsLoaded())
+        throw EArchiver(packLibraryMissing);
+    auto zip = reinterpret_cast<ArcCommandFn>(findEntry("Zip", {&zip32j, &lmzip}));
+    return Execute(zip, window, CommandLine, output);
+}
+
+int TZip32::RunUnZip(WindowHandle window, QByteArray &output)
+{
+    LoadDLL();
+    if (!unzip.IsLoaded() && !lmzip.IsLoaded())
+        throw EArchiver("ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
+    auto command = reinterpret_cast<ArcCommandFn>(findEntry("UnZip", {&unzip, &lmzip}));
+    return Execute(command, window, CommandLine, output);
+}
+
+int TZip32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
+                   const QByteArray &destDir, const FileItems &files, bool useResFile,
+                   QByteArray &output)
+{
+    CommandLine = BuildUnpackCommandLine("-x", archive, options, destDir, files, useResFile);
+    return RunUnZip(window, output);
+}
+
+int TZip32::Pack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
+                 const QByteArray &destDir, const FileItems &files, bool useResFile,
+                 QByteArray &output)
+{
+    if (zip32j.IsLoaded()) {
+        CommandLine =
+            BuildPackCommandLine(QByteArray(), archive, options, destDir, files, useResFile);
+    } else if (lmzip.IsLoaded()) {
+        CommandLine =
+            BuildLmzipCommandLine("-ru", archive, options, QByteArray(), files, useResFile);
+        // The LMZIP packer would add to an old archive; the new one replaces it.
+        QFile::remove(QFile::decodeName(archive));
+    } else {
+        throw EArchiver(packLibraryMissing);
+    }
+    return RunZip(window, output);
+}
+
+int TZip32::RemoveItems(WindowHandle window, const QByteArray &archive,
+                        const TArchiverOptions &options, const QByteArray &, const FileItems &files,
+                        bool useResFile, QByteArray &output)
+{
+    CommandLine = BuildPackCommandLine("-d", archive, options, QByteArray(), files, useResFile);
+    return RunZip(window, output);
+}
+
+int TZip32::Update(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
+                   const QByteArray &destDir, const FileItems &files, bool useResFile,
+                   QByteArray &output)
+{
+    CommandLine = BuildPackCommandLine("-f", archive, options, destDir, files, useResFile);
+    return RunZip(window, output);
+}
+
+int TZip32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
+                    const QByteArray &destDir, QByteArray &output)
+{
+    if (!zip32j.IsLoaded())
+        throw EArchiver("ZIP 形式書庫からの自己解凍書庫作成には ZIP32J.DLL が必要です。");
+    const bool win32 = options.gw > 0;
+    const QByteArray stub = QByteArray::fromStdString(
+        tunelet::dynlib::searchPath(win32 ? "sfx32gui.dat" : "sfx16.dat"));
+    if (stub.isEmpty()) {
+        throw EArchiver(win32
+                            ? "zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"
+                            : "zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。");
+    }
+    const QByteArray target = filters::SelfExtractorName(archive, destDir);
+    filters::WriteSelfExtractor(stub.left(511), archive, target);
+    CommandLine = "-A " + target;
+    return RunZip(window, output);
+}
+
+int TZip32::ExtractMem(WindowHandle window, const QByteArray &archive,
+                       const TArchiverOptions &options, const QByteArray &name, void *buffer,
+                       std::uint32_t size, std::uint32_t *written)
+{
+    CommandLine = BuildUnpackCommandLine(QByteArray(), archive, options, QByteArray(),
+                                         FileItems{FileItem(TStringList{name})}, false);
+    auto extract = checkingEntry<ArcExtractMemFn>("UnZipExtractMem");
+    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
+                   nullptr, nullptr, written);
+}
+
+ArchiveHandle TZip32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
+{
+    LoadDLL();
+    const QByteArray full = ExpandFileName(archive);
+    return listingEntry<ArcOpenArchiveFn>("UnZipOpenArchive")(window, full.constData(),
+                                                              static_cast<std::uint32_t>(mode));
+}
+
+int TZip32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
+{
+    LoadDLL();
+    return listingEntry<ArcFindFirstFn>("UnZipFindFirst")(handle, wildName.constData(), &info);
+}
+
+int TZip32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
+{
+    return listingEntry<ArcFindNextFn>("UnZipFindNext")(handle, &info);
+}
+
+int TZip32::CloseArchive(ArchiveHandle handle)
+{
+    LoadDLL();
+    return listingEntry<ArcCloseArchiveFn>("UnZipCloseArchive")(handle);
+}
+
+// ZIP passes the mode alone.
+int TZip32::CheckArchive(const QByteArray &archive, int mode, int)
+{
+    LoadDLL();
+    return checkingEntry<ArcCheckArchiveFn>("UnZipCheckArchive")(archive.constData(), mode);
+}
+
+// The window is registered with "UNZIP32.DLL" only, and kept only once the library has it.
+int TZip32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
+{
+    const int answer = unzip.Proc<ArcSetOwnerWindowExFn>("UnZipSetOwnerWindowEx")(window, callback);
+    TArchiver::SetOwnerWindowEx(window, callback);
+    return answer != 0;
+}
+
+int TZip32::KillOwnerWindowEx(WindowHandle window)
+{
+    const int answer = unzip.Proc<ArcKillOwnerWindowExFn>("UnZipKillOwnerWindowEx")(window);
+    TArchiver::KillOwnerWindowEx(window);
+    return answer != 0;
+}
+
+bool TZip32::IsArchive(const QByteArray &path)
+{
+    try {
+        if (!FileExists(path))
+            return false;
+        TZip32().LoadDLL();
+        const QByteArray full = ExpandFileName(path);
+        const ArchiveHandle handle = listingEntry<ArcOpenArchiveFn>("UnZipOpenArchive")(
+            0, full.constData(), ARC_OPEN_MODE_PROBE);
+        listingEntry<ArcCloseArchiveFn>("UnZipCloseArchive")(handle);
+        return handle != 0;
+    } catch (...) {
+        return false;
+    }
+}
