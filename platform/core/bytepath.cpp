@@ -1,5 +1,7 @@
 #include "bytepath.h"
 
+#include "textcodec.h"
+
 namespace tunelet
 {
 
@@ -32,9 +34,15 @@ QByteArray folderPart(QByteArrayView path)
 QByteArray asciiLower(QByteArrayView bytes)
 {
     QByteArray out(bytes.data(), bytes.size());
-    for (char &c : out) {
+    const bool shiftJis = !isValidUtf8(bytes);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (shiftJis && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) {
+            ++i; // skip the trail byte
+            continue;
+        }
         if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+            out[i] = char(c - 'A' + 'a');
     }
     return out;
 }

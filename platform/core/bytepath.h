@@ -15,9 +15,9 @@ QByteArray fileNamePart(QByteArrayView path);
 QByteArray folderPart(QByteArrayView path);
 
 // The text from the last '.' of the file-name part, dot included, lower-cased;
-// empty when the file-name part has no dot. Lower-casing is ASCII only: the
-// bytes may be Shift-JIS, whose trail bytes must never be changed, and the
-// only extensions that decide anything are ASCII.
+// empty when the file-name part has no dot. Lower-casing is asciiLower's: the
+// only extensions that decide anything are ASCII, and the locale's rules for
+// other letters would change bytes of Shift-JIS names.
 QByteArray lowerExtension(QByteArrayView path);
 
 // The path with the extension of its file-name part (from its last '.')
@@ -25,7 +25,9 @@ QByteArray lowerExtension(QByteArrayView path);
 // file-name part has no dot.
 QByteArray replaceExtension(QByteArrayView path, QByteArrayView newExtension);
 
-// ASCII-only lower-casing of a byte string.
+// Lower-cases the ASCII letters A-Z of a byte string. In text that is not
+// valid UTF-8 (so Shift-JIS), the byte after a double-byte lead byte is part
+// of that character and is never changed.
 QByteArray asciiLower(QByteArrayView bytes);
 
 } // namespace tunelet

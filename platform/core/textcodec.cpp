@@ -25,6 +25,16 @@ QStringDecoder &shiftJisDecoder()
 }
 } // namespace
 
+bool isValidUtf8(QByteArrayView bytes)
+{
+    if (isAscii(bytes))
+        return true;
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = utf8.decode(bytes); // decoding is lazy until converted
+    Q_UNUSED(decoded);
+    return !utf8.hasError();
+}
+
 QString decodeText(QByteArrayView bytes, bool *lossy)
 {
     if (lossy)

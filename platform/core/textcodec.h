@@ -9,6 +9,9 @@
 namespace tunelet
 {
 
+// True when the bytes are well-formed UTF-8 (pure ASCII included).
+bool isValidUtf8(QByteArrayView bytes);
+
 // Valid UTF-8 decodes as UTF-8; anything else as CP932 (Shift-JIS).
 QString decodeText(QByteArrayView bytes);
 
