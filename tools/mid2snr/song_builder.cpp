@@ -20,7 +20,7 @@ constexpr std::uint64_t kMaxSourceTick = 0xFFFFFFFFull;
 
 struct TimedEvent {
     std::uint64_t tick = 0;
-    std::uint32_t order = 0; // file order over all tracks, keeps sorting stable
+    std::uint64_t sortKey = 0;
     std::uint16_t track = 0;
     std::uint8_t status = 0;
     std::uint8_t data1 = 0;
@@ -43,20 +43,19 @@ std::vector<TimedEvent> timeline(const SmfFile &file, const std::vector<std::uin
     for (const SmfTrack &track : file.tracks)
         total += track.events.size();
     events.reserve(total);
-    std::uint32_t order = 0;
+    // One number orders by tick, then settings before notes, then file order
+    // (ticks below 2^33, fewer than 2^23 events).
+    std::uint64_t order = 0;
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
-        for (const SmfChannelEvent &e : file.tracks[t].events)
-            events.push_back({e.tick + offsets[t], order++, static_cast<std::uint16_t>(t), e.status,
-                              e.data1, e.data2});
+        for (const SmfChannelEvent &e : file.tracks[t].events) {
+            const std::uint64_t tick = e.tick + offsets[t];
+            const std::uint64_t noteClass = isNoteEvent(e.status) ? 1 : 0;
+            events.push_back({tick, (tick << 24) | (noteClass << 23) | order++,
+                              static_cast<std::uint16_t>(t), e.status, e.data1, e.data2});
+        }
     }
-    std::sort(events.begin(), events.end(), [](const TimedEvent &a, const TimedEvent &b) {
-        if (a.tick != b.tick)
-            return a.tick < b.tick;
-        const bool noteA = isNoteEvent(a.status), noteB = isNoteEvent(b.status);
-        if (noteA != noteB)
-            return noteB;
-        return a.order < b.order;
-    });
+    std::sort(events.begin(), events.end(),
+              [](const TimedEvent &a, const TimedEvent &b) { return a.sortKey < b.sortKey; });
     return events;
 }
 
@@ -339,6 +338,13 @@ bool buildSong(const SmfFile &file, const std::string &fileName, Song &song, std
     song.timebase = scale.timebase();
     song.tempos = tempoMap(file, offsets, scale, song.warnings);
 
+    std::size_t eventCount = 0;
+    for (const SmfTrack &track : file.tracks)
+        eventCount += track.events.size();
+    if (eventCount >= (std::size_t(1) << 23)) {
+        error = "too many events";
+        return false;
+    }
     NoteCollector collector(scale, trackEnds);
     for (const TimedEvent &event : timeline(file, offsets))
         collector.apply(event);
