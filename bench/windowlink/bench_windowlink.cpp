@@ -1,0 +1,127 @@
+// Window link and player figures, printed as "name: value unit" lines:
+//  - one full progress poll of a running player (find the window, its "Static" and
+//    "CN_seek" children, scroll position and range, title, status text), 10,000 times;
+//  - the player's CPU use while playing with the dummy audio driver, over 10 s.
+// Usage: bench_windowlink [<folder with sonaro>] [<song file>]
+
+#include "windowlink/windowsystem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+using namespace windowlink;
+
+namespace
+{
+
+struct PollResult {
+    int pos = 0;
+    int max = 0;
+    std::string title;
+    std::string status;
+};
+
+PollResult poll(WindowSystem &ws)
+{
+    PollResult r;
+    const HWND player = ws.FindWindowA("CN_sonaro", nullptr);
+    const HWND status = ws.FindWindowExA(player, 0, "Static", nullptr);
+    const HWND seek = ws.FindWindowExA(player, 0, "CN_seek", nullptr);
+    int min = 0;
+    r.pos = ws.GetScrollPos(seek, SB_CTL);
+    ws.GetScrollRange(seek, SB_CTL, &min, &r.max);
+    r.title = windowText(ws, player);
+    r.status = windowText(ws, status);
+    return r;
+}
+
+// User plus system CPU time of a process, in seconds.
+double cpuSeconds(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = f.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    // After the command: state is field 0, utime field 11, stime field 12.
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString binDir =
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath());
+    const QString song = argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                  : QStringLiteral(TUNELET_EXAMPLES "/morning-walk.snr");
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+
+    QProcess player;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    player.setProcessEnvironment(env);
+    player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    player.start(QDir(binDir).filePath(QStringLiteral("sonaro")),
+                 {song, QStringLiteral("*p"), QStringLiteral("*x")});
+    if (!player.waitForStarted()) {
+        std::fprintf(stderr, "cannot start sonaro in %s\n", qPrintable(binDir));
+        return 1;
+    }
+    const auto ws = makeLinkWindowSystem();
+    QElapsedTimer wait;
+    wait.start();
+    while (ws->FindWindowA("CN_sonaro", nullptr) == 0 && wait.elapsed() < 10000)
+        QThread::msleep(10);
+    if (ws->FindWindowA("CN_sonaro", nullptr) == 0) {
+        std::fprintf(stderr, "the player's window did not appear\n");
+        return 1;
+    }
+
+    constexpr int kPolls = 10000;
+    std::vector<double> us;
+    us.reserve(kPolls);
+    int failed = 0;
+    for (int i = 0; i < kPolls; ++i) {
+        QElapsedTimer t;
+        t.start();
+        const PollResult r = poll(*ws);
+        us.push_back(t.nsecsElapsed() / 1000.0);
+        if (r.max < 1 || r.title.empty() || r.status.empty())
+            ++failed;
+    }
+    std::sort(us.begin(), us.end());
+    std::printf("poll_roundtrip_min: %.1f us\n", us.front());
+    std::printf("poll_roundtrip_median: %.1f us\n", us[us.size() / 2]);
+    std::printf("poll_roundtrip_p99: %.1f us\n", us[us.size() * 99 / 100]);
+    std::printf("poll_roundtrip_max: %.1f us\n", us.back());
+    std::printf("poll_failures: %d count\n", failed);
+
+    // 10 s of playing without polls.
+    const double cpuBefore = cpuSeconds(player.processId());
+    QElapsedTimer wall;
+    wall.start();
+    while (wall.elapsed() < 10000)
+        QThread::msleep(50);
+    const double cpu = cpuSeconds(player.processId()) - cpuBefore;
+    std::printf("player_cpu_while_playing: %.2f %%core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+
+    ws->SendMessageA(ws->FindWindowA("CN_sonaro", nullptr), WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!player.waitForFinished(5000))
+        player.kill();
+    return failed == 0 ? 0 : 1;
+}

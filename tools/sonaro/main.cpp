@@ -1,0 +1,52 @@
+// sonaro "<file>" *p *x [*i] [*m] [*f] [*s *a]: plays a song data file.
+
+#include "linkbinding.h"
+#include "options.h"
+#include "player.h"
+#include "playerwindow.h"
+#include "songfile.h"
+#include "subwindows.h"
+#include "transport.h"
+
+#include <QApplication>
+#include <SDL.h>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // SDL only renders sound here; Qt owns the window system and signals.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const bool audio = SDL_Init(SDL_INIT_AUDIO) == 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sonaro"));
+    const sonaro::Options options = sonaro::parseOptions(app.arguments().mid(1));
+    const sonaro::LoadedSong loaded = sonaro::loadSongFile(options.file);
+
+    sonaro::Player player(loaded.song);
+    sonaro::Transport transport(player);
+    sonaro::PlayerWindow window(loaded, player, transport);
+    sonaro::SubWindows subWindows(loaded, player, options, &window);
+    sonaro::LinkBinding link(window, transport);
+
+    if (options.minimized)
+        window.showMinimized();
+    else
+        window.show();
+    subWindows.show();
+
+    QString why;
+    if (!link.publish(&why))
+        std::fprintf(stderr, "sonaro: window not published: %s\n", qPrintable(why));
+
+    // A file that cannot be played ends at once, with its error as the status.
+    if (options.playAtOnce || !loaded.error.isEmpty())
+        player.play();
+    window.refresh();
+
+    const int rc = app.exec();
+    subWindows.close();
+    if (audio)
+        SDL_Quit();
+    return rc;
+}

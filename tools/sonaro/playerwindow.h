@@ -1,0 +1,61 @@
+#pragma once
+// The player's main window: title, time, seek bar, status and a play/pause button.
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace sonaro
+{
+
+class Player;
+class Transport;
+struct LoadedSong;
+
+// Seek bar scale: tenths of a second, at least 1. The position equals the maximum only
+// once the song has ended.
+int seekMaximum(double totalSeconds);
+int seekPosition(double positionSeconds, double totalSeconds, bool ended);
+
+class PlayerWindow final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PlayerWindow)
+
+public:
+    PlayerWindow(const LoadedSong &loaded, Player &player, Transport &transport,
+                 QWidget *parent = nullptr);
+
+    QString statusText() const;
+    int seekMax() const;
+    int seekPos() const;
+
+    // Brings the shown state up to date with the player.
+    void refresh();
+
+signals:
+    // The shown state changed: title, seek position or status.
+    void refreshed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    void updatePauseButton();
+
+    const LoadedSong &m_loaded;
+    Player &m_player;
+    Transport &m_transport;
+    QLabel *m_title;
+    QLabel *m_time;
+    QScrollBar *m_seek;
+    QLabel *m_status;
+    QPushButton *m_pause;
+    QTimer *m_timer;
+};
+
+} // namespace sonaro

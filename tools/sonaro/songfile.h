@@ -1,0 +1,28 @@
+#pragma once
+// Loading a song file for the player: the parsed song, its display title, or what is
+// wrong with the file.
+
+#include "songdata/song.h"
+
+#include <QString>
+
+namespace sonaro
+{
+
+struct LoadedSong {
+    songdata::Song song;
+    QString title; // for display: the *HEAD title, else the file name
+    QString error; // empty when the song can be played
+};
+
+inline constexpr qint64 kMaxSongFileBytes = 16 * 1024 * 1024;
+
+LoadedSong loadSongFile(const QString &path);
+
+// Bytes shown as UTF-8 when valid, else as Shift-JIS.
+QString decodeText(const std::string &bytes);
+
+// "Sonaro - <title> → 3：05"
+QString windowTitle(const QString &title, qint64 wholeSeconds);
+
+} // namespace sonaro
