@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <Qt>
+
+namespace tunelet
+{
+
+// Synthetic key strokes into the program's own input: a press and a release
+// that reach whatever widget has the keyboard focus, after the current
+// handler has returned.
+class KeySynth
+{
+public:
+    virtual ~KeySynth() = default;
+    virtual void pressAndRelease(Qt::Key key) = 0;
+};
+
+// Posts a QKeyEvent press and release to the application's focus widget
+// through the event queue.
+class QueuedKeySynth final : public KeySynth
+{
+public:
+    QueuedKeySynth() = default;
+    Q_DISABLE_COPY_MOVE(QueuedKeySynth)
+    void pressAndRelease(Qt::Key key) override;
+};
+
+// Records the keys instead of sending them (tests).
+class RecordingKeySynth final : public KeySynth
+{
+public:
+    RecordingKeySynth() = default;
+    Q_DISABLE_COPY_MOVE(RecordingKeySynth)
+    void pressAndRelease(Qt::Key key) override { keys << key; }
+    QList<Qt::Key> keys;
+};
+
+} // namespace tunelet

@@ -1,0 +1,159 @@
+// The main window's construction, its event plumbing, the error box and the
+// one way it closes.
+#include "Unit1.h"
+
+#include "KeySynth.h"
+#include "TuneletIcons.h"
+#include "Unit2.h"
+
+#include "playlist/entrybuilder.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/randomgenerator.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+
+#include <exception>
+
+TForm1::TForm1(const Environment &environment, QWidget *parent)
+    : QMainWindow(parent), m_env(environment),
+      m_playlist(std::make_unique<tunelet::PlaylistModel>()),
+      m_builder(std::make_unique<tunelet::EntryBuilder>(*m_playlist)),
+      m_random(std::make_unique<tunelet::RandomGenerator>())
+{
+    Q_ASSERT(m_env.dialogs && m_env.keys);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tunelet"));
+    setWindowIcon(tunelet::programIcon());
+    resize(423, 290); // the design size
+
+    CreateDialogs();
+    CreatePanel();
+    CreateListView();
+    CreateStatusBar();
+    CreateMainMenu();
+    CreateHiddenItems();
+    CreatePopupMenus();
+    CreateTimers();
+    m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
+
+    Run([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetSiblings(TAboutBox *aboutBox, TForm2 *dataViewer)
+{
+    m_aboutBox = aboutBox;
+    m_form2 = dataViewer;
+    if (m_form2)
+        connect(m_form2, &TForm2::CloseQuery, this, [this] { Run([this] { Form2CloseQuery(); }); });
+}
+
+int TForm1::SelectedRow() const
+{
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void TForm1::SelectRow(int row)
+{
+    const QModelIndex index = m_playlist->index(row, 0);
+    ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+}
+
+void TForm1::Run(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &e) {
+        ShowError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::ShowError(const QString &text)
+{
+    m_env.dialogs->error(isVisible() ? this : nullptr, text);
+}
+
+void TForm1::CloseOnce()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    Run([this] {
+        bool canClose = true;
+        FormCloseQuery(canClose);
+    });
+    Run([this] { FormClose(); });
+    emit Closed();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    CloseOnce();
+    event->accept();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // A window restored from the task bar is no new show.
+    if (!event->spontaneous())
+        Run([this] { FormShow(); });
+}
+
+void TForm1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Run([this] { FormActivate(); });
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonDblClick && (watched == Panel1 || watched == Label1)) {
+        Run([this] { Panel1DblClick(); });
+    } else if (type == QEvent::MouseButtonDblClick && watched == ListView1->viewport()) {
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            Run([this] { ListView1DblClick(); });
+    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
+               (watched == SBReturn || watched == SBSkip)) {
+        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
+        const bool press = type == QEvent::MouseButtonPress;
+        Run([this, watched, button, press] {
+            if (watched == SBReturn)
+                press ? SBReturnMouseDown(button) : SBReturnMouseUp(button);
+            else
+                press ? SBSkipMouseDown(button) : SBSkipMouseUp(button);
+        });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent *event)
+{
+    QByteArrayList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << QFile::encodeName(url.toLocalFile());
+    const QPoint pos = ListView1->viewport()->mapFrom(this, event->position().toPoint());
+    event->acceptProposedAction();
+    Run([this, paths, pos] { FilesDropped(paths, pos); });
+}

@@ -1,0 +1,313 @@
+#pragma once
+
+#include "Dialogs.h"
+#include "SettingsTable.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QFrame;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class TAboutBox;
+class TForm2;
+class TStatusBar;
+
+namespace tunelet
+{
+class EntryBuilder;
+class IniFile;
+class KeySynth;
+class PlaylistModel;
+class RandomGenerator;
+} // namespace tunelet
+
+// The main window: its layout, menus and buttons, and the wiring of every
+// command to the code that carries it out. The class is split over several
+// files by subsystem:
+//   Unit1.cpp          construction, event plumbing, the error box, closing
+//   Unit1Layout.cpp    panel, buttons, list view, status bar, menus
+//   Unit1Settings.cpp  FormCreate, FormShow, FormCloseQuery and the settings file
+//   Unit1Lists.cpp     list files and their commands
+//   Unit1Playback.cpp  playing songs, play modes, transport, timers
+//   Unit1Editing.cpp   adding, deleting, moving, sorting rows; dropped files
+//   Unit1Modes.cpp     compact mode, stay on top, tray, data viewer
+//   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
+//
+// Menu items are QActions. An option's check mark is its only record. A
+// checkable action flips its own check before its Click handler runs, so the
+// handlers of the plain switches have nothing more to do and a handler that
+// acts on a switch sees its new state.
+class TForm1 final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // What the window needs from outside; tests pass their own.
+    struct Environment {
+        tunelet::Dialogs *dialogs = nullptr;
+        tunelet::KeySynth *keys = nullptr;
+        QByteArray programFolder; // with its trailing '/'
+        QByteArray settingsPath;  // the settings file
+    };
+
+    // Builds the window and runs FormCreate.
+    explicit TForm1(const Environment &environment, QWidget *parent = nullptr);
+    ~TForm1() override;
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+    // The about box and the data viewer are created after the main window.
+    void SetSiblings(TAboutBox *aboutBox, TForm2 *dataViewer);
+
+    // Runs the close query once, whatever asked for it (close box, exit
+    // command, a termination signal, the end of the session); later calls do
+    // nothing. Emits Closed when done.
+    void CloseOnce();
+    bool IsClosed() const { return m_closed; }
+
+    // ---- Components, named as in the window's design ----
+    QFrame *Panel1 = nullptr;
+    QToolButton *SBOpen = nullptr, *SBSave = nullptr;
+    QFrame *Bevel1 = nullptr;
+    QToolButton *SBAdd = nullptr, *SBDelete = nullptr, *SBUp = nullptr, *SBDown = nullptr;
+    QFrame *Bevel2 = nullptr;
+    QToolButton *SBPlay = nullptr, *SBPause = nullptr, *SBStop = nullptr, *SBBack = nullptr,
+                *SBReturn = nullptr, *SBSkip = nullptr, *SBNext = nullptr;
+    QLabel *Label1 = nullptr;
+    QTreeView *ListView1 = nullptr;
+    TStatusBar *StatusBar1 = nullptr;
+
+    // Main menu MainMenu1
+    QMenu *MMFile = nullptr;
+    QAction *MMAdd = nullptr, *MMDelete = nullptr, *MMDelete2 = nullptr, *BarMM01 = nullptr,
+            *MMOpen = nullptr, *MMReload = nullptr, *MMSave = nullptr, *MMClear = nullptr,
+            *BarMM02 = nullptr, *MMExit = nullptr;
+    QMenu *MMEdit = nullptr;
+    QAction *MMUp = nullptr, *MMDown = nullptr, *MMUp2 = nullptr, *MMDown2 = nullptr,
+            *BarMM03 = nullptr, *MMHEADSort = nullptr, *MMFileNameSort = nullptr,
+            *MMRandomSort = nullptr, *BarMM04 = nullptr, *MMExistsDelete = nullptr,
+            *MMWFileDelete = nullptr, *BarMM05 = nullptr, *MMDataEdit = nullptr;
+    QMenu *MMSetting = nullptr;
+    QMenu *MMPlayMode = nullptr;
+    QActionGroup *PlayModeGroup = nullptr;
+    QAction *MMListPlay = nullptr, *MMSinglePlay = nullptr, *MMRandomPlay = nullptr,
+            *BarMM06 = nullptr, *MMStayOnTop = nullptr, *MMCompactMode = nullptr,
+            *MMDataView = nullptr, *BarMM07 = nullptr, *MMRepeat = nullptr,
+            *MMPlayMinimize = nullptr, *MMCloseSonaro = nullptr, *MMListOpen = nullptr,
+            *MMSaveList = nullptr, *MMTaskTray = nullptr, *MMLzhHEAD = nullptr, *BarMM08 = nullptr;
+    QMenu *MMSubWindow = nullptr;
+    QAction *MMSWMember = nullptr, *MMSWFinger = nullptr, *MMSWScore = nullptr, *BarMM09 = nullptr,
+            *MMSonaroPath = nullptr, *MMEditorPath = nullptr, *MMmid2snrPath = nullptr,
+            *BarMM10 = nullptr, *MMVolume = nullptr;
+    QMenu *MMHelp = nullptr;
+    QAction *Contents1 = nullptr, *About1 = nullptr;
+    // The hidden "操作(&C)" menu: never in the menu bar, its items carry shortcuts only.
+    QMenu *N1 = nullptr;
+    QAction *N2 = nullptr, *N3 = nullptr, *N7 = nullptr, *N8 = nullptr;
+
+    // The list's pop-up menu
+    QMenu *PopupMenu1 = nullptr;
+    QAction *PMPlay = nullptr, *PMPlay2 = nullptr, *BarPM01 = nullptr, *PMUp = nullptr,
+            *PMDown = nullptr, *BarPM02 = nullptr, *PMInsert = nullptr, *PMDelete = nullptr,
+            *BarPM03 = nullptr, *PMDataEdit = nullptr;
+    // The tray icon's menu
+    QMenu *PopupTray = nullptr;
+    QAction *PMTrayPlay = nullptr, *PMTrayPause = nullptr, *PMTrayStop = nullptr,
+            *BarPM04 = nullptr, *PMTrayBack = nullptr, *PMTrayNext = nullptr, *BarPM05 = nullptr,
+            *PMWindow = nullptr, *BarPM06 = nullptr, *PMTrayExit = nullptr;
+
+    QTimer *Timer1 = nullptr; // the progress poll while a song plays
+    QTimer *Timer2 = nullptr; // held keys and the poll, all the time
+
+    // The scratch list: an ordered list of strings, empty between uses.
+    QByteArrayList ListBox1;
+
+    // Dialog components: their starting folders and file names persist.
+    tunelet::FileDialogState OpenDialog1; // open a list
+    tunelet::FileDialogState SaveDialog1; // save a list
+    tunelet::FileDialogState OpenDialog2; // add or insert files
+
+    // ---- State held for the whole run ----
+    QByteArray FileName;    // the current list file
+    QByteArray SonaroPath;  // the player program
+    QByteArray EditorPath;  // the text editor ("NotePad": the desktop's default)
+    QByteArray mid2snrPath; // the MIDI converter
+    QByteArray HelpFile;    // registered at start
+    int PlayIndex = 0;
+    bool RewindHeld = false;
+    bool ForwardHeld = false;
+    int SortKey = 0;
+
+    tunelet::PlaylistModel &Playlist() const { return *m_playlist; }
+    tunelet::EntryBuilder &Builder() const { return *m_builder; }
+    tunelet::RandomGenerator &Random() const { return *m_random; }
+    tunelet::Dialogs &Dlg() const { return *m_env.dialogs; }
+    tunelet::KeySynth &Keys() const { return *m_env.keys; }
+    const QByteArray &ProgramFolder() const { return m_env.programFolder; }
+    const QByteArray &SettingsPath() const { return m_env.settingsPath; }
+    TForm2 *DataViewer() const { return m_form2; }
+    TAboutBox *AboutBox() const { return m_aboutBox; }
+
+    // The selected row, or -1.
+    int SelectedRow() const;
+    void SelectRow(int row);
+
+    // The error box: runs a command and shows what it throws (a
+    // std::exception whose what() is UTF-8 text) in the application's error
+    // box; the program goes on.
+    void Run(const std::function<void()> &command);
+    void ShowError(const QString &text);
+
+    // ---- Playlist rows (Unit1Lists.cpp) ----
+    void AppendEntry(const QByteArray &path);
+    void InsertEntry(int index, const QByteArray &path);
+    // Throw the framework's file errors ("ﾌｧｲﾙ %s は開けません", "ﾌｧｲﾙ %s を作成できません").
+    void LoadListFile(const QByteArray &path);
+    void SaveListFile(const QByteArray &path);
+    void MMOpenClick();
+    void MMReloadClick();
+    void MMSaveClick();
+    void StatusBar1DblClick();
+    void MMSaveListClick();
+
+    // ---- Start-up and shut-down (Unit1Settings.cpp) ----
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery(bool &CanClose);
+
+    // ---- Playback (Unit1Playback.cpp) ----
+    bool StartSong(const QByteArray &path);
+    bool StopPlayer();
+    void MMListPlayClick();
+    void MMSinglePlayClick();
+    void MMRandomPlayClick();
+    void Panel1DblClick();
+    void SBPlayClick();
+    void SBPauseClick();
+    void SBStopClick();
+    void SBBackClick();
+    void SBNextClick();
+    void SBReturnMouseDown(Qt::MouseButton button);
+    void SBReturnMouseUp(Qt::MouseButton button);
+    void SBSkipMouseDown(Qt::MouseButton button);
+    void SBSkipMouseUp(Qt::MouseButton button);
+    void ListView1DblClick();
+    void N2Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void FormActivate();
+    void FormClose();
+    void MMRepeatClick();
+    void MMCloseSonaroClick();
+    void MMSWMemberClick();
+    void MMSWFingerClick();
+    void MMSWScoreClick();
+    void MMPlayMinimizeClick();
+
+    // ---- Editing (Unit1Editing.cpp) ----
+    void MMAddClick();
+    void PMInsertClick();
+    void MMDeleteClick();
+    void MMClearClick();
+    void MMUpClick();
+    void MMDownClick();
+    void MMHEADSortClick();
+    void MMFileNameSortClick();
+    void MMRandomSortClick();
+    void MMExistsDeleteClick();
+    void MMWFileDeleteClick();
+    void ListView1Change();
+    // Files dropped onto the window, with the drop position in ListView1's
+    // viewport coordinates.
+    void FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos);
+    void MMLzhHEADClick();
+
+    // ---- Window modes (Unit1Modes.cpp) ----
+    void MMCompactModeClick();
+    void FormResize();
+    void MMStayOnTopClick();
+    void MMTaskTrayClick();
+    void PMWindowClick();
+    void MMDataViewClick();
+    void Form2CloseQuery(); // the data viewer's close box
+    // Start-up steps 11 to 13; ShowTrayIconAtStart throws when the tray refuses.
+    void ApplyStayOnTop();
+    void ShowTrayIconAtStart();
+    void EnterCompactHeight();
+    // Gives the list area its height back (compact mode left, or at exit).
+    void RestoreFullHeight();
+    int ClientHeight() const;
+    void SetClientHeight(int height);
+
+    // ---- Tools (Unit1Tools.cpp) ----
+    void MMDataEditClick();
+    void PMDataEditClick();
+    void MMSonaroPathClick();
+    void MMEditorPathClick();
+    void MMmid2snrPathClick();
+    void MMVolumeClick();
+    void Contents1Click();
+    void About1Click();
+    void MMExitClick();
+    void MMListOpenClick();
+
+signals:
+    // The close query has run; the program ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    // Unit1Layout.cpp
+    void CreatePanel();
+    void CreateListView();
+    void CreateStatusBar();
+    void CreateMainMenu();
+    void CreateHiddenItems();
+    void CreatePopupMenus();
+    void CreateTimers();
+    void CreateDialogs();
+    QAction *AddItem(QMenu *menu, const QString &caption, void (TForm1::*handler)() = nullptr);
+    QAction *AddCheckItem(QMenu *menu, const QString &caption, bool checked,
+                          void (TForm1::*handler)() = nullptr);
+    QAction *AddHiddenItem(QWidget *owner, const QString &caption, const QKeySequence &shortcut,
+                           void (TForm1::*handler)() = nullptr);
+    QToolButton *AddButton(int x, const QString &hint, const QString &icon,
+                           void (TForm1::*handler)() = nullptr);
+    void Wire(QAction *action, void (TForm1::*handler)());
+    void Wire(QToolButton *button, void (TForm1::*handler)());
+
+    // Unit1Settings.cpp
+    bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
+    void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
+    QVariant CurrentSetting(tunelet::Setting id) const;
+    void ApplySetting(tunelet::Setting id, const QVariant &value);
+    QVariant DefaultSetting(const tunelet::SettingSpec &spec) const;
+    QAction *OptionAction(tunelet::Setting id) const;
+    void ReportWriteFailure();
+
+    Environment m_env;
+    std::unique_ptr<tunelet::PlaylistModel> m_playlist;
+    std::unique_ptr<tunelet::EntryBuilder> m_builder;
+    std::unique_ptr<tunelet::RandomGenerator> m_random;
+    TAboutBox *m_aboutBox = nullptr;
+    TForm2 *m_form2 = nullptr;
+    bool m_closed = false;
+    bool m_resizeAttached = true; // FormResize runs on size changes
+    int m_listHeightBeforeCompact = 0;
+};

@@ -1,0 +1,83 @@
+// List files: reading and writing them, and the commands that open, reload,
+// save and overwrite the current list.
+#include "AppError.h"
+#include "KeySynth.h"
+#include "Unit1.h"
+
+#include "core/bytepath.h"
+#include "core/textcodec.h"
+#include "playlist/entrybuilder.h"
+#include "playlist/listfile.h"
+#include "playlist/playindex.h"
+#include "playlist/playlistmodel.h"
+
+void TForm1::AppendEntry(const QByteArray &path)
+{
+    Builder().AppendEntry(path);
+}
+
+void TForm1::InsertEntry(int index, const QByteArray &path)
+{
+    Builder().InsertEntry(index, path);
+}
+
+void TForm1::LoadListFile(const QByteArray &path)
+{
+    const tunelet::ListFileStatus status = tunelet::LoadListFile(Builder(), path);
+    if (!status.ok())
+        throw tunelet::EInOutError(status.message());
+    FileName = path;
+    ListBox1.clear();
+    PlayIndex = tunelet::NoPlayIndex;
+}
+
+void TForm1::SaveListFile(const QByteArray &path)
+{
+    const tunelet::ListFileStatus status = tunelet::SaveListFile(Playlist(), path);
+    ListBox1.clear();
+    if (!status.ok())
+        throw tunelet::EInOutError(status.message());
+}
+
+void TForm1::MMOpenClick()
+{
+    if (!Dlg().execute(this, OpenDialog1))
+        return;
+    const QByteArray chosen = OpenDialog1.FileName;
+    OpenDialog1.InitialDir = tunelet::folderPart(chosen);
+    // A following save through the dialog proposes the opened list.
+    SaveDialog1.FileName = chosen;
+    SaveDialog1.InitialDir = OpenDialog1.InitialDir;
+    LoadListFile(chosen);
+    // No row has the focus after a load: Down selects the first one.
+    Keys().pressAndRelease(Qt::Key_Down);
+}
+
+void TForm1::MMReloadClick()
+{
+    LoadListFile(FileName);
+    Keys().pressAndRelease(Qt::Key_Down);
+}
+
+void TForm1::MMSaveClick()
+{
+    if (!Dlg().execute(this, SaveDialog1))
+        return;
+    SaveListFile(SaveDialog1.FileName);
+}
+
+void TForm1::StatusBar1DblClick()
+{
+    if (Playlist().isEmpty())
+        return;
+    const QString question = QLatin1Char('"') +
+                             tunelet::decodeText(tunelet::fileNamePart(FileName)) +
+                             QStringLiteral("\"に上書き保存？");
+    if (Dlg().askYesNo(this, question))
+        SaveListFile(FileName);
+}
+
+void TForm1::MMSaveListClick()
+{
+    // The check mark is the option; the exit save reads it.
+}

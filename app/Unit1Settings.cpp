@@ -1,0 +1,325 @@
+// Start-up, showing and shut-down of the main window, and the settings file
+// they read and write. The keys, their types and defaults and the orders in
+// which they are walked are data (SettingsTable); this file binds each key
+// to the value it mirrors in the window.
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include "core/bytefile.h"
+#include "core/inifile.h"
+#include "core/programfolder.h"
+#include "core/textcodec.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QTreeView>
+
+using tunelet::Setting;
+using tunelet::SettingDefault;
+using tunelet::SettingSpec;
+using tunelet::SettingType;
+
+void TForm1::FormCreate()
+{
+    RewindHeld = false;
+
+    tunelet::IniFile ini(SettingsPath());
+    const bool writable = WriteSetting(ini, Setting::Version);
+    for (Setting id : tunelet::startReadOrder()) {
+        // A file that cannot be written is not read either: the window keeps
+        // its design state.
+        if (writable)
+            ReadSetting(ini, id);
+        else
+            ApplySetting(id, DefaultSetting(tunelet::settingSpec(id)));
+    }
+    if (!writable)
+        ReportWriteFailure();
+
+    HelpFile = tunelet::helpFilePath();
+    setAcceptDrops(true);
+    if (!writable)
+        return;
+
+    if (MMStayOnTop->isChecked())
+        ApplyStayOnTop();
+    // A tray that refuses the icon throws: the rest of the start-up is skipped.
+    if (MMTaskTray->isChecked())
+        ShowTrayIconAtStart();
+    if (MMCompactMode->isChecked())
+        EnterCompactHeight();
+    if (MMListOpen->isChecked() && tunelet::isExistingFile(FileName)) {
+        OpenDialog1.FileName = FileName;
+        SaveDialog1.FileName = FileName;
+        LoadListFile(FileName);
+    }
+}
+
+void TForm1::FormShow()
+{
+    const tunelet::IniFile ini(SettingsPath());
+    for (Setting id : tunelet::showReadOrder())
+        ReadSetting(ini, id);
+    if (MMDataView->isChecked() && m_form2)
+        m_form2->show();
+}
+
+void TForm1::FormCloseQuery(bool &CanClose)
+{
+    CanClose = true;
+    hide();
+
+    if (MMSaveList->isChecked()) {
+        const QByteArray savedList = ProgramFolder() + "tunelet.ppl";
+        // A list that cannot be written is reported; the settings are still
+        // written, and FileName keeps naming the list that does exist.
+        try {
+            SaveListFile(savedList);
+            FileName = savedList;
+        } catch (const std::exception &e) {
+            ShowError(QString::fromUtf8(e.what()));
+        }
+    }
+
+    // The next change of height must leave compact mode's check mark alone.
+    m_resizeAttached = false;
+    RestoreFullHeight();
+
+    tunelet::IniFile ini(SettingsPath());
+    for (Setting id : tunelet::exitWriteOrder()) {
+        if (!WriteSetting(ini, id)) {
+            ReportWriteFailure();
+            break;
+        }
+    }
+}
+
+void TForm1::ReportWriteFailure()
+{
+    Dlg().beep();
+    Dlg().message(isVisible() ? this : nullptr,
+                  QStringLiteral("%1 に書き込めません").arg(tunelet::decodeText(SettingsPath())));
+}
+
+bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
+{
+    const SettingSpec &spec = tunelet::settingSpec(id);
+    const QVariant value = CurrentSetting(id);
+    switch (spec.type) {
+    case SettingType::Integer:
+        return ini.writeInteger(spec.section, spec.key, value.toInt());
+    case SettingType::Boolean:
+        return ini.writeBool(spec.section, spec.key, value.toBool());
+    case SettingType::String:
+        return ini.writeString(spec.section, spec.key, value.toByteArray());
+    }
+    return false;
+}
+
+void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
+{
+    const SettingSpec &spec = tunelet::settingSpec(id);
+    const QVariant fallback = DefaultSetting(spec);
+    switch (spec.type) {
+    case SettingType::Integer:
+        ApplySetting(id, ini.readInteger(spec.section, spec.key, fallback.toInt()));
+        break;
+    case SettingType::Boolean:
+        ApplySetting(id, ini.readBool(spec.section, spec.key, fallback.toBool()));
+        break;
+    case SettingType::String:
+        ApplySetting(id, ini.readString(spec.section, spec.key, fallback.toByteArray()));
+        break;
+    }
+}
+
+QVariant TForm1::DefaultSetting(const SettingSpec &spec) const
+{
+    switch (spec.from) {
+    case SettingDefault::Fixed:
+        if (spec.type == SettingType::String)
+            return QByteArray(spec.textDefault);
+        if (spec.type == SettingType::Boolean)
+            return spec.intDefault != 0;
+        return spec.intDefault;
+    case SettingDefault::CurrentValue:
+        return CurrentSetting(spec.id);
+    case SettingDefault::MainHeight:
+        return height();
+    case SettingDefault::MainWidth:
+        return width();
+    case SettingDefault::ProgramFolder:
+        return ProgramFolder();
+    }
+    return {};
+}
+
+QAction *TForm1::OptionAction(Setting id) const
+{
+    switch (id) {
+    case Setting::RepeatPlay:
+        return MMRepeat;
+    case Setting::ListOpen:
+        return MMListOpen;
+    case Setting::StayOnTop:
+        return MMStayOnTop;
+    case Setting::SaveList:
+        return MMSaveList;
+    case Setting::PlayMinimize:
+        return MMPlayMinimize;
+    case Setting::CloseSonaro:
+        return MMCloseSonaro;
+    case Setting::CompactMode:
+        return MMCompactMode;
+    case Setting::TaskTray:
+        return MMTaskTray;
+    case Setting::DataView:
+        return MMDataView;
+    case Setting::LzhHEAD:
+        return MMLzhHEAD;
+    case Setting::PlayMember:
+        return MMSWMember;
+    case Setting::PlayFinger:
+        return MMSWFinger;
+    case Setting::PlayScore:
+        return MMSWScore;
+    default:
+        return nullptr;
+    }
+}
+
+QVariant TForm1::CurrentSetting(Setting id) const
+{
+    if (const QAction *option = OptionAction(id))
+        return option->isChecked();
+    const QRect main = geometry();
+    const QRect viewer = m_form2 ? m_form2->geometry() : QRect(100, 100, width(), height());
+    switch (id) {
+    case Setting::Version:
+        return tunelet::SettingsVersion;
+    case Setting::Top:
+        return main.top();
+    case Setting::Left:
+        return main.left();
+    case Setting::Height:
+        return main.height();
+    case Setting::Width:
+        return main.width();
+    case Setting::Top2:
+        return viewer.top();
+    case Setting::Left2:
+        return viewer.left();
+    case Setting::Height2:
+        return viewer.height();
+    case Setting::Width2:
+        return viewer.width();
+    case Setting::ColumnHEAD:
+        return ListView1->header()->sectionSize(0);
+    case Setting::ColumnFileName:
+        return ListView1->header()->sectionSize(1);
+    case Setting::SonaroPath:
+        return SonaroPath;
+    case Setting::EditorPath:
+        return EditorPath;
+    case Setting::mid2snrPath:
+        return mid2snrPath;
+    case Setting::FileName:
+        return FileName;
+    case Setting::IniDir:
+        return OpenDialog1.InitialDir;
+    case Setting::IniDir2:
+        return OpenDialog2.InitialDir;
+    case Setting::PlayMode: {
+        // The index of the first checked item, walking them in order.
+        const QAction *items[] = {MMListPlay, MMSinglePlay, MMRandomPlay};
+        for (int i = 0; i < 3; ++i)
+            if (items[i]->isChecked())
+                return i;
+        return 0;
+    }
+    default:
+        return {};
+    }
+}
+
+void TForm1::ApplySetting(Setting id, const QVariant &value)
+{
+    if (QAction *option = OptionAction(id)) {
+        option->setChecked(value.toBool());
+        return;
+    }
+    const int number = value.toInt();
+    auto placeMain = [this](auto change) {
+        QRect g = geometry();
+        change(g);
+        setGeometry(g);
+    };
+    auto placeViewer = [this](auto change) {
+        if (!m_form2)
+            return;
+        QRect g = m_form2->geometry();
+        change(g);
+        m_form2->setGeometry(g);
+    };
+    switch (id) {
+    case Setting::Top:
+        placeMain([number](QRect &g) { g.moveTop(number); });
+        break;
+    case Setting::Left:
+        placeMain([number](QRect &g) { g.moveLeft(number); });
+        break;
+    case Setting::Height:
+        placeMain([number](QRect &g) { g.setHeight(number); });
+        break;
+    case Setting::Width:
+        placeMain([number](QRect &g) { g.setWidth(number); });
+        break;
+    case Setting::Top2:
+        placeViewer([number](QRect &g) { g.moveTop(number); });
+        break;
+    case Setting::Left2:
+        placeViewer([number](QRect &g) { g.moveLeft(number); });
+        break;
+    case Setting::Height2:
+        placeViewer([number](QRect &g) { g.setHeight(number); });
+        break;
+    case Setting::Width2:
+        placeViewer([number](QRect &g) { g.setWidth(number); });
+        break;
+    case Setting::ColumnHEAD:
+        ListView1->header()->resizeSection(0, number);
+        break;
+    case Setting::ColumnFileName:
+        ListView1->header()->resizeSection(1, number);
+        break;
+    case Setting::SonaroPath:
+        SonaroPath = value.toByteArray();
+        break;
+    case Setting::EditorPath:
+        EditorPath = value.toByteArray();
+        break;
+    case Setting::mid2snrPath:
+        mid2snrPath = value.toByteArray();
+        break;
+    case Setting::FileName:
+        FileName = value.toByteArray();
+        break;
+    case Setting::IniDir:
+        OpenDialog1.InitialDir = value.toByteArray();
+        break;
+    case Setting::IniDir2:
+        OpenDialog2.InitialDir = value.toByteArray();
+        break;
+    case Setting::PlayMode:
+        // Other values leave the design state: list play.
+        if (number == 0)
+            MMListPlayClick();
+        else if (number == 1)
+            MMSinglePlayClick();
+        else if (number == 2)
+            MMRandomPlayClick();
+        break;
+    default:
+        break;
+    }
+}

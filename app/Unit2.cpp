@@ -1,0 +1,52 @@
+#include "Unit2.h"
+
+#include "TuneletIcons.h"
+
+#include "core/textcodec.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("データビューア"));
+    setWindowIcon(tunelet::programIcon());
+    resize(571, 370);
+
+    RichEdit1 = new QPlainTextEdit(this);
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RichEdit1->setWordWrapMode(QTextOption::NoWrap);
+    RichEdit1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(RichEdit1);
+}
+
+void TForm2::setData(const QByteArray &bytes)
+{
+    RichEdit1->setPlainText(tunelet::decodeText(bytes));
+}
+
+void TForm2::clearText()
+{
+    RichEdit1->clear();
+}
+
+QString TForm2::text() const
+{
+    return RichEdit1->toPlainText();
+}
+
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    emit CloseQuery();
+    event->accept();
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+namespace tunelet
+{
+
+// The program's own icon in all its sizes.
+QIcon programIcon();
+
+// The picture of a playlist row's kind: 0 data file, 1 MIDI file, 2 LZH
+// archive; an unknown kind gets an empty icon.
+QIcon kindIcon(int kind);
+
+// A tool button's picture by its drawing name ("open", "play", ...).
+QIcon buttonIcon(const QString &name);
+
+} // namespace tunelet
