@@ -1,8 +1,8 @@
 // The built mid2snr program: where it writes, what it prints and what it
 // leaves behind, run with a temporary folder as its current folder.
+#include "played_song.h"
 #include "reference_song.h"
 #include "smf_writer.h"
-#include "snr_reading.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,11 +128,11 @@ void TestMid2snrProgram::writesIntoCurrentFolder()
 
     const QByteArray text = readFile(out_ + "/" + output);
     QVERIFY(text.startsWith("*HEAD\"Small song\"\r\n"));
-    const SnrReading played = readSnr(text.toStdString());
+    const PlayedSong played = playSong(text.toStdString());
     QVERIFY(played.problems.empty());
     QCOMPARE(played.notes.size(), std::size_t(3));
     // A quarter note at 150 bpm, then one at 100 bpm: 0.4 s + 0.6 s.
-    QVERIFY(std::abs(played.totalSeconds() - 1.0) < 1e-6);
+    QVERIFY(std::abs(played.totalSeconds - 1.0) < 1e-6);
 }
 
 void TestMid2snrProgram::replacesEarlierOutput()
