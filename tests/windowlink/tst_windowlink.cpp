@@ -1,0 +1,497 @@
+// The window link: wire format, runtime folder rules, and round trips between this test
+// and a second process (linkpeer) that publishes a window.
+
+#include "windowlink/linkserver.h"
+#include "windowlink/runtimedir.h"
+#include "windowlink/windowsystem.h"
+#include "windowlink/wire.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace windowlink;
+
+Q_DECLARE_METATYPE(windowlink::wire::Request)
+
+class TestWindowLink final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void requestsSurviveTheWire_data();
+    void requestsSurviveTheWire();
+    void repliesSurviveTheWire();
+    void malformedPayloadsAreRejected_data();
+    void malformedPayloadsAreRejected();
+    void truncatedFramesNeverDecode();
+    void socketNamesCarryTheClass_data();
+    void socketNamesCarryTheClass();
+
+    void findsWindowByClass();
+    void findsWindowByTitle();
+    void findsChildrenInOrder();
+    void readsScrollBar();
+    void readsTextsAsUtf8CutAt255();
+    void sendReturnsAfterHandling();
+    void keysArriveInOrder();
+    void foregroundReachesReceiver();
+    void closeUnpublishesBeforeReply();
+    void newestWindowIsFoundFirst();
+    void stoppedReceiverCountsAsNoWindow();
+    void busyReceiverTimesOutButStillShowsState();
+    void staleSocketIsRemoved();
+    void peerOfAnotherUserIsRefused();
+    void socketFileOfAnotherOwnerIsIgnored();
+    void unsafeFolderIsRefused();
+    void noWindowGivesEmptyResults();
+    void inProcessWindowWithDirectDispatch();
+
+private:
+    QString linkDir() const { return m_runtime->path() + QStringLiteral("/tunelet-windows"); }
+    QProcess *startPeer(const QString &cls, const QString &title, const QStringList &extra = {});
+    std::unique_ptr<WindowSystem> client(int timeoutMs = 2000, uid_t uid = uid_t(-1));
+
+    std::unique_ptr<QTemporaryDir> m_runtime;
+    std::unique_ptr<WindowSystem> m_ws;
+    QList<QProcess *> m_peers;
+};
+
+void TestWindowLink::init()
+{
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_runtime->isValid());
+    qputenv("XDG_RUNTIME_DIR", m_runtime->path().toLocal8Bit());
+    m_ws = makeLinkWindowSystem();
+}
+
+void TestWindowLink::cleanup()
+{
+    m_ws.reset();
+    for (QProcess *p : m_peers) {
+        ::kill(static_cast<pid_t>(p->processId()), SIGCONT);
+        p->kill();
+        p->waitForFinished(5000);
+        delete p;
+    }
+    m_peers.clear();
+    m_runtime.reset();
+}
+
+QProcess *TestWindowLink::startPeer(const QString &cls, const QString &title,
+                                    const QStringList &extra)
+{
+    auto *p = new QProcess;
+    m_peers.append(p);
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QStringLiteral(LINKPEER_PATH), QStringList{cls, title} + extra);
+    if (!p->waitForStarted(5000))
+        return nullptr;
+    while (!p->canReadLine())
+        if (!p->waitForReadyRead(10000))
+            return nullptr;
+    return p->readLine().trimmed() == "ready" ? p : nullptr;
+}
+
+std::unique_ptr<WindowSystem> TestWindowLink::client(int timeoutMs, uid_t uid)
+{
+    LinkOptions o;
+    o.timeoutMs = timeoutMs;
+    o.trustedUid = uid;
+    return makeLinkWindowSystem(o);
+}
+
+// ---- wire format ----
+
+void TestWindowLink::requestsSurviveTheWire_data()
+{
+    QTest::addColumn<wire::Request>("request");
+    wire::Request describe;
+    QTest::newRow("describe") << describe;
+    wire::Request find;
+    find.op = wire::Op::FindChild;
+    find.after = 3;
+    find.className = "CN_seek";
+    QTest::newRow("find child by class") << find;
+    find.className.reset();
+    find.title = "\xE5\x86\x8D\xE7\x94\x9F\xE4\xB8\xAD";
+    QTest::newRow("find child by title") << find;
+    wire::Request send;
+    send.op = wire::Op::Send;
+    send.child = 2;
+    send.message = WM_SYSCOMMAND;
+    send.wParam = SC_CLOSE;
+    send.lParam = -5;
+    QTest::newRow("send") << send;
+    wire::Request scroll;
+    scroll.op = wire::Op::GetScroll;
+    scroll.child = 1;
+    scroll.bar = SB_CTL;
+    QTest::newRow("scroll") << scroll;
+}
+
+void TestWindowLink::requestsSurviveTheWire()
+{
+    QFETCH(wire::Request, request);
+    const auto decoded = wire::decodeRequest(wire::encodeRequest(request));
+    QVERIFY(decoded.has_value());
+    QVERIFY(*decoded == request);
+}
+
+void TestWindowLink::repliesSurviveTheWire()
+{
+    wire::Reply r;
+    r.op = wire::Op::GetScroll;
+    r.ok = true;
+    r.pos = 17;
+    r.minPos = -3;
+    r.maxPos = 1850;
+    auto decoded = wire::decodeReply(wire::encodeReply(r));
+    QVERIFY(decoded && *decoded == r);
+    wire::Reply d;
+    d.op = wire::Op::Describe;
+    d.ok = true;
+    d.className = "CN_sonaro";
+    d.text = "Sonaro - x \xE2\x86\x92 3\xEF\xBC\x9A"
+             "05";
+    d.pid = 4242;
+    decoded = wire::decodeReply(wire::encodeReply(d));
+    QVERIFY(decoded && *decoded == d);
+}
+
+void TestWindowLink::malformedPayloadsAreRejected_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("unknown op") << QByteArray("\x09", 1);
+    QTest::newRow("op zero") << QByteArray("\x00", 1);
+    QTest::newRow("trailing bytes") << QByteArray("\x01\x00", 2);
+    QTest::newRow("string past end") << QByteArray("\x02\x00\x00\x00\x00\x01\xff\x00ab", 10);
+    QTest::newRow("bad presence flag") << QByteArray("\x02\x00\x00\x00\x00\x07", 6);
+    QTest::newRow("short send") << QByteArray("\x05\x01\x00\x00\x00", 5);
+}
+
+void TestWindowLink::malformedPayloadsAreRejected()
+{
+    QFETCH(QByteArray, payload);
+    const auto bytes = std::span(reinterpret_cast<const std::uint8_t *>(payload.constData()),
+                                 static_cast<std::size_t>(payload.size()));
+    QVERIFY(!wire::decodeRequest(bytes).has_value());
+}
+
+void TestWindowLink::truncatedFramesNeverDecode()
+{
+    wire::Request r;
+    r.op = wire::Op::FindChild;
+    r.className = "Static";
+    r.title = "status";
+    const auto full = wire::encodeRequest(r);
+    for (std::size_t n = 0; n < full.size(); ++n)
+        QVERIFY2(!wire::decodeRequest(std::span(full.data(), n)), qPrintable(QString::number(n)));
+    const auto framed = wire::frame(full);
+    QCOMPARE(wire::announcedLength(std::span(framed.data(), 3)), std::nullopt);
+    QCOMPARE(wire::announcedLength(framed), std::optional<std::size_t>(full.size()));
+}
+
+void TestWindowLink::socketNamesCarryTheClass_data()
+{
+    QTest::addColumn<QString>("cls");
+    QTest::newRow("plain") << QStringLiteral("CN_sonaro");
+    QTest::newRow("with dashes and dots") << QStringLiteral("a-b.c");
+    QTest::newRow("slash and percent") << QStringLiteral("x/y%z");
+    QTest::newRow("japanese") << QStringLiteral("窓");
+}
+
+void TestWindowLink::socketNamesCarryTheClass()
+{
+    QFETCH(QString, cls);
+    const std::string name = socketFileName(cls.toStdString(), 7);
+    QVERIFY(name.find('/') == std::string::npos);
+    QCOMPARE(classFromSocketFileName(name), std::optional<std::string>(cls.toStdString()));
+    QCOMPARE(classFromSocketFileName("notes.txt"), std::nullopt);
+}
+
+// ---- two processes ----
+
+void TestWindowLink::findsWindowByClass()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(w != 0);
+    QCOMPARE(m_ws->FindWindowA("peer_a", nullptr), w); // class names ignore case
+    QCOMPARE(m_ws->FindWindowA("Peer_B", nullptr), HWND(0));
+    QCOMPARE(windowText(*m_ws, w), std::string("Alpha"));
+    QVERIFY(QFileInfo(linkDir()).exists());
+    QCOMPARE(QFileInfo(linkDir()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+             QFile::Permissions());
+}
+
+void TestWindowLink::findsWindowByTitle()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("mid2snr")));
+    QVERIFY(startPeer(QStringLiteral("Peer_B"), QStringLiteral("Other")));
+    const HWND w = m_ws->FindWindowA(nullptr, "mid2snr");
+    QVERIFY(w != 0);
+    QCOMPARE(w, m_ws->FindWindowA("Peer_A", nullptr));
+    QCOMPARE(m_ws->FindWindowA(nullptr, "Nothing like it"), HWND(0));
+    QCOMPARE(m_ws->FindWindowA("Peer_B", "mid2snr"), HWND(0));
+}
+
+void TestWindowLink::findsChildrenInOrder()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const HWND first = m_ws->FindWindowExA(w, 0, "Static", nullptr);
+    QVERIFY(first != 0);
+    QCOMPARE(windowText(*m_ws, first), std::string("none"));
+    const HWND second = m_ws->FindWindowExA(w, first, "Static", nullptr);
+    QVERIFY(second != 0 && second != first);
+    QCOMPARE(windowText(*m_ws, second), std::string("second"));
+    QCOMPARE(m_ws->FindWindowExA(w, second, "Static", nullptr), HWND(0));
+    QCOMPARE(m_ws->FindWindowExA(w, 0, nullptr, "second"), second);
+    QCOMPARE(m_ws->FindWindowExA(w, 0, "Button", nullptr), HWND(0));
+    QCOMPARE(m_ws->FindWindowExA(first, 0, "Static", nullptr), HWND(0)); // no grandchildren
+}
+
+void TestWindowLink::readsScrollBar()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const HWND seek = m_ws->FindWindowExA(w, 0, "CN_seek", nullptr);
+    QVERIFY(seek != 0);
+    QCOMPARE(m_ws->GetScrollPos(seek, SB_CTL), 25);
+    int min = -1, max = -1;
+    QCOMPARE(m_ws->GetScrollRange(seek, SB_CTL, &min, &max), TRUE);
+    QCOMPARE(min, 0);
+    QCOMPARE(max, 100);
+    // Only SB_CTL reads a scroll-bar control; a child without a scroll bar has none.
+    QCOMPARE(m_ws->GetScrollRange(seek, SB_HORZ, &min, &max), FALSE);
+    QCOMPARE(max, 0);
+    const HWND text = m_ws->FindWindowExA(w, 0, "Static", nullptr);
+    QCOMPARE(m_ws->GetScrollPos(text, SB_CTL), 0);
+}
+
+void TestWindowLink::readsTextsAsUtf8CutAt255()
+{
+    const QString title = QStringLiteral("曲") + QString(120, QLatin1Char('x')) +
+                          QStringLiteral("→ 3：05") + QString(200, QChar(0x3042));
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), title));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const std::string text = windowText(*m_ws, w);
+    QVERIFY(text.size() <= 255);
+    QVERIFY(text.size() >= 253);
+    // Cut at a character boundary: the bytes are valid UTF-8 and a prefix of the title.
+    const QString decoded = QString::fromUtf8(text);
+    QVERIFY(title.startsWith(decoded));
+    QCOMPARE(decoded.toUtf8().size(), qsizetype(text.size()));
+    char small[8];
+    QCOMPARE(m_ws->GetWindowTextA(w, small, sizeof small), 7); // "曲" + "xxxx"
+    QCOMPARE(std::string(small), std::string("\xE6\x9B\xB2xxxx"));
+    char tiny[3]; // too small for the first character: nothing, never half of it
+    QCOMPARE(m_ws->GetWindowTextA(w, tiny, sizeof tiny), 0);
+    QCOMPARE(tiny[0], '\0');
+}
+
+void TestWindowLink::sendReturnsAfterHandling()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const HWND last = m_ws->FindWindowExA(w, 0, "Static", nullptr);
+    QCOMPARE(m_ws->SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0), LRESULT(1032));
+    // The send has returned, so the receiver's handler has run.
+    QCOMPARE(windowText(*m_ws, last), std::string("100 32 0 child 0"));
+    QCOMPARE(m_ws->SendMessageA(w, WM_SYSCOMMAND, SC_MINIMIZE, 0), LRESULT(SC_MINIMIZE + 1000));
+    QCOMPARE(windowText(*m_ws, last), std::string("minimized"));
+}
+
+void TestWindowLink::keysArriveInOrder()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const HWND count = m_ws->FindWindowExA(w, 0, "Edit", nullptr);
+    const HWND last = m_ws->FindWindowExA(w, 0, "Static", nullptr);
+    for (int i = 0; i < 50; ++i) {
+        m_ws->SendMessageA(w, WM_KEYDOWN, VK_LEFT, 0);
+        m_ws->SendMessageA(w, WM_KEYUP, VK_LEFT, 0);
+    }
+    QCOMPARE(windowText(*m_ws, count), std::string("100"));
+    QCOMPARE(windowText(*m_ws, last), std::string("101 37 0 child 0"));
+}
+
+void TestWindowLink::foregroundReachesReceiver()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(m_ws->SetForegroundWindow(w), TRUE);
+    QCOMPARE(windowText(*m_ws, m_ws->FindWindowExA(w, 0, "Static", nullptr)),
+             std::string("foreground 1"));
+}
+
+void TestWindowLink::closeUnpublishesBeforeReply()
+{
+    QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
+    QVERIFY(peer);
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(m_ws->SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0), LRESULT(SC_CLOSE + 1000));
+    QCOMPARE(m_ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    QVERIFY(peer->waitForFinished(5000));
+    QCOMPARE(peer->exitCode(), 0);
+    QVERIFY(QDir(linkDir()).entryList(QDir::System | QDir::Files).isEmpty());
+    // The old handle now leads nowhere.
+    QCOMPARE(m_ws->SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0), LRESULT(0));
+    QCOMPARE(windowText(*m_ws, w), std::string());
+}
+
+void TestWindowLink::newestWindowIsFoundFirst()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("older")));
+    QTest::qWait(20); // distinct publication times
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("newer")));
+    const HWND newest = m_ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(windowText(*m_ws, newest), std::string("newer"));
+    const HWND next = m_ws->FindWindowExA(0, newest, "Peer_A", nullptr);
+    QVERIFY(next != 0 && next != newest);
+    QCOMPARE(windowText(*m_ws, next), std::string("older"));
+}
+
+void TestWindowLink::stoppedReceiverCountsAsNoWindow()
+{
+    QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
+    QVERIFY(peer);
+    const auto ws = client(300);
+    QVERIFY(ws->FindWindowA("Peer_A", nullptr) != 0);
+    ::kill(static_cast<pid_t>(peer->processId()), SIGSTOP);
+    QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    ::kill(static_cast<pid_t>(peer->processId()), SIGCONT);
+    // Once it answers again it is a window again.
+    QVERIFY(ws->FindWindowA("Peer_A", nullptr) != 0);
+}
+
+void TestWindowLink::busyReceiverTimesOutButStillShowsState()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"), {QStringLiteral("1500")}));
+    const auto ws = client(300);
+    const HWND w = ws->FindWindowA("Peer_A", nullptr);
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(ws->SendMessageA(w, WM_KEYDOWN, 0x70, 0), LRESULT(0));
+    QVERIFY(t.elapsed() < 1400); // gave up before the receiver was done
+    // Texts and scroll bars are still answered while the receiver's thread is busy.
+    const HWND seek = ws->FindWindowExA(w, 0, "CN_seek", nullptr);
+    QCOMPARE(ws->GetScrollPos(seek, SB_CTL), 25);
+    QCOMPARE(windowText(*ws, w), std::string("Alpha"));
+    // After the busy spell, sends work again.
+    QTRY_COMPARE_WITH_TIMEOUT(ws->SendMessageA(w, WM_KEYDOWN, VK_UP, 0), LRESULT(1038), 5000);
+}
+
+void TestWindowLink::staleSocketIsRemoved()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("live"))); // makes the folder
+    const QString stale = linkDir() + QStringLiteral("/99999-1-Peer_A.sock");
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::strncpy(addr.sun_path, stale.toLocal8Bit().constData(), sizeof addr.sun_path - 1);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+        ::close(fd); // bound, never listening: nobody answers
+    }
+    QVERIFY(QFileInfo::exists(stale));
+    ::utimensat(AT_FDCWD, stale.toLocal8Bit().constData(), nullptr, 0); // newest of all
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(windowText(*m_ws, w), std::string("live"));
+    QVERIFY(!QFileInfo::exists(stale));
+}
+
+void TestWindowLink::peerOfAnotherUserIsRefused()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    // A client that trusts only another user sees neither the socket file nor its peer.
+    const auto stranger = client(2000, ::geteuid() + 1);
+    QCOMPARE(stranger->FindWindowA("Peer_A", nullptr), HWND(0));
+    QVERIFY(m_ws->FindWindowA("Peer_A", nullptr) != 0);
+}
+
+void TestWindowLink::socketFileOfAnotherOwnerIsIgnored()
+{
+    if (::geteuid() != 0)
+        QSKIP("changing a socket's owner needs root; the trust seam is tested above");
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const QStringList socks = QDir(linkDir()).entryList(QDir::System);
+    QCOMPARE(socks.size(), 1);
+    const QByteArray path = (linkDir() + QLatin1Char('/') + socks.first()).toLocal8Bit();
+    QCOMPARE(::lchown(path.constData(), 4321, 4321), 0);
+    QCOMPARE(m_ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    QVERIFY(QFileInfo::exists(QString::fromLocal8Bit(path))); // never removed either
+}
+
+void TestWindowLink::unsafeFolderIsRefused()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    QVERIFY(m_ws->FindWindowA("Peer_A", nullptr) != 0);
+    QCOMPARE(::chmod(linkDir().toLocal8Bit().constData(), 0755), 0);
+    QCOMPARE(m_ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    LinkServer server("Other", [](std::function<void()> task) { task(); });
+    std::string why;
+    QVERIFY(!server.publish(&why));
+    QVERIFY(why.find("open to other users") != std::string::npos);
+    QCOMPARE(::chmod(linkDir().toLocal8Bit().constData(), 0700), 0);
+}
+
+void TestWindowLink::noWindowGivesEmptyResults()
+{
+    QCOMPARE(m_ws->FindWindowA("CN_sonaro", nullptr), HWND(0));
+    QCOMPARE(m_ws->FindWindowExA(0, 0, "CN_sonaro", nullptr), HWND(0));
+    QCOMPARE(m_ws->FindWindowExA(0x1234, 0, "Static", nullptr), HWND(0));
+    QCOMPARE(m_ws->SendMessageA(0, WM_SYSCOMMAND, SC_CLOSE, 0), LRESULT(0));
+    QCOMPARE(m_ws->GetScrollPos(0, SB_CTL), 0);
+    int min = 7, max = 7;
+    QCOMPARE(m_ws->GetScrollRange(0, SB_CTL, &min, &max), FALSE);
+    QCOMPARE(min, 0);
+    QCOMPARE(max, 0);
+    char buf[16] = "junk";
+    QCOMPARE(m_ws->GetWindowTextA(0, buf, sizeof buf), 0);
+    QCOMPARE(buf[0], '\0');
+    QCOMPARE(m_ws->SetForegroundWindow(0), FALSE);
+}
+
+void TestWindowLink::inProcessWindowWithDirectDispatch()
+{
+    // Handlers run on the link's own thread here, so one thread can be both sides.
+    LinkServer server("Fake_Player", [](std::function<void()> task) { task(); });
+    server.setTitle("Fake");
+    const auto seek = server.addChild("CN_seek");
+    server.setChildScroll(seek, 3, 0, 9);
+    std::vector<WindowMessage> got;
+    server.setMessageHandler([&](const WindowMessage &m) {
+        got.push_back(m);
+        if (m.message == WM_SYSCOMMAND && m.wParam == SC_CLOSE)
+            server.unpublish();
+        return LRESULT(7);
+    });
+    QVERIFY(server.publish());
+    const HWND w = m_ws->FindWindowA("Fake_Player", "fake");
+    QVERIFY(w != 0);
+    QCOMPARE(m_ws->GetScrollPos(m_ws->FindWindowExA(w, 0, "CN_seek", nullptr), SB_CTL), 3);
+    server.setChildScroll(seek, 9, 0, 9);
+    QCOMPARE(m_ws->GetScrollPos(m_ws->FindWindowExA(w, 0, "CN_seek", nullptr), SB_CTL), 9);
+    QCOMPARE(m_ws->SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0), LRESULT(7));
+    QCOMPARE(got.size(), std::size_t(1));
+    QCOMPARE(m_ws->FindWindowA("Fake_Player", nullptr), HWND(0));
+    QVERIFY(!server.isPublished());
+}
+
+QTEST_GUILESS_MAIN(TestWindowLink)
+#include "tst_windowlink.moc"
