@@ -1,0 +1,483 @@
+#include "ARCHIVES.h"
+#include "ArchiverOptions.h"
+#include "CmdOpt.h"
+#include "FILTERS.h"
+#include "FileItems.h"
+#include "RegisteredMessages.h"
+#include "ZIP32.h"
+
+#include <QFile>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The option set, the command-line builder, file items and the name rules.
+class ArchiveBuilderTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void builderOperation_data();
+    void builderOperation();
+    void builderAppendsPiecesInOrder();
+    void addFileAppliesConverter();
+    void fileItemsYieldNames();
+    void responseFileBytes();
+    void responseFileForNoNames();
+    void responseFileNotCreatable();
+    void resetValues();
+    void optionsInDeclarationOrder();
+    void assignToCopiesEveryOption();
+    void assignToAnotherClassRaises();
+    void storedProperties();
+    void detectByName_data();
+    void detectByName();
+    void zipNameConversion_data();
+    void zipNameConversion();
+    void registeredMessages();
+    void selfExtractorNames_data();
+    void selfExtractorNames();
+    void selfExtractorFileIsStubThenArchive();
+    void selfExtractorMissingStubLeavesNothing();
+};
+
+void ArchiveBuilderTest::builderOperation_data()
+{
+    QTest::addColumn<QByteArray>("operation");
+    QTest::addColumn<QByteArray>("switchName");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("separate");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray nul(1, '\0');
+    QTest::newRow("Add empty is one space")
+        << QByteArray("Add") << QByteArray() << QByteArray() << false << QByteArray(" ");
+    QTest::newRow("Add text") << QByteArray("Add") << QByteArray() << QByteArray("-+") << false
+                              << QByteArray(" -+");
+    QTest::newRow("AddInt unset") << QByteArray("AddInt") << QByteArray("a") << QByteArray("-1")
+                                  << false << QByteArray();
+    QTest::newRow("AddInt zero") << QByteArray("AddInt") << QByteArray("a") << QByteArray("0")
+                                 << false << QByteArray(" -a0");
+    QTest::newRow("AddInt no switch")
+        << QByteArray("AddInt") << QByteArray() << QByteArray("9") << false << QByteArray(" -9");
+    QTest::newRow("AddInt negative") << QByteArray("AddInt") << QByteArray("x") << QByteArray("-2")
+                                     << false << QByteArray(" -x-2");
+    QTest::newRow("AddInt long switch")
+        << QByteArray("AddInt") << QByteArray("-check-all-path=") << QByteArray("1") << false
+        << QByteArray(" --check-all-path=1");
+    QTest::newRow("AddStr switch inside quotes")
+        << QByteArray("AddStr") << QByteArray("jo") << QByteArray("x y") << false
+        << QByteArray(" \"-jox y\"");
+    QTest::newRow("AddStr separate") << QByteArray("AddStr") << QByteArray("f")
+                                     << QByteArray("a.tar") << true << QByteArray(" -f \"a.tar\"");
+    QTest::newRow("AddStr space-prefixed switch")
+        << QByteArray("AddStr") << QByteArray(" o") << QByteArray("v") << false
+        << QByteArray(" \"ov\"");
+    QTest::newRow("AddStr space-prefixed separate")
+        << QByteArray("AddStr") << QByteArray(" --out") << QByteArray("v") << true
+        << QByteArray(" --out \"v\"");
+    QTest::newRow("AddStr no switch, empty value")
+        << QByteArray("AddStr") << QByteArray() << QByteArray() << false << QByteArray(" \"\"");
+    QTest::newRow("AddStr switch, empty value") << QByteArray("AddStr") << QByteArray("x")
+                                                << QByteArray() << false << QByteArray(" \"-x\"");
+    QTest::newRow("AddStr no switch, NUL value")
+        << QByteArray("AddStr") << QByteArray() << nul << false << QByteArray();
+    QTest::newRow("AddStr switch, NUL value")
+        << QByteArray("AddStr") << QByteArray("jo") << nul << true << QByteArray();
+    QTest::newRow("AddBool on") << QByteArray("AddBool") << QByteArray("a") << QByteArray("1")
+                                << false << QByteArray(" -a");
+    QTest::newRow("AddBool off") << QByteArray("AddBool") << QByteArray("a") << QByteArray("0")
+                                 << false << QByteArray();
+    QTest::newRow("AddDir adds backslash")
+        << QByteArray("AddDir") << QByteArray("w") << QByteArray("C:\\tmp") << false
+        << QByteArray(" \"-wC:\\tmp\\\"");
+    QTest::newRow("AddDir keeps backslash")
+        << QByteArray("AddDir") << QByteArray("w") << QByteArray("C:\\tmp\\") << false
+        << QByteArray(" \"-wC:\\tmp\\\"");
+    QTest::newRow("AddDir slash folder")
+        << QByteArray("AddDir") << QByteArray() << QByteArray("/home/u/app/") << false
+        << QByteArray(" \"/home/u/app/\\\"");
+    QTest::newRow("AddDir separate") << QByteArray("AddDir") << QByteArray("o") << QByteArray("out")
+                                     << true << QByteArray(" -o \"out\\\"");
+    QTest::newRow("AddDir empty") << QByteArray("AddDir") << QByteArray("w") << QByteArray()
+                                  << false << QByteArray();
+    QTest::newRow("AddDir NUL") << QByteArray("AddDir") << QByteArray("w") << nul << false
+                                << QByteArray();
+    // 0x83 0x5C is one Shift-JIS character whose second byte is a backslash.
+    QTest::newRow("AddDir Shift-JIS trail backslash")
+        << QByteArray("AddDir") << QByteArray() << QByteArray("dir\\\x83\x5C") << false
+        << QByteArray(" \"dir\\\x83\x5C\\\"");
+    QTest::newRow("AddDir Shift-JIS then backslash")
+        << QByteArray("AddDir") << QByteArray() << QByteArray("\x83\x5C\\") << false
+        << QByteArray(" \"\x83\x5C\\\"");
+    QTest::newRow("AddDir UTF-8 then backslash")
+        << QByteArray("AddDir") << QByteArray() << QByteArray("データ\\") << false
+        << QByteArray(" \"データ\\\"");
+}
+
+void ArchiveBuilderTest::builderOperation()
+{
+    QFETCH(QByteArray, operation);
+    QFETCH(QByteArray, switchName);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, separate);
+    QFETCH(QByteArray, expected);
+
+    TCmdOpt cmd;
+    cmd.Separate = separate;
+    if (operation == "Add")
+        cmd.Add(value);
+    else if (operation == "AddInt")
+        cmd.AddInt(switchName, value.toInt());
+    else if (operation == "AddStr")
+        cmd.AddStr(switchName, value);
+    else if (operation == "AddBool")
+        cmd.AddBool(switchName, value == "1");
+    else if (operation == "AddDir")
+        cmd.AddDir(switchName, value);
+    QCOMPARE(cmd.CmdLine, expected);
+}
+
+void ArchiveBuilderTest::builderAppendsPiecesInOrder()
+{
+    TCmdOpt cmd;
+    QVERIFY(!cmd.Separate);
+    QVERIFY(cmd.Converter == nullptr);
+    QVERIFY(cmd.CmdLine.isEmpty());
+    cmd.Add("-+");
+    cmd.AddInt("n", 1);
+    cmd.Add("");
+    cmd.AddStr("", "a.lzh");
+    QCOMPARE(cmd.CmdLine, QByteArray(" -+ -n1  \"a.lzh\""));
+}
+
+namespace
+{
+QByteArray upper(const QByteArray &name)
+{
+    return name.toUpper();
+}
+} // namespace
+
+void ArchiveBuilderTest::addFileAppliesConverter()
+{
+    TCmdOpt cmd;
+    cmd.AddFile("", "a.txt");
+    cmd.Converter = upper;
+    cmd.AddFile("x", "b.txt");
+    cmd.AddFiles("", FileItems{"c", TStringList{"d", "e"}});
+    QCOMPARE(cmd.CmdLine, QByteArray(" \"a.txt\" \"-xB.TXT\" \"C\" \"D\" \"E\""));
+}
+
+void ArchiveBuilderTest::fileItemsYieldNames()
+{
+    const char *array[] = {"p1", "p2", nullptr};
+    const char *const *nullArray = nullptr;
+    QObject object;
+    const FileItems items{
+        QByteArray("s"),
+        TStringList{"l1", "l2"},
+        array,
+        nullArray,
+        QVariant(QVariantList{QVariant(QByteArray("v1")), QVariant(7), QVariant(QString("v3"))}),
+        QVariant::fromValue(QByteArrayList{"b1", "b2"}),
+        QVariant(QStringList{"q1"}),
+        QVariant(42),
+        QVariant(QByteArray("vb")),
+        5,
+        true,
+        'c',
+        2.5,
+        &object,
+        u"wide",
+        "last",
+    };
+    QCOMPARE(fileNames(items), (TStringList{"s", "l1", "l2", "p1", "p2", "v1", "7", "v3", "b1",
+                                            "b2", "q1", "42", "vb", "last"}));
+    QVERIFY(fileNames(FileItems{}).isEmpty());
+}
+
+void ArchiveBuilderTest::responseFileBytes()
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("list.txt"));
+    QFile old(dir.filePath("list.txt"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old content that must go away");
+    old.close();
+
+    TCmdOpt cmd;
+    cmd.AddResponseFile(FileItems{"a", "b"}, path);
+    QCOMPARE(cmd.CmdLine, " \"@" + path + "\"");
+    QFile file(dir.filePath("list.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\"a\"\r\n\"b\"\r\n"));
+
+    TCmdOpt zip;
+    zip.Converter = ZipFileNameConverter;
+    zip.AddResponseFile(FileItems{"d\\[x]"}, path);
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\"d/[[]x]\"\r\n"));
+}
+
+void ArchiveBuilderTest::responseFileForNoNames()
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("empty.txt"));
+    TCmdOpt cmd;
+    cmd.AddResponseFile(FileItems{5}, path);
+    QVERIFY(QFile::exists(dir.filePath("empty.txt")));
+    QCOMPARE(QFileInfo(dir.filePath("empty.txt")).size(), 0);
+    QCOMPARE(cmd.CmdLine, " \"@" + path + "\"");
+}
+
+void ArchiveBuilderTest::responseFileNotCreatable()
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("missing/list.txt"));
+    TCmdOpt cmd;
+    cmd.Add("-x");
+    try {
+        cmd.AddResponseFile(FileItems{"a"}, path);
+        QFAIL("no error raised");
+    } catch (const EFCreateError &error) {
+        QCOMPARE(QByteArray(error.what()), "ﾌｧｲﾙ " + path + " を作成できません");
+    }
+    QCOMPARE(cmd.CmdLine, QByteArray(" -x"));
+}
+
+void ArchiveBuilderTest::resetValues()
+{
+    TArchiverOptions options;
+    options.n = 4;
+    options.w = "C:\\x";
+    options.jx = {"a"};
+    options.UserOptions = "-q";
+    options.PackFilter = TPackFilter::pfArchiver;
+    options.ResFileUsage = {TResFileUse::ruOnUpdate};
+    options.ResFileName = "r.txt";
+    options.Reset();
+    QCOMPARE(options.n, TSmallOption(-1));
+    QCOMPARE(options.jyc, TSmallOption(-1));
+    QCOMPARE(options.gw, TSmallOption(-1));
+    QCOMPARE(options.w, QByteArray(1, '\0'));
+    for (const QByteArray *text : {&options.jo, &options.job, &options.jz, &options.gr})
+        QCOMPARE(*text, QByteArray(1, '\0'));
+    QVERIFY(options.jx.isEmpty());
+    QVERIFY(options.UserOptions.isEmpty());
+    QVERIFY(options.UserFileList.isEmpty());
+    QVERIFY(options.ResFileName.isEmpty());
+    QVERIFY(options.PackFilter == TPackFilter::pfComponent);
+    QCOMPARE(options.ResFileUsage.bits(), std::uint8_t(1 | 2 | 4));
+}
+
+void ArchiveBuilderTest::optionsInDeclarationOrder()
+{
+    QByteArrayList names;
+    for (const auto &property : TArchiverOptions::Properties())
+        names.append(property.name);
+    QCOMPARE(names.size(), 58);
+    QCOMPARE(names.join(' '),
+             QByteArray("a c e f h i l m n o p r s t u w x y z jc jd je jf jh ji jm jn jo job "
+                        "jp jr jss jw jx jyc jyd jyk jyn jyo jz ga gd ge gf gj gm gn go gp gr "
+                        "gs gu gw UserOptions UserFileList PackFilter ResFileName ResFileUsage"));
+}
+
+void ArchiveBuilderTest::assignToCopiesEveryOption()
+{
+    TArchiverOptions source;
+    source.a = 1;
+    source.n = 2;
+    source.gw = 3;
+    source.w = "work";
+    source.jo = "x y";
+    source.jx = {"skip1", "skip2"};
+    source.UserOptions = "-q";
+    source.UserFileList = "more";
+    source.PackFilter = TPackFilter::pfArchiver;
+    source.ResFileName = "r.txt";
+    source.ResFileUsage = {TResFileUse::ruOnUpdate};
+    TArchiverOptions dest;
+    dest.jx = {"other"};
+    source.AssignTo(dest);
+    QCOMPARE(dest.a, TSmallOption(1));
+    QCOMPARE(dest.n, TSmallOption(2));
+    QCOMPARE(dest.gw, TSmallOption(3));
+    QCOMPARE(dest.w, QByteArray("work"));
+    QCOMPARE(dest.jo, QByteArray("x y"));
+    QCOMPARE(dest.jx, (TStringList{"skip1", "skip2"}));
+    QCOMPARE(dest.UserOptions, QByteArray("-q"));
+    QCOMPARE(dest.UserFileList, QByteArray("more"));
+    QVERIFY(dest.PackFilter == TPackFilter::pfArchiver);
+    QCOMPARE(dest.ResFileName, QByteArray("r.txt"));
+    QVERIFY(dest.ResFileUsage == TResFileUsage{TResFileUse::ruOnUpdate});
+    // The source is unchanged and the lists are separate.
+    dest.jx.append("third");
+    QCOMPARE(source.jx.size(), 2);
+    QCOMPARE(source.n, TSmallOption(2));
+}
+
+namespace
+{
+class TOther final : public TPersistent
+{
+public:
+    const char *ClassName() const override { return "TOther"; }
+};
+} // namespace
+
+void ArchiveBuilderTest::assignToAnotherClassRaises()
+{
+    TArchiverOptions source;
+    TOther other;
+    try {
+        source.AssignTo(other);
+        QFAIL("no error raised");
+    } catch (const EConvertError &error) {
+        QCOMPARE(QByteArray(error.what()),
+                 QByteArray("Cannot assign a TArchiverOptions to a TOther"));
+    }
+}
+
+void ArchiveBuilderTest::storedProperties()
+{
+    TArchiverOptions options;
+    options.n = 1;
+    options.UserOptions = "-q";
+    QByteArrayList stored;
+    for (const auto &property : TArchiverOptions::Properties()) {
+        if (options.IsStored(property))
+            stored.append(property.name);
+    }
+    // The NUL strings are not empty, so they are written; jyc and ResFileUsage always are.
+    QCOMPARE(stored.join(' '), QByteArray("n w jo job jyc jz gr UserOptions ResFileUsage"));
+}
+
+void ArchiveBuilderTest::detectByName_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<int>("type");
+    const auto t = [](TArchiverType type) { return static_cast<int>(type); };
+    QTest::newRow(".LZH") << QByteArray("/m/SONG.LZH") << t(TArchiverType::atLha);
+    QTest::newRow(".lzh") << QByteArray("/m/song.lzh") << t(TArchiverType::atLha);
+    QTest::newRow(".Lzh") << QByteArray("song.Lzh") << t(TArchiverType::atLha);
+    QTest::newRow(".tar.gz") << QByteArray("/m/a.tar.gz") << t(TArchiverType::atTgz);
+    QTest::newRow(".tgz") << QByteArray("a.tgz") << t(TArchiverType::atTgz);
+    QTest::newRow(".taz") << QByteArray("a.taz") << t(TArchiverType::atTgz);
+    QTest::newRow(".z") << QByteArray("a.z") << t(TArchiverType::atTgz);
+    QTest::newRow(".Z") << QByteArray("a.Z") << t(TArchiverType::atTgz);
+    QTest::newRow(".tar") << QByteArray("a.tar") << t(TArchiverType::atTar);
+    QTest::newRow(".bz2") << QByteArray("a.bz2") << t(TArchiverType::atBZ2);
+    QTest::newRow(".gza") << QByteArray("a.gza") << t(TArchiverType::atBga);
+    QTest::newRow(".bza") << QByteArray("a.bza") << t(TArchiverType::atBga);
+    QTest::newRow(".rar") << QByteArray("a.rar") << t(TArchiverType::atRar);
+    QTest::newRow(".arj") << QByteArray("a.ARJ") << t(TArchiverType::atArj);
+    QTest::newRow(".zip") << QByteArray("a.Zip") << t(TArchiverType::atZip);
+    QTest::newRow(".cab") << QByteArray("a.cab") << t(TArchiverType::atCab);
+    QTest::newRow(".txt") << QByteArray("a.txt") << t(TArchiverType::atNone);
+    QTest::newRow("no extension") << QByteArray("/m/readme") << t(TArchiverType::atNone);
+    QTest::newRow("dot in folder only") << QByteArray("/m.lzh/readme") << t(TArchiverType::atNone);
+    QTest::newRow(".lzh.bak") << QByteArray("a.lzh.bak") << t(TArchiverType::atNone);
+    QTest::newRow("bare dot") << QByteArray("a.") << t(TArchiverType::atNone);
+}
+
+void ArchiveBuilderTest::detectByName()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(int, type);
+    QCOMPARE(static_cast<int>(DetectArchiverType(name, true)), type);
+}
+
+void ArchiveBuilderTest::zipNameConversion_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("backslash and bracket")
+        << QByteArray("dir\\[a].txt") << QByteArray("dir/[[]a].txt");
+    QTest::newRow("plain") << QByteArray("a.txt") << QByteArray("a.txt");
+    QTest::newRow("two brackets") << QByteArray("[[") << QByteArray("[[][[]");
+    QTest::newRow("Shift-JIS trail bytes kept")
+        << QByteArray("\x83\x5C\\\x81[") << QByteArray("\x83\x5C/\x81[");
+    QTest::newRow("UTF-8") << QByteArray("曲\\[1].snr") << QByteArray("曲/[[]1].snr");
+}
+
+void ArchiveBuilderTest::zipNameConversion()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(ZipFileNameConverter(name), expected);
+}
+
+void ArchiveBuilderTest::registeredMessages()
+{
+    const auto first = registerWindowMessage("tunelet_test_one");
+    const auto second = registerWindowMessage("tunelet_test_two");
+    QVERIFY(first >= 0xC000);
+    QVERIFY(second >= 0xC000);
+    QVERIFY(first != second);
+    QCOMPARE(registerWindowMessage("tunelet_test_one"), first);
+    QCOMPARE(registerWindowMessage("TUNELET_TEST_ONE"), first);
+    QCOMPARE(registerWindowMessage(""), 0u);
+}
+
+void ArchiveBuilderTest::selfExtractorNames_data()
+{
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QByteArray>("destDir");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("beside") << QByteArray("/a/b.zip") << QByteArray() << QByteArray("/a/b.EXE");
+    QTest::newRow("folder") << QByteArray("/a/b.zip") << QByteArray("/out")
+                            << QByteArray("/out/b.EXE");
+    QTest::newRow("folder with slash")
+        << QByteArray("/a/b.zip") << QByteArray("/out/") << QByteArray("/out/b.EXE");
+    QTest::newRow("no extension") << QByteArray("/a.d/b") << QByteArray()
+                                  << QByteArray("/a.d/b.EXE");
+}
+
+void ArchiveBuilderTest::selfExtractorNames()
+{
+    QFETCH(QByteArray, archive);
+    QFETCH(QByteArray, destDir);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(filters::SelfExtractorName(archive, destDir), expected);
+}
+
+namespace
+{
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
+
+void ArchiveBuilderTest::selfExtractorFileIsStubThenArchive()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("stub.dat"), "STUB");
+    writeFile(dir.filePath("a.zip"), "ARCHIVE");
+    writeFile(dir.filePath("a.EXE"), "old and longer content");
+    const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
+    filters::WriteSelfExtractor(name("stub.dat"), name("a.zip"), name("a.EXE"));
+    QFile result(dir.filePath("a.EXE"));
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), QByteArray("STUBARCHIVE"));
+}
+
+void ArchiveBuilderTest::selfExtractorMissingStubLeavesNothing()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("a.zip"), "ARCHIVE");
+    const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
+    QVERIFY_THROWS_EXCEPTION(
+        EFOpenError, filters::WriteSelfExtractor(name("nostub.dat"), name("a.zip"), name("a.EXE")));
+    QVERIFY(!QFile::exists(dir.filePath("a.EXE")));
+    QVERIFY_THROWS_EXCEPTION(
+        EFOpenError, filters::WriteSelfExtractor(name("a.zip"), name("none.zip"), name("b.EXE")));
+    QVERIFY(!QFile::exists(dir.filePath("b.EXE")));
+}
+
+QTEST_GUILESS_MAIN(ArchiveBuilderTest)
+#include "tst_archive_builder.moc"
