@@ -64,14 +64,14 @@ void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
     r.extract.filter.brackets = usesBrackets(library);
 }
 
-Request lha(const ParsedCommand &cmd)
+Request lha(const ParsedCommand &cmd, bool memory)
 {
     Request r;
     fillExtract(Library::Unlha, cmd, r);
     for (std::string &ex : switchValues(cmd, "-jx"))
         r.extract.filter.excludes.push_back(toSlashes(ex));
     const std::string c = lowered(cmd.command);
-    if (c == "x" || c == "e") {
+    if (c == "x" || c == "e" || (memory && c.empty())) {
         r.action = Action::Extract;
         r.extract.junkPaths = c == "e";
     } else if (c == "l" || c == "v") {
@@ -241,7 +241,7 @@ Format formatOf(Library library)
     return Format::Lha;
 }
 
-Request interpret(Library library, std::string_view line)
+Request interpret(Library library, std::string_view line, bool memory)
 {
     if (library == Library::Zip) {
         const std::string rest = trimmed(line);
@@ -258,7 +258,7 @@ Request interpret(Library library, std::string_view line)
         return Request{};
     switch (library) {
     case Library::Unlha:
-        return lha(*cmd);
+        return lha(*cmd, memory);
     case Library::UnZip:
         return unzip(*cmd);
     case Library::Zip:
@@ -335,7 +335,7 @@ int32_t runExtractMem(Library library, std::string_view line, unsigned char *buf
 {
     if (written != nullptr)
         *written = 0;
-    Request r = interpret(library, line);
+    Request r = interpret(library, line, true);
     if (r.action != Action::Extract)
         return r.action == Action::Invalid ? ARC_ERROR_COMMAND_LINE : ARC_ERROR_NOT_SUPPORTED;
     if (!expandResponseFiles(r.extract.filter.masks))

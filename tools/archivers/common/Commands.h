@@ -32,7 +32,8 @@ struct Request {
 };
 
 // Reads a command function's line. Pure: no file is touched ("@file" masks stay as they are).
-Request interpret(Library library, std::string_view line);
+// `memory`: the ExtractMem line, where no command word means "extract".
+Request interpret(Library library, std::string_view line, bool memory = false);
 
 // Replaces every "@file" name by the names in that file; false when one cannot be read.
 bool expandResponseFiles(std::vector<std::string> &names);

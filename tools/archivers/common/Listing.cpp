@@ -22,6 +22,7 @@ struct Session {
     std::unique_ptr<ArchiveReader> reader;
     MemberFilter filter;
     bool started = false;
+    int32_t finished = ARC_OK; // once the listing ended (or failed), it keeps that answer
 };
 
 struct Table {
@@ -60,11 +61,15 @@ void copyField(char *field, size_t fieldSize, const std::string &text)
 
 int32_t advance(Session &s, ArcEntryInfo *info)
 {
+    if (s.finished != ARC_OK)
+        return s.finished;
     Member m;
     for (;;) {
         const int rc = s.reader->next(m);
-        if (rc != ARC_OK)
-            return rc == ARC_NO_MORE_MEMBERS ? ARC_NO_MORE_MEMBERS : rc;
+        if (rc != ARC_OK) {
+            s.finished = rc;
+            return rc;
+        }
         if (!m.path.empty() && s.filter.selects(m.path)) {
             fillRecord(m, s.reader->methodName(), *info);
             return ARC_OK;
@@ -131,6 +136,7 @@ int32_t findFirst(ArcHandle handle, const char *wildName, ArcEntryInfo *info)
     if (s->started && s->reader->open() != ARC_OK)
         return ARC_ERROR_ARCHIVE_OPEN;
     s->started = true;
+    s->finished = ARC_OK;
     s->filter = MemberFilter{};
     const std::string wild = wildName != nullptr ? wildName : "";
     if (wild.find('"') != std::string::npos) {

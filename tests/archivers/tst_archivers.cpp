@@ -1,0 +1,912 @@
+// The archiver libraries, loaded as the back-ends load them and driven with the command lines
+// the back-ends build.
+#include "ArchiverErrors.h"
+#include "ArchiverLibrary.h"
+#include "FixtureWriters.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+namespace
+{
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(data), data.size());
+}
+
+// Every file and link below `dir`, relative, sorted.
+QStringList filesBelow(const QString &dir)
+{
+    QStringList names;
+    QDirIterator it(dir, QDir::Files | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        names << QDir(dir).relativeFilePath(it.next());
+    names.sort();
+    return names;
+}
+
+bool run(const QString &program, const QStringList &args, const QString &workDir)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.start(program, args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// A data file large enough to be compressed.
+QByteArray songText(int lines, const QByteArray &title)
+{
+    QByteArray text = "*HEAD\"" + title + "\"\r\n";
+    for (int i = 0; i < lines; ++i)
+        text += "o4 l8 c d e f g a b > c < " + QByteArray::number(i) + "\r\n";
+    return text;
+}
+
+// The command line the LHA back-end builds with the main window's options: command, -+,
+// -n1, the empty user options, quoted archive and folder, quoted masks, empty file list.
+QByteArray lhaLine(const QByteArray &command, const QString &archive, const QString &target,
+                   const QList<QByteArray> &masks)
+{
+    QByteArray line = command + " -+ -n1  \"" + archive.toLocal8Bit() + "\"";
+    if (!target.isEmpty())
+        line += " \"" + target.toLocal8Bit() + "\\\"";
+    for (const QByteArray &m : masks)
+        line += " \"" + m + "\"";
+    return line + " ";
+}
+
+// An absolute path no one else uses, for the absolute-member case.
+QByteArray absoluteVictim()
+{
+    return QDir::tempPath().toLocal8Bit() + "/tunelet-archivers-victim-" +
+           QByteArray::number(QCoreApplication::applicationPid()) + ".snr";
+}
+
+const QList<QByteArray> kSongMasks{"*.SNR", "*.snr", "*.Snr"};
+
+struct Progress {
+    QList<uint32_t> states;
+    QStringList names;
+    bool abort = false;
+    int nestedResult = 0;
+    int runningSeen = 0;
+    ArchiverLibrary *library = nullptr;
+};
+Progress *g_progress = nullptr;
+
+intptr_t sendProgress(ArcMessageWindow *, uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    if (g_progress == nullptr || message != 0xC123)
+        return 0;
+    const auto *info = reinterpret_cast<const ArcExtractingInfo *>(lParam);
+    g_progress->states << uint32_t(wParam);
+    g_progress->names << QString::fromLocal8Bit(info->sourceFileName);
+    if (g_progress->library != nullptr) {
+        auto running = reinterpret_cast<int32_t (*)()>(g_progress->library->prefixed("GetRunning"));
+        g_progress->runningSeen = running();
+        g_progress->nestedResult = g_progress->library->command("t \"/nonexistent.lzh\"");
+    }
+    return g_progress->abort ? 1 : 0;
+}
+
+int32_t progressCallback(ArcWindow, uint32_t, uint32_t state, ArcExtractingInfo *info)
+{
+    g_progress->states << state;
+    g_progress->names << QString::fromLocal8Bit(info->sourceFileName);
+    return g_progress->abort ? 1 : 0;
+}
+
+} // namespace
+
+class TestArchivers final : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString lha_;
+    QString bsdtar_;
+    std::unique_ptr<ArchiverLibrary> unlha_, unzip_, zip_, tar_, cab_, unrar_;
+
+    // An LZH archive made by the lha tool from files written into `dir`.
+    QString makeLzh(const QTemporaryDir &dir, const QString &name,
+                    const QList<QPair<QString, QByteArray>> &files, const QString &method = "5")
+    {
+        const QString src = dir.filePath("src-" + name);
+        QStringList names;
+        for (const auto &[file, data] : files) {
+            writeFile(src + "/" + file, data);
+            names << file;
+        }
+        const QString archive = dir.filePath(name);
+        if (!run(lha_, QStringList{"ao" + method, archive} + names, src))
+            return {};
+        return archive;
+    }
+
+    QString writeFixture(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        return path;
+    }
+
+    QString songLzh(const QTemporaryDir &dir)
+    {
+        return makeLzh(dir, "songs.lzh",
+                       {{"notes.txt", "not a song\r\n"},
+                        {"A.SNR", songText(2, "Alpha")},
+                        {"sub/deep/B.snr", songText(400, "Beta")},
+                        {"Song.Snr", songText(300, "Gamma")},
+                        {"readme.doc", "doc"}});
+    }
+
+private slots:
+    void initTestCase()
+    {
+        unlha_ = std::make_unique<ArchiverLibrary>("libunlha32.so", "Unlha");
+        unzip_ = std::make_unique<ArchiverLibrary>("libunzip32.so", "UnZip");
+        zip_ = std::make_unique<ArchiverLibrary>("libzip32j.so", "UnZip");
+        tar_ = std::make_unique<ArchiverLibrary>("libtar32.so", "Tar");
+        cab_ = std::make_unique<ArchiverLibrary>("libcab32.so", "Cab");
+        unrar_ = std::make_unique<ArchiverLibrary>("libunrar32.so", "Unrar");
+        for (auto *lib :
+             {unlha_.get(), unzip_.get(), zip_.get(), tar_.get(), cab_.get(), unrar_.get()})
+            QVERIFY2(lib->isLoaded(), qPrintable(lib->error()));
+        lha_ = QStandardPaths::findExecutable("lha");
+        bsdtar_ = QStandardPaths::findExecutable("bsdtar");
+    }
+
+    void entryPointsExist_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("prefix");
+        QTest::newRow("unlha32") << "libunlha32.so" << QByteArray("Unlha");
+        QTest::newRow("unzip32") << "libunzip32.so" << QByteArray("UnZip");
+        QTest::newRow("tar32") << "libtar32.so" << QByteArray("Tar");
+        QTest::newRow("cab32") << "libcab32.so" << QByteArray("Cab");
+        QTest::newRow("unrar32") << "libunrar32.so" << QByteArray("Unrar");
+    }
+
+    void entryPointsExist()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, prefix);
+        ArchiverLibrary lib(file, prefix);
+        QVERIFY(lib.isLoaded());
+        for (const char *suffix :
+             {"", "OpenArchive", "CloseArchive", "FindFirst", "FindNext", "CheckArchive",
+              "SetOwnerWindowEx", "KillOwnerWindowEx", "ExtractMem", "GetVersion", "GetRunning"})
+            QVERIFY2(lib.prefixed(suffix) != nullptr, suffix);
+        // Only entry points leave the library.
+        QVERIFY(lib.entry("_ZN9archivers8tokenizeESt17basic_string_viewIcSt11char_traitsIcEE") ==
+                nullptr);
+    }
+
+    void zipPackerEntryPoints()
+    {
+        for (const char *name : {"Zip", "UnZipOpenArchive", "UnZipCloseArchive", "UnZipFindFirst",
+                                 "UnZipFindNext", "UnZipCheckArchive", "UnZipExtractMem"})
+            QVERIFY2(zip_->entry(name) != nullptr, name);
+        QVERIFY(tar_->entry("TarGetArchiveType") != nullptr);
+    }
+
+    void lhaUnpackSongs_data()
+    {
+        QTest::addColumn<bool>("backslashes");
+        QTest::newRow("slash folder") << false;
+        QTest::newRow("backslash folder") << true;
+    }
+
+    void lhaUnpackSongs()
+    {
+        QFETCH(bool, backslashes);
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        QVERIFY(!archive.isEmpty());
+        const QString target = dir.filePath("App");
+        QString folder = target;
+        if (backslashes)
+            folder.replace('/', '\\');
+        QCOMPARE(unlha_->command(lhaLine("x", archive, folder, kSongMasks)), ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"A.SNR", "Song.Snr", "sub/deep/B.snr"}));
+        QCOMPARE(readAll(target + "/sub/deep/B.snr"), songText(400, "Beta"));
+        QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
+        // Extracting again replaces the files.
+        writeFile(target + "/A.SNR", "old");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target + "/", kSongMasks)), ARC_OK);
+        QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
+    }
+
+    void lhaMethods_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QByteArray>("methodName");
+        QTest::newRow("lh5") << "5" << QByteArray("-lh5-");
+        QTest::newRow("lh6") << "6" << QByteArray("-lh6-");
+        QTest::newRow("lh7") << "7" << QByteArray("-lh7-");
+    }
+
+    void lhaMethods()
+    {
+        QFETCH(QString, method);
+        QFETCH(QByteArray, methodName);
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QByteArray big = songText(2000, "Big");
+        const QString archive =
+            makeLzh(dir, "m.lzh", {{"tiny.snr", "t"}, {"big.snr", big}}, method);
+        QVERIFY(!archive.isEmpty());
+        const ArcHandle h = unlha_->open(archive);
+        QVERIFY(h != 0);
+        ArcEntryInfo info{};
+        QCOMPARE(unlha_->findFirst(h, "big.snr", &info), 0);
+        QCOMPARE(QByteArray(info.method), methodName);
+        QCOMPARE(info.originalSize, uint32_t(big.size()));
+        QCOMPARE(unlha_->findFirst(h, "tiny.snr", &info), 0);
+        QCOMPARE(QByteArray(info.method), QByteArray("-lh0-"));
+        QCOMPARE(unlha_->close(h), 0);
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"})), ARC_OK);
+        QCOMPARE(readAll(target + "/big.snr"), big);
+        QCOMPARE(readAll(target + "/tiny.snr"), QByteArray("t"));
+        QVERIFY(unlha_->check(archive, ARC_CHECK_MODE_PROBE) != 0);
+    }
+
+    void lhaListingOrderAndRecord()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        int rc = 0;
+        QCOMPARE(unlha_->list(archive, "*.snr", &rc),
+                 QStringList({"A.SNR", "sub/deep/B.snr", "Song.Snr"}));
+        QCOMPARE(rc, ARC_NO_MORE_MEMBERS);
+        QCOMPARE(unlha_->list(archive, "*", &rc).size(), 5);
+        QCOMPARE(unlha_->list(archive, "*.doc", &rc), QStringList({"readme.doc"}));
+        QCOMPARE(unlha_->list(archive, "*.mid", &rc), QStringList());
+        QCOMPARE(rc, ARC_NO_MORE_MEMBERS);
+
+        // The raw record: the member path at offset 26, NUL-terminated, '/' separators.
+        unsigned char raw[ARC_ENTRY_INFO_SIZE];
+        std::memset(raw, 0xCC, sizeof raw);
+        const ArcHandle h = unlha_->open(archive, ARC_OPEN_MODE_PROBE);
+        QVERIFY(h != 0);
+        QCOMPARE(unlha_->findFirst(h, "B.SNR", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(raw + 26)),
+                 QByteArray("sub/deep/B.snr"));
+        quint32 size = 0;
+        std::memcpy(&size, raw, 4);
+        QCOMPARE(size, quint32(songText(400, "Beta").size()));
+        // No more matching member, and it stays that way.
+        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
+        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
+        // FindFirst starts again from the first member.
+        QCOMPARE(unlha_->findFirst(h, "*.snr", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(raw + 26)), QByteArray("A.SNR"));
+        QCOMPARE(unlha_->close(h), 0);
+        QCOMPARE(unlha_->close(h), ARC_ERROR_HANDLE);
+        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_ERROR_HANDLE);
+    }
+
+    void lhaMasks_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("masks");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("upper case mask")
+            << QList<QByteArray>{"*.SNR"} << QStringList{"A.SNR", "Song.Snr", "sub/deep/B.snr"};
+        QTest::newRow("question mark")
+            << QList<QByteArray>{"?.snr"} << QStringList{"A.SNR", "sub/deep/B.snr"};
+        QTest::newRow("folder mask")
+            << QList<QByteArray>{"sub\\deep\\*"} << QStringList{"sub/deep/B.snr"};
+        QTest::newRow("exact name") << QList<QByteArray>{"song.snr"} << QStringList{"Song.Snr"};
+        QTest::newRow("star dot star")
+            << QList<QByteArray>{"*.*"}
+            << QStringList{"A.SNR", "Song.Snr", "notes.txt", "readme.doc", "sub/deep/B.snr"};
+        QTest::newRow("no mask") << QList<QByteArray>{}
+                                 << QStringList{"A.SNR", "Song.Snr", "notes.txt", "readme.doc",
+                                                "sub/deep/B.snr"};
+        QTest::newRow("nothing") << QList<QByteArray>{"*.mid"} << QStringList{};
+    }
+
+    void lhaMasks()
+    {
+        QFETCH(QList<QByteArray>, masks);
+        QFETCH(QStringList, expected);
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, masks)), ARC_OK);
+        QCOMPARE(filesBelow(target), expected);
+    }
+
+    void lhaExcludeAndFlatten()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        const QString target = dir.filePath("out");
+        const QByteArray line = "e -+ \"-jxsong.*\" \"" + archive.toLocal8Bit() + "\" \"" +
+                                target.toLocal8Bit() + "\\\" \"*.snr\" ";
+        QCOMPARE(unlha_->command(line), ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"A.SNR", "B.snr"}));
+    }
+
+    void lhaResponseFile()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        const QString response =
+            writeFixture(dir, "list.rsp", "\"notes.txt\"\r\n\"sub\\deep\\B.snr\"\r\n");
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"@" + response.toLocal8Bit()})),
+                 ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"notes.txt", "sub/deep/B.snr"}));
+        QCOMPARE(unlha_->command(
+                     lhaLine("x", archive, target, {"@" + dir.filePath("none.rsp").toLocal8Bit()})),
+                 ARC_ERROR_RESPONSE_FILE);
+    }
+
+    void lhaErrors_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("missing archive")
+            << QByteArray("x") << "missing.lzh" << ARC_ERROR_ARCHIVE_OPEN;
+        QTest::newRow("not an archive") << QByteArray("x") << "text.lzh" << ARC_ERROR_ARCHIVE_OPEN;
+        QTest::newRow("packing") << QByteArray("u") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
+        QTest::newRow("deleting") << QByteArray("d") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
+        QTest::newRow("self-extractor")
+            << QByteArray("s") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
+        QTest::newRow("unknown command")
+            << QByteArray("q") << "songs.lzh" << ARC_ERROR_COMMAND_LINE;
+        QTest::newRow("no command") << QByteArray("") << "songs.lzh" << ARC_ERROR_COMMAND_LINE;
+    }
+
+    void lhaErrors()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QString, archive);
+        QFETCH(int, expected);
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        songLzh(dir);
+        writeFixture(dir, "text.lzh", "just some text, no archive at all\n");
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine(command, dir.filePath(archive), target, kSongMasks)),
+                 expected);
+        QVERIFY(filesBelow(target).isEmpty());
+        QCOMPARE(unlha_->command(QByteArray()), ARC_ERROR_COMMAND_LINE);
+        QCOMPARE(unlha_->command("x"), ARC_ERROR_COMMAND_LINE);
+    }
+
+    void lhaOpenAndCheckFailures()
+    {
+        QTemporaryDir dir;
+        const QString text = writeFixture(dir, "text.lzh", "plain text\n");
+        QCOMPARE(unlha_->open(dir.filePath("missing.lzh")), ArcHandle(0));
+        QCOMPARE(unlha_->open(text), ArcHandle(0));
+        QCOMPARE(unlha_->check(text, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(unlha_->check(dir.filePath("missing.lzh"), 0), 0);
+        ArcEntryInfo info{};
+        QCOMPARE(unlha_->findFirst(ArcHandle(12345), "*", &info), ARC_ERROR_HANDLE);
+        const QString good = writeFixture(dir, "good.lzh", fixtures::lzhLevel0({{"a.snr", "abc"}}));
+        const ArcHandle h = unlha_->open(good);
+        QVERIFY(h != 0);
+        QCOMPARE(unlha_->findNext(h, &info), ARC_ERROR_FIND_ORDER);
+        QCOMPARE(unlha_->close(h), 0);
+        // A ZIP archive is not an LHA archive.
+        QCOMPARE(unlha_->check(text, 0), 0);
+    }
+
+    void lhaHandMadeLevel0()
+    {
+        QTemporaryDir dir;
+        const QString archive = writeFixture(
+            dir, "h.lzh", fixtures::lzhLevel0({{"DIR\\X.SNR", "xyz"}, {"y.txt", "123"}}));
+        QCOMPARE(unlha_->list(archive, "*"), QStringList({"DIR/X.SNR", "y.txt"}));
+        QVERIFY(unlha_->check(archive, ARC_CHECK_MODE_PROBE) != 0);
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"DIR/X.SNR"}));
+        // A damaged checksum is found by the check.
+        QByteArray bad = fixtures::lzhLevel0({{"a.snr", "abcdef"}});
+        bad[bad.size() - 3] = 'Z';
+        const QString damaged = writeFixture(dir, "bad.lzh", bad);
+        QCOMPARE(unlha_->check(damaged, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(unlha_->command(lhaLine("x", damaged, dir.filePath("bad"), {"*"})),
+                 ARC_ERROR_ARCHIVE_DAMAGED);
+        QVERIFY(filesBelow(dir.filePath("bad")).isEmpty());
+    }
+
+    void hostileArchives_data()
+    {
+        using fixtures::Member;
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("lzh parent member")
+            << "lha" << fixtures::lzhLevel0({{"ok.snr", "1"}, {"..\\evil.snr", "x"}})
+            << ARC_ERROR_UNSAFE_MEMBER;
+        QTest::newRow("lzh nested parent")
+            << "lha" << fixtures::lzhLevel0({{"a/../../evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
+        QTest::newRow("lzh absolute member")
+            << "lha" << fixtures::lzhLevel0({{"ok.snr", "1"}, {absoluteVictim(), "x"}})
+            << ARC_ERROR_UNSAFE_MEMBER;
+        QTest::newRow("lzh drive member")
+            << "lha" << fixtures::lzhLevel0({{"C:\\evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
+        QTest::newRow("tar parent member")
+            << "tar" << fixtures::tar({{"ok.snr", "1"}, {"../evil.snr", "x"}})
+            << ARC_ERROR_UNSAFE_MEMBER;
+        Member outLink{"link", {}, '2', "../outside"};
+        Member through{"link/evil.snr", "x"};
+        QTest::newRow("tar symlink leaving")
+            << "tar" << fixtures::tar({outLink, through}) << ARC_ERROR_UNSAFE_MEMBER;
+        Member absLink{"abs", {}, '2', "/etc"};
+        QTest::newRow("tar absolute symlink")
+            << "tar" << fixtures::tar({absLink}) << ARC_ERROR_UNSAFE_MEMBER;
+        Member selfLink{"d/self", {}, '2', "."};
+        Member climb{"d/up", {}, '2', "self/self/../../.."};
+        QTest::newRow("tar symlink climbing through a link")
+            << "tar" << fixtures::tar({{"d", {}, '5'}, selfLink, climb}) << ARC_ERROR_UNSAFE_MEMBER;
+        Member hard{"h.snr", {}, '1', "../outside/victim.snr"};
+        QTest::newRow("tar hardlink leaving")
+            << "tar" << fixtures::tar({hard}) << ARC_ERROR_UNSAFE_MEMBER;
+        Member huge{"huge.snr", "tiny", '0', {}, qint64(8) * 1024 * 1024 * 1024 - 1};
+        QTest::newRow("tar huge member")
+            << "tar" << fixtures::tar({huge}) << ARC_ERROR_MEMBER_TOO_LARGE;
+    }
+
+    void hostileArchives()
+    {
+        QFETCH(QString, library);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, expected);
+        QTemporaryDir dir;
+        const QString base = dir.filePath("base");
+        QDir().mkpath(base + "/outside");
+        writeFile(base + "/outside/victim.snr", "victim");
+        const bool isLha = library == "lha";
+        const QString archive = writeFixture(dir, isLha ? "evil.lzh" : "evil.tar", bytes);
+        const QString target = base + "/target";
+        int rc = 0;
+        if (isLha) {
+            rc = unlha_->command(lhaLine("x", archive, target, {"*"}));
+        } else {
+            rc = tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+                               target.toLocal8Bit() + "\\\" ");
+        }
+        QCOMPARE(rc, expected);
+        QCOMPARE(filesBelow(base), QStringList({"outside/victim.snr"}));
+        QCOMPARE(readAll(base + "/outside/victim.snr"), QByteArray("victim"));
+        QVERIFY(!QFileInfo::exists(QString::fromLocal8Bit(absoluteVictim())));
+    }
+
+    void existingLinkInTarget()
+    {
+        QTemporaryDir dir;
+        const QString outside = dir.filePath("outside");
+        const QString target = dir.filePath("target");
+        QDir().mkpath(outside);
+        QDir().mkpath(target);
+        QVERIFY(QFile::link(outside, target + "/sub"));
+        const QString archive =
+            writeFixture(dir, "a.lzh", fixtures::lzhLevel0({{"sub/x.snr", "x"}}));
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"})), ARC_ERROR_UNSAFE_MEMBER);
+        QVERIFY(filesBelow(outside).isEmpty());
+    }
+
+    void truncatedAndLyingMembers_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray whole = fixtures::lzhLevel0({{"first.snr", QByteArray(3000, 'a')}});
+        QTest::newRow("data cut off") << whole.left(whole.size() - 1000);
+        QTest::newRow("header cut off") << whole.left(20);
+        fixtures::Member lying{"lie.snr", "short", '0', {}, 0x7FFFFFF0};
+        QTest::newRow("size beyond the file") << fixtures::lzhLevel0({lying});
+    }
+
+    void truncatedAndLyingMembers()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString archive = writeFixture(dir, "t.lzh", bytes);
+        const QString target = dir.filePath("out");
+        QDir().mkpath(target);
+        writeFile(target + "/first.snr", "previous");
+        const int rc = unlha_->command(lhaLine("x", archive, target, {"*"}));
+        QVERIFY(rc == ARC_ERROR_ARCHIVE_DAMAGED || rc == ARC_ERROR_ARCHIVE_OPEN);
+        // No partial file; the earlier file is untouched.
+        QCOMPARE(filesBelow(target), QStringList({"first.snr"}));
+        QCOMPARE(readAll(target + "/first.snr"), QByteArray("previous"));
+        QCOMPARE(unlha_->check(archive, ARC_CHECK_MODE_PROBE), 0);
+        QByteArray buffer(64, '\0');
+        uint32_t written = 0;
+        QVERIFY(unlha_->extractMem(lhaLine("", archive, {}, {"*"}), buffer, &written) != ARC_OK);
+    }
+
+    void lhaTruncatedCompressed()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = makeLzh(dir, "c.lzh", {{"big.snr", songText(3000, "Cut")}});
+        QFile f(archive);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.resize(f.size() / 2));
+        f.close();
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)),
+                 ARC_ERROR_ARCHIVE_DAMAGED);
+        QVERIFY(filesBelow(target).isEmpty());
+    }
+
+    void lhaExtractMem()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        const QByteArray expected = songText(400, "Beta");
+        QByteArray buffer(expected.size() + 100, '\0');
+        uint32_t written = 0;
+        int64_t stamp = 0;
+        uint16_t attr = 0;
+        // The ExtractMem line: no command word and no folder, the member name as the file item.
+        const QByteArray line = lhaLine("", archive, {}, {"sub\\deep\\B.snr"});
+        QCOMPARE(unlha_->extractMem(line, buffer, &written, &stamp, &attr), ARC_OK);
+        QCOMPARE(written, uint32_t(expected.size()));
+        QCOMPARE(buffer.left(int(written)), expected);
+        QVERIFY(stamp > 0);
+        QVERIFY(attr & 0x20);
+
+        QByteArray small(10, '\0');
+        QCOMPARE(unlha_->extractMem(line, small, &written), ARC_ERROR_BUFFER_TOO_SMALL);
+        QCOMPARE(written, 10u);
+        QCOMPARE(small, expected.left(10));
+        QCOMPARE(unlha_->extractMem(lhaLine("", archive, {}, {"none.snr"}), buffer, &written),
+                 ARC_ERROR_NOT_FOUND);
+        QCOMPARE(written, 0u);
+    }
+
+    void ownerWindowProgress()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        auto set = reinterpret_cast<ArcSetOwnerWindowExFn>(unlha_->prefixed("SetOwnerWindowEx"));
+        auto kill = reinterpret_cast<ArcKillOwnerWindowExFn>(unlha_->prefixed("KillOwnerWindowEx"));
+        ArcMessageWindow window{ARC_MESSAGE_WINDOW_SIGNATURE, 0xC123, &sendProgress};
+        const auto id = reinterpret_cast<ArcWindow>(&window);
+        Progress progress;
+        progress.library = unlha_.get();
+        g_progress = &progress;
+        QVERIFY(set(id, nullptr) != 0);
+        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("out"), {"A.SNR"})), ARC_OK);
+        QVERIFY(progress.states.size() >= 2);
+        QCOMPARE(progress.states.first(), uint32_t(ARC_EXTRACT_BEGIN));
+        QCOMPARE(progress.states.last(), uint32_t(ARC_EXTRACT_END));
+        QCOMPARE(progress.names.first(), QString("A.SNR"));
+        QCOMPARE(progress.runningSeen, 1);
+        QCOMPARE(progress.nestedResult, ARC_ERROR_BUSY);
+
+        // Asking to stop cancels the command and leaves no file.
+        progress = Progress{};
+        progress.abort = true;
+        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("stop"), {"*.snr"})),
+                 ARC_ERROR_CANCELLED);
+        QVERIFY(filesBelow(dir.filePath("stop")).isEmpty());
+
+        QCOMPARE(kill(ArcWindow(999)), 0);
+        QVERIFY(kill(id) != 0);
+        QCOMPARE(kill(id), 0);
+        progress = Progress{};
+        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("quiet"), {"A.SNR"})), ARC_OK);
+        QVERIFY(progress.states.isEmpty());
+
+        // A callback instead of a message window.
+        QVERIFY(set(ArcWindow(7), &progressCallback) != 0);
+        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("cb"), {"Song.Snr"})), ARC_OK);
+        QVERIFY(progress.states.contains(ARC_EXTRACT_END));
+        QVERIFY(kill(ArcWindow(7)) != 0);
+        g_progress = nullptr;
+        auto running = reinterpret_cast<int32_t (*)()>(unlha_->prefixed("GetRunning"));
+        QCOMPARE(running(), 0);
+        auto version = reinterpret_cast<uint16_t (*)()>(unlha_->prefixed("GetVersion"));
+        QVERIFY(version() > 0);
+    }
+
+    void outputArea()
+    {
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        const QString archive = songLzh(dir);
+        QByteArray output;
+        QCOMPARE(unlha_->command(lhaLine("l", archive, {}, {"*.snr"}), &output, 4096), ARC_OK);
+        const QByteArray text(output.constData());
+        QVERIFY(text.contains("sub/deep/B.snr"));
+        QVERIFY(!text.contains("notes.txt"));
+        QCOMPARE(unlha_->command(lhaLine("l", archive, {}, {"*"}), &output, 8), ARC_OK);
+        QCOMPARE(int(qstrlen(output.constData())), 7);
+        QCOMPARE(output.at(8 - 1), '\0');
+        QCOMPARE(unlha_->command(lhaLine("t", archive, {}, {}), &output, 4096), ARC_OK);
+    }
+
+    // ZIP ---------------------------------------------------------------------------------
+
+    void zipUnpack()
+    {
+        if (bsdtar_.isEmpty())
+            QSKIP("bsdtar is not installed");
+        QTemporaryDir dir;
+        writeFile(dir.filePath("src/a.txt"), "alpha");
+        writeFile(dir.filePath("src/sub/[b].txt"), "beta");
+        writeFile(dir.filePath("src/sub/c.snr"), "gamma");
+        const QString archive = dir.filePath("x.zip");
+        QVERIFY(run(bsdtar_, {"-c", "--format", "zip", "-f", archive, "a.txt", "sub"},
+                    dir.filePath("src")));
+        QCOMPARE(unzip_->list(archive, "*.txt"), QStringList({"a.txt", "sub/[b].txt"}));
+        const QString target = dir.filePath("out");
+        const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
+        // The unpacking line: "-x", then "--i" for an owner window, the name conversion's
+        // "[[]" for a literal bracket.
+        QCOMPARE(unzip_->command("-x --i  \"" + a + "\" \"" + t + "\\\" \"sub/[[]b].txt\" "),
+                 ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"sub/[b].txt"}));
+        // Without -o an existing file stays; with -o it is replaced.
+        writeFile(target + "/a.txt", "old");
+        QCOMPARE(unzip_->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
+        QCOMPARE(readAll(target + "/a.txt"), QByteArray("old"));
+        QCOMPARE(unzip_->command("-x -o  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
+        QCOMPARE(readAll(target + "/a.txt"), QByteArray("alpha"));
+        // -j drops the folders.
+        QCOMPARE(unzip_->command("-x -o -j  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "),
+                 ARC_OK);
+        QCOMPARE(filesBelow(target + "/flat"), QStringList({"c.snr"}));
+        QVERIFY(unzip_->check(archive, 0) != 0);
+        QByteArray buffer(64, '\0');
+        uint32_t written = 0;
+        QCOMPARE(unzip_->extractMem(" \"" + a + "\" \"sub/c.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("gamma"));
+        QCOMPARE(zip_->list(archive, "c.snr"), QStringList({"sub/c.snr"}));
+        QCOMPARE(unlha_->check(archive, 0), 0);
+    }
+
+    void zipPackDeleteFreshen()
+    {
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src");
+        writeFile(src + "/one.snr", "1");
+        writeFile(src + "/two.snr", "2");
+        writeFile(src + "/deep/three.snr", "3");
+        writeFile(src + "/skip.txt", "no");
+        const QString archive = dir.filePath("p.zip");
+        const QByteArray a = archive.toLocal8Bit(), s = src.toLocal8Bit();
+        auto zipCommand = reinterpret_cast<ArcCommandFn>(zip_->entry("Zip"));
+        const auto zipRun = [&](const QByteArray &line) {
+            return zipCommand(0, line.constData(), nullptr, 0);
+        };
+        // Pack with the packing builder's defaults: -D, recursion, level 9.
+        QCOMPARE(zipRun(" -D -r -9  \"" + a + "\" \"" + s + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
+        QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"nothing*.x\" "), ARC_ERROR_SOURCE);
+        // Delete.
+        QCOMPARE(zipRun("-d -D  \"" + a + "\" \"two.snr\" "), ARC_OK);
+        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
+        // Freshen replaces members with newer files only.
+        writeFile(src + "/one.snr", "ONE");
+        {
+            QFile one(src + "/one.snr");
+            QVERIFY(one.open(QIODevice::ReadWrite));
+            QVERIFY(one.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                    QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(zipRun("-f -D  \"" + a + "\" \"" + s + "\\\" \"one.snr\" \"skip.txt\" "), ARC_OK);
+        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
+        QByteArray buffer(16, '\0');
+        uint32_t written = 0;
+        QCOMPARE(unzip_->extractMem(" \"" + a + "\" \"one.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("ONE"));
+        // Adding to an existing archive keeps its members.
+        QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"skip.txt\" "), ARC_OK);
+        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "skip.txt"}));
+        // The self-extractor step changes nothing and succeeds; a missing file is an error.
+        const QByteArray before = readAll(archive);
+        QCOMPARE(zipRun("-A " + a), ARC_OK);
+        QCOMPARE(readAll(archive), before);
+        QCOMPARE(zipRun("-A " + dir.filePath("none.EXE").toLocal8Bit()), ARC_ERROR_ARCHIVE_OPEN);
+        QCOMPARE(zipRun("-d  \"" + dir.filePath("none.zip").toLocal8Bit() + "\" \"x\" "),
+                 ARC_ERROR_ARCHIVE_OPEN);
+        QVERIFY(!QFileInfo::exists(dir.filePath("none.zip")));
+        QCOMPARE(filesBelow(dir.path()).filter(".tunelet-").size(), 0);
+    }
+
+    // TAR ---------------------------------------------------------------------------------
+
+    void tarArchiveType_data()
+    {
+        QTest::addColumn<QStringList>("bsdtarArgs");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("type");
+        QTest::newRow("tar") << QStringList{"-cf"} << "a.tar" << ARC_TYPE_TAR;
+        QTest::newRow("tgz") << QStringList{"-czf"} << "a.tgz" << ARC_TYPE_TAR_GZ;
+        QTest::newRow("tar.Z") << QStringList{"-cZf"} << "a.taz" << ARC_TYPE_TAR_Z;
+        QTest::newRow("tbz") << QStringList{"-cjf"} << "a.tar.bz2" << ARC_TYPE_TAR_BZ2;
+        QTest::newRow("gz") << QStringList{"--format", "raw", "-czf"} << "a.snr.gz" << ARC_TYPE_GZ;
+        QTest::newRow("bz2") << QStringList{"--format", "raw", "-cjf"} << "a.snr.bz2"
+                             << ARC_TYPE_BZ2;
+    }
+
+    void tarArchiveType()
+    {
+        QFETCH(QStringList, bsdtarArgs);
+        QFETCH(QString, name);
+        QFETCH(int, type);
+        if (bsdtar_.isEmpty())
+            QSKIP("bsdtar is not installed");
+        QTemporaryDir dir;
+        writeFile(dir.filePath("a.snr"), songText(50, "Tar"));
+        QVERIFY(run(bsdtar_, bsdtarArgs + QStringList{name, "a.snr"}, dir.path()));
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        QCOMPARE(getType(dir.filePath(name).toLocal8Bit().constData()), type);
+        const QString target = dir.filePath("out");
+        const QByteArray line = "x --check-all-path=1 -f \"" + dir.filePath(name).toLocal8Bit() +
+                                "\" -o \"" + target.toLocal8Bit() + "\\\" ";
+        QCOMPARE(tar_->command(line), ARC_OK);
+        QCOMPARE(readAll(target + "/a.snr"), songText(50, "Tar"));
+        QCOMPARE(tar_->list(dir.filePath(name), "*"), QStringList({"a.snr"}));
+        QCOMPARE(getType(dir.filePath("a.snr").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
+        QCOMPARE(getType(dir.filePath("missing").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
+        QCOMPARE(tar_->open(dir.filePath("a.snr")), ArcHandle(0));
+    }
+
+    void tarCreate_data()
+    {
+        QTest::addColumn<QByteArray>("switches");
+        QTest::addColumn<int>("type");
+        QTest::newRow("tar") << QByteArray("") << ARC_TYPE_TAR;
+        QTest::newRow("tgz default") << QByteArray("-z") << ARC_TYPE_TAR_GZ;
+        QTest::newRow("tgz 9") << QByteArray("-z9") << ARC_TYPE_TAR_GZ;
+        QTest::newRow("bz2") << QByteArray("-B") << ARC_TYPE_TAR_BZ2;
+    }
+
+    void tarCreate()
+    {
+        QFETCH(QByteArray, switches);
+        QFETCH(int, type);
+        QTemporaryDir dir;
+        const QString src = dir.filePath("src");
+        writeFile(src + "/a.snr", "a");
+        writeFile(src + "/d/b.snr", "b");
+        const QString archive = dir.filePath("new.tar");
+        const QByteArray line = "c --check-all-path=0 " + switches + "  -f \"" +
+                                archive.toLocal8Bit() + "\" -o \"" + src.toLocal8Bit() +
+                                "\\\" \"a.snr\" \"d\" ";
+        QCOMPARE(tar_->command(line), ARC_OK);
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        QCOMPARE(getType(archive.toLocal8Bit().constData()), type);
+        QCOMPARE(tar_->list(archive, "*.snr"), QStringList({"a.snr", "d/b.snr"}));
+        QByteArray buffer(8, '\0');
+        uint32_t written = 0;
+        QCOMPARE(tar_->extractMem(" -f \"" + archive.toLocal8Bit() + "\" \"d\\b.snr\" ", buffer,
+                                  &written),
+                 ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("b"));
+    }
+
+    void tarFlatAndLinksInside()
+    {
+        QTemporaryDir dir;
+        using fixtures::Member;
+        const QString archive = writeFixture(dir, "l.tar",
+                                             fixtures::tar({{"d", {}, '5'},
+                                                            {"d/song.snr", "song"},
+                                                            {"d/alias.snr", {}, '2', "song.snr"},
+                                                            {"d/up", {}, '2', "../d"},
+                                                            {"hard.snr", {}, '1', "d/song.snr"}}));
+        const QString target = dir.filePath("out");
+        QCOMPARE(tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+                               target.toLocal8Bit() + "\\\" "),
+                 ARC_OK);
+        QCOMPARE(QFileInfo(target + "/d/alias.snr").symLinkTarget(), target + "/d/song.snr");
+        QCOMPARE(readAll(target + "/hard.snr"), QByteArray("song"));
+        const QString flat = dir.filePath("flat");
+        QCOMPARE(tar_->command("x --use-directory=0 -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+                               flat.toLocal8Bit() + "\\\" \"*.snr\" "),
+                 ARC_OK);
+        QVERIFY(QFileInfo::exists(flat + "/song.snr"));
+    }
+
+    // CAB and RAR ---------------------------------------------------------------------------
+
+    void cabUnpackAndList()
+    {
+        QTemporaryDir dir;
+        const QByteArray big(70000, 'q');
+        const QString archive = writeFixture(
+            dir, "c.cab",
+            fixtures::cab({{"DATA\\SONG.SNR", "cab song"}, {"big.bin", big}, {"x.txt", "x"}}));
+        QCOMPARE(cab_->list(archive, "*"), QStringList({"DATA/SONG.SNR", "big.bin", "x.txt"}));
+        const QString target = dir.filePath("out");
+        const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
+        QCOMPARE(cab_->command("-x -i  \"" + a + "\" \"" + t + "\\\" \"*.snr\" \"*.bin\" "),
+                 ARC_OK);
+        QCOMPARE(filesBelow(target), QStringList({"DATA/SONG.SNR", "big.bin"}));
+        QCOMPARE(readAll(target + "/big.bin"), big);
+        QCOMPARE(cab_->command("-a  \"" + a + "\" \"" + t + "\\\" \"x\" "),
+                 ARC_ERROR_NOT_SUPPORTED);
+        QVERIFY(cab_->check(archive, 0) != 0);
+        QByteArray buffer(32, '\0');
+        uint32_t written = 0;
+        QCOMPARE(cab_->extractMem(" \"" + a + "\" \"data\\song.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("cab song"));
+        const QString evil = writeFixture(dir, "e.cab", fixtures::cab({{"..\\evil.snr", "x"}}));
+        QCOMPARE(cab_->command("-x  \"" + evil.toLocal8Bit() + "\" \"" + t + "/e\\\" "),
+                 ARC_ERROR_UNSAFE_MEMBER);
+        QVERIFY(!QFileInfo::exists(target + "/evil.snr"));
+    }
+
+    void rarUnpackAndList()
+    {
+        QTemporaryDir dir;
+        const QString archive = writeFixture(
+            dir, "r.rar", fixtures::rar({{"music\\tune.snr", "rar song"}, {"other.txt", "other"}}));
+        QCOMPARE(unrar_->list(archive, "*"), QStringList({"music/tune.snr", "other.txt"}));
+        const QString target = dir.filePath("out");
+        const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
+        QCOMPARE(unrar_->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
+        QCOMPARE(unrar_->command("-e  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(filesBelow(target + "/flat"), QStringList({"tune.snr"}));
+        QVERIFY(unrar_->check(archive, 0) != 0);
+        QCOMPARE(unrar_->check(writeFixture(dir, "no.rar", "Rar! but not really"), 0), 0);
+    }
+
+    void librariesKeepTheirOwnState()
+    {
+        // A handle of one library means nothing to another.
+        QTemporaryDir dir;
+        const QString archive = writeFixture(dir, "a.lzh", fixtures::lzhLevel0({{"a.snr", "a"}}));
+        const ArcHandle h = unlha_->open(archive);
+        QVERIFY(h != 0);
+        ArcEntryInfo info{};
+        QCOMPARE(cab_->findFirst(h, "*", &info), ARC_ERROR_HANDLE);
+        QCOMPARE(unlha_->findFirst(h, "*", &info), 0);
+        QCOMPARE(unlha_->close(h), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArchivers)
+#include "tst_archivers.moc"
