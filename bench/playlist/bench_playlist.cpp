@@ -1,0 +1,165 @@
+// Playlist benchmarks: list loading against a plain title-reading loop, and
+// the editing commands on 10,000 and 100,000 rows.
+#include "playlist/editing.h"
+#include "playlist/entrybuilder.h"
+#include "playlist/listfile.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/pruning.h"
+#include "playlist/randomgenerator.h"
+#include "playlist/sorting.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <sys/stat.h>
+
+using namespace tunelet;
+
+namespace
+{
+constexpr int kFiles = 10000;
+constexpr int kBigRows = 100000;
+
+double millis(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void report(const char *name, double value, const char *unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+// A song data file of about 2 KiB with its title on the third line.
+QByteArray songText(int i)
+{
+    QByteArray text = "#song " + QByteArray::number(i) + "\r\n*TEMPO 120\r\n*HEAD\"Song " +
+                      QByteArray::number((i * 7919) % kFiles) + "\"\r\n";
+    while (text.size() < 2048)
+        text += "o4 c d e f g a b > c < b a g f e d c\r\n";
+    return text;
+}
+
+// The plain way: open each file, read lines up to the title line, close.
+void plainTitleLoop(const QList<QByteArray> &paths)
+{
+    char line[4096];
+    int found = 0;
+    for (const QByteArray &path : paths) {
+        FILE *f = std::fopen(path.constData(), "rb");
+        if (!f)
+            continue;
+        while (std::fgets(line, sizeof line, f)) {
+            if (std::strstr(line, "*HEAD")) {
+                ++found;
+                break;
+            }
+        }
+        std::fclose(f);
+    }
+    if (found != paths.size())
+        std::fprintf(stderr, "plain loop found %d titles\n", found);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    const QByteArray root = QFile::encodeName(dir.path()) + '/';
+    for (int d = 0; d < 10; ++d)
+        QDir(dir.path()).mkdir(QStringLiteral("d%1").arg(d));
+
+    QList<QByteArray> paths;
+    for (int i = 0; i < kFiles; ++i) {
+        paths.append(root + "song" + QByteArray::number(i) + ".snr");
+        QFile file(QFile::decodeName(paths.back()));
+        if (!file.open(QIODevice::WriteOnly) || file.write(songText(i)) < 0)
+            return 1;
+    }
+    const QByteArray list = root + "list.ppl";
+    writeListFile(list, paths);
+
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    // Warm the page cache so both readers see the same state.
+    plainTitleLoop(paths);
+
+    const double plain = millis([&] { plainTitleLoop(paths); });
+    const double load = millis([&] { LoadListFile(builder, list); });
+    const double save = millis([&] { SaveListFile(model, root + "saved.ppl"); });
+    report("load_10000_rows", load, "ms");
+    report("plain_title_loop_10000_files", plain, "ms");
+    report("load_vs_plain_ratio", load / plain, "x");
+    report("save_10000_rows", save, "ms");
+
+    PlaylistSorter sorter;
+    RandomGenerator random;
+    report("sort_title_10000", millis([&] { sorter.sortByTitle(model); }), "ms");
+    report("sort_path_10000", millis([&] { sorter.sortByPath(model); }), "ms");
+    report("shuffle_10000", millis([&] { shuffleEntries(builder, random); }), "ms");
+    report("load_same_rows_10000", millis([&] { LoadListFile(builder, list); }), "ms");
+    report("remove_missing_10000", millis([&] { removeMissingEntries(model); }), "ms");
+    report("stat_each_path_10000", millis([&] {
+               struct stat st;
+               for (const QByteArray &p : paths)
+                   ::stat(p.constData(), &st);
+           }),
+           "ms");
+    report("remove_duplicates_10000", millis([&] { removeDuplicateEntries(model); }), "ms");
+
+    // 100,000 distinct paths over the same files ("dN/../songM.snr").
+    QList<QByteArray> bigPaths;
+    bigPaths.reserve(kBigRows);
+    for (int i = 0; i < kBigRows; ++i)
+        bigPaths.append(root + 'd' + QByteArray::number(i / kFiles) + "/../song" +
+                        QByteArray::number(i % kFiles) + ".snr");
+    const QByteArray bigList = root + "big.ppl";
+    writeListFile(bigList, bigPaths);
+    report("load_100000", millis([&] { LoadListFile(builder, bigList); }), "ms");
+    report("save_100000", millis([&] { SaveListFile(model, root + "big-saved.ppl"); }), "ms");
+    report("sort_title_100000", millis([&] { sorter.sortByTitle(model); }), "ms");
+    report("sort_title_again_100000", millis([&] { sorter.sortByTitle(model); }), "ms");
+    report("sort_path_100000", millis([&] { sorter.sortByPath(model); }), "ms");
+    // The system locale may be "C" (plain code-point order); ICU collation for
+    // a real locale costs more.
+    PlaylistSorter english(QLocale(QLocale::English, QLocale::UnitedStates));
+    report("sort_title_100000_en_US", millis([&] { english.sortByTitle(model); }), "ms");
+    report("sort_path_100000_en_US", millis([&] { english.sortByPath(model); }), "ms");
+    PlaylistSorter japanese(QLocale(QLocale::Japanese, QLocale::Japan));
+    report("sort_path_100000_ja_JP", millis([&] { japanese.sortByPath(model); }), "ms");
+    report("shuffle_100000", millis([&] { shuffleEntries(builder, random); }), "ms");
+    report("move_up_down_100000",
+           millis([&] {
+               for (int i = 0; i < 1000; ++i) {
+                   moveEntryUp(model, kBigRows / 2);
+                   moveEntryDown(model, kBigRows / 2 - 1);
+               }
+           }) * 1000.0 /
+               2000.0,
+           "us_per_move");
+    report("insert_below_row_100000", millis([&] { builder.InsertEntry(1, paths[0]); }), "ms");
+    report("delete_row_100000", millis([&] { deleteEntry(model, 1); }), "ms");
+    report("remove_missing_100000", millis([&] { removeMissingEntries(model); }), "ms");
+    report("remove_duplicates_100000", millis([&] { removeDuplicateEntries(model); }), "ms");
+    LoadListFile(builder, bigList);
+    // Every other row missing: scattered removals.
+    QList<PlaylistEntry> half = model.entries();
+    for (int i = 0; i < half.size(); i += 2)
+        half[i].path += ".gone";
+    model.setEntries(half);
+    report("remove_missing_half_of_100000", millis([&] { removeMissingEntries(model); }), "ms");
+    report("clear_100000", millis([&] { clearEntries(model); }), "ms");
+    return 0;
+}
