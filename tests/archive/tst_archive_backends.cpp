@@ -1,7 +1,729 @@
+#include "ARCHIVES.h"
+#include "ARJ32.h"
+#include "ArchiveTestSupport.h"
+#include "BGA32.h"
+#include "CAB32.h"
+#include "LHA32.h"
+#include "RAR32.h"
+#include "TAR32.h"
+#include "ZIP32.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace
+{
+
+constexpr WindowHandle window = 42;
+
+QByteArray raisedMessage(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &error) {
+        return QByteArray(error.what());
+    }
+    return "(nothing raised)";
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A back-end that offers nothing but the abstract Unpack.
+class TBare final : public TArchiver
+{
+public:
+    int Unpack(WindowHandle, const QByteArray &, const TArchiverOptions &, const QByteArray &,
+               const FileItems &, bool, QByteArray &) override
+    {
+        return 0;
+    }
+};
+
+} // namespace
+
+// Each back-end's command lines, entry points and answers, observed through the recording
+// libraries.
 class ArchiveBackendsTest final : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void baseOperations();
+    void lhaBuilderOrder();
+    void lhaCommands_data();
+    void lhaCommands();
+    void lhaResponseFile();
+    void lhaExtractMem();
+    void lhaListingAndCheck();
+    void lhaOwnerWindow();
+    void zipUnpack();
+    void zipEntriesFromTheirLibraries();
+    void zipPackWithZip32j_data();
+    void zipPackWithZip32j();
+    void zipRemoveAndUpdate();
+    void zipPackWithLmzip();
+    void zipWithoutPacker();
+    void zipOwnerWindow();
+    void zipMakeSfx();
+    void zipExtractMem();
+    void cabCommands();
+    void arjCommands();
+    void tarBuilder_data();
+    void tarBuilder();
+    void tarForeground();
+    void tarMakeSfx();
+    void bz2MakeSfxRaisesFirst();
+    void tarArchiveType_data();
+    void tarArchiveType();
+    void tarOwnerAnswers();
+    void rarCommands_data();
+    void rarCommands();
+    void rarUnsupported();
+    void bgaCommands();
+
+private:
+    QTemporaryDir dir_;
+    QString oldCurrent_;
+    TArchiverOptions options_;
+    QByteArray output_;
 };
+
+void ArchiveBackendsTest::init()
+{
+    for (const char *name :
+         {"TUNELET_RECORDER_RESULT", "TUNELET_RECORDER_OPEN", "TUNELET_RECORDER_CHECK",
+          "TUNELET_RECORDER_OWNER", "TUNELET_RECORDER_TYPE", "TUNELET_RECORDER_MEMBERS",
+          "TUNELET_RECORDER_PROGRESS"})
+        qunsetenv(name);
+    useRecorders("all");
+    options_.Reset();
+    output_.clear();
+    oldCurrent_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir_.path()));
+}
+
+void ArchiveBackendsTest::cleanup()
+{
+    QDir::setCurrent(oldCurrent_);
+    SetForegroundWindowHandler(nullptr);
+}
+
+void ArchiveBackendsTest::baseOperations()
+{
+    TBare bare;
+    TArchiveEntryInfo info{};
+    QCOMPARE(raisedMessage([&] { bare.LoadDLL(); }),
+             QByteArray("Abstract method 'TArchiver.LoadDLL' was called"));
+    QCOMPARE(raisedMessage([&] { bare.FreeDLL(); }),
+             QByteArray("Abstract method 'TArchiver.FreeDLL' was called"));
+    QCOMPARE(raisedMessage([&] { TArchiver::Create<TBare>(); }),
+             QByteArray("Abstract method 'TArchiver.LoadDLL' was called"));
+    QCOMPARE(raisedMessage([&] { bare.LoadPackDLL(); }),
+             QByteArray("Abstract method 'TArchiver.LoadDLL' was called"));
+    QCOMPARE(bare.OpenArchive(window, "a", 0), ArchiveHandle(0));
+    QCOMPARE(bare.FindFirst(1, info, "*"), -1);
+    QCOMPARE(bare.FindNext(1, info), -1);
+    QCOMPARE(bare.CloseArchive(1), 0);
+    const FileItems none;
+    QCOMPARE(raisedMessage([&] { bare.Pack(0, "a", options_, "", none, false, output_); }),
+             QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { bare.RemoveItems(0, "a", options_, "", none, false, output_); }),
+             QByteArray("この形式の書庫ではファイルの削除をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { bare.Update(0, "a", options_, "", none, false, output_); }),
+             QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { bare.MakeSFX(0, "a", options_, "", output_); }),
+             QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { bare.ExtractMem(0, "a", options_, "m", nullptr, 0, nullptr); }),
+             QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { bare.CheckArchive("a", 0, 0); }),
+             QByteArray("この形式では書庫チェック機能をサポートしておりません。"));
+    QCOMPARE(bare.SetOwnerWindowEx(window, nullptr), 0);
+    QCOMPARE(bare.OwnerWindow, window);
+    QVERIFY(bare.HasOwnerWindow());
+    QCOMPARE(bare.KillOwnerWindowEx(window), 0);
+    QCOMPARE(bare.OwnerWindow, WindowHandle(0));
+}
+
+void ArchiveBackendsTest::lhaBuilderOrder()
+{
+    RecorderLog log;
+    auto lha = TArchiver::Create<TLha32>();
+    TSmallOption value = 0;
+    for (TSmallOption *option :
+         {&options_.a,   &options_.c,   &options_.e,   &options_.f,   &options_.h,   &options_.i,
+          &options_.l,   &options_.m,   &options_.n,   &options_.o,   &options_.p,   &options_.r,
+          &options_.s,   &options_.t,   &options_.u,   &options_.x,   &options_.y,   &options_.z,
+          &options_.jc,  &options_.jd,  &options_.je,  &options_.jf,  &options_.jh,  &options_.ji,
+          &options_.jm,  &options_.jn,  &options_.jp,  &options_.jr,  &options_.jss, &options_.jw,
+          &options_.jyc, &options_.jyd, &options_.jyk, &options_.jyn, &options_.jyo, &options_.ga,
+          &options_.gd,  &options_.ge,  &options_.gf,  &options_.gj,  &options_.gm,  &options_.gn,
+          &options_.go,  &options_.gp,  &options_.gs,  &options_.gu,  &options_.gw})
+        *option = value++;
+    options_.w = "tmp";
+    options_.jo = "o o";
+    options_.job = "b";
+    options_.jx = {"x1", "x2"};
+    options_.jz = "z";
+    options_.gr = "r";
+    options_.UserOptions = "-U";
+    options_.UserFileList = "LIST";
+    lha->Unpack(0, "a.lzh", options_, "d", FileItems{"f"}, false, output_);
+    QCOMPARE(lha->CommandLine,
+             QByteArray("x -+ -a0 -c1 -e2 -f3 -h4 -i5 -l6 -m7 -n8 -o9 -p10 -r11 -s12 -t13 -u14 "
+                        "\"-wtmp\\\" -x15 -y16 -z17 -jc18 -jd19 -je20 -jf21 -jh22 -ji23 -jm24 "
+                        "-jn25 \"-joo o\" \"-jobb\" -jp26 -jr27 -jss28 -jw29 \"-jxx1\" \"-jxx2\" "
+                        "-jyc30 -jyd31 -jyk32 -jyn33 -jyo34 \"-jzz\" -ga35 -gd36 -ge37 -gf38 "
+                        "-gj39 -gm40 -gn41 -go42 -gp43 \"-grr\" -gs44 -gu45 -gw46 -U \"a.lzh\" "
+                        "\"d\\\" \"f\" LIST"));
+    QCOMPARE(log.rows().value(0).value(3), lha->CommandLine);
+}
+
+void ArchiveBackendsTest::lhaCommands_data()
+{
+    QTest::addColumn<QByteArray>("operation");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("Unpack") << QByteArray("Unpack") << QByteArray("x -+  \"a.lzh\" \"d\\\" \"f\" ");
+    QTest::newRow("Pack") << QByteArray("Pack") << QByteArray("u -+  \"a.lzh\" \"d\\\" \"f\" ");
+    QTest::newRow("RemoveItems") << QByteArray("RemoveItems")
+                                 << QByteArray("d -+  \"a.lzh\" \"f\" ");
+    QTest::newRow("Update") << QByteArray("Update") << QByteArray("f -+  \"a.lzh\" \"d\\\" \"f\" ");
+    QTest::newRow("MakeSFX") << QByteArray("MakeSFX") << QByteArray("s -+  \"a.lzh\" \"d\\\" ");
+}
+
+void ArchiveBackendsTest::lhaCommands()
+{
+    QFETCH(QByteArray, operation);
+    QFETCH(QByteArray, expected);
+    RecorderLog log;
+    auto lha = TArchiver::Create<TLha32>();
+    const FileItems files{"f"};
+    if (operation == "Unpack")
+        lha->Unpack(window, "a.lzh", options_, "d", files, false, output_);
+    else if (operation == "Pack")
+        lha->Pack(window, "a.lzh", options_, "d", files, false, output_);
+    else if (operation == "RemoveItems")
+        lha->RemoveItems(window, "a.lzh", options_, "d", files, false, output_);
+    else if (operation == "Update")
+        lha->Update(window, "a.lzh", options_, "d", files, false, output_);
+    else
+        lha->MakeSFX(window, "a.lzh", options_, "d", output_);
+    QCOMPARE(lha->CommandLine, expected);
+    QCOMPARE(log.entries(), QList<QByteArray>{"Unlha"});
+    QCOMPARE(log.rows().value(0).value(2), QByteArray("42"));
+}
+
+void ArchiveBackendsTest::lhaResponseFile()
+{
+    auto lha = TArchiver::Create<TLha32>();
+    const QByteArray list = QFile::encodeName(dir_.filePath("files.lst"));
+    options_.ResFileName = list;
+    const FileItems files{"a.snr", "b.snr"};
+    // Derived from the option set, whatever the caller passes.
+    lha->Unpack(0, "a.lzh", options_, "", files, false, output_);
+    QCOMPARE(lha->CommandLine, "x -+  \"a.lzh\" \"@" + list + "\" ");
+    QCOMPARE(readFile(dir_.filePath("files.lst")), QByteArray("\"a.snr\"\r\n\"b.snr\"\r\n"));
+    lha->RemoveItems(0, "a.lzh", options_, "", files, false, output_);
+    QVERIFY(lha->CommandLine.contains("@"));
+    // ruOnUpdate is not in the default set.
+    lha->Update(0, "a.lzh", options_, "", files, true, output_);
+    QCOMPARE(lha->CommandLine, QByteArray("f -+  \"a.lzh\" \"a.snr\" \"b.snr\" "));
+    // The NUL string counts as no response file.
+    options_.ResFileName = QByteArray(1, '\0');
+    lha->Unpack(0, "a.lzh", options_, "", files, true, output_);
+    QCOMPARE(lha->CommandLine, QByteArray("x -+  \"a.lzh\" \"a.snr\" \"b.snr\" "));
+}
+
+void ArchiveBackendsTest::lhaExtractMem()
+{
+    RecorderLog log;
+    auto lha = TArchiver::Create<TLha32>();
+    char buffer[8] = {};
+    std::uint32_t written = 0;
+    QCOMPARE(lha->ExtractMem(window, "a.lzh", options_, "m.snr", buffer, sizeof buffer, &written),
+             0);
+    QCOMPARE(lha->CommandLine, QByteArray(" -+  \"a.lzh\" \"m.snr\" "));
+    QCOMPARE(written, 2u);
+    QCOMPARE(QByteArray(buffer, 2), QByteArray("ok"));
+    const auto row = log.rows().value(0);
+    QCOMPARE(row.mid(1), (QList<QByteArray>{"UnlhaExtractMem", "42", lha->CommandLine, "8", "null",
+                                            "null", "written"}));
+}
+
+void ArchiveBackendsTest::lhaListingAndCheck()
+{
+    RecorderLog log;
+    auto lha = TArchiver::Create<TLha32>();
+    QCOMPARE(lha->CheckArchive("a.lzh", 16, 3), 1);
+    lha->OpenArchive(window, "sub/../a.lzh", 2);
+    const auto rows = log.rows();
+    QCOMPARE(rows.value(0).mid(1), (QList<QByteArray>{"UnlhaCheckArchive", "a.lzh", "19"}));
+    QCOMPARE(rows.value(1).value(3), QFile::encodeName(dir_.filePath("a.lzh")));
+    QCOMPARE(rows.value(1).value(4), QByteArray("0x2"));
+}
+
+void ArchiveBackendsTest::lhaOwnerWindow()
+{
+    RecorderLog log;
+    auto lha = TArchiver::Create<TLha32>();
+    qputenv("TUNELET_RECORDER_OWNER", "7");
+    QCOMPARE(lha->SetOwnerWindowEx(window, nullptr), 1);
+    QCOMPARE(lha->OwnerWindow, window);
+    QCOMPARE(lha->KillOwnerWindowEx(window), 1);
+    QCOMPARE(lha->OwnerWindow, WindowHandle(0));
+    qputenv("TUNELET_RECORDER_OWNER", "0");
+    // The window is kept before the library is asked, even when it says no.
+    QCOMPARE(lha->SetOwnerWindowEx(window, nullptr), 0);
+    QCOMPARE(lha->OwnerWindow, window);
+    QCOMPARE(lha->KillOwnerWindowEx(window), 0);
+    QCOMPARE(log.entries(), (QList<QByteArray>{"UnlhaSetOwnerWindowEx", "UnlhaKillOwnerWindowEx",
+                                               "UnlhaSetOwnerWindowEx", "UnlhaKillOwnerWindowEx"}));
+}
+
+void ArchiveBackendsTest::zipUnpack()
+{
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    zip->Unpack(window, "d\\[x].zip", options_, "out", FileItems{"dir\\[a].txt"}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-x  \"d\\[x].zip\" \"out\\\" \"dir/[[]a].txt\" "));
+    QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libunzip32", "UnZip"}));
+
+    options_.c = 1;
+    options_.x = 0;
+    zip->SetOwnerWindowEx(window, nullptr);
+    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-x -o --i -j  \"a.zip\" "));
+    zip->KillOwnerWindowEx(window);
+    options_.n = 1;
+    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-x -o --i -j  \"a.zip\" "));
+    options_.n = 0;
+    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-x -o -j  \"a.zip\" "));
+
+    // The caller's flag decides the response file.
+    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
+    zip->Unpack(window, "a.zip", options_, "", FileItems{"x\\y"}, false, output_);
+    QVERIFY(!zip->CommandLine.contains('@'));
+    zip->Unpack(window, "a.zip", options_, "", FileItems{"x\\y"}, true, output_);
+    QVERIFY(zip->CommandLine.contains('@'));
+    QCOMPARE(readFile(dir_.filePath("r.lst")), QByteArray("\"x/y\"\r\n"));
+}
+
+void ArchiveBackendsTest::zipEntriesFromTheirLibraries()
+{
+    writeFile(dir_.filePath("a.zip"), "zip");
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    TArchiveEntryInfo info{};
+    const ArchiveHandle handle = zip->OpenArchive(window, "a.zip", 0);
+    zip->FindFirst(handle, info, "*");
+    zip->FindNext(handle, info);
+    zip->CloseArchive(handle);
+    QCOMPARE(zip->CheckArchive("a.zip", 4, 8), 1);
+    QVERIFY(TZip32::IsArchive("a.zip"));
+    QVERIFY(!TZip32::IsArchive("missing.zip"));
+    QStringList calls;
+    for (const auto &row : log.rows())
+        calls.append(QString::fromUtf8(row.value(0) + ':' + row.value(1)));
+    QCOMPARE(calls, (QStringList{"liblmzip32:UnzipOpenArchive", "liblmzip32:UnzipFindFirst",
+                                 "liblmzip32:UnzipFindNext", "liblmzip32:UnzipCloseArchive",
+                                 "libunzip32:UnZipCheckArchive", "liblmzip32:UnzipOpenArchive",
+                                 "liblmzip32:UnzipCloseArchive"}));
+    // ZIP passes the mode alone.
+    QCOMPARE(log.rowsOf("UnZipCheckArchive").value(0).value(3), QByteArray("4"));
+}
+
+void ArchiveBackendsTest::zipPackWithZip32j_data()
+{
+    QTest::addColumn<QList<int>>("values"); // a l n r u x jc ji jm gd
+    QTest::addColumn<QByteArray>("switches");
+    QTest::newRow("unset") << QList<int>{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1}
+                           << QByteArray(" -D");
+    QTest::newRow("every switch") << QList<int>{1, 1, 1, 1, 1, 0, 1, 1, 9, 1}
+                                  << QByteArray(" -S -D -v -q -r -o -u -j -FF -k -9 -J");
+    QTest::newRow("a = 2") << QList<int>{2, 0, 0, 0, 0, 1, 0, 0, 0, 0} << QByteArray(" -S -0");
+}
+
+void ArchiveBackendsTest::zipPackWithZip32j()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(QByteArray, switches);
+    TSmallOption *fields[] = {&options_.a, &options_.l,  &options_.n,  &options_.r,  &options_.u,
+                              &options_.x, &options_.jc, &options_.ji, &options_.jm, &options_.gd};
+    for (int i = 0; i < 10; ++i)
+        *fields[i] = static_cast<TSmallOption>(values[i]);
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    zip->Pack(window, "a.zip", options_, "src", FileItems{"d\\f"}, false, output_);
+    QCOMPARE(zip->CommandLine, switches + "  \"a.zip\" \"src\\\" \"d/f\" ");
+    QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libzip32j", "Zip"}));
+}
+
+void ArchiveBackendsTest::zipRemoveAndUpdate()
+{
+    auto zip = TArchiver::Create<TZip32>();
+    zip->RemoveItems(window, "a.zip", options_, "src", FileItems{"f"}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-d -D  \"a.zip\" \"f\" "));
+    zip->Update(window, "a.zip", options_, "src", FileItems{"f"}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-f -D  \"a.zip\" \"src\\\" \"f\" "));
+    zip->LoadPackDLL();
+}
+
+void ArchiveBackendsTest::zipPackWithLmzip()
+{
+    useRecorders("lmzip");
+    writeFile(dir_.filePath("new.zip"), "old archive");
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    options_.c = 1;
+    options_.x = 0;
+    options_.n = 1;
+    zip->Pack(window, "new.zip", options_, "src", FileItems{"d\\[f]"}, false, output_);
+    QCOMPARE(zip->CommandLine, QByteArray("-ru -o -j  \"new.zip\" \"d\\[f]\" "));
+    QVERIFY(!QFile::exists(dir_.filePath("new.zip")));
+    QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"liblmzip32", "Zip"}));
+    // Unpacking goes to the same library under its own spelling.
+    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    QCOMPARE(log.rows().value(1).mid(0, 2), (QList<QByteArray>{"liblmzip32", "Unzip"}));
+    zip->LoadPackDLL();
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+             QByteArray("ZIP 形式書庫からの自己解凍書庫作成には ZIP32J.DLL が必要です。"));
+}
+
+void ArchiveBackendsTest::zipWithoutPacker()
+{
+    useRecorders("unzip");
+    auto zip = TArchiver::Create<TZip32>();
+    const QByteArray message("ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。");
+    QCOMPARE(
+        raisedMessage([&] { zip->Pack(0, "a.zip", options_, "", FileItems{}, false, output_); }),
+        message);
+    QCOMPARE(raisedMessage([&] { zip->LoadPackDLL(); }), message);
+    QCOMPARE(raisedMessage(
+                 [&] { zip->RemoveItems(0, "a.zip", options_, "", FileItems{}, false, output_); }),
+             message);
+    // Entries no loaded library has.
+    QCOMPARE(raisedMessage([&] { zip->FindFirst(1, *new TArchiveEntryInfo{}, "*"); }).isEmpty(),
+             false);
+    useNoLibraries();
+    QCOMPARE(raisedMessage([] { TArchiver::Create<TZip32>(); }),
+             QByteArray("ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL "
+                        "が必要です。"));
+}
+
+void ArchiveBackendsTest::zipOwnerWindow()
+{
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    qputenv("TUNELET_RECORDER_OWNER", "3");
+    QCOMPARE(zip->SetOwnerWindowEx(window, nullptr), 1);
+    QCOMPARE(zip->OwnerWindow, window);
+    QCOMPARE(zip->KillOwnerWindowEx(window), 1);
+    QCOMPARE(log.rows().value(0).mid(0, 2),
+             (QList<QByteArray>{"libunzip32", "UnZipSetOwnerWindowEx"}));
+
+    // Without UNZIP32 the window is not registered, and not kept.
+    useRecorders("lmzip");
+    auto packer = TArchiver::Create<TZip32>();
+    const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+    QCOMPARE(raisedMessage([&] { packer->SetOwnerWindowEx(window, nullptr); }),
+             self + " に UnZipSetOwnerWindowEx のエントリが見つかりません。");
+    QCOMPARE(packer->OwnerWindow, WindowHandle(0));
+}
+
+void ArchiveBackendsTest::zipMakeSfx()
+{
+    writeFile(dir_.filePath("a.zip"), "ZIPDATA");
+    auto zip = TArchiver::Create<TZip32>();
+    options_.gw = 1;
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+             QByteArray("zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"));
+    options_.gw = 0;
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+             QByteArray("zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。"));
+    writeFile(dir_.filePath("sfx16.dat"), "DOSSTUB");
+    QDir().mkdir("out");
+    RecorderLog log;
+    QCOMPARE(zip->MakeSFX(window, "a.zip", options_, "out", output_), 0);
+    QCOMPARE(readFile(dir_.filePath("out/a.EXE")), QByteArray("DOSSTUBZIPDATA"));
+    QCOMPARE(zip->CommandLine, QByteArray("-A out/a.EXE"));
+    QCOMPARE(log.rows().value(0).mid(1, 3), (QList<QByteArray>{"Zip", "42", "-A out/a.EXE"}));
+}
+
+void ArchiveBackendsTest::zipExtractMem()
+{
+    RecorderLog log;
+    auto zip = TArchiver::Create<TZip32>();
+    char buffer[4];
+    std::uint32_t written = 0;
+    zip->ExtractMem(window, "a.zip", options_, "d\\m", buffer, 4, &written);
+    QCOMPARE(zip->CommandLine, QByteArray("  \"a.zip\" \"d/m\" "));
+    QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libunzip32", "UnZipExtractMem"}));
+}
+
+void ArchiveBackendsTest::cabCommands()
+{
+    RecorderLog log;
+    auto cab = TArchiver::Create<TCab32>();
+    const QByteArray full = QFile::encodeName(dir_.filePath("a.cab"));
+    cab->Unpack(window, "a.cab", options_, "out", FileItems{"f"}, false, output_);
+    QCOMPARE(cab->CommandLine, "-x  \"" + full + "\" \"out\\\" \"f\" ");
+    options_.c = 1;
+    options_.r = 1;
+    options_.x = 0;
+    options_.ji = 1;
+    cab->Pack(window, "a.cab", options_, "src", FileItems{"f"}, false, output_);
+    QCOMPARE(cab->CommandLine, QByteArray("-a -o -r -j -q  \"a.cab\" \"src\\\" \"f\" "));
+    options_ = TArchiverOptions();
+    cab->SetOwnerWindowEx(window, nullptr);
+    cab->MakeSFX(window, "a.cab", options_, "", output_);
+    QCOMPARE(cab->CommandLine, QByteArray("-f -i  \"a.cab\" "));
+    QCOMPARE(raisedMessage(
+                 [&] { cab->RemoveItems(0, "a.cab", options_, "", FileItems{}, false, output_); }),
+             QByteArray("この形式の書庫ではファイルの削除をサポートしておりません。"));
+    // CAB hands the library's owner-window answers back unchanged.
+    qputenv("TUNELET_RECORDER_OWNER", "5");
+    QCOMPARE(cab->SetOwnerWindowEx(window, nullptr), 5);
+    QCOMPARE(cab->KillOwnerWindowEx(window), 5);
+    QCOMPARE(cab->CheckArchive("a.cab", 1, 2), 1);
+    QCOMPARE(log.rowsOf("CabCheckArchive").value(0).value(3), QByteArray("3"));
+    QCOMPARE(log.rowsOf("Cab").size(), 3);
+}
+
+void ArchiveBackendsTest::arjCommands()
+{
+    RecorderLog log;
+    auto arj = TArchiver::Create<TArj32>();
+    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
+    arj->Unpack(window, "a.arj", options_, "out", FileItems{"f"}, false, output_);
+    QCOMPARE(arj->CommandLine, QByteArray("x -+  \"a.arj\" \"out\\\" \"f\" "));
+    qputenv("TUNELET_RECORDER_OWNER", "9");
+    QCOMPARE(arj->SetOwnerWindowEx(window, nullptr), 1);
+    QCOMPARE(arj->OwnerWindow, window);
+    QCOMPARE(arj->KillOwnerWindowEx(window), 1);
+    QCOMPARE(arj->OwnerWindow, WindowHandle(0));
+    TArchiveEntryInfo info{};
+    const auto handle = arj->OpenArchive(window, "a.arj", 0);
+    arj->FindFirst(handle, info, "*");
+    arj->FindNext(handle, info);
+    arj->CloseArchive(handle);
+    QCOMPARE(log.entries(),
+             (QList<QByteArray>{"Unarj", "UnarjSetOwnerWindowEx", "UnarjKillOwnerWindowEx",
+                                "UnarjOpenArchive", "UnarjFindFirst", "UnarjFindNext",
+                                "UnarjCloseArchive"}));
+    QCOMPARE(
+        raisedMessage([&] { arj->Pack(0, "a.arj", options_, "", FileItems{}, false, output_); }),
+        QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { arj->MakeSFX(0, "a.arj", options_, "", output_); }),
+             QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
+    QCOMPARE(
+        raisedMessage([&] { arj->ExtractMem(0, "a.arj", options_, "m", nullptr, 0, nullptr); }),
+        QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
+    QCOMPARE(log.rows().size(), 7);
+}
+
+void ArchiveBackendsTest::tarBuilder_data()
+{
+    QTest::addColumn<QByteArray>("kind");
+    QTest::addColumn<QList<int>>("values"); // a n o p x jm
+    QTest::addColumn<bool>("owner");
+    QTest::addColumn<QByteArray>("expected");
+    const QList<int> unset{-1, -1, -1, -1, -1, -1};
+    QTest::newRow("tar unset") << QByteArray("tar") << unset << false
+                               << QByteArray("x  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("tar all") << QByteArray("tar") << QList<int>{1, 1, 1, 1, 0, 9} << false
+                             << QByteArray("x -AH --display-dialog=0 -g --check-all-path=1 "
+                                           "--use-directory=0  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("tar a = 0, owner")
+        << QByteArray("tar") << QList<int>{0, 1, 0, -1, -1, -1} << true
+        << QByteArray("x -I  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("tgz jm 9") << QByteArray("tgz") << QList<int>{-1, -1, -1, -1, -1, 9} << false
+                              << QByteArray("x -z9  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("tgz jm unset") << QByteArray("tgz") << unset << false
+                                  << QByteArray("x -z  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("bz2 jm unset") << QByteArray("bz2") << unset << false
+                                  << QByteArray("x -B  -f \"a.tar\" -o \"out\\\" \"m\" ");
+    QTest::newRow("bz2 jm 5") << QByteArray("bz2") << QList<int>{-1, -1, -1, -1, -1, 5} << false
+                              << QByteArray("x -B5  -f \"a.tar\" -o \"out\\\" \"m\" ");
+}
+
+void ArchiveBackendsTest::tarBuilder()
+{
+    QFETCH(QByteArray, kind);
+    QFETCH(QList<int>, values);
+    QFETCH(bool, owner);
+    QFETCH(QByteArray, expected);
+    std::unique_ptr<TTar32> tar;
+    if (kind == "tgz")
+        tar = TArchiver::Create<TTgz32>();
+    else if (kind == "bz2")
+        tar = TArchiver::Create<TBZ232>();
+    else
+        tar = TArchiver::Create<TTar32>();
+    TSmallOption *fields[] = {&options_.a, &options_.n, &options_.o,
+                              &options_.p, &options_.x, &options_.jm};
+    for (int i = 0; i < 6; ++i)
+        *fields[i] = static_cast<TSmallOption>(values[i]);
+    if (owner)
+        tar->SetOwnerWindowEx(window, nullptr);
+    tar->Unpack(0, "a.tar", options_, "out", FileItems{"m"}, false, output_);
+    QCOMPARE(tar->CommandLine, expected);
+    tar->Pack(0, "", options_, "", FileItems{}, false, output_);
+    QVERIFY(tar->CommandLine.startsWith("c "));
+    QVERIFY(!tar->CommandLine.contains("-f"));
+}
+
+void ArchiveBackendsTest::tarForeground()
+{
+    QList<WindowHandle> raised;
+    SetForegroundWindowHandler([&](WindowHandle w) { raised.append(w); });
+    auto tar = TArchiver::Create<TTar32>();
+    tar->Unpack(0, "a.tar", options_, "", FileItems{}, false, output_);
+    QVERIFY(raised.isEmpty());
+    tar->Unpack(window, "a.tar", options_, "", FileItems{}, false, output_);
+    QCOMPARE(raised, QList<WindowHandle>{window});
+}
+
+void ArchiveBackendsTest::tarMakeSfx()
+{
+    writeFile(dir_.filePath("a.tgz"), "TGZDATA");
+    RecorderLog log;
+    auto tgz = TArchiver::Create<TTgz32>();
+    tgz->CommandLine = "earlier";
+    QCOMPARE(raisedMessage([&] { tgz->MakeSFX(window, "a.tgz", options_, "", output_); }),
+             QByteArray("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。"));
+    writeFile(dir_.filePath("kmtarsef.exe"), "SEF");
+    QCOMPARE(tgz->MakeSFX(window, "a.tgz", options_, "", output_), 0);
+    QCOMPARE(readFile(dir_.filePath("a.EXE")), QByteArray("SEFTGZDATA"));
+    QCOMPARE(tgz->CommandLine, QByteArray("earlier"));
+    QVERIFY(log.rows().isEmpty());
+}
+
+void ArchiveBackendsTest::bz2MakeSfxRaisesFirst()
+{
+    writeFile(dir_.filePath("kmtarsef.exe"), "SEF");
+    auto bz2 = TArchiver::Create<TBZ232>();
+    QCOMPARE(raisedMessage([&] { bz2->MakeSFX(window, "missing.bz2", options_, "", output_); }),
+             QByteArray("BZ2 形式書庫は自己解凍形式にできません。"));
+    QVERIFY(!QFile::exists(dir_.filePath("missing.EXE")));
+}
+
+void ArchiveBackendsTest::tarArchiveType_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("type");
+    QTest::newRow("0") << QByteArray("0") << int(TArchiverType::atNone);
+    QTest::newRow("1") << QByteArray("1") << int(TArchiverType::atTar);
+    for (const char *n : {"2", "3", "4", "5"})
+        QTest::newRow(n) << QByteArray(n) << int(TArchiverType::atTgz);
+    QTest::newRow("6") << QByteArray("6") << int(TArchiverType::atBZ2);
+    QTest::newRow("7") << QByteArray("7") << int(TArchiverType::atBZ2);
+    QTest::newRow("8") << QByteArray("8") << int(TArchiverType::atNone);
+    QTest::newRow("-1") << QByteArray("-1") << int(TArchiverType::atNone);
+}
+
+void ArchiveBackendsTest::tarArchiveType()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(int, type);
+    qputenv("TUNELET_RECORDER_TYPE", answer);
+    QCOMPARE(int(TTar32::ArchiveType("a.x")), type);
+    useNoLibraries();
+    QCOMPARE(int(TTar32::ArchiveType("a.x")), int(TArchiverType::atNone));
+}
+
+void ArchiveBackendsTest::tarOwnerAnswers()
+{
+    auto tar = TArchiver::Create<TTar32>();
+    qputenv("TUNELET_RECORDER_OWNER", "6");
+    QCOMPARE(tar->SetOwnerWindowEx(window, nullptr), 6);
+    QCOMPARE(tar->KillOwnerWindowEx(window), 6);
+}
+
+void ArchiveBackendsTest::rarCommands_data()
+{
+    QTest::addColumn<QList<int>>("values"); // x c m p
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("unset") << QList<int>{-1, -1, -1, -1} << QByteArray("-x -u  \"a.rar\" \"f\" ");
+    QTest::newRow("x = 0") << QList<int>{0, 1, 1, 1} << QByteArray("-e -y -s  \"a.rar\" \"f\" ");
+    QTest::newRow("x = 1, c = 0") << QList<int>{1, 0, 0, 0}
+                                  << QByteArray("-x -u  \"a.rar\" \"f\" ");
+}
+
+void ArchiveBackendsTest::rarCommands()
+{
+    QFETCH(QList<int>, values);
+    QFETCH(QByteArray, expected);
+    options_.x = static_cast<TSmallOption>(values[0]);
+    options_.c = static_cast<TSmallOption>(values[1]);
+    options_.m = static_cast<TSmallOption>(values[2]);
+    options_.p = static_cast<TSmallOption>(values[3]);
+    RecorderLog log;
+    auto rar = TArchiver::Create<TRar32>();
+    rar->Unpack(window, "a.rar", options_, "", FileItems{"f"}, false, output_);
+    QCOMPARE(rar->CommandLine, expected);
+    QCOMPARE(log.entries(), QList<QByteArray>{"Unrar"});
+}
+
+void ArchiveBackendsTest::rarUnsupported()
+{
+    auto rar = TArchiver::Create<TRar32>();
+    QCOMPARE(
+        raisedMessage([&] { rar->Pack(0, "a.rar", options_, "", FileItems{}, false, output_); }),
+        QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
+    QCOMPARE(raisedMessage([&] { rar->MakeSFX(0, "a.rar", options_, "", output_); }),
+             QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
+    qputenv("TUNELET_RECORDER_OWNER", "4");
+    QCOMPARE(rar->SetOwnerWindowEx(window, nullptr), 1);
+}
+
+void ArchiveBackendsTest::bgaCommands()
+{
+    RecorderLog log;
+    auto bga = TArchiver::Create<TBGA32>();
+    bga->Unpack(window, "a.gza", options_, "out", FileItems{"f"}, false, output_);
+    QCOMPARE(bga->CommandLine, QByteArray("x -n -j  \"a.gza\" \"out\\\" \"f\" "));
+    options_.a = 1;
+    options_.c = 1;
+    options_.n = 1;
+    options_.r = 1;
+    options_.x = 1;
+    options_.jm = 3;
+    bga->Pack(window, "a.gza", options_, "src", FileItems{"f"}, false, output_);
+    QCOMPARE(bga->CommandLine, QByteArray("a -a -o -i -r -l3  \"a.gza\" \"src\\\" \"f\" "));
+    options_ = TArchiverOptions();
+    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
+    bga->RemoveItems(window, "a.gza", options_, "src", FileItems{"f"}, false, output_);
+    QVERIFY(bga->CommandLine.startsWith("d -n -j  \"a.gza\" \"@"));
+    bga->MakeSFX(window, "a.gza", options_, "", output_);
+    QCOMPARE(bga->CommandLine, QByteArray("s -n -j  \"a.gza\" "));
+    QCOMPARE(
+        raisedMessage([&] { bga->Update(0, "a.gza", options_, "", FileItems{}, false, output_); }),
+        QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
+    QCOMPARE(
+        raisedMessage([&] { bga->ExtractMem(0, "a.gza", options_, "m", nullptr, 0, nullptr); }),
+        QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
+    QCOMPARE(log.rowsOf("Bga").size(), 4);
+    QVERIFY(!TBGA32::IsArchive("missing.gza"));
+    writeFile(dir_.filePath("there.gza"), "x");
+    QVERIFY(TBGA32::IsArchive("there.gza"));
+}
+
 QTEST_GUILESS_MAIN(ArchiveBackendsTest)
 #include "tst_archive_backends.moc"
