@@ -35,14 +35,15 @@ int main(int argc, char *argv[])
         window.show();
     subWindows.show();
 
-    QString why;
-    if (!link.publish(&why))
-        std::fprintf(stderr, "sonaro: window not published: %s\n", qPrintable(why));
-
     // A file that cannot be played ends at once, with its error as the status.
     if (options.playAtOnce || !loaded.error.isEmpty())
         player.play();
     window.refresh();
+
+    // Published last, so the first look from outside sees the song already playing.
+    QString why;
+    if (!link.publish(&why))
+        std::fprintf(stderr, "sonaro: window not published: %s\n", qPrintable(why));
 
     const int rc = app.exec();
     subWindows.close();

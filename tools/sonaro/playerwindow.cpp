@@ -1,6 +1,7 @@
 #include "playerwindow.h"
 
 #include "player.h"
+#include "seekscale.h"
 #include "songfile.h"
 #include "transport.h"
 #include "windowlink/win32.h"
@@ -16,21 +17,6 @@
 
 namespace sonaro
 {
-
-int seekMaximum(double totalSeconds)
-{
-    const double tenths = std::ceil(totalSeconds * 10 - 1e-6);
-    return std::max(1, static_cast<int>(std::min(tenths, 2e9)));
-}
-
-int seekPosition(double positionSeconds, double totalSeconds, bool ended)
-{
-    const int max = seekMaximum(totalSeconds);
-    if (ended)
-        return max;
-    const double tenths = std::floor(std::max(0.0, positionSeconds) * 10);
-    return static_cast<int>(std::min<double>(tenths, max - 1));
-}
 
 namespace
 {

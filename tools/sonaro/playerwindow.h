@@ -15,11 +15,6 @@ class Player;
 class Transport;
 struct LoadedSong;
 
-// Seek bar scale: tenths of a second, at least 1. The position equals the maximum only
-// once the song has ended.
-int seekMaximum(double totalSeconds);
-int seekPosition(double positionSeconds, double totalSeconds, bool ended);
-
 class PlayerWindow final : public QWidget
 {
     Q_OBJECT

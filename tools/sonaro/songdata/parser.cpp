@@ -144,6 +144,11 @@ private:
         std::int64_t start = 0;
         std::int64_t length = 0;
         int key = 0;
+        // Settings in force when the note began.
+        int volume = 100;
+        Waveform waveform = Waveform::Square;
+        int gate = 7;
+        int pan = 64;
     };
 
     // Pairs every '[' with its ']' and reads the repeat count after the ']'.
@@ -228,26 +233,31 @@ private:
         m_pending.active = false;
         if (m_pending.isRest || m_pending.length <= 0)
             return;
+        if (m_song.notes.size() >= m_limits.maxNotes) {
+            m_song.truncated = true;
+            return;
+        }
         Note n;
         n.track = static_cast<int>(m_track);
         n.startTick = m_pending.start;
         n.lengthTicks = m_pending.slurred
                             ? m_pending.length
-                            : std::max<std::int64_t>(1, m_pending.length * m_gate / 8);
+                            : std::max<std::int64_t>(1, m_pending.length * m_pending.gate / 8);
         n.key = m_pending.key;
-        n.volume = m_volume;
-        n.waveform = m_waveform;
-        n.pan = m_pan;
+        n.volume = m_pending.volume;
+        n.waveform = m_pending.waveform;
+        n.pan = m_pending.pan;
         m_song.notes.push_back(n);
         Track &t = m_song.tracks[m_track];
         if (t.noteCount++ == 0)
-            t.firstWaveform = m_waveform;
+            t.firstWaveform = n.waveform;
     }
 
     void startNote(bool isRest, int key, std::int64_t len)
     {
         finishNote();
-        m_pending = {true, isRest, false, m_tick, len, std::clamp(key, 0, 127)};
+        m_pending = {true,     isRest,     false,  m_tick, len, std::clamp(key, 0, 127),
+                     m_volume, m_waveform, m_gate, m_pan};
         advance(len);
     }
 
