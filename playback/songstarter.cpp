@@ -1,0 +1,95 @@
+#include "songstarter.h"
+
+#include "playbackerror.h"
+
+#include "core/bytefile.h"
+#include "core/bytepath.h"
+#include "process/processlauncher.h"
+#include "windowlink/windowsystem.h"
+
+#include <cstdio>
+
+namespace tunelet
+{
+
+using namespace windowlink;
+
+SongStarter::SongStarter(ProcessLauncher &processes, WindowSystem &windows, SongStartHost &host)
+    : m_processes(processes), m_windows(windows), m_host(host)
+{
+}
+
+SongStartResult SongStarter::start(const QByteArray &songPath, const SongStartSettings &settings)
+{
+    QByteArray path = songPath;
+    // The kind comes from the extension alone, whatever the row's icon says.
+    const QByteArray extension = lowerExtension(path);
+    if (extension == ".lzh") {
+        const std::optional<QByteArray> workFile = m_host.extractLzhData(path);
+        if (!workFile)
+            return {};
+        path = *workFile;
+    }
+    // Tested on the path as it now stands: never true for an archive's work file.
+    if (lowerExtension(path) == ".mid")
+        path = convertMidi(path, settings);
+
+    if (settings.dataView)
+        m_host.loadDataView(path);
+
+    if (!isExistingFile(settings.sonaroPath)) {
+        m_host.beep();
+        m_host.message(QStringLiteral("Sonaroのパスを正しく設定してください。"));
+        return {};
+    }
+    if (!startPlayer(path, settings)) {
+        m_host.beep();
+        m_host.message(QStringLiteral("Sonaro起動エラー。"));
+        return {};
+    }
+    return {true, path};
+}
+
+QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSettings &settings)
+{
+    bool shown = false;
+    const RunOutcome outcome = m_processes.runAndWait(
+        settings.mid2snrPath, path, settings.programFolder, m_converterBound, [&] {
+            if (!shown) {
+                m_host.showConverterRunning();
+                shown = true;
+            }
+            minimizeConverterWindow();
+        });
+    if (outcome.status == RunOutcome::Status::FailedToStart)
+        throw EPlaybackError(QStringLiteral("mid2snrを起動できません"));
+    if (outcome.status == RunOutcome::Status::TimedOut)
+        throw EPlaybackError(QStringLiteral("mid2snrが%1秒たっても終了しないため、中止しました")
+                                 .arg(m_converterBound.count() / 1000));
+
+    // The converter writes "<input base>.snr" into its current folder, the
+    // program folder; that file becomes the work file.
+    const QByteArray workFile = settings.programFolder + WorkFileName;
+    const QByteArray output = settings.programFolder + replaceExtension(fileNamePart(path), ".snr");
+    // An input named like the work file converts straight into it: deleting
+    // the work file first would throw the new data away.
+    if (output != workFile) {
+        removeFile(workFile);
+        std::rename(output.constData(), workFile.constData());
+    }
+    return workFile;
+}
+
+bool SongStarter::startPlayer(const QByteArray &path, const SongStartSettings &settings)
+{
+    return m_processes.startDetached(settings.sonaroPath, playerParameters(path, settings.switches),
+                                     folderPart(settings.sonaroPath));
+}
+
+void SongStarter::minimizeConverterWindow()
+{
+    if (const HWND window = m_windows.FindWindowA(nullptr, "mid2snr"))
+        m_windows.SendMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+} // namespace tunelet
