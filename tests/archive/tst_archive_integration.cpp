@@ -1,7 +1,204 @@
+#include "ARCHIVES.h"
+#include "ArchiveTestSupport.h"
+#include "LHA32.h"
+#include "TAR32.h"
+#include "ZIP32.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace
+{
+
+constexpr WindowHandle mainWindow = 0x3a00007;
+const QByteArray song("#tunelet song\r\n*HEAD\"Integration\"\r\nC D E\r\n");
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+} // namespace
+
+// The component driving the project's real archiver libraries on archives made by lha and
+// bsdtar.
 class ArchiveIntegrationTest final : public QObject
 {
     Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void lzhAsTheJukeboxUsesIt();
+    void lzhProgressAndAbort();
+    void lzhFoundByContent();
+    void zipUnpackAndList();
+    void tgzUnpackAndList();
+    void missingArchiveFails();
+
+private:
+    QString makeArchive(const QString &tool, const QStringList &arguments, const QString &name);
+    QStringList listing(TArchiveFile &file, const QByteArray &mask);
+
+    QTemporaryDir dir_;
+    QString source_;
+    QString target_;
 };
+
+void ArchiveIntegrationTest::initTestCase()
+{
+    const QByteArray bin = qgetenv("TUNELET_BIN_DIR");
+    if (bin.isEmpty() || !QFile::exists(QFile::decodeName(bin) + "/libunlha32.so"))
+        QSKIP("the archiver libraries are not built");
+    useLibraryFolder(bin);
+    source_ = dir_.filePath("src");
+    QVERIFY(QDir().mkpath(source_));
+    for (const char *name : {"song.snr", "second.SNR", "readme.txt"}) {
+        QFile file(source_ + '/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(name == QByteArray("readme.txt") ? QByteArray("text") : song);
+    }
+}
+
+void ArchiveIntegrationTest::init()
+{
+    target_ = dir_.filePath(QString("out-%1").arg(QTest::currentTestFunction()));
+    QVERIFY(QDir().mkpath(target_));
+}
+
+QString ArchiveIntegrationTest::makeArchive(const QString &tool, const QStringList &arguments,
+                                            const QString &name)
+{
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        return {};
+    const QString archive = dir_.filePath(name);
+    QFile::remove(archive);
+    QProcess process;
+    process.setWorkingDirectory(source_);
+    QStringList args = arguments;
+    args.replaceInStrings("ARCHIVE", archive);
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0 || !QFile::exists(archive))
+        return {};
+    return archive;
+}
+
+QStringList ArchiveIntegrationTest::listing(TArchiveFile &file, const QByteArray &mask)
+{
+    QStringList names;
+    if (file.OpenArchive(mainWindow, 0) == 0)
+        return {"(not opened)"};
+    TArchiveEntryInfo info{};
+    for (int result = file.FindFirst(mask, info); result == 0; result = file.FindNext(info))
+        names.append(QString::fromUtf8(entryFileName(info)));
+    file.CloseArchive();
+    return names;
+}
+
+void ArchiveIntegrationTest::lzhAsTheJukeboxUsesIt()
+{
+    const QString archive =
+        makeArchive("lha", {"a", "ARCHIVE", "song.snr", "readme.txt"}, "songs.lzh");
+    if (archive.isEmpty())
+        QSKIP("lha could not make an LZH archive");
+    TArchiveFile file;
+    file.Options().n = 1;
+    file.SetFileName(QFile::encodeName(archive));
+    QVERIFY(dynamic_cast<TLha32 *>(file.Archiver()) != nullptr);
+    const QByteArray folder = QFile::encodeName(target_) + '/';
+    QCOMPARE(
+        file.Unpack(mainWindow, nullptr, folder, FileItems{TStringList{"*.SNR", "*.snr", "*.Snr"}}),
+        0);
+    QVERIFY(!file.CommandLine().isEmpty());
+    QCOMPARE(readFile(target_ + "/song.snr"), song);
+    QVERIFY(!QFile::exists(target_ + "/readme.txt"));
+    QCOMPARE(listing(file, "*.snr"), QStringList{"song.snr"});
+    QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
+}
+
+void ArchiveIntegrationTest::lzhProgressAndAbort()
+{
+    const QString archive = makeArchive("lha", {"a", "ARCHIVE", "song.snr"}, "progress.lzh");
+    if (archive.isEmpty())
+        QSKIP("lha could not make an LZH archive");
+    TArchiveFile file;
+    file.SetFileName(QFile::encodeName(archive));
+    int reports = 0;
+    bool abort = false;
+    file.SetOnProgress([&](TArchiveFile &, std::int32_t, void *lpEis, bool &stop) {
+        ++reports;
+        QVERIFY(lpEis != nullptr);
+        stop = abort;
+    });
+    const QByteArray folder = QFile::encodeName(target_) + '/';
+    QCOMPARE(file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}), 0);
+    QVERIFY(reports > 0);
+    QCOMPARE(readFile(target_ + "/song.snr"), song);
+
+    QFile::remove(target_ + "/song.snr");
+    abort = true;
+    reports = 0;
+    QVERIFY(file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}) != 0);
+    QCOMPARE(reports, 1);
+}
+
+void ArchiveIntegrationTest::lzhFoundByContent()
+{
+    const QString archive = makeArchive("lha", {"a", "ARCHIVE", "song.snr"}, "songs.dat");
+    if (archive.isEmpty())
+        QSKIP("lha could not make an LZH archive");
+    TArchiveFile file;
+    file.SetFileName(QFile::encodeName(archive));
+    QVERIFY(file.Archiver() == nullptr);
+    QCOMPARE(listing(file, "*"), QStringList{"song.snr"});
+    QCOMPARE(int(file.ArchiverType()), int(TArchiverType::atLha));
+}
+
+void ArchiveIntegrationTest::zipUnpackAndList()
+{
+    const QString archive = makeArchive(
+        "bsdtar", {"--format", "zip", "-cf", "ARCHIVE", "song.snr", "second.SNR"}, "songs.zip");
+    if (archive.isEmpty())
+        QSKIP("bsdtar could not make a ZIP archive");
+    TArchiveFile file;
+    file.SetFileName(QFile::encodeName(archive));
+    QVERIFY(dynamic_cast<TZip32 *>(file.Archiver()) != nullptr);
+    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*.snr"}), 0);
+    QCOMPARE(readFile(target_ + "/song.snr"), song);
+    QCOMPARE(readFile(target_ + "/second.SNR"), song);
+    QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "second.SNR"}));
+}
+
+void ArchiveIntegrationTest::tgzUnpackAndList()
+{
+    const QString archive =
+        makeArchive("bsdtar", {"-czf", "ARCHIVE", "song.snr", "readme.txt"}, "songs.tar.gz");
+    if (archive.isEmpty())
+        QSKIP("bsdtar could not make a gzip-compressed tar archive");
+    TArchiveFile file;
+    file.SetFileName(QFile::encodeName(archive));
+    QVERIFY(dynamic_cast<TTgz32 *>(file.Archiver()) != nullptr);
+    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"readme.txt"}),
+             0);
+    QCOMPARE(readFile(target_ + "/readme.txt"), QByteArray("text"));
+    QVERIFY(!QFile::exists(target_ + "/song.snr"));
+    QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
+    QCOMPARE(int(TTar32::ArchiveType(QFile::encodeName(archive))), int(TArchiverType::atTgz));
+}
+
+void ArchiveIntegrationTest::missingArchiveFails()
+{
+    TArchiveFile file;
+    file.SetFileName(QFile::encodeName(dir_.filePath("none.lzh")));
+    QVERIFY(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*"}) != 0);
+    QCOMPARE(file.OpenArchive(mainWindow, 0), ArchiveHandle(0));
+}
+
 QTEST_GUILESS_MAIN(ArchiveIntegrationTest)
 #include "tst_archive_integration.moc"
