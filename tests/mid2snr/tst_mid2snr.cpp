@@ -167,6 +167,7 @@ private slots:
     void fidelity();
     void overlappingNotesBecomeVoices();
     void drumChannelPlaysNoise();
+    void sustainPedalAndAllNotesOff();
     void programChangeSelectsWaveform_data();
     void programChangeSelectsWaveform();
     void velocityAndChannelVolume_data();
@@ -269,6 +270,27 @@ void TestMid2snr::drumChannelPlaysNoise()
         drumNotes += note.track == "K" ? 1 : 0;
     }
     QCOMPARE(drumNotes, 32);
+}
+
+void TestMid2snr::sustainPedalAndAllNotesOff()
+{
+    smfwriter::Track track;
+    track.control(0, 0, 64, 127).noteOn(0, 0, 60, 100).noteOff(100, 0, 60); // held by the pedal
+    track.noteOn(0, 0, 64, 100).noteOff(100, 0, 64).control(300, 0, 64, 0); // both end here
+    track.noteOn(0, 0, 67, 100).control(50, 0, 123, 0);                     // all notes off
+    track.noteOn(100, 0, 72, 100).end(40);                                  // ends with its track
+    const auto conversion = convert(smfwriter::file(0, 96, {track}));
+    QVERIFY(conversion.ok);
+    const auto notes = playSong(conversion.text).notes;
+    QCOMPARE(notes.size(), std::size_t(4));
+    QCOMPARE(notes[0].key, 60);
+    QCOMPARE(notes[0].length, std::int64_t(500));
+    QCOMPARE(notes[1].key, 64);
+    QCOMPARE(notes[1].length, std::int64_t(400));
+    QCOMPARE(notes[2].key, 67);
+    QCOMPARE(notes[2].length, std::int64_t(50));
+    QCOMPARE(notes[3].key, 72);
+    QCOMPARE(notes[3].length, std::int64_t(40));
 }
 
 void TestMid2snr::programChangeSelectsWaveform_data()
