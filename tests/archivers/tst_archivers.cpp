@@ -449,6 +449,32 @@ private slots:
         QVERIFY(filesBelow(dir.filePath("bad")).isEmpty());
     }
 
+    void shiftJisNames()
+    {
+        // Names as Japanese Windows archivers store them: code page 932, where the second byte
+        // of a character may be a backslash (0x83 0x5C).
+        QTemporaryDir dir;
+        const QByteArray kyoku("\x8b\xc8.snr"), so("DIR\\\x83\x5c.SNR");
+        const QString archive = writeFixture(
+            dir, "j.lzh", fixtures::lzhLevel0({{kyoku, "kyoku"}, {so, "so"}, {"a.txt", "a"}}));
+        const QString kyokuName = QString::fromUtf8("\u66f2.snr"),
+                      soName = QString::fromUtf8("DIR/\u30bd.SNR");
+        QCOMPARE(unlha_->list(archive, "*.snr"), QStringList({kyokuName, soName}));
+        const QString target = dir.filePath("out");
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
+        QCOMPARE(readAll(target + "/" + kyokuName), QByteArray("kyoku"));
+        QCOMPARE(readAll(target + "/" + soName), QByteArray("so"));
+        QByteArray buffer(8, '\0');
+        uint32_t written = 0;
+        QCOMPARE(
+            unlha_->extractMem(lhaLine("", archive, {}, {kyokuName.toUtf8()}), buffer, &written),
+            ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("kyoku"));
+        // The same in a cabinet.
+        const QString cabinet = writeFixture(dir, "j.cab", fixtures::cab({{kyoku, "kyoku"}}));
+        QCOMPARE(cab_->list(cabinet, "*"), QStringList({kyokuName}));
+    }
+
     void hostileArchives_data()
     {
         using fixtures::Member;

@@ -5,6 +5,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace archivers
@@ -80,9 +81,33 @@ std::string rawMemberName(const std::string &archivePath)
 
 } // namespace
 
+// Archives made on Japanese Windows store names in code page 932 (Shift-JIS) without saying
+// so; formats that flag UTF-8 names keep them.
 ArchiveReader::ArchiveReader(Format format, std::string path)
-    : format_(format), path_(std::move(path))
+    : format_(format), path_(std::move(path)), legacyNames_(format != Format::Tar)
 {
+}
+
+bool ArchiveReader::nameNotConvertible() const
+{
+    const char *s = archive_error_string(reader_);
+    return s != nullptr && std::strstr(s, "cannot be converted") != nullptr;
+}
+
+int ArchiveReader::reopenWithoutLegacyNames()
+{
+    const long long skip = headersRead_;
+    legacyNames_ = false;
+    if (const int rc = open(); rc != ARC_OK)
+        return rc;
+    archive_entry *e = nullptr;
+    for (long long i = 0; i < skip; ++i) {
+        if (archive_read_next_header(reader_, &e) < ARCHIVE_WARN)
+            return ARC_ERROR_ARCHIVE_DAMAGED;
+    }
+    headersRead_ = skip;
+    first_ = skip == 0;
+    return ARC_OK;
 }
 
 ArchiveReader::~ArchiveReader()
@@ -96,12 +121,14 @@ int ArchiveReader::open()
     if (reader_ != nullptr)
         archive_read_free(reader_);
     first_ = true;
+    headersRead_ = 0;
     reader_ = archive_read_new();
     if (reader_ == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
     enableFormat(reader_, format_);
-    struct stat st {
-    };
+    if (legacyNames_)
+        archive_read_set_options(reader_, "hdrcharset=CP932");
+    struct stat st = {};
     if (::stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return ARC_ERROR_ARCHIVE_OPEN;
     if (archive_read_open_filename(reader_, path_.c_str(), kBlockSize) != ARCHIVE_OK)
@@ -124,13 +151,20 @@ int ArchiveReader::next(Member &member)
     if (reader_ == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
     archive_entry *e = nullptr;
-    const int rc = archive_read_next_header(reader_, &e);
+    int rc = archive_read_next_header(reader_, &e);
+    if (rc < ARCHIVE_WARN && legacyNames_ && nameNotConvertible()) {
+        // Not a Japanese Windows name after all: read the names as the format says.
+        if (const int reopened = reopenWithoutLegacyNames(); reopened != ARC_OK)
+            return reopened;
+        rc = archive_read_next_header(reader_, &e);
+    }
     const bool wasFirst = first_;
     first_ = false;
     if (rc == ARCHIVE_EOF)
         return ARC_NO_MORE_MEMBERS;
     if (rc < ARCHIVE_WARN || e == nullptr)
         return wasFirst ? ARC_ERROR_ARCHIVE_OPEN : ARC_ERROR_ARCHIVE_DAMAGED;
+    ++headersRead_;
     if (archive_format(reader_) == ARCHIVE_FORMAT_RAW) {
         // Raw data is an archive only when a compression filter found it.
         if (archive_filter_code(reader_, 0) == ARCHIVE_FILTER_NONE)

@@ -50,8 +50,13 @@ public:
     archive *handle() { return reader_; }
 
 private:
+    bool nameNotConvertible() const;
+    int reopenWithoutLegacyNames();
+
     Format format_;
     std::string path_;
+    bool legacyNames_;
+    long long headersRead_ = 0;
     archive *reader_ = nullptr;
     bool first_ = true;
     bool probed_ = false;

@@ -307,8 +307,7 @@ int32_t runCommand(Library library, std::string_view line, std::string &log)
         log += "error: this command is not supported\n";
         return ARC_ERROR_NOT_SUPPORTED;
     case Action::Adjust: {
-        struct stat st {
-        };
+        struct stat st = {};
         return ::stat(r.adjustPath.c_str(), &st) == 0 ? ARC_OK : ARC_ERROR_ARCHIVE_OPEN;
     }
     case Action::Pack:

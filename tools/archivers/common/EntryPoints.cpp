@@ -2,6 +2,7 @@
 
 #include "ArchiverErrors.h"
 #include "Listing.h"
+#include "LocaleScope.h"
 #include "OwnerWindow.h"
 
 #include <exception>
@@ -14,6 +15,7 @@ namespace
 // No C++ exception may cross the C boundary; std::bad_alloc and the like become an error.
 template <typename F> int32_t guarded(F &&f, int32_t onError)
 {
+    LocaleScope utf8;
     try {
         return f();
     } catch (const std::exception &) {
@@ -45,6 +47,7 @@ ArcHandle openArchive(Library library, const char *path)
 {
     if (path == nullptr)
         return 0;
+    LocaleScope utf8;
     try {
         return listing::open(formatOf(library), path);
     } catch (const std::exception &) {

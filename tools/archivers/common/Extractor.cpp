@@ -91,8 +91,7 @@ bool pathHasLink(const std::string &root, const std::string &rel, bool includeLa
             end = rel.size();
         path += '/';
         path.append(rel, start, end - start);
-        struct stat st {
-        };
+        struct stat st = {};
         if (::lstat(path.c_str(), &st) != 0)
             return false; // the rest does not exist yet and will be created as folders
         if (S_ISLNK(st.st_mode) && (!last || includeLast))
@@ -117,8 +116,7 @@ int makeFolders(const std::string &dir)
             return ARC_ERROR_WRITE;
         start = end + 1;
     }
-    struct stat st {
-    };
+    struct stat st = {};
     return (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? ARC_OK : ARC_ERROR_WRITE;
 }
 
@@ -256,8 +254,7 @@ private:
 
     bool mayReplace(const std::string &full, const Member &m) const
     {
-        struct stat st {
-        };
+        struct stat st = {};
         if (::lstat(full.c_str(), &st) != 0)
             return true;
         if (job_.overwrite == Overwrite::Never)
@@ -269,8 +266,7 @@ private:
 
     int writeFile(ArchiveReader &reader, const Member &m, const Plan &plan, const std::string &full)
     {
-        struct stat st {
-        };
+        struct stat st = {};
         if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return fail(ARC_ERROR_WRITE, "a folder is in the way of " + plan.rel);
         const std::string temp = temporaryName(full);
@@ -467,8 +463,7 @@ int listArchive(Format format, const std::string &archive, const MemberFilter &f
         if (!filter.selects(m.path))
             continue;
         char stamp[32] = "";
-        struct tm tm {
-        };
+        struct tm tm = {};
         if (::localtime_r(&m.mtime, &tm) != nullptr)
             std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
         appendLine(log, std::to_string(m.size) + "\t" + stamp + "\t" + m.path);

@@ -84,8 +84,7 @@ void fillRecord(const Member &m, const std::string &method, ArcEntryInfo &info)
     std::memset(&info, 0, sizeof info);
     info.originalSize = clamp32(m.size);
     info.compressedSize = 0; // not told by the reader
-    struct tm tm {
-    };
+    struct tm tm = {};
     if (m.mtime > 0 && ::localtime_r(&m.mtime, &tm) != nullptr && tm.tm_year >= 80) {
         info.date =
             static_cast<uint16_t>(((tm.tm_year - 80) << 9) | ((tm.tm_mon + 1) << 5) | tm.tm_mday);

@@ -23,8 +23,7 @@ namespace
 struct Source {
     std::string diskPath;
     std::string memberName;
-    struct stat st {
-    };
+    struct stat st = {};
 };
 
 struct WriteDeleter {
@@ -100,8 +99,7 @@ private:
         const std::string dir = slash == std::string::npos ? std::string() : disk.substr(0, slash);
         const std::string pattern = disk.substr(slash == std::string::npos ? 0 : slash + 1);
         if (!hasWildcard(pattern)) {
-            struct stat st {
-            };
+            struct stat st = {};
             if (::lstat(disk.c_str(), &st) != 0)
                 return;
             add(disk, st);
@@ -125,8 +123,7 @@ private:
         std::sort(names.begin(), names.end());
         for (const std::string &name : names) {
             const std::string path = dir.empty() ? name : joinPath(dir, name);
-            struct stat st {
-            };
+            struct stat st = {};
             if (::lstat(path.c_str(), &st) != 0)
                 continue;
             if (wildcardMatch(pattern, name, job_.brackets))
@@ -151,8 +148,7 @@ private:
 
     void addOne(const std::string &path, const struct stat &st)
     {
-        struct stat self {
-        };
+        struct stat self = {};
         if (::stat(job_.archive.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
             self.st_ino == st.st_ino)
             return; // never pack the archive into itself
@@ -182,8 +178,7 @@ public:
             appendLine(log_, "error: no file to add");
             return ARC_ERROR_SOURCE;
         }
-        struct stat st {
-        };
+        struct stat st = {};
         const bool exists = ::stat(job_.archive.c_str(), &st) == 0;
         if (!exists && job_.kind != PackJob::Kind::Add) {
             appendLine(log_, "error: no archive " + job_.archive);
