@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef MID2SNR_TEST_WITH_WINDOWLINK
+#include "windowlink/windowsystem.h"
+#endif
+
 namespace
 {
 
@@ -203,11 +207,51 @@ void TestMid2snrProgram::wrongArgumentCount()
     QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
+// The player opens the converted file and shows the MIDI file's length (62.5 s
+// through two tempos, shown rounded up) in its title.
 void TestMid2snrProgram::playerAcceptsConversion()
 {
+#ifndef MID2SNR_TEST_WITH_WINDOWLINK
+    QSKIP("the window link is not built");
+#else
     if (!QFile::exists(binDir() + "/sonaro"))
         QSKIP("the player is not built");
-    QSKIP("the player has no check-only mode to run here");
+    RefSong song;
+    song.division = 96;
+    song.tempos = {{0, 0, 500000}, {0, 96 * 100, 250000}}; // 50 s, then 12.5 s
+    song.notes = {{0, 0, 60, 0, 96 * 50}, {0, 0, 67, 96 * 50, 96 * 150}};
+    QVERIFY(writeFile(in_ + "/long.mid", QByteArray::fromStdString(writeMidi(song))));
+    QCOMPARE(runConverter({in_ + "/long.mid"}, out_).exitCode, 0);
+
+    const QString runtime = dir_->filePath("run");
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcess player;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime);
+    player.setProcessEnvironment(environment);
+    player.start(binDir() + "/sonaro", {out_ + "/long.snr", "*p", "*x"});
+    QVERIFY(player.waitForStarted());
+
+    windowlink::LinkOptions options;
+    options.runtimeDir = (runtime + "/tunelet-windows/").toStdString();
+    const auto windows = windowlink::makeLinkWindowSystem(options);
+    windowlink::HWND window = 0;
+    std::string title;
+    for (int i = 0; i < 400 && title.find("\u2192 ") == std::string::npos; ++i) {
+        QTest::qWait(50);
+        window = windows->FindWindowA("CN_sonaro", nullptr);
+        title = window ? windowlink::windowText(*windows, window) : std::string();
+    }
+    if (window)
+        windows->SendMessageA(window, windowlink::WM_SYSCOMMAND, windowlink::SC_CLOSE, 0);
+    if (!player.waitForFinished(10000)) {
+        player.kill();
+        player.waitForFinished();
+    }
+    QVERIFY2(window != 0, "the player published no window");
+    QVERIFY2(QByteArray::fromStdString(title).endsWith("\u2192 1\uFF1A03"), title.c_str());
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestMid2snrProgram)
