@@ -43,6 +43,7 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreateHiddenItems();
     CreatePopupMenus();
     CreateTimers();
+    CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
 
     Run([this] { FormCreate(); });

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -28,8 +29,16 @@ class EntryBuilder;
 class IniFile;
 class KeySynth;
 class PlaylistModel;
+class ProcessLauncher;
 class RandomGenerator;
+struct SequenceState;
+struct SequenceStep;
 } // namespace tunelet
+
+namespace windowlink
+{
+class WindowSystem;
+}
 
 // The main window: its layout, menus and buttons, and the wiring of every
 // command to the code that carries it out. The class is split over several
@@ -58,6 +67,9 @@ public:
         tunelet::KeySynth *keys = nullptr;
         QByteArray programFolder; // with its trailing '/'
         QByteArray settingsPath;  // the settings file
+        // Playback seams; null: the real window link and the system's processes.
+        windowlink::WindowSystem *windows = nullptr;
+        tunelet::ProcessLauncher *processes = nullptr;
     };
 
     // Builds the window and runs FormCreate.
@@ -212,6 +224,17 @@ public:
     void MMSWFingerClick();
     void MMSWScoreClick();
     void MMPlayMinimizeClick();
+    // Builds the playback parts and starts Timer2; the constructor calls it.
+    void CreatePlayback();
+    // How often Timer1 and Timer2 tick, in milliseconds.
+    static constexpr int PlaybackTickMs = 50;
+    // ExtractLzhData for playing an archive row: takes the archive's data file
+    // out into the work file and returns its path, or nothing when there is no
+    // file to play (it has said why). Set by the archive integration; while
+    // unset, archive rows do not play.
+    std::function<std::optional<QByteArray>(const QByteArray &archivePath)> ExtractLzhData;
+    // The tray icon's tip as playback last set it (TipHelp).
+    QByteArray TrayTip() const { return m_trayTip; }
 
     // ---- Editing (Unit1Editing.cpp) ----
     void MMAddClick();
@@ -263,6 +286,9 @@ public:
 signals:
     // The close query has run; the program ends.
     void Closed();
+    // Playback sets the tray icon's tip (TipHelp): the playing row's title, or
+    // "Tunelet". The tray icon's wiring connects this to TrayIcon1.
+    void TrayTipChanged(const QByteArray &tip);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -301,6 +327,14 @@ private:
     QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure();
 
+    // Unit1Playback.cpp
+    struct PlaybackParts;
+    class SongStartAdapter;
+    PlaybackParts &Playback() const { return *m_playback; }
+    tunelet::SequenceState SequenceNow() const;
+    void ApplyStep(const tunelet::SequenceStep &step);
+    void SetTrayTip(const QByteArray &tip);
+
     Environment m_env;
     std::unique_ptr<tunelet::PlaylistModel> m_playlist;
     std::unique_ptr<tunelet::EntryBuilder> m_builder;
@@ -310,4 +344,9 @@ private:
     bool m_closed = false;
     bool m_resizeAttached = true; // FormResize runs on size changes
     int m_listHeightBeforeCompact = 0;
+    // Playback parts: a shared_ptr so that this header needs no full types.
+    std::shared_ptr<PlaybackParts> m_playback;
+    QByteArray m_trayTip = "Tunelet";
+    bool m_polling = false;       // a poll is running (a nested one is skipped)
+    qint64 m_pollResumeAtMs = -1; // a player that did not answer is asked again from then
 };

@@ -1,29 +1,155 @@
-// Playing songs through the player: play modes, the play commands, transport
-// and the timers. The play-mode selection is complete; the rest are the
-// hooks that the playback code fills.
+// Playing songs through the player: play modes, starting and stopping, the
+// play commands, transport and the progress timers. The rules live in the
+// playback library; this file binds them to the window's menus, buttons,
+// caption, status bar and time display.
+#include "AppError.h"
+#include "KeySynth.h"
 #include "StatusBar.h"
 #include "Unit1.h"
+#include "Unit2.h"
+
+#include "core/bytefile.h"
+#include "core/textcodec.h"
+#include "playback/playerwindow.h"
+#include "playback/playsequencer.h"
+#include "playback/progresspoll.h"
+#include "playback/songstarter.h"
+#include "playlist/playlistmodel.h"
+#include "process/systemprocesslauncher.h"
+#include "windowlink/windowsystem.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+using tunelet::PlayMode;
+using tunelet::SequenceStep;
+
+namespace
+{
+
+// The poll only reads the player's window, which the player answers from its
+// link thread at once even while busy; a reply that takes longer means a hung
+// player. A short limit keeps such a player from holding up the window for
+// the link's full 2 s on every tick.
+constexpr int PollTimeoutMs = 200;
+// A player that did not answer a poll is asked again after this pause.
+constexpr qint64 HungPlayerPauseMs = 1000;
+
+} // namespace
+
+// What StartSong needs from the window.
+class TForm1::SongStartAdapter final : public tunelet::SongStartHost
+{
+public:
+    explicit SongStartAdapter(TForm1 &form) : m_form(form) {}
+    Q_DISABLE_COPY_MOVE(SongStartAdapter)
+
+    std::optional<QByteArray> extractLzhData(const QByteArray &archivePath) override
+    {
+        if (m_form.ExtractLzhData)
+            return m_form.ExtractLzhData(archivePath);
+        beep();
+        message(QStringLiteral("LZHファイルは再生できません。"));
+        return std::nullopt;
+    }
+
+    void showConverterRunning() override
+    {
+        m_form.StatusBar1->setPanelText(2, QStringLiteral(" mid2snr実行中..."));
+        m_form.setWindowTitle(tunelet::converterCaption());
+        // Nothing is handled while the converter runs: paint now.
+        m_form.repaint();
+    }
+
+    void loadDataView(const QByteArray &path) override
+    {
+        const std::optional<QByteArray> data = tunelet::readWholeFile(path);
+        if (!data)
+            throw tunelet::EInOutError(
+                QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(tunelet::decodeText(path)));
+        if (m_form.m_form2)
+            m_form.m_form2->setData(*data);
+    }
+
+    void beep() override { m_form.Dlg().beep(); }
+
+    void message(const QString &text) override
+    {
+        m_form.Dlg().message(m_form.isVisible() ? &m_form : nullptr, text);
+    }
+
+private:
+    TForm1 &m_form;
+};
+
+struct TForm1::PlaybackParts {
+    explicit PlaybackParts(TForm1 &form, const Environment &env)
+        : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
+          pollLink(env.windows ? nullptr : makePollLink()),
+          ownProcesses(env.processes ? nullptr
+                                     : std::make_unique<tunelet::SystemProcessLauncher>()),
+          commands(env.windows ? *env.windows : *commandLink),
+          polled(env.windows ? *env.windows : *pollLink),
+          processes(env.processes ? *env.processes : *ownProcesses), player(commands),
+          polledPlayer(polled), progress(polledPlayer), sequencer(form.Random()), host(form),
+          starter(processes, commands, host)
+    {
+        clock.start();
+    }
+
+    static std::unique_ptr<windowlink::WindowSystem> makePollLink()
+    {
+        windowlink::LinkOptions options;
+        options.timeoutMs = PollTimeoutMs;
+        return windowlink::makeLinkWindowSystem(options);
+    }
+
+    std::unique_ptr<windowlink::WindowSystem> commandLink;
+    std::unique_ptr<windowlink::WindowSystem> pollLink;
+    std::unique_ptr<tunelet::SystemProcessLauncher> ownProcesses;
+    windowlink::WindowSystem &commands;
+    windowlink::WindowSystem &polled;
+    tunelet::ProcessLauncher &processes;
+    tunelet::PlayerWindow player;       // commands: close, keys, foreground
+    tunelet::PlayerWindow polledPlayer; // the poll's reads
+    tunelet::ProgressPoll progress;
+    tunelet::PlaySequencer sequencer;
+    SongStartAdapter host;
+    tunelet::SongStarter starter;
+    QElapsedTimer clock;
+};
+
+void TForm1::CreatePlayback()
+{
+    m_playback = std::make_shared<PlaybackParts>(*this, m_env);
+    // The timers' 1 ms becomes a tick that follows the player closely enough
+    // (the end of a song is seen within one tick) at little cost.
+    Timer1->setInterval(PlaybackTickMs);
+    Timer2->setInterval(PlaybackTickMs);
+    Timer2->start();
+}
 
 // ---- Play modes ----
 
 void TForm1::MMListPlayClick()
 {
     MMListPlay->setChecked(true);
-    StatusBar1->setPanelText(1, QStringLiteral("List"));
+    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::List));
 }
 
 void TForm1::MMSinglePlayClick()
 {
     MMSinglePlay->setChecked(true);
-    StatusBar1->setPanelText(1, QStringLiteral("Single"));
+    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Single));
 }
 
 void TForm1::MMRandomPlayClick()
 {
     MMRandomPlay->setChecked(true);
-    StatusBar1->setPanelText(1, QStringLiteral("Random"));
+    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Random));
 }
 
 void TForm1::Panel1DblClick()
@@ -40,53 +166,204 @@ void TForm1::Panel1DblClick()
 
 bool TForm1::StartSong(const QByteArray &path)
 {
-    Q_UNUSED(path);
-    return false;
+    tunelet::SongStartSettings settings;
+    settings.sonaroPath = SonaroPath;
+    settings.mid2snrPath = mid2snrPath;
+    settings.programFolder = ProgramFolder();
+    settings.switches.minimized = MMPlayMinimize->isChecked();
+    settings.switches.members = MMSWMember->isChecked();
+    settings.switches.finger = MMSWFinger->isChecked();
+    settings.switches.score = MMSWScore->isChecked();
+    settings.dataView = MMDataView->isChecked();
+
+    const tunelet::SongStartResult result = Playback().starter.start(path, settings);
+    if (!result.started)
+        return false;
+    Timer1->start();
+    setWindowTitle(tunelet::playingCaption(PlayIndex, result.playedPath));
+    const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
+    SetTrayTip(rowExists ? Playlist().caption(PlayIndex) : QByteArray());
+    return true;
 }
 
 bool TForm1::StopPlayer()
 {
+    Playback().player.close();
+    setWindowTitle(tunelet::idleCaption());
+    SetTrayTip("Tunelet");
     return true;
+}
+
+void TForm1::SetTrayTip(const QByteArray &tip)
+{
+    // TrayIcon1->SetTipHelp(tip), through the tray icon's wiring.
+    m_trayTip = tip;
+    emit TrayTipChanged(tip);
 }
 
 // ---- Play commands ----
 
-void TForm1::SBPlayClick() {}
-void TForm1::SBPauseClick() {}
-void TForm1::SBStopClick() {}
-void TForm1::SBBackClick() {}
-void TForm1::SBNextClick() {}
-void TForm1::ListView1DblClick() {}
-void TForm1::N2Click() {}
+tunelet::SequenceState TForm1::SequenceNow() const
+{
+    tunelet::SequenceState state;
+    state.count = Playlist().count();
+    state.playIndex = PlayIndex;
+    state.mode = MMSinglePlay->isChecked()   ? PlayMode::Single
+                 : MMRandomPlay->isChecked() ? PlayMode::Random
+                                             : PlayMode::List;
+    state.repeat = MMRepeat->isChecked();
+    return state;
+}
+
+void TForm1::ApplyStep(const SequenceStep &step)
+{
+    switch (step.action) {
+    case SequenceStep::Action::Nothing:
+        break;
+    case SequenceStep::Action::ClosePlayer:
+        StopPlayer();
+        break;
+    case SequenceStep::Action::Stop:
+        SBStopClick();
+        break;
+    case SequenceStep::Action::Start:
+        StopPlayer();
+        PlayIndex = step.playIndex;
+        StartSong(Playlist().path(PlayIndex));
+        break;
+    case SequenceStep::Action::PlayAgain:
+        PlayIndex = step.playIndex;
+        Playback().player.playAgain();
+        break;
+    }
+}
+
+void TForm1::SBPlayClick()
+{
+    ApplyStep(Playback().sequencer.play(SequenceNow()));
+}
+
+void TForm1::SBNextClick()
+{
+    ApplyStep(Playback().sequencer.next(SequenceNow()));
+}
+
+void TForm1::SBBackClick()
+{
+    ApplyStep(Playback().sequencer.back(SequenceNow()));
+}
+
+void TForm1::ListView1DblClick()
+{
+    ApplyStep(Playback().sequencer.playSelected(SequenceNow(), SelectedRow()));
+}
+
+void TForm1::N2Click()
+{
+    const bool idle = windowTitle() == tunelet::idleCaption();
+    ApplyStep(Playback().sequencer.space(SequenceNow(), idle));
+}
+
+void TForm1::SBStopClick()
+{
+    StopPlayer();
+    Timer1->stop();
+}
+
+void TForm1::SBPauseClick()
+{
+    Playback().player.pause();
+}
 
 // ---- Rewind and fast-forward while held ----
+// A press hands the keyboard to the player and marks the key held; Timer2
+// sends one key-down per tick; the release sends the key-up and takes the
+// window back.
 
 void TForm1::SBReturnMouseDown(Qt::MouseButton button)
 {
-    Q_UNUSED(button);
+    if (button != Qt::LeftButton)
+        return;
+    Playback().player.bringToFront();
+    RewindHeld = true;
 }
 
 void TForm1::SBReturnMouseUp(Qt::MouseButton button)
 {
-    Q_UNUSED(button);
+    raise();
+    activateWindow();
+    if (button != Qt::LeftButton)
+        return;
+    RewindHeld = false;
+    Playback().player.keyUp(windowlink::VK_LEFT);
 }
 
 void TForm1::SBSkipMouseDown(Qt::MouseButton button)
 {
-    Q_UNUSED(button);
+    if (button != Qt::LeftButton)
+        return;
+    Playback().player.bringToFront();
+    ForwardHeld = true;
 }
 
 void TForm1::SBSkipMouseUp(Qt::MouseButton button)
 {
-    Q_UNUSED(button);
+    raise();
+    activateWindow();
+    if (button != Qt::LeftButton)
+        return;
+    ForwardHeld = false;
+    Playback().player.keyUp(windowlink::VK_RIGHT);
 }
 
 // ---- Progress poll, activation and close ----
 
-void TForm1::Timer1Timer() {}
-void TForm1::Timer2Timer() {}
-void TForm1::FormActivate() {}
-void TForm1::FormClose() {}
+void TForm1::Timer1Timer()
+{
+    // A message box shown by a start from the end-of-song rule runs its own
+    // event loop; ticks inside it must not apply the rule a second time.
+    if (m_polling)
+        return;
+    PlaybackParts &parts = Playback();
+    if (m_pollResumeAtMs >= 0 && parts.clock.elapsed() < m_pollResumeAtMs)
+        return;
+    const QScopedValueRollback<bool> polling(m_polling, true);
+
+    const qint64 began = parts.clock.elapsed();
+    const tunelet::ProgressView view = parts.progress.poll();
+    const qint64 took = parts.clock.elapsed() - began;
+    m_pollResumeAtMs = took >= PollTimeoutMs ? parts.clock.elapsed() + HungPlayerPauseMs : -1;
+
+    if (view.label && Label1->text() != *view.label)
+        Label1->setText(*view.label);
+    if (StatusBar1->panelText(2) != view.status)
+        StatusBar1->setPanelText(2, view.status);
+    if (view.ended)
+        ApplyStep(parts.sequencer.songEnded(SequenceNow()));
+}
+
+void TForm1::Timer2Timer()
+{
+    if (RewindHeld)
+        Playback().player.keyDown(windowlink::VK_LEFT);
+    if (ForwardHeld)
+        Playback().player.keyDown(windowlink::VK_RIGHT);
+    Timer1Timer();
+}
+
+void TForm1::FormActivate()
+{
+    Keys().pressAndRelease(Qt::Key_Down);
+}
+
+void TForm1::FormClose()
+{
+    if (MMCloseSonaro->isChecked())
+        Playback().player.close();
+    Timer1->stop();
+    // The program ends now; a tick before it has gone must not start a song.
+    Timer2->stop();
+}
 
 // ---- Switches read when a song starts or the window closes ----
 // Each flips its own check mark.
