@@ -43,10 +43,22 @@ bool SequentialFile::open(const QByteArray &path)
     close();
     if (path.isEmpty())
         return false;
+    // Non-blocking so that a FIFO or device never stalls the open; only
+    // regular files are read (a device could never end, a FIFO block).
     do {
-        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        m_fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (m_fd < 0 && errno == EINTR);
-    return m_fd >= 0;
+    if (m_fd < 0)
+        return false;
+    struct stat st {
+    };
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        close();
+        errno = code;
+        return false;
+    }
+    return true;
 }
 
 qint64 SequentialFile::read(char *buffer, qint64 size)

@@ -22,7 +22,8 @@ bool isExistingFile(const QByteArray &path);
 // Deletes a file; true when it is gone afterwards (also when it was missing).
 bool removeFile(const QByteArray &path);
 
-// A file opened for sequential reading; closed by the destructor.
+// A regular file opened for sequential reading; closed by the destructor.
+// Folders, devices and FIFOs fail to open (errno says why).
 class SequentialFile final
 {
 public:

@@ -26,13 +26,6 @@ bool ensureFolder(const QByteArray &folder)
     return pathKind(folder) == PathKind::Directory || QDir().mkpath(QFile::decodeName(folder));
 }
 
-QByteArray configFolder()
-{
-    QByteArray base = qgetenv("XDG_CONFIG_HOME");
-    if (base.isEmpty() || !base.startsWith('/'))
-        base = withTrailingSlash(qgetenv("HOME")) + ".config";
-    return withTrailingSlash(base) + "tunelet/";
-}
 } // namespace
 
 QByteArray executablePath()
@@ -44,18 +37,25 @@ QByteArray executablePath()
     return n > 0 ? QByteArray(buffer, n) : QByteArray();
 }
 
+QByteArray chooseProgramFolder(const QByteArray &tuneletHome, const QByteArray &exeFolder,
+                               bool exeFolderWritable, const QByteArray &xdgConfigHome,
+                               const QByteArray &home)
+{
+    if (!tuneletHome.isEmpty())
+        return withTrailingSlash(tuneletHome);
+    if (!exeFolder.isEmpty() && exeFolderWritable)
+        return withTrailingSlash(exeFolder);
+    const QByteArray config =
+        xdgConfigHome.startsWith('/') ? xdgConfigHome : withTrailingSlash(home) + ".config";
+    return withTrailingSlash(config) + "tunelet/";
+}
+
 QByteArray programFolder()
 {
-    const QByteArray home = qgetenv("TUNELET_HOME");
-    if (!home.isEmpty()) {
-        const QByteArray folder = withTrailingSlash(home);
-        ensureFolder(folder);
-        return folder;
-    }
     const QByteArray exeFolder = folderPart(executablePath());
-    if (!exeFolder.isEmpty() && ::access(exeFolder.constData(), W_OK | X_OK) == 0)
-        return exeFolder;
-    const QByteArray folder = configFolder();
+    const bool writable = !exeFolder.isEmpty() && ::access(exeFolder.constData(), W_OK | X_OK) == 0;
+    const QByteArray folder = chooseProgramFolder(qgetenv("TUNELET_HOME"), exeFolder, writable,
+                                                  qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"));
     ensureFolder(folder);
     return folder;
 }

@@ -13,6 +13,13 @@ namespace tunelet
 // folder is created when it does not exist yet.
 QByteArray programFolder();
 
+// The rule behind programFolder(), without looking at the system: tuneletHome
+// when non-empty; else exeFolder when writable; else xdgConfigHome + "/tunelet/"
+// when it is absolute; else home + "/.config/tunelet/". With a trailing '/'.
+QByteArray chooseProgramFolder(const QByteArray &tuneletHome, const QByteArray &exeFolder,
+                               bool exeFolderWritable, const QByteArray &xdgConfigHome,
+                               const QByteArray &home);
+
 // programFolder() followed by name.
 QByteArray programFilePath(const QByteArray &name);
 

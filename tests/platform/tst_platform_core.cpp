@@ -84,6 +84,9 @@ private slots:
     void localeCompare();
 
     void programFolderFromEnvironment();
+    void programFolderRule_data();
+    void programFolderRule();
+    void onlyRegularFilesAreRead();
 };
 
 void TestPlatformCore::filePartsOfPaths_data()
@@ -467,6 +470,49 @@ void TestPlatformCore::programFolderFromEnvironment()
     const QByteArray fallback = programFolder();
     QVERIFY(fallback.endsWith('/'));
     QVERIFY(fallback == folderPart(executablePath()) || fallback.endsWith("/tunelet/"));
+}
+
+void TestPlatformCore::programFolderRule_data()
+{
+    QTest::addColumn<QByteArray>("tuneletHome");
+    QTest::addColumn<QByteArray>("exeFolder");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QByteArray>("xdg");
+    QTest::addColumn<QByteArray>("folder");
+    QTest::newRow("home wins") << QByteArray("/t/h") << QByteArray("/opt/t/") << true
+                               << QByteArray("/x") << QByteArray("/t/h/");
+    QTest::newRow("writable exe folder") << QByteArray() << QByteArray("/opt/t/") << true
+                                         << QByteArray("/x") << QByteArray("/opt/t/");
+    QTest::newRow("xdg") << QByteArray() << QByteArray("/usr/bin/") << false
+                         << QByteArray("/x/cfg/") << QByteArray("/x/cfg/tunelet/");
+    QTest::newRow("default config") << QByteArray() << QByteArray("/usr/bin/") << false
+                                    << QByteArray() << QByteArray("/home/u/.config/tunelet/");
+    QTest::newRow("relative xdg ignored")
+        << QByteArray() << QByteArray("/usr/bin/") << false << QByteArray("rel")
+        << QByteArray("/home/u/.config/tunelet/");
+}
+
+void TestPlatformCore::programFolderRule()
+{
+    QFETCH(QByteArray, tuneletHome);
+    QFETCH(QByteArray, exeFolder);
+    QFETCH(bool, writable);
+    QFETCH(QByteArray, xdg);
+    QFETCH(QByteArray, folder);
+    QCOMPARE(chooseProgramFolder(tuneletHome, exeFolder, writable, xdg, "/home/u"), folder);
+}
+
+void TestPlatformCore::onlyRegularFilesAreRead()
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = bytesOf(dir, "pipe.ppl");
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QCOMPARE(pathKind(fifo), PathKind::Other);
+    SequentialFile file;
+    QVERIFY(!file.open(fifo)); // returns at once instead of waiting for a writer
+    QVERIFY(!readWholeFile(fifo).has_value());
+    QVERIFY(!readWholeFile(QFile::encodeName(dir.path())).has_value());
+    QVERIFY(!readWholeFile("/dev/zero").has_value());
 }
 
 QTEST_GUILESS_MAIN(TestPlatformCore)

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <stdexcept>
+#include <sys/stat.h>
 
 using namespace tunelet;
 
@@ -181,6 +182,10 @@ void TestPlaylist::readTitleFallsBackToFileName()
     QVERIFY(QDir().mkdir(QFile::decodeName(dir.path() + "folder.snr")));
     QCOMPARE(ReadTitle(dir.path() + "folder.snr"), QByteArray("folder.snr"));
     QCOMPARE(ReadTitle(QByteArray()), QByteArray());
+    // A FIFO never blocks the reader.
+    const QByteArray fifo = dir.path() + "pipe.snr";
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    QCOMPARE(ReadTitle(fifo), QByteArray("pipe.snr"));
 }
 
 void TestPlaylist::readTitleAcrossChunksAndLongLines()
