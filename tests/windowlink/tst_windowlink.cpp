@@ -178,7 +178,9 @@ void TestWindowLink::malformedPayloadsAreRejected_data()
     QTest::newRow("unknown op") << QByteArray("\x09", 1);
     QTest::newRow("op zero") << QByteArray("\x00", 1);
     QTest::newRow("trailing bytes") << QByteArray("\x01\x00", 2);
-    QTest::newRow("string past end") << QByteArray("\x02\x00\x00\x00\x00\x01\xff\x00ab", 10);
+    QTest::newRow("string past end") << QByteArray("\x02\x00\x00\x00\x00\x01\xff\x00"
+                                                   "ab",
+                                                   10);
     QTest::newRow("bad presence flag") << QByteArray("\x02\x00\x00\x00\x00\x07", 6);
     QTest::newRow("short send") << QByteArray("\x05\x01\x00\x00\x00", 5);
 }
