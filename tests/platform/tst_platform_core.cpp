@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,6 +68,7 @@ private slots:
     void iniAppendsNewSectionAtEnd();
     void iniValueTrimmingAndQuotes();
     void iniValueIsOneLine();
+    void iniKeepsArbitraryBytes();
 
     void iniFileMissingGivesDefaults();
     void iniFileReadsTypedValues();
@@ -257,6 +259,26 @@ void TestPlatformCore::iniValueIsOneLine()
     doc.setValue("S", "K", "first\r\n[Evil]\r\nX=1");
     QCOMPARE(doc.serialise(), QByteArray("[S]\r\nK=first\r\n"));
     QCOMPARE(doc.sections().size(), 1);
+}
+
+void TestPlatformCore::iniKeepsArbitraryBytes()
+{
+    // Any text parses, serialises back byte for byte, and takes a write that
+    // reads back, whatever it held before.
+    QRandomGenerator random(1234);
+    const QByteArray alphabet("[]=; \t\r\nabcAB\"'\x83\x5c\x00", 19);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray text;
+        const int length = int(random.bounded(80));
+        for (int i = 0; i < length; ++i)
+            text.append(alphabet[int(random.bounded(int(alphabet.size())))]);
+        IniDocument doc = IniDocument::parse(text);
+        QCOMPARE(doc.serialise(), text);
+        doc.setValue("Sec", "Key", "v\x83\x5c");
+        QCOMPARE(doc.value("sec", "key"), std::optional<QByteArray>("v\x83\x5c"));
+        const QByteArray again = doc.serialise();
+        QCOMPARE(IniDocument::parse(again).serialise(), again);
+    }
 }
 
 void TestPlatformCore::iniFileMissingGivesDefaults()
