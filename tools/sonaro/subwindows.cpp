@@ -40,6 +40,7 @@ QWidget *makeMembers(const LoadedSong &loaded, QWidget *owner)
 {
     auto *w = new QWidget(owner, Qt::Window);
     w->setWindowTitle(QStringLiteral("Sonaro - メンバー"));
+    w->setMinimumWidth(260);
     auto *grid = new QGridLayout(w);
     const auto &tracks = loaded.song.tracks;
     for (int i = 0; i < static_cast<int>(tracks.size()); ++i) {
@@ -69,7 +70,7 @@ public:
         f.setPointSizeF(f.pointSizeF() * 2);
         setFont(f);
         setAlignment(Qt::AlignCenter);
-        setMinimumSize(200, 80);
+        setMinimumSize(260, 80);
         auto *timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, [this] { tick(); });
         timer->start(50);
@@ -153,9 +154,28 @@ SubWindows::SubWindows(const LoadedSong &loaded, Player &player, const Options &
 
 void SubWindows::show()
 {
-    for (const auto &w : m_windows)
-        if (w)
-            w->show();
+    for (const auto &w : m_windows) {
+        if (!w)
+            continue;
+        w->adjustSize();
+        w->show();
+    }
+    // Stacked beside the main window once the window manager has placed it.
+    QTimer::singleShot(150, [windows = m_windows] {
+        QWidget *owner = nullptr;
+        for (const auto &w : windows)
+            if (w && !owner)
+                owner = w->parentWidget();
+        if (!owner)
+            return;
+        QPoint at = owner->frameGeometry().topRight() + QPoint(8, 0);
+        for (const auto &w : windows) {
+            if (!w)
+                continue;
+            w->move(at);
+            at.ry() += w->frameGeometry().height() + 8;
+        }
+    });
 }
 
 void SubWindows::close()
