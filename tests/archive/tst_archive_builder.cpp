@@ -1,15 +1,29 @@
 #include "ARCHIVES.h"
 #include "ArchiverOptions.h"
 #include "CmdOpt.h"
+#include "DynamicLibrary.h"
 #include "FILTERS.h"
 #include "FileItems.h"
 #include "RegisteredMessages.h"
 #include "ZIP32.h"
 
+#include <QCoreApplication>
+#include <QDir>
+
 #include <QFile>
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace
+{
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+} // namespace
 
 // The option set, the command-line builder, file items and the name rules.
 class ArchiveBuilderTest final : public QObject
@@ -39,6 +53,10 @@ private slots:
     void selfExtractorNames();
     void selfExtractorFileIsStubThenArchive();
     void selfExtractorMissingStubLeavesNothing();
+    void libraryFileNames_data();
+    void libraryFileNames();
+    void searchPathOrder();
+    void moduleFileNameOfProgram();
 };
 
 void ArchiveBuilderTest::builderOperation_data()
@@ -443,16 +461,6 @@ void ArchiveBuilderTest::selfExtractorNames()
     QCOMPARE(filters::SelfExtractorName(archive, destDir), expected);
 }
 
-namespace
-{
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-} // namespace
-
 void ArchiveBuilderTest::selfExtractorFileIsStubThenArchive()
 {
     QTemporaryDir dir;
@@ -477,6 +485,59 @@ void ArchiveBuilderTest::selfExtractorMissingStubLeavesNothing()
     QVERIFY_THROWS_EXCEPTION(
         EFOpenError, filters::WriteSelfExtractor(name("a.zip"), name("none.zip"), name("b.EXE")));
     QVERIFY(!QFile::exists(dir.filePath("b.EXE")));
+}
+
+void ArchiveBuilderTest::libraryFileNames_data()
+{
+    QTest::addColumn<QByteArray>("windowsName");
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::newRow("UNLHA32.DLL") << QByteArray("UNLHA32.DLL") << QByteArray("libunlha32.so");
+    QTest::newRow("tar32.dll") << QByteArray("tar32.dll") << QByteArray("libtar32.so");
+    QTest::newRow("ZIP32J.DLL") << QByteArray("ZIP32J.DLL") << QByteArray("libzip32j.so");
+    QTest::newRow("UNARJ32J.DLL") << QByteArray("UNARJ32J.DLL") << QByteArray("libunarj32j.so");
+    QTest::newRow("no suffix") << QByteArray("Bga32") << QByteArray("libbga32.so");
+}
+
+void ArchiveBuilderTest::libraryFileNames()
+{
+    QFETCH(QByteArray, windowsName);
+    QFETCH(QByteArray, fileName);
+    QCOMPARE(QByteArray::fromStdString(tunelet::dynlib::libraryFileName(windowsName.toStdString())),
+             fileName);
+}
+
+void ArchiveBuilderTest::searchPathOrder()
+{
+    QTemporaryDir beside, current, onPath;
+    writeFile(current.filePath("stub.dat"), "current");
+    writeFile(onPath.filePath("stub.dat"), "path");
+    writeFile(onPath.filePath("only-on-path.dat"), "path");
+    const QByteArray oldPath = qgetenv("PATH");
+    const QString oldCurrent = QDir::currentPath();
+    qputenv("PATH", "/nonexistent:" + QFile::encodeName(onPath.path()));
+    QVERIFY(QDir::setCurrent(current.path()));
+    tunelet::dynlib::setLibraryFolderOverride(QFile::encodeName(beside.path()).toStdString());
+    const auto found = [](const char *name) {
+        return QString::fromStdString(tunelet::dynlib::searchPath(name));
+    };
+    QCOMPARE(found("stub.dat"), current.filePath("stub.dat"));
+    QCOMPARE(found("only-on-path.dat"), onPath.filePath("only-on-path.dat"));
+    writeFile(beside.filePath("stub.dat"), "beside");
+    QCOMPARE(found("stub.dat"), beside.filePath("stub.dat"));
+    QVERIFY(found("nowhere.dat").isEmpty());
+    QVERIFY(tunelet::dynlib::loadLibrary("NOSUCH32.DLL") == nullptr);
+    tunelet::dynlib::setLibraryFolderOverride({});
+    QDir::setCurrent(oldCurrent);
+    qputenv("PATH", oldPath);
+}
+
+void ArchiveBuilderTest::moduleFileNameOfProgram()
+{
+    const QByteArray self = QFile::encodeName(QCoreApplication::applicationFilePath());
+    QCOMPARE(QByteArray::fromStdString(tunelet::dynlib::moduleFileName(nullptr, 4096)), self);
+    QCOMPARE(QByteArray::fromStdString(tunelet::dynlib::moduleFileName(nullptr, 5)), self.left(4));
+    QCOMPARE(QByteArray::fromStdString(tunelet::dynlib::executableFolder()),
+             QFile::encodeName(QCoreApplication::applicationDirPath()) + '/');
 }
 
 QTEST_GUILESS_MAIN(ArchiveBuilderTest)

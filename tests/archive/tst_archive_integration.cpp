@@ -156,6 +156,10 @@ void ArchiveIntegrationTest::lzhFoundByContent()
     TArchiveFile file;
     file.SetFileName(QFile::encodeName(archive));
     QVERIFY(file.Archiver() == nullptr);
+    // Unpack never looks at the contents; opening does.
+    QVERIFY_THROWS_EXCEPTION(
+        EArchiver, file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*"}));
+    QVERIFY(!QFile::exists(target_ + "/song.snr"));
     QCOMPARE(listing(file, "*"), QStringList{"song.snr"});
     QCOMPARE(int(file.ArchiverType()), int(TArchiverType::atLha));
 }
