@@ -158,6 +158,8 @@ void TestPlatformCore::decodesUtf8AndShiftJis()
     QCOMPARE(decodeText(kSjisTest), QStringLiteral("テスト"));
     // Half-width katakana in Shift-JIS (single bytes 0xA1-0xDF).
     QCOMPARE(decodeText(QByteArray("\xcc\xa7\xb2\xd9")), QStringLiteral("ﾌｧｲﾙ"));
+    // Windows code page 932 extensions: circled digit, its tilde mapping.
+    QCOMPARE(decodeText(QByteArray("\x87\x40\x81\x60")), QStringLiteral("①～"));
     bool lossy = true;
     decodeText(kSjisTest, &lossy);
     QVERIFY(!lossy);
