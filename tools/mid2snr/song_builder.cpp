@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace mid2snr
 {
@@ -98,11 +99,8 @@ public:
     void finish()
     {
         for (int channel = 0; channel < kChannels; ++channel) {
-            for (int key = 0; key < 128; ++key) {
-                for (const OpenNote &note : channels_[channel].open[key])
-                    close(channel, key, note, trackEnds_[note.track]);
-                channels_[channel].open[key].clear();
-            }
+            for (int key = 0; key < 128; ++key)
+                endAll(channel, key, std::nullopt);
         }
     }
 
@@ -115,7 +113,31 @@ private:
         std::uint8_t volume = 0;
         std::uint8_t waveform = 0;
         std::uint8_t pan = 64;
-        bool released = false; // let go while the sustain pedal holds it
+    };
+
+    // First in, first out, without allocating while empty.
+    class NoteQueue final
+    {
+    public:
+        bool empty() const { return head_ == items_.size(); }
+        const OpenNote &front() const { return items_[head_]; }
+        void push_back(const OpenNote &note) { items_.push_back(note); }
+        void pop_front()
+        {
+            if (++head_ == items_.size())
+                clear();
+        }
+        void clear()
+        {
+            items_.clear();
+            head_ = 0;
+        }
+        auto begin() const { return items_.begin() + std::ptrdiff_t(head_); }
+        auto end() const { return items_.end(); }
+
+    private:
+        std::vector<OpenNote> items_;
+        std::size_t head_ = 0;
     };
 
     struct ChannelState {
@@ -124,7 +146,10 @@ private:
         int expression = 127;
         int pan = 64;
         bool sustain = false;
-        std::array<std::vector<OpenNote>, 128> open;
+        // Per key: notes held down, oldest first, and notes let go while the
+        // sustain pedal holds them.
+        std::array<NoteQueue, 128> down;
+        std::array<std::vector<OpenNote>, 128> held;
         std::vector<SongNote> notes;
     };
 
@@ -140,23 +165,20 @@ private:
         note.volume = static_cast<std::uint8_t>(std::clamp(volume, 0L, 127L));
         note.waveform = static_cast<std::uint8_t>(waveformFor(channel, state.program));
         note.pan = static_cast<std::uint8_t>(state.pan);
-        state.open[key].push_back(note);
+        state.down[key].push_back(note);
     }
 
     void noteOff(int channel, int key, std::uint64_t tick)
     {
         ChannelState &state = channels_[channel];
-        auto &open = state.open[key];
-        const auto it =
-            std::find_if(open.begin(), open.end(), [](const OpenNote &n) { return !n.released; });
-        if (it == open.end())
+        auto &down = state.down[key];
+        if (down.empty())
             return;
-        if (state.sustain) {
-            it->released = true;
-            return;
-        }
-        close(channel, key, *it, tick);
-        open.erase(it);
+        if (state.sustain)
+            state.held[key].push_back(down.front());
+        else
+            close(channel, key, down.front(), tick);
+        down.pop_front();
     }
 
     void control(int channel, int controller, int value, std::uint64_t tick)
@@ -181,11 +203,8 @@ private:
             break;
         case 120: // all sound off
         case 123: // all notes off
-            for (int key = 0; key < 128; ++key) {
-                for (const OpenNote &note : state.open[key])
-                    close(channel, key, note, tick);
-                state.open[key].clear();
-            }
+            for (int key = 0; key < 128; ++key)
+                endAll(channel, key, tick);
             break;
         case 121: // reset all controllers; volume and pan are kept
             state.expression = 127;
@@ -200,12 +219,23 @@ private:
 
     void endReleased(int channel, int key, std::uint64_t tick)
     {
-        auto &open = channels_[channel].open[key];
-        for (const OpenNote &note : open) {
-            if (note.released)
-                close(channel, key, note, tick);
-        }
-        std::erase_if(open, [](const OpenNote &n) { return n.released; });
+        auto &held = channels_[channel].held[key];
+        for (const OpenNote &note : held)
+            close(channel, key, note, tick);
+        held.clear();
+    }
+
+    // Ends every sound of a key, at `tick` or, without one, at the end of the
+    // track that started it.
+    void endAll(int channel, int key, std::optional<std::uint64_t> tick)
+    {
+        ChannelState &state = channels_[channel];
+        for (const OpenNote &note : state.held[key])
+            close(channel, key, note, tick.value_or(trackEnds_[note.track]));
+        for (const OpenNote &note : state.down[key])
+            close(channel, key, note, tick.value_or(trackEnds_[note.track]));
+        state.held[key].clear();
+        state.down[key].clear();
     }
 
     // A note that ends on its own start tick still sounds for one tick.
