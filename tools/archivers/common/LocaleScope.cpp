@@ -5,14 +5,33 @@ namespace archivers
 namespace
 {
 
+// Created once, freed when the library is unloaded.
+class Utf8Locale final
+{
+public:
+    Utf8Locale()
+    {
+        loc_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (loc_ == static_cast<locale_t>(nullptr))
+            loc_ = ::newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
+    }
+    ~Utf8Locale()
+    {
+        if (loc_ != static_cast<locale_t>(nullptr))
+            ::freelocale(loc_);
+    }
+    Utf8Locale(const Utf8Locale &) = delete;
+    Utf8Locale &operator=(const Utf8Locale &) = delete;
+    locale_t get() const { return loc_; }
+
+private:
+    locale_t loc_;
+};
+
 locale_t utf8Locale()
 {
-    static const locale_t loc = [] {
-        locale_t l = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        return l != static_cast<locale_t>(nullptr) ? l
-                                                   : ::newlocale(LC_CTYPE_MASK, "C.utf8", nullptr);
-    }();
-    return loc;
+    static const Utf8Locale instance;
+    return instance.get();
 }
 
 } // namespace
