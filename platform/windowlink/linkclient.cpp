@@ -228,7 +228,11 @@ private:
     // path is a copy: a refused connection drops the handle tables it may come from.
     std::optional<wire::Reply> call(const std::string path, const wire::Request &req)
     {
-        const auto deadline = io::Clock::now() + std::chrono::milliseconds(m_options.timeoutMs);
+        const bool isSend = req.op == wire::Op::Send || req.op == wire::Op::Foreground;
+        const auto now = io::Clock::now();
+        if (stalled(m_stalled, path, now) || (isSend && stalled(m_stalledSends, path, now)))
+            return std::nullopt;
+        const auto deadline = now + std::chrono::milliseconds(m_options.timeoutMs);
         const int fd = connection(path);
         if (fd < 0)
             return std::nullopt;
@@ -239,9 +243,29 @@ private:
         if (!reply || reply->op != req.op) {
             // A late or garbled answer would be taken for the next call's: start afresh.
             dropConnection(path);
+            if (io::Clock::now() >= deadline) {
+                // No answer in time: the window counts as absent for a while, so that
+                // a hung receiver costs one wait, not one per call. A busy receiver
+                // still answers reads from its link thread; only its sends pause.
+                const auto until =
+                    io::Clock::now() + 5 * std::chrono::milliseconds(m_options.timeoutMs);
+                (isSend ? m_stalledSends : m_stalled)[path] = until;
+            }
             return std::nullopt;
         }
         return reply;
+    }
+
+    static bool stalled(std::unordered_map<std::string, io::Clock::time_point> &table,
+                        const std::string &path, io::Clock::time_point now)
+    {
+        const auto it = table.find(path);
+        if (it == table.end())
+            return false;
+        if (now < it->second)
+            return true;
+        table.erase(it);
+        return false;
     }
 
     LinkOptions m_options;
@@ -251,6 +275,9 @@ private:
     std::map<std::pair<std::string, std::uint32_t>, HWND> m_ids;
     HWND m_nextHandle = 0x10004;
     std::unordered_map<std::string, int> m_connections;
+    // Windows that did not answer in time, and until when they count as absent.
+    std::unordered_map<std::string, io::Clock::time_point> m_stalled;
+    std::unordered_map<std::string, io::Clock::time_point> m_stalledSends;
 };
 
 } // namespace

@@ -69,6 +69,21 @@ private:
     QList<QProcess *> m_peers;
 };
 
+namespace
+{
+
+char processState(qint64 pid)
+{
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return '?';
+    const QByteArray line = f.readAll();
+    const qsizetype at = line.lastIndexOf(')');
+    return at >= 0 && at + 2 < line.size() ? line[at + 2] : '?';
+}
+
+} // namespace
+
 void TestWindowLink::init()
 {
     m_runtime = std::make_unique<QTemporaryDir>();
@@ -372,30 +387,40 @@ void TestWindowLink::stoppedReceiverCountsAsNoWindow()
 {
     QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
     QVERIFY(peer);
-    const auto ws = client(300);
+    const auto ws = client(1000);
     QVERIFY(ws->FindWindowA("Peer_A", nullptr) != 0);
     ::kill(static_cast<pid_t>(peer->processId()), SIGSTOP);
+    // The signal takes effect asynchronously; wait until the process really stands.
+    QTRY_VERIFY(processState(peer->processId()) == 'T');
     QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    // It stays absent for a while without a further wait.
+    QElapsedTimer t;
+    t.start();
+    QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    QVERIFY(t.elapsed() < 500); // far below the time-out
     ::kill(static_cast<pid_t>(peer->processId()), SIGCONT);
     // Once it answers again it is a window again.
-    QVERIFY(ws->FindWindowA("Peer_A", nullptr) != 0);
+    QTRY_VERIFY_WITH_TIMEOUT(ws->FindWindowA("Peer_A", nullptr) != 0, 20000);
 }
 
 void TestWindowLink::busyReceiverTimesOutButStillShowsState()
 {
-    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"), {QStringLiteral("1500")}));
-    const auto ws = client(300);
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"), {QStringLiteral("4000")}));
+    const auto ws = client(1000);
     const HWND w = ws->FindWindowA("Peer_A", nullptr);
     QElapsedTimer t;
     t.start();
     QCOMPARE(ws->SendMessageA(w, WM_KEYDOWN, 0x70, 0), LRESULT(0));
-    QVERIFY(t.elapsed() < 1400); // gave up before the receiver was done
+    QVERIFY(t.elapsed() < 3500); // gave up before the receiver was done
+    t.restart();
+    QCOMPARE(ws->SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0), LRESULT(0)); // no second wait
+    QVERIFY(t.elapsed() < 500);                                         // far below the time-out
     // Texts and scroll bars are still answered while the receiver's thread is busy.
     const HWND seek = ws->FindWindowExA(w, 0, "CN_seek", nullptr);
     QCOMPARE(ws->GetScrollPos(seek, SB_CTL), 25);
     QCOMPARE(windowText(*ws, w), std::string("Alpha"));
     // After the busy spell, sends work again.
-    QTRY_COMPARE_WITH_TIMEOUT(ws->SendMessageA(w, WM_KEYDOWN, VK_UP, 0), LRESULT(1038), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(ws->SendMessageA(w, WM_KEYDOWN, VK_UP, 0), LRESULT(1038), 20000);
 }
 
 void TestWindowLink::staleSocketIsRemoved()
