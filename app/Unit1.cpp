@@ -125,6 +125,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonDblClick && (watched == Panel1 || watched == Label1)) {
         Run([this] { Panel1DblClick(); });
+        // Handled: a label passes unhandled clicks on to Panel1, which would cycle again.
+        return true;
     } else if (type == QEvent::MouseButtonDblClick && watched == ListView1->viewport()) {
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             Run([this] { ListView1DblClick(); });

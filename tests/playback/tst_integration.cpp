@@ -1,0 +1,166 @@
+// The whole list played unattended through the main window with the real
+// player and converter.
+#include "FormFixture.h"
+#include "PlaybackTests.h"
+#include "SongFiles.h"
+
+#include "process/systemprocesslauncher.h"
+#include "windowlink/windowsystem.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/stat.h>
+
+class TestPlaybackIntegration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void listPlaysThroughAndStops();
+    void repeatWrapsToTheFirstRowAndStopKeepsTheTime();
+
+private:
+    QStringList playingCaptions() const;
+    bool playerRunning();
+    void endPlayers();
+
+    QTemporaryDir m_runtime;
+    QByteArray m_savedRuntimeDir;
+    QByteArray m_binDir;
+    std::unique_ptr<tunelet::SystemProcessLauncher> m_launcher;
+    std::unique_ptr<FormFixture> m_fixture;
+    std::unique_ptr<QSignalSpy> m_captions;
+};
+
+void TestPlaybackIntegration::initTestCase()
+{
+    m_binDir = qgetenv("TUNELET_BIN_DIR");
+    if (m_binDir.isEmpty())
+        QSKIP("TUNELET_BIN_DIR is not set");
+    QVERIFY(QFileInfo(QFile::decodeName(m_binDir + "/sonaro")).isExecutable());
+    QVERIFY(QFileInfo(QFile::decodeName(m_binDir + "/mid2snr")).isExecutable());
+    // Players publish their windows in a folder of this test alone.
+    QVERIFY(m_runtime.isValid());
+    QVERIFY(::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700) == 0);
+    m_savedRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
+
+void TestPlaybackIntegration::cleanupTestCase()
+{
+    if (m_savedRuntimeDir.isEmpty())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", m_savedRuntimeDir);
+}
+
+void TestPlaybackIntegration::init()
+{
+    m_launcher = std::make_unique<tunelet::SystemProcessLauncher>();
+    m_fixture = std::make_unique<FormFixture>();
+    TForm1 &form = m_fixture->start(nullptr, m_launcher.get());
+    form.SonaroPath = m_binDir + "/sonaro";
+    form.mid2snrPath = m_binDir + "/mid2snr";
+    m_captions = std::make_unique<QSignalSpy>(&form, &QWidget::windowTitleChanged);
+}
+
+void TestPlaybackIntegration::cleanup()
+{
+    m_captions.reset();
+    m_fixture.reset(); // closes the player (CloseSonaro is ticked)
+    endPlayers();
+    m_launcher.reset();
+}
+
+void TestPlaybackIntegration::endPlayers()
+{
+    auto windows = windowlink::makeLinkWindowSystem();
+    while (const windowlink::HWND player = windows->FindWindowA("CN_sonaro", nullptr))
+        windows->SendMessageA(player, windowlink::WM_SYSCOMMAND, windowlink::SC_CLOSE, 0);
+    // Whatever is left of them.
+    for (const qint64 pid : m_launcher->startedIds())
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+bool TestPlaybackIntegration::playerRunning()
+{
+    return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
+}
+
+QStringList TestPlaybackIntegration::playingCaptions() const
+{
+    QStringList captions;
+    for (const QList<QVariant> &signal : *m_captions) {
+        const QString caption = signal[0].toString();
+        if (caption.startsWith(QStringLiteral("Tunelet - <")))
+            captions << caption;
+    }
+    return captions;
+}
+
+void TestPlaybackIntegration::listPlaysThroughAndStops()
+{
+    TForm1 &form = m_fixture->form();
+    const QByteArray a = m_fixture->write("a.snr", songfiles::twoSecondSong("Song A"));
+    const QByteArray b = m_fixture->write("b.snr", songfiles::twoSecondSong("Song B"));
+    const QByteArray c = m_fixture->write("c.mid", songfiles::twoSecondMidi());
+    m_fixture->setRows({a, b, c});
+    form.MMRepeat->setChecked(false);
+
+    form.SBPlayClick();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        playingCaptions().size() == 3 && form.windowTitle() == QStringLiteral("Tunelet"), 60000);
+    const QString workFile = QFile::decodeName(m_fixture->path("tunelet.snr"));
+    QCOMPARE(playingCaptions(),
+             (QStringList{"Tunelet - <1> " + QString::fromUtf8(a),
+                          "Tunelet - <2> " + QString::fromUtf8(b), "Tunelet - <3> " + workFile}));
+    // The converter ran between the second and the third song.
+    QVERIFY(m_captions->contains(QList<QVariant>{QStringLiteral("Tunelet - mid2snr実行中...")}));
+    QVERIFY(!form.Timer1->isActive());
+    QCOMPARE(form.PlayIndex, 2);
+    QCOMPARE(m_fixture->label(), QStringLiteral("00:02/0:02 "));
+    QVERIFY(!playerRunning());
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+}
+
+void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
+{
+    TForm1 &form = m_fixture->form();
+    const QByteArray a = m_fixture->write("a.snr", songfiles::twoSecondSong("Song A"));
+    const QByteArray b = m_fixture->write("b.snr", songfiles::twoSecondSong("Song B"));
+    m_fixture->setRows({a, b});
+    QVERIFY(form.MMRepeat->isChecked());
+
+    form.SBPlayClick();
+    QTRY_VERIFY_WITH_TIMEOUT(playingCaptions().size() == 3, 60000);
+    QCOMPARE(playingCaptions().last(), "Tunelet - <1> " + QString::fromUtf8(a));
+    // Let the player show some time, then stop.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        playerRunning() && m_fixture->label().endsWith(QStringLiteral("/0:02 ")), 20000);
+    form.SBStopClick();
+    const QString shown = m_fixture->label();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
+    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!playerRunning());
+    QTest::qWait(3 * TForm1::PlaybackTickMs);
+    QCOMPARE(m_fixture->label(), shown);
+    QCOMPARE(m_fixture->panel(2), QString());
+    QCOMPARE(form.PlayIndex, 0);
+}
+
+int runIntegrationTests(int argc, char **argv)
+{
+    TestPlaybackIntegration test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_integration.moc"
