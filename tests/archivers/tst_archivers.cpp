@@ -874,6 +874,12 @@ private slots:
         auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
         QCOMPARE(getType(archive.toLocal8Bit().constData()), type);
         QCOMPARE(tar_->list(archive, "*.snr"), QStringList({"a.snr", "d/b.snr"}));
+        // Creating again replaces the archive.
+        const QByteArray again = "c " + switches + " -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+                                 src.toLocal8Bit() + "\\\" \"a.snr\" ";
+        QCOMPARE(tar_->command(again), ARC_OK);
+        QCOMPARE(tar_->list(archive, "*"), QStringList({"a.snr"}));
+        QCOMPARE(tar_->command(line), ARC_OK);
         QByteArray buffer(8, '\0');
         uint32_t written = 0;
         QCOMPARE(tar_->extractMem(" -f \"" + archive.toLocal8Bit() + "\" \"d\\b.snr\" ", buffer,
@@ -943,6 +949,12 @@ private slots:
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
         QCOMPARE(unrar_->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
+        // -u keeps a file newer than its member; without it the member replaces it.
+        writeFile(target + "/music/tune.snr", "edited");
+        QCOMPARE(unrar_->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("edited"));
+        QCOMPARE(unrar_->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
         QCOMPARE(unrar_->command("-e  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(filesBelow(target + "/flat"), QStringList({"tune.snr"}));

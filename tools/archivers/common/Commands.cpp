@@ -164,6 +164,7 @@ Request tar(const ParsedCommand &cmd)
         p.baseDir = cmd.targetDir;
         p.files = cmd.files;
         p.recurse = true; // tar takes folders with their contents
+        p.replaceArchive = true;
         p.hidden = true;
         int level = -1;
         if (compressionSwitch(cmd, 'z', level))

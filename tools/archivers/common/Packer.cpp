@@ -186,7 +186,7 @@ public:
         }
         temp_ = job_.archive + ".tunelet-new-" + std::to_string(::getpid());
         int rc = openWriter();
-        if (rc == ARC_OK && exists)
+        if (rc == ARC_OK && exists && !(job_.kind == PackJob::Kind::Add && job_.replaceArchive))
             rc = copyOld(collector);
         if (rc == ARC_OK && job_.kind == PackJob::Kind::Add) {
             for (const std::string &name : collector.order()) {

@@ -22,9 +22,10 @@ struct PackJob {
     bool brackets = false;          // masks use [] classes
     bool recurse = false;
     bool junkPaths = false;
-    bool folderEntries = true; // store folders as members of their own
-    bool hidden = false;       // take dot files found by masks and recursion
-    bool updateOnly = false;   // Add: replace a member only with a newer file
+    bool folderEntries = true;   // store folders as members of their own
+    bool hidden = false;         // take dot files found by masks and recursion
+    bool updateOnly = false;     // Add: replace a member only with a newer file
+    bool replaceArchive = false; // Add: start a new archive instead of adding to the old one
 };
 
 // Creates or rewrites an archive. The new archive is written beside the old one and renamed
