@@ -1,0 +1,125 @@
+// Speed of the LHA library on the jukebox's work: taking one data file out of an archive, and
+// listing an archive of many members. Uses the libraries beside this program.
+#include "ArchiverApi.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <dlfcn.h>
+
+namespace
+{
+
+void put(QByteArray &b, quint32 v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        b.append(char((v >> (8 * i)) & 0xFF));
+}
+
+quint16 crc16(const QByteArray &data)
+{
+    quint16 crc = 0;
+    for (const char ch : data) {
+        crc ^= quint8(ch);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
+    }
+    return crc;
+}
+
+// An LZH archive of `count` small stored members with level-0 headers.
+QByteArray manyMembers(int count)
+{
+    QByteArray out;
+    const QByteArray data = "*HEAD\"x\"\r\n";
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = "dir/member" + QByteArray::number(i) + (i % 2 ? ".snr" : ".txt");
+        QByteArray h = "-lh0-";
+        put(h, quint32(data.size()), 4);
+        put(h, quint32(data.size()), 4);
+        put(h, 0x5822186u, 4);
+        h.append(char(0x20));
+        h.append(char(0));
+        h.append(char(name.size()));
+        h.append(name);
+        put(h, crc16(data), 2);
+        quint8 sum = 0;
+        for (const char ch : h)
+            sum = quint8(sum + quint8(ch));
+        out.append(char(h.size()));
+        out.append(char(sum));
+        out.append(h);
+        out.append(data);
+    }
+    out.append(char(0));
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString lib = QCoreApplication::applicationDirPath() + "/libunlha32.so";
+    void *handle = ::dlopen(lib.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        std::fprintf(stderr, "cannot load %s\n", qPrintable(lib));
+        return 1;
+    }
+    auto unlha = reinterpret_cast<ArcCommandFn>(::dlsym(handle, "Unlha"));
+    auto open = reinterpret_cast<ArcOpenArchiveFn>(::dlsym(handle, "UnlhaOpenArchive"));
+    auto first = reinterpret_cast<ArcFindFirstFn>(::dlsym(handle, "UnlhaFindFirst"));
+    auto next = reinterpret_cast<ArcFindNextFn>(::dlsym(handle, "UnlhaFindNext"));
+    auto close = reinterpret_cast<ArcCloseArchiveFn>(::dlsym(handle, "UnlhaCloseArchive"));
+    QTemporaryDir dir;
+
+    const QString many = dir.filePath("many.lzh");
+    QFile f(many);
+    if (!f.open(QIODevice::WriteOnly) || f.write(manyMembers(10000)) < 0)
+        return 1;
+    f.close();
+    QElapsedTimer t;
+    t.start();
+    int found = 0;
+    const ArcHandle h = open(0, many.toLocal8Bit().constData(), 0);
+    ArcEntryInfo info{};
+    for (int rc = first(h, "*.snr", &info); rc == 0; rc = next(h, &info))
+        ++found;
+    close(h);
+    std::printf("lha_list_10000_members: %.1f ms (%d matched)\n", t.nsecsElapsed() / 1e6, found);
+
+    const QString lha = QStandardPaths::findExecutable("lha");
+    if (lha.isEmpty()) {
+        std::printf("lha_extract_lh5: skipped (no lha tool)\n");
+        return 0;
+    }
+    QByteArray song = "*HEAD\"bench\"\r\n";
+    while (song.size() < 2 * 1024 * 1024)
+        song += "o4 l8 c d e f g a b > c < r4 " + QByteArray::number(song.size() % 977) + "\r\n";
+    QFile s(dir.filePath("song.snr"));
+    if (!s.open(QIODevice::WriteOnly) || s.write(song) < 0)
+        return 1;
+    s.close();
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    p.start(lha, {"ao5", "song.lzh", "song.snr"});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return 1;
+    const QByteArray line = "x -+ -n1  \"" + dir.filePath("song.lzh").toLocal8Bit() + "\" \"" +
+                            dir.filePath("out").toLocal8Bit() +
+                            "\\\" \"*.SNR\" \"*.snr\" \"*.Snr\" ";
+    constexpr int rounds = 10;
+    t.restart();
+    for (int i = 0; i < rounds; ++i) {
+        if (unlha(0, line.constData(), nullptr, 0) != 0)
+            return 1;
+    }
+    const double ms = t.nsecsElapsed() / 1e6 / rounds;
+    std::printf("lha_extract_lh5_2mib: %.1f ms\n", ms);
+    std::printf("lha_extract_lh5_rate: %.1f MiB/s\n", 2.0 / (ms / 1000.0));
+    return 0;
+}
