@@ -34,9 +34,28 @@ bool isNoteEvent(std::uint8_t status)
     return kind == 0x8 || kind == 0x9;
 }
 
+bool bySortKey(const TimedEvent &a, const TimedEvent &b)
+{
+    return a.sortKey < b.sortKey;
+}
+
+// Within one track events come in tick order already; only settings written
+// after a note at the same tick need to move before it.
+void orderTrack(std::vector<TimedEvent>::iterator begin, std::vector<TimedEvent>::iterator end)
+{
+    while (begin != end) {
+        const auto sameTick = std::find_if(
+            begin, end, [tick = begin->tick](const TimedEvent &e) { return e.tick != tick; });
+        if (!std::is_sorted(begin, sameTick, bySortKey))
+            std::stable_sort(begin, sameTick, bySortKey);
+        begin = sameTick;
+    }
+}
+
 // All channel events of the file in playing order. At one tick, controller and
 // program changes come before notes, so a note takes the settings written for
-// its own tick whichever track holds them.
+// its own tick whichever track holds them. Tracks are merged pairwise, which is
+// much cheaper than sorting everything.
 std::vector<TimedEvent> timeline(const SmfFile &file, const std::vector<std::uint64_t> &offsets)
 {
     std::vector<TimedEvent> events;
@@ -47,6 +66,7 @@ std::vector<TimedEvent> timeline(const SmfFile &file, const std::vector<std::uin
     // One number orders by tick, then settings before notes, then file order
     // (ticks below 2^33, fewer than 2^23 events).
     std::uint64_t order = 0;
+    std::vector<std::size_t> bounds{0};
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
         for (const SmfChannelEvent &e : file.tracks[t].events) {
             const std::uint64_t tick = e.tick + offsets[t];
@@ -54,9 +74,22 @@ std::vector<TimedEvent> timeline(const SmfFile &file, const std::vector<std::uin
             events.push_back({tick, (tick << 24) | (noteClass << 23) | order++,
                               static_cast<std::uint16_t>(t), e.status, e.data1, e.data2});
         }
+        orderTrack(events.begin() + std::ptrdiff_t(bounds.back()), events.end());
+        if (events.size() > bounds.back())
+            bounds.push_back(events.size());
     }
-    std::sort(events.begin(), events.end(),
-              [](const TimedEvent &a, const TimedEvent &b) { return a.sortKey < b.sortKey; });
+    while (bounds.size() > 2) {
+        std::vector<std::size_t> merged{0};
+        for (std::size_t i = 2; i < bounds.size(); i += 2) {
+            std::inplace_merge(events.begin() + std::ptrdiff_t(bounds[i - 2]),
+                               events.begin() + std::ptrdiff_t(bounds[i - 1]),
+                               events.begin() + std::ptrdiff_t(bounds[i]), bySortKey);
+            merged.push_back(bounds[i]);
+        }
+        if (merged.back() != bounds.back())
+            merged.push_back(bounds.back());
+        bounds = std::move(merged);
+    }
     return events;
 }
 
