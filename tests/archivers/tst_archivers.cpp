@@ -777,6 +777,11 @@ private slots:
         // Pack with the packing builder's defaults: -D, recursion, level 9.
         QCOMPARE(zipRun(" -D -r -9  \"" + a + "\" \"" + s + "\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
+        // A folder given with its own trailing separator ("dir/" + the builder's "\\").
+        const QString other = dir.filePath("other.zip");
+        QCOMPARE(zipRun(" -D -r  \"" + other.toLocal8Bit() + "\" \"" + s + "/\\\" \"*.snr\" "),
+                 ARC_OK);
+        QCOMPARE(zip_->list(other, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
         QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"nothing*.x\" "), ARC_ERROR_SOURCE);
         // Delete.
         QCOMPARE(zipRun("-d -D  \"" + a + "\" \"two.snr\" "), ARC_OK);

@@ -78,13 +78,11 @@ private:
 
     std::string memberNameOf(const std::string &diskPath) const
     {
-        std::string name = diskPath;
-        std::string base = job_.baseDir;
-        if (!base.empty() && base.back() != '/')
-            base.push_back('/');
-        if (!base.empty() && name.compare(0, base.size(), base) == 0)
-            name.erase(0, base.size());
-        name = normalizeMemberPath(name);
+        // Both sides normalized, so "base//" and "base/" name the same folder.
+        std::string name = normalizeMemberPath(diskPath);
+        const std::string base = normalizeMemberPath(job_.baseDir);
+        if (!base.empty() && base != "/" && name.compare(0, base.size() + 1, base + "/") == 0)
+            name.erase(0, base.size() + 1);
         while (!name.empty() && name.front() == '/')
             name.erase(0, 1);
         if (job_.junkPaths)
