@@ -88,6 +88,7 @@ const std::array<P, 58> properties = {{
 template <class... Ts> struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+template <class... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 

@@ -147,8 +147,9 @@ void ArchiveComponentTest::fileNameSelectsBackend()
     file.SetFileName(name);
     QCOMPARE(file.FileName(), name);
     QCOMPARE(typeOf(file), type);
-    QVERIFY(file.Archiver() != nullptr);
-    QCOMPARE(QByteArray(typeid(*file.Archiver()).name()), className);
+    const TArchiver *backend = file.Archiver();
+    QVERIFY(backend != nullptr);
+    QCOMPARE(QByteArray(typeid(*backend).name()), className);
 }
 
 void ArchiveComponentTest::unrecognisedNameKeepsState_data()
