@@ -96,6 +96,8 @@ private slots:
     void rarCommands();
     void rarUnsupported();
     void bgaCommands();
+    void responseFileFlag_data();
+    void responseFileFlag();
 
 private:
     QTemporaryDir dir_;
@@ -725,6 +727,35 @@ void ArchiveBackendsTest::bgaCommands()
     QVERIFY(!TBGA32::IsArchive("missing.gza"));
     writeFile(dir_.filePath("there.gza"), "x");
     QVERIFY(TBGA32::IsArchive("there.gza"));
+}
+
+void ArchiveBackendsTest::responseFileFlag_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("fromOptions"); // true: ResFileUsage decides; false: the caller
+    QTest::newRow("LHA") << int(TArchiverType::atLha) << true;
+    QTest::newRow("CAB") << int(TArchiverType::atCab) << true;
+    QTest::newRow("TAR") << int(TArchiverType::atTar) << true;
+    QTest::newRow("TGZ") << int(TArchiverType::atTgz) << true;
+    QTest::newRow("RAR") << int(TArchiverType::atRar) << true;
+    QTest::newRow("ZIP") << int(TArchiverType::atZip) << false;
+    QTest::newRow("ARJ") << int(TArchiverType::atArj) << false;
+    QTest::newRow("BGA") << int(TArchiverType::atBga) << false;
+}
+
+void ArchiveBackendsTest::responseFileFlag()
+{
+    QFETCH(int, type);
+    QFETCH(bool, fromOptions);
+    auto backend = CreateArchiver(static_cast<TArchiverType>(type));
+    QVERIFY(backend != nullptr);
+    options_.ResFileName = QFile::encodeName(dir_.filePath("unpack.lst"));
+    options_.ResFileUsage = {TResFileUse::ruOnUnpack};
+    backend->Unpack(0, "a", options_, "", FileItems{"f"}, false, output_);
+    QCOMPARE(backend->CommandLine.contains('@'), fromOptions);
+    options_.ResFileUsage = {};
+    backend->Unpack(0, "a", options_, "", FileItems{"f"}, true, output_);
+    QCOMPARE(backend->CommandLine.contains('@'), !fromOptions);
 }
 
 QTEST_GUILESS_MAIN(ArchiveBackendsTest)

@@ -82,6 +82,7 @@ private slots:
     void progressAbort_data();
     void progressAbort();
     void windowProcedure();
+    void ownerWindowErrorsDiscarded();
     void commandLineCopiedWhenBackendRaises();
     void listing();
     void missingFindNextEntry();
@@ -530,6 +531,19 @@ void ArchiveComponentTest::windowProcedure()
     QCOMPARE(record->send(record, message, 0, 0), std::intptr_t(1));
     file.SetOnProgress(nullptr);
     QCOMPARE(record->send(record, message, 0, 0), std::intptr_t(0));
+}
+
+void ArchiveComponentTest::ownerWindowErrorsDiscarded()
+{
+    // Without UNZIP32 the ZIP back-end cannot register a window; unpacking goes on.
+    useRecorders("lmzip");
+    RecorderLog log;
+    TArchiveFile file;
+    file.SetFileName("a.zip");
+    file.SetOnProgress([](TArchiveFile &, std::int32_t, void *, bool &) {});
+    QCOMPARE(file.Unpack(mainWindow, nullptr, "", FileItems{"m"}), 0);
+    QCOMPARE(file.CommandLine(), QByteArray("-x  \"a.zip\" \"m\" "));
+    QCOMPARE(log.entries(), QList<QByteArray>{"Unzip"});
 }
 
 void ArchiveComponentTest::commandLineCopiedWhenBackendRaises()
