@@ -371,36 +371,28 @@ void addVoices(NoteCollector &notes, Song &song, std::size_t budget)
                                 " dropped, " + std::to_string(shortened) + " shortened");
 }
 
-} // namespace
+// Where each track starts and ends on the song's time line, in the file's
+// ticks. Format 2 holds independent patterns, played one after another.
+struct TrackPlacement {
+    std::vector<std::uint64_t> offsets;
+    std::vector<std::uint64_t> ends;
+};
 
-bool buildSong(const SmfFile &file, const std::string &fileName, Song &song, std::string &error,
-               const SongLimits &limits)
+bool placeTracks(const SmfFile &file, TrackPlacement &placement, std::string &error)
 {
-    if (file.tracks.empty()) {
-        error = "the file has no tracks";
-        return false;
-    }
-    // Format 2 holds independent patterns, played one after another.
-    std::vector<std::uint64_t> offsets(file.tracks.size(), 0), trackEnds(file.tracks.size(), 0);
+    placement.offsets.assign(file.tracks.size(), 0);
+    placement.ends.assign(file.tracks.size(), 0);
     std::uint64_t offset = 0;
     for (std::size_t t = 0; t < file.tracks.size(); ++t) {
-        offsets[t] = offset;
-        trackEnds[t] = offset + file.tracks[t].endTick;
-        if (trackEnds[t] > kMaxSourceTick) {
+        placement.offsets[t] = offset;
+        placement.ends[t] = offset + file.tracks[t].endTick;
+        if (placement.ends[t] > kMaxSourceTick) {
             error = "the tracks add up to an absurd length";
             return false;
         }
         if (file.format == 2)
-            offset = trackEnds[t];
+            offset = placement.ends[t];
     }
-
-    const TickScale scale(file.division);
-    song = Song{};
-    song.title = songTitle(file, fileName);
-    song.comment = headerText(file.tracks.front().copyright);
-    song.timebase = scale.timebase();
-    song.tempos = tempoMap(file, offsets, scale, song.warnings);
-
     std::size_t eventCount = 0;
     for (const SmfTrack &track : file.tracks)
         eventCount += track.events.size();
@@ -408,17 +400,49 @@ bool buildSong(const SmfFile &file, const std::string &fileName, Song &song, std
         error = "too many events";
         return false;
     }
-    NoteCollector collector(scale, trackEnds);
-    for (const TimedEvent &event : timeline(file, offsets))
+    return true;
+}
+
+// The end of the longest track, or of a note that had to be made longer.
+std::uint64_t songEnd(const TrackPlacement &placement, const TickScale &scale,
+                      NoteCollector &collector)
+{
+    std::uint64_t end = 0;
+    for (const std::uint64_t trackEnd : placement.ends)
+        end = std::max(end, scale.map(trackEnd));
+    for (int channel = 0; channel < kChannels; ++channel) {
+        for (const SongNote &note : collector.notes(channel))
+            end = std::max(end, note.end);
+    }
+    return end;
+}
+
+} // namespace
+
+bool buildSong(const SmfFile &file, const std::string &fileName, Song &song, std::string &error,
+               const SongLimits &limits)
+{
+    TrackPlacement placement;
+    if (file.tracks.empty()) {
+        error = "the file has no tracks";
+        return false;
+    }
+    if (!placeTracks(file, placement, error))
+        return false;
+
+    const TickScale scale(file.division);
+    song = Song{};
+    song.title = songTitle(file, fileName);
+    song.comment = headerText(file.tracks.front().copyright);
+    song.timebase = scale.timebase();
+    song.tempos = tempoMap(file, placement.offsets, scale, song.warnings);
+
+    NoteCollector collector(scale, placement.ends);
+    for (const TimedEvent &event : timeline(file, placement.offsets))
         collector.apply(event);
     collector.finish();
 
-    for (const std::uint64_t end : trackEnds)
-        song.endTick = std::max(song.endTick, scale.map(end));
-    for (int channel = 0; channel < kChannels; ++channel) {
-        for (const SongNote &note : collector.notes(channel))
-            song.endTick = std::max(song.endTick, note.end);
-    }
+    song.endTick = songEnd(placement, scale, collector);
     if (song.endTick > limits.maxTick || secondsAt(song, song.endTick) > limits.maxSeconds) {
         error = "the song is absurdly long";
         return false;
