@@ -1,6 +1,7 @@
 // The window link: wire format, runtime folder rules, and round trips between this test
 // and a second process (linkpeer) that publishes a window.
 
+#include "windowlink/fakewindowsystem.h"
 #include "windowlink/linkserver.h"
 #include "windowlink/runtimedir.h"
 #include "windowlink/windowsystem.h"
@@ -58,6 +59,7 @@ private slots:
     void unsafeFolderIsRefused();
     void noWindowGivesEmptyResults();
     void inProcessWindowWithDirectDispatch();
+    void fakeFollowsTheSameRules();
 
 private:
     QString linkDir() const { return m_runtime->path() + QStringLiteral("/tunelet-windows"); }
@@ -518,6 +520,37 @@ void TestWindowLink::inProcessWindowWithDirectDispatch()
     QCOMPARE(got.size(), std::size_t(1));
     QCOMPARE(m_ws->FindWindowA("Fake_Player", nullptr), HWND(0));
     QVERIFY(!server.isPublished());
+}
+
+void TestWindowLink::fakeFollowsTheSameRules()
+{
+    FakeWindowSystem fake;
+    const HWND older = fake.addWindow("CN_sonaro", "old");
+    const HWND player = fake.addWindow("CN_sonaro", "Sonaro - x \xE2\x86\x92 0\xEF\xBC\x9A"
+                                                    "04");
+    const HWND seek = fake.addChild(player, "CN_seek");
+    const HWND status = fake.addChild(player, "Static", "\xE5\x86\x8D\xE7\x94\x9F\xE4\xB8\xAD");
+    fake.setScroll(seek, 5, 0, 32);
+    QCOMPARE(fake.FindWindowA("cn_SONARO", nullptr), player);
+    QCOMPARE(fake.FindWindowExA(0, player, "CN_sonaro", nullptr), older);
+    QCOMPARE(fake.FindWindowExA(player, 0, "Static", nullptr), status);
+    QCOMPARE(fake.FindWindowExA(player, 0, "CN_seek", nullptr), seek);
+    QCOMPARE(fake.GetScrollPos(seek, SB_CTL), 5);
+    QCOMPARE(fake.GetScrollPos(seek, SB_HORZ), 0);
+    QCOMPARE(windowText(fake, status), std::string("\xE5\x86\x8D\xE7\x94\x9F\xE4\xB8\xAD"));
+    fake.onMessage = [&](const FakeWindowSystem::Sent &m) {
+        if (m.message == WM_SYSCOMMAND && m.wParam == SC_CLOSE)
+            fake.removeWindow(m.window);
+        return LRESULT(0);
+    };
+    fake.SendMessageA(player, WM_KEYDOWN, VK_SPACE, 0);
+    fake.SendMessageA(player, WM_SYSCOMMAND, SC_CLOSE, 0);
+    QCOMPARE(fake.sent.size(), std::size_t(2));
+    QVERIFY((fake.sent[0] == FakeWindowSystem::Sent{player, WM_KEYDOWN, VK_SPACE, 0}));
+    QVERIFY(!fake.exists(seek));
+    QCOMPARE(fake.FindWindowA("CN_sonaro", nullptr), older);
+    QCOMPARE(fake.SendMessageA(player, WM_KEYDOWN, VK_SPACE, 0), LRESULT(0));
+    QCOMPARE(fake.sent.size(), std::size_t(2)); // nothing reaches a closed window
 }
 
 QTEST_GUILESS_MAIN(TestWindowLink)
