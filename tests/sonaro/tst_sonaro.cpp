@@ -57,6 +57,7 @@ private slots:
     void unplayableFilesShowWhy();
     void subWindowsOpen();
     void audioReachesTheDevice();
+    void keepsTimeWithoutAudioDevice();
 
 private:
     bool start(const QStringList &args, const QProcessEnvironment &extra = {});
@@ -332,6 +333,25 @@ void TestSonaro::audioReachesTheDevice()
         if (std::abs(int(samples[i])) > 2000)
             ++loud;
     QVERIFY2(loud > 10000, qPrintable(QString::number(loud)));
+}
+
+void TestSonaro::keepsTimeWithoutAudioDevice()
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("no-such-driver"));
+    QVERIFY(start(
+        {example(QStringLiteral("short-chime.snr")), QStringLiteral("*p"), QStringLiteral("*x")},
+        env));
+    QCOMPARE(view().status, QStringLiteral("再生中"));
+    const int first = view().pos;
+    QTRY_VERIFY_WITH_TIMEOUT(view().pos > first, 10000);
+    send(WM_KEYDOWN, VK_SPACE);
+    const int paused = view().pos;
+    QTest::qWait(400);
+    QCOMPARE(view().pos, paused);
+    send(WM_KEYDOWN, VK_SPACE);
+    QTRY_VERIFY_WITH_TIMEOUT(view().status == QStringLiteral("終了"), 15000);
+    QCOMPARE(view().pos, view().max);
 }
 
 QTEST_GUILESS_MAIN(TestSonaro)
