@@ -172,6 +172,7 @@ private slots:
     void programChangeSelectsWaveform();
     void velocityAndChannelVolume_data();
     void velocityAndChannelVolume();
+    void volumeChangesBetweenNotes();
     void title_data();
     void title();
     void linesEndWithCrLf();
@@ -317,9 +318,8 @@ void TestMid2snr::programChangeSelectsWaveform()
     track.noteOn(0, 2, 62, 100).noteOff(240, 2, 62).end();
     const auto conversion = convert(smfwriter::file(0, 480, {track}));
     QVERIFY(conversion.ok);
-    // The commands as written: a waveform set between two notes belongs to the
-    // second one.
-    const auto notes = readSnr(conversion.text).notes;
+    // A waveform set between two notes belongs to the second one.
+    const auto notes = playSong(conversion.text).notes;
     QCOMPARE(notes.size(), std::size_t(2));
     QCOMPARE(notes[0].waveform, 5); // program 0 before any change
     QCOMPARE(notes[1].waveform, waveform);
@@ -357,6 +357,21 @@ void TestMid2snr::velocityAndChannelVolume()
     const auto played = playSong(conversion.text).notes;
     QCOMPARE(played.size(), std::size_t(1));
     QCOMPARE(played[0].volume, expected);
+}
+
+void TestMid2snr::volumeChangesBetweenNotes()
+{
+    smfwriter::Track track;
+    track.noteOn(0, 0, 60, 127).noteOff(96, 0, 60).control(0, 0, 7, 127);
+    track.noteOn(0, 0, 62, 127).noteOff(96, 0, 62).control(0, 0, 11, 64);
+    track.noteOn(0, 0, 64, 127).noteOff(96, 0, 64).end();
+    const auto conversion = convert(smfwriter::file(0, 96, {track}));
+    QVERIFY(conversion.ok);
+    const auto notes = playSong(conversion.text).notes;
+    QCOMPARE(notes.size(), std::size_t(3));
+    QCOMPARE(notes[0].volume, 100);
+    QCOMPARE(notes[1].volume, 127);
+    QCOMPARE(notes[2].volume, 64);
 }
 
 void TestMid2snr::title_data()
