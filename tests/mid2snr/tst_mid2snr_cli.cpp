@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,6 +84,7 @@ private slots:
     void missingFile();
     void folderInsteadOfFile();
     void wrongArgumentCount();
+    void unwritableOutputLeavesNoTemporaryFile();
     void playerAcceptsConversion();
 
 private:
@@ -205,6 +207,20 @@ void TestMid2snrProgram::wrongArgumentCount()
         QCOMPARE(run.errorOutput.count('\n'), 1);
     }
     QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A folder in the way of the output: the rename fails, and the temporary file
+// written before it is removed again.
+void TestMid2snrProgram::unwritableOutputLeavesNoTemporaryFile()
+{
+    QVERIFY(QDir().mkpath(out_ + "/song.snr/inside"));
+    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
+    const Run run = runConverter({in_ + "/song.mid"}, out_);
+    QVERIFY(run.exitCode != 0);
+    QCOMPARE(run.errorOutput.count('\n'), 1);
+    QCOMPARE(QDir(out_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"song.snr"});
+    QVERIFY(QFileInfo(out_ + "/song.snr").isDir());
 }
 
 // The player opens the converted file and shows the MIDI file's length (62.5 s
