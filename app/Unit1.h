@@ -29,6 +29,7 @@ class EntryBuilder;
 class IniFile;
 class KeySynth;
 class PlaylistModel;
+class PlaylistSorter;
 class ProcessLauncher;
 class RandomGenerator;
 struct SequenceState;
@@ -253,6 +254,10 @@ public:
     // viewport coordinates.
     void FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos);
     void MMLzhHEADClick();
+    // The sort comparison of two rows under the current SortKey.
+    int ListView1Compare(int rowA, int rowB) const;
+    // The row under a drop position in ListView1's viewport, or -1.
+    int RowAtDropPoint(const QPoint &viewportPos) const;
 
     // ---- Window modes (Unit1Modes.cpp) ----
     void MMCompactModeClick();
@@ -326,6 +331,12 @@ private:
     QVariant DefaultSetting(const tunelet::SettingSpec &spec) const;
     QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure();
+
+    // Unit1Editing.cpp
+    bool ChooseFilesToAdd();
+    void SelectMovedRow(int row);
+    void FocusListWithLeftKey();
+    void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
 
     // Unit1Playback.cpp
     struct PlaybackParts;

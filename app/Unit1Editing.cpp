@@ -1,26 +1,227 @@
 // Editing the playlist: adding, inserting, deleting, clearing and moving rows,
-// sorting and pruning, dropped files and the position display. Hooks that
-// the editing code fills.
+// sorting, shuffling and pruning, dropped files and the position display.
+// The work on the rows is the playlist library's; this file binds it to the
+// window's selection, dialogs, keys and status bar.
+#include "AppError.h"
+#include "KeySynth.h"
+#include "StatusBar.h"
 #include "Unit1.h"
 
-void TForm1::MMAddClick() {}
-void TForm1::PMInsertClick() {}
-void TForm1::MMDeleteClick() {}
-void TForm1::MMClearClick() {}
-void TForm1::MMUpClick() {}
-void TForm1::MMDownClick() {}
-void TForm1::MMHEADSortClick() {}
-void TForm1::MMFileNameSortClick() {}
-void TForm1::MMRandomSortClick() {}
-void TForm1::MMExistsDeleteClick() {}
-void TForm1::MMWFileDeleteClick() {}
-void TForm1::ListView1Change() {}
+#include "core/bytepath.h"
+#include "playlist/editing.h"
+#include "playlist/entrybuilder.h"
+#include "playlist/playindex.h"
+#include "playlist/playlistmodel.h"
+#include "playlist/pruning.h"
+#include "playlist/sorting.h"
+
+#include <QTreeView>
+
+namespace
+{
+constexpr int PositionPanel = 0;
+} // namespace
+
+// ---- Adding and inserting ----
+
+bool TForm1::ChooseFilesToAdd()
+{
+    OpenDialog2.FileName.clear();
+    if (!Dlg().execute(this, OpenDialog2) || OpenDialog2.Files.isEmpty())
+        return false;
+    // The next run of the dialog starts where the user just was.
+    OpenDialog2.InitialDir = tunelet::folderPart(OpenDialog2.Files.first());
+    return true;
+}
+
+void TForm1::MMAddClick()
+{
+    if (!ChooseFilesToAdd())
+        return;
+    // One batch: the view is told once, however many files were chosen. An
+    // archive error ends the command; the rows built before it are added.
+    tunelet::appendEntries(Builder(), OpenDialog2.Files);
+}
+
+void TForm1::PMInsertClick()
+{
+    if (!ChooseFilesToAdd())
+        return;
+    // The selected row stays where it is, so each file lands directly below
+    // it and several end up in the reverse of the dialog's order. The index
+    // is read again for each file: building an archive's row lets queued
+    // events run. Without a selected row the files are appended.
+    for (const QByteArray &path : std::as_const(OpenDialog2.Files))
+        InsertEntry(tunelet::insertIndexAfter(SelectedRow(), Playlist().count()), path);
+}
+
+// ---- Deleting, clearing, moving ----
+
+void TForm1::MMDeleteClick()
+{
+    if (!tunelet::deleteEntry(Playlist(), SelectedRow()))
+        return;
+    // The list selects the row that took the deleted one's place while the
+    // row is still counted; the display shows it against the new count.
+    ListView1Change();
+    FocusListWithLeftKey();
+}
+
+void TForm1::MMClearClick()
+{
+    tunelet::clearEntries(Playlist());
+    StatusBar1->setPanelText(PositionPanel, QStringLiteral("0/0"));
+}
+
+void TForm1::MMUpClick()
+{
+    SelectMovedRow(tunelet::moveEntryUp(Playlist(), SelectedRow()));
+}
+
+void TForm1::MMDownClick()
+{
+    SelectMovedRow(tunelet::moveEntryDown(Playlist(), SelectedRow()));
+}
+
+void TForm1::SelectMovedRow(int row)
+{
+    // Nothing moved (no selection, or the first row up, the last row down):
+    // nothing at all happens, not even the key.
+    if (row < 0)
+        return;
+    SelectRow(row);
+    // The selection followed the row, so the view may report no change;
+    // the display shows the row's new place all the same.
+    ListView1Change();
+    FocusListWithLeftKey();
+}
+
+void TForm1::FocusListWithLeftKey()
+{
+    // The key reaches the list as an ordinary key press once the command has
+    // returned; in the report view it moves no row.
+    ListView1->setFocus(Qt::OtherFocusReason);
+    Keys().pressAndRelease(Qt::Key_Left);
+}
+
+// ---- Position display ----
+
+void TForm1::ListView1Change()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return; // without a selected row the display keeps its text
+    StatusBar1->setPanelText(PositionPanel, tunelet::positionText(row, Playlist().count()));
+}
+
+// ---- Sorting and shuffling ----
+
+int TForm1::ListView1Compare(int rowA, int rowB) const
+{
+    tunelet::PlaylistSorter sorter;
+    sorter.setSortKey(SortKey);
+    return sorter.ListView1Compare(Playlist().entry(rowA), Playlist().entry(rowB));
+}
+
+void TForm1::MMHEADSortClick()
+{
+    SortRows(&tunelet::PlaylistSorter::sortByTitle);
+}
+
+void TForm1::MMFileNameSortClick()
+{
+    SortRows(&tunelet::PlaylistSorter::sortByPath);
+}
+
+void TForm1::SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &))
+{
+    tunelet::PlaylistSorter sorter;
+    sorter.setSortKey(SortKey);
+    (sorter.*sortBy)(Playlist());
+    SortKey = sorter.sortKey();
+    PlayIndex = tunelet::NoPlayIndex;
+    // The selection followed its row to its new place.
+    ListView1Change();
+}
+
+void TForm1::MMRandomSortClick()
+{
+    // If rebuilding a row fails (an archive error), the list goes back to
+    // what it was instead of keeping only the rows rebuilt so far.
+    const QList<tunelet::PlaylistEntry> before = Playlist().entries();
+    try {
+        tunelet::shuffleEntries(Builder(), Random());
+    } catch (...) {
+        Playlist().setEntries(before);
+        throw;
+    }
+    ListBox1.clear();
+    PlayIndex = tunelet::NoPlayIndex;
+    // No row has the focus after the rebuild: Down selects the first one.
+    Keys().pressAndRelease(Qt::Key_Down);
+}
+
+// ---- Pruning ----
+
+void TForm1::MMExistsDeleteClick()
+{
+    if (Playlist().isEmpty())
+        return;
+    const int removed = tunelet::removeMissingEntries(Playlist());
+    Dlg().beep();
+    Dlg().message(this, tunelet::removedMissingMessage(removed));
+}
+
+void TForm1::MMWFileDeleteClick()
+{
+    if (Playlist().isEmpty())
+        return;
+    const int removed = tunelet::removeDuplicateEntries(Playlist());
+    ListBox1.clear();
+    Dlg().beep();
+    Dlg().message(this, tunelet::removedDuplicatesMessage(removed));
+}
+
+// ---- Dropped files ----
+
+int TForm1::RowAtDropPoint(const QPoint &viewportPos) const
+{
+    // Above or beside the rows (the header, the button bar, the status bar)
+    // is no row, even where the view would map the height onto one.
+    if (!ListView1->viewport()->rect().contains(viewportPos))
+        return -1;
+    return ListView1->indexAt(viewportPos).row();
+}
 
 void TForm1::FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos)
 {
-    Q_UNUSED(paths);
-    Q_UNUSED(viewportPos);
+    for (const QByteArray &path : paths) {
+        switch (tunelet::classifyDroppedFile(path)) {
+        case tunelet::DropKind::Song: {
+            // Asked again for each file: a list loaded earlier in the same
+            // drop has replaced the rows.
+            const int row = RowAtDropPoint(viewportPos);
+            if (row >= 0)
+                InsertEntry(row + 1, path);
+            else
+                AppendEntry(path);
+            break;
+        }
+        case tunelet::DropKind::ListFile:
+            // Replaces the list, sets FileName and PlayIndex; a list that
+            // cannot be read ends the drop with its error.
+            LoadListFile(path);
+            break;
+        case tunelet::DropKind::Ignored:
+            break;
+        }
+    }
 }
 
-// The check mark is the option; building rows reads it.
-void TForm1::MMLzhHEADClick() {}
+// ---- Options ----
+
+void TForm1::MMLzhHEADClick()
+{
+    // The checkable item has flipped its own check mark, which is the option
+    // that building an archive's row reads; nothing else to do.
+}

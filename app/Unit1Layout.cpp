@@ -400,7 +400,7 @@ void TForm1::CreateDialogs()
     OpenDialog2.Filter = qtFileFilter(QStringLiteral(
         "読み込み可能なファイル (*.snr *.txt *.mid *.lzh)|*.snr;*.txt;*.mid;*.lzh|snrファイル "
         "(*.snr)|*.snr|テキストファイル (*.txt)|*.txt|MIDIファイル (*.mid)|*.mid|LZHファイル "
-        "(*.lzh)|*.lzh|すべてのファイル (*.*)|*.*"));
+        "(*.lzh)|*.lzh|すべてのファイル (*)|*"));
     OpenDialog2.DefaultExt = QStringLiteral("snr");
     OpenDialog2.AllowMultiSelect = true;
 }

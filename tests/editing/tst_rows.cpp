@@ -1,0 +1,260 @@
+// Deleting, clearing and moving rows, and the position display.
+#include "EditingFixture.h"
+
+#include "playlist/playlistmodel.h"
+
+#include <QItemSelectionModel>
+#include <QTest>
+#include <QTreeView>
+
+class RowsTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void deleteSelectedRow();
+    void deleteWithoutSelection();
+    void clearShowsZeroOfZero();
+    void clearEmptyList();
+    void move_data();
+    void move();
+    void moveKeepsCaptionAndTakesIconFromPath();
+    void positionDisplayFollowsSelection();
+    void playIndexAfterCommand_data();
+    void playIndexAfterCommand();
+
+private:
+    std::unique_ptr<EditingFixture> m_fx;
+    TForm1 *m_form = nullptr;
+};
+
+void RowsTest::init()
+{
+    m_fx = std::make_unique<EditingFixture>();
+    QVERIFY(m_fx->isValid());
+    m_form = &m_fx->start();
+}
+
+void RowsTest::cleanup()
+{
+    m_fx.reset();
+    m_form = nullptr;
+}
+
+void RowsTest::deleteSelectedRow()
+{
+    m_fx->fill(5);
+    m_form->SelectRow(2);
+    m_form->PlayIndex = 4;
+    m_form->MMDeleteClick();
+    QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 5"}));
+    QCOMPARE(m_form->focusWidget(), m_form->ListView1);
+    QCOMPARE(m_fx->keys.keys, QList<Qt::Key>{Qt::Key_Left});
+    // The list selects the row that took the deleted one's place; PlayIndex
+    // now points past the last row.
+    QCOMPARE(m_form->SelectedRow(), 2);
+    QCOMPARE(m_fx->position(), QStringLiteral("3/4"));
+    QCOMPARE(m_form->PlayIndex, 4);
+
+    // Deleting the last row selects the one above it.
+    m_form->SelectRow(3);
+    m_form->MMDeleteClick();
+    QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4"}));
+    QCOMPARE(m_form->SelectedRow(), 2);
+    QCOMPARE(m_fx->position(), QStringLiteral("3/3"));
+    QCOMPARE(m_fx->keys.keys, (QList<Qt::Key>{Qt::Key_Left, Qt::Key_Left}));
+}
+
+void RowsTest::deleteWithoutSelection()
+{
+    m_fx->fill(3);
+    m_form->MMDeleteClick();
+    QCOMPARE(m_form->Playlist().count(), 3);
+    QVERIFY(m_fx->keys.keys.isEmpty());
+    QVERIFY(m_form->focusWidget() != m_form->ListView1);
+
+    // Nothing on an empty list either.
+    m_form->MMClearClick();
+    m_form->MMDeleteClick();
+    QVERIFY(m_fx->keys.keys.isEmpty());
+}
+
+void RowsTest::clearShowsZeroOfZero()
+{
+    m_fx->fill(4);
+    m_form->SelectRow(1);
+    QCOMPARE(m_fx->position(), QStringLiteral("2/4"));
+    m_form->PlayIndex = 2;
+    m_form->FileName = m_fx->path("list.ppl");
+    m_form->MMClear->trigger();
+    QCOMPARE(m_form->Playlist().count(), 0);
+    QCOMPARE(m_fx->position(), QStringLiteral("0/0"));
+    QCOMPARE(m_form->PlayIndex, 2);
+    QCOMPARE(m_form->FileName, m_fx->path("list.ppl"));
+    QVERIFY(m_fx->keys.keys.isEmpty());
+}
+
+void RowsTest::clearEmptyList()
+{
+    m_form->MMClearClick();
+    QCOMPARE(m_fx->position(), QStringLiteral("0/0"));
+}
+
+void RowsTest::move_data()
+{
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<int>("selected"); // -1: none
+    QTest::addColumn<QByteArrayList>("captions");
+    QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<bool>("keySent");
+
+    const QByteArrayList unchanged{"Song 1", "Song 2", "Song 3", "Song 4"};
+    QTest::newRow("up from the middle")
+        << true << 2 << QByteArrayList{"Song 1", "Song 3", "Song 2", "Song 4"} << 1 << true;
+    QTest::newRow("up from the last row")
+        << true << 3 << QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 3"} << 2 << true;
+    QTest::newRow("up at the first row") << true << 0 << unchanged << 0 << false;
+    QTest::newRow("up without selection") << true << -1 << unchanged << -1 << false;
+    QTest::newRow("down from the middle")
+        << false << 1 << QByteArrayList{"Song 1", "Song 3", "Song 2", "Song 4"} << 2 << true;
+    QTest::newRow("down from the first row")
+        << false << 0 << QByteArrayList{"Song 2", "Song 1", "Song 3", "Song 4"} << 1 << true;
+    QTest::newRow("down at the last row") << false << 3 << unchanged << 3 << false;
+    QTest::newRow("down without selection") << false << -1 << unchanged << -1 << false;
+}
+
+void RowsTest::move()
+{
+    QFETCH(bool, up);
+    QFETCH(int, selected);
+    QFETCH(QByteArrayList, captions);
+    QFETCH(int, selectedAfter);
+    QFETCH(bool, keySent);
+
+    m_fx->fill(4);
+    if (selected >= 0)
+        m_form->SelectRow(selected);
+    const QString positionBefore = m_fx->position();
+    m_form->PlayIndex = 2;
+    up ? m_form->MMUpClick() : m_form->MMDownClick();
+
+    QCOMPARE(m_fx->captions(), captions);
+    QCOMPARE(m_form->SelectedRow(), selectedAfter);
+    QCOMPARE(m_form->ListView1->currentIndex().row(), selectedAfter);
+    QCOMPARE(m_form->PlayIndex, 2);
+    QCOMPARE(m_fx->keys.keys, keySent ? QList<Qt::Key>{Qt::Key_Left} : QList<Qt::Key>{});
+    QCOMPARE(m_form->focusWidget() == m_form->ListView1, keySent);
+    if (keySent)
+        QCOMPARE(m_fx->position(), QStringLiteral("%1/4").arg(selectedAfter + 1));
+    else
+        QCOMPARE(m_fx->position(), positionBefore);
+}
+
+void RowsTest::moveKeepsCaptionAndTakesIconFromPath()
+{
+    const QByteArray a = m_fx->song("a.snr", "Alpha");
+    const QByteArray tune = m_fx->path("tune.Lzh");
+    m_form->AppendEntry(a);
+    m_form->AppendEntry(tune);
+    // The file's title changes and both rows' icons are wrong: a moved row
+    // keeps its caption as shown and takes its icon from the path.
+    QVERIFY(writeBytes(a, songData("Changed")));
+    m_form->Playlist().setImageIndex(0, 1);
+    m_form->Playlist().setImageIndex(1, 0);
+    m_form->SelectRow(0);
+    m_form->MMDownClick();
+    QCOMPARE(m_fx->captions(), (QByteArrayList{"[LZH] tune.Lzh", "Alpha"}));
+    QCOMPARE(m_form->Playlist().entry(1).imageIndex, 0);
+    QCOMPARE(m_form->Playlist().entry(0).imageIndex, 0); // not moved, not touched
+    m_form->SelectRow(0);
+    m_form->MMDownClick();
+    QCOMPARE(m_fx->captions(), (QByteArrayList{"Alpha", "[LZH] tune.Lzh"}));
+    QCOMPARE(m_form->Playlist().entry(1).imageIndex, 2);
+    QCOMPARE(m_form->Playlist().entry(1).path, tune);
+}
+
+void RowsTest::positionDisplayFollowsSelection()
+{
+    m_fx->fill(5);
+    QCOMPARE(m_fx->position(), QString());
+    QItemSelectionModel *selection = m_form->ListView1->selectionModel();
+    selection->select(m_form->Playlist().index(2, 0),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QCOMPARE(m_fx->position(), QStringLiteral("3/5"));
+    m_form->ListView1->setCurrentIndex(m_form->Playlist().index(4, 1));
+    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    // Without a selected row the display keeps its text.
+    selection->clearSelection();
+    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    m_form->ListView1Change();
+    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    // Through the keyboard as well.
+    m_form->ListView1->setCurrentIndex(m_form->Playlist().index(0, 0));
+    QTest::keyClick(m_form->ListView1, Qt::Key_Down);
+    QCOMPARE(m_fx->position(), QStringLiteral("2/5"));
+}
+
+void RowsTest::playIndexAfterCommand_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("add") << "add" << 3;
+    QTest::newRow("insert") << "insert" << 3;
+    QTest::newRow("delete") << "delete" << 3;
+    QTest::newRow("clear") << "clear" << 3;
+    QTest::newRow("up") << "up" << 3;
+    QTest::newRow("down") << "down" << 3;
+    QTest::newRow("sort by title") << "title" << -1;
+    QTest::newRow("sort by path") << "path" << -1;
+    QTest::newRow("shuffle") << "shuffle" << -1;
+    QTest::newRow("remove missing") << "missing" << 3;
+    QTest::newRow("remove duplicates") << "duplicates" << 3;
+    QTest::newRow("drop songs") << "drop songs" << 3;
+    QTest::newRow("drop list") << "drop list" << -1;
+}
+
+void RowsTest::playIndexAfterCommand()
+{
+    QFETCH(QString, command);
+    QFETCH(int, expected);
+    const QByteArrayList files = m_fx->fill(5);
+    m_form->AppendEntry(m_fx->path("missing.snr"));
+    m_form->AppendEntry(files.first());
+    m_form->SelectRow(2);
+    m_form->PlayIndex = 3;
+    const QByteArray list = m_fx->path("list.ppl");
+    QVERIFY(writeBytes(list, files.last() + "\r\n"));
+    m_fx->dialogs.chooseFiles({files.first()});
+
+    const QHash<QString, std::function<void()>> commands{
+        {"add", [&] { m_form->MMAddClick(); }},
+        {"insert", [&] { m_form->PMInsertClick(); }},
+        {"delete", [&] { m_form->MMDeleteClick(); }},
+        {"clear", [&] { m_form->MMClearClick(); }},
+        {"up", [&] { m_form->MMUpClick(); }},
+        {"down", [&] { m_form->MMDownClick(); }},
+        {"title", [&] { m_form->MMHEADSortClick(); }},
+        {"path", [&] { m_form->MMFileNameSortClick(); }},
+        {"shuffle", [&] { m_form->MMRandomSortClick(); }},
+        {"missing", [&] { m_form->MMExistsDeleteClick(); }},
+        {"duplicates", [&] { m_form->MMWFileDeleteClick(); }},
+        {"drop songs", [&] { m_form->FilesDropped({files.first()}, QPoint(-1, -1)); }},
+        {"drop list", [&] { m_form->FilesDropped({list}, QPoint(-1, -1)); }},
+    };
+    const int countBefore = m_form->Playlist().count();
+    commands.value(command)();
+    QCOMPARE(m_form->PlayIndex, expected);
+    // Every command did something (so the check above means something).
+    QVERIFY(m_form->Playlist().count() != countBefore || !m_fx->keys.keys.isEmpty() ||
+            command == "title" || command == "path" || command == "drop list");
+}
+
+int runRowsTests(int argc, char **argv)
+{
+    RowsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_rows.moc"
