@@ -45,6 +45,7 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreateTimers();
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
+    CreateArchiveFile();
 
     Run([this] { FormCreate(); });
 }
@@ -123,7 +124,9 @@ void TForm1::changeEvent(QEvent *event)
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonDblClick && (watched == Panel1 || watched == Label1)) {
+    // Double clicks on the time label reach the panel too: a label passes
+    // mouse events on to its parent.
+    if (type == QEvent::MouseButtonDblClick && watched == Panel1) {
         Run([this] { Panel1DblClick(); });
         // Handled: a label passes unhandled clicks on to Panel1, which would cycle again.
         return true;

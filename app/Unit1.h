@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ARCHIVES.h"
 #include "Dialogs.h"
 #include "SettingsTable.h"
 
@@ -52,6 +53,7 @@ class WindowSystem;
 //   Unit1Editing.cpp   adding, deleting, moving, sorting rows; dropped files
 //   Unit1Modes.cpp     compact mode, stay on top, tray, data viewer
 //   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
+//   Unit1Archive.cpp   taking the data file out of an LZH archive
 //
 // Menu items are QActions. An option's check mark is its only record. A
 // checkable action flips its own check before its Click handler runs, so the
@@ -141,6 +143,9 @@ public:
     QTimer *Timer1 = nullptr; // the progress poll while a song plays
     QTimer *Timer2 = nullptr; // held keys and the poll, all the time
 
+    // The archive component, used for LZH archives only.
+    TArchiveFile ArchiveFile1;
+
     // The scratch list: an ordered list of strings, empty between uses.
     QByteArrayList ListBox1;
 
@@ -229,13 +234,11 @@ public:
     void CreatePlayback();
     // How often Timer1 and Timer2 tick, in milliseconds.
     static constexpr int PlaybackTickMs = 50;
-    // ExtractLzhData for playing an archive row: takes the archive's data file
-    // out into the work file and returns its path, or nothing when there is no
-    // file to play (it has said why). Set by the archive integration; while
-    // unset, archive rows do not play.
-    std::function<std::optional<QByteArray>(const QByteArray &archivePath)> ExtractLzhData;
     // The tray icon's tip as playback last set it (TipHelp).
     QByteArray TrayTip() const { return m_trayTip; }
+    // The file handed to the player by the last successful start, as bytes
+    // (the caption shows it decoded); empty after StopPlayer.
+    QByteArray PlayingPath() const { return m_playingPath; }
 
     // ---- Editing (Unit1Editing.cpp) ----
     void MMAddClick();
@@ -258,6 +261,16 @@ public:
     int ListView1Compare(int rowA, int rowB) const;
     // The row under a drop position in ListView1's viewport, or -1.
     int RowAtDropPoint(const QPoint &viewportPos) const;
+
+    // ---- Archives (Unit1Archive.cpp) ----
+    // Takes the first data file out of an LZH archive into the work file
+    // "tunelet.snr" in the program folder; true on success. An archive without
+    // one gets the message "snrファイルが存在しません。" and false. Archive
+    // errors (EArchiver) are thrown.
+    bool ExtractLzhData(const QByteArray &archivePath);
+    // Gives ArchiveFile1 its stored options and lets archive rows take their
+    // titles through ExtractLzhData; the constructor calls it.
+    void CreateArchiveFile();
 
     // ---- Window modes (Unit1Modes.cpp) ----
     void MMCompactModeClick();
@@ -338,6 +351,10 @@ private:
     void FocusListWithLeftKey();
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
 
+    // Unit1Archive.cpp
+    void UnpackDataFiles(const QByteArray &archivePath);
+    QByteArrayList ListDataFiles();
+
     // Unit1Playback.cpp
     struct PlaybackParts;
     class SongStartAdapter;
@@ -358,6 +375,7 @@ private:
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";
-    bool m_polling = false;       // a poll is running (a nested one is skipped)
-    qint64 m_pollResumeAtMs = -1; // a player that did not answer is asked again from then
+    QByteArray m_playingPath;
+    bool m_polling = false; // a poll is running (a nested one is skipped)
+    quint64 m_lzhExtractions = 0; // extractions begun; tells when one ran inside another
 };

@@ -155,7 +155,6 @@ void TForm1::CreatePanel()
     // Wide enough for a three-digit total with its trailing blank.
     const int width = Label1->fontMetrics().horizontalAdvance(QStringLiteral("00:00/000:00 ")) + 4;
     Label1->setGeometry(0, ButtonTop, width, ButtonSize);
-    Label1->installEventFilter(this);
 }
 
 void TForm1::CreateListView()

@@ -19,7 +19,6 @@
 #include "windowlink/windowsystem.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -33,10 +32,8 @@ namespace
 // The poll only reads the player's window, which the player answers from its
 // link thread at once even while busy; a reply that takes longer means a hung
 // player. A short limit keeps such a player from holding up the window for
-// the link's full 2 s on every tick.
-constexpr int PollTimeoutMs = 200;
-// A player that did not answer a poll is asked again after this pause.
-constexpr qint64 HungPlayerPauseMs = 1000;
+// the link's full 2 s; the link then counts it as absent for a while.
+constexpr int PollTimeoutMs = 250;
 
 } // namespace
 
@@ -49,11 +46,10 @@ public:
 
     std::optional<QByteArray> extractLzhData(const QByteArray &archivePath) override
     {
-        if (m_form.ExtractLzhData)
-            return m_form.ExtractLzhData(archivePath);
-        beep();
-        message(QStringLiteral("LZHファイルは再生できません。"));
-        return std::nullopt;
+        // The archive's data file is played from the work file.
+        if (!m_form.ExtractLzhData(archivePath))
+            return std::nullopt;
+        return m_form.ProgramFolder() + tunelet::WorkFileName;
     }
 
     void showConverterRunning() override
@@ -97,7 +93,6 @@ struct TForm1::PlaybackParts {
           polledPlayer(polled), progress(polledPlayer), sequencer(form.Random()), host(form),
           starter(processes, commands, host)
     {
-        clock.start();
     }
 
     static std::unique_ptr<windowlink::WindowSystem> makePollLink()
@@ -119,7 +114,6 @@ struct TForm1::PlaybackParts {
     tunelet::PlaySequencer sequencer;
     SongStartAdapter host;
     tunelet::SongStarter starter;
-    QElapsedTimer clock;
 };
 
 void TForm1::CreatePlayback()
@@ -180,6 +174,7 @@ bool TForm1::StartSong(const QByteArray &path)
     if (!result.started)
         return false;
     Timer1->start();
+    m_playingPath = result.playedPath;
     setWindowTitle(tunelet::playingCaption(PlayIndex, result.playedPath));
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
     SetTrayTip(rowExists ? Playlist().caption(PlayIndex) : QByteArray());
@@ -189,6 +184,7 @@ bool TForm1::StartSong(const QByteArray &path)
 bool TForm1::StopPlayer()
 {
     Playback().player.close();
+    m_playingPath.clear();
     setWindowTitle(tunelet::idleCaption());
     SetTrayTip("Tunelet");
     return true;
@@ -324,15 +320,9 @@ void TForm1::Timer1Timer()
     // event loop; ticks inside it must not apply the rule a second time.
     if (m_polling)
         return;
-    PlaybackParts &parts = Playback();
-    if (m_pollResumeAtMs >= 0 && parts.clock.elapsed() < m_pollResumeAtMs)
-        return;
     const QScopedValueRollback<bool> polling(m_polling, true);
-
-    const qint64 began = parts.clock.elapsed();
+    PlaybackParts &parts = Playback();
     const tunelet::ProgressView view = parts.progress.poll();
-    const qint64 took = parts.clock.elapsed() - began;
-    m_pollResumeAtMs = took >= PollTimeoutMs ? parts.clock.elapsed() + HungPlayerPauseMs : -1;
 
     if (view.label && Label1->text() != *view.label)
         Label1->setText(*view.label);

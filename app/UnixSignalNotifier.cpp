@@ -41,6 +41,7 @@ UnixSignalNotifier::UnixSignalNotifier(const QList<int> &signalNumbers, QObject 
 {
     if (!makePipe())
         return;
+    m_ownsPipe = true;
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &UnixSignalNotifier::readPipe);
     m_active = true;
@@ -61,7 +62,7 @@ UnixSignalNotifier::~UnixSignalNotifier()
     for (int number : std::as_const(m_signals))
         ::signal(number, SIG_DFL);
     delete m_notifier;
-    if (g_pipe[0] >= 0) {
+    if (m_ownsPipe) {
         ::close(g_pipe[0]);
         ::close(g_pipe[1]);
         g_pipe[0] = g_pipe[1] = -1;

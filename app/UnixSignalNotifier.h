@@ -33,6 +33,7 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     QList<int> m_signals;
     bool m_active = false;
+    bool m_ownsPipe = false;
 };
 
 } // namespace tunelet

@@ -1,0 +1,187 @@
+// Taking the data file out of an LZH archive into the work file, for an
+// archive row's title and for playing it. The archiver library extracts into
+// the program folder; what it leaves there besides the work file is removed
+// again.
+#include "AppError.h"
+#include "Unit1.h"
+
+#include "core/bytefile.h"
+#include "core/bytepath.h"
+#include "core/textcodec.h"
+#include "playback/songstarter.h"
+#include "playlist/entrybuilder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSet>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace
+{
+
+// The data files of an archive, in the three spellings its members use.
+FileItems dataFileMasks()
+{
+    return FileItems{TStringList{"*.SNR", "*.snr", "*.Snr"}};
+}
+
+// A member path that stays inside the target folder. The library writes
+// nothing else, so other paths name no file of the extraction and are never
+// touched.
+bool staysInside(const QByteArray &memberPath)
+{
+    if (memberPath.isEmpty() || memberPath.startsWith('/'))
+        return false;
+    const QByteArrayList parts = memberPath.split('/');
+    return std::none_of(parts.cbegin(), parts.cend(),
+                        [](const QByteArray &part) { return part == ".."; });
+}
+
+// The folders directly in the program folder (hidden ones included), to tell
+// afterwards which ones the extraction created.
+QSet<QByteArray> topLevelFolders(const QByteArray &folder)
+{
+    QSet<QByteArray> names;
+    const QDir dir(QFile::decodeName(folder));
+    const QStringList entries = dir.entryList(
+        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QString &name : entries)
+        names.insert(QFile::encodeName(name));
+    return names;
+}
+
+// The extracted file of a member: its path as the library reported it (on a
+// case-sensitive file system "SONG.SNR" stays "SONG.SNR"), else the same path
+// ending in ".snr". Empty when neither is a file.
+QByteArray extractedFile(const QByteArray &folder, const QByteArray &memberPath)
+{
+    if (!staysInside(memberPath))
+        return {};
+    const QByteArray asReported = folder + memberPath;
+    if (tunelet::isExistingFile(asReported))
+        return asReported;
+    const QByteArray withExtension = folder + tunelet::replaceExtension(memberPath, ".snr");
+    return tunelet::isExistingFile(withExtension) ? withExtension : QByteArray();
+}
+
+// Removes the sub-folders of the members' paths that the extraction created
+// (those below a top-level folder that was not there before), deepest first,
+// each only when empty.
+void removeCreatedFolders(const QByteArray &folder, const QByteArrayList &memberPaths,
+                          const QSet<QByteArray> &foldersBefore)
+{
+    QSet<QByteArray> created;
+    for (const QByteArray &memberPath : memberPaths) {
+        if (!staysInside(memberPath) ||
+            foldersBefore.contains(memberPath.left(memberPath.indexOf('/'))))
+            continue;
+        for (qsizetype slash = memberPath.lastIndexOf('/'); slash > 0;
+             slash = memberPath.lastIndexOf('/', slash - 1))
+            created.insert(memberPath.left(slash));
+    }
+    QByteArrayList deepestFirst(created.cbegin(), created.cend());
+    std::sort(deepestFirst.begin(), deepestFirst.end(),
+              [](const QByteArray &a, const QByteArray &b) {
+                  return a.count('/') != b.count('/') ? a.count('/') > b.count('/') : a < b;
+              });
+    QDir dir;
+    for (const QByteArray &relative : std::as_const(deepestFirst))
+        dir.rmdir(QFile::decodeName(folder + relative)); // fails, as wanted, when not empty
+}
+
+// Replaces the work file with the extracted data file.
+void moveToWorkFile(const QByteArray &dataFile, const QByteArray &workFile)
+{
+    // A member named like the work file was extracted right into it.
+    if (dataFile == workFile)
+        return;
+    tunelet::removeFile(workFile);
+    if (std::rename(dataFile.constData(), workFile.constData()) != 0)
+        throw tunelet::EInOutError(
+            QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(tunelet::decodeText(workFile)));
+}
+
+} // namespace
+
+void TForm1::CreateArchiveFile()
+{
+    // The value the main window's design stores; every other option is unset.
+    ArchiveFile1.Options().n = 1;
+    Builder().setLzhExtractor([this](const QByteArray &archivePath) -> std::optional<QByteArray> {
+        if (!ExtractLzhData(archivePath))
+            return std::nullopt;
+        return ProgramFolder() + tunelet::WorkFileName;
+    });
+}
+
+bool TForm1::ExtractLzhData(const QByteArray &archivePath)
+{
+    const QByteArray folder = ProgramFolder();
+    const QSet<QByteArray> foldersBefore = topLevelFolders(folder);
+    UnpackDataFiles(archivePath);
+    const QByteArrayList members = ListDataFiles();
+
+    // The first member in the archive's order that was taken out becomes the
+    // work file; the copies of the others are deleted.
+    QByteArray dataFile;
+    for (const QByteArray &member : members) {
+        dataFile = extractedFile(folder, member);
+        if (!dataFile.isEmpty())
+            break;
+    }
+    for (const QByteArray &member : members) {
+        const QByteArray copy = extractedFile(folder, member);
+        if (!copy.isEmpty() && copy != dataFile)
+            tunelet::removeFile(copy);
+    }
+
+    if (!dataFile.isEmpty())
+        moveToWorkFile(dataFile, folder + tunelet::WorkFileName);
+    removeCreatedFolders(folder, members, foldersBefore);
+    if (dataFile.isEmpty()) {
+        Dlg().message(isVisible() ? this : nullptr, QStringLiteral("snrファイルが存在しません。"));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::UnpackDataFiles(const QByteArray &archivePath)
+{
+    const quint64 extraction = ++m_lzhExtractions;
+    const auto unpack = [this, &archivePath] {
+        ArchiveFile1.SetFileName(archivePath);
+        ArchiveFile1.Unpack(static_cast<WindowHandle>(winId()), nullptr, ProgramFolder(),
+                            dataFileMasks());
+    };
+    unpack();
+    // Pending events run before the listing. CommandLine is set once Unpack
+    // has returned, so this is one pass.
+    do
+        QCoreApplication::processEvents();
+    while (ArchiveFile1.CommandLine().isEmpty());
+    // An event of that pass may have taken another archive's data file out
+    // (a song start, a row added): it has moved or deleted files of the same
+    // names and changed the component's archive. Take ours out again, without
+    // another pass.
+    if (m_lzhExtractions != extraction)
+        unpack();
+}
+
+QByteArrayList TForm1::ListDataFiles()
+{
+    QByteArrayList members;
+    ArchiveFile1.OpenArchive(static_cast<WindowHandle>(winId()), 0);
+    try {
+        TArchiveEntryInfo info{};
+        for (int result = ArchiveFile1.FindFirst("*.snr", info); result == 0;
+             result = ArchiveFile1.FindNext(info))
+            members.append(entryFileName(info));
+    } catch (...) {
+        ArchiveFile1.CloseArchive();
+        throw;
+    }
+    ArchiveFile1.CloseArchive();
+    return members;
+}

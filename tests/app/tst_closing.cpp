@@ -1,0 +1,103 @@
+// Closing: every way of asking the program to end runs the close query once.
+#include "AppFixture.h"
+#include "UnixSignalNotifier.h"
+
+#include "playlist/playlistmodel.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+
+class ClosingTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void closeBoxRunsCloseQueryOnce();
+    void exitCommand();
+    void exitFromTrayWhileHidden();
+    void unixSignalArrivesOnGuiThread();
+
+private:
+    // SaveList on, one row: each close query writes tunelet.ppl.
+    TForm1 &startWithSaveList(AppFixture &app);
+};
+
+TForm1 &ClosingTest::startWithSaveList(AppFixture &app)
+{
+    writeBytes(app.settingsPath(), "[Setting]\r\nSaveList=1\r\nListOpen=0\r\n");
+    TForm1 &form = app.start();
+    form.AppendEntry(app.path("a.snr"));
+    return form;
+}
+
+void ClosingTest::closeBoxRunsCloseQueryOnce()
+{
+    AppFixture app;
+    TForm1 &form = startWithSaveList(app);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QSignalSpy closed(&form, &TForm1::Closed);
+
+    QVERIFY(form.close());
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(readBytes(app.path("tunelet.ppl")), app.path("a.snr") + "\r\n");
+
+    // Later requests (a signal, the session's end) do nothing more.
+    QVERIFY(::remove(app.path("tunelet.ppl").constData()) == 0);
+    form.CloseOnce();
+    form.MMExitClick();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!QFile::exists(QString::fromUtf8(app.path("tunelet.ppl"))));
+}
+
+void ClosingTest::exitCommand()
+{
+    AppFixture app;
+    TForm1 &form = startWithSaveList(app);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QSignalSpy closed(&form, &TForm1::Closed);
+    form.MMExit->trigger();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(form.IsClosed());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(iniValue(readBytes(app.settingsPath()), "File", "FileName"), app.path("tunelet.ppl"));
+}
+
+void ClosingTest::exitFromTrayWhileHidden()
+{
+    AppFixture app;
+    TForm1 &form = startWithSaveList(app);
+    QSignalSpy closed(&form, &TForm1::Closed);
+    QVERIFY(!form.isVisible());
+    form.PMTrayExit->trigger();
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(readBytes(app.path("tunelet.ppl")), app.path("a.snr") + "\r\n");
+}
+
+void ClosingTest::unixSignalArrivesOnGuiThread()
+{
+    tunelet::UnixSignalNotifier notifier({SIGUSR1});
+    QVERIFY(notifier.isActive());
+    QSignalSpy received(&notifier, &tunelet::UnixSignalNotifier::signalReceived);
+    QVERIFY(::raise(SIGUSR1) == 0);
+    QVERIFY(received.wait(5000));
+    QCOMPARE(received.first().first().toInt(), SIGUSR1);
+
+    // One instance per process.
+    tunelet::UnixSignalNotifier second({SIGUSR2});
+    QVERIFY(!second.isActive());
+}
+
+int runClosingTests(int argc, char **argv)
+{
+    ClosingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_closing.moc"

@@ -1,0 +1,443 @@
+// The main window's layout: menus, hidden items, buttons, list, status bar,
+// and the data viewer and about box.
+#include "AppFixture.h"
+#include "Dialogs.h"
+#include "StatusBar.h"
+
+#include "playlist/playlistmodel.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace
+{
+
+// A menu's items as captions, "-" for a separator.
+QStringList captions(const QWidget *menu)
+{
+    QStringList result;
+    for (const QAction *action : menu->actions())
+        result << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return result;
+}
+
+} // namespace
+
+class LayoutTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void menuBar();
+    void menus_data();
+    void menus();
+    void playModeIsOneRadioGroup();
+    void hiddenItems_data();
+    void hiddenItems();
+    void hiddenShortcutReachesItsHandler();
+    void buttons_data();
+    void buttons();
+    void panelAndTimeLabel();
+    void listView();
+    void statusBar();
+    void playModeCycle();
+    void dataViewer();
+    void aboutBox();
+    void fileFilters_data();
+    void fileFilters();
+
+private:
+    std::unique_ptr<AppFixture> m_app;
+    TForm1 *m_form = nullptr;
+};
+
+void LayoutTest::init()
+{
+    m_app = std::make_unique<AppFixture>();
+    m_form = &m_app->start();
+}
+
+void LayoutTest::cleanup()
+{
+    m_app.reset();
+    m_form = nullptr;
+}
+
+void LayoutTest::menuBar()
+{
+    QCOMPARE(captions(m_form->menuBar()),
+             (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"),
+                          QStringLiteral("設定(&S)"), QStringLiteral("ヘルプ(&H)")}));
+    QCOMPARE(m_form->N1->title(), QStringLiteral("操作(&C)"));
+    QVERIFY(!m_form->menuBar()->actions().contains(m_form->N1->menuAction()));
+}
+
+void LayoutTest::menus_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("file") << "MMFile" << QStringList{"ファイルの追加(&A)",
+                                                     "ファイルの削除(&D)",
+                                                     "-",
+                                                     "リストを開く(&O)",
+                                                     "リストをリロード(&R)",
+                                                     "リストを保存(&S)",
+                                                     "リストをクリア(&C)",
+                                                     "-",
+                                                     "終了(&X)"};
+    QTest::newRow("edit") << "MMEdit"
+                          << QStringList{"上に移動(&U)",
+                                         "下に移動(&W)",
+                                         "-",
+                                         "HEADでソート(&H)",
+                                         "ファイル名でソート(&N)",
+                                         "ランダムにソート(&R)",
+                                         "-",
+                                         "存在しないファイルを削除(&D)",
+                                         "重複ファイルの削除(&C)",
+                                         "-",
+                                         "再生中のデータの編集(&E)"};
+    QTest::newRow("settings") << "MMSetting"
+                              << QStringList{"プレイモード(&M)",
+                                             "-",
+                                             "常に手前に表示(&A)",
+                                             "コンパクトモード(&C)",
+                                             "データビューア(&D)",
+                                             "-",
+                                             "リピートを行う(&R)",
+                                             "最小化状態で再生(&M)",
+                                             "終了と同時にSonaroも終了(&X)",
+                                             "前回のリストを開く(&O)",
+                                             "終了時のリストを保存(&S)",
+                                             "タスクトレイにアイコンを表示(&T)",
+                                             "LZHファイルもHEAD取得(&L)",
+                                             "-",
+                                             "サブウィンドウの表示(&W)",
+                                             "-",
+                                             "Sonaro本体のパス(&P)",
+                                             "テキストエディタのパス(&E)",
+                                             "mid2snrのパス(&I)",
+                                             "-",
+                                             "音量の調節(&V)"};
+    QTest::newRow("play mode") << "MMPlayMode"
+                               << QStringList{"リスト再生(&L)", "シングル再生(&S)",
+                                              "ランダム再生(&R)"};
+    QTest::newRow("sub windows") << "MMSubWindow"
+                                 << QStringList{"メンバー色一覧の表示(&M)",
+                                                "フィンガー拍数の表示(&F)", "譜面モニタの表示(&S)"};
+    QTest::newRow("help") << "MMHelp" << QStringList{"目次(&C)", "バージョン情報(&A)"};
+    QTest::newRow("hidden operations")
+        << "N1" << QStringList{"再生(&P)", "一時停止(&U)", "次の曲(&N)", "前の曲(&B)"};
+    QTest::newRow("list pop-up") << "PopupMenu1"
+                                 << QStringList{"この曲を再生(&P)",   "-", "上に移動(&U)",
+                                                "下に移動(&W)",       "-", "ファイルの挿入(&I)",
+                                                "ファイルの削除(&D)", "-", "データの編集(&E)"};
+    QTest::newRow("tray") << "PopupTray"
+                          << QStringList{"再生(&P)", "一時停止(&U)",         "停止(&S)",
+                                         "-",        "前の曲(&B)",           "次の曲(&N)",
+                                         "-",        "ウィンドウを隠す(&V)", "-",
+                                         "終了(&X)"};
+}
+
+void LayoutTest::menus()
+{
+    QFETCH(QString, menu);
+    QFETCH(QStringList, items);
+    const QMap<QString, QMenu *> menus{{"MMFile", m_form->MMFile},
+                                       {"MMEdit", m_form->MMEdit},
+                                       {"MMSetting", m_form->MMSetting},
+                                       {"MMPlayMode", m_form->MMPlayMode},
+                                       {"MMSubWindow", m_form->MMSubWindow},
+                                       {"MMHelp", m_form->MMHelp},
+                                       {"N1", m_form->N1},
+                                       {"PopupMenu1", m_form->PopupMenu1},
+                                       {"PopupTray", m_form->PopupTray}};
+    QCOMPARE(captions(menus.value(menu)), items);
+}
+
+void LayoutTest::playModeIsOneRadioGroup()
+{
+    QVERIFY(m_form->PlayModeGroup->isExclusive());
+    QCOMPARE(m_form->PlayModeGroup->actions(),
+             (QList<QAction *>{m_form->MMListPlay, m_form->MMSinglePlay, m_form->MMRandomPlay}));
+    m_form->MMSinglePlay->trigger();
+    QVERIFY(m_form->MMSinglePlay->isChecked());
+    QVERIFY(!m_form->MMListPlay->isChecked());
+    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Single"));
+    m_form->MMListPlay->trigger();
+    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("List"));
+}
+
+void LayoutTest::hiddenItems_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QKeySequence>("shortcut");
+    QTest::newRow("MMDelete2") << "MMDelete2"
+                               << "ファイルの削除" << QKeySequence(Qt::Key_Delete);
+    QTest::newRow("MMUp2") << "MMUp2"
+                           << "上に移動" << QKeySequence(Qt::SHIFT | Qt::Key_Up);
+    QTest::newRow("MMDown2") << "MMDown2"
+                             << "下に移動" << QKeySequence(Qt::SHIFT | Qt::Key_Down);
+    QTest::newRow("N2") << "N2"
+                        << "再生(&P)" << QKeySequence(Qt::Key_Space);
+    QTest::newRow("N3") << "N3"
+                        << "一時停止(&U)" << QKeySequence(Qt::CTRL | Qt::Key_Space);
+    QTest::newRow("N7") << "N7"
+                        << "次の曲(&N)" << QKeySequence(Qt::CTRL | Qt::Key_Right);
+    QTest::newRow("N8") << "N8"
+                        << "前の曲(&B)" << QKeySequence(Qt::CTRL | Qt::Key_Left);
+    QTest::newRow("PMPlay2") << "PMPlay2"
+                             << "この曲を再生" << QKeySequence(Qt::Key_Return);
+}
+
+void LayoutTest::hiddenItems()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QKeySequence, shortcut);
+    const QMap<QString, QAction *> items{{"MMDelete2", m_form->MMDelete2},
+                                         {"MMUp2", m_form->MMUp2},
+                                         {"MMDown2", m_form->MMDown2},
+                                         {"N2", m_form->N2},
+                                         {"N3", m_form->N3},
+                                         {"N7", m_form->N7},
+                                         {"N8", m_form->N8},
+                                         {"PMPlay2", m_form->PMPlay2}};
+    QAction *item = items.value(name);
+    QVERIFY(item);
+    QCOMPARE(item->text(), caption);
+    QCOMPARE(item->shortcut(), shortcut);
+    // Not shown in any visible menu, but live on the window (or the list).
+    for (const QMenu *menu :
+         {m_form->MMFile, m_form->MMEdit, m_form->MMSetting, m_form->MMHelp, m_form->PopupMenu1})
+        QVERIFY(!menu->actions().contains(item));
+    QWidget *owner =
+        name == QLatin1String("PMPlay2") ? static_cast<QWidget *>(m_form->ListView1) : m_form;
+    QVERIFY(owner->actions().contains(item));
+    QVERIFY(!m_form->menuBar()->actions().contains(item));
+}
+
+void LayoutTest::hiddenShortcutReachesItsHandler()
+{
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    QSignalSpy deleted(m_form->MMDelete2, &QAction::triggered);
+    QSignalSpy next(m_form->N7, &QAction::triggered);
+    QTest::keyClick(m_form, Qt::Key_Delete);
+    QTest::keyClick(m_form, Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(deleted.count(), 1);
+    QCOMPARE(next.count(), 1);
+}
+
+void LayoutTest::buttons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("SBOpen") << "SBOpen" << 8 << "リストを開く";
+    QTest::newRow("SBSave") << "SBSave" << 32 << "リストを保存";
+    QTest::newRow("SBAdd") << "SBAdd" << 72 << "ファイルの追加";
+    QTest::newRow("SBDelete") << "SBDelete" << 96 << "ファイルの削除";
+    QTest::newRow("SBUp") << "SBUp" << 120 << "上に移動";
+    QTest::newRow("SBDown") << "SBDown" << 144 << "下に移動";
+    QTest::newRow("SBPlay") << "SBPlay" << 184 << "再生";
+    QTest::newRow("SBPause") << "SBPause" << 208 << "一時停止";
+    QTest::newRow("SBStop") << "SBStop" << 232 << "停止";
+    QTest::newRow("SBBack") << "SBBack" << 256 << "前の曲";
+    QTest::newRow("SBReturn") << "SBReturn" << 280 << "巻き戻し";
+    QTest::newRow("SBSkip") << "SBSkip" << 304 << "早送り";
+    QTest::newRow("SBNext") << "SBNext" << 328 << "次の曲";
+}
+
+void LayoutTest::buttons()
+{
+    QFETCH(QString, name);
+    QFETCH(int, x);
+    QFETCH(QString, hint);
+    const QMap<QString, QToolButton *> buttons{
+        {"SBOpen", m_form->SBOpen},     {"SBSave", m_form->SBSave},     {"SBAdd", m_form->SBAdd},
+        {"SBDelete", m_form->SBDelete}, {"SBUp", m_form->SBUp},         {"SBDown", m_form->SBDown},
+        {"SBPlay", m_form->SBPlay},     {"SBPause", m_form->SBPause},   {"SBStop", m_form->SBStop},
+        {"SBBack", m_form->SBBack},     {"SBReturn", m_form->SBReturn}, {"SBSkip", m_form->SBSkip},
+        {"SBNext", m_form->SBNext}};
+    QToolButton *button = buttons.value(name);
+    QVERIFY(button);
+    QCOMPARE(button->parentWidget(), m_form->Panel1);
+    QCOMPARE(button->geometry(), QRect(x, 4, 25, 25));
+    QCOMPARE(button->toolTip(), hint);
+    QVERIFY(button->autoRaise());
+    QVERIFY(!button->icon().isNull());
+    QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+}
+
+void LayoutTest::panelAndTimeLabel()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QCOMPARE(m_form->Panel1->height(), 33);
+    QCOMPARE(m_form->Panel1->y(), 0);
+    QCOMPARE(m_form->Bevel1->x(), 64);
+    QCOMPARE(m_form->Bevel2->x(), 176);
+    QCOMPARE(m_form->Label1->text(), QStringLiteral("00:00/00:00"));
+    QCOMPARE(m_form->Label1->toolTip(), QStringLiteral("経過時間/合計時間"));
+    QCOMPARE(m_form->Label1->geometry().right() + 1, m_form->Panel1->width() - 2);
+    m_form->resize(600, 290);
+    QTRY_COMPARE(m_form->Label1->geometry().right() + 1, m_form->Panel1->width() - 2);
+    QCOMPARE(m_form->Panel1->width(), 600);
+}
+
+void LayoutTest::listView()
+{
+    QTreeView *view = m_form->ListView1;
+    QCOMPARE(view->model(), &m_form->Playlist());
+    QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("HEAD"));
+    QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("FileName"));
+    QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(view->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!view->isSortingEnabled());
+    QVERIFY(!view->header()->sectionsClickable());
+    QVERIFY(view->uniformRowHeights());
+    QVERIFY(!view->rootIsDecorated());
+
+    // Kind icons: data, MIDI and archive rows each get their own picture.
+    m_form->AppendEntry(m_app->path("a.snr"));
+    m_form->AppendEntry(m_app->path("b.MID"));
+    m_form->AppendEntry(m_app->path("c.lzh"));
+    for (int row = 0; row < 3; ++row) {
+        const QIcon icon = view->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+        QVERIFY(!icon.pixmap(16, 16).toImage().isNull());
+    }
+    const QImage data =
+        view->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+    const QImage midi =
+        view->model()->index(1, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+    const QImage lzh =
+        view->model()->index(2, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+    QVERIFY(data != midi && midi != lzh && data != lzh);
+    QCOMPARE(view->model()->index(1, 0).data().toString(), QStringLiteral("[MIDI] b.MID"));
+    QCOMPARE(view->model()->index(2, 0).data().toString(), QStringLiteral("[LZH] c.lzh"));
+    QCOMPARE(view->model()->index(2, 1).data().toString(), QString::fromUtf8(m_app->path("c.lzh")));
+}
+
+void LayoutTest::statusBar()
+{
+    TStatusBar *bar = m_form->StatusBar1;
+    QCOMPARE(bar->height(), 19);
+    QCOMPARE(bar->panelCount(), 3);
+    QCOMPARE(bar->panel(0)->width(), 50);
+    QCOMPARE(bar->panel(1)->width(), 50);
+    QVERIFY(bar->panel(0)->alignment() & Qt::AlignHCenter);
+    QVERIFY(bar->panel(1)->alignment() & Qt::AlignHCenter);
+    QCOMPARE(bar->panelText(1), QStringLiteral("List"));
+}
+
+void LayoutTest::playModeCycle()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    QTest::mouseDClick(m_form->Panel1, Qt::LeftButton, {}, QPoint(360, 15));
+    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Single"));
+    QTest::mouseDClick(m_form->Label1, Qt::LeftButton);
+    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Random"));
+    m_form->Panel1DblClick();
+    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("List"));
+    QVERIFY(m_form->MMListPlay->isChecked());
+}
+
+void LayoutTest::dataViewer()
+{
+    TForm2 &viewer = m_app->viewer();
+    QCOMPARE(viewer.windowTitle(), QStringLiteral("データビューア"));
+    QCOMPARE(viewer.size(), QSize(571, 370));
+    QVERIFY(viewer.RichEdit1->isReadOnly());
+    QCOMPARE(viewer.RichEdit1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(viewer.RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(viewer.RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QVERIFY(QFontInfo(viewer.RichEdit1->font()).fixedPitch());
+    // Shift-JIS data shows decoded.
+    viewer.setData("*HEAD\"\x83\x65\x83\x58\x83\x67\"");
+    QCOMPARE(viewer.text(), QStringLiteral("*HEAD\"テスト\""));
+
+    // Its close box unchecks the menu item and empties it.
+    m_form->MMDataView->setChecked(true);
+    viewer.show();
+    viewer.close();
+    QVERIFY(!m_form->MMDataView->isChecked());
+    QVERIFY(viewer.text().isEmpty());
+    QVERIFY(!viewer.isVisible());
+}
+
+void LayoutTest::aboutBox()
+{
+    TAboutBox &about = m_app->about();
+    QCOMPARE(about.windowTitle(), QStringLiteral("バージョン情報"));
+    QCOMPARE(about.size(), QSize(322, 108));
+    QCOMPARE(about.ProgramIcon->geometry(), QRect(8, 8, 32, 32));
+    QCOMPARE(about.ProductName->text(), QStringLiteral("Tunelet Ver1.05"));
+    QCOMPARE(about.ProductName->pos(), QPoint(48, 16));
+    QVERIFY(about.ProductName->font().bold());
+    QCOMPARE(about.Comments->pos(), QPoint(48, 32));
+    QCOMPARE(about.Bevel1->y(), 48);
+    QCOMPARE(about.HomePage->pos(), QPoint(48, 56));
+    QCOMPARE(about.EMail->pos(), QPoint(48, 72));
+    QVERIFY(about.HomePage->isReadOnly() && about.EMail->isReadOnly());
+    QVERIFY(!about.HomePage->text().isEmpty() && !about.EMail->text().isEmpty());
+    QCOMPARE(about.OKButton->text(), QStringLiteral("OK"));
+    QCOMPARE(about.OKButton->geometry(), QRect(248, 12, 66, 25));
+    QVERIFY(about.OKButton->isDefault());
+    QCOMPARE(about.Panel1->geometry(), QRect(0, 90, 322, 18));
+
+    // "バージョン情報(&A)" shows it modally; OK closes it.
+    QTimer::singleShot(0, &about, [&about] {
+        QVERIFY(about.isVisible() && about.isModal());
+        about.OKButton->click();
+    });
+    m_form->About1->trigger();
+    QVERIFY(!about.isVisible());
+}
+
+void LayoutTest::fileFilters_data()
+{
+    QTest::addColumn<QString>("windows");
+    QTest::addColumn<QString>("qt");
+    QTest::newRow("list open") << "リストファイル (*.ppl *.alb)|*.ppl;*.alb"
+                               << "リストファイル (*.ppl *.alb)";
+    QTest::newRow("list save") << "リストファイル (*.ppl)|*.ppl"
+                               << "リストファイル (*.ppl)";
+    QTest::newRow("no patterns in text") << "Programs|*.exe;*.com"
+                                         << "Programs (*.exe *.com)";
+    QTest::newRow("two filters") << "A (*.a)|*.a|B|*.b"
+                                 << "A (*.a);;B (*.b)";
+}
+
+void LayoutTest::fileFilters()
+{
+    QFETCH(QString, windows);
+    QFETCH(QString, qt);
+    QCOMPARE(tunelet::qtFileFilter(windows), qt);
+}
+
+int runLayoutTests(int argc, char **argv)
+{
+    LayoutTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_layout.moc"
