@@ -103,6 +103,7 @@ void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
     QCOMPARE(m_launcher.started[0].parameters, QStringLiteral("\"/m/a.snr\" *p *x *i *m *f *s *a"));
     QCOMPARE(m_launcher.started[0].folder, m_fixture->path("player/"));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/a.snr"));
+    QCOMPARE(form().PlayingPath(), QByteArray("/m/a.snr"));
     QCOMPARE(form().PlayIndex, 2);
     QVERIFY(form().Timer1->isActive());
     // The tip shows the row's title, the caption its path.
@@ -155,6 +156,7 @@ void TestPlaybackWindow::endOfTheLastRowStops()
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
+    QVERIFY(form().PlayingPath().isEmpty());
     QVERIFY(!form().Timer1->isActive());
     QCOMPARE(m_launcher.started.size(), 1);
     QCOMPARE(form().PlayIndex, 2);
@@ -364,25 +366,15 @@ void TestPlaybackWindow::failuresAreReported()
     QCOMPARE(m_fixture->dialogs.texts(What::Error).last(),
              QStringLiteral("mid2snrを起動できません"));
 
-    // Until the archive integration sets ExtractLzhData, archive rows say they cannot play.
-    form().SelectRow(2);
-    form().PMPlay->trigger();
-    QCOMPARE(m_fixture->dialogs.texts(What::Message),
-             QStringList{QStringLiteral("LZHファイルは再生できません。")});
-    form().ExtractLzhData = [this](const QByteArray &) {
-        return std::optional<QByteArray>(m_fixture->path("tunelet.snr"));
-    };
-    form().PMPlay->trigger();
-    QCOMPARE(m_launcher.started.size(), 1);
-    QCOMPARE(form().windowTitle(), "Tunelet - <3> " + m_fixture->path("tunelet.snr"));
-
+    // Archive rows play through ExtractLzhData (tests/lzh).
+    form().SelectRow(0);
     form().SonaroPath = m_fixture->path("player/none");
     const int beeps = m_fixture->dialogs.beeps();
     form().PMPlay->trigger();
     QCOMPARE(m_fixture->dialogs.texts(What::Message).last(),
              QStringLiteral("Sonaroのパスを正しく設定してください。"));
     QCOMPARE(m_fixture->dialogs.beeps(), beeps + 1);
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started.size(), 0);
     // A failed start leaves the caption idle after the close.
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
 }

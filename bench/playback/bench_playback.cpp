@@ -1,0 +1,216 @@
+// Drives the main window offscreen in this process with the real player:
+//   idle_cpu              Tunelet's CPU over 20 s with no player
+//   following_cpu         Tunelet's CPU over 20 s while a player plays
+//   end_to_next_start     from a song's end (as the player shows it) to the
+//                         next song's start (StartSong done, caption set)
+//   end_to_next_window    the same, until the next player's window is there
+#include "KeySynth.h"
+#include "ScriptedDialogs.h"
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include "core/atomicfile.h"
+#include "playlist/playlistmodel.h"
+#include "process/systemprocesslauncher.h"
+#include "windowlink/windowsystem.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void runEventsFor(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool runEventsUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        runEventsFor(5);
+    }
+    return true;
+}
+
+// Percent of one core used by this process while the event loop runs.
+double cpuPercentOver(int milliseconds)
+{
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    runEventsFor(milliseconds);
+    return 100.0 * (cpuSeconds() - before) / (double(wall.elapsed()) / 1000.0);
+}
+
+QByteArray song(const QByteArray &title, int quarters)
+{
+    QByteArray notes;
+    for (int i = 0; i < quarters; ++i)
+        notes += "cdefgab"[i % 7] + QByteArray(" ");
+    return "*HEAD\"" + title + "\"\r\n*TEMPO 120\r\nA: @3 v100 o4 l4 " + notes + "\r\n";
+}
+
+// Watches the player from its own thread and link: the moment a player's
+// seek bar reaches its end, then the moment a new player's window appears.
+struct EndWatcher {
+    std::atomic<bool> stop{false};
+    Clock::time_point ended{};
+    Clock::time_point nextWindow{};
+    std::atomic<bool> done{false};
+
+    void run()
+    {
+        auto windows = windowlink::makeLinkWindowSystem();
+        windowlink::HWND ending = 0;
+        while (!stop) {
+            const windowlink::HWND player = windows->FindWindowA("CN_sonaro", nullptr);
+            if (ending == 0 && player != 0) {
+                const windowlink::HWND seek = windows->FindWindowExA(player, 0, "CN_seek", nullptr);
+                int minPos = 0;
+                int maxPos = 0;
+                const int pos = windows->GetScrollPos(seek, windowlink::SB_CTL);
+                if (windows->GetScrollRange(seek, windowlink::SB_CTL, &minPos, &maxPos) &&
+                    maxPos >= 1 && pos == maxPos) {
+                    ended = Clock::now();
+                    ending = player;
+                }
+            } else if (ending != 0 && player != 0 && player != ending) {
+                nextWindow = Clock::now();
+                done = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    }
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir root;
+    const QByteArray home = QFile::encodeName(root.path()) + "/home/";
+    const QByteArray runtime = QFile::encodeName(root.path()) + "/run";
+    QDir().mkpath(QFile::decodeName(home));
+    QDir().mkpath(QFile::decodeName(runtime));
+    ::chmod(runtime.constData(), 0700);
+    qputenv("TUNELET_HOME", home);
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    QByteArray bin = qgetenv("TUNELET_BIN_DIR");
+    if (bin.isEmpty())
+        bin = TUNELET_DEFAULT_BIN_DIR;
+
+    QApplication app(argc, argv);
+    tunelet::ScriptedDialogs dialogs;
+    tunelet::RecordingKeySynth keys;
+    tunelet::SystemProcessLauncher launcher;
+    TForm1::Environment environment;
+    environment.dialogs = &dialogs;
+    environment.keys = &keys;
+    environment.programFolder = home;
+    environment.settingsPath = home + "tunelet.ini";
+    environment.processes = &launcher;
+    auto form = std::make_unique<TForm1>(environment);
+    TForm2 viewer;
+    form->SetSiblings(nullptr, &viewer);
+    form->SonaroPath = bin + "/sonaro";
+    form->mid2snrPath = bin + "/mid2snr";
+    form->MMRepeat->setChecked(false);
+    std::printf("timer_tick: %d ms\n", TForm1::PlaybackTickMs);
+
+    std::printf("idle_cpu: %.3f %%\n", cpuPercentOver(20000));
+
+    // A song longer than the measurement.
+    tunelet::writeFileAtomically(home + "long.snr", song("Long", 70));
+    form->AppendEntry(home + "long.snr");
+    form->SBPlayClick();
+    auto playerThere = [] {
+        return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
+    };
+    if (!runEventsUntil(playerThere, 20000)) {
+        std::fprintf(stderr, "the player did not start\n");
+        return 1;
+    }
+    runEventsFor(500);
+    std::printf("following_cpu: %.3f %%\n", cpuPercentOver(20000));
+    form->SBStopClick();
+
+    // Two one-second songs in list mode: the first one's end starts the second.
+    tunelet::writeFileAtomically(home + "one.snr", song("One", 2));
+    tunelet::writeFileAtomically(home + "two.snr", song("Two", 2));
+    form->Playlist().clear();
+    form->AppendEntry(home + "one.snr");
+    form->AppendEntry(home + "two.snr");
+    QList<double> toStart;
+    QList<double> toWindow;
+    for (int run = 0; run < 5; ++run) {
+        Clock::time_point started{};
+        const auto connection =
+            QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString &title) {
+                if (title.startsWith(QStringLiteral("Tunelet - <2>")))
+                    started = Clock::now();
+            });
+        EndWatcher watcher;
+        std::thread watching([&] { watcher.run(); });
+        form->SBPlayClick();
+        const bool ok = runEventsUntil([&] { return watcher.done.load(); }, 20000);
+        watcher.stop = true;
+        watching.join();
+        QObject::disconnect(connection);
+        form->SBStopClick();
+        if (!ok || started == Clock::time_point{}) {
+            std::fprintf(stderr, "run %d: no second song\n", run);
+            continue;
+        }
+        using ms = std::chrono::duration<double, std::milli>;
+        toStart << ms(started - watcher.ended).count();
+        toWindow << ms(watcher.nextWindow - watcher.ended).count();
+        runEventsFor(200);
+    }
+    std::sort(toStart.begin(), toStart.end());
+    std::sort(toWindow.begin(), toWindow.end());
+    if (!toStart.isEmpty()) {
+        std::printf("end_to_next_start_median: %.1f ms\n", toStart[toStart.size() / 2]);
+        std::printf("end_to_next_start_max: %.1f ms\n", toStart.last());
+        std::printf("end_to_next_window_median: %.1f ms\n", toWindow[toWindow.size() / 2]);
+    }
+
+    form->CloseOnce();
+    form.reset();
+    for (const qint64 pid : launcher.startedIds())
+        ::kill(pid_t(pid), SIGKILL);
+    return toStart.size() == 5 ? 0 : 1;
+}
