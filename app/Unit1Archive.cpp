@@ -39,17 +39,30 @@ bool staysInside(const QByteArray &memberPath)
                         [](const QByteArray &part) { return part == ".."; });
 }
 
-// The folders directly in the program folder (hidden ones included), to tell
-// afterwards which ones the extraction created.
-QSet<QByteArray> topLevelFolders(const QByteArray &folder)
+// The folders on the members' paths ("sub", "sub/inner" for
+// "sub/inner/a.snr"), relative to the program folder.
+QSet<QByteArray> memberFolders(const QByteArrayList &memberPaths)
 {
-    QSet<QByteArray> names;
-    const QDir dir(QFile::decodeName(folder));
-    const QStringList entries = dir.entryList(
-        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::NoSort);
-    for (const QString &name : entries)
-        names.insert(QFile::encodeName(name));
-    return names;
+    QSet<QByteArray> folders;
+    for (const QByteArray &memberPath : memberPaths) {
+        if (!staysInside(memberPath))
+            continue;
+        for (qsizetype slash = memberPath.lastIndexOf('/'); slash > 0;
+             slash = memberPath.lastIndexOf('/', slash - 1))
+            folders.insert(memberPath.left(slash));
+    }
+    return folders;
+}
+
+// Those of the members' folders that exist in the program folder.
+QSet<QByteArray> existingFolders(const QByteArray &folder, const QByteArrayList &memberPaths)
+{
+    QSet<QByteArray> existing;
+    for (const QByteArray &relative : memberFolders(memberPaths)) {
+        if (tunelet::pathKind(folder + relative) != tunelet::PathKind::Missing)
+            existing.insert(relative);
+    }
+    return existing;
 }
 
 // The extracted file of a member: its path as the library reported it (on a
@@ -66,28 +79,21 @@ QByteArray extractedFile(const QByteArray &folder, const QByteArray &memberPath)
     return tunelet::isExistingFile(withExtension) ? withExtension : QByteArray();
 }
 
-// Removes the sub-folders of the members' paths that the extraction created
-// (those below a top-level folder that was not there before), deepest first,
-// each only when empty.
+// Removes the folders on the members' paths that were not there before the
+// extraction, deepest first, each only when it is empty.
 void removeCreatedFolders(const QByteArray &folder, const QByteArrayList &memberPaths,
                           const QSet<QByteArray> &foldersBefore)
 {
-    QSet<QByteArray> created;
-    for (const QByteArray &memberPath : memberPaths) {
-        if (!staysInside(memberPath) ||
-            foldersBefore.contains(memberPath.left(memberPath.indexOf('/'))))
-            continue;
-        for (qsizetype slash = memberPath.lastIndexOf('/'); slash > 0;
-             slash = memberPath.lastIndexOf('/', slash - 1))
-            created.insert(memberPath.left(slash));
+    QByteArrayList created;
+    for (const QByteArray &relative : memberFolders(memberPaths)) {
+        if (!foldersBefore.contains(relative))
+            created.append(relative);
     }
-    QByteArrayList deepestFirst(created.cbegin(), created.cend());
-    std::sort(deepestFirst.begin(), deepestFirst.end(),
-              [](const QByteArray &a, const QByteArray &b) {
-                  return a.count('/') != b.count('/') ? a.count('/') > b.count('/') : a < b;
-              });
+    std::sort(created.begin(), created.end(), [](const QByteArray &a, const QByteArray &b) {
+        return a.count('/') != b.count('/') ? a.count('/') > b.count('/') : a < b;
+    });
     QDir dir;
-    for (const QByteArray &relative : std::as_const(deepestFirst))
+    for (const QByteArray &relative : std::as_const(created))
         dir.rmdir(QFile::decodeName(folder + relative)); // fails, as wanted, when not empty
 }
 
@@ -119,7 +125,10 @@ void TForm1::CreateArchiveFile()
 bool TForm1::ExtractLzhData(const QByteArray &archivePath)
 {
     const QByteArray folder = ProgramFolder();
-    const QSet<QByteArray> foldersBefore = topLevelFolders(folder);
+    ArchiveFile1.SetFileName(archivePath);
+    // The folders the extraction will need that are there already: only the
+    // others are its own to remove afterwards.
+    const QSet<QByteArray> foldersBefore = existingFolders(folder, ListDataFiles());
     UnpackDataFiles(archivePath);
     const QByteArrayList members = ListDataFiles();
 
@@ -150,8 +159,7 @@ bool TForm1::ExtractLzhData(const QByteArray &archivePath)
 void TForm1::UnpackDataFiles(const QByteArray &archivePath)
 {
     const quint64 extraction = ++m_lzhExtractions;
-    const auto unpack = [this, &archivePath] {
-        ArchiveFile1.SetFileName(archivePath);
+    const auto unpack = [this] {
         ArchiveFile1.Unpack(static_cast<WindowHandle>(winId()), nullptr, ProgramFolder(),
                             dataFileMasks());
     };
@@ -165,8 +173,10 @@ void TForm1::UnpackDataFiles(const QByteArray &archivePath)
     // (a song start, a row added): it has moved or deleted files of the same
     // names and changed the component's archive. Take ours out again, without
     // another pass.
-    if (m_lzhExtractions != extraction)
+    if (m_lzhExtractions != extraction) {
+        ArchiveFile1.SetFileName(archivePath);
         unpack();
+    }
 }
 
 QByteArrayList TForm1::ListDataFiles()
