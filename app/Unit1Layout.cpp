@@ -152,8 +152,12 @@ void TForm1::CreatePanel()
     Label1->setTextFormat(Qt::PlainText);
     Label1->setToolTip(QStringLiteral("経過時間/合計時間"));
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Wide enough for a three-digit total with its trailing blank.
-    const int width = Label1->fontMetrics().horizontalAdvance(QStringLiteral("00:00/000:00 ")) + 4;
+    // Small enough that the time stays clear of the last button at the
+    // design width, as the design's 12-pixel proportional font does.
+    QFont timeFont = Label1->font();
+    timeFont.setPixelSize(11);
+    Label1->setFont(timeFont);
+    const int width = Label1->fontMetrics().horizontalAdvance(Label1->text()) + 2;
     Label1->setGeometry(0, ButtonTop, width, ButtonSize);
 }
 
