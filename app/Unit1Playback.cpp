@@ -328,7 +328,8 @@ void TForm1::Timer1Timer()
         Label1->setText(*view.label);
     if (StatusBar1->panelText(2) != view.status)
         StatusBar1->setPanelText(2, view.status);
-    if (view.ended)
+    // A player that was closed but is slow to go is not a song that ended.
+    if (view.ended && !parts.player.lingersAfterClose())
         ApplyStep(parts.sequencer.songEnded(SequenceNow()));
 }
 

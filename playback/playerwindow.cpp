@@ -34,7 +34,15 @@ void PlayerWindow::send(UINT message, WPARAM wParam)
 
 void PlayerWindow::close()
 {
-    send(WM_SYSCOMMAND, SC_CLOSE);
+    if (const HWND window = find()) {
+        m_closed = window;
+        m_windows.SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+}
+
+bool PlayerWindow::lingersAfterClose()
+{
+    return m_closed != 0 && find() == m_closed;
 }
 
 void PlayerWindow::pause()

@@ -42,6 +42,10 @@ public:
 
     // SC_CLOSE; the window is gone when this returns.
     void close();
+    // The player's window is the one last closed, still there: its close
+    // took longer than the link waits. Such a window is on its way out and
+    // its end must not be acted on a second time.
+    bool lingersAfterClose();
     // Space down and up: toggles pause.
     void pause();
     // Up down and up: an ended song plays again from its start.
@@ -59,6 +63,7 @@ private:
     void send(windowlink::UINT message, windowlink::WPARAM wParam);
 
     windowlink::WindowSystem &m_windows;
+    windowlink::HWND m_closed = 0; // handles are never reused
 };
 
 } // namespace tunelet

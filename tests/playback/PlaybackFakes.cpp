@@ -10,7 +10,7 @@ QList<QPair<UINT, WPARAM>> FakeWindows::playerMessages() const
 {
     QList<QPair<UINT, WPARAM>> messages;
     for (const Sent &s : sent)
-        if (s.window == Player)
+        if (s.window >= 100)
             messages.append({s.message, s.wParam});
     return messages;
 }
@@ -18,7 +18,7 @@ QList<QPair<UINT, WPARAM>> FakeWindows::playerMessages() const
 HWND FakeWindows::FindWindowA(const char *className, const char *windowName)
 {
     if (className && std::strcmp(className, "CN_sonaro") == 0 && !windowName)
-        return playerPresent ? Player : 0;
+        return playerPresent ? player : 0;
     if (!className && windowName && std::strcmp(windowName, "mid2snr") == 0)
         return converterPresent ? Converter : 0;
     return 0;
@@ -27,7 +27,7 @@ HWND FakeWindows::FindWindowA(const char *className, const char *windowName)
 HWND FakeWindows::FindWindowExA(HWND parent, HWND childAfter, const char *className,
                                 const char *windowName)
 {
-    if (parent != Player || !playerPresent || childAfter != 0 || windowName || !className)
+    if (parent != player || !playerPresent || childAfter != 0 || windowName || !className)
         return 0;
     if (std::strcmp(className, "CN_seek") == 0)
         return seekPresent ? Seek : 0;
@@ -38,11 +38,11 @@ HWND FakeWindows::FindWindowExA(HWND parent, HWND childAfter, const char *classN
 
 LRESULT FakeWindows::SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
-    if (window == Player && !playerPresent)
+    if (window >= 100 && (window != player || !playerPresent))
         return 0;
     sent.append({window, message, wParam});
     // The player's window is gone when the close returns.
-    if (window == Player && message == WM_SYSCOMMAND && wParam == SC_CLOSE)
+    if (window == player && message == WM_SYSCOMMAND && wParam == SC_CLOSE && !closeLingers)
         playerPresent = false;
     return 0;
 }
@@ -63,7 +63,7 @@ BOOL FakeWindows::GetScrollRange(HWND window, int bar, int *minPos, int *maxPos)
 int FakeWindows::GetWindowTextA(HWND window, char *buffer, int maxCount)
 {
     QByteArray text;
-    if (window == Player && playerPresent)
+    if (window == player && playerPresent)
         text = title.toUtf8();
     else if (window == Status && playerPresent && statusPresent)
         text = status.toUtf8();
@@ -75,7 +75,7 @@ int FakeWindows::GetWindowTextA(HWND window, char *buffer, int maxCount)
 
 BOOL FakeWindows::SetForegroundWindow(HWND window)
 {
-    if (window != Player || !playerPresent)
+    if (window != player || !playerPresent)
         return FALSE;
     ++foregroundCalls;
     return TRUE;

@@ -15,7 +15,6 @@
 class FakeWindows final : public windowlink::WindowSystem
 {
 public:
-    static constexpr windowlink::HWND Player = 1;
     static constexpr windowlink::HWND Seek = 2;
     static constexpr windowlink::HWND Status = 3;
     static constexpr windowlink::HWND Converter = 10;
@@ -27,10 +26,13 @@ public:
         bool operator==(const Sent &) const = default;
     };
 
+    // The player's window; a new player gets a new handle (newPlayer).
+    windowlink::HWND player = 100;
     bool playerPresent = true;
     bool seekPresent = true;
     bool statusPresent = true;
     bool converterPresent = false;
+    bool closeLingers = false; // SC_CLOSE leaves the window there (a slow player)
     QString title;
     QString status;
     int position = 0;
@@ -42,6 +44,12 @@ public:
     // The messages sent to the player, without the window.
     QList<QPair<windowlink::UINT, windowlink::WPARAM>> playerMessages() const;
     void clear() { sent.clear(); }
+    // Another player's window appears (handles are never reused).
+    void newPlayer()
+    {
+        ++player;
+        playerPresent = true;
+    }
 
     windowlink::HWND FindWindowA(const char *className, const char *windowName) override;
     windowlink::HWND FindWindowExA(windowlink::HWND parent, windowlink::HWND childAfter,

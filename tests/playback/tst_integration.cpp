@@ -118,7 +118,7 @@ void TestPlaybackIntegration::listPlaysThroughAndStops()
 
     form.SBPlayClick();
     QTRY_VERIFY_WITH_TIMEOUT(
-        playingCaptions().size() == 3 && form.windowTitle() == QStringLiteral("Tunelet"), 60000);
+        playingCaptions().size() >= 3 && form.windowTitle() == QStringLiteral("Tunelet"), 60000);
     const QString workFile = QFile::decodeName(m_fixture->path("tunelet.snr"));
     QCOMPARE(playingCaptions(),
              (QStringList{"Tunelet - <1> " + QString::fromUtf8(a),
@@ -141,8 +141,10 @@ void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
     QVERIFY(form.MMRepeat->isChecked());
 
     form.SBPlayClick();
-    QTRY_VERIFY_WITH_TIMEOUT(playingCaptions().size() == 3, 60000);
-    QCOMPARE(playingCaptions().last(), "Tunelet - <1> " + QString::fromUtf8(a));
+    QTRY_VERIFY_WITH_TIMEOUT(playingCaptions().size() >= 3, 60000);
+    QCOMPARE(playingCaptions().mid(0, 3), (QStringList{"Tunelet - <1> " + QString::fromUtf8(a),
+                                                       "Tunelet - <2> " + QString::fromUtf8(b),
+                                                       "Tunelet - <1> " + QString::fromUtf8(a)}));
     // Let the player show some time, then stop.
     QTRY_VERIFY_WITH_TIMEOUT(
         playerRunning() && m_fixture->label().endsWith(QStringLiteral("/0:02 ")), 20000);

@@ -32,6 +32,7 @@ private slots:
     void pollShowsProgressAndStatus();
     void endOfTheLastRowStops();
     void endInTheMiddleStartsTheNextRow();
+    void aSlowClosingPlayerEndsOnlyOnce();
     void singleWithRepeatPlaysAgainUntilThePositionMoves();
     void rewindAndForwardWhileHeld();
     void pauseKeepsPlaying();
@@ -151,7 +152,7 @@ void TestPlaybackWindow::endOfTheLastRowStops()
     form().ListView1DblClick();
     QVERIFY(form().Timer1->isActive());
     m_windows.clear();
-    m_windows.playerPresent = true;
+    m_windows.newPlayer();
     m_windows.position = 100;
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
@@ -177,10 +178,31 @@ void TestPlaybackWindow::endInTheMiddleStartsTheNextRow()
     // Repeat on the last row wraps to the first.
     form().MMRepeat->setChecked(true);
     form().PlayIndex = 2;
-    m_windows.playerPresent = true;
+    m_windows.newPlayer();
     form().Timer1Timer();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
     QCOMPARE(m_launcher.started.size(), 2);
+}
+
+void TestPlaybackWindow::aSlowClosingPlayerEndsOnlyOnce()
+{
+    startWithRows(3);
+    form().PlayIndex = 0;
+    m_windows.closeLingers = true;
+    m_windows.position = 100;
+    form().Timer1Timer();
+    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
+    // The closed player still shows its end until it has gone: no second start.
+    form().Timer1Timer();
+    form().Timer2Timer();
+    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(form().PlayIndex, 1);
+    // Once the next player's window is there, its end counts again.
+    m_windows.closeLingers = false;
+    m_windows.newPlayer();
+    form().Timer1Timer();
+    QCOMPARE(m_launcher.started.size(), 2);
+    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
 }
 
 void TestPlaybackWindow::singleWithRepeatPlaysAgainUntilThePositionMoves()
@@ -245,7 +267,7 @@ void TestPlaybackWindow::pauseKeepsPlaying()
 {
     startWithRows(1);
     form().SBPlayClick();
-    m_windows.playerPresent = true;
+    m_windows.newPlayer();
     m_windows.clear();
     const QString caption = form().windowTitle();
     form().N3->trigger();
