@@ -1,0 +1,140 @@
+// Adding 1,000 archive rows with LzhHEAD on through the main window's add
+// command (each row takes the archive's data file out into the work file and
+// reads its title), against bsdtar writing the same member to its standard
+// output, one process per archive, in the same run.
+//
+// Usage: bench_lzh [count]   (needs lha and bsdtar on PATH; the LHA library
+// is found beside this program, in <build>/bin)
+#include "KeySynth.h"
+#include "ScriptedDialogs.h"
+#include "Unit1.h"
+
+#include "playlist/playlistmodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace
+{
+
+const QByteArray Title = "Benchmark song";
+const QByteArray Member = "music/song.snr";
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// One archive made by lha with a data file in a sub-folder and a text file,
+// copied count times.
+QByteArrayList makeArchives(const QTemporaryDir &dir, int count)
+{
+    const QString source = dir.filePath(QStringLiteral("src"));
+    QDir().mkpath(source + "/music");
+    QByteArray song = "*HEAD\"" + Title + "\"\r\n*TEMPO 120\r\n";
+    for (int bar = 0; bar < 200; ++bar)
+        song += "A: @3 v100 o4 l8 c d e f g a b > c <\r\n";
+    if (!writeFile(source + '/' + QFile::decodeName(Member), song) ||
+        !writeFile(source + "/readme.txt", "notes"))
+        return {};
+    const QString first = dir.filePath(QStringLiteral("archives/a0.lzh"));
+    QDir().mkpath(dir.filePath(QStringLiteral("archives")));
+    QProcess lha;
+    lha.setWorkingDirectory(source);
+    lha.start(QStringLiteral("lha"), {"a", first, QFile::decodeName(Member), "readme.txt"});
+    if (!lha.waitForFinished(60000) || lha.exitCode() != 0)
+        return {};
+    QByteArrayList archives{QFile::encodeName(first)};
+    for (int i = 1; i < count; ++i) {
+        const QString copy = dir.filePath(QStringLiteral("archives/a%1.lzh").arg(i));
+        if (!QFile::copy(first, copy))
+            return {};
+        archives.append(QFile::encodeName(copy));
+    }
+    return archives;
+}
+
+void print(const char *name, double value, const char *unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
+    if (QStandardPaths::findExecutable(QStringLiteral("lha")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("bsdtar")).isEmpty()) {
+        std::fprintf(stderr, "bench_lzh: lha and bsdtar are needed\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QByteArrayList archives = makeArchives(dir, count);
+    if (archives.size() != count) {
+        std::fprintf(stderr, "bench_lzh: could not make the archives\n");
+        return 1;
+    }
+    const QByteArray home = QFile::encodeName(dir.filePath(QStringLiteral("home"))) + '/';
+    QDir().mkpath(QFile::decodeName(home));
+    qputenv("TUNELET_HOME", home);
+
+    tunelet::ScriptedDialogs dialogs;
+    tunelet::RecordingKeySynth keys;
+    TForm1::Environment environment;
+    environment.dialogs = &dialogs;
+    environment.keys = &keys;
+    environment.programFolder = home;
+    environment.settingsPath = home + "tunelet.ini";
+    TForm1 form(environment);
+    form.MMLzhHEAD->setChecked(true);
+
+    dialogs.chooseFiles(archives);
+    QElapsedTimer timer;
+    timer.start();
+    form.MMAdd->trigger();
+    const double tuneletMs = double(timer.nsecsElapsed()) / 1e6;
+    const tunelet::PlaylistModel &rows = form.Playlist();
+    int titled = 0;
+    for (int row = 0; row < rows.count(); ++row)
+        titled += rows.caption(row) == "[LZH] " + Title ? 1 : 0;
+    using What = tunelet::ScriptedDialogs::Shown::What;
+    if (titled != count || !dialogs.texts(What::Message).isEmpty() ||
+        !dialogs.texts(What::Error).isEmpty()) {
+        std::fprintf(stderr, "bench_lzh: %d of %d rows got their title\n", titled, count);
+        return 1;
+    }
+
+    timer.restart();
+    for (const QByteArray &archive : archives) {
+        QProcess bsdtar;
+        bsdtar.start(QStringLiteral("bsdtar"),
+                     {"-xOf", QFile::decodeName(archive), QFile::decodeName(Member)});
+        if (!bsdtar.waitForFinished(60000) || bsdtar.exitCode() != 0 ||
+            !bsdtar.readAllStandardOutput().startsWith("*HEAD\"" + Title)) {
+            std::fprintf(stderr, "bench_lzh: bsdtar failed on %s\n", archive.constData());
+            return 1;
+        }
+    }
+    const double bsdtarMs = double(timer.nsecsElapsed()) / 1e6;
+
+    print("lzh_rows_added", count, "rows");
+    print("lzh_add_rows_total", tuneletMs, "ms");
+    print("lzh_add_row_per_archive", tuneletMs / count, "ms");
+    print("bsdtar_extract_per_archive", bsdtarMs / count, "ms");
+    print("lzh_add_vs_bsdtar_ratio", tuneletMs / bsdtarMs, "x (target <= 2)");
+    form.CloseOnce();
+    return 0;
+}
