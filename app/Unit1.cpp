@@ -46,6 +46,7 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
     CreateArchiveFile();
+    Run([this] { CreateTrayIcon(); });
 
     Run([this] { FormCreate(); });
 }

@@ -22,10 +22,13 @@ class QToolButton;
 class QTreeView;
 class TAboutBox;
 class TForm2;
+class TNotifyArea;
 class TStatusBar;
+class TTrayIcon;
 
 namespace tunelet
 {
+class DesktopShell;
 class EntryBuilder;
 class IniFile;
 class KeySynth;
@@ -73,6 +76,11 @@ public:
         // Playback seams; null: the real window link and the system's processes.
         windowlink::WindowSystem *windows = nullptr;
         tunelet::ProcessLauncher *processes = nullptr;
+        // The notification area; null: the desktop's system tray.
+        TNotifyArea *notifyArea = nullptr;
+        // Opening files and starting the editor and the volume control;
+        // null: the desktop of this session.
+        tunelet::DesktopShell *shell = nullptr;
     };
 
     // Builds the window and runs FormCreate.
@@ -145,6 +153,9 @@ public:
 
     // The archive component, used for LZH archives only.
     TArchiveFile ArchiveFile1;
+
+    // The notification-area icon; null only when it could not be created.
+    TTrayIcon *TrayIcon1 = nullptr;
 
     // The scratch list: an ordered list of strings, empty between uses.
     QByteArrayList ListBox1;
@@ -288,6 +299,12 @@ public:
     void RestoreFullHeight();
     int ClientHeight() const;
     void SetClientHeight(int height);
+    // The tray icon with its image, tip, menu and double click; the
+    // constructor calls it before FormCreate.
+    void CreateTrayIcon();
+    // The file handed to the player, as the caption names it after its first
+    // "> "; nothing while the caption holds no "> ".
+    std::optional<QByteArray> PlayingDataFile() const;
 
     // ---- Tools (Unit1Tools.cpp) ----
     void MMDataEditClick();
@@ -300,6 +317,8 @@ public:
     void About1Click();
     void MMExitClick();
     void MMListOpenClick();
+    // The editor setting can start an editor: exactly "NotePad", or a file.
+    bool EditorUsable() const;
 
 signals:
     // The close query has run; the program ends.
@@ -355,6 +374,15 @@ private:
     void UnpackDataFiles(const QByteArray &archivePath);
     QByteArrayList ListDataFiles();
 
+    // Unit1Modes.cpp
+    int MenuBarHeight() const;
+    int ListAreaHeight() const;
+
+    // Unit1Tools.cpp
+    tunelet::DesktopShell &Shell();
+    void StartEditor(const QByteArray &dataFile);
+    void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter);
+
     // Unit1Playback.cpp
     struct PlaybackParts;
     class SongStartAdapter;
@@ -372,6 +400,7 @@ private:
     bool m_closed = false;
     bool m_resizeAttached = true; // FormResize runs on size changes
     int m_listHeightBeforeCompact = 0;
+    std::shared_ptr<tunelet::DesktopShell> m_ownShell; // when the environment gives none
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";

@@ -1,72 +1,201 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
 #include "StatusBar.h"
+#include "TrayIcon.h"
+#include "TuneletIcons.h"
 #include "Unit1.h"
 #include "Unit2.h"
+
+#include "core/bytefile.h"
+#include "core/textcodec.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QTreeView>
 
+namespace
+{
+
+// The design height of the main window; a window started in compact mode
+// gives its list the height this leaves.
+constexpr int DesignHeight = 290;
+
+} // namespace
+
+// ---- Heights ----
 // The client area is everything below the menu bar: button bar, list and
-// status bar.
+// status bar. The heights are taken from the window's geometry, which is
+// current also while the window is hidden (at start and at exit), whereas its
+// children are laid out only while it is shown.
+
+int TForm1::MenuBarHeight() const
+{
+    return menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
+}
+
 int TForm1::ClientHeight() const
 {
-    return centralWidget()->height();
+    return isVisible() ? centralWidget()->height() : geometry().height() - MenuBarHeight();
+}
+
+int TForm1::ListAreaHeight() const
+{
+    return ClientHeight() - Panel1->height() - StatusBar1->height();
 }
 
 void TForm1::SetClientHeight(int clientHeight)
 {
-    const int menuHeight =
-        menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
     QRect g = geometry();
-    g.setHeight(clientHeight + menuHeight);
+    g.setHeight(clientHeight + MenuBarHeight());
     setGeometry(g);
 }
 
+// ---- Compact mode ----
+
 void TForm1::EnterCompactHeight()
 {
-    if (ListView1->height() > 0)
-        m_listHeightBeforeCompact = ListView1->height();
+    // Kept so that leaving compact mode gives the list this height back.
+    if (ListAreaHeight() > 0)
+        m_listHeightBeforeCompact = ListAreaHeight();
     SetClientHeight(Panel1->height() + StatusBar1->height());
 }
 
 void TForm1::RestoreFullHeight()
 {
     // The list gets back the height it had before compact mode was entered;
-    // a window started in compact mode gets the list height of its design size.
-    if (ListView1->height() > 0)
+    // a window started in compact mode gets the list height of its design
+    // size. A list that has a height keeps it.
+    if (ListAreaHeight() > 0)
         return;
     const int designList =
-        290 - menuBar()->sizeHint().height() - Panel1->height() - StatusBar1->height();
+        DesignHeight - menuBar()->sizeHint().height() - Panel1->height() - StatusBar1->height();
     const int list = m_listHeightBeforeCompact > 0 ? m_listHeightBeforeCompact : designList;
     SetClientHeight(Panel1->height() + StatusBar1->height() + list);
+}
+
+void TForm1::MMCompactModeClick()
+{
+    // The item has flipped its check mark already.
+    if (MMCompactMode->isChecked())
+        EnterCompactHeight();
+    else
+        RestoreFullHeight();
 }
 
 void TForm1::FormResize()
 {
     Label1->move(Panel1->width() - Label1->width() - 2, Label1->y());
+    // Enlarging the window by hand leaves compact mode.
     if (MMCompactMode->isChecked() && ClientHeight() > Panel1->height() + StatusBar1->height())
         MMCompactMode->setChecked(false);
 }
+
+// ---- Stay on top ----
 
 void TForm1::ApplyStayOnTop()
 {
     const bool wasVisible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, MMStayOnTop->isChecked());
-    if (wasVisible)
-        show();
+    if (!wasVisible)
+        return;
+    // Changing a window's flags hides it; showing it again is no new show of
+    // the window, so the data viewer stays where the user put it.
+    const QRect viewer = m_form2 ? m_form2->geometry() : QRect();
+    show();
+    if (m_form2)
+        m_form2->setGeometry(viewer);
 }
 
-void TForm1::ShowTrayIconAtStart() {}
+void TForm1::MMStayOnTopClick()
+{
+    ApplyStayOnTop();
+}
 
-void TForm1::MMCompactModeClick() {}
-void TForm1::MMStayOnTopClick() {}
-void TForm1::MMTaskTrayClick() {}
-void TForm1::PMWindowClick() {}
-void TForm1::MMDataViewClick() {}
+// ---- Tray icon, hiding and showing ----
+
+void TForm1::CreateTrayIcon()
+{
+    TrayIcon1 = new TTrayIcon(this, m_env.notifyArea);
+    TrayIcon1->SetIcon(tunelet::programIcon());
+    TrayIcon1->SetTipHelp("Tunelet");
+    TrayIcon1->SetRBPopupMenu(PopupTray);
+    // A single left click does nothing.
+    TrayIcon1->SetOnDblClick([this](TTrayIcon *) { Run([this] { PMWindowClick(); }); });
+    // Playback sets the tip as songs start and stop. A tray that refuses the
+    // new tip is reported; the song plays on.
+    connect(this, &TForm1::TrayTipChanged, TrayIcon1,
+            [this](const QByteArray &tip) { Run([this, tip] { TrayIcon1->SetTipHelp(tip); }); });
+}
+
+void TForm1::ShowTrayIconAtStart()
+{
+    if (TrayIcon1)
+        TrayIcon1->SetVisible(true);
+}
+
+void TForm1::MMTaskTrayClick()
+{
+    // A refusal throws; the check mark stays as the user set it.
+    if (TrayIcon1)
+        TrayIcon1->SetVisible(MMTaskTray->isChecked());
+}
+
+void TForm1::PMWindowClick()
+{
+    if (isVisible()) {
+        hide();
+        PMWindow->setText(QStringLiteral("ウィンドウを表示(&V)"));
+        return;
+    }
+    // Showing runs FormShow again: the data viewer goes back to its stored
+    // place and shows when it is on.
+    show();
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+    PMWindow->setText(QStringLiteral("ウィンドウを隠す(&V)"));
+}
+
+// ---- Data viewer ----
+
+std::optional<QByteArray> TForm1::PlayingDataFile() const
+{
+    const QString caption = windowTitle();
+    const qsizetype mark = caption.indexOf(QStringLiteral("> "));
+    if (mark < 0)
+        return std::nullopt;
+    // The caption shows the path decoded; the bytes handed to the player are
+    // the exact name.
+    const QString shown = caption.mid(mark + 2);
+    if (!PlayingPath().isEmpty() && tunelet::decodeText(PlayingPath()) == shown)
+        return PlayingPath();
+    return tunelet::encodeText(shown);
+}
+
+void TForm1::MMDataViewClick()
+{
+    if (!m_form2)
+        return;
+    // The item has flipped its check mark already.
+    if (!MMDataView->isChecked()) {
+        m_form2->hide();
+        m_form2->clearText();
+        return;
+    }
+    const std::optional<QByteArray> playing = PlayingDataFile();
+    const std::optional<QByteArray> data = playing && tunelet::isExistingFile(*playing)
+                                               ? tunelet::readWholeFile(*playing)
+                                               : std::nullopt;
+    if (data)
+        m_form2->setData(*data);
+    else
+        m_form2->clearText();
+    m_form2->show();
+}
 
 void TForm1::Form2CloseQuery()
 {

@@ -1,0 +1,18 @@
+#include "ModesTests.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tunelet"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    int failures = 0;
+    failures += runCompactModeTests(argc, argv);
+    failures += runStayOnTopTests(argc, argv);
+    failures += runTrayTests(argc, argv);
+    failures += runDataViewerTests(argc, argv);
+    failures += runToolsTests(argc, argv);
+    failures += runShellTests(argc, argv);
+    return failures;
+}

@@ -1,0 +1,174 @@
+// Compact mode: entering and leaving it through the menu, leaving it by
+// enlarging the window, the time label at the bar's right end, and the full
+// height given back before the geometry is stored at exit.
+#include "ModesFixture.h"
+#include "ModesTests.h"
+#include "StatusBar.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <QTreeView>
+
+namespace
+{
+
+constexpr int CompactHeight = 33 + 19; // button bar + status bar
+
+class CompactModeTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void compactOnAndOffAtTheDesignSize();
+    void enlargingTheWindowLeavesCompactMode();
+    void timeLabelFollowsTheBarsRightEdge_data();
+    void timeLabelFollowsTheBarsRightEdge();
+    void startedInCompactMode();
+    void exitStoresTheFullHeight();
+    void exitInCompactModeWithoutShowing();
+
+private:
+    TForm1 &form() const { return m_app->form(); }
+    int menuHeight() const { return form().menuBar()->height(); }
+    int labelRightGap() const
+    {
+        return form().Panel1->width() - form().Label1->geometry().right() - 1;
+    }
+    std::unique_ptr<ModesFixture> m_app;
+};
+
+void CompactModeTest::init()
+{
+    m_app = std::make_unique<ModesFixture>();
+    QVERIFY(m_app->isValid());
+}
+
+void CompactModeTest::cleanup()
+{
+    m_app.reset();
+}
+
+void CompactModeTest::compactOnAndOffAtTheDesignSize()
+{
+    m_app->start();
+    QVERIFY(m_app->show());
+    QCOMPARE(form().height(), 290);
+    const int listBefore = form().ListView1->height();
+    QVERIFY(listBefore > 0);
+
+    form().MMCompactMode->trigger();
+    QVERIFY(form().MMCompactMode->isChecked());
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+    QCOMPARE(form().ClientHeight(), CompactHeight);
+    // Only the menu bar, the button bar and the status bar are left.
+    QCOMPARE(form().height(), menuHeight() + CompactHeight);
+    QCOMPARE(form().ListView1->height(), 0);
+    QVERIFY(form().StatusBar1->isVisible());
+    QCOMPARE(form().StatusBar1->geometry().bottom() + 1, CompactHeight);
+    QCOMPARE(form().width(), 423);
+    QCOMPARE(labelRightGap(), 2);
+
+    // Leaving through the menu gives the list its height back.
+    form().MMCompactMode->trigger();
+    QVERIFY(!form().MMCompactMode->isChecked());
+    QTRY_COMPARE(form().ListView1->height(), listBefore);
+    QCOMPARE(form().height(), 290);
+    QCOMPARE(labelRightGap(), 2);
+}
+
+void CompactModeTest::enlargingTheWindowLeavesCompactMode()
+{
+    m_app->start();
+    QVERIFY(m_app->show());
+    form().MMCompactMode->trigger();
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+
+    // A wider window stays compact.
+    form().resize(500, form().height());
+    QTRY_COMPARE(form().width(), 500);
+    QVERIFY(form().MMCompactMode->isChecked());
+
+    // A taller one does not.
+    form().resize(500, 400);
+    QTRY_COMPARE(form().height(), 400);
+    QVERIFY(!form().MMCompactMode->isChecked());
+    QVERIFY(form().ListView1->height() > 0);
+}
+
+void CompactModeTest::timeLabelFollowsTheBarsRightEdge_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("design width") << 423;
+    QTest::newRow("wide") << 800;
+    QTest::newRow("narrow") << 300;
+}
+
+void CompactModeTest::timeLabelFollowsTheBarsRightEdge()
+{
+    QFETCH(int, width);
+    m_app->start();
+    QVERIFY(m_app->show());
+    form().resize(width, 290);
+    QTRY_COMPARE(form().Panel1->width(), width);
+    QCOMPARE(form().Label1->x(), form().Panel1->width() - form().Label1->width() - 2);
+}
+
+void CompactModeTest::startedInCompactMode()
+{
+    m_app->write("tunelet.ini", "[Window]\r\nHeight=320\r\n[Setting]\r\nCompactMode=1\r\n");
+    m_app->start();
+    QVERIFY(m_app->show());
+    QVERIFY(form().MMCompactMode->isChecked());
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+    QVERIFY(form().MMCompactMode->isChecked());
+
+    // The list gets back the height the stored window gave it.
+    form().MMCompactMode->trigger();
+    QTRY_COMPARE(form().height(), 320);
+}
+
+void CompactModeTest::exitStoresTheFullHeight()
+{
+    m_app->start();
+    QVERIFY(m_app->show());
+    form().MMCompactMode->trigger();
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+    m_app->stop();
+
+    const QByteArray ini = m_app->settings();
+    QVERIFY2(ini.contains("Height=290\r\n"), ini.constData());
+    // The exit's own change of height leaves the mode as it was.
+    QVERIFY2(ini.contains("CompactMode=1\r\n"), ini.constData());
+
+    // The next start is compact again, and leaving it gives the full height.
+    m_app->start();
+    QVERIFY(m_app->show());
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+    form().MMCompactMode->trigger();
+    QTRY_COMPARE(form().height(), 290);
+}
+
+void CompactModeTest::exitInCompactModeWithoutShowing()
+{
+    m_app->write("tunelet.ini", "[Window]\r\nHeight=300\r\n[Setting]\r\nCompactMode=1\r\n");
+    m_app->start();
+    m_app->stop();
+    const QByteArray ini = m_app->settings();
+    QVERIFY2(ini.contains("Height=300\r\n"), ini.constData());
+    QVERIFY2(ini.contains("CompactMode=1\r\n"), ini.constData());
+}
+
+} // namespace
+
+int runCompactModeTests(int argc, char **argv)
+{
+    CompactModeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_compact.moc"

@@ -1,0 +1,155 @@
+// The data viewer: switched on and off from the menu, loaded from the playing
+// data file (the caption's text after its first "> "), emptied and unticked
+// by its own close box, and loaded again at each song start while on.
+#include "ModesFixture.h"
+#include "ModesTests.h"
+
+#include "core/bytefile.h"
+
+#include <QTest>
+
+namespace
+{
+
+class DataViewerTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void opensEmptyWhileIdle();
+    void loadsThePlayingFile();
+    void playingFileFromTheCaption();
+    void missingPlayingFileOpensEmpty();
+    void closeBoxUnticksAndTheItemReloads();
+    void loadedAtEachSongStart();
+    void notLoadedWhileOff();
+    void storedAtExit();
+
+private:
+    TForm1 &form() const { return m_app->form(); }
+    TForm2 &viewer() const { return m_app->viewer(); }
+    std::unique_ptr<ModesFixture> m_app;
+};
+
+void DataViewerTest::init()
+{
+    m_app = std::make_unique<ModesFixture>();
+    QVERIFY(m_app->isValid());
+    m_app->start();
+    QVERIFY(m_app->show());
+}
+
+void DataViewerTest::cleanup()
+{
+    m_app.reset();
+}
+
+void DataViewerTest::opensEmptyWhileIdle()
+{
+    viewer().setData("left over");
+    form().MMDataView->trigger();
+    QVERIFY(form().MMDataView->isChecked());
+    QVERIFY(viewer().isVisible());
+    QVERIFY(viewer().text().isEmpty());
+
+    viewer().setData("something");
+    form().MMDataView->trigger();
+    QVERIFY(!form().MMDataView->isChecked());
+    QVERIFY(!viewer().isVisible());
+    QVERIFY(viewer().text().isEmpty());
+}
+
+void DataViewerTest::loadsThePlayingFile()
+{
+    m_app->addSongs(2);
+    form().SelectRow(1);
+    form().ListView1DblClick();
+    form().MMDataView->trigger();
+    QVERIFY(viewer().isVisible());
+    QCOMPARE(viewer().text(), QString::fromUtf8(songData("Song 2")).replace("\r\n", "\n"));
+}
+
+void DataViewerTest::playingFileFromTheCaption()
+{
+    const QByteArray other = m_app->write("other.snr", songData("Other"));
+    form().setWindowTitle(QStringLiteral("Tunelet - <7> ") + QFile::decodeName(other));
+    form().MMDataView->trigger();
+    QVERIFY(viewer().text().contains(QStringLiteral("*HEAD\"Other\"")));
+
+    // A progress caption holds no "> ": no playing data file.
+    form().MMDataView->trigger();
+    form().setWindowTitle(QStringLiteral("Tunelet - mid2snr実行中..."));
+    form().MMDataView->trigger();
+    QVERIFY(viewer().text().isEmpty());
+}
+
+void DataViewerTest::missingPlayingFileOpensEmpty()
+{
+    const QByteArrayList songs = m_app->addSongs(1);
+    form().SBPlayClick();
+    QVERIFY(tunelet::removeFile(songs[0]));
+    form().MMDataView->trigger();
+    QVERIFY(viewer().isVisible());
+    QVERIFY(viewer().text().isEmpty());
+    QVERIFY(m_app->dialogs.shown().isEmpty());
+}
+
+void DataViewerTest::closeBoxUnticksAndTheItemReloads()
+{
+    m_app->addSongs(1);
+    form().SBPlayClick();
+    form().MMDataView->trigger();
+    QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
+
+    viewer().close();
+    QVERIFY(!form().MMDataView->isChecked());
+    QVERIFY(viewer().text().isEmpty());
+    QVERIFY(!viewer().isVisible());
+
+    form().MMDataView->trigger();
+    QVERIFY(form().MMDataView->isChecked());
+    QVERIFY(viewer().isVisible());
+    QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
+}
+
+void DataViewerTest::loadedAtEachSongStart()
+{
+    m_app->addSongs(2);
+    form().MMDataView->trigger();
+    form().SBPlayClick();
+    QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
+    form().SBNextClick();
+    QVERIFY(viewer().text().contains(QStringLiteral("Song 2")));
+}
+
+void DataViewerTest::notLoadedWhileOff()
+{
+    m_app->addSongs(1);
+    form().SBPlayClick();
+    QVERIFY(viewer().text().isEmpty());
+    QVERIFY(!viewer().isVisible());
+}
+
+void DataViewerTest::storedAtExit()
+{
+    form().MMDataView->trigger();
+    viewer().setGeometry(QRect(120, 130, 400, 250));
+    m_app->stop();
+    const QByteArray ini = m_app->settings();
+    QVERIFY2(ini.contains("DataView=1\r\n"), ini.constData());
+    QVERIFY2(ini.contains("Top2=130\r\nLeft2=120\r\nHeight2=250\r\nWidth2=400\r\n"),
+             ini.constData());
+}
+
+} // namespace
+
+int runDataViewerTests(int argc, char **argv)
+{
+    DataViewerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_dataviewer.moc"

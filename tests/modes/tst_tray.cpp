@@ -1,0 +1,305 @@
+// The main window's tray icon: its image, tip, menus and double click; shown
+// at start with TaskTray on, and what a refusing tray does to the start and to
+// the switch; hiding and showing the window; the tip following the playing
+// song.
+#include "ModesFixture.h"
+#include "ModesTests.h"
+#include "TrayIcon.h"
+
+#include "playlist/playlistmodel.h"
+#include "windowlink/win32.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include <algorithm>
+
+namespace
+{
+
+using What = tunelet::ScriptedDialogs::Shown::What;
+
+const QString Refused = QStringLiteral("タスクトレイにアイコンを登録できません。");
+
+class TrayTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void trayIconIsSetUp();
+    void trayMenuItems();
+    void trayMenuCommands();
+    void shownAtStartWithTaskTrayOn();
+    void refusedAtStartEndsTheStartUp();
+    void switchFlipsTheIcon();
+    void switchRefusedKeepsTheCheckMark();
+    void hideAndShowFromTheTray();
+    void doubleClickHidesAndShows();
+    void rightButtonPopsUpTheTrayMenu();
+    void tipFollowsTheSong();
+    void longTitleIsCutInTheTip();
+    void refusedTipIsReportedAndTheSongPlaysOn();
+
+private:
+    TForm1 &form() const { return m_app->form(); }
+    void trayMessage(int mouseMessage) const
+    {
+        TCallbackWindow::Instance()->TrayMessage(form().TrayIcon1->Number(), mouseMessage);
+    }
+    std::unique_ptr<ModesFixture> m_app;
+};
+
+void TrayTest::init()
+{
+    m_app = std::make_unique<ModesFixture>();
+    QVERIFY(m_app->isValid());
+}
+
+void TrayTest::cleanup()
+{
+    m_app.reset();
+}
+
+void TrayTest::trayIconIsSetUp()
+{
+    m_app->start();
+    TTrayIcon *icon = form().TrayIcon1;
+    QVERIFY(icon);
+    QCOMPARE(icon->parent(), &form());
+    QVERIFY(!icon->Icon().isNull());
+    QCOMPARE(icon->TipHelp(), QByteArray("Tunelet"));
+    QCOMPARE(icon->RBPopupMenu(), form().PopupTray);
+    QVERIFY(!icon->LBPopupMenu());
+    QVERIFY(icon->OnDblClick());
+    // A single left click does nothing.
+    QVERIFY(!icon->OnClick());
+    // TaskTray is off by default: nothing in the tray.
+    QVERIFY(!icon->Visible());
+    QCOMPARE(m_app->tray.countOf(nmAdd), 0);
+    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+}
+
+void TrayTest::trayMenuItems()
+{
+    m_app->start();
+    QStringList items;
+    for (QAction *action : form().PopupTray->actions())
+        items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    QCOMPARE(items, (QStringList{"再生(&P)", "一時停止(&U)", "停止(&S)", "-", "前の曲(&B)",
+                                 "次の曲(&N)", "-", "ウィンドウを隠す(&V)", "-", "終了(&X)"}));
+}
+
+void TrayTest::trayMenuCommands()
+{
+    m_app->start();
+    const QByteArrayList songs = m_app->addSongs(3);
+    const QString playing = QStringLiteral("Tunelet - <%1> ") + QFile::decodeName(m_app->home());
+
+    form().PMTrayPlay->trigger();
+    QCOMPARE(form().windowTitle(), playing.arg(1) + QStringLiteral("song1.snr"));
+    form().PMTrayNext->trigger();
+    QCOMPARE(form().windowTitle(), playing.arg(2) + QStringLiteral("song2.snr"));
+    form().PMTrayBack->trigger();
+    QCOMPARE(form().windowTitle(), playing.arg(1) + QStringLiteral("song1.snr"));
+    QCOMPARE(m_app->launcher.parameters.size(), 3);
+
+    // Pause goes to the player's window.
+    const windowlink::HWND player = m_app->windows.addWindow("CN_sonaro", "song → 1：00");
+    form().PMTrayPause->trigger();
+    const auto &sent = m_app->windows.sent;
+    QVERIFY(std::any_of(sent.begin(), sent.end(), [player](const auto &message) {
+        return message.window == player && message.message == windowlink::WM_KEYDOWN;
+    }));
+    m_app->windows.removeWindow(player);
+
+    form().PMTrayStop->trigger();
+    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
+    QVERIFY(!form().Timer1->isActive());
+
+    form().PMTrayExit->trigger();
+    QVERIFY(form().IsClosed());
+    QVERIFY(m_app->settings().contains("[Setting]"));
+}
+
+void TrayTest::shownAtStartWithTaskTrayOn()
+{
+    m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
+    m_app->start();
+    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(form().TrayIcon1->Visible());
+    QVERIFY(form().TrayIcon1->Registered());
+    QCOMPARE(m_app->tray.countOf(nmAdd), 1);
+    QCOMPARE(m_app->tray.calls.first().tip, QByteArray("Tunelet"));
+    QVERIFY(m_app->tray.calls.first().hasIcon);
+    QVERIFY(m_app->dialogs.shown().isEmpty());
+
+    // Stored at exit; the icon leaves the tray with the window.
+    m_app->stop();
+    QVERIFY(m_app->settings().contains("TaskTray=1\r\n"));
+    QCOMPARE(m_app->tray.countOf(nmDelete), 1);
+}
+
+void TrayTest::refusedAtStartEndsTheStartUp()
+{
+    const QByteArray list = m_app->write("last.ppl", m_app->write("a.snr", songData("A")) + "\r\n");
+    m_app->write("tunelet.ini", "[Window]\r\nHeight=290\r\n[Setting]\r\nTaskTray=1\r\n"
+                                "CompactMode=1\r\nListOpen=1\r\n[File]\r\nFileName=" +
+                                    list + "\r\n");
+    m_app->tray.refuseAdd = true;
+    m_app->start();
+
+    QCOMPARE(m_app->dialogs.texts(What::Error), QStringList{Refused});
+    // The rest of the start-up is skipped: no list, no compact height.
+    QCOMPARE(form().Playlist().count(), 0);
+    QCOMPARE(form().height(), 290);
+    // The settings read so far stand.
+    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(form().MMCompactMode->isChecked());
+    QVERIFY(!form().TrayIcon1->Registered());
+    QVERIFY(m_app->show());
+}
+
+void TrayTest::switchFlipsTheIcon()
+{
+    m_app->start();
+    form().MMTaskTray->trigger();
+    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(form().TrayIcon1->Registered());
+    QCOMPARE(m_app->tray.countOf(nmAdd), 1);
+
+    form().MMTaskTray->trigger();
+    QVERIFY(!form().MMTaskTray->isChecked());
+    QVERIFY(!form().TrayIcon1->Visible());
+    QVERIFY(!form().TrayIcon1->Registered());
+    QCOMPARE(m_app->tray.countOf(nmDelete), 1);
+    QVERIFY(m_app->dialogs.shown().isEmpty());
+}
+
+void TrayTest::switchRefusedKeepsTheCheckMark()
+{
+    m_app->start();
+    m_app->tray.refuseAdd = true;
+    form().MMTaskTray->trigger();
+    QCOMPARE(m_app->dialogs.texts(What::Error), QStringList{Refused});
+    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(!form().TrayIcon1->Registered());
+
+    // Switching off does nothing more; switching on again tries again.
+    form().MMTaskTray->trigger();
+    QVERIFY(!form().MMTaskTray->isChecked());
+    m_app->tray.refuseAdd = false;
+    form().MMTaskTray->trigger();
+    QVERIFY(form().TrayIcon1->Registered());
+    QCOMPARE(m_app->dialogs.texts(What::Error).size(), 1);
+}
+
+void TrayTest::hideAndShowFromTheTray()
+{
+    m_app->write("tunelet.ini", "[Window]\r\nTop2=40\r\nLeft2=30\r\nHeight2=200\r\nWidth2=300\r\n"
+                                "[Setting]\r\nTaskTray=1\r\nDataView=1\r\n");
+    m_app->start();
+    QVERIFY(m_app->show());
+    TForm2 &viewer = m_app->viewer();
+    QVERIFY(viewer.isVisible());
+    const QRect stored = viewer.geometry();
+    QCOMPARE(stored.size(), QSize(300, 200));
+
+    form().PMWindow->trigger();
+    QVERIFY(!form().isVisible());
+    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを表示(&V)"));
+    // Hiding leaves the tray icon alone.
+    QVERIFY(form().TrayIcon1->Registered());
+
+    viewer.setGeometry(QRect(250, 260, 320, 220));
+    QCOMPARE(viewer.geometry(), QRect(250, 260, 320, 220));
+
+    form().PMWindow->trigger();
+    QVERIFY(form().isVisible());
+    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+    // Showing ran the show step again: the viewer is back where the
+    // settings file last stored it.
+    QCOMPARE(viewer.geometry(), stored);
+    QVERIFY(viewer.isVisible());
+}
+
+void TrayTest::doubleClickHidesAndShows()
+{
+    m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
+    m_app->start();
+    QVERIFY(m_app->show());
+    trayMessage(WM_LBUTTONDOWN);
+    trayMessage(WM_LBUTTONUP);
+    trayMessage(WM_LBUTTONDBLCLK);
+    trayMessage(WM_LBUTTONUP);
+    QVERIFY(!form().isVisible());
+    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを表示(&V)"));
+
+    trayMessage(WM_LBUTTONDBLCLK);
+    QVERIFY(form().isVisible());
+    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+}
+
+void TrayTest::rightButtonPopsUpTheTrayMenu()
+{
+    m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
+    m_app->start();
+    QVERIFY(m_app->show());
+    trayMessage(WM_RBUTTONDOWN);
+    QTRY_VERIFY(form().PopupTray->isVisible());
+    form().PopupTray->hide();
+}
+
+void TrayTest::tipFollowsTheSong()
+{
+    m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
+    m_app->start();
+    m_app->addSongs(2);
+
+    form().SelectRow(1);
+    form().ListView1DblClick();
+    QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Song 2"));
+    QCOMPARE(m_app->tray.lastTip(), QByteArray("Song 2"));
+
+    form().SBStopClick();
+    QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Tunelet"));
+    QCOMPARE(m_app->tray.lastTip(), QByteArray("Tunelet"));
+
+    // Without the icon in the tray the tip follows all the same.
+    form().MMTaskTray->trigger();
+    form().SBPlayClick();
+    QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Song 1"));
+}
+
+void TrayTest::longTitleIsCutInTheTip()
+{
+    m_app->start();
+    const QByteArray title(70, 'x');
+    form().AppendEntry(m_app->write("long.snr", songData(title)));
+    form().SBPlayClick();
+    QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray(62, 'x'));
+}
+
+void TrayTest::refusedTipIsReportedAndTheSongPlaysOn()
+{
+    m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
+    m_app->start();
+    m_app->addSongs(1);
+    m_app->tray.refuseModify = true;
+    form().SBPlayClick();
+    QVERIFY(m_app->dialogs.texts(What::Error).contains(Refused));
+    QVERIFY(form().windowTitle().startsWith(QStringLiteral("Tunelet - <1> ")));
+    QVERIFY(form().Timer1->isActive());
+}
+
+} // namespace
+
+int runTrayTests(int argc, char **argv)
+{
+    TrayTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_tray.moc"
