@@ -10,9 +10,15 @@ function(tunelet_add_qtest name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
+  # Each test gets its own runtime folder, so the windows its players publish
+  # are never seen by another test running at the same time (nor by a real
+  # Tunelet of the user's).
+  set(runtime_dir ${CMAKE_BINARY_DIR}/test-runtime/${name})
+  file(MAKE_DIRECTORY ${runtime_dir})
+  file(CHMOD ${runtime_dir} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;TUNELET_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TUNELET_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;XDG_RUNTIME_DIR=${runtime_dir};TUNELET_BIN_DIR=${CMAKE_BINARY_DIR}/bin;TUNELET_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   if(ARG_LABELS)
     set_property(TEST ${name} PROPERTY LABELS ${ARG_LABELS})
   endif()
