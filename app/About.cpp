@@ -31,7 +31,10 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setFixedSize(322, 108);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed dialog border: a title and a close button, nothing to resize,
+    // minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     ProgramIcon = new QLabel(this);
     ProgramIcon->setGeometry(8, 8, 32, 32);

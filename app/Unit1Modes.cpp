@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeView>
+#include <QWindow>
 
 namespace
 {
@@ -33,12 +34,14 @@ constexpr int DesignHeight = 290;
 
 int TForm1::MenuBarHeight() const
 {
-    return menuBar()->isVisible() ? menuBar()->height() : menuBar()->sizeHint().height();
+    // Until the window is first shown the menu bar has not been laid out; its
+    // wanted height is what it will get.
+    return windowHandle() ? menuBar()->height() : menuBar()->sizeHint().height();
 }
 
 int TForm1::ClientHeight() const
 {
-    return isVisible() ? centralWidget()->height() : geometry().height() - MenuBarHeight();
+    return geometry().height() - MenuBarHeight();
 }
 
 int TForm1::ListAreaHeight() const

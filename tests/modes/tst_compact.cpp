@@ -31,6 +31,7 @@ private slots:
     void startedInCompactMode();
     void exitStoresTheFullHeight();
     void exitInCompactModeWithoutShowing();
+    void exitWhileHiddenInTheTray();
 
 private:
     TForm1 &form() const { return m_app->form(); }
@@ -160,6 +161,22 @@ void CompactModeTest::exitInCompactModeWithoutShowing()
     m_app->stop();
     const QByteArray ini = m_app->settings();
     QVERIFY2(ini.contains("Height=300\r\n"), ini.constData());
+    QVERIFY2(ini.contains("CompactMode=1\r\n"), ini.constData());
+}
+
+void CompactModeTest::exitWhileHiddenInTheTray()
+{
+    m_app->start();
+    QVERIFY(m_app->show());
+    form().resize(423, 350);
+    QTRY_COMPARE(form().height(), 350);
+    form().MMCompactMode->trigger();
+    QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
+    form().PMWindowClick();
+    QVERIFY(!form().isVisible());
+    m_app->stop();
+    const QByteArray ini = m_app->settings();
+    QVERIFY2(ini.contains("Height=350\r\n"), ini.constData());
     QVERIFY2(ini.contains("CompactMode=1\r\n"), ini.constData());
 }
 
