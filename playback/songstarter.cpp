@@ -63,14 +63,22 @@ QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSetti
         });
     if (outcome.status == RunOutcome::Status::FailedToStart)
         throw EPlaybackError(QStringLiteral("mid2snrを起動できません"));
-    if (outcome.status == RunOutcome::Status::TimedOut)
-        throw EPlaybackError(QStringLiteral("mid2snrが%1秒たっても終了しないため、中止しました")
-                                 .arg(m_converterBound.count() / 1000));
 
     // The converter writes "<input base>.snr" into its current folder, the
     // program folder; that file becomes the work file.
     const QByteArray workFile = settings.programFolder + WorkFileName;
     const QByteArray output = settings.programFolder + replaceExtension(fileNamePart(path), ".snr");
+    // A converter that crashed or was stopped may have written part of its
+    // output: it is removed rather than played or left behind.
+    if (outcome.status == RunOutcome::Status::TimedOut) {
+        removeFile(output);
+        throw EPlaybackError(QStringLiteral("mid2snrが%1秒たっても終了しないため、中止しました")
+                                 .arg(m_converterBound.count() / 1000));
+    }
+    if (outcome.status == RunOutcome::Status::Crashed) {
+        removeFile(output);
+        throw EPlaybackError(QStringLiteral("mid2snrが異常終了しました"));
+    }
     // An input named like the work file converts straight into it: deleting
     // the work file first would throw the new data away.
     if (output != workFile) {

@@ -57,7 +57,8 @@ struct SongStartResult {
 // StartSong: prepares a file the player can read (taking it out of an
 // archive, or converting a MIDI file) and starts the player on it. Never
 // closes a running player. Throws EPlaybackError when the converter cannot
-// be run, and what the host throws.
+// be run, crashes or runs past its bound (its output, whole or not, is then
+// removed), and what the host throws.
 class SongStarter final
 {
 public:

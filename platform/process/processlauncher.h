@@ -15,6 +15,7 @@ struct RunOutcome {
         Finished,      // it ended by itself (exitCode holds its code)
         FailedToStart, // it could not be started at all
         TimedOut,      // it ran past the bound and was killed
+        Crashed,       // it was ended by a signal (a crash, or killed from outside)
     };
     Status status = Status::FailedToStart;
     int exitCode = -1;

@@ -50,8 +50,9 @@ RunOutcome SystemProcessLauncher::runAndWait(const QByteArray &program, const QB
             return {RunOutcome::Status::TimedOut, -1};
         }
     }
-    const int code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return {RunOutcome::Status::Finished, code};
+    if (process.exitStatus() != QProcess::NormalExit)
+        return {RunOutcome::Status::Crashed, -1};
+    return {RunOutcome::Status::Finished, process.exitCode()};
 }
 
 } // namespace tunelet
