@@ -9,6 +9,7 @@
 #include "transport.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <SDL.h>
 #include <cstdio>
 
@@ -29,9 +30,12 @@ int main(int argc, char *argv[])
     sonaro::SubWindows subWindows(loaded, player, options, &window);
     sonaro::LinkBinding link(window, transport);
 
-    if (options.minimized)
+    if (options.minimized) {
         window.showMinimized();
-    else
+        // Some window managers map a new window normally whatever state it asks
+        // for; once it is mapped, it is minimized again.
+        QTimer::singleShot(300, &window, [&window] { window.showMinimized(); });
+    } else
         window.show();
     subWindows.show();
 
