@@ -1,0 +1,222 @@
+// Folders that cannot be written, a disk that fills up, a folder removed
+// under a list, and a list naming 100,000 files of which most are missing.
+#include "FaultSupport.h"
+#include "FaultTests.h"
+#include "LzhFixture.h"
+
+#include "core/bytefile.h"
+#include "core/bytepath.h"
+#include "playlist/playlistmodel.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using What = tunelet::ScriptedDialogs::Shown::What;
+
+class TestFolderFaults final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void unwritableProgramFolder();
+    void fullDiskKeepsThePreviousList();
+    void folderRemovedUnderTheList();
+    void listOfAHundredThousandMostlyMissingFiles();
+};
+
+void TestFolderFaults::unwritableProgramFolder()
+{
+    // Root writes through any permission bits, so the program folder is put
+    // where no folder can be: below a regular file.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray blocker = QFile::encodeName(dir.filePath(QStringLiteral("blocker")));
+    QVERIFY(writeBytes(blocker, "a file, not a folder"));
+    const QByteArray home = blocker + "/home/";
+    const QByteArray song = QFile::encodeName(dir.filePath(QStringLiteral("song.snr")));
+    QVERIFY(writeBytes(song, songWithTitle("Song")));
+
+    tunelet::ScriptedDialogs dialogs;
+    tunelet::RecordingKeySynth keys;
+    TForm1::Environment environment;
+    environment.dialogs = &dialogs;
+    environment.keys = &keys;
+    environment.programFolder = home;
+    environment.settingsPath = home + "tunelet.ini";
+    TForm1 form(environment);
+
+    const QString cannotWrite =
+        QString::fromUtf8(home) + QStringLiteral("tunelet.ini に書き込めません");
+    QCOMPARE(dialogs.texts(What::Message), QStringList{cannotWrite});
+    QCOMPARE(dialogs.beeps(), 1);
+    // The design defaults, and a window that opens and works.
+    QVERIFY(form.MMRepeat->isChecked());
+    QVERIFY(!form.MMSaveList->isChecked());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.AppendEntry(song);
+    QCOMPARE(form.Playlist().caption(0), QByteArray("Song"));
+
+    // Exit still ends the program, after saying what could not be saved.
+    form.MMSaveList->setChecked(true);
+    dialogs.clear();
+    QSignalSpy closed(&form, &TForm1::Closed);
+    form.MMExitClick();
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(form.IsClosed());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(dialogs.texts(What::Error),
+             QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(home) + "tunelet.ppl を作成できません"});
+    QCOMPARE(dialogs.texts(What::Message), QStringList{cannotWrite});
+    QCOMPARE(readBytes(blocker), QByteArray("a file, not a folder"));
+    QCOMPARE(faults::snapshot(QFile::encodeName(dir.path())).keys(),
+             (QByteArrayList{"blocker", "song.snr"}));
+}
+
+void TestFolderFaults::fullDiskKeepsThePreviousList()
+{
+    LzhFixture fixture;
+    QVERIFY(fixture.isValid());
+    TForm1 &form = fixture.start();
+    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
+    const QByteArray previous = "previous list\r\n";
+    const QByteArray list = faults::makeFolder(faults::outsideRoot(fixture) + "lists") + "kept.ppl";
+    QVERIFY(writeBytes(list, previous));
+    for (int i = 0; i < 200; ++i)
+        form.AppendEntry(song);
+    form.FileName = list;
+
+    // The overwrite-save runs in a child process that may write no more than
+    // 1 KiB into any file: the new list is far larger. The child reports the
+    // error boxes it showed.
+    fixture.dialogs.answerNext(true);
+    int pipeFds[2];
+    QVERIFY(::pipe(pipeFds) == 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        // Past the limit a write fails with EFBIG instead of ending the process.
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+        };
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 1024;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        form.Run([&form] { form.StatusBar1DblClick(); });
+        const QByteArray report = fixture.dialogs.texts(What::Error).join('\n').toUtf8();
+        ssize_t written = ::write(pipeFds[1], report.constData(), size_t(report.size()));
+        ::_exit(written == report.size() ? 0 : 1);
+    }
+    ::close(pipeFds[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the saving process did not end well");
+
+    QCOMPARE(QString::fromUtf8(report), "ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません");
+    // The previous list is whole, and no piece of the new one is left.
+    QCOMPARE(readBytes(list), previous);
+    QCOMPARE(faults::snapshot(tunelet::folderPart(list)).keys(), QByteArrayList{"kept.ppl"});
+
+    // Without the limit the same save goes through.
+    fixture.dialogs.answerNext(true);
+    form.Run([&form] { form.StatusBar1DblClick(); });
+    QVERIFY(fixture.dialogs.texts(What::Error).isEmpty());
+    QCOMPARE(readBytes(list), QByteArrayList(200, song).join("\r\n") + "\r\n");
+}
+
+void TestFolderFaults::folderRemovedUnderTheList()
+{
+    LzhFixture fixture;
+    QVERIFY(fixture.isValid());
+    TForm1 &form = fixture.start();
+    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
+    const QByteArray list = faults::makeFolder(faults::outsideRoot(fixture) + "lists") + "gone.ppl";
+    QVERIFY(writeBytes(list, song + "\r\n"));
+    form.Run([&] { form.LoadListFile(list); });
+    QCOMPARE(form.Playlist().count(), 1);
+    const QByteArray folder = tunelet::folderPart(list);
+    QVERIFY(QDir(QFile::decodeName(folder)).removeRecursively());
+
+    fixture.dialogs.answerNext(true);
+    form.Run([&form] { form.StatusBar1DblClick(); });
+    QCOMPARE(fixture.dialogs.texts(What::Error),
+             QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません"});
+    // Nothing else changed, and the folder was not made again.
+    QCOMPARE(form.Playlist().count(), 1);
+    QCOMPARE(form.FileName, list);
+    QCOMPARE(tunelet::pathKind(folder), tunelet::PathKind::Missing);
+}
+
+void TestFolderFaults::listOfAHundredThousandMostlyMissingFiles()
+{
+    LzhFixture fixture;
+    QVERIFY(fixture.isValid());
+    TForm1 &form = fixture.start();
+    const QByteArray songs = faults::makeFolder(faults::outsideRoot(fixture) + "songs");
+    const QByteArray other = songs + "other.dat";
+    QVERIFY(writeBytes(other, "not a song"));
+
+    constexpr int Lines = 100000;
+    QByteArrayList lines;
+    QByteArrayList expected;
+    lines.reserve(Lines);
+    for (int i = 0; i < Lines; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        switch (i % 100) {
+        case 0: { // an existing song, one in a hundred
+            const QByteArray path = songs + "s" + n + ".snr";
+            QVERIFY(writeBytes(path, songWithTitle("Title " + n)));
+            lines.append(path);
+            expected.append(path);
+            break;
+        }
+        case 1:
+            lines.append(other); // exists, but no song
+            break;
+        case 2:
+            lines.append(songs + "missing-folder/" + n + ".snr");
+            break;
+        case 3:
+            lines.append("m" + n + ".snr"); // a bare name, missing beside the list
+            break;
+        default:
+            lines.append(songs + "missing" + n + (i % 2 ? ".snr" : ".mid"));
+            break;
+        }
+    }
+    const QByteArray list = fixture.writeOutside("huge.ppl", lines.join("\r\n") + "\r\n");
+
+    fixture.dialogs.chooseFiles({list});
+    QElapsedTimer clock;
+    clock.start();
+    form.Run([&form] { form.MMOpenClick(); });
+    qInfo("list of %lld lines, %lld existing: loaded in %lld ms", qint64(Lines),
+          qint64(expected.size()), clock.elapsed());
+    QVERIFY(fixture.dialogs.texts(What::Error).isEmpty());
+    QCOMPARE(form.Playlist().paths(), expected);
+    QCOMPARE(form.Playlist().caption(0), QByteArray("Title 0"));
+    QCOMPARE(form.Playlist().caption(expected.size() - 1), QByteArray("Title 99900"));
+    QCOMPARE(form.FileName, list);
+    QCOMPARE(form.PlayIndex, -1);
+}
+
+int runFolderFaultTests(int argc, char **argv)
+{
+    TestFolderFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_folders.moc"

@@ -1,0 +1,153 @@
+// List files with very long lines, NUL bytes, CR-only line ends and paths
+// holding quotes, blanks and bytes that are no UTF-8: rows are built byte for
+// byte, and saving writes the paths back unchanged.
+#include "FaultSupport.h"
+#include "FaultTests.h"
+#include "LzhFixture.h"
+
+#include "playlist/playlistmodel.h"
+
+#include <QTest>
+
+using What = tunelet::ScriptedDialogs::Shown::What;
+
+class TestHostileLists final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void hostileLists_data();
+    void hostileLists();
+    void oddPathsSaveUnchanged();
+
+private:
+    TForm1 &form() const { return m_fixture->form(); }
+    // Songs in a folder outside the program folder, by file name.
+    QByteArray song(const QByteArray &name) const { return m_songs + name; }
+    QByteArray load(const QByteArray &listText);
+
+    std::unique_ptr<LzhFixture> m_fixture;
+    QByteArray m_songs;
+};
+
+namespace
+{
+// The title each song of the songs' folder was written with.
+QByteArray title(const QByteArray &name)
+{
+    return name == "a.snr"   ? QByteArray("A")
+           : name == "b.snr" ? QByteArray("B")
+                             : "T " + name.toHex();
+}
+
+// File names with a double quote, blanks, a Shift-JIS name, bytes that are
+// no valid text at all, a tab and shell characters.
+const QByteArrayList OddNames = {
+    "qu\"ote\".snr",       "two  blanks .snr", "\x83\x65\x83\x58\x83\x67.snr",
+    "bad\xff\xfe\x80.snr", "tab\there.txt",    "'single' & $dollar.snr",
+};
+} // namespace
+
+void TestHostileLists::init()
+{
+    m_fixture = std::make_unique<LzhFixture>();
+    QVERIFY(m_fixture->isValid());
+    m_fixture->start();
+    m_songs = faults::makeFolder(faults::outsideRoot(*m_fixture) + "songs");
+    for (const QByteArray &name : OddNames)
+        QVERIFY(writeBytes(song(name), songWithTitle(title(name))));
+    for (const QByteArray name : {"a.snr", "b.snr"})
+        QVERIFY(writeBytes(song(name), songWithTitle(title(name))));
+}
+
+void TestHostileLists::cleanup()
+{
+    m_fixture.reset();
+}
+
+QByteArray TestHostileLists::load(const QByteArray &listText)
+{
+    const QByteArray list = m_songs + "list.ppl";
+    if (!writeBytes(list, listText))
+        return {};
+    form().Run([&] { form().LoadListFile(list); });
+    return list;
+}
+
+void TestHostileLists::hostileLists_data()
+{
+    QTest::addColumn<QByteArray>("text");     // "<songs>" stands for the songs' folder
+    QTest::addColumn<QByteArrayList>("rows"); // file names in the songs' folder
+
+    const QByteArray megabyte(1024 * 1024, 'x');
+    QTest::newRow("1 MB lines") << "<songs>a.snr\r\n" + megabyte + "\r\n/" + megabyte +
+                                       ".snr\r\n<songs>" + megabyte + ".snr\r\n<songs>b.snr\r\n"
+                                << QByteArrayList{"a.snr", "b.snr"};
+    QTest::newRow("1 MB line without an end")
+        << "<songs>a.snr\r\n" + megabyte << QByteArrayList{"a.snr"};
+    QTest::newRow("NUL ends the text")
+        << QByteArray("<songs>a.snr\r\n\0<songs>b.snr\r\n", 30) << QByteArrayList{"a.snr"};
+    QTest::newRow("NUL inside a path")
+        << QByteArray("<songs>b.snr\r\n<songs>a\0.snr\r\n", 30) << QByteArrayList{"b.snr"};
+    QTest::newRow("CR-only ends") << QByteArray("<songs>a.snr\r<songs>b.snr\r<songs>a.snr")
+                                  << QByteArrayList{"a.snr", "b.snr", "a.snr"};
+    QTest::newRow("empty lines and blanks")
+        << QByteArray("\r\n\r\r\n\n <songs>a.snr\r\n<songs>a.snr \r\n\t\r\n<songs>b.snr")
+        << QByteArrayList{"b.snr"};
+    QByteArray odd;
+    for (const QByteArray &name : OddNames)
+        odd += "<songs>" + name + "\r\n";
+    QTest::newRow("odd names, absolute") << odd << OddNames;
+    QTest::newRow("odd names, bare") << OddNames.join("\n") << OddNames;
+    QTest::newRow("only a NUL") << QByteArray(1, '\0') << QByteArrayList{};
+    QTest::newRow("binary") << QByteArray("\xff\xfe\x01\x02\r\r\n\x7f") << QByteArrayList{};
+}
+
+void TestHostileLists::hostileLists()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArrayList, rows);
+    const QByteArray list = load(text.replace("<songs>", m_songs));
+    QVERIFY(!list.isEmpty());
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QByteArrayList expected;
+    for (const QByteArray &name : rows)
+        expected.append(song(name));
+    QCOMPARE(form().Playlist().paths(), expected);
+    for (int row = 0; row < rows.size(); ++row)
+        QCOMPARE(form().Playlist().caption(row), title(rows[row]));
+    QCOMPARE(form().FileName, list);
+}
+
+void TestHostileLists::oddPathsSaveUnchanged()
+{
+    QByteArray text;
+    for (const QByteArray &name : OddNames)
+        text += song(name) + "\r\n";
+    const QByteArray list = load(text);
+    QVERIFY(!list.isEmpty());
+    QCOMPARE(form().Playlist().count(), OddNames.size());
+
+    // Saved through the dialog under another name: the same bytes.
+    const QByteArray saved = m_songs + "saved \"copy\" \xff.ppl";
+    m_fixture->dialogs.chooseFiles({saved});
+    form().Run([this] { form().MMSaveClick(); });
+    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QCOMPARE(readBytes(saved), text);
+
+    // Read back, the rows are the same.
+    const QByteArrayList before = form().Playlist().paths();
+    form().Run([&] { form().LoadListFile(saved); });
+    QCOMPARE(form().Playlist().paths(), before);
+    QCOMPARE(form().FileName, saved);
+}
+
+int runHostileListTests(int argc, char **argv)
+{
+    TestHostileLists test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hostile_lists.moc"

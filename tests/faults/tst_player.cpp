@@ -1,0 +1,205 @@
+// The real player dying or hanging in the middle of a song: Tunelet goes on,
+// its window stays responsive, and nothing else is started.
+#include "FaultSupport.h"
+#include "FaultTests.h"
+#include "LzhFixture.h"
+
+#include "StatusBar.h"
+#include "windowlink/windowsystem.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+namespace
+{
+const QString Playing = QStringLiteral("再生中");
+} // namespace
+
+class TestPlayerFaults final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void playerKilledInTheMiddleOfASong();
+    void hungPlayerLeavesTheWindowResponsive();
+    void exitWithAHungPlayerStillEnds();
+
+private:
+    TForm1 &form() const { return m_fixture->form(); }
+    QString panel() const { return form().StatusBar1->panelText(2); }
+    // Starts the first of two long songs and waits until the poll follows it;
+    // *pid is the player's process id.
+    void startPlaying(qint64 *pid);
+    bool playerWindowExists() const;
+
+    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<faults::CappedLauncher> m_launcher;
+    QByteArrayList m_rows;
+};
+
+void TestPlayerFaults::initTestCase()
+{
+    if (faults::binDir().isEmpty())
+        QSKIP("TUNELET_BIN_DIR is not set");
+    QVERIFY(QFile::exists(QFile::decodeName(faults::binDir() + "/sonaro")));
+}
+
+void TestPlayerFaults::init()
+{
+    m_fixture = std::make_unique<LzhFixture>();
+    QVERIFY(m_fixture->isValid());
+    m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
+    m_fixture->start(m_launcher.get());
+    form().SonaroPath = faults::binDir() + "/sonaro";
+    m_rows = {m_fixture->writeOutside("a.snr", faults::longSong("Song A")),
+              m_fixture->writeOutside("b.snr", faults::longSong("Song B"))};
+    for (const QByteArray &row : std::as_const(m_rows))
+        form().AppendEntry(row);
+}
+
+void TestPlayerFaults::cleanup()
+{
+    // A stopped player would hold up the close for the link's full wait.
+    if (m_launcher) {
+        m_launcher->killStarted();
+        for (const qint64 pid : m_launcher->startedIds())
+            QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
+    }
+    m_fixture.reset();
+    m_launcher.reset();
+}
+
+bool TestPlayerFaults::playerWindowExists() const
+{
+    return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
+}
+
+void TestPlayerFaults::startPlaying(qint64 *pid)
+{
+    form().SBPlayClick();
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    // The poll shows the player's status and total time.
+    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(form().Label1->text().contains(QStringLiteral("/1:29")), 20000);
+    *pid = m_launcher->startedIds().first();
+}
+
+void TestPlayerFaults::playerKilledInTheMiddleOfASong()
+{
+    qint64 pid = -1;
+    startPlaying(&pid);
+    QVERIFY(pid > 0);
+    const QString caption = form().windowTitle();
+    QCOMPARE(caption, "Tunelet - <1> " + QString::fromUtf8(m_rows[0]));
+
+    QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
+    // The poll finds no window: no status any more, and no song end.
+    QTRY_VERIFY_WITH_TIMEOUT(panel().isEmpty(), 5000);
+    QTest::qWait(20 * TForm1::PlaybackTickMs);
+    QCOMPARE(form().windowTitle(), caption);
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    QVERIFY(!playerWindowExists());
+    QCOMPARE(form().PlayIndex, 0);
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+
+    // Tunelet goes on: the next song starts and is followed.
+    form().SBNextClick();
+    QCOMPARE(m_launcher->startedIds().size(), 2);
+    QCOMPARE(form().windowTitle(), "Tunelet - <2> " + QString::fromUtf8(m_rows[1]));
+    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 20000);
+}
+
+void TestPlayerFaults::hungPlayerLeavesTheWindowResponsive()
+{
+    qint64 pid = -1;
+    startPlaying(&pid);
+    QVERIFY(pid > 0);
+    const QString caption = form().windowTitle();
+
+    // A timer of the test's own measures how long the event loop is held up.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 firstTimeout = -1;
+    qint64 worstGap = 0;
+    qint64 worstGapAfterFirst = 0;
+    int ticks = 0;
+    QTimer probe;
+    probe.setInterval(10);
+    connect(&probe, &QTimer::timeout, this, [&] {
+        const qint64 now = clock.elapsed();
+        const qint64 gap = now - last;
+        last = now;
+        ++ticks;
+        worstGap = std::max(worstGap, gap);
+        if (firstTimeout >= 0)
+            worstGapAfterFirst = std::max(worstGapAfterFirst, gap);
+        // The first poll that timed out has shown no status.
+        if (firstTimeout < 0 && panel().isEmpty())
+            firstTimeout = now;
+    });
+
+    QVERIFY(::kill(pid_t(pid), SIGSTOP) == 0);
+    last = clock.elapsed();
+    probe.start();
+    QTest::qWait(4000);
+    probe.stop();
+    qInfo("hung player: first time-out after %lld ms; %d probe ticks in 4 s; longest gap %lld ms, "
+          "longest after the first time-out %lld ms",
+          firstTimeout, ticks, worstGap, worstGapAfterFirst);
+    QVERIFY2(firstTimeout >= 0, "the poll never gave up on the hung player");
+    // A poll waits 250 ms for a hung player and then leaves it alone for a
+    // while; a wait as long as the link's 2 s, or one per poll, would show
+    // here. The bound is loose enough for a loaded machine.
+    QVERIFY2(worstGapAfterFirst < 1000, "the event loop was held up by the hung player");
+    QVERIFY(ticks > 100);
+    QCOMPARE(form().windowTitle(), caption);
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+
+    // Once it runs again the poll follows it again.
+    QVERIFY(::kill(pid_t(pid), SIGCONT) == 0);
+    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 10000);
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    QCOMPARE(form().windowTitle(), caption);
+}
+
+void TestPlayerFaults::exitWithAHungPlayerStillEnds()
+{
+    qint64 pid = -1;
+    startPlaying(&pid);
+    QVERIFY(pid > 0);
+    form().MMSaveList->setChecked(true);
+    QVERIFY(::kill(pid_t(pid), SIGSTOP) == 0);
+
+    // The close asks the player to close (CloseSonaro is ticked) and gets
+    // no answer: the wait is bounded, and the settings and the list are saved.
+    QSignalSpy closed(&form(), &TForm1::Closed);
+    QElapsedTimer clock;
+    clock.start();
+    form().MMExitClick();
+    qInfo("exit with a hung player took %lld ms", clock.elapsed());
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Timer2->isActive());
+    QCOMPARE(readBytes(m_fixture->path("tunelet.ppl")), m_rows.join("\r\n") + "\r\n");
+    QVERIFY(readBytes(m_fixture->path("tunelet.ini")).contains("SaveList=1"));
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+}
+
+int runPlayerFaultTests(int argc, char **argv)
+{
+    TestPlayerFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_player.moc"
