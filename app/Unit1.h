@@ -360,7 +360,7 @@ private:
     void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
     QVariant CurrentSetting(tunelet::Setting id) const;
     void ApplySetting(tunelet::Setting id, const QVariant &value);
-    QVariant DefaultSetting(const tunelet::SettingSpec &spec) const;
+    QVariant DefaultSetting(const tunelet::SettingSpec &setting) const;
     QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure();
 

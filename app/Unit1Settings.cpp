@@ -103,47 +103,47 @@ void TForm1::ReportWriteFailure()
 
 bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
 {
-    const SettingSpec &spec = tunelet::settingSpec(id);
+    const SettingSpec &setting = tunelet::settingSpec(id);
     const QVariant value = CurrentSetting(id);
-    switch (spec.type) {
+    switch (setting.type) {
     case SettingType::Integer:
-        return ini.writeInteger(spec.section, spec.key, value.toInt());
+        return ini.writeInteger(setting.section, setting.key, value.toInt());
     case SettingType::Boolean:
-        return ini.writeBool(spec.section, spec.key, value.toBool());
+        return ini.writeBool(setting.section, setting.key, value.toBool());
     case SettingType::String:
-        return ini.writeString(spec.section, spec.key, value.toByteArray());
+        return ini.writeString(setting.section, setting.key, value.toByteArray());
     }
     return false;
 }
 
 void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
 {
-    const SettingSpec &spec = tunelet::settingSpec(id);
-    const QVariant fallback = DefaultSetting(spec);
-    switch (spec.type) {
+    const SettingSpec &setting = tunelet::settingSpec(id);
+    const QVariant fallback = DefaultSetting(setting);
+    switch (setting.type) {
     case SettingType::Integer:
-        ApplySetting(id, ini.readInteger(spec.section, spec.key, fallback.toInt()));
+        ApplySetting(id, ini.readInteger(setting.section, setting.key, fallback.toInt()));
         break;
     case SettingType::Boolean:
-        ApplySetting(id, ini.readBool(spec.section, spec.key, fallback.toBool()));
+        ApplySetting(id, ini.readBool(setting.section, setting.key, fallback.toBool()));
         break;
     case SettingType::String:
-        ApplySetting(id, ini.readString(spec.section, spec.key, fallback.toByteArray()));
+        ApplySetting(id, ini.readString(setting.section, setting.key, fallback.toByteArray()));
         break;
     }
 }
 
-QVariant TForm1::DefaultSetting(const SettingSpec &spec) const
+QVariant TForm1::DefaultSetting(const SettingSpec &setting) const
 {
-    switch (spec.from) {
+    switch (setting.from) {
     case SettingDefault::Fixed:
-        if (spec.type == SettingType::String)
-            return QByteArray(spec.textDefault);
-        if (spec.type == SettingType::Boolean)
-            return spec.intDefault != 0;
-        return spec.intDefault;
+        if (setting.type == SettingType::String)
+            return QByteArray(setting.textDefault);
+        if (setting.type == SettingType::Boolean)
+            return setting.intDefault != 0;
+        return setting.intDefault;
     case SettingDefault::CurrentValue:
-        return CurrentSetting(spec.id);
+        return CurrentSetting(setting.id);
     case SettingDefault::MainHeight:
         return height();
     case SettingDefault::MainWidth:
