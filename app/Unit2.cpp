@@ -30,9 +30,31 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(RichEdit1);
 }
 
+namespace
+{
+
+// The bytes with every line (ended by CR or LF) cut at maxLine bytes.
+QByteArray cutLongLines(QByteArrayView bytes, qsizetype maxLine)
+{
+    QByteArray cut;
+    cut.reserve(bytes.size());
+    qsizetype lineSize = 0;
+    for (const char c : bytes) {
+        if (c == '\r' || c == '\n')
+            lineSize = 0;
+        else if (++lineSize > maxLine)
+            continue;
+        cut.append(c);
+    }
+    return cut;
+}
+
+} // namespace
+
 void TForm2::setData(const QByteArray &bytes)
 {
-    RichEdit1->setPlainText(tunelet::decodeText(bytes));
+    const QByteArrayView shown = QByteArrayView(bytes).first(std::min(bytes.size(), MaxShownBytes));
+    RichEdit1->setPlainText(tunelet::decodeText(cutLongLines(shown, MaxShownLine)));
 }
 
 void TForm2::clearText()
