@@ -4,10 +4,12 @@
 #include "FaultSupport.h"
 #include "FaultTests.h"
 #include "LzhFixture.h"
+#include "Unit2.h"
 
 #include "playlist/playlistmodel.h"
 #include "playlist/readtitle.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -31,6 +33,7 @@ private slots:
     void oddDataFiles_data();
     void oddDataFiles();
     void specialFilesNamedLikeData();
+    void dataViewerShowsHugeDataCut();
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
@@ -149,6 +152,45 @@ void TestHostileData::specialFilesNamedLikeData()
     QCOMPARE(form().Playlist().caption(0), QByteArray("pipe.snr"));
     QCOMPARE(form().Playlist().caption(1), QByteArray("folder.snr"));
     QCOMPARE(form().Playlist().caption(2), QByteArray("zero"));
+}
+
+void TestHostileData::dataViewerShowsHugeDataCut()
+{
+    // A title line, then one line of 40 MB without a CR, played with the
+    // data viewer on.
+    const QByteArray huge = faults::outsideRoot(*m_fixture) + "huge-viewed.snr";
+    QVERIFY(faults::writeLargeFile(huge, "*HEAD\"T\"\r\n", 'x', 40 * 1024 * 1024));
+    TForm2 viewer;
+    form().SetSiblings(nullptr, &viewer);
+    form().SonaroPath = faults::binDir() + "/sonaro";
+    form().MMRepeat->setChecked(false);
+    form().MMDataView->setChecked(true);
+    form().AppendEntry(huge);
+
+    faults::resetPeak();
+    const qint64 before = faults::peakKiB();
+    QElapsedTimer clock;
+    clock.start();
+    form().Run([this] { form().SBPlayClick(); });
+    viewer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const qint64 growth = faults::peakKiB() - before;
+    qInfo("40 MB single line in the data viewer: shown after %lld ms, peak memory grew by %lld KiB",
+          clock.elapsed(), growth);
+    // The file is read whole (40 MB); what is shown of it adds little. A
+    // viewer laying out the whole line takes many times the file's size.
+    QVERIFY2(growth < 2 * MemoryBoundKiB, "showing the data took too much memory");
+
+    // The viewer shows the start of the data, each line cut at its bound.
+    const QString text = viewer.text();
+    QVERIFY(text.startsWith(QStringLiteral("*HEAD\"T\"\n")));
+    QVERIFY(text.size() <= TForm2::MaxShownBytes);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[1], QString(TForm2::MaxShownLine, QLatin1Char('x')));
+    QVERIFY(m_fixture->dialogs.texts(tunelet::ScriptedDialogs::Shown::What::Error).isEmpty());
+    form().SBStopClick();
+    form().SetSiblings(nullptr, nullptr);
 }
 
 int runHostileDataTests(int argc, char **argv)
