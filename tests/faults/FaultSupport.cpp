@@ -12,6 +12,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace faults
 {
@@ -114,6 +116,44 @@ QMap<QByteArray, QByteArray> snapshot(const QByteArray &root, const QByteArrayLi
         }
     }
     return entries;
+}
+
+std::optional<QByteArray> inChildWithFileSizeLimit(qint64 limitBytes,
+                                                   const std::function<QByteArray()> &work)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return std::nullopt;
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        // Past the limit a write fails instead of ending the process.
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+        };
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = rlim_t(limitBytes);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const QByteArray report = work();
+        const ssize_t written = ::write(fds[1], report.constData(), size_t(report.size()));
+        // No exit handlers: the parent owns everything else this process shares.
+        ::_exit(written == report.size() ? 0 : 1);
+    }
+    ::close(fds[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return report;
 }
 
 void resetPeak()

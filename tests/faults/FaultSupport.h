@@ -8,6 +8,8 @@
 #include <QMap>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 
 class LzhFixture;
 class TForm1;
@@ -67,6 +69,12 @@ private:
 // symbolic link as "-> target", a folder as "/"); `skip` names top-level
 // entries left out.
 QMap<QByteArray, QByteArray> snapshot(const QByteArray &root, const QByteArrayList &skip = {});
+
+// Runs work in a forked child that may write no more than limitBytes into
+// any file (a write past it fails with EFBIG, as on a full disk) and returns
+// what work returned; nothing when the child did not end normally.
+std::optional<QByteArray> inChildWithFileSizeLimit(qint64 limitBytes,
+                                                   const std::function<QByteArray()> &work);
 
 // Peak memory of this process in KiB. resetPeak() starts a new peak where
 // the system allows it (else the peak so far stays).

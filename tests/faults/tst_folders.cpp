@@ -13,11 +13,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 using What = tunelet::ScriptedDialogs::Shown::What;
 
 class TestFolderFaults final : public QObject
@@ -27,6 +22,7 @@ class TestFolderFaults final : public QObject
 private slots:
     void unwritableProgramFolder();
     void fullDiskKeepsThePreviousList();
+    void fullDiskAtExit();
     void folderRemovedUnderTheList();
     void listOfAHundredThousandMostlyMissingFiles();
 };
@@ -97,35 +93,13 @@ void TestFolderFaults::fullDiskKeepsThePreviousList()
     // 1 KiB into any file: the new list is far larger. The child reports the
     // error boxes it showed.
     fixture.dialogs.answerNext(true);
-    int pipeFds[2];
-    QVERIFY(::pipe(pipeFds) == 0);
-    const pid_t child = ::fork();
-    QVERIFY(child >= 0);
-    if (child == 0) {
-        ::close(pipeFds[0]);
-        // Past the limit a write fails with EFBIG instead of ending the process.
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-        };
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = 1024;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(1024, [&] {
         form.Run([&form] { form.StatusBar1DblClick(); });
-        const QByteArray report = fixture.dialogs.texts(What::Error).join('\n').toUtf8();
-        ssize_t written = ::write(pipeFds[1], report.constData(), size_t(report.size()));
-        ::_exit(written == report.size() ? 0 : 1);
-    }
-    ::close(pipeFds[1]);
-    QByteArray report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, n);
-    ::close(pipeFds[0]);
-    int status = 0;
-    QCOMPARE(::waitpid(child, &status, 0), child);
-    QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == 0, "the saving process did not end well");
+        return fixture.dialogs.texts(What::Error).join('\n').toUtf8();
+    });
+    QVERIFY2(report, "the saving process did not end well");
 
-    QCOMPARE(QString::fromUtf8(report), "ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません");
+    QCOMPARE(QString::fromUtf8(*report), "ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません");
     // The previous list is whole, and no piece of the new one is left.
     QCOMPARE(readBytes(list), previous);
     QCOMPARE(faults::snapshot(tunelet::folderPart(list)).keys(), QByteArrayList{"kept.ppl"});
@@ -135,6 +109,40 @@ void TestFolderFaults::fullDiskKeepsThePreviousList()
     form.Run([&form] { form.StatusBar1DblClick(); });
     QVERIFY(fixture.dialogs.texts(What::Error).isEmpty());
     QCOMPARE(readBytes(list), QByteArrayList(200, song).join("\r\n") + "\r\n");
+}
+
+void TestFolderFaults::fullDiskAtExit()
+{
+    LzhFixture fixture;
+    QVERIFY(fixture.isValid());
+    TForm1 &form = fixture.start();
+    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
+    const QByteArray oldList = "previous list\r\n";
+    QVERIFY(writeBytes(fixture.path("tunelet.ppl"), oldList));
+    const QByteArray oldSettings = readBytes(fixture.path("tunelet.ini"));
+    QVERIFY(oldSettings.contains("Version=105"));
+    for (int i = 0; i < 200; ++i)
+        form.AppendEntry(song);
+    form.MMSaveList->setChecked(true);
+
+    // Exit on a disk with no room for the list (many rows) nor the settings.
+    const qint64 limit = std::min(oldSettings.size(), oldList.size());
+    const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(limit, [&] {
+        QSignalSpy closed(&form, &TForm1::Closed);
+        form.MMExitClick();
+        return QByteArray::number(closed.size()) + '\n' +
+               fixture.dialogs.texts(What::Error).join('\n').toUtf8() + '\n' +
+               fixture.dialogs.texts(What::Message).join('\n').toUtf8();
+    });
+    QVERIFY2(report, "the exiting process did not end well");
+    // The program ended, after saying what it could not save; both files are
+    // as they were, and no piece of a new one is left.
+    QCOMPARE(QString::fromUtf8(*report),
+             "1\nﾌｧｲﾙ " + QString::fromUtf8(fixture.path("tunelet.ppl")) + " を作成できません\n" +
+                 QString::fromUtf8(fixture.path("tunelet.ini")) + " に書き込めません");
+    QCOMPARE(readBytes(fixture.path("tunelet.ppl")), oldList);
+    QCOMPARE(readBytes(fixture.path("tunelet.ini")), oldSettings);
+    QCOMPARE(fixture.leftInHome(), QByteArrayList{"tunelet.ppl"});
 }
 
 void TestFolderFaults::folderRemovedUnderTheList()

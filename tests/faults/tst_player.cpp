@@ -109,6 +109,14 @@ void TestPlayerFaults::playerKilledInTheMiddleOfASong()
     QCOMPARE(m_launcher->startedIds().size(), 1);
     QVERIFY(!playerWindowExists());
     QCOMPARE(form().PlayIndex, 0);
+
+    // Commands aimed at the dead player go nowhere.
+    form().SBPauseClick();
+    form().SBSkipMouseDown(Qt::LeftButton);
+    QTest::qWait(5 * TForm1::PlaybackTickMs); // held: a key-down each tick
+    form().SBSkipMouseUp(Qt::LeftButton);
+    QCOMPARE(form().windowTitle(), caption);
+    QCOMPARE(m_launcher->startedIds().size(), 1);
     QVERIFY(m_fixture->dialogs.shown().isEmpty());
 
     // Tunelet goes on: the next song starts and is followed.
