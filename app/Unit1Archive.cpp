@@ -97,6 +97,14 @@ void removeCreatedFolders(const QByteArray &folder, const QByteArrayList &member
         dir.rmdir(QFile::decodeName(folder + relative)); // fails, as wanted, when not empty
 }
 
+// Moves an extracted data file to a name of its own in the program folder
+// itself; the path it ends at (the old one when the move fails).
+QByteArray stageInFolder(const QByteArray &dataFile, const QByteArray &folder)
+{
+    const QByteArray staged = folder + ".tunelet-extracted.snr";
+    return std::rename(dataFile.constData(), staged.constData()) == 0 ? staged : dataFile;
+}
+
 // Replaces the work file with the extracted data file.
 void moveToWorkFile(const QByteArray &dataFile, const QByteArray &workFile)
 {
@@ -146,12 +154,23 @@ bool TForm1::ExtractLzhData(const QByteArray &archivePath)
             tunelet::removeFile(copy);
     }
 
-    if (!dataFile.isEmpty())
-        moveToWorkFile(dataFile, folder + tunelet::WorkFileName);
+    const QByteArray workFile = folder + tunelet::WorkFileName;
+    // The data file leaves the members' folders before they are removed: one
+    // of them may be named like the work file.
+    if (!dataFile.isEmpty() && dataFile != workFile && tunelet::folderPart(dataFile) != folder)
+        dataFile = stageInFolder(dataFile, folder);
     removeCreatedFolders(folder, members, foldersBefore);
     if (dataFile.isEmpty()) {
         Dlg().message(isVisible() ? this : nullptr, QStringLiteral("snrファイルが存在しません。"));
         return false;
+    }
+    try {
+        moveToWorkFile(dataFile, workFile);
+    } catch (...) {
+        // Nothing taken out is left behind when it cannot become the work file.
+        tunelet::removeFile(dataFile);
+        removeCreatedFolders(folder, members, foldersBefore);
+        throw;
     }
     return true;
 }
