@@ -13,6 +13,7 @@
 #include "playlist/playlistmodel.h"
 #include "windowlink/windowsystem.h"
 
+#include <QDir>
 #include <QTest>
 
 using What = tunelet::ScriptedDialogs::Shown::What;
@@ -33,6 +34,7 @@ private slots:
     void cleanup();
     void hostileArchive_data();
     void hostileArchive();
+    void workFileNameTakenByAFolder();
     void songBesideHostileMembersPlays();
 
 private:
@@ -119,6 +121,8 @@ QByteArray TestHostileArchives::archiveBytes(const QString &kind, const QByteArr
     }
     if (kind == "truncated header")
         return fixtures::lzhLevel0({{"song.snr", s}}).left(15);
+    if (kind == "folder named like the work file")
+        return fixtures::lzhLevel0({{"tunelet.snr/in.snr", s}});
     if (kind == "hostile member of another kind")
         return fixtures::lzhLevel0({{"../evil.txt", "x"}, {"song.snr", s}});
     return {};
@@ -139,6 +143,8 @@ void TestHostileArchives::hostileArchive_data()
         QTest::newRow(refused) << QString::fromLatin1(refused) << QByteArray();
     QTest::newRow("folder link, then data through it")
         << QStringLiteral("folder link, then data through it") << song("Inside");
+    QTest::newRow("folder named like the work file")
+        << QStringLiteral("folder named like the work file") << song("Inside");
     QTest::newRow("hostile member of another kind")
         << QStringLiteral("hostile member of another kind") << song("Inside");
 }
@@ -177,6 +183,30 @@ void TestHostileArchives::hostileArchive()
         QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
         QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), played);
     }
+}
+
+void TestHostileArchives::workFileNameTakenByAFolder()
+{
+    // A folder stands where the work file goes: the archive's data cannot
+    // become the work file. The error ends the command, and what was taken
+    // out is removed again; the folder is left alone.
+    const QByteArray blocking = faults::makeFolder(m_fixture->path("tunelet.snr"));
+    QVERIFY(writeBytes(blocking + "mine.txt", "kept"));
+    const QByteArray lzh =
+        m_fixture->writeOutside("song.lzh", fixtures::lzhLevel0({{"song.snr", song("Inside")}}));
+    form().Run([&] { form().AppendEntry(lzh); });
+    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+             QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(m_fixture->path("tunelet.snr")) +
+                         " を作成できません"});
+    QCOMPARE(m_fixture->leftInHome(), (QByteArrayList{"tunelet.snr/", "tunelet.snr/mine.txt"}));
+
+    // Once the folder is gone, the same archive gives its row.
+    QVERIFY(QDir(QFile::decodeName(blocking)).removeRecursively());
+    m_fixture->dialogs.clear();
+    form().Run([&] { form().AppendEntry(lzh); });
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QCOMPARE(m_fixture->captions().last(), QByteArray("[LZH] Inside"));
+    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
 }
 
 void TestHostileArchives::songBesideHostileMembersPlays()
