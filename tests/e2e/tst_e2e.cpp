@@ -94,6 +94,7 @@ private:
 
     std::unique_ptr<XSession> m_x;
     std::unique_ptr<QProcess> m_tunelet;
+    QString m_home;
 };
 
 void TuneletUnderX::initTestCase()
@@ -111,10 +112,18 @@ void TuneletUnderX::cleanup()
         m_tunelet->waitForFinished(3000);
     }
     m_tunelet.reset();
+    // A test that failed half-way may leave the players it started; they are
+    // found by the test's own folder in their command line and ended by id.
+    if (!m_home.isEmpty()) {
+        for (qint64 pid : playersMentioning(m_home))
+            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-9"), QString::number(pid)});
+    }
+    m_home.clear();
 }
 
 bool TuneletUnderX::startTunelet(const QString &home)
 {
+    m_home = home;
     m_tunelet = std::make_unique<QProcess>();
     QProcessEnvironment env = m_x->environment();
     env.insert(QStringLiteral("TUNELET_HOME"), home);
