@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <csignal>
+#include <ftw.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -38,6 +39,14 @@ QByteArray makeFolder(const QByteArray &path)
 {
     QDir().mkpath(QFile::decodeName(path));
     return path.endsWith('/') ? path : path + '/';
+}
+
+void removeTree(const QByteArray &folder)
+{
+    ::nftw(
+        folder.constData(),
+        [](const char *path, const struct stat *, int, struct FTW *) { return ::remove(path); }, 16,
+        FTW_DEPTH | FTW_PHYS);
 }
 
 bool writeScript(const QByteArray &path, const QByteArray &body)

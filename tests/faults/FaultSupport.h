@@ -31,6 +31,10 @@ QByteArray outsideRoot(LzhFixture &fixture);
 // Makes the folder (and those above it); returns it with a trailing '/'.
 QByteArray makeFolder(const QByteArray &path);
 
+// Removes a folder and everything in it, whatever bytes the names hold (a
+// name that is no valid text defeats QDir and QTemporaryDir).
+void removeTree(const QByteArray &folder);
+
 // Writes an executable shell script.
 bool writeScript(const QByteArray &path, const QByteArray &body);
 

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -38,6 +39,12 @@ void TestFolderFaults::unwritableProgramFolder()
     const QByteArray home = blocker + "/home/";
     const QByteArray song = QFile::encodeName(dir.filePath(QStringLiteral("song.snr")));
     QVERIFY(writeBytes(song, songWithTitle("Song")));
+
+    // The program folder as the program finds it (the help file is looked
+    // for there).
+    const QByteArray savedHome = qgetenv("TUNELET_HOME");
+    qputenv("TUNELET_HOME", home);
+    const auto restoreHome = qScopeGuard([&] { qputenv("TUNELET_HOME", savedHome); });
 
     tunelet::ScriptedDialogs dialogs;
     tunelet::RecordingKeySynth keys;

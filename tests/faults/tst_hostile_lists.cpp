@@ -64,6 +64,8 @@ void TestHostileLists::init()
 
 void TestHostileLists::cleanup()
 {
+    // Names that are no valid text stay behind a QTemporaryDir.
+    faults::removeTree(m_songs);
     m_fixture.reset();
 }
 

@@ -87,8 +87,8 @@ void TestPlayerFaults::startPlaying(qint64 *pid)
     form().SBPlayClick();
     QCOMPARE(m_launcher->startedIds().size(), 1);
     // The poll shows the player's status and total time.
-    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(form().Label1->text().contains(QStringLiteral("/1:29")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(form().Label1->text().contains(QStringLiteral("/1:29")), 30000);
     *pid = m_launcher->startedIds().first();
 }
 
@@ -123,7 +123,7 @@ void TestPlayerFaults::playerKilledInTheMiddleOfASong()
     form().SBNextClick();
     QCOMPARE(m_launcher->startedIds().size(), 2);
     QCOMPARE(form().windowTitle(), "Tunelet - <2> " + QString::fromUtf8(m_rows[1]));
-    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 30000);
 }
 
 void TestPlayerFaults::hungPlayerLeavesTheWindowResponsive()
