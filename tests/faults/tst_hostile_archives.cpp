@@ -35,6 +35,9 @@ private slots:
     void hostileArchive_data();
     void hostileArchive();
     void workFileNameTakenByAFolder();
+    void notAnArchive_data();
+    void notAnArchive();
+    void fullDiskDuringExtraction();
     void songBesideHostileMembersPlays();
 
 private:
@@ -206,6 +209,52 @@ void TestHostileArchives::workFileNameTakenByAFolder()
     form().Run([&] { form().AppendEntry(lzh); });
     QVERIFY(m_fixture->dialogs.shown().isEmpty());
     QCOMPARE(m_fixture->captions().last(), QByteArray("[LZH] Inside"));
+    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
+}
+
+void TestHostileArchives::notAnArchive_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 13) & 0xFF));
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << binary;
+    QTest::newRow("song data") << song("Not packed");
+    QTest::newRow("header only") << QByteArray("\x1a\x00-lh0-", 7);
+}
+
+void TestHostileArchives::notAnArchive()
+{
+    QFETCH(QByteArray, content);
+    const QByteArray lzh = m_fixture->writeOutside("fake.lzh", content);
+    const auto before = faults::snapshot(m_root, {"home", "run"});
+    form().Run([&] { form().AppendEntry(lzh); });
+    QCOMPARE(faults::snapshot(m_root, {"home", "run"}), before);
+    QVERIFY(m_fixture->leftInHome().isEmpty());
+    // The row shows the archive's name and says it holds no data file.
+    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] fake.lzh"});
+    QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
+}
+
+void TestHostileArchives::fullDiskDuringExtraction()
+{
+    // The data member does not fit: the extraction fails, the work file of
+    // before stays whole and nothing half-written is left.
+    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), song("Old")));
+    const QByteArray big = song("Big") + QByteArray(64 * 1024, ';');
+    const QByteArray lzh =
+        m_fixture->writeOutside("big.lzh", fixtures::lzhLevel0({{"sub/big.snr", big}}));
+    const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(16 * 1024, [&] {
+        form().Run([&] { form().AppendEntry(lzh); });
+        return m_fixture->captions().join('\n') + '\n' +
+               m_fixture->dialogs.texts(What::Message).join('\n').toUtf8() +
+               m_fixture->dialogs.texts(What::Error).join('\n').toUtf8();
+    });
+    QVERIFY2(report, "the process did not end well");
+    QCOMPARE(QString::fromUtf8(*report), "[LZH] big.lzh\n" + NoDataFile);
+    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Old"));
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
 }
 
