@@ -148,6 +148,21 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+namespace
+{
+
+// A dropped file's path, byte for byte. The URL's percent-encoding carries
+// the bytes exactly, also those of a name that is no valid UTF-8 (a
+// Shift-JIS name, say), which the decoded local path would replace.
+QByteArray localFileBytes(const QUrl &url)
+{
+    if (!url.host().isEmpty())
+        return QFile::encodeName(url.toLocalFile()); // a share: "//host/path"
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+} // namespace
+
 void TForm1::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())
@@ -159,7 +174,7 @@ void TForm1::dropEvent(QDropEvent *event)
     QByteArrayList paths;
     for (const QUrl &url : event->mimeData()->urls())
         if (url.isLocalFile())
-            paths << QFile::encodeName(url.toLocalFile());
+            paths << localFileBytes(url);
     const QPoint pos = ListView1->viewport()->mapFrom(this, event->position().toPoint());
     event->acceptProposedAction();
     Run([this, paths, pos] { FilesDropped(paths, pos); });
