@@ -7,6 +7,9 @@
 
 #include "playlist/playlistmodel.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTest>
 
 using What = tunelet::ScriptedDialogs::Shown::What;
@@ -21,6 +24,7 @@ private slots:
     void hostileLists_data();
     void hostileLists();
     void oddPathsSaveUnchanged();
+    void oddPathsDropped();
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
@@ -45,8 +49,9 @@ QByteArray title(const QByteArray &name)
 // File names with a double quote, blanks, a Shift-JIS name, bytes that are
 // no valid text at all, a tab and shell characters.
 const QByteArrayList OddNames = {
-    "qu\"ote\".snr",       "two  blanks .snr", "\x83\x65\x83\x58\x83\x67.snr",
-    "bad\xff\xfe\x80.snr", "tab\there.txt",    "'single' & $dollar.snr",
+    "qu\"ote\".snr",         "two  blanks .snr", "\x83\x65\x83\x58\x83\x67.snr",
+    "bad\xff\xfe\x80.snr",   "tab\there.txt",    "'single' & $dollar.snr",
+    "per%25cent #hash?.snr",
 };
 } // namespace
 
@@ -144,6 +149,30 @@ void TestHostileLists::oddPathsSaveUnchanged()
     form().Run([&] { form().LoadListFile(saved); });
     QCOMPARE(form().Playlist().paths(), before);
     QCOMPARE(form().FileName, saved);
+}
+
+void TestHostileLists::oddPathsDropped()
+{
+    // As the desktop hands dropped files over: a URI list, each path's bytes
+    // percent-encoded.
+    QByteArray uriList;
+    QByteArrayList expected;
+    for (const QByteArray &name : OddNames) {
+        uriList += "file://" + song(name).toPercentEncoding("/") + "\r\n";
+        expected.append(song(name));
+    }
+    QMimeData mime;
+    mime.setData(QStringLiteral("text/uri-list"), uriList);
+    const QPoint inWindow = form().rect().center();
+    QDragEnterEvent enter(inWindow, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(inWindow), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form(), &drop);
+
+    QCOMPARE(form().Playlist().paths(), expected);
+    for (int row = 0; row < OddNames.size(); ++row)
+        QCOMPARE(form().Playlist().caption(row), title(OddNames[row]));
 }
 
 int runHostileListTests(int argc, char **argv)
