@@ -165,8 +165,18 @@ QString TuneletUnderX::waitForTitle(const QString &id, const std::function<bool(
 bool TuneletUnderX::closeAndWait(const QString &id)
 {
     // Alt+F4 makes the window manager ask the window to close, as the close box does.
-    m_x->key(id, QStringLiteral("alt+F4"));
-    return m_tunelet->waitForFinished(20000) && m_tunelet->exitStatus() == QProcess::NormalExit;
+    // A key press the window manager missed (it may still be settling) is pressed
+    // again, as a user would.
+    for (int attempt = 0; attempt < 4 && m_tunelet->state() != QProcess::NotRunning; ++attempt) {
+        if (m_x->windowName(id).isEmpty())
+            break; // the window is gone: the program is ending
+        m_x->key(id, QStringLiteral("alt+F4"));
+        if (m_tunelet->waitForFinished(5000))
+            break;
+    }
+    m_tunelet->waitForFinished(20000);
+    return m_tunelet->state() == QProcess::NotRunning &&
+           m_tunelet->exitStatus() == QProcess::NormalExit && m_tunelet->exitCode() == 0;
 }
 
 void TuneletUnderX::writeSettings(const QString &home, const QByteArray &extra)
