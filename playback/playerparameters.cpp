@@ -7,7 +7,11 @@ namespace tunelet
 
 QString playerParameters(const QByteArray &path, const SongSwitches &switches)
 {
-    QString parameters = QLatin1Char('"') + pathToQString(path) + QStringLiteral("\" *p *x");
+    // A Linux file name may hold a double quote; unescaped it would end the
+    // quoted path early and the player would be given another file.
+    QString quoted = pathToQString(path);
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\"\""));
+    QString parameters = QLatin1Char('"') + quoted + QStringLiteral("\" *p *x");
     if (switches.minimized)
         parameters += QStringLiteral(" *i");
     if (switches.members)

@@ -15,7 +15,9 @@ struct SongSwitches {
 };
 
 // The player's parameter string: the data file's full path in double quotes,
-// " *p *x", then the ticked switches in the order of SongSwitches.
+// " *p *x", then the ticked switches in the order of SongSwitches. A double
+// quote inside the path is written as three, which the splitting of the
+// string into arguments reads as one literal quote.
 QString playerParameters(const QByteArray &path, const SongSwitches &switches);
 
 // The caption while nothing plays.
