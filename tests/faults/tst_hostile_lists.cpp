@@ -5,7 +5,9 @@
 #include "FaultTests.h"
 #include "LzhFixture.h"
 
+#include "core/textcodec.h"
 #include "playlist/playlistmodel.h"
+#include "windowlink/windowsystem.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
@@ -25,6 +27,8 @@ private slots:
     void hostileLists();
     void oddPathsSaveUnchanged();
     void oddPathsDropped();
+    void oddPathsPlay_data();
+    void oddPathsPlay();
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
@@ -32,6 +36,7 @@ private:
     QByteArray song(const QByteArray &name) const { return m_songs + name; }
     QByteArray load(const QByteArray &listText);
 
+    std::unique_ptr<faults::CappedLauncher> m_launcher;
     std::unique_ptr<LzhFixture> m_fixture;
     QByteArray m_songs;
 };
@@ -57,9 +62,10 @@ const QByteArrayList OddNames = {
 
 void TestHostileLists::init()
 {
+    m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
     m_fixture = std::make_unique<LzhFixture>();
     QVERIFY(m_fixture->isValid());
-    m_fixture->start();
+    m_fixture->start(m_launcher.get());
     m_songs = faults::makeFolder(faults::outsideRoot(*m_fixture) + "songs");
     for (const QByteArray &name : OddNames)
         QVERIFY(writeBytes(song(name), songWithTitle(title(name))));
@@ -69,9 +75,13 @@ void TestHostileLists::init()
 
 void TestHostileLists::cleanup()
 {
+    m_launcher->killStarted();
+    for (const qint64 pid : m_launcher->startedIds())
+        QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
     // Names that are no valid text stay behind a QTemporaryDir.
     faults::removeTree(m_songs);
     m_fixture.reset();
+    m_launcher.reset();
 }
 
 QByteArray TestHostileLists::load(const QByteArray &listText)
@@ -173,6 +183,35 @@ void TestHostileLists::oddPathsDropped()
     QCOMPARE(form().Playlist().paths(), expected);
     for (int row = 0; row < OddNames.size(); ++row)
         QCOMPARE(form().Playlist().caption(row), title(OddNames[row]));
+}
+
+void TestHostileLists::oddPathsPlay_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    for (const QByteArray &name : OddNames)
+        QTest::newRow(name.toHex().constData()) << name;
+}
+
+void TestHostileLists::oddPathsPlay()
+{
+    QFETCH(QByteArray, name);
+    form().SonaroPath = faults::binDir() + "/sonaro";
+    form().AppendEntry(song(name));
+    form().Run([this] { form().SBPlayClick(); });
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    // The player shows the song's title once it has read the file.
+    auto windows = windowlink::makeLinkWindowSystem();
+    QString shown;
+    QTRY_VERIFY_WITH_TIMEOUT(!(shown = QString::fromStdString(windowlink::windowText(
+                                   *windows, windows->FindWindowA("CN_sonaro", nullptr))))
+                                  .isEmpty(),
+                             20000);
+    if (!tunelet::isValidUtf8(name))
+        QEXPECT_FAIL("",
+                     "the player is started through QProcess, which passes arguments as "
+                     "UTF-8 text: a path that is no valid UTF-8 reaches it altered",
+                     Continue);
+    QVERIFY2(shown.startsWith("Sonaro - " + QString::fromLatin1(title(name))), qPrintable(shown));
 }
 
 int runHostileListTests(int argc, char **argv)
