@@ -1,6 +1,7 @@
 #include "playerparameters.h"
 
 #include "core/textcodec.h"
+#include "process/argumenttext.h"
 
 namespace tunelet
 {
@@ -9,7 +10,7 @@ QString playerParameters(const QByteArray &path, const SongSwitches &switches)
 {
     // A Linux file name may hold a double quote; unescaped it would end the
     // quoted path early and the player would be given another file.
-    QString quoted = pathToQString(path);
+    QString quoted = argumentText(path); // the path's bytes survive the parameter string
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\"\""));
     QString parameters = QLatin1Char('"') + quoted + QStringLiteral("\" *p *x");
     if (switches.minimized)
