@@ -5,8 +5,11 @@
 #include "FaultTests.h"
 #include "LzhFixture.h"
 
+#include "core/bytefile.h"
 #include "core/textcodec.h"
+#include "playback/playerparameters.h"
 #include "playlist/playlistmodel.h"
+#include "process/argumenttext.h"
 #include "windowlink/windowsystem.h"
 
 #include <QCoreApplication>
@@ -27,6 +30,8 @@ private slots:
     void hostileLists();
     void oddPathsSaveUnchanged();
     void oddPathsDropped();
+    void argumentTextKeepsBytes();
+    void playerGetsThePathBytes();
     void oddPathsPlay_data();
     void oddPathsPlay();
 
@@ -185,6 +190,41 @@ void TestHostileLists::oddPathsDropped()
         QCOMPARE(form().Playlist().caption(row), title(OddNames[row]));
 }
 
+void TestHostileLists::argumentTextKeepsBytes()
+{
+    // Paths survive the player's parameter string byte for byte.
+    QByteArrayList samples = OddNames;
+    samples << QByteArray("\xed\xa0\x80 surrogate") << QByteArray("\xc0\xaf overlong")
+            << QByteArray("\xf4\x90\x80\x80 too high") << QByteArray("cut \xe3\x81")
+            << QByteArray("\xe3\x81\x82 valid") << QByteArray("\xf0\x9f\x8e\xb5 emoji");
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    samples << all;
+    for (const QByteArray &bytes : std::as_const(samples)) {
+        const QString text = tunelet::argumentText(bytes);
+        QCOMPARE(tunelet::argumentBytes(text), bytes);
+        if (tunelet::isValidUtf8(bytes))
+            QCOMPARE(text, QString::fromUtf8(bytes));
+    }
+}
+
+void TestHostileLists::playerGetsThePathBytes()
+{
+    // A stand-in for the player records the first argument it was given.
+    const QByteArray recorder = faults::outsideRoot(*m_fixture) + "record.sh";
+    QVERIFY(faults::writeScript(recorder, "printf '%s' \"$1\" > recorded.tmp\n"
+                                          "mv recorded.tmp recorded"));
+    for (const QByteArray &name : OddNames) {
+        const QByteArray recorded = m_songs + "recorded";
+        QVERIFY(tunelet::removeFile(recorded));
+        QVERIFY(m_launcher->startDetached(
+            recorder, tunelet::playerParameters(song(name), tunelet::SongSwitches{}), m_songs));
+        QTRY_VERIFY_WITH_TIMEOUT(tunelet::isExistingFile(recorded), 10000);
+        QCOMPARE(readBytes(recorded), song(name));
+    }
+}
+
 void TestHostileLists::oddPathsPlay_data()
 {
     QTest::addColumn<QByteArray>("name");
@@ -208,8 +248,8 @@ void TestHostileLists::oddPathsPlay()
                              20000);
     if (!tunelet::isValidUtf8(name))
         QEXPECT_FAIL("",
-                     "the player is started through QProcess, which passes arguments as "
-                     "UTF-8 text: a path that is no valid UTF-8 reaches it altered",
+                     "the player reads its command line as text: a path that is no UTF-8 "
+                     "names no file for it, though it is handed over byte for byte",
                      Continue);
     QVERIFY2(shown.startsWith("Sonaro - " + QString::fromLatin1(title(name))), qPrintable(shown));
 }
