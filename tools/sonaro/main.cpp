@@ -22,7 +22,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sonaro"));
     const sonaro::Options options = sonaro::parseOptions(app.arguments().mid(1));
-    const sonaro::LoadedSong loaded = sonaro::loadSongFile(options.file);
+    // The file by the bytes of the command line: Qt's text arguments would
+    // alter a name that is no UTF-8.
+    const sonaro::LoadedSong loaded = sonaro::loadSongFile(sonaro::fileArgument(argc, argv));
 
     sonaro::Player player(loaded.song);
     sonaro::Transport transport(player);
