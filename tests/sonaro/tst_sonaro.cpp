@@ -3,6 +3,7 @@
 
 #include "windowlink/windowsystem.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -103,7 +104,9 @@ bool TestSonaro::start(const QStringList &args, const QProcessEnvironment &extra
     m_player->start(QDir(binDir()).filePath(QStringLiteral("sonaro")), args);
     if (!m_player->waitForStarted(10000))
         return false;
-    for (int i = 0; i < 1000; ++i) {
+    // A sanitizer build opening all its sub-windows on a busy machine can take a while.
+    QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired()) {
         if (m_ws->FindWindowA("CN_sonaro", nullptr) != 0)
             return true;
         if (m_player->state() == QProcess::NotRunning)
