@@ -190,9 +190,10 @@ void TForm1::MMDataViewClick()
         return;
     }
     const std::optional<QByteArray> playing = PlayingDataFile();
-    const std::optional<QByteArray> data = playing && tunelet::isExistingFile(*playing)
-                                               ? tunelet::readWholeFile(*playing)
-                                               : std::nullopt;
+    const std::optional<QByteArray> data =
+        playing && tunelet::isExistingFile(*playing)
+            ? tunelet::readFileStart(*playing, TForm2::MaxShownBytes)
+            : std::nullopt;
     if (data)
         m_form2->setData(*data);
     else

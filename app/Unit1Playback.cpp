@@ -62,7 +62,8 @@ public:
 
     void loadDataView(const QByteArray &path) override
     {
-        const std::optional<QByteArray> data = tunelet::readWholeFile(path);
+        // The viewer shows no more than its limit: no more is read.
+        const std::optional<QByteArray> data = tunelet::readFileStart(path, TForm2::MaxShownBytes);
         if (!data)
             throw tunelet::EInOutError(
                 QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(tunelet::decodeText(path)));

@@ -16,10 +16,10 @@ public:
 
     QPlainTextEdit *RichEdit1 = nullptr;
 
-    // Shows a data file's bytes, decoded for display. Only the first
-    // MaxShownBytes are shown, and each line only up to MaxShownLine bytes:
-    // the player plays no larger file, and a longer line would hold up the
-    // window for minutes and take memory many times its size.
+    // Shows a data file's bytes, decoded for display (callers read no more
+    // than MaxShownBytes of the file). Only the first MaxShownBytes are shown, and each line only
+    // up to MaxShownLine bytes: the player plays no larger file, and a longer line would hold up
+    // the window for minutes and take memory many times its size.
     void setData(const QByteArray &bytes);
     static constexpr qsizetype MaxShownBytes = 16 * 1024 * 1024;
     static constexpr qsizetype MaxShownLine = 64 * 1024;

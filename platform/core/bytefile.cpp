@@ -1,5 +1,6 @@
 #include "bytefile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -99,6 +100,27 @@ std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error)
                 *error = QString::fromLocal8Bit(std::strerror(errno));
             return std::nullopt;
         }
+        data.resize(used + n);
+        if (n == 0)
+            break;
+    }
+    return data;
+}
+
+std::optional<QByteArray> readFileStart(const QByteArray &path, qint64 maxBytes)
+{
+    SequentialFile file;
+    if (!file.open(path))
+        return std::nullopt;
+    QByteArray data;
+    constexpr qint64 chunk = 64 * 1024;
+    while (data.size() < maxBytes) {
+        const qsizetype used = data.size();
+        const qint64 want = std::min(chunk, maxBytes - used);
+        data.resize(used + want);
+        const qint64 n = file.read(data.data() + used, want);
+        if (n < 0)
+            return std::nullopt;
         data.resize(used + n);
         if (n == 0)
             break;

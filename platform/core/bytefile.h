@@ -45,4 +45,8 @@ private:
 // *error then receives the system's reason.
 std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error = nullptr);
 
+// The first maxBytes bytes of a file (all of it when shorter), or nothing as
+// readWholeFile; a huge file costs no more memory than maxBytes.
+std::optional<QByteArray> readFileStart(const QByteArray &path, qint64 maxBytes);
+
 } // namespace tunelet
