@@ -93,6 +93,83 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     return started;
 }
 
+// Starts program as a child of this process with byte-exact arguments; its
+// process id, or -1 when it could not be started.
+pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder)
+{
+    char *argv[] = {const_cast<char *>(program.constData()),
+                    const_cast<char *>(argument.constData()), nullptr};
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (folder.isEmpty() || ::chdir(folder.constData()) == 0)
+            ::execv(argv[0], argv);
+        report(fds[1], 2, errno);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    SpawnReport message{};
+    const bool failed =
+        child > 0 && ::read(fds[0], &message, sizeof message) == ssize_t(sizeof message);
+    ::close(fds[0]);
+    if (failed) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return -1;
+    }
+    return child;
+}
+
+RunOutcome outcomeOf(int status)
+{
+    if (WIFEXITED(status))
+        return {RunOutcome::Status::Finished, WEXITSTATUS(status)};
+    return {RunOutcome::Status::Crashed, -1};
+}
+
+// runAndWait for a program whose argument, path or folder holds bytes that
+// are no UTF-8: started by a fork and exec of its own, waited for in the
+// same slices.
+RunOutcome runAndWaitBytes(const QByteArray &program, const QByteArray &argument,
+                           const QByteArray &folder, std::chrono::milliseconds bound,
+                           const std::function<void()> &whileRunning, int sliceMs)
+{
+    const pid_t child = spawnChild(program, argument, folder);
+    if (child < 0)
+        return {RunOutcome::Status::FailedToStart, -1};
+    QElapsedTimer clock;
+    clock.start();
+    constexpr int LookMs = 10;
+    for (;;) {
+        if (whileRunning)
+            whileRunning();
+        for (int waited = 0; waited < sliceMs; waited += LookMs) {
+            int status = 0;
+            const pid_t ended = ::waitpid(child, &status, WNOHANG);
+            if (ended == child)
+                return outcomeOf(status);
+            if (ended < 0 && errno != EINTR)
+                return {RunOutcome::Status::Crashed, -1};
+            ::usleep(LookMs * 1000);
+        }
+        if (clock.elapsed() >= bound.count()) {
+            ::kill(child, SIGKILL);
+            int status = 0;
+            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            return {RunOutcome::Status::TimedOut, -1};
+        }
+    }
+}
+
 } // namespace
 
 bool SystemProcessLauncher::startDetached(const QByteArray &program, const QString &parameters,
@@ -121,6 +198,10 @@ RunOutcome SystemProcessLauncher::runAndWait(const QByteArray &program, const QB
                                              std::chrono::milliseconds bound,
                                              const std::function<void()> &whileRunning)
 {
+    // QProcess passes arguments as UTF-8 text: a MIDI file whose name is no
+    // UTF-8 is handed over by a start of our own.
+    if (!isValidUtf8(program) || !isValidUtf8(argument) || !isValidUtf8(folder))
+        return runAndWaitBytes(program, argument, folder, bound, whileRunning, WaitSliceMs);
     QProcess process;
     process.setProgram(pathToQString(program));
     process.setArguments({pathToQString(argument)});

@@ -7,9 +7,9 @@
 namespace tunelet
 {
 
-// The real launcher on QProcess; a program whose arguments hold bytes that
-// are no UTF-8 is started by a fork and exec of its own, as QProcess passes
-// arguments as text.
+// The real launcher on QProcess; a program whose arguments (or path or
+// folder) hold bytes that are no UTF-8 is started by a fork and exec of its
+// own, as QProcess passes arguments as text.
 class SystemProcessLauncher final : public ProcessLauncher
 {
 public:
