@@ -3,10 +3,12 @@
 #include "FaultSupport.h"
 #include "FaultTests.h"
 #include "LzhFixture.h"
+#include "SongFiles.h"
 
 #include "core/bytefile.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -34,6 +36,7 @@ private slots:
     void converterCrashes();
     void converterWritesNothing();
     void converterNeverEnds();
+    void midiNamedInShiftJisConverts();
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
@@ -151,6 +154,25 @@ void TestConverterFaults::converterNeverEnds()
     bool ticked = false;
     QTimer::singleShot(10, this, [&] { ticked = true; });
     QTRY_VERIFY_WITH_TIMEOUT(ticked, 2000);
+}
+
+void TestConverterFaults::midiNamedInShiftJisConverts()
+{
+    // The real converter, on a MIDI file whose name is no valid UTF-8.
+    form().mid2snrPath = faults::binDir() + "/mid2snr";
+    const QByteArray midi = faults::outsideRoot(*m_fixture) + "\x83\x65\x83\x58\x83\x67.mid";
+    QVERIFY(writeBytes(midi, songfiles::twoSecondMidi()));
+    // A name that is no valid text stays behind a QTemporaryDir.
+    const auto removeMidi = qScopeGuard([&] { tunelet::removeFile(midi); });
+    form().AppendEntry(midi);
+    form().Run([this] { form().SBPlayClick(); });
+    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QCOMPARE(m_launcher->startedIds().size(), 1);
+    // The conversion became the work file, and the converter's own output is
+    // gone.
+    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
+    QVERIFY(readBytes(m_fixture->path("tunelet.snr")) != songWithTitle("Old song"));
+    QVERIFY(readBytes(m_fixture->path("tunelet.snr")).contains("*HEAD"));
 }
 
 int runConverterFaultTests(int argc, char **argv)
