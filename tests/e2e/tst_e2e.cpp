@@ -285,6 +285,9 @@ void TuneletUnderX::skipPauseAndCloseWithPlayer()
 
     m_x->key(id, QStringLiteral("ctrl+Right"));
     QVERIFY(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
+    // As a user would, wait until the second song's player is up before closing.
+    QVERIFY(!waitForWindow(QStringLiteral("^Sonaro - Beta"), 20000).isEmpty());
+    QThread::msleep(1000);
     QVERIFY(!playersMentioning(home).isEmpty());
 
     QVERIFY(closeAndWait(id));
