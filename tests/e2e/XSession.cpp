@@ -1,8 +1,8 @@
 #include "XSession.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 namespace {
 
@@ -29,54 +29,96 @@ XSession::~XSession()
 
 bool XSession::start(QString *error)
 {
-    // Take the first display number whose socket is free.
-    for (int n = 90; n < 140; ++n) {
-        if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
-            QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
-            continue;
-        m_display = QStringLiteral(":%1").arg(n);
-        m_xvfb = std::make_unique<QProcess>();
-        m_xvfb->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_xvfb->start(QStringLiteral("Xvfb"), {m_display, QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                                              QStringLiteral("tcp")});
-        if (!m_xvfb->waitForStarted(5000)) {
-            *error = QStringLiteral("Xvfb did not start: ") + m_xvfb->errorString();
-            return false;
-        }
-        QDeadlineTimer deadline(10000);
-        while (!deadline.hasExpired() &&
-               !QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) &&
-               m_xvfb->state() == QProcess::Running)
-            QThread::msleep(50);
-        if (m_xvfb->state() != QProcess::Running) {
-            m_xvfb.reset();
-            continue; // lost a race for that display; try the next one
-        }
-        break;
+    // A loaded machine may be slow to bring up the server or the window
+    // manager; a session that fails is torn down and started afresh.
+    QStringList failures;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QString why;
+        if (startServer(&why) && startWindowManager(&why))
+            return true;
+        failures << QStringLiteral("attempt %1: %2").arg(attempt + 1).arg(why);
+        endProcess(m_wm.get());
+        endProcess(m_xvfb.get());
+        m_wm.reset();
+        m_xvfb.reset();
     }
-    if (!m_xvfb) {
-        *error = QStringLiteral("no free X display");
+    *error = failures.join(QStringLiteral("; "));
+    return false;
+}
+
+bool XSession::startServer(QString *error)
+{
+    // Xvfb picks the first display it can really listen on (its lock file and
+    // both of its sockets free) and writes the number to its standard output,
+    // so the session never talks to somebody else's server.
+    m_xvfb = std::make_unique<QProcess>();
+    m_xvfb->setProcessChannelMode(QProcess::SeparateChannels);
+    m_xvfb->setStandardErrorFile(m_logDir.filePath(QStringLiteral("xvfb.log")));
+    m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                          QStringLiteral("0"), QStringLiteral("1280x800x24"),
+                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!m_xvfb->waitForStarted(5000)) {
+        *error = QStringLiteral("Xvfb did not start: ") + m_xvfb->errorString();
         return false;
     }
+    QByteArray out;
+    QDeadlineTimer deadline(20000);
+    while (!out.contains('\n') && !deadline.hasExpired() && m_xvfb->state() == QProcess::Running) {
+        m_xvfb->waitForReadyRead(200);
+        out += m_xvfb->readAllStandardOutput();
+    }
+    bool ok = false;
+    const int number = out.trimmed().toInt(&ok);
+    if (!ok) {
+        *error = QStringLiteral("Xvfb named no display (%1): %2").arg(describe(m_xvfb.get()), log("xvfb.log"));
+        return false;
+    }
+    m_display = QStringLiteral(":%1").arg(number);
+    return true;
+}
+
+bool XSession::startWindowManager(QString *error)
+{
     m_wm = std::make_unique<QProcess>();
     m_wm->setProcessEnvironment(environment());
-    m_wm->setStandardErrorFile(QProcess::nullDevice());
+    m_wm->setStandardOutputFile(QProcess::nullDevice());
+    m_wm->setStandardErrorFile(m_logDir.filePath(QStringLiteral("openbox.log")));
     m_wm->start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
     if (!m_wm->waitForStarted(5000)) {
-        *error = QStringLiteral("openbox did not start");
+        *error = QStringLiteral("openbox did not start: ") + m_wm->errorString();
         return false;
     }
     // The window manager is ready once it has claimed the root window.
-    QDeadlineTimer deadline(10000);
+    QString probe, probeErrors;
+    QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired()) {
-        if (run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id")))
+        probe = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+                    10000, &probeErrors);
+        if (probe.contains(QStringLiteral("window id")))
             return true;
-        QThread::msleep(100);
+        if (m_wm->waitForFinished(100)) // gone: no point in waiting on
+            break;
     }
-    *error = QStringLiteral("openbox did not come up");
+    *error = QStringLiteral("openbox did not come up on %1 (%2; xprop said \"%3\"): %4")
+                 .arg(m_display, describe(m_wm.get()), probe + probeErrors, log("openbox.log"));
     return false;
+}
+
+QString XSession::log(const char *name) const
+{
+    QFile file(m_logDir.filePath(QString::fromLatin1(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("(no log)");
+    return QString::fromLocal8Bit(file.readAll().right(2000)).trimmed();
+}
+
+QString XSession::describe(QProcess *process)
+{
+    if (process->state() != QProcess::NotRunning)
+        return QStringLiteral("still running");
+    return process->exitStatus() == QProcess::CrashExit
+               ? QStringLiteral("crashed")
+               : QStringLiteral("exited with %1").arg(process->exitCode());
 }
 
 QProcessEnvironment XSession::environment() const
@@ -88,7 +130,7 @@ QProcessEnvironment XSession::environment() const
     return env;
 }
 
-QString XSession::run(const QString &program, const QStringList &args, int timeoutMs) const
+QString XSession::run(const QString &program, const QStringList &args, int timeoutMs, QString *errors) const
 {
     QProcess p;
     p.setProcessEnvironment(environment());
@@ -98,6 +140,8 @@ QString XSession::run(const QString &program, const QStringList &args, int timeo
         p.waitForFinished(1000);
         return {};
     }
+    if (errors)
+        *errors = QString::fromUtf8(p.readAllStandardError()).trimmed();
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 

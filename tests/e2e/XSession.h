@@ -5,6 +5,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <memory>
 
 // A private X server (Xvfb) with a small window manager (openbox), and the
@@ -22,7 +23,8 @@ public:
     QProcessEnvironment environment() const;
 
     // xdotool helpers; window ids are X window ids in decimal.
-    QString run(const QString &program, const QStringList &args, int timeoutMs = 10000) const;
+    QString run(const QString &program, const QStringList &args, int timeoutMs = 10000,
+                QString *errors = nullptr) const;
     QStringList searchByName(const QString &regex) const;
     QString windowName(const QString &id) const;
     void activate(const QString &id) const;
@@ -30,6 +32,12 @@ public:
     bool screenshot(const QString &id, const QString &pngPath) const;
 
 private:
+    bool startServer(QString *error);
+    bool startWindowManager(QString *error);
+    QString log(const char *name) const;
+    static QString describe(QProcess *process);
+
+    QTemporaryDir m_logDir; // the server's and window manager's own messages
     QString m_display;
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_wm;
