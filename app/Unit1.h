@@ -31,6 +31,7 @@ namespace tunelet
 class DesktopShell;
 class EntryBuilder;
 class IniFile;
+struct IniEntry;
 class KeySynth;
 class PlaylistModel;
 class PlaylistSorter;
@@ -356,6 +357,7 @@ private:
     void Wire(QToolButton *button, void (TForm1::*handler)());
 
     // Unit1Settings.cpp
+    tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
     bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
     void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
     QVariant CurrentSetting(tunelet::Setting id) const;

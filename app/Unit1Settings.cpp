@@ -85,13 +85,14 @@ void TForm1::FormCloseQuery(bool &CanClose)
     m_resizeAttached = false;
     RestoreFullHeight();
 
+    // All keys go to the file in one rewrite: quicker than one synced
+    // rewrite per key, and a failure leaves the old file whole.
+    QList<tunelet::IniEntry> entries;
+    for (Setting id : tunelet::exitWriteOrder())
+        entries << SettingEntry(id);
     tunelet::IniFile ini(SettingsPath());
-    for (Setting id : tunelet::exitWriteOrder()) {
-        if (!WriteSetting(ini, id)) {
-            ReportWriteFailure();
-            break;
-        }
-    }
+    if (!ini.writeStrings(entries))
+        ReportWriteFailure();
 }
 
 void TForm1::ReportWriteFailure()
@@ -101,19 +102,28 @@ void TForm1::ReportWriteFailure()
                   QStringLiteral("%1 に書き込めません").arg(tunelet::decodeText(SettingsPath())));
 }
 
-bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
+tunelet::IniEntry TForm1::SettingEntry(Setting id) const
 {
     const SettingSpec &setting = tunelet::settingSpec(id);
     const QVariant value = CurrentSetting(id);
+    QByteArray text;
     switch (setting.type) {
     case SettingType::Integer:
-        return ini.writeInteger(setting.section, setting.key, value.toInt());
+        text = QByteArray::number(value.toInt());
+        break;
     case SettingType::Boolean:
-        return ini.writeBool(setting.section, setting.key, value.toBool());
+        text = value.toBool() ? "1" : "0";
+        break;
     case SettingType::String:
-        return ini.writeString(setting.section, setting.key, value.toByteArray());
+        text = value.toByteArray();
+        break;
     }
-    return false;
+    return {setting.section, setting.key, text};
+}
+
+bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
+{
+    return ini.writeStrings({SettingEntry(id)});
 }
 
 void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)

@@ -49,6 +49,11 @@ bool IniFile::readBool(QByteArrayView section, QByteArrayView key, bool defaultV
 
 bool IniFile::writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value)
 {
+    return writeStrings({{section.toByteArray(), key.toByteArray(), value.toByteArray()}});
+}
+
+bool IniFile::writeStrings(const QList<IniEntry> &entries)
+{
     bool readable = true;
     QString error;
     IniDocument doc = load(m_path, &readable, &error);
@@ -57,7 +62,8 @@ bool IniFile::writeString(QByteArrayView section, QByteArrayView key, QByteArray
         m_error = error;
         return false;
     }
-    doc.setValue(section, key, value);
+    for (const IniEntry &entry : entries)
+        doc.setValue(entry.section, entry.key, entry.value);
     if (!writeFileAtomically(m_path, doc.serialise(), &error)) {
         m_error = error;
         return false;

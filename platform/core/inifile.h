@@ -2,14 +2,22 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 namespace tunelet
 {
 
+// One key to write, its value already in the file's text form.
+struct IniEntry {
+    QByteArray section;
+    QByteArray key;
+    QByteArray value;
+};
+
 // A settings file in the private-profile (INI) format. The file is never held
 // open: every read opens, reads and closes it, and every write reads it,
-// changes the one key and replaces the file atomically (a crash mid-write
+// changes the key(s) and replaces the file atomically (a crash mid-write
 // leaves the old file). A missing file reads as empty; the first write
 // creates it.
 class IniFile final
@@ -34,6 +42,11 @@ public:
     bool writeString(QByteArrayView section, QByteArrayView key, QByteArrayView value);
     bool writeInteger(QByteArrayView section, QByteArrayView key, int value);
     bool writeBool(QByteArrayView section, QByteArrayView key, bool value);
+    // Several keys in one replacement of the file, in the order given: the
+    // file ends as the same writes one by one would leave it, but either all
+    // of them are written or none is. Saves one synced rewrite per key when a
+    // whole set of settings is stored at once.
+    bool writeStrings(const QList<IniEntry> &entries);
 
     // The system's reason for the last failed write (or unreadable file).
     QString errorString() const { return m_error; }

@@ -30,6 +30,36 @@ QByteArray bytesOf(const QTemporaryDir &dir, const char *name)
     return QFile::encodeName(dir.filePath(QString::fromLatin1(name)));
 }
 
+// While it lives, no file of this process may grow past `bytes`: writes fail
+// part-way, also for root, whom folder permissions do not stop.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        if (::getrlimit(RLIMIT_FSIZE, &m_old) != 0)
+            return;
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = m_old;
+        small.rlim_cur = bytes;
+        m_set = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (m_set)
+            ::setrlimit(RLIMIT_FSIZE, &m_old);
+        if (m_oldHandler != SIG_ERR)
+            std::signal(SIGXFSZ, m_oldHandler);
+    }
+    Q_DISABLE_COPY_MOVE(FileSizeLimit)
+    bool isSet() const { return m_set; }
+
+private:
+    struct rlimit m_old {};
+    void (*m_oldHandler)(int) = SIG_ERR;
+    bool m_set = false;
+};
+
 QByteArray fileContent(const QByteArray &path)
 {
     return readWholeFile(path).value_or(QByteArray("<unreadable>"));
@@ -76,6 +106,7 @@ private slots:
     void iniFileKeepsEmptyAndShiftJisValues();
     void iniFileFirstWritesCreateSectionsInOrder();
     void iniFileReportsWriteFailure();
+    void iniFileBatchEqualsSingleWritesAndIsWhole();
 
     void atomicWriteReplacesAndLeavesNoTemporary();
     void atomicWriteKeepsPermissionsAndFollowsLinks();
@@ -372,6 +403,35 @@ void TestPlatformCore::iniFileReportsWriteFailure()
     QCOMPARE(pathKind(folderPath), PathKind::Directory);
 }
 
+void TestPlatformCore::iniFileBatchEqualsSingleWritesAndIsWhole()
+{
+    QTemporaryDir dir;
+    const QByteArray start = "; kept\n[Window]\nTop=1\n[Other]\nx=y\n";
+    const QList<IniEntry> entries{{"Window", "Left", "5"},    {"setting", "RepeatPlay", "1"},
+                                  {"WINDOW", "top", "32"},    {"File", "FileName", "/x/a.ppl"},
+                                  {"Setting", "RepeatPlay", "0"}};
+    const QByteArray one = bytesOf(dir, "one.ini");
+    const QByteArray all = bytesOf(dir, "all.ini");
+    QVERIFY(writeFileAtomically(one, start, nullptr));
+    QVERIFY(writeFileAtomically(all, start, nullptr));
+    IniFile single(one);
+    for (const IniEntry &e : entries)
+        QVERIFY(single.writeString(e.section, e.key, e.value));
+    IniFile batch(all);
+    QVERIFY(batch.writeStrings(entries));
+    QCOMPARE(fileContent(all), fileContent(one));
+    QVERIFY(fileContent(all).contains("Top=32\nLeft=5\r\n"));
+
+    // Nothing of a batch that cannot be written whole reaches the file.
+    {
+        const FileSizeLimit limit(rlim_t(fileContent(all).size()));
+        QVERIFY(limit.isSet());
+        QVERIFY(!batch.writeStrings({{"Window", "Top", "7"}, {"New", "Key", "v"}}));
+    }
+    QVERIFY(!batch.errorString().isEmpty());
+    QCOMPARE(fileContent(all), fileContent(one));
+}
+
 void TestPlatformCore::atomicWriteReplacesAndLeavesNoTemporary()
 {
     QTemporaryDir dir;
@@ -407,17 +467,13 @@ void TestPlatformCore::atomicWriteFailureKeepsOldFile()
     QTemporaryDir dir;
     const QByteArray path = bytesOf(dir, "tunelet.ppl");
     QVERIFY(writeFileAtomically(path, "keep me\r\n"));
-    // A file-size limit makes the write itself fail part-way (also for root).
-    struct rlimit old;
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 16;
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool ok = writeFileAtomically(path, QByteArray(4096, 'x'), &error);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = true;
+    {
+        const FileSizeLimit limit(16);
+        QVERIFY(limit.isSet());
+        ok = writeFileAtomically(path, QByteArray(4096, 'x'), &error);
+    }
     QVERIFY(!ok);
     QVERIFY(!error.isEmpty());
     QCOMPARE(fileContent(path), QByteArray("keep me\r\n"));
