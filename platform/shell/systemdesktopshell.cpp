@@ -3,6 +3,8 @@
 #include "programsearch.h"
 
 #include "core/bytefile.h"
+#include "core/textcodec.h"
+#include "process/bytespawn.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -23,13 +25,22 @@ bool SystemDesktopShell::openFile(const QByteArray &path)
 
 bool SystemDesktopShell::startProgram(const QByteArray &program, const QByteArrayList &arguments)
 {
-    QStringList args;
-    for (const QByteArray &argument : arguments)
-        args << QFile::decodeName(argument);
     // A bare name that is a file here means that file, not a search of PATH.
-    const QByteArray local =
-        !program.contains('/') && isExistingFile(program) ? "./" + program : program;
-    return QProcess::startDetached(QFile::decodeName(local), args);
+    const bool here = !program.contains('/') && isExistingFile(program);
+    const QByteArray local = here ? "./" + program : program;
+    bool plainText = isValidUtf8(local);
+    QStringList args;
+    for (const QByteArray &argument : arguments) {
+        plainText = plainText && isValidUtf8(argument);
+        args << QString::fromUtf8(argument);
+    }
+    if (plainText)
+        return QProcess::startDetached(QString::fromUtf8(local), args);
+    // QProcess passes text: a data file named in Shift-JIS, say, is handed
+    // over byte for byte by a start of our own (which needs a path).
+    const QByteArray path = local.contains('/') ? local : findFirstProgramOnPath({local});
+    qint64 pid = 0;
+    return !path.isEmpty() && spawnDetached(path, arguments, {}, &pid);
 }
 
 QByteArray SystemDesktopShell::findProgram(const QByteArrayList &names) const

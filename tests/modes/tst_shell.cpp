@@ -2,6 +2,7 @@
 // and starting a program detached.
 #include "ModesTests.h"
 
+#include "core/bytefile.h"
 #include "shell/programsearch.h"
 #include "shell/systemdesktopshell.h"
 
@@ -27,6 +28,7 @@ private slots:
     void searchesTheFoldersInOrder();
     void nothingFound();
     void nameWithAFolder();
+    void startsAProgram_data();
     void startsAProgram();
     void missingProgramDoesNotStart();
 
@@ -103,9 +105,18 @@ void ShellTest::nameWithAFolder()
     QVERIFY(tunelet::findFirstProgram({"a/tool"}, m_b).isEmpty());
 }
 
+void ShellTest::startsAProgram_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("text") << QByteArray("started ソング");
+    // Shift-JIS bytes, no UTF-8: the argument must arrive byte for byte.
+    QTest::newRow("shift-jis") << QByteArray("started \x83\x5c\x83\x93\x83\x4f");
+}
+
 void ShellTest::startsAProgram()
 {
-    const QByteArray marker = QFile::encodeName(m_dir->path()) + "/started";
+    QFETCH(QByteArray, name);
+    const QByteArray marker = QFile::encodeName(m_dir->path()) + "/" + name;
     const QByteArray script = makeFile(m_a, "touch-it", true);
     QFile file(QFile::decodeName(script));
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -113,7 +124,9 @@ void ShellTest::startsAProgram()
     file.close();
     tunelet::SystemDesktopShell shell;
     QVERIFY(shell.startProgram(script, {marker}));
-    QTRY_VERIFY(QFile::exists(QFile::decodeName(marker)));
+    QTRY_VERIFY(tunelet::isExistingFile(marker));
+    // By its bytes, as the folder's own clean-up would not find it.
+    QVERIFY(tunelet::removeFile(marker));
 }
 
 void ShellTest::missingProgramDoesNotStart()

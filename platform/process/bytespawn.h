@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <sys/types.h>
+
+namespace tunelet
+{
+
+// Starting programs with arguments, path and folder handed over byte for
+// byte, for names that are no UTF-8 text (QProcess passes text). program is
+// a path; PATH is not searched. An empty folder is the current one.
+
+// Starts program as a grandchild of this process in a session of its own, so
+// it outlives Tunelet and never waits to be reaped by it. True, with its
+// process id in *pid, once it has been executed.
+bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
+                   const QByteArray &folder, qint64 *pid);
+
+// Starts program as a child of this process with one argument; its process
+// id (to be waited for), or -1 when it could not be started.
+pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder);
+
+} // namespace tunelet
