@@ -29,21 +29,34 @@ XSession::~XSession()
 
 bool XSession::start(QString *error)
 {
-    // A loaded machine may be slow to bring up the server or the window
-    // manager; a session that fails is torn down and started afresh.
+    // A loaded machine may be slow to bring up the server; a server that
+    // fails is ended and started afresh.
     QStringList failures;
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < 3 && m_display.isEmpty(); ++attempt) {
         QString why;
-        if (startServer(&why) && startWindowManager(&why))
-            return true;
+        if (startServer(&why))
+            break;
         failures << QStringLiteral("attempt %1: %2").arg(attempt + 1).arg(why);
-        endProcess(m_wm.get());
         endProcess(m_xvfb.get());
-        m_wm.reset();
         m_xvfb.reset();
     }
-    *error = failures.join(QStringLiteral("; "));
-    return false;
+    if (m_display.isEmpty()) {
+        *error = failures.join(QStringLiteral("; "));
+        return false;
+    }
+    // Without a window manager the session still works: windows are focused
+    // directly, and closing must go through the program's own menu.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        QString why;
+        if (startWindowManager(&why)) {
+            m_windowManagerProblem.clear();
+            break;
+        }
+        m_windowManagerProblem += (m_windowManagerProblem.isEmpty() ? QString() : QStringLiteral("; ")) + why;
+        endProcess(m_wm.get());
+        m_wm.reset();
+    }
+    return true;
 }
 
 bool XSession::startServer(QString *error)
@@ -159,7 +172,11 @@ QString XSession::windowName(const QString &id) const
 
 void XSession::activate(const QString &id) const
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), id});
+    // Activation is a request to the window manager; without one the input
+    // focus is set directly.
+    run(QStringLiteral("xdotool"),
+        {hasWindowManager() ? QStringLiteral("windowactivate") : QStringLiteral("windowfocus"),
+         QStringLiteral("--sync"), id});
 }
 
 void XSession::key(const QString &id, const QString &keys) const

@@ -18,7 +18,11 @@ public:
     ~XSession();
     Q_DISABLE_COPY_MOVE(XSession)
 
+    // False when no X server could be started. A window manager that would
+    // not come up leaves a session without one; windowManagerProblem() says why.
     bool start(QString *error);
+    bool hasWindowManager() const { return m_windowManagerProblem.isEmpty(); }
+    QString windowManagerProblem() const { return m_windowManagerProblem; }
     QString display() const { return m_display; }
     QProcessEnvironment environment() const;
 
@@ -39,6 +43,7 @@ private:
 
     QTemporaryDir m_logDir; // the server's and window manager's own messages
     QString m_display;
+    QString m_windowManagerProblem;
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_wm;
 };
