@@ -68,8 +68,14 @@ int connectTo(const std::string &path, ConnectResult *result)
 
 int listenAt(const std::string &path, std::string *error)
 {
+    // The socket is bound under a name finders ignore and renamed into place
+    // once it listens: a finder that met the file between bind and listen
+    // would be refused and remove it as stale, and the window would never be
+    // found.
+    const std::string staging = stagingName(path);
+    sockaddr_un finalAddr;
     sockaddr_un addr;
-    if (!fillAddress(path, addr)) {
+    if (!fillAddress(path, finalAddr) || !fillAddress(staging, addr)) {
         *error = "socket path too long: " + path;
         return -1;
     }
@@ -78,16 +84,32 @@ int listenAt(const std::string &path, std::string *error)
         *error = std::string("socket: ") + std::strerror(errno);
         return -1;
     }
+    ::unlink(staging.c_str()); // left by a process of the same id that died here
     const mode_t old = ::umask(0077);
     const int bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr);
     const int bindErrno = errno;
     ::umask(old);
-    if (bound != 0 || ::listen(fd, 64) != 0) {
-        *error = "cannot listen at " + path + ": " + std::strerror(bound != 0 ? bindErrno : errno);
+    if (bound != 0) {
+        *error = "cannot listen at " + path + ": " + std::strerror(bindErrno);
+        ::close(fd);
+        return -1;
+    }
+    if (::listen(fd, 64) != 0 || ::rename(staging.c_str(), path.c_str()) != 0) {
+        *error = "cannot listen at " + path + ": " + std::strerror(errno);
+        ::unlink(staging.c_str());
         ::close(fd);
         return -1;
     }
     return fd;
+}
+
+std::string stagingName(const std::string &path)
+{
+    // One byte shorter than the path, so it fits wherever the path does.
+    const std::string suffix = ".sock";
+    const bool hasSuffix = path.size() > suffix.size() &&
+                           path.compare(path.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return (hasSuffix ? path.substr(0, path.size() - suffix.size()) : path) + ".new";
 }
 
 std::optional<uid_t> peerUid(int fd)

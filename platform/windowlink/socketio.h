@@ -18,8 +18,11 @@ enum class ConnectResult { Connected, Refused, Failed };
 // Non-blocking, close-on-exec socket connected to path; -1 on failure. *result says
 // whether nobody listens there (a stale socket) or something else went wrong.
 int connectTo(const std::string &path, ConnectResult *result);
-// Listening socket bound to path; -1 with *error set on failure.
+// Listening socket bound to path; -1 with *error set on failure. The file appears at
+// path only once the socket listens.
 int listenAt(const std::string &path, std::string *error);
+// The name a socket for path is bound under until it listens ("….sock" → "….new").
+std::string stagingName(const std::string &path);
 
 std::optional<uid_t> peerUid(int fd);
 

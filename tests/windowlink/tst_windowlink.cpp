@@ -12,12 +12,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace windowlink;
@@ -54,6 +56,7 @@ private slots:
     void stoppedReceiverCountsAsNoWindow();
     void busyReceiverTimesOutButStillShowsState();
     void staleSocketIsRemoved();
+    void windowsPublishedWhileSearchedStayFindable();
     void peerOfAnotherUserIsRefused();
     void socketFileOfAnotherOwnerIsIgnored();
     void unsafeFolderIsRefused();
@@ -442,6 +445,36 @@ void TestWindowLink::staleSocketIsRemoved()
     const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
     QCOMPARE(windowText(*m_ws, w), std::string("live"));
     QVERIFY(!QFileInfo::exists(stale));
+}
+
+void TestWindowLink::windowsPublishedWhileSearchedStayFindable()
+{
+    // A finder that meets a socket file nobody listens on removes it as stale.
+    // One searching all the time while windows are published must never meet a
+    // new window's file before that window listens.
+    std::atomic<bool> stop{false};
+    std::thread finder([&stop] {
+        const auto ws = makeLinkWindowSystem();
+        while (!stop.load())
+            ws->FindWindowA("Race_Class", nullptr);
+    });
+    int lost = 0;
+    for (int i = 0; i < 3000; ++i) {
+        LinkServer server("Race_Class", [](std::function<void()> task) { task(); });
+        server.setTitle("window " + std::to_string(i));
+        if (!server.publish()) {
+            ++lost;
+            continue;
+        }
+        if (!QFileInfo::exists(QString::fromStdString(server.socketPath())))
+            ++lost;
+        server.unpublish();
+    }
+    stop = true;
+    finder.join();
+    QCOMPARE(lost, 0);
+    // Nothing is left under the name a socket waits under before it listens.
+    QCOMPARE(QDir(linkDir()).entryList(QDir::Files | QDir::System | QDir::Hidden), QStringList());
 }
 
 void TestWindowLink::peerOfAnotherUserIsRefused()
