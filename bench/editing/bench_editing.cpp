@@ -2,6 +2,7 @@
 // together with the repaint of the list that follows it, so the figures are
 // what a user waits for. Runs on the offscreen platform unless one is set.
 #include "KeySynth.h"
+#include "TestEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
 
@@ -85,12 +86,7 @@ int main(int argc, char **argv)
 
     tunelet::ScriptedDialogs dialogs;
     tunelet::RecordingKeySynth keys;
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = root;
-    environment.settingsPath = root + "tunelet.ini";
-    TForm1 form(environment);
+    TForm1 form(tunelet::testEnvironment(dialogs, keys, root));
     form.resize(800, 600);
     form.show();
     QCoreApplication::processEvents();

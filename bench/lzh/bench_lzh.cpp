@@ -6,6 +6,7 @@
 // Usage: bench_lzh [count]   (needs lha and bsdtar on PATH; the LHA library
 // is found beside this program, in <build>/bin)
 #include "KeySynth.h"
+#include "TestEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
 
@@ -93,12 +94,7 @@ int main(int argc, char *argv[])
 
     tunelet::ScriptedDialogs dialogs;
     tunelet::RecordingKeySynth keys;
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = home;
-    environment.settingsPath = home + "tunelet.ini";
-    TForm1 form(environment);
+    TForm1 form(tunelet::testEnvironment(dialogs, keys, home));
     form.MMLzhHEAD->setChecked(true);
 
     dialogs.chooseFiles(archives);

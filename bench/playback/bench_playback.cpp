@@ -5,6 +5,7 @@
 //                         next song's start (StartSong done, caption set)
 //   end_to_next_window    the same, until the next player's window is there
 #include "KeySynth.h"
+#include "TestEnvironment.h"
 #include "ScriptedDialogs.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -137,11 +138,7 @@ int main(int argc, char *argv[])
     tunelet::ScriptedDialogs dialogs;
     tunelet::RecordingKeySynth keys;
     tunelet::SystemProcessLauncher launcher;
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = home;
-    environment.settingsPath = home + "tunelet.ini";
+    TForm1::Environment environment = tunelet::testEnvironment(dialogs, keys, home);
     environment.processes = &launcher;
     auto form = std::make_unique<TForm1>(environment);
     TForm2 viewer;

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "TestEnvironment.h"
 
 #include "core/atomicfile.h"
 #include "core/bytefile.h"
@@ -20,12 +21,7 @@ AppFixture::~AppFixture()
 
 TForm1 &AppFixture::start()
 {
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_home;
-    environment.settingsPath = m_settingsPath;
-    m_form = std::make_unique<TForm1>(environment);
+    m_form = std::make_unique<TForm1>(tunelet::testEnvironment(dialogs, keys, m_home, m_settingsPath));
     m_about = std::make_unique<TAboutBox>(m_form.get());
     m_viewer = std::make_unique<TForm2>();
     m_form->SetSiblings(m_about.get(), m_viewer.get());

@@ -1,6 +1,7 @@
 // The list-file commands: open, reload, save, overwrite-save, their dialogs
 // and errors, the synthesised key, and byte-exact paths and titles.
 #include "AppFixture.h"
+#include "TestEnvironment.h"
 #include "StatusBar.h"
 
 #include "playlist/playlistmodel.h"
@@ -258,12 +259,7 @@ void ListsTest::downKeySelectsFirstRow()
     // The real key synthesis: Down reaches the focused list once the command
     // has returned, and selects the first row.
     tunelet::QueuedKeySynth keys;
-    TForm1::Environment environment;
-    environment.dialogs = &m_app->dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_app->home();
-    environment.settingsPath = m_app->path("other.ini");
-    TForm1 form(environment);
+    TForm1 form(tunelet::testEnvironment(m_app->dialogs, keys, m_app->home(), m_app->path("other.ini")));
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));

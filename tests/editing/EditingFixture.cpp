@@ -1,4 +1,5 @@
 #include "EditingFixture.h"
+#include "TestEnvironment.h"
 
 #include "StatusBar.h"
 
@@ -19,12 +20,7 @@ EditingFixture::~EditingFixture() = default;
 
 TForm1 &EditingFixture::start()
 {
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_home;
-    environment.settingsPath = m_home + "tunelet.ini";
-    m_form = std::make_unique<TForm1>(environment);
+    m_form = std::make_unique<TForm1>(tunelet::testEnvironment(dialogs, keys, m_home));
     return *m_form;
 }
 

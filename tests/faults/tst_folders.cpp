@@ -1,6 +1,7 @@
 // Folders that cannot be written, a disk that fills up, a folder removed
 // under a list, and a list naming 100,000 files of which most are missing.
 #include "FaultSupport.h"
+#include "TestEnvironment.h"
 #include "FaultTests.h"
 #include "LzhFixture.h"
 
@@ -48,12 +49,7 @@ void TestFolderFaults::unwritableProgramFolder()
 
     tunelet::ScriptedDialogs dialogs;
     tunelet::RecordingKeySynth keys;
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = home;
-    environment.settingsPath = home + "tunelet.ini";
-    TForm1 form(environment);
+    TForm1 form(tunelet::testEnvironment(dialogs, keys, home));
 
     const QString cannotWrite =
         QString::fromUtf8(home) + QStringLiteral("tunelet.ini に書き込めません");

@@ -1,4 +1,5 @@
 #include "LzhFixture.h"
+#include "TestEnvironment.h"
 
 #include "DynamicLibrary.h"
 #include "LHA32.h"
@@ -40,11 +41,7 @@ LzhFixture::~LzhFixture()
 
 TForm1 &LzhFixture::start(tunelet::ProcessLauncher *processes)
 {
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_home;
-    environment.settingsPath = m_home + "tunelet.ini";
+    TForm1::Environment environment = tunelet::testEnvironment(dialogs, keys, m_home);
     environment.processes = processes;
     m_form = std::make_unique<TForm1>(environment);
     return *m_form;

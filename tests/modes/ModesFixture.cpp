@@ -1,4 +1,5 @@
 #include "ModesFixture.h"
+#include "TestEnvironment.h"
 
 #include "core/atomicfile.h"
 #include "core/bytefile.h"
@@ -95,11 +96,7 @@ QByteArray ModesFixture::settings() const
 
 TForm1 &ModesFixture::start()
 {
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_home;
-    environment.settingsPath = path("tunelet.ini");
+    TForm1::Environment environment = tunelet::testEnvironment(dialogs, keys, m_home, path("tunelet.ini"));
     environment.windows = &windows;
     environment.processes = &launcher;
     environment.notifyArea = &tray;

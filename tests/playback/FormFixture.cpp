@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "TestEnvironment.h"
 
 #include "StatusBar.h"
 
@@ -20,11 +21,7 @@ FormFixture::~FormFixture()
 
 TForm1 &FormFixture::start(windowlink::WindowSystem *windows, tunelet::ProcessLauncher *processes)
 {
-    TForm1::Environment environment;
-    environment.dialogs = &dialogs;
-    environment.keys = &keys;
-    environment.programFolder = m_home;
-    environment.settingsPath = m_home + "tunelet.ini";
+    TForm1::Environment environment = tunelet::testEnvironment(dialogs, keys, m_home);
     environment.windows = windows;
     environment.processes = processes;
     m_form = std::make_unique<TForm1>(environment);
