@@ -1,6 +1,7 @@
 // Speed of the LHA library on the jukebox's work: taking one data file out of an archive, and
 // listing an archive of many members. Uses the libraries beside this program.
 #include "ArchiverApi.h"
+#include "FixtureWriters.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,49 +15,14 @@
 namespace
 {
 
-void put(QByteArray &b, quint32 v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
-}
-
-quint16 crc16(const QByteArray &data)
-{
-    quint16 crc = 0;
-    for (const char ch : data) {
-        crc ^= quint8(ch);
-        for (int i = 0; i < 8; ++i)
-            crc = (crc & 1) ? quint16((crc >> 1) ^ 0xA001) : quint16(crc >> 1);
-    }
-    return crc;
-}
-
 // An LZH archive of `count` small stored members with level-0 headers.
 QByteArray manyMembers(int count)
 {
-    QByteArray out;
-    const QByteArray data = "*HEAD\"x\"\r\n";
-    for (int i = 0; i < count; ++i) {
-        const QByteArray name = "dir/member" + QByteArray::number(i) + (i % 2 ? ".snr" : ".txt");
-        QByteArray h = "-lh0-";
-        put(h, quint32(data.size()), 4);
-        put(h, quint32(data.size()), 4);
-        put(h, 0x5822186u, 4);
-        h.append(char(0x20));
-        h.append(char(0));
-        h.append(char(name.size()));
-        h.append(name);
-        put(h, crc16(data), 2);
-        quint8 sum = 0;
-        for (const char ch : h)
-            sum = quint8(sum + quint8(ch));
-        out.append(char(h.size()));
-        out.append(char(sum));
-        out.append(h);
-        out.append(data);
-    }
-    out.append(char(0));
-    return out;
+    QList<fixtures::Member> members;
+    for (int i = 0; i < count; ++i)
+        members.append({"dir/member" + QByteArray::number(i) + (i % 2 ? ".snr" : ".txt"),
+                        "*HEAD\"x\"\r\n"});
+    return fixtures::lzhLevel0(members);
 }
 
 } // namespace

@@ -4,9 +4,6 @@
 
 namespace fixtures
 {
-namespace
-{
-
 void put16(QByteArray &b, quint16 v)
 {
     b.append(char(v & 0xFF));
@@ -18,6 +15,9 @@ void put32(QByteArray &b, quint32 v)
     put16(b, quint16(v & 0xFFFF));
     put16(b, quint16(v >> 16));
 }
+
+namespace
+{
 
 quint32 sizeField(const Member &m)
 {

@@ -31,6 +31,9 @@ QByteArray cab(const QList<Member> &members);
 QByteArray rar(const QList<Member> &members);
 
 quint16 crc16(const QByteArray &data);
+// Appends a little-endian 16- or 32-bit number, as archive headers store them.
+void put16(QByteArray &b, quint16 v);
+void put32(QByteArray &b, quint32 v);
 quint32 crc32(const QByteArray &data);
 
 } // namespace fixtures

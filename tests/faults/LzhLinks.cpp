@@ -8,17 +8,8 @@ namespace faults
 namespace
 {
 
-void put16(QByteArray &b, quint16 v)
-{
-    b.append(char(v & 0xFF));
-    b.append(char(v >> 8));
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    put16(b, quint16(v & 0xFFFF));
-    put16(b, quint16(v >> 16));
-}
+using fixtures::put16;
+using fixtures::put32;
 
 // 2024-01-02 03:04:06 as MS-DOS time and date.
 constexpr quint16 DosTime = (3 << 11) | (4 << 5) | 3;
