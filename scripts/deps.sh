@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libarchive-dev libarchive-tools libsdl2-dev
   fonts-ipafont-gothic
-  xvfb xauth xdotool openbox x11-utils imagemagick
+  xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev
   jlha-utils
 )
 

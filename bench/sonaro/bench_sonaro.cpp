@@ -1,0 +1,144 @@
+// The player while it plays, printed as "name: value unit" lines:
+//   cpu_<driver>_<window>_median   sonaro's CPU time over wall time (all its threads),
+//                                  median of 3 spans of 6 s, in % of one core; driver
+//                                  "dummy" (SDL keeps time, no output) or "disk" (SDL
+//                                  converts and writes every block to a file, as a real
+//                                  output does); window "shown" or "minimized" (*i, as
+//                                  Tunelet starts it by default)
+//   pss_playing, private_playing   its memory while playing (shown, dummy driver)
+// The player's windows are real X windows on a private Xvfb (no window manager);
+// with QT_QPA_PLATFORM=offscreen in the environment they are not.
+// Usage: bench_sonaro [<folder with sonaro>] [<song file>]
+
+#include "bench/support/ProcessFigures.h"
+#include "bench/support/Xvfb.h"
+#include "windowlink/windowsystem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+
+using namespace windowlink;
+
+namespace
+{
+
+constexpr int kSpans = 3;
+constexpr int kSpanMs = 6000;
+
+struct Setup {
+    const char *driver;
+    bool minimized;
+};
+
+class PlayingPlayer
+{
+public:
+    PlayingPlayer(const QString &binDir, const QString &song, const Setup &setup,
+                  const QString &scratch)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QString::fromLatin1(setup.driver));
+        env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), scratch + QStringLiteral("/out.raw"));
+        m_process.setProcessEnvironment(env);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QStringList args{song, QStringLiteral("*p"), QStringLiteral("*x")};
+        if (setup.minimized)
+            args << QStringLiteral("*i");
+        m_process.start(QDir(binDir).filePath(QStringLiteral("sonaro")), args);
+    }
+    ~PlayingPlayer()
+    {
+        if (m_ws)
+            m_ws->SendMessageA(m_ws->FindWindowA("CN_sonaro", nullptr), WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+
+    // True once the player's window is on the link.
+    bool waitForWindow()
+    {
+        if (!m_process.waitForStarted())
+            return false;
+        m_ws = makeLinkWindowSystem();
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 30000) {
+            if (m_ws->FindWindowA("CN_sonaro", nullptr) != 0)
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    std::unique_ptr<WindowSystem> m_ws;
+};
+
+// CPU time over wall time during one span, in % of a core.
+double cpuPercentOverSpan(qint64 pid)
+{
+    const qint64 before = bench::processCpuNanos(pid);
+    QElapsedTimer wall;
+    wall.start();
+    QThread::msleep(kSpanMs);
+    const qint64 cpu = bench::processCpuNanos(pid) - before;
+    return 100.0 * double(cpu) / double(wall.nsecsElapsed());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString binDir =
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath());
+    // The longest example (34 s), so every span falls inside the song.
+    const QString song = argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                  : QStringLiteral(TUNELET_EXAMPLES "/clockwork-march.snr");
+    QTemporaryDir scratch;
+    qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
+    bench::Xvfb xvfb;
+    if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
+        const QString display = xvfb.start();
+        if (display.isEmpty()) {
+            std::fprintf(stderr, "Xvfb did not start\n");
+            return 1;
+        }
+        qputenv("DISPLAY", display.toLocal8Bit());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+
+    const Setup setups[] = {{"dummy", false}, {"dummy", true}, {"disk", false}, {"disk", true}};
+    for (const Setup &setup : setups) {
+        PlayingPlayer player(binDir, song, setup, scratch.path());
+        if (!player.waitForWindow()) {
+            std::fprintf(stderr, "the player's window did not appear (%s)\n", qPrintable(binDir));
+            return 1;
+        }
+        QThread::msleep(1000); // past start-up and the first blocks
+        std::vector<double> spans;
+        for (int i = 0; i < kSpans; ++i)
+            spans.push_back(cpuPercentOverSpan(player.pid()));
+        const QByteArray name = QByteArray("cpu_") + setup.driver +
+                                (setup.minimized ? "_minimized" : "_shown") + "_median";
+        bench::report(name.constData(), bench::median(spans), "%core");
+        if (!setup.minimized && QByteArray(setup.driver) == "dummy") {
+            if (const auto memory = bench::processMemory(player.pid())) {
+                bench::report("pss_playing", memory->pss / 1024.0, "MiB");
+                bench::report("private_playing", memory->privateKiB / 1024.0, "MiB");
+            }
+        }
+    }
+    return 0;
+}

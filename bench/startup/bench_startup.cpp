@@ -1,0 +1,242 @@
+// Start-up under a private Xvfb (no window manager), printed as "name: value unit":
+//   startup_<who>_wall_median   from starting the program to its main window being
+//                               mapped (MapNotify on the root window)
+//   startup_<who>_cpu_median    the program's CPU time up to that moment (all threads)
+//   startup_vs_bare_ratio       Tunelet's wall time over the bare Qt window's
+//   pss_<rows>_rows, private_<rows>_rows   Tunelet's memory 2 s after mapping
+// <who> is "bare" (a Qt window and nothing else: the floor any Qt program pays),
+// "tunelet_0_rows" (a first start) and "tunelet_10000_rows" (the last list holds
+// 10,000 titled files and is opened at start). Medians of 7 rounds after one warm-up.
+// Usage: bench_startup [<folder with tunelet and startup_bare_window>]
+
+#include "bench/support/ProcessFigures.h"
+#include "bench/support/Xvfb.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <poll.h>
+#include <xcb/xcb.h>
+
+namespace
+{
+
+constexpr int kRounds = 7;
+constexpr int kFiles = 10000;
+
+// Watches the root window for top-level windows being mapped.
+class MapWatcher
+{
+public:
+    explicit MapWatcher(const QString &display)
+        : m_conn(xcb_connect(display.toLocal8Bit().constData(), nullptr))
+    {
+        if (xcb_connection_has_error(m_conn))
+            return;
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_conn, m_root, XCB_CW_EVENT_MASK, &mask);
+        m_netWmName = atom("_NET_WM_NAME");
+        m_utf8 = atom("UTF8_STRING");
+        xcb_flush(m_conn);
+    }
+    ~MapWatcher() { xcb_disconnect(m_conn); }
+    bool ok() const { return !xcb_connection_has_error(m_conn); }
+
+    // Waits for a window titled `title` to be mapped; false on time-out.
+    bool waitForMapped(const QByteArray &title, int timeoutMs)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (!deadline.hasExpired()) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(m_conn)) {
+                const bool mapped =
+                    (event->response_type & 0x7f) == XCB_MAP_NOTIFY &&
+                    nameOf(reinterpret_cast<xcb_map_notify_event_t *>(event)->window) == title;
+                free(event);
+                if (mapped)
+                    return true;
+            }
+            pollfd fd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
+            ::poll(&fd, 1, int(std::max<qint64>(1, deadline.remainingTime())));
+        }
+        return false;
+    }
+
+private:
+    xcb_atom_t atom(const char *name)
+    {
+        auto cookie = xcb_intern_atom(m_conn, 0, uint16_t(strlen(name)), name);
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(m_conn, cookie, nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        free(reply);
+        return a;
+    }
+    QByteArray nameOf(xcb_window_t window)
+    {
+        auto cookie = xcb_get_property(m_conn, 0, window, m_netWmName, m_utf8, 0, 256);
+        xcb_get_property_reply_t *reply = xcb_get_property_reply(m_conn, cookie, nullptr);
+        QByteArray name;
+        if (reply)
+            name = QByteArray(static_cast<const char *>(xcb_get_property_value(reply)),
+                              xcb_get_property_value_length(reply));
+        free(reply);
+        return name;
+    }
+
+    xcb_connection_t *m_conn;
+    xcb_window_t m_root = 0;
+    xcb_atom_t m_netWmName = 0;
+    xcb_atom_t m_utf8 = 0;
+};
+
+struct Run {
+    double wallMs = 0;
+    double cpuMs = 0;
+    std::optional<bench::MemoryFigures> memory;
+};
+
+// Starts a program, times it up to its mapped window, optionally takes its memory
+// once it has settled, and ends it (SIGTERM, as a session end does).
+std::optional<Run> timeStart(MapWatcher &watcher, const QString &program, const QByteArray &title,
+                             const QProcessEnvironment &env, bool withMemory)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer wall;
+    wall.start();
+    process.start(program, {});
+    Run run;
+    const bool mapped = watcher.waitForMapped(title, 30000);
+    run.wallMs = double(wall.nsecsElapsed()) / 1e6;
+    run.cpuMs = double(bench::processCpuNanos(process.processId())) / 1e6;
+    if (mapped && withMemory) {
+        QThread::msleep(2000);
+        run.memory = bench::processMemory(process.processId());
+    }
+    process.terminate();
+    if (!process.waitForFinished(10000))
+        process.kill();
+    process.waitForFinished(5000);
+    if (!mapped) {
+        std::fprintf(stderr, "%s mapped no window titled %s\n", qPrintable(program),
+                     title.constData());
+        return std::nullopt;
+    }
+    return run;
+}
+
+// A program folder whose last list holds kFiles titled song files, opened at start.
+bool prepareListHome(const QString &home)
+{
+    QByteArray list;
+    for (int i = 0; i < kFiles; ++i) {
+        const QString path = home + QStringLiteral("/songs/song%1.snr").arg(i);
+        QByteArray text = "#song\r\n*HEAD\"Song " + QByteArray::number(i) + "\"\r\n";
+        while (text.size() < 2048)
+            text += "o4 c d e f g a b > c < b a g f e d c\r\n";
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text) < 0)
+            return false;
+        list += QFile::encodeName(path) + "\r\n";
+    }
+    QFile listFile(home + QStringLiteral("/last.ppl"));
+    QFile ini(home + QStringLiteral("/tunelet.ini"));
+    return listFile.open(QIODevice::WriteOnly) && listFile.write(list) == list.size() &&
+           ini.open(QIODevice::WriteOnly) &&
+           ini.write("[Setting]\r\nListOpen=1\r\n[File]\r\nFileName=" +
+                     QFile::encodeName(listFile.fileName()) + "\r\n") > 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QDir binDir(
+        argc > 1 ? QString::fromLocal8Bit(argv[1])
+                 : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath()));
+    bench::Xvfb xvfb;
+    const QString display = xvfb.start();
+    if (display.isEmpty()) {
+        std::fprintf(stderr, "Xvfb did not start\n");
+        return 1;
+    }
+    MapWatcher watcher(display);
+    if (!watcher.ok()) {
+        std::fprintf(stderr, "cannot connect to %s\n", qPrintable(display));
+        return 1;
+    }
+    QTemporaryDir scratch;
+    const QString emptyHome = scratch.filePath(QStringLiteral("empty"));
+    const QString listHome = scratch.filePath(QStringLiteral("list"));
+    QDir().mkpath(emptyHome);
+    QDir().mkpath(listHome + QStringLiteral("/songs"));
+    if (!prepareListHome(listHome))
+        return 1;
+
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("DISPLAY"), display);
+    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    base.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch.path());
+    struct Who {
+        const char *name;
+        QString program;
+        QByteArray title;
+        QString home;
+    };
+    const Who whos[] = {
+        {"bare", binDir.filePath(QStringLiteral("startup_bare_window")), "bare", emptyHome},
+        {"tunelet_0_rows", binDir.filePath(QStringLiteral("tunelet")), "Tunelet", emptyHome},
+        {"tunelet_10000_rows", binDir.filePath(QStringLiteral("tunelet")), "Tunelet", listHome},
+    };
+    std::map<std::string, std::vector<double>> wall, cpu;
+    std::map<std::string, bench::MemoryFigures> memory;
+    for (int round = 0; round <= kRounds; ++round) {
+        for (const Who &who : whos) {
+            QProcessEnvironment env = base;
+            env.insert(QStringLiteral("TUNELET_HOME"), who.home);
+            // A first start every time: no settings written by the run before.
+            if (who.home == emptyHome)
+                QFile::remove(emptyHome + QStringLiteral("/tunelet.ini"));
+            const bool lastRound = round == kRounds;
+            const auto run = timeStart(watcher, who.program, who.title, env, lastRound);
+            if (!run)
+                return 1;
+            if (round == 0)
+                continue; // warm-up: caches filled, libraries paged in
+            wall[who.name].push_back(run->wallMs);
+            cpu[who.name].push_back(run->cpuMs);
+            if (run->memory)
+                memory[who.name] = *run->memory;
+        }
+    }
+    for (const Who &who : whos) {
+        const std::string name = who.name;
+        bench::report(("startup_" + name + "_wall_median").c_str(), bench::median(wall[name]),
+                      "ms");
+        bench::report(("startup_" + name + "_cpu_median").c_str(), bench::median(cpu[name]), "ms");
+    }
+    bench::report("startup_vs_bare_ratio",
+                  bench::median(wall["tunelet_0_rows"]) / bench::median(wall["bare"]), "x");
+    bench::report("startup_cpu_vs_bare_ratio",
+                  bench::median(cpu["tunelet_0_rows"]) / bench::median(cpu["bare"]), "x");
+    bench::report("pss_bare", memory["bare"].pss / 1024.0, "MiB");
+    bench::report("pss_0_rows", memory["tunelet_0_rows"].pss / 1024.0, "MiB");
+    bench::report("private_0_rows", memory["tunelet_0_rows"].privateKiB / 1024.0, "MiB");
+    bench::report("pss_10000_rows", memory["tunelet_10000_rows"].pss / 1024.0, "MiB");
+    bench::report("private_10000_rows", memory["tunelet_10000_rows"].privateKiB / 1024.0, "MiB");
+    return 0;
+}

@@ -1,0 +1,77 @@
+#include "bench/support/ProcessFigures.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bench
+{
+
+namespace
+{
+
+QByteArray readProcFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+// The value of a "Name:   123 kB" line.
+double kibField(const QByteArray &text, const QByteArray &name)
+{
+    const qsizetype at = text.indexOf('\n' + name + ':');
+    if (at < 0)
+        return 0;
+    const qsizetype start = at + name.size() + 2;
+    const qsizetype end = text.indexOf('\n', start);
+    return text.mid(start, end - start).trimmed().split(' ').value(0).toDouble();
+}
+
+} // namespace
+
+qint64 processCpuNanos(qint64 pid)
+{
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    qint64 total = 0;
+    const QStringList ids = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &id : ids) {
+        const QByteArray line =
+            readProcFile(tasks + QLatin1Char('/') + id + QStringLiteral("/schedstat"));
+        total += line.split(' ').value(0).toLongLong();
+    }
+    return total;
+}
+
+std::optional<MemoryFigures> processMemory(qint64 pid)
+{
+    // The first line names the range, so every field follows a newline.
+    const QByteArray text = readProcFile(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (text.isEmpty())
+        return std::nullopt;
+    MemoryFigures m;
+    m.pss = kibField(text, "Pss");
+    m.privateKiB = kibField(text, "Private_Clean") + kibField(text, "Private_Dirty");
+    m.rss = kibField(text, "Rss");
+    return m;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+void report(const char *name, double value, const char *unit)
+{
+    std::printf("%s: %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+} // namespace bench

@@ -1,0 +1,30 @@
+#pragma once
+// Figures of a running process as the kernel counts them, for benchmarks that start
+// the programs they measure, and the shared form of a printed figure.
+
+#include <QtGlobal>
+
+#include <optional>
+#include <vector>
+
+namespace bench
+{
+
+// CPU time (user and system) of all threads of a process, in nanoseconds: the sum of
+// /proc/<pid>/task/*/schedstat. Threads that have already ended are not counted.
+qint64 processCpuNanos(qint64 pid);
+
+// Memory of a process from /proc/<pid>/smaps_rollup, in KiB.
+struct MemoryFigures {
+    double pss = 0;        // proportional set size: shared pages divided among their users
+    double privateKiB = 0; // pages no other process maps (clean and dirty)
+    double rss = 0;
+};
+std::optional<MemoryFigures> processMemory(qint64 pid);
+
+double median(std::vector<double> values);
+
+// Prints "name: value unit" and flushes, so figures appear while the program runs.
+void report(const char *name, double value, const char *unit);
+
+} // namespace bench
