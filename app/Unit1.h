@@ -383,7 +383,8 @@ private:
     // Unit1Tools.cpp
     tunelet::DesktopShell &Shell();
     void StartEditor(const QByteArray &dataFile);
-    void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter);
+    void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
+                           const char *shippedName = nullptr);
 
     // Unit1Playback.cpp
     struct PlaybackParts;
@@ -407,6 +408,6 @@ private:
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";
     QByteArray m_playingPath;
-    bool m_polling = false; // a poll is running (a nested one is skipped)
+    bool m_polling = false;       // a poll is running (a nested one is skipped)
     quint64 m_lzhExtractions = 0; // extractions begun; tells when one ran inside another
 };

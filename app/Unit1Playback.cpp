@@ -9,6 +9,7 @@
 #include "Unit2.h"
 
 #include "core/bytefile.h"
+#include "core/programfolder.h"
 #include "core/textcodec.h"
 #include "playback/playerwindow.h"
 #include "playback/playsequencer.h"
@@ -165,6 +166,7 @@ bool TForm1::StartSong(const QByteArray &path)
     settings.sonaroPath = SonaroPath;
     settings.mid2snrPath = mid2snrPath;
     settings.programFolder = ProgramFolder();
+    settings.shippedFolder = tunelet::executableFolder();
     settings.switches.minimized = MMPlayMinimize->isChecked();
     settings.switches.members = MMSWMember->isChecked();
     settings.switches.finger = MMSWFinger->isChecked();

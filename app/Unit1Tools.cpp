@@ -7,6 +7,7 @@
 #include "core/bytepath.h"
 #include "core/programfolder.h"
 #include "core/textcodec.h"
+#include "playback/ProgramPath.h"
 #include "playlist/entrykind.h"
 #include "playlist/playlistmodel.h"
 #include "shell/systemdesktopshell.h"
@@ -83,16 +84,22 @@ void TForm1::PMDataEditClick()
 
 // ---- Program paths ----
 
-void TForm1::ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter)
+void TForm1::ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
+                               const char *shippedName)
 {
+    // The player's and the converter's dialogs open at the program a start
+    // would use: for an empty setting the one shipped with Tunelet.
+    const QByteArray shown = shippedName ? tunelet::programPath(value, shippedName, ProgramFolder(),
+                                                                tunelet::executableFolder())
+                                         : value;
     tunelet::FileDialogState dialog;
     dialog.kind = tunelet::FileDialogState::Kind::Open;
     dialog.Title = title;
     dialog.Filter = filter;
     // Linux programs have no extension to add.
     dialog.DefaultExt.clear();
-    dialog.FileName = value;
-    dialog.InitialDir = tunelet::folderPart(value);
+    dialog.FileName = shown;
+    dialog.InitialDir = tunelet::folderPart(shown);
     if (Dlg().execute(this, dialog))
         value = dialog.FileName;
 }
@@ -100,7 +107,7 @@ void TForm1::ChooseProgramPath(QByteArray &value, const QString &title, const QS
 void TForm1::MMSonaroPathClick()
 {
     ChooseProgramPath(SonaroPath, QStringLiteral("Sonaroのパス"),
-                      QStringLiteral("Sonaro本体 (sonaro)"));
+                      QStringLiteral("Sonaro本体 (sonaro)"), tunelet::PlayerProgramName);
 }
 
 void TForm1::MMEditorPathClick()
@@ -112,7 +119,7 @@ void TForm1::MMEditorPathClick()
 void TForm1::MMmid2snrPathClick()
 {
     ChooseProgramPath(mid2snrPath, QStringLiteral("mid2snrのパス"),
-                      QStringLiteral("mid2snr (mid2snr)"));
+                      QStringLiteral("mid2snr (mid2snr)"), tunelet::ConverterProgramName);
 }
 
 // ---- Volume, help, about, exit ----

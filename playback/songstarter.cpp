@@ -2,6 +2,8 @@
 
 #include "playbackerror.h"
 
+#include "playback/ProgramPath.h"
+
 #include "core/bytefile.h"
 #include "core/bytepath.h"
 #include "process/processlauncher.h"
@@ -37,12 +39,15 @@ SongStartResult SongStarter::start(const QByteArray &songPath, const SongStartSe
     if (settings.dataView)
         m_host.loadDataView(path);
 
-    if (!isExistingFile(settings.sonaroPath)) {
+    // The file checked for is the file started.
+    const QByteArray player = programPath(settings.sonaroPath, PlayerProgramName,
+                                          settings.programFolder, settings.shippedFolder);
+    if (!isExistingFile(player)) {
         m_host.beep();
         m_host.message(QStringLiteral("Sonaroのパスを正しく設定してください。"));
         return {};
     }
-    if (!startPlayer(path, settings)) {
+    if (!startPlayer(player, path, settings)) {
         m_host.beep();
         m_host.message(QStringLiteral("Sonaro起動エラー。"));
         return {};
@@ -53,8 +58,10 @@ SongStartResult SongStarter::start(const QByteArray &songPath, const SongStartSe
 QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSettings &settings)
 {
     bool shown = false;
-    const RunOutcome outcome = m_processes.runAndWait(
-        settings.mid2snrPath, path, settings.programFolder, m_converterBound, [&] {
+    const QByteArray converter = programPath(settings.mid2snrPath, ConverterProgramName,
+                                             settings.programFolder, settings.shippedFolder);
+    const RunOutcome outcome =
+        m_processes.runAndWait(converter, path, settings.programFolder, m_converterBound, [&] {
             if (!shown) {
                 m_host.showConverterRunning();
                 shown = true;
@@ -88,10 +95,11 @@ QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSetti
     return workFile;
 }
 
-bool SongStarter::startPlayer(const QByteArray &path, const SongStartSettings &settings)
+bool SongStarter::startPlayer(const QByteArray &player, const QByteArray &path,
+                              const SongStartSettings &settings)
 {
-    return m_processes.startDetached(settings.sonaroPath, playerParameters(path, settings.switches),
-                                     folderPart(settings.sonaroPath));
+    return m_processes.startDetached(player, playerParameters(path, settings.switches),
+                                     folderPart(player));
 }
 
 void SongStarter::minimizeConverterWindow()

@@ -24,9 +24,10 @@ inline constexpr char WorkFileName[] = "tunelet.snr";
 
 // What a start reads from the main window's settings and menus.
 struct SongStartSettings {
-    QByteArray sonaroPath;    // the player program
-    QByteArray mid2snrPath;   // the converter program
+    QByteArray sonaroPath;    // the player program setting (see programPath)
+    QByteArray mid2snrPath;   // the converter program setting (see programPath)
     QByteArray programFolder; // with its trailing '/'
+    QByteArray shippedFolder; // where the shipped player and converter lie, with its '/'
     SongSwitches switches;
     bool dataView = false; // load the played file into the data viewer
 };
@@ -75,7 +76,8 @@ public:
 
 private:
     QByteArray convertMidi(const QByteArray &path, const SongStartSettings &settings);
-    bool startPlayer(const QByteArray &path, const SongStartSettings &settings);
+    bool startPlayer(const QByteArray &player, const QByteArray &path,
+                     const SongStartSettings &settings);
     void minimizeConverterWindow();
 
     ProcessLauncher &m_processes;

@@ -37,6 +37,11 @@ QByteArray executablePath()
     return n > 0 ? QByteArray(buffer, n) : QByteArray();
 }
 
+QByteArray executableFolder()
+{
+    return folderPart(executablePath());
+}
+
 QByteArray chooseProgramFolder(const QByteArray &tuneletHome, const QByteArray &exeFolder,
                                bool exeFolderWritable, const QByteArray &xdgConfigHome,
                                const QByteArray &home)
@@ -52,7 +57,7 @@ QByteArray chooseProgramFolder(const QByteArray &tuneletHome, const QByteArray &
 
 QByteArray programFolder()
 {
-    const QByteArray exeFolder = folderPart(executablePath());
+    const QByteArray exeFolder = executableFolder();
     const bool writable = !exeFolder.isEmpty() && ::access(exeFolder.constData(), W_OK | X_OK) == 0;
     const QByteArray folder = chooseProgramFolder(qgetenv("TUNELET_HOME"), exeFolder, writable,
                                                   qgetenv("XDG_CONFIG_HOME"), qgetenv("HOME"));
@@ -75,7 +80,7 @@ QByteArray helpFilePath()
     const QByteArray local = programFilePath("tunelet.html");
     if (isExistingFile(local))
         return local;
-    const QByteArray installed = QByteArray(TUNELET_INSTALL_DATADIR) + "/tunelet.html";
+    const QByteArray installed = executableFolder() + TUNELET_DATA_FROM_PROGRAM "/tunelet.html";
     if (isExistingFile(installed))
         return installed;
     return local;

@@ -26,13 +26,18 @@ QByteArray programFilePath(const QByteArray &name);
 // The executable's path (its real file, as the system reports it).
 QByteArray executablePath();
 
+// The folder of executablePath(), with its trailing '/': where the programs
+// and libraries shipped with Tunelet are installed.
+QByteArray executableFolder();
+
 // The settings file: program folder + the executable's file name with its
 // extension replaced by ".ini" (so "tunelet.ini").
 QByteArray settingsFilePath();
 
 // The help file "tunelet.html": in the program folder when it is there, else
-// in the installed data folder when it is there, else the program-folder path
-// (which then does not exist; the caller reports it).
+// in the data folder installed with the executable (<prefix>/share/tunelet
+// beside <prefix>/libexec/tunelet) when it is there, else the program-folder
+// path (which then does not exist; the caller reports it).
 QByteArray helpFilePath();
 
 } // namespace tunelet

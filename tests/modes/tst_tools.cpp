@@ -4,6 +4,8 @@
 #include "ModesFixture.h"
 #include "ModesTests.h"
 
+#include "core/programfolder.h"
+
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -55,6 +57,7 @@ private slots:
     void pathDialogs_data();
     void pathDialogs();
     void editorDialogStartsWithNotePad();
+    void programDialogsStartAtTheShippedProgram();
     void volumeControl_data();
     void volumeControl();
     void helpOpensTheHelpFile();
@@ -289,6 +292,26 @@ void ToolsTest::editorDialogStartsWithNotePad()
     QCOMPARE(m_app->dialogs.shown()[0].dialog.FileName, QByteArray("NotePad"));
     QVERIFY(m_app->dialogs.shown()[0].dialog.InitialDir.isEmpty());
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
+}
+
+void ToolsTest::programDialogsStartAtTheShippedProgram()
+{
+    form().SonaroPath.clear();
+    form().mid2snrPath.clear();
+    const QByteArray shipped = tunelet::executableFolder();
+    form().MMSonaroPath->trigger();
+    form().MMmid2snrPath->trigger();
+    QCOMPARE(m_app->dialogs.shown().size(), 2);
+    QCOMPARE(m_app->dialogs.shown()[0].dialog.FileName, shipped + "sonaro");
+    QCOMPARE(m_app->dialogs.shown()[0].dialog.InitialDir, shipped);
+    QCOMPARE(m_app->dialogs.shown()[1].dialog.FileName, shipped + "mid2snr");
+
+    // Cancelled, the settings stay empty, in the window and in the file.
+    QVERIFY(form().SonaroPath.isEmpty());
+    QVERIFY(form().mid2snrPath.isEmpty());
+    m_app->stop();
+    QVERIFY(m_app->settings().contains("\nSonaroPath=\r\n"));
+    QVERIFY(m_app->settings().contains("\nmid2snrPath=\r\n"));
 }
 
 void ToolsTest::volumeControl_data()

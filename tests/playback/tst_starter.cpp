@@ -10,6 +10,7 @@
 #include "process/systemprocesslauncher.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +24,8 @@ private slots:
     void init();
     void dataFileStartsThePlayer();
     void playerMissingOrFailing();
+    void programsNamedBySettings_data();
+    void programsNamedBySettings();
     void midiIsConvertedIntoTheWorkFile_data();
     void midiIsConvertedIntoTheWorkFile();
     void converterOutputNamedLikeTheWorkFile();
@@ -72,6 +75,7 @@ tunelet::SongStartSettings TestSongStarter::settings() const
     s.sonaroPath = m_home + "player/sonaro";
     s.mid2snrPath = m_home + "player/mid2snr";
     s.programFolder = m_home;
+    s.shippedFolder = m_home + "shipped/";
     s.switches.minimized = true;
     return s;
 }
@@ -100,7 +104,7 @@ void TestSongStarter::playerMissingOrFailing()
     s.sonaroPath = m_home + "player"; // a folder is no program file
     QVERIFY(!starter.start("/m/a.snr", s).started);
     QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
-    s.sonaroPath.clear();
+    s.sonaroPath.clear(); // and no player shipped
     m_host.calls.clear();
     QVERIFY(!starter.start("/m/a.snr", s).started);
     QCOMPARE(m_host.calls.size(), 2);
@@ -110,6 +114,54 @@ void TestSongStarter::playerMissingOrFailing()
     m_launcher.startSucceeds = false;
     QVERIFY(!starter.start("/m/a.snr", settings()).started);
     QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaro起動エラー。"}));
+    QCOMPARE(m_launcher.started.size(), 1);
+}
+
+void TestSongStarter::programsNamedBySettings_data()
+{
+    QTest::addColumn<QByteArray>("setting");
+    QTest::addColumn<QByteArray>("program"); // under the test's folder
+    QTest::newRow("empty: the shipped one") << QByteArray() << QByteArray("shipped/");
+    QTest::newRow("relative: from the program folder")
+        << QByteArray("mine/") << QByteArray("mine/");
+    QTest::newRow("absolute: as it is") << QByteArray("<abs>other/") << QByteArray("other/");
+}
+
+// The player's file is checked for and started at one path, and the converter
+// is run from the same kind of path, whatever the current folder is.
+void TestSongStarter::programsNamedBySettings()
+{
+    QFETCH(QByteArray, setting);
+    QFETCH(QByteArray, program);
+    setting.replace("<abs>", m_home);
+    const QByteArray folder = m_home + program;
+    QVERIFY(QDir().mkpath(QFile::decodeName(folder)));
+    write(program + "sonaro");
+    // The current folder holds a player at the relative path too: it must not count.
+    QTemporaryDir elsewhere;
+    QVERIFY(QDir().mkpath(elsewhere.filePath(QStringLiteral("mine"))));
+    QVERIFY(
+        tunelet::writeFileAtomically(QFile::encodeName(elsewhere.filePath("mine/sonaro")), "x"));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(elsewhere.path());
+    auto restore = qScopeGuard([&] { QDir::setCurrent(before); });
+
+    tunelet::SongStartSettings s = settings();
+    s.sonaroPath = setting.isEmpty() ? setting : setting + "sonaro";
+    s.mid2snrPath = setting.isEmpty() ? setting : setting + "mid2snr";
+    tunelet::SongStarter starter(m_launcher, m_windows, m_host);
+    QVERIFY(starter.start("/m/a.mid", s).started);
+    QCOMPARE(m_launcher.runs.size(), 1);
+    QCOMPARE(m_launcher.runs[0].program, folder + "mid2snr");
+    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started[0].program, folder + "sonaro");
+    QCOMPARE(m_launcher.started[0].folder, folder);
+
+    // Without a player there, the check fails even though the current folder has one.
+    QVERIFY(QFile::remove(QFile::decodeName(folder + "sonaro")));
+    m_host.calls.clear();
+    QVERIFY(!starter.start("/m/a.snr", s).started);
+    QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
     QCOMPARE(m_launcher.started.size(), 1);
 }
 
