@@ -1,24 +1,17 @@
 #!/usr/bin/env bash
-# first-run.sh <program folder> <bin folder> <examples folder>
-# Prepares a program folder for a newcomer, once: settings that point at the
-# built player and converter, and a list of the example songs that Tunelet
-# opens at start. An existing settings file is never touched.
+# first-run.sh <program folder> <examples folder>
+# Prepares a program folder for a newcomer, once: settings whose last list is
+# the examples' list file (song data files, a MIDI file and an LZH archive),
+# which Tunelet opens at start. The player and converter are the ones built
+# beside tunelet, its default. An existing settings file is never touched.
 set -euo pipefail
-home="${1%/}/"; bin="${2%/}"; examples="${3%/}"
+home="${1%/}/"; examples="${2%/}"
 ini="${home}tunelet.ini"
 [ -e "$ini" ] && exit 0
 mkdir -p "$home"
-list="${home}examples.ppl"
-: > "$list.tmp"
-shopt -s nullglob
-for song in "$examples"/*.snr "$examples"/*.mid "$examples"/*.lzh; do
-  printf '%s\r\n' "$song" >> "$list.tmp"
-done
-mv "$list.tmp" "$list"
 {
   printf '[Software]\r\nVersion=105\r\n'
-  printf '[Setting]\r\nSonaroPath=%s\r\nmid2snrPath=%s\r\n' "$bin/sonaro" "$bin/mid2snr"
-  printf '[File]\r\nFileName=%s\r\n' "$list"
+  printf '[File]\r\nFileName=%s\r\n' "$examples/examples.ppl"
 } > "$ini.tmp"
 mv "$ini.tmp" "$ini"
 echo "Prepared $home: the example songs are in the list; press Space to play."

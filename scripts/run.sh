@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tunelet and starts it. On a first run the
-# program folder is prepared so that the built player and converter are used
-# and the example songs are in the list.
+# program folder is prepared so that the example songs are in the list.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -13,5 +12,5 @@ bin="$root/build/release/bin"
 # Tunelet keeps its settings in its program folder: $TUNELET_HOME when set,
 # else the folder of the executable (writable in a build tree).
 home="${TUNELET_HOME:-$bin/}"
-[ -x "$root/scripts/first-run.sh" ] && bash "$root/scripts/first-run.sh" "$home" "$bin" "$root/examples"
+bash "$root/scripts/first-run.sh" "$home" "$root/build/release/examples"
 exec "$bin/tunelet"

@@ -303,6 +303,9 @@ void TestSongData::examples_data()
     QTest::newRow("clockwork march")
         << "clockwork-march.snr"
         << "Clockwork March" << 32 * 60 / 112.0 + 4 * 60 / 96.0 + 4 * 60 / 80.0 << 3;
+    QTest::newRow("harbor lights (packed into the example archive)")
+        << "archive/harbor-lights.snr"
+        << "Harbor Lights" << 48 * 60 / 112.0 << 3;
     QTest::newRow("short chime") << "short-chime.snr"
                                  << "Short Chime" << 2.0 << 2;
     QTest::newRow("short beat") << "short-beat.snr"
