@@ -9,6 +9,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev
   jlha-utils
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()
