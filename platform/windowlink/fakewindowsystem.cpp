@@ -135,10 +135,7 @@ int FakeWindowSystem::GetWindowTextA(HWND window, char *buffer, int maxCount)
     const Window *w = find(window);
     if (!w)
         return 0;
-    std::size_t n = std::min<std::size_t>(w->text.size(), std::min(maxCount - 1, kMaxWindowText));
-    if (n < w->text.size())
-        while (n > 0 && (static_cast<unsigned char>(w->text[n]) & 0xC0) == 0x80)
-            --n;
+    const std::size_t n = windowTextCut(w->text, maxCount);
     std::memcpy(buffer, w->text.data(), n);
     buffer[n] = '\0';
     return static_cast<int>(n);

@@ -2,7 +2,7 @@
 // An in-process WindowSystem for unit tests: windows are plain records the test sets
 // up and changes, and every message sent is recorded. Lookups follow the same rules
 // as the real link (newest top-level window first, children in order, ASCII case
-// ignored, texts cut at 255 bytes, SB_CTL only).
+// ignored, texts cut at 255 characters, SB_CTL only).
 
 #include "windowlink/windowsystem.h"
 

@@ -111,12 +111,7 @@ public:
         const auto reply = call(t->path, request(wire::Op::GetText, t->child));
         if (!reply || !reply->ok)
             return 0;
-        std::size_t n =
-            std::min<std::size_t>(reply->text.size(), std::min(maxCount - 1, kMaxWindowText));
-        // Never cut a UTF-8 sequence in half.
-        if (n < reply->text.size())
-            while (n > 0 && (static_cast<unsigned char>(reply->text[n]) & 0xC0) == 0x80)
-                --n;
+        const std::size_t n = windowTextCut(reply->text, maxCount);
         std::memcpy(buffer, reply->text.data(), n);
         buffer[n] = '\0';
         return static_cast<int>(n);
@@ -328,9 +323,27 @@ BOOL SetForegroundWindow(HWND window)
     return linkWindows().SetForegroundWindow(window);
 }
 
+std::size_t windowTextCut(std::string_view text, int maxCount)
+{
+    const std::size_t maxBytes = maxCount > 0 ? static_cast<std::size_t>(maxCount - 1) : 0;
+    const auto continuation = [&text](std::size_t i) {
+        return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+    };
+    std::size_t n = 0;
+    for (int characters = 0; n < text.size() && characters < kMaxWindowText; ++characters) {
+        std::size_t end = n + 1;
+        while (end < text.size() && continuation(end))
+            ++end;
+        if (end > maxBytes)
+            break; // never half a character
+        n = end;
+    }
+    return n;
+}
+
 std::string windowText(WindowSystem &windows, HWND window)
 {
-    char buffer[kMaxWindowText + 1];
+    char buffer[kMaxWindowTextBytes + 1];
     const int n = windows.GetWindowTextA(window, buffer, sizeof buffer);
     return std::string(buffer, static_cast<std::size_t>(n));
 }

@@ -36,8 +36,10 @@ inline constexpr int SB_HORZ = 0;
 inline constexpr int SB_VERT = 1;
 inline constexpr int SB_CTL = 2;
 
-// GetWindowTextA copies at most this many bytes of text (plus the terminating NUL)
-// when the caller's buffer is large enough.
+// GetWindowTextA copies at most this many characters of text (plus the terminating
+// NUL) when the caller's buffer is large enough. Texts are UTF-8, so a buffer for the
+// whole text holds kMaxWindowTextBytes bytes and the NUL.
 inline constexpr int kMaxWindowText = 255;
+inline constexpr int kMaxWindowTextBytes = 4 * kMaxWindowText;
 
 } // namespace windowlink

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 
 namespace windowlink
@@ -31,9 +32,9 @@ public:
     // Range of a scroll-bar control (bar == SB_CTL). On failure both are set to 0 and
     // FALSE is returned.
     virtual BOOL GetScrollRange(HWND window, int bar, int *minPos, int *maxPos) = 0;
-    // Copies the window's UTF-8 text, cut at a character boundary to fit
-    // min(maxCount - 1, kMaxWindowText) bytes, NUL-terminated. Returns the bytes copied;
-    // 0 (and an empty string) when there is no such window.
+    // Copies the window's UTF-8 text, at most kMaxWindowText characters and maxCount - 1
+    // bytes (windowTextCut), NUL-terminated. Returns the bytes copied; 0 (and an empty
+    // string) when there is no such window.
     virtual int GetWindowTextA(HWND window, char *buffer, int maxCount) = 0;
     // Asks the window to come to the front. FALSE when there is no such window.
     virtual BOOL SetForegroundWindow(HWND window) = 0;
@@ -66,7 +67,13 @@ BOOL GetScrollRange(HWND window, int bar, int *minPos, int *maxPos);
 int GetWindowTextA(HWND window, char *buffer, int maxCount);
 BOOL SetForegroundWindow(HWND window);
 
-// Convenience: the whole text (at most kMaxWindowText bytes) as a std::string.
+// Convenience: the whole text (at most kMaxWindowText characters) as a std::string.
 std::string windowText(WindowSystem &windows, HWND window);
+
+// How many bytes of a UTF-8 text GetWindowTextA copies into a buffer of maxCount bytes:
+// at most kMaxWindowText characters and maxCount - 1 bytes, never ending inside a
+// character. Counting characters keeps a long Japanese title (three bytes a character)
+// as long as the same title in one byte a character.
+std::size_t windowTextCut(std::string_view text, int maxCount);
 
 } // namespace windowlink

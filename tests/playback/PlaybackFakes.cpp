@@ -67,7 +67,8 @@ int FakeWindows::GetWindowTextA(HWND window, char *buffer, int maxCount)
         text = title.toUtf8();
     else if (window == Status && playerPresent && statusPresent)
         text = status.toUtf8();
-    const int n = std::min<int>(int(text.size()), std::min(maxCount - 1, kMaxWindowText));
+    const int n =
+        int(windowTextCut(std::string_view(text.constData(), size_t(text.size())), maxCount));
     std::memcpy(buffer, text.constData(), size_t(n));
     buffer[n] = '\0';
     return n;
