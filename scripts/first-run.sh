@@ -5,7 +5,7 @@
 # which Tunelet opens at start. The player and converter are the ones built
 # beside tunelet, its default. An existing settings file is never touched.
 set -euo pipefail
-home="${1%/}/"; examples="${2%/}"
+home="${1%/}/"; examples="$(realpath -m "$2")"
 ini="${home}tunelet.ini"
 [ -e "$ini" ] && exit 0
 mkdir -p "$home"
