@@ -103,9 +103,9 @@ int main(int argc, char *argv[])
     const QString binDir =
         argc > 1 ? QString::fromLocal8Bit(argv[1])
                  : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath());
-    // The longest example (34 s), so every span falls inside the song.
+    // The longest example (35 s), so every span falls inside the song.
     const QString song = argc > 2 ? QString::fromLocal8Bit(argv[2])
-                                  : QStringLiteral(TUNELET_EXAMPLES "/clockwork-march.snr");
+                                  : QStringLiteral(TUNELET_EXAMPLES "/rainy-window.snr");
     QTemporaryDir scratch;
     qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
     bench::Xvfb xvfb;

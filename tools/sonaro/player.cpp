@@ -19,8 +19,16 @@ Player::~Player()
 void Player::audioCallback(void *self, Uint8 *stream, int len)
 {
     auto *p = static_cast<Player *>(self);
+    const std::int64_t from = p->m_synth.position();
     p->m_synth.render(reinterpret_cast<std::int16_t *>(stream), len / 4);
-    p->m_rendered.store(p->m_synth.position(), std::memory_order_release);
+    p->setBlock(from, p->m_synth.position());
+}
+
+void Player::setBlock(std::int64_t from, std::int64_t to)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_blockMutex);
+    m_block = {from, to, now};
 }
 
 bool Player::openAudio()
@@ -33,7 +41,7 @@ bool Player::openAudio()
     want.freq = kSampleRate;
     want.format = AUDIO_S16SYS;
     want.channels = 2;
-    want.samples = 1024;
+    want.samples = kBlockFrames;
     want.callback = &Player::audioCallback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -52,10 +60,18 @@ void Player::closeAudio()
 
 std::int64_t Player::positionFrames() const
 {
-    if (m_device != 0)
-        return m_rendered.load(std::memory_order_acquire);
+    if (!isRunning())
+        return m_clockBase;
+    if (m_device != 0) {
+        std::lock_guard lock(m_blockMutex);
+        const auto ran = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::steady_clock::now() - m_block.at)
+                             .count() *
+                         kSampleRate / 1'000'000'000;
+        return std::min(m_block.from + std::max<std::int64_t>(ran, 0), m_block.to);
+    }
     std::int64_t f = m_clockBase;
-    if (m_started && !m_paused && !m_ended && m_clock.isValid())
+    if (m_clock.isValid())
         f += m_clock.nsecsElapsed() * kSampleRate / 1'000'000'000;
     return std::min(f, m_synth.endFrame());
 }
@@ -66,14 +82,13 @@ void Player::setPositionFrames(std::int64_t frame)
     if (m_device != 0) {
         SDL_LockAudioDevice(m_device);
         m_synth.seek(frame);
-        m_rendered.store(m_synth.position());
+        setBlock(frame, frame);
         SDL_UnlockAudioDevice(m_device);
     } else {
         m_synth.seek(frame);
-        m_rendered.store(frame);
-        m_clockBase = frame;
         m_clock.restart();
     }
+    m_clockBase = frame;
 }
 
 double Player::positionSeconds() const
@@ -87,14 +102,14 @@ void Player::play()
     m_started = true;
     m_paused = false;
     m_ended = false;
+    m_clockBase = at;
     if (openAudio()) {
         SDL_LockAudioDevice(m_device);
         m_synth.seek(at);
-        m_rendered.store(m_synth.position());
+        setBlock(at, at);
         SDL_UnlockAudioDevice(m_device);
         SDL_PauseAudioDevice(m_device, 0);
     } else {
-        m_clockBase = at;
         m_clock.restart();
     }
     update();
@@ -113,8 +128,13 @@ void Player::togglePause()
     } else {
         m_paused = false;
         m_clock.restart();
-        if (m_device != 0)
+        if (m_device != 0) {
+            // On from where it stood, up to what the device still holds.
+            SDL_LockAudioDevice(m_device);
+            setBlock(m_clockBase, std::max(m_clockBase, m_synth.position()));
+            SDL_UnlockAudioDevice(m_device);
             SDL_PauseAudioDevice(m_device, 0);
+        }
     }
     emit stateChanged();
 }
@@ -133,7 +153,6 @@ void Player::seekTo(double seconds)
             return;
         // Leaving the end plays on from the new place.
         m_clockBase = frame;
-        m_rendered.store(frame);
         m_synth.seek(frame);
         play();
         return;
@@ -147,7 +166,6 @@ void Player::restart()
 {
     closeAudio();
     m_clockBase = 0;
-    m_rendered.store(0);
     m_synth.seek(0);
     play();
 }
@@ -160,7 +178,6 @@ void Player::update()
     m_clockBase = m_synth.endFrame();
     // Closing the device stops it from writing silence after the song.
     closeAudio();
-    m_rendered.store(m_synth.endFrame());
     emit ended();
     emit stateChanged();
 }

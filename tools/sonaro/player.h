@@ -8,8 +8,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <SDL.h>
-#include <atomic>
+#include <chrono>
 #include <memory>
+#include <mutex>
 
 namespace sonaro
 {
@@ -21,6 +22,9 @@ class Player final : public QObject
 
 public:
     static constexpr int kSampleRate = 44100;
+    // Frames rendered per audio callback: about 93 ms, so the audio thread wakes
+    // about 11 times a second.
+    static constexpr int kBlockFrames = 4096;
 
     explicit Player(const songdata::Song &song, QObject *parent = nullptr);
     ~Player() override;
@@ -36,6 +40,8 @@ public:
     bool isStarted() const { return m_started; }
     bool isPaused() const { return m_paused; }
     bool isEnded() const { return m_ended; }
+    // Started, not paused and not ended: the position moves.
+    bool isRunning() const { return m_started && !m_paused && !m_ended; }
     bool hasAudio() const { return m_device != 0; }
     double positionSeconds() const;
     double totalSeconds() const { return m_song.totalSeconds; }
@@ -53,13 +59,27 @@ private:
     void closeAudio();
     std::int64_t positionFrames() const;
     void setPositionFrames(std::int64_t frame);
+    // The block the device is playing now starts at `from` (rendered up to `to`).
+    void setBlock(std::int64_t from, std::int64_t to);
+
+    // The last block handed to the device. The position runs on from its start by
+    // the clock, up to its end: the device takes a block at a time, but the position
+    // still moves smoothly and never runs ahead of what was rendered.
+    struct Block {
+        std::int64_t from = 0;
+        std::int64_t to = 0;
+        std::chrono::steady_clock::time_point at;
+    };
 
     const songdata::Song &m_song;
     songdata::Synth m_synth;
     SDL_AudioDeviceID m_device = 0;
-    std::atomic<std::int64_t> m_rendered{0}; // synth position, mirrored for other threads
+    mutable std::mutex m_blockMutex; // the audio thread writes m_block, this thread reads it
+    Block m_block;
     // The clock used without an audio device.
     QElapsedTimer m_clock;
+    // The position while it does not move (not started, paused, ended); without an
+    // audio device also where the clock started.
     std::int64_t m_clockBase = 0;
     bool m_started = false;
     bool m_paused = false;

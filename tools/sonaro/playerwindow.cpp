@@ -1,5 +1,6 @@
 #include "playerwindow.h"
 
+#include "PlaybackTicker.h"
 #include "player.h"
 #include "seekscale.h"
 #include "songfile.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -50,7 +50,7 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
     : QWidget(parent), m_loaded(loaded), m_player(player), m_transport(transport),
       m_title(new QLabel(this)), m_time(new QLabel(this)),
       m_seek(new QScrollBar(Qt::Horizontal, this)), m_status(new QLabel(this)),
-      m_pause(new QPushButton(this)), m_timer(new QTimer(this))
+      m_pause(new QPushButton(this))
 {
     setWindowTitle(
         sonaro::windowTitle(loaded.title, loaded.error.isEmpty() ? loaded.song.wholeSeconds() : 0));
@@ -84,10 +84,20 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
             [this] { m_transport.keyDown(windowlink::VK_SPACE); });
     connect(m_seek, &QScrollBar::sliderMoved, this,
             [this](int value) { m_player.seekTo(value / 10.0); });
-    connect(m_timer, &QTimer::timeout, this, &PlayerWindow::refresh);
     connect(&m_transport, &Transport::acted, this, &PlayerWindow::refresh);
     connect(&m_player, &Player::stateChanged, this, &PlayerWindow::updatePauseButton);
-    m_timer->start(50);
+    // While the song plays, the link follows the position to the tenth of a second
+    // (and the end is noticed), shown or not; the widgets follow it by quarters of
+    // a second (so every second of the clock), and only while they are on the screen.
+    new PlaybackTicker(
+        m_player,
+        [this] {
+            m_player.update();
+            emit refreshed();
+        },
+        this);
+    new PlaybackTicker(
+        m_player, [this] { updateShown(); }, this, this, 250);
     updatePauseButton();
     refresh();
 }
@@ -116,12 +126,32 @@ int PlayerWindow::seekPos() const
 void PlayerWindow::refresh()
 {
     m_player.update();
+    updateShown();
+    emit refreshed();
+}
+
+void PlayerWindow::updateShown()
+{
+    if (!isOnScreen(this))
+        return;
     if (!m_seek->isSliderDown())
         m_seek->setValue(seekPos());
     m_status->setText(statusText());
     m_time->setText(clockText(m_player.positionSeconds()) + QStringLiteral(" / ") +
                     clockText(m_loaded.error.isEmpty() ? double(m_loaded.song.wholeSeconds()) : 0));
-    emit refreshed();
+}
+
+void PlayerWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateShown();
+}
+
+void PlayerWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        updateShown();
 }
 
 void PlayerWindow::updatePauseButton()

@@ -6,7 +6,6 @@
 class QLabel;
 class QPushButton;
 class QScrollBar;
-class QTimer;
 
 namespace sonaro
 {
@@ -28,7 +27,8 @@ public:
     int seekMax() const;
     int seekPos() const;
 
-    // Brings the shown state up to date with the player.
+    // Brings the state up to date with the player: notices the song's end, tells
+    // the link (refreshed()), and updates the widgets while they are on the screen.
     void refresh();
 
 signals:
@@ -38,9 +38,13 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void updatePauseButton();
+    // The widgets that follow the position; only while the window is on the screen.
+    void updateShown();
 
     const LoadedSong &m_loaded;
     Player &m_player;
@@ -50,7 +54,6 @@ private:
     QScrollBar *m_seek;
     QLabel *m_status;
     QPushButton *m_pause;
-    QTimer *m_timer;
 };
 
 } // namespace sonaro

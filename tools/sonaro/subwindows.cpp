@@ -1,5 +1,6 @@
 #include "subwindows.h"
 
+#include "PlaybackTicker.h"
 #include "options.h"
 #include "player.h"
 #include "songfile.h"
@@ -71,9 +72,8 @@ public:
         setFont(f);
         setAlignment(Qt::AlignCenter);
         setMinimumSize(260, 80);
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] { tick(); });
-        timer->start(50);
+        new PlaybackTicker(
+            m_player, [this] { tick(); }, this, this);
         tick();
     }
 
@@ -99,9 +99,9 @@ public:
     {
         setWindowTitle(QStringLiteral("Sonaro - 譜面モニタ"));
         setMinimumSize(360, 160);
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] { update(); });
-        timer->start(50);
+        // Smooth scrolling while it plays, nothing while it is off the screen.
+        new PlaybackTicker(
+            m_player, [this] { update(); }, this, this, 50);
     }
 
 protected:

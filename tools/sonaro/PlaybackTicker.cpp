@@ -1,0 +1,81 @@
+#include "PlaybackTicker.h"
+
+#include "player.h"
+
+#include <QEvent>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace sonaro
+{
+
+namespace
+{
+// A position that stands still for a moment (the audio device is late) is looked at
+// again after this long, not in a busy loop.
+constexpr int kShortestWaitMs = 5;
+} // namespace
+
+bool isOnScreen(const QWidget *window)
+{
+    return window->isVisible() && !window->isMinimized();
+}
+
+PlaybackTicker::PlaybackTicker(Player &player, std::function<void()> onTick, QObject *parent,
+                               QWidget *watched, int stepMs)
+    : QObject(parent), m_player(player), m_onTick(std::move(onTick)), m_watched(watched),
+      m_stepMs(stepMs)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &PlaybackTicker::tick);
+    connect(&m_player, &Player::stateChanged, this, &PlaybackTicker::tick);
+    if (m_watched)
+        m_watched->installEventFilter(this);
+    schedule();
+}
+
+bool PlaybackTicker::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::WindowStateChange:
+        // Handled after the change has taken effect, so isOnScreen() tells the new state.
+        QTimer::singleShot(0, this, &PlaybackTicker::tick);
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void PlaybackTicker::tick()
+{
+    if (!m_watched || isOnScreen(m_watched))
+        m_onTick();
+    schedule();
+}
+
+void PlaybackTicker::schedule()
+{
+    if (!m_player.isRunning() || (m_watched && !isOnScreen(m_watched))) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(msToNextStep());
+}
+
+int PlaybackTicker::msToNextStep() const
+{
+    const double now = m_player.positionSeconds();
+    const double step = m_stepMs / 1000.0;
+    const double next =
+        std::min((std::floor(now / step + 1e-9) + 1) * step, m_player.totalSeconds());
+    // One millisecond past the step, so the position has surely reached it.
+    return std::max(kShortestWaitMs, int(std::ceil((next - now) * 1000)) + 1);
+}
+
+} // namespace sonaro
