@@ -4,7 +4,12 @@
 #include "playlistmodel.h"
 #include "readtitle.h"
 
+#include "playlist/RowBatch.h"
+
+#include "core/bytefile.h"
 #include "core/bytepath.h"
+
+#include <cerrno>
 
 namespace tunelet
 {
@@ -23,30 +28,61 @@ void EntryBuilder::setLzhHeadOption(std::function<bool()> isOn)
 
 PlaylistEntry EntryBuilder::buildEntry(const QByteArray &path) const
 {
+    if (entryKindOf(path) != EntryKind::Lzh || !extractsArchives())
+        return buildPlainEntry(path);
+    QByteArray title;
+    if (const std::optional<QByteArray> dataFile = m_extractor(path))
+        title = ReadTitle(*dataFile);
+    if (title.isEmpty())
+        title = fileNamePart(path);
+    return {"[LZH] " + title, imageIndexOf(EntryKind::Lzh), path};
+}
+
+bool EntryBuilder::extractsArchives() const
+{
+    return m_extractor && m_lzhHead && m_lzhHead();
+}
+
+namespace
+{
+PlaylistEntry dataEntry(const QByteArray &path, QByteArray title)
+{
+    if (title.isEmpty())
+        title = fileNamePart(path);
+    return {std::move(title), imageIndexOf(EntryKind::Data), path};
+}
+} // namespace
+
+PlaylistEntry EntryBuilder::buildPlainEntry(const QByteArray &path)
+{
     const EntryKind kind = entryKindOf(path);
-    PlaylistEntry entry{QByteArray(), imageIndexOf(kind), path};
     switch (kind) {
     case EntryKind::Midi:
-        entry.caption = "[MIDI] " + fileNamePart(path);
-        break;
+        return {"[MIDI] " + fileNamePart(path), imageIndexOf(kind), path};
+    case EntryKind::Lzh:
+        return {"[LZH] " + fileNamePart(path), imageIndexOf(kind), path};
     case EntryKind::Data:
-        entry.caption = ReadTitle(path);
-        if (entry.caption.isEmpty())
-            entry.caption = fileNamePart(path);
-        break;
-    case EntryKind::Lzh: {
-        QByteArray title;
-        if (m_lzhHead && m_lzhHead() && m_extractor) {
-            if (const std::optional<QByteArray> dataFile = m_extractor(path))
-                title = ReadTitle(*dataFile);
-        }
-        if (title.isEmpty())
-            title = fileNamePart(path);
-        entry.caption = "[LZH] " + title;
         break;
     }
+    return dataEntry(path, ReadTitle(path));
+}
+
+std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByteArray &path)
+{
+    if (entryKindOf(path) != EntryKind::Data) {
+        if (!isExistingFile(path))
+            return std::nullopt;
+        return buildPlainEntry(path);
     }
-    return entry;
+    SequentialFile file;
+    if (file.open(path))
+        return dataEntry(path, ReadTitle(file, path));
+    // Missing, a folder or not a regular file: no row. A file that is there but
+    // cannot be opened (no permission) still gives one, named by its file name.
+    if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || errno == EINVAL ||
+        !isExistingFile(path))
+        return std::nullopt;
+    return dataEntry(path, fileNamePart(path));
 }
 
 void EntryBuilder::AppendEntry(const QByteArray &path)
@@ -65,16 +101,16 @@ void EntryBuilder::InsertEntry(int index, const QByteArray &path)
 
 void appendEntries(EntryBuilder &builder, const QList<QByteArray> &paths)
 {
-    QList<PlaylistEntry> built;
-    built.reserve(paths.size());
+    RowBatch batch(builder, RowBatch::Paths::All);
     try {
         for (const QByteArray &path : paths)
-            built.append(builder.buildEntry(path));
+            batch.add(path);
+        batch.finish();
     } catch (...) {
-        builder.model().appendEntries(std::move(built));
+        builder.model().appendEntries(batch.takeBuilt());
         throw;
     }
-    builder.model().appendEntries(std::move(built));
+    builder.model().appendEntries(batch.takeBuilt());
 }
 
 } // namespace tunelet

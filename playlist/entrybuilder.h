@@ -40,6 +40,17 @@ public:
     // May throw what the extractor throws.
     PlaylistEntry buildEntry(const QByteArray &path) const;
 
+    // True when an archive's row takes its data file out (LzhHEAD on and an
+    // extractor set): such a row has side effects and is built on its own.
+    bool extractsArchives() const;
+    // The row by the same rules, but an archive never has its data file taken
+    // out. Has no side effect and may run on any thread.
+    static PlaylistEntry buildPlainEntry(const QByteArray &path);
+    // The same for a path that must name an existing regular file: nothing when
+    // it does not. A data file is opened once, both to learn that it exists and
+    // to read its title.
+    static std::optional<PlaylistEntry> buildPlainEntryIfExisting(const QByteArray &path);
+
     // Builds the row and adds it after the last row.
     void AppendEntry(const QByteArray &path);
     // Builds the row and inserts it at index (clamped to 0..row count). The
@@ -55,8 +66,9 @@ private:
     std::function<bool()> m_lzhHead;
 };
 
-// Builds the rows for many paths and appends them as one batch. When building
-// a row throws, the rows built before it are appended and the error goes on.
+// Builds the rows for many paths (titles read on all cores, archives taken out
+// one at a time in order) and appends them as one batch. When building a row
+// throws, the rows built before it are appended and the error goes on.
 void appendEntries(EntryBuilder &builder, const QList<QByteArray> &paths);
 
 } // namespace tunelet

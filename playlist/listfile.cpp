@@ -3,6 +3,8 @@
 #include "entrybuilder.h"
 #include "playlistmodel.h"
 
+#include "playlist/RowBatch.h"
+
 #include "core/atomicfile.h"
 #include "core/bytefile.h"
 #include "core/bytepath.h"
@@ -102,14 +104,21 @@ ListFileStatus LoadListFile(EntryBuilder &builder, const QByteArray &listPath)
         return status;
     builder.model().clear();
     const QByteArray folder = folderPart(listPath);
-    QList<QByteArray> paths;
-    paths.reserve(lines.size());
-    for (const QByteArray &line : lines) {
-        QByteArray candidate = resolveListLine(folder, line);
-        if (isListableExtension(candidate) && isExistingFile(candidate))
-            paths.append(std::move(candidate));
+    // Each line is checked and its row built in order; the batch reads titles on
+    // all cores and opens each data file once to learn that it exists.
+    RowBatch batch(builder, RowBatch::Paths::ExistingOnly);
+    try {
+        for (const QByteArray &line : lines) {
+            const QByteArray candidate = resolveListLine(folder, line);
+            if (isListableExtension(candidate))
+                batch.add(candidate);
+        }
+        batch.finish();
+    } catch (...) {
+        builder.model().appendEntries(batch.takeBuilt());
+        throw;
     }
-    appendEntries(builder, paths);
+    builder.model().appendEntries(batch.takeBuilt());
     return status;
 }
 

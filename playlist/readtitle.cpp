@@ -132,6 +132,11 @@ QByteArray ReadTitle(const QByteArray &path)
     SequentialFile file;
     if (!file.open(path))
         return fileNamePart(path);
+    return ReadTitle(file, path);
+}
+
+QByteArray ReadTitle(SequentialFile &file, const QByteArray &path)
+{
     TitleScanner scanner;
     // Title lines sit near the top: a small first read, larger ones after.
     qint64 chunk = 4096;

@@ -16,6 +16,12 @@ namespace tunelet
 // bytes is cut there.
 QByteArray ReadTitle(const QByteArray &path);
 
+class SequentialFile;
+// The same for a file already opened from path (the path only names it in the
+// result when reading fails), so a caller that opened it to learn that it exists
+// looks the path up once.
+QByteArray ReadTitle(SequentialFile &file, const QByteArray &path);
+
 inline constexpr qsizetype MaxTitleLength = 64 * 1024;
 
 } // namespace tunelet

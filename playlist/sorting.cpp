@@ -4,6 +4,8 @@
 #include "playlistmodel.h"
 #include "randomgenerator.h"
 
+#include "playlist/RowBatch.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
@@ -121,18 +123,20 @@ void shuffleEntries(EntryBuilder &builder, RandomGenerator &random)
     model.clear();
     const int n = int(scratch.size());
     RemainingIndex remaining(n);
-    QList<PlaylistEntry> rebuilt;
-    rebuilt.reserve(n);
+    // Each draw picks the next row; an archive row that is taken out is built
+    // (and lets queued events run) right after its own draw, as one by one.
+    RowBatch batch(builder, RowBatch::Paths::All);
     try {
         for (int left = n; left > 0; --left) {
             const int j = int(random.draw(quint32(left)));
-            rebuilt.append(builder.buildEntry(scratch[remaining.take(j)]));
+            batch.add(scratch[remaining.take(j)]);
         }
+        batch.finish();
     } catch (...) {
-        model.appendEntries(std::move(rebuilt));
+        model.appendEntries(batch.takeBuilt());
         throw;
     }
-    model.appendEntries(std::move(rebuilt));
+    model.appendEntries(batch.takeBuilt());
 }
 
 } // namespace tunelet

@@ -101,6 +101,7 @@ private slots:
     void loadListResolvesAndSkips();
     void loadListKeepsRowsWhenUnreadable();
     void loadListArchiveErrorKeepsEarlierRows();
+    void loadListReadsTitlesAroundArchivesInOrder();
     void saveListWritesCrLfAndRoundTripsBytes();
     void saveListFailureIsReported();
     void emptyListIsZeroBytes();
@@ -118,6 +119,7 @@ private slots:
     void sortKeepsSelectionOnItsRow();
 
     void shuffleFollowsTheGenerator();
+    void shuffleDrawsAroundArchivesInOrder();
     void removeMissing();
     void removeDuplicates();
     void removeDuplicatesIgnoresCase();
@@ -437,6 +439,44 @@ void TestPlaylist::loadListArchiveErrorKeepsEarlierRows()
     QCOMPARE(model.paths(), QList<QByteArray>{a});
 }
 
+// Titles are read on all cores, but every row sees the files as a load one row
+// at a time would: an archive row's extraction changes the work file and makes
+// a new file, and only the rows after it see that.
+void TestPlaylist::loadListReadsTitlesAroundArchivesInOrder()
+{
+    Folder dir;
+    const QByteArray work = dir.song("work.snr", "Old");
+    const QByteArray made = dir.path() + "made.snr";
+    const QByteArray pack = dir.file("p.lzh", "archive");
+    QVERIFY(::mkfifo(dir.path() + "fifo.snr", 0600) == 0);
+    QByteArray lines = work + "\r\nfifo.snr\r\n" + made + "\r\n";
+    QList<QByteArray> expected{"Old"};
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray name = "s" + QByteArray::number(i) + ".snr";
+        dir.song(name, "S" + QByteArray::number(i));
+        lines += (i == 150 ? pack + "\r\n" : QByteArray()) + name + "\r\n";
+        expected += (i == 150 ? QList<QByteArray>{"[LZH] New"} : QList<QByteArray>{}) +
+                    QList<QByteArray>{"S" + QByteArray::number(i)};
+    }
+    lines += work + "\r\n" + made + "\r\n";
+    expected += {"New", "Made"};
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    builder.setLzhHeadOption([] { return true; });
+    int extractions = 0;
+    builder.setLzhExtractor([&](const QByteArray &) -> std::optional<QByteArray> {
+        ++extractions;
+        dir.song("work.snr", "New");
+        dir.song("made.snr", "Made");
+        return work;
+    });
+    QVERIFY(LoadListFile(builder, dir.file("l.ppl", lines)).ok());
+    QCOMPARE(extractions, 1);
+    QCOMPARE(captions(model), expected);
+    QCOMPARE(model.path(0), work);
+    QCOMPARE(model.path(151), pack);
+}
+
 void TestPlaylist::saveListWritesCrLfAndRoundTripsBytes()
 {
     Folder dir;
@@ -670,6 +710,70 @@ void TestPlaylist::shuffleFollowsTheGenerator()
         QCOMPARE(model.caption(row), "New" + QByteArray::number(order[row]));
     }
     QCOMPARE(order.first(), 0); // the first draws over 10 and 9 rows are 0
+}
+
+// A queued random-play tick may draw from the shared generator while an archive
+// is taken out; the shuffle's own draws stay interleaved with it as one by one.
+void TestPlaylist::shuffleDrawsAroundArchivesInOrder()
+{
+    Folder dir;
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    QList<QByteArray> paths;
+    for (int i = 0; i < 200; ++i)
+        paths.append(dir.song("s" + QByteArray::number(i) + ".snr", "S"));
+    paths[70] = dir.file("p.lzh", "archive");
+    const QByteArray work = dir.song("work.snr", "W");
+    model.appendEntries([&] {
+        QList<PlaylistEntry> rows;
+        for (const QByteArray &p : paths)
+            rows.append({"x", 0, p});
+        return rows;
+    }());
+    RandomGenerator random;
+    bool failing = false;
+    builder.setLzhHeadOption([] { return true; });
+    builder.setLzhExtractor([&](const QByteArray &) -> std::optional<QByteArray> {
+        random.draw(3);
+        if (failing)
+            throw std::runtime_error("dll");
+        return work;
+    });
+    // The rows in the order of draws made one at a time, and the seed after them.
+    auto predicted = [](QList<QByteArray> left, quint32 seed, int *archiveAt) {
+        QList<QByteArray> order;
+        RandomGenerator r;
+        r.setSeed(seed);
+        while (!left.isEmpty()) {
+            order.append(left.takeAt(int(r.draw(quint32(left.size())))));
+            if (order.back().endsWith(".lzh")) {
+                *archiveAt = int(order.size()) - 1;
+                r.draw(3);
+            }
+        }
+        return std::pair{order, r.seed()};
+    };
+    int archiveAt = -1;
+    const auto [order, seedAfter] = predicted(paths, random.seed(), &archiveAt);
+    shuffleEntries(builder, random);
+    QCOMPARE(model.paths(), order);
+    QCOMPARE(model.caption(archiveAt), QByteArray("[LZH] W"));
+    QCOMPARE(random.seed(), seedAfter);
+
+    // An archive error: the rows drawn before it stay, and the generator has made
+    // exactly the draws up to the archive's own.
+    failing = true;
+    const quint32 before = random.seed();
+    const auto [again, unused] = predicted(order, before, &archiveAt);
+    Q_UNUSED(unused);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, shuffleEntries(builder, random));
+    QCOMPARE(model.paths(), again.first(archiveAt));
+    RandomGenerator expected;
+    expected.setSeed(before);
+    for (int i = 0; i <= archiveAt; ++i)
+        expected.draw(quint32(order.size() - i));
+    expected.draw(3);
+    QCOMPARE(random.seed(), expected.seed());
 }
 
 void TestPlaylist::removeMissing()
