@@ -17,6 +17,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace
 {
 
@@ -166,8 +168,13 @@ void TForm1::CreateListView()
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setModel(m_playlist.get());
-    m_playlist->setIconProvider(
-        [](int imageIndex) { return QVariant::fromValue(tunelet::kindIcon(imageIndex)); });
+    // Read once: the list asks for a row's icon at every paint of the row.
+    const std::array kinds{tunelet::kindIcon(0), tunelet::kindIcon(1), tunelet::kindIcon(2)};
+    m_playlist->setIconProvider([kinds](int imageIndex) {
+        return imageIndex >= 0 && imageIndex < int(kinds.size())
+                   ? QVariant::fromValue(kinds[size_t(imageIndex)])
+                   : QVariant::fromValue(QIcon());
+    });
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);

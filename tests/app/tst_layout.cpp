@@ -53,6 +53,7 @@ private slots:
     void buttons();
     void panelAndTimeLabel();
     void listView();
+    void windowIcon();
     void statusBar();
     void playModeCycle();
     void dataViewer();
@@ -300,6 +301,20 @@ void LayoutTest::panelAndTimeLabel()
     m_form->resize(600, 290);
     QTRY_COMPARE(m_form->Label1->geometry().right() + 1, m_form->Panel1->width() - 2);
     QCOMPARE(m_form->Panel1->width(), 600);
+}
+
+// The sizes title bars, task bars and trays show, each drawn at its own size;
+// larger ones come from the installed icon theme.
+void LayoutTest::windowIcon()
+{
+    const QIcon icon = m_form->windowIcon();
+    QCOMPARE(icon.availableSizes(),
+             (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}}));
+    for (const QSize &size : {QSize(16, 16), QSize(20, 20), QSize(64, 64), QSize(128, 128)}) {
+        const QImage image = icon.pixmap(size).toImage();
+        QCOMPARE(image.size(), size);
+        QVERIFY(image.pixelColor(size.width() / 2, size.height() / 2).alpha() > 0);
+    }
 }
 
 void LayoutTest::listView()
