@@ -105,11 +105,18 @@ struct TArchiveFile::HiddenWindow {
     ArcMessageWindow record{};
     TArchiveFile *owner = nullptr;
 
+    // An exception of the handler never goes through the library: the command is aborted,
+    // so the library cleans up after itself, and Unpack raises it once the library is back.
     static std::intptr_t send(ArcMessageWindow *window, std::uint32_t message,
                               std::uintptr_t wParam, std::intptr_t lParam)
     {
         auto *self = reinterpret_cast<HiddenWindow *>(window);
-        return self->owner->WindowProc(message, wParam, lParam);
+        try {
+            return self->owner->WindowProc(message, wParam, lParam);
+        } catch (...) {
+            self->owner->handlerError_ = std::current_exception();
+            return 1;
+        }
     }
 };
 
@@ -231,6 +238,7 @@ int TArchiveFile::Unpack(WindowHandle window, const TArchiverOptions *options,
     TArchiver &archiver = RequireArchiver();
     HookProgress();
     const TArchiverOptions &set = options != nullptr ? *options : *options_;
+    handlerError_ = nullptr;
     int result = 0;
     try {
         result = archiver.Unpack(window, fileName_, set, destDir, files,
@@ -242,11 +250,15 @@ int TArchiveFile::Unpack(WindowHandle window, const TArchiverOptions *options,
     }
     commandLine_ = archiver.CommandLine;
     UnhookProgress();
+    if (const std::exception_ptr error = std::exchange(handlerError_, nullptr))
+        std::rethrow_exception(error);
     return result;
 }
 
 ArchiveHandle TArchiveFile::OpenArchive(WindowHandle window, int mode)
 {
+    // Before content detection, whose probes would only answer "no" for such a name.
+    RequireUnambiguousPath(fileName_);
     DetectByContent();
     handle_ = RequireArchiver().OpenArchive(window, fileName_, mode);
     return handle_;

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -84,6 +85,7 @@ private:
     std::unique_ptr<HiddenWindow> window_;
     TArchiverProgressEvent onProgress_;
     ArchiveHandle handle_ = 0;
+    std::exception_ptr handlerError_; // raised by OnProgress during a library call
     bool designing_ = false;
     bool reading_ = false;
 };

@@ -69,6 +69,7 @@ int TArj32::ExtractMem(WindowHandle window, const QByteArray &archive,
 ArchiveHandle TArj32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
 {
     LoadDLL();
+    RequireUnambiguousPath(archive);
     const QByteArray full = ExpandFileName(archive);
     return unarj.Proc<ArcOpenArchiveFn>("UnarjOpenArchive")(window, full.constData(),
                                                             static_cast<std::uint32_t>(mode));

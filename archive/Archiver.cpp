@@ -1,8 +1,5 @@
 #include "Archiver.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 void TArchiver::LoadDLL()
 {
     throw EArchiver("Abstract method 'TArchiver.LoadDLL' was called");
@@ -87,6 +84,9 @@ void TArchiver::LoadPackDLL()
 
 void TArchiver::AddArchiveAndDir(TCmdOpt &cmd, const QByteArray &archive, const QByteArray &destDir)
 {
+    RequireUnambiguousPath(archive);
+    if (!isNulString(destDir))
+        RequireUnambiguousPath(destDir, PathRole::TargetFolder);
     cmd.AddStr(QByteArray(), archive);
     cmd.AddDir(QByteArray(), destDir);
 }
@@ -108,19 +108,6 @@ int TArchiver::Execute(ArcCommandFn command, WindowHandle window, const QByteArr
         return command(window, cmdLine.constData(), nullptr, 0);
     return command(window, cmdLine.constData(), output.data(),
                    static_cast<std::uint32_t>(output.size()));
-}
-
-QByteArray ExpandFileName(const QByteArray &path)
-{
-    if (path.isEmpty())
-        return path;
-    return QFile::encodeName(QFileInfo(QFile::decodeName(path)).absoluteFilePath());
-}
-
-bool FileExists(const QByteArray &path)
-{
-    const QFileInfo info(QFile::decodeName(path));
-    return info.exists() && !info.isDir();
 }
 
 namespace

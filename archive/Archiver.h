@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ArchiverOptions.h"
+#include "ArchiverPaths.h"
 #include "ArchiverTypes.h"
 #include "CmdOpt.h"
 #include "FileItems.h"
@@ -65,7 +66,8 @@ public:
     QByteArray CommandLine;
 
     bool HasOwnerWindow() const { return OwnerWindow != 0; }
-    // The archive path quoted, then the target folder quoted with a trailing backslash.
+    // The archive path quoted, then the target folder quoted with a trailing backslash. A path
+    // the library would read as another one raises EArchiver (RequireUnambiguousPath).
     void AddArchiveAndDir(TCmdOpt &cmd, const QByteArray &archive, const QByteArray &destDir);
     // The file items (or a response file for them), then the option set's UserFileList.
     void AddFileList(TCmdOpt &cmd, const TArchiverOptions &options, bool useResFile,
@@ -76,12 +78,6 @@ protected:
     static int Execute(ArcCommandFn command, WindowHandle window, const QByteArray &cmdLine,
                        QByteArray &output);
 };
-
-// The full path of a file name, as the libraries are given it.
-QByteArray ExpandFileName(const QByteArray &path);
-
-// Whether the file exists (content probes of ZIP and BGA).
-bool FileExists(const QByteArray &path);
 
 // Brings an owner window back to the front after a library call (the TAR back-end). The
 // application installs the real action; the default does nothing.

@@ -9,7 +9,31 @@
  * Results: command functions return 0 on success and a library error code otherwise;
  * FindFirst/FindNext return 0 when a member was found and the record filled, -1 when there
  * is no (more) member, another value on error; OpenArchive returns 0 on failure.
- * Strings are NUL-terminated byte strings. Paths inside command lines may use '\' for '/'.
+ * Strings are NUL-terminated byte strings, passed and kept as bytes (never decoded).
+ *
+ * Command lines (one rule for the builder in archive/CmdOpt.cpp and every library; see
+ * docs/archivers.md for examples):
+ * - A line is split into tokens at blanks (space, tab, CR, LF) outside double quotes.
+ * - Inside a token, a run of n double quotes stands for n / 3 literal quotes and switches
+ *   quoting on or off n % 3 times. So a '"' inside a quoted value is written as three:
+ *   the name  a"b  is the token "a"""b".
+ * - A token is a switch only when its '-' stands first on the line or right after one
+ *   opening quote (-n1, "-jox y"); an '@' starts a response file only there ("@list").
+ *   A value that begins with '-' or '@' is written with an empty pair of quotes before its
+ *   first character and the rest quoted (""-"x.lzh", ""@"x"): it is read as a name.
+ * - Paths: '\' reads as '/'. In text that is not valid UTF-8, a '\' that is the second
+ *   byte of a Shift-JIS double-byte character (0x81-0x9F or 0xE0-0xFC, then 0x40-0x7E or
+ *   0x80-0xFC) is part of that character and no separator. A Linux name holding a literal
+ *   '\' cannot be told from a separator; the component refuses such names.
+ * - The target folder operand ends in a separator ('\' or '/'); that last character marks
+ *   it as a folder and the library reads the rest as a folder ending in one '/'.
+ * - A line whose values hold no '"' and begin with neither '-' nor '@' is the plain form,
+ *   byte for byte ("C:\App\" "*.snr").
+ * - A response file holds names one a line: a line without '"' is one name, blanks at its
+ *   ends dropped; a line with '"' holds names quoted as above (a quoted name may go on over
+ *   the line's end). Every name in it is a name, whatever it begins with.
+ * The same paths reach OpenArchive, CheckArchive and TarGetArchiveType, which read '\' the
+ * same way but take the path as it is otherwise (no quotes).
  */
 #ifndef TUNELET_ARCHIVER_API_H
 #define TUNELET_ARCHIVER_API_H

@@ -3,7 +3,7 @@
 #include "ArchiverTypes.h"
 #include "DoubleByteText.h"
 
-#include <QFile>
+#include "platform/core/atomicfile.h"
 
 void TCmdOpt::Add(const QByteArray &s)
 {
@@ -11,19 +11,40 @@ void TCmdOpt::Add(const QByteArray &s)
     CmdLine += s;
 }
 
+namespace
+{
+
+// The quoting rule of the archiver libraries (ArchiverApi.h): a double quote inside a quoted
+// value is written as three.
+QByteArray escaped(const QByteArray &value)
+{
+    QByteArray text = value;
+    return text.replace('"', "\"\"\"");
+}
+
+// A value that stands first in its token, quoted. One that begins with '-' or '@' would read
+// as a switch or a response file; an empty pair of quotes before that first character keeps
+// it a name. No name Windows allows is changed: it holds no '"' and is a full path.
+QByteArray quotedValue(const QByteArray &value)
+{
+    if (value.startsWith('-') || value.startsWith('@'))
+        return "\"\"" + value.left(1) + '"' + escaped(value.mid(1)) + '"';
+    return '"' + escaped(value) + '"';
+}
+
+} // namespace
+
 void TCmdOpt::AddStr(const QByteArray &switchName, const QByteArray &value)
 {
     if (isNulString(value))
         return;
-    if (switchName.isEmpty()) {
-        Add('"' + value + '"');
-        return;
-    }
     const QByteArray sw = switchName.startsWith(' ') ? switchName.mid(1) : '-' + switchName;
-    if (Separate)
-        Add(sw + " \"" + value + '"');
+    if (switchName.isEmpty() || sw.isEmpty())
+        Add(quotedValue(value));
+    else if (Separate)
+        Add(sw + ' ' + quotedValue(value));
     else
-        Add('"' + sw + value + '"');
+        Add('"' + sw + escaped(value) + '"');
 }
 
 void TCmdOpt::AddInt(const QByteArray &switchName, int n)
@@ -64,13 +85,15 @@ void TCmdOpt::AddFiles(const QByteArray &switchName, const FileItems &items)
 void TCmdOpt::AddResponseFile(const FileItems &items, const QByteArray &resFileName)
 {
     QByteArray bytes;
+    // Every line of a response file is a name: quoted, nothing marked.
     for (const QByteArray &name : fileNames(items))
-        bytes += '"' + converted(name) + "\"\r\n";
-    QFile file(QFile::decodeName(resFileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        bytes += '"' + escaped(converted(name)) + "\"\r\n";
+    tunelet::AtomicFileWriter file(resFileName);
+    QString error;
+    if (!file.open(&error))
         throw EFCreateError(resFileName);
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw EInOutError(file.errorString().toStdString());
-    file.close();
-    AddStr(QByteArray(), '@' + resFileName);
+    if (!file.write(bytes, &error) || !file.commit(&error))
+        throw EInOutError(error.toStdString());
+    // The one operand that is a response file: "@" first, right after the opening quote.
+    Add("\"@" + escaped(resFileName) + '"');
 }

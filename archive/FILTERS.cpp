@@ -1,9 +1,11 @@
 #include "FILTERS.h"
 
+#include "ArchiverPaths.h"
 #include "ArchiverTypes.h"
-#include "DoubleByteText.h"
 
-#include <QFile>
+#include "platform/core/atomicfile.h"
+#include "platform/core/bytefile.h"
+#include "platform/core/textcodec.h"
 
 namespace filters
 {
@@ -23,14 +25,13 @@ QByteArray ChangeFileExt(const QByteArray &path, const QByteArray &ext)
 
 QByteArray JoinFolderAndName(const QByteArray &folder, const QByteArray &name)
 {
-    if (folder.endsWith('/') || doublebyte::endsWithBackslash(folder))
-        return folder + name;
-    return folder + '/' + name;
+    const QByteArray dir = SeparatorsAsSlashes(folder);
+    return dir.endsWith('/') ? dir + name : dir + '/' + name;
 }
 
 QByteArray SelfExtractorName(const QByteArray &archive, const QByteArray &destDir)
 {
-    const QByteArray name = ChangeFileExt(archive, ".EXE");
+    const QByteArray name = ChangeFileExt(SeparatorsAsSlashes(archive), ".EXE");
     if (destDir.isEmpty() || isNulString(destDir))
         return name;
     return JoinFolderAndName(destDir, ExtractFileName(name));
@@ -38,42 +39,45 @@ QByteArray SelfExtractorName(const QByteArray &archive, const QByteArray &destDi
 
 namespace
 {
-void copyAll(QFile &from, QFile &to)
+void copyAll(tunelet::SequentialFile &from, tunelet::AtomicFileWriter &to)
 {
     char buffer[65536];
     for (;;) {
         const qint64 n = from.read(buffer, sizeof buffer);
         if (n < 0)
-            throw EInOutError(from.errorString().toStdString());
+            throw EInOutError("a read failed");
         if (n == 0)
             return;
-        if (to.write(buffer, n) != n)
-            throw EInOutError(to.errorString().toStdString());
+        QString error;
+        if (!to.write(QByteArrayView(buffer, n), &error))
+            throw EInOutError(error.toStdString());
     }
 }
 } // namespace
 
 void WriteSelfExtractor(const QByteArray &stub, const QByteArray &archive, const QByteArray &target)
 {
-    QFile archiveFile(QFile::decodeName(archive));
-    if (!archiveFile.open(QIODevice::ReadOnly))
-        throw EFOpenError(archive);
-    QFile targetFile(QFile::decodeName(target));
-    if (!targetFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFCreateError(target);
-    try {
-        QFile stubFile(QFile::decodeName(stub));
-        if (!stubFile.open(QIODevice::ReadOnly))
-            throw EFOpenError(stub);
-        copyAll(stubFile, targetFile);
-        copyAll(archiveFile, targetFile);
-        if (!targetFile.flush())
-            throw EInOutError(targetFile.errorString().toStdString());
-    } catch (...) {
-        targetFile.close();
-        targetFile.remove();
-        throw;
+    const QByteArray archiveFile = SeparatorsAsSlashes(archive);
+    if (ExpandFileName(archiveFile) == ExpandFileName(target)) {
+        throw EArchiver(QStringLiteral("自己解凍書庫 %1 は書庫と同じ名前になるため作成できません。")
+                            .arg(tunelet::decodeText(target))
+                            .toUtf8());
     }
+    tunelet::SequentialFile archiveIn;
+    if (!archiveIn.open(archiveFile))
+        throw EFOpenError(archive);
+    // The new file replaces the old one only once it is whole.
+    tunelet::AtomicFileWriter out(target);
+    if (!out.open())
+        throw EFCreateError(target);
+    tunelet::SequentialFile stubIn;
+    if (!stubIn.open(stub))
+        throw EFOpenError(stub);
+    copyAll(stubIn, out);
+    copyAll(archiveIn, out);
+    QString error;
+    if (!out.commit(&error))
+        throw EInOutError(error.toStdString());
 }
 
 } // namespace filters

@@ -13,15 +13,17 @@ QByteArray ExtractFileName(const QByteArray &path);
 QByteArray ChangeFileExt(const QByteArray &path, const QByteArray &ext);
 
 // The folder and a file name joined with a separator, unless the folder already ends in one.
+// A backslash in the folder is a separator, as the libraries read it.
 QByteArray JoinFolderAndName(const QByteArray &folder, const QByteArray &name);
 
 // The self-extractor's name: the archive path with ".EXE", moved into destDir when one is
-// given.
+// given; backslashes read as '/'.
 QByteArray SelfExtractorName(const QByteArray &archive, const QByteArray &destDir);
 
-// Writes target (replacing it) as the whole stub followed by the whole archive. Opens the
-// archive, then the target, then the stub; raises EFOpenError, EFCreateError or EInOutError,
-// closing every file and removing the unfinished target.
+// Writes target (replacing it once complete) as the whole stub followed by the whole archive.
+// Opens the archive, then the target, then the stub (regular files only); raises
+// EFOpenError, EFCreateError or EInOutError, closing every file and leaving the old target
+// as it was; raises EArchiver when the target is the archive itself.
 void WriteSelfExtractor(const QByteArray &stub, const QByteArray &archive,
                         const QByteArray &target);
 

@@ -127,6 +127,7 @@ int TLha32::ExtractMem(WindowHandle window, const QByteArray &archive,
 ArchiveHandle TLha32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
 {
     LoadDLL();
+    RequireUnambiguousPath(archive);
     const QByteArray full = ExpandFileName(archive);
     return unlha.Proc<ArcOpenArchiveFn>("UnlhaOpenArchive")(window, full.constData(),
                                                             static_cast<std::uint32_t>(mode));

@@ -56,6 +56,7 @@ std::string entry(const char *prefix, const char *name)
 Handle Open(LibraryUnit &unit, const char *prefix, Window window, const QByteArray &archive,
             int mode)
 {
+    RequireUnambiguousPath(archive);
     const QByteArray full = ExpandFileName(archive);
     auto open = unit.Proc<ArcOpenArchiveFn>(entry(prefix, "OpenArchive").c_str());
     return open(window, full.constData(), static_cast<std::uint32_t>(mode));

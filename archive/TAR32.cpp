@@ -54,10 +54,14 @@ QByteArray TTar32::BuildCommandLine(const QByteArray &command, const QByteArray 
             cmd.AddInt("B", o.jm);
     }
     cmd.Add(o.UserOptions);
-    if (!archive.isEmpty())
+    if (!archive.isEmpty()) {
+        RequireUnambiguousPath(archive);
         cmd.AddStr("f", archive);
-    if (!destDir.isEmpty())
+    }
+    if (!destDir.isEmpty()) {
+        RequireUnambiguousPath(destDir, PathRole::TargetFolder);
         cmd.AddDir("o", destDir);
+    }
     AddFileList(cmd, o, useResFile, files);
     return command + cmd.CmdLine;
 }
@@ -96,6 +100,8 @@ int TTar32::MakeSFX(WindowHandle, const QByteArray &archive, const TArchiverOpti
     const QByteArray stub = QByteArray::fromStdString(tunelet::dynlib::searchPath("kmtarsef.exe"));
     if (stub.isEmpty())
         throw EArchiver("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。");
+    RequireUnambiguousPath(archive);
+    RequireUnambiguousPath(destDir);
     filters::WriteSelfExtractor(stub.left(511), archive,
                                 filters::SelfExtractorName(archive, destDir));
     return 0;

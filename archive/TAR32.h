@@ -35,17 +35,19 @@ public:
     // The content probe: atTar, atTgz or atBZ2 by the library's type query, else atNone.
     static TArchiverType ArchiveType(const QByteArray &path);
 
+    TTar32() = default;
+
 protected:
     enum class Compression { None, Gzip, Bzip2 };
     explicit TTar32(Compression compression) : compression_(compression) {}
 
-public:
-    TTar32() = default;
-
-private:
+    // The TAR command line: switches, the user options, -f and the archive, -o and the target
+    // folder (each value quoted after its switch), the file list and the user file list.
     QByteArray BuildCommandLine(const QByteArray &command, const QByteArray &archive,
                                 const TArchiverOptions &options, const QByteArray &destDir,
                                 const FileItems &files, bool useResFile);
+
+private:
     int Run(WindowHandle window, QByteArray &output);
     Compression compression_ = Compression::None;
 };

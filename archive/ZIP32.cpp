@@ -5,7 +5,8 @@
 #include "FILTERS.h"
 #include "LibraryUnit.h"
 
-#include <QFile>
+#include "platform/core/bytefile.h"
+
 #include <initializer_list>
 #include <string>
 
@@ -195,7 +196,8 @@ int TZip32::Pack(WindowHandle window, const QByteArray &archive, const TArchiver
         CommandLine =
             BuildLmzipCommandLine("-ru", archive, options, QByteArray(), files, useResFile);
         // The LMZIP packer would add to an old archive; the new one replaces it.
-        QFile::remove(QFile::decodeName(archive));
+        RequireUnambiguousPath(archive);
+        tunelet::removeFile(SeparatorsAsSlashes(archive));
     } else {
         throw EArchiver(packLibraryMissing);
     }
@@ -231,6 +233,8 @@ int TZip32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchi
                             ? "zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"
                             : "zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。");
     }
+    RequireUnambiguousPath(archive);
+    RequireUnambiguousPath(destDir);
     const QByteArray target = filters::SelfExtractorName(archive, destDir);
     filters::WriteSelfExtractor(stub.left(511), archive, target);
     CommandLine = "-A " + target;
@@ -251,6 +255,7 @@ int TZip32::ExtractMem(WindowHandle window, const QByteArray &archive,
 ArchiveHandle TZip32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
 {
     LoadDLL();
+    RequireUnambiguousPath(archive);
     const QByteArray full = ExpandFileName(archive);
     return listingEntry<ArcOpenArchiveFn>("UnZipOpenArchive")(window, full.constData(),
                                                               static_cast<std::uint32_t>(mode));

@@ -68,36 +68,74 @@ int openTemporary(const QByteArray &target, QByteArray *tempPath)
 }
 } // namespace
 
-bool writeFileAtomically(const QByteArray &path, QByteArrayView data, QString *error)
-{
-    if (path.isEmpty())
-        return fail(error, ENOENT);
-    const QByteArray target = resolvedTarget(path);
-    QByteArray tempPath;
-    const int fd = openTemporary(target, &tempPath);
-    if (fd < 0)
-        return fail(error, errno);
+AtomicFileWriter::AtomicFileWriter(const QByteArray &path) : m_target(resolvedTarget(path)) {}
 
+AtomicFileWriter::~AtomicFileWriter()
+{
+    abandon();
+}
+
+bool AtomicFileWriter::open(QString *error)
+{
+    abandon();
+    if (m_target.isEmpty())
+        return fail(error, ENOENT);
+    m_fd = openTemporary(m_target, &m_tempPath);
+    if (m_fd < 0)
+        return fail(error, errno);
     struct stat old;
-    bool ok = true;
-    if (::stat(target.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
-        ok = false;
-    if (ok)
-        ok = writeAll(fd, data) && ::fsync(fd) == 0;
+    if (::stat(m_target.constData(), &old) == 0 && ::fchmod(m_fd, old.st_mode & 07777) != 0) {
+        const int code = errno;
+        abandon();
+        return fail(error, code);
+    }
+    return true;
+}
+
+bool AtomicFileWriter::write(QByteArrayView data, QString *error)
+{
+    if (m_fd < 0)
+        return fail(error, EBADF);
+    return writeAll(m_fd, data) || fail(error, errno);
+}
+
+bool AtomicFileWriter::commit(QString *error)
+{
+    if (m_fd < 0)
+        return fail(error, EBADF);
+    bool ok = ::fsync(m_fd) == 0;
     int code = errno;
-    if (::close(fd) != 0 && ok) {
+    if (::close(m_fd) != 0 && ok) {
         ok = false;
         code = errno;
     }
-    if (ok && ::rename(tempPath.constData(), target.constData()) != 0) {
+    m_fd = -1;
+    if (ok && ::rename(m_tempPath.constData(), m_target.constData()) != 0) {
         ok = false;
         code = errno;
     }
     if (!ok) {
-        ::unlink(tempPath.constData());
+        abandon();
         return fail(error, code);
     }
+    m_tempPath.clear();
     return true;
+}
+
+void AtomicFileWriter::abandon()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_tempPath.isEmpty())
+        ::unlink(m_tempPath.constData());
+    m_tempPath.clear();
+}
+
+bool writeFileAtomically(const QByteArray &path, QByteArrayView data, QString *error)
+{
+    AtomicFileWriter file(path);
+    return file.open(error) && file.write(data, error) && file.commit(error);
 }
 
 } // namespace tunelet

@@ -16,4 +16,27 @@ namespace tunelet
 // old file is then left as it was and no temporary file remains.
 bool writeFileAtomically(const QByteArray &path, QByteArrayView data, QString *error = nullptr);
 
+// The same replacement for a file written in pieces: open() creates the temporary file,
+// write() appends to it, commit() flushes it and renames it over the target. Until commit()
+// succeeds the target is untouched; the destructor removes an uncommitted temporary file.
+// Each step returns false with the system's reason in *error.
+class AtomicFileWriter final
+{
+public:
+    explicit AtomicFileWriter(const QByteArray &path);
+    ~AtomicFileWriter();
+    Q_DISABLE_COPY_MOVE(AtomicFileWriter)
+
+    bool open(QString *error = nullptr);
+    bool write(QByteArrayView data, QString *error = nullptr);
+    bool commit(QString *error = nullptr);
+    // Removes the temporary file; the target stays as it was.
+    void abandon();
+
+private:
+    QByteArray m_target;
+    QByteArray m_tempPath;
+    int m_fd = -1;
+};
+
 } // namespace tunelet

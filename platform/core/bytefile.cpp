@@ -34,6 +34,23 @@ bool removeFile(const QByteArray &path)
     return ::unlink(path.constData()) == 0 || errno == ENOENT;
 }
 
+bool removeEmptyFolder(const QByteArray &path)
+{
+    return !path.isEmpty() && ::rmdir(path.constData()) == 0;
+}
+
+QByteArray currentFolder()
+{
+    QByteArray buffer(4096, '\0');
+    while (::getcwd(buffer.data(), size_t(buffer.size())) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1 << 20))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.truncate(qsizetype(std::strlen(buffer.constData())));
+    return buffer;
+}
+
 SequentialFile::~SequentialFile()
 {
     close();

@@ -22,6 +22,12 @@ bool isExistingFile(const QByteArray &path);
 // Deletes a file; true when it is gone afterwards (also when it was missing).
 bool removeFile(const QByteArray &path);
 
+// Removes a folder when it is empty; true when it was removed.
+bool removeEmptyFolder(const QByteArray &path);
+
+// The current working folder, as the system's bytes (no trailing '/'); empty when unknown.
+QByteArray currentFolder();
+
 // A regular file opened for sequential reading; closed by the destructor.
 // Folders, devices and FIFOs fail to open (errno says why).
 class SequentialFile final

@@ -39,6 +39,10 @@ private slots:
     void responseFileBytes();
     void responseFileForNoNames();
     void responseFileNotCreatable();
+    void responseFileQuotesEveryName();
+    void ambiguousPaths_data();
+    void ambiguousPaths();
+    void fullPathsKeepTheirBytes();
     void resetValues();
     void optionsInDeclarationOrder();
     void assignToCopiesEveryOption();
@@ -53,6 +57,7 @@ private slots:
     void selfExtractorNames();
     void selfExtractorFileIsStubThenArchive();
     void selfExtractorMissingStubLeavesNothing();
+    void selfExtractorNeverReplacesItsArchive();
     void libraryFileNames_data();
     void libraryFileNames();
     void searchPathOrder();
@@ -102,6 +107,26 @@ void ArchiveBuilderTest::builderOperation_data()
         << QByteArray("AddStr") << QByteArray() << nul << false << QByteArray();
     QTest::newRow("AddStr switch, NUL value")
         << QByteArray("AddStr") << QByteArray("jo") << nul << true << QByteArray();
+    // The quoting rule the libraries read back: a quote inside a value is written as three;
+    // a value that stands first and begins with '-' or '@' gets an empty pair of quotes
+    // before that character, so it is never read as a switch or a response file.
+    QTest::newRow("AddStr quote in value")
+        << QByteArray("AddStr") << QByteArray() << QByteArray("a\"b") << false
+        << QByteArray(" \"a\"\"\"b\"");
+    QTest::newRow("AddStr leading dash")
+        << QByteArray("AddStr") << QByteArray() << QByteArray("-x.lzh") << false
+        << QByteArray(" \"\"-\"x.lzh\"");
+    QTest::newRow("AddStr leading at") << QByteArray("AddStr") << QByteArray() << QByteArray("@x")
+                                       << false << QByteArray(" \"\"@\"x\"");
+    QTest::newRow("AddStr separate leading dash")
+        << QByteArray("AddStr") << QByteArray("f") << QByteArray("-a.tar") << true
+        << QByteArray(" -f \"\"-\"a.tar\"");
+    QTest::newRow("AddStr switch inside quotes, quote in value")
+        << QByteArray("AddStr") << QByteArray("jo") << QByteArray("-x\"y") << false
+        << QByteArray(" \"-jo-x\"\"\"y\"");
+    QTest::newRow("AddDir quote in folder")
+        << QByteArray("AddDir") << QByteArray() << QByteArray("d\"") << false
+        << QByteArray(" \"d\"\"\"\\\"");
     QTest::newRow("AddBool on") << QByteArray("AddBool") << QByteArray("a") << QByteArray("1")
                                 << false << QByteArray(" -a");
     QTest::newRow("AddBool off") << QByteArray("AddBool") << QByteArray("a") << QByteArray("0")
@@ -263,6 +288,76 @@ void ArchiveBuilderTest::responseFileNotCreatable()
         QCOMPARE(QByteArray(error.what()), "ﾌｧｲﾙ " + path + " を作成できません");
     }
     QCOMPARE(cmd.CmdLine, QByteArray(" -x"));
+}
+
+void ArchiveBuilderTest::responseFileQuotesEveryName()
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("a \"list\".txt"));
+    TCmdOpt cmd;
+    cmd.AddResponseFile(FileItems{TStringList{"q\"x", "-y", "@z"}}, path);
+    // The response file is the one operand written with '@' first; its names are all names.
+    QCOMPARE(cmd.CmdLine, " \"@" + QByteArray(path).replace("\"", "\"\"\"") + '"');
+    QFile file(dir.filePath("a \"list\".txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("\"q\"\"\"x\"\r\n\"-y\"\r\n\"@z\"\r\n"));
+}
+
+void ArchiveBuilderTest::ambiguousPaths_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("targetFolder");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("Linux path with a backslash") << QByteArray("/tmp/a\\b.lzh") << false << true;
+    QTest::newRow("UTF-8 name, then a backslash")
+        << QByteArray("/tmp/\xe3\x83\x87\\x.lzh") << false << true;
+    QTest::newRow("Windows form") << QByteArray("C:\\Music\\a.lzh") << false << false;
+    QTest::newRow("relative Windows form") << QByteArray("sub\\a.lzh") << false << false;
+    QTest::newRow("existing name with a backslash") << QByteArray("here\\a.lzh") << false << true;
+    // 0x83 0x5C is one Shift-JIS character: no backslash in it.
+    QTest::newRow("Shift-JIS 0x5C second byte")
+        << QByteArray("/tmp/\x83\x5C\x95\x5C.lzh") << false << false;
+    QTest::newRow("plain") << QByteArray("/tmp/a b \"c\".lzh") << false << false;
+    // The backslash the builder adds after a folder would complete a double-byte character.
+    QTest::newRow("folder ending in a lead byte") << QByteArray("/tmp/dir\x83") << true << true;
+    QTest::newRow("file ending in a lead byte") << QByteArray("/tmp/dir\x83") << false << false;
+    QTest::newRow("folder ending in a whole character")
+        << QByteArray("/tmp/dir\x83\x5C") << true << false;
+}
+
+void ArchiveBuilderTest::ambiguousPaths()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(bool, targetFolder);
+    QFETCH(bool, refused);
+    QTemporaryDir dir;
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    writeFile(dir.filePath("here\\a.lzh"), "an archive named with a backslash");
+    QByteArray message;
+    try {
+        RequireUnambiguousPath(path, targetFolder ? PathRole::TargetFolder : PathRole::File);
+    } catch (const EArchiver &error) {
+        message = error.message();
+    }
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(!message.isEmpty(), refused);
+    if (refused)
+        QVERIFY2(message.contains(QString::fromLatin1(path.left(4)).toUtf8()), message.constData());
+}
+
+void ArchiveBuilderTest::fullPathsKeepTheirBytes()
+{
+    QTemporaryDir dir;
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QByteArray here = QFile::encodeName(QDir::currentPath());
+    const QByteArray sjis("\x83\x5C\x95\x5C.lzh");
+    QCOMPARE(ExpandFileName(sjis), here + '/' + sjis);
+    QCOMPARE(ExpandFileName("a/./b/../\xff.lzh"), here + "/a/\xff.lzh");
+    QCOMPARE(ExpandFileName("/x//y/../z/"), QByteArray("/x/z/"));
+    QCOMPARE(ExpandFileName(""), QByteArray());
+    QDir::setCurrent(oldCurrent);
 }
 
 void ArchiveBuilderTest::resetValues()
@@ -451,6 +546,12 @@ void ArchiveBuilderTest::selfExtractorNames_data()
         << QByteArray("/a/b.zip") << QByteArray("/out/") << QByteArray("/out/b.EXE");
     QTest::newRow("no extension") << QByteArray("/a.d/b") << QByteArray()
                                   << QByteArray("/a.d/b.EXE");
+    // A backslash is a separator, as the libraries read it; a Shift-JIS character ending in
+    // 0x5C is none.
+    QTest::newRow("folder with backslash")
+        << QByteArray("/a/b.zip") << QByteArray("C:\\out\\") << QByteArray("C:/out/b.EXE");
+    QTest::newRow("folder ending in a Shift-JIS 0x5C")
+        << QByteArray("/a/b.zip") << QByteArray("/\x83\x5C") << QByteArray("/\x83\x5C/b.EXE");
 }
 
 void ArchiveBuilderTest::selfExtractorNames()
@@ -485,6 +586,21 @@ void ArchiveBuilderTest::selfExtractorMissingStubLeavesNothing()
     QVERIFY_THROWS_EXCEPTION(
         EFOpenError, filters::WriteSelfExtractor(name("a.zip"), name("none.zip"), name("b.EXE")));
     QVERIFY(!QFile::exists(dir.filePath("b.EXE")));
+}
+
+void ArchiveBuilderTest::selfExtractorNeverReplacesItsArchive()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("stub.dat"), "STUB");
+    writeFile(dir.filePath("a.EXE"), "ARCHIVE");
+    const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
+    QVERIFY_THROWS_EXCEPTION(
+        EArchiver, filters::WriteSelfExtractor(name("stub.dat"), name("a.EXE"), name("a.EXE")));
+    QFile archive(dir.filePath("a.EXE"));
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    QCOMPARE(archive.readAll(), QByteArray("ARCHIVE"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"a.EXE", "stub.dat"}));
 }
 
 void ArchiveBuilderTest::libraryFileNames_data()

@@ -1,9 +1,12 @@
+#include "../archivers/FixtureWriters.h"
 #include "ARCHIVES.h"
 #include "ArchiveTestSupport.h"
 #include "LHA32.h"
 #include "TAR32.h"
 #include "ZIP32.h"
-#include "../archivers/FixtureWriters.h"
+
+#include "platform/core/atomicfile.h"
+#include "platform/core/bytefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,6 +40,9 @@ private slots:
     void init();
     void lzhAsTheJukeboxUsesIt();
     void lzhProgressAndAbort();
+    void throwingHandlerLeavesNothing();
+    void pathBytesReachTheLibrary_data();
+    void pathBytesReachTheLibrary();
     void lzhFoundByContent();
     void zipUnpackAndList();
     void tgzUnpackAndList();
@@ -153,6 +159,69 @@ void ArchiveIntegrationTest::lzhProgressAndAbort()
     QCOMPARE(reports, 1);
 }
 
+void ArchiveIntegrationTest::throwingHandlerLeavesNothing()
+{
+    const QByteArray archive = QFile::encodeName(dir_.filePath("thrown.lzh"));
+    QVERIFY(tunelet::writeFileAtomically(archive, fixtures::lzhLevel0({{"song.snr", song}})));
+    TArchiveFile file;
+    file.SetFileName(archive);
+    file.SetOnProgress([](TArchiveFile &, std::int32_t, void *, bool &) {
+        throw std::runtime_error("stopped by the handler");
+    });
+    const QByteArray folder = QFile::encodeName(target_) + '/';
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}));
+    // The library was asked to stop and took its half-written file away.
+    QCOMPARE(QDir(target_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{});
+    QVERIFY(!file.CommandLine().isEmpty());
+}
+
+void ArchiveIntegrationTest::pathBytesReachTheLibrary_data()
+{
+    QTest::addColumn<QByteArray>("archiveName");
+    QTest::addColumn<QByteArray>("folderName");
+    QTest::addColumn<bool>("responseFile");
+    // Names a Linux file may have; the relative ones are taken in the test's folder.
+    QTest::newRow("quotes and blanks")
+        << QByteArray("q\"u\" -x @y.lzh") << QByteArray("out \"a\" b/") << false;
+    QTest::newRow("quotes through a response file")
+        << QByteArray("q\"u\" -x @y.lzh") << QByteArray("out \"a\" b/") << true;
+    QTest::newRow("leading dash") << QByteArray("-a.lzh") << QByteArray("-out") << false;
+    QTest::newRow("leading at") << QByteArray("@a.lzh") << QByteArray("@out/") << true;
+    QTest::newRow("Shift-JIS with 0x5C")
+        << QByteArray("\x83\x5C\x95\x5C.lzh") << QByteArray("\x83\x5C") << false;
+    QTest::newRow("not UTF-8") << QByteArray("\xff\xfe.lzh") << QByteArray("\xc3(/") << false;
+}
+
+void ArchiveIntegrationTest::pathBytesReachTheLibrary()
+{
+    QFETCH(QByteArray, archiveName);
+    QFETCH(QByteArray, folderName);
+    QFETCH(bool, responseFile);
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(target_));
+    const QList<fixtures::Member> members{{"song.snr", song}, {"-m.snr", "dash"}, {"@n.snr", "at"}};
+    QVERIFY(tunelet::writeFileAtomically(archiveName, fixtures::lzhLevel0(members)));
+
+    TArchiveFile file;
+    file.Options().n = 1;
+    if (responseFile)
+        file.Options().ResFileName = "names \"1\".lst";
+    file.SetFileName(archiveName);
+    const int result = file.Unpack(mainWindow, nullptr, folderName,
+                                   FileItems{TStringList{"song.snr", "-m.snr", "@n.snr"}});
+    const QByteArray folder = folderName.endsWith('/') ? folderName : folderName + '/';
+    const QByteArrayList got{tunelet::readWholeFile(folder + "song.snr").value_or("(missing)"),
+                             tunelet::readWholeFile(folder + "-m.snr").value_or("(missing)"),
+                             tunelet::readWholeFile(folder + "@n.snr").value_or("(missing)")};
+    const QStringList listed = listing(file, "*.snr");
+    QDir::setCurrent(oldCurrent);
+    QCOMPARE(result, 0);
+    QCOMPARE(got, (QByteArrayList{song, "dash", "at"}));
+    QCOMPARE(listed, (QStringList{"song.snr", "-m.snr", "@n.snr"}));
+}
+
 void ArchiveIntegrationTest::lzhFoundByContent()
 {
     const QString archive = makeArchive("lha", {"a", "ARCHIVE", "song.snr"}, "songs.dat");
@@ -228,12 +297,13 @@ void ArchiveIntegrationTest::realArchivesFoundByContent_data()
         const QString exe = dir_.filePath(name + ".exe");
         QFile file(exe);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? exe
-                                                                                     : QString();
+                                                                                    : QString();
     };
     const QList<fixtures::Member> members{fixtures::Member("song.snr", song)};
     QTest::newRow("lzh") << made("lha", {"a", "ARCHIVE", "song.snr"}, "c.lzh")
                          << int(TArchiverType::atLha);
-    QTest::newRow("zip") << made("bsdtar", {"--format", "zip", "-cf", "ARCHIVE", "song.snr"}, "c.zip")
+    QTest::newRow("zip") << made("bsdtar", {"--format", "zip", "-cf", "ARCHIVE", "song.snr"},
+                                 "c.zip")
                          << int(TArchiverType::atZip);
     QTest::newRow("tar") << made("bsdtar", {"-cf", "ARCHIVE", "song.snr"}, "c.tar")
                          << int(TArchiverType::atTar);
@@ -276,7 +346,8 @@ void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
     file.SetFileName(archive);
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
 
-    QCOMPARE(zip->RemoveItems(0, archive, options, base, FileItems{"readme.txt"}, false, output), 0);
+    QCOMPARE(zip->RemoveItems(0, archive, options, base, FileItems{"readme.txt"}, false, output),
+             0);
     QCOMPARE(listing(file, "*"), QStringList{"song.snr"});
 
     // Freshening replaces a member whose file is newer.
@@ -302,8 +373,8 @@ void ArchiveIntegrationTest::tarPackRoundTrip()
 {
     for (const char *name : {"packed.tar", "packed.tgz"}) {
         const QByteArray archive = QFile::encodeName(dir_.filePath(name));
-        const TArchiverType type = QByteArray(name).endsWith(".tgz") ? TArchiverType::atTgz
-                                                                    : TArchiverType::atTar;
+        const TArchiverType type =
+            QByteArray(name).endsWith(".tgz") ? TArchiverType::atTgz : TArchiverType::atTar;
         std::unique_ptr<TArchiver> tar(CreateArchiver(type));
         QVERIFY(tar);
         TArchiverOptions options;

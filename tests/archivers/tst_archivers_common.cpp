@@ -41,6 +41,12 @@ private slots:
         QTest::newRow("empty quotes") << QByteArray("\"\" a") << QStringList{"", "a"};
         QTest::newRow("unterminated") << QByteArray("a \"b c") << QStringList{"a", "b c"};
         QTest::newRow("blank line") << QByteArray(" \t ") << QStringList{};
+        // A run of n quotes: n / 3 literal quotes, quoting switched n % 3 times.
+        QTest::newRow("tripled quote") << QByteArray("\"a\"\"\"b\" c") << QStringList{"a\"b", "c"};
+        QTest::newRow("quote at the end") << QByteArray("\"a\"\"\"\"") << QStringList{"a\""};
+        QTest::newRow("literal quotes do not quote")
+            << QByteArray("\"\"\"a b\"\"\"") << QStringList{"\"a", "b\""};
+        QTest::newRow("marked dash") << QByteArray("\"\"-\"x y\"") << QStringList{"-x y"};
     }
 
     void tokenize()
@@ -73,6 +79,37 @@ private slots:
         QCOMPARE(QString::fromStdString(r.extract.archive), QString("/tmp/a.lzh"));
         QCOMPARE(QString::fromStdString(r.extract.targetDir), QString("/tmp/out/"));
         QCOMPARE(texts(r.extract.filter.masks), QStringList({"sub/*.snr"}));
+    }
+
+    void switchesAndResponseFilesOnlyWhereExposed()
+    {
+        const auto cmd = parseCommandLine("x -+ \"-jox y\" \"\"-\"a.lzh\" \"\"-\"out\\\" "
+                                          "\"\"@\"m\" \"@list\" -n1 \"\"-\"-x\"",
+                                          syntaxOf(Library::Unlha));
+        QVERIFY(cmd.has_value());
+        QCOMPARE(texts(cmd->switches), QStringList({"-+", "-jox y", "-n1"}));
+        QCOMPARE(QString::fromStdString(cmd->archive), QString("-a.lzh"));
+        QCOMPARE(QString::fromStdString(cmd->targetDir), QString("-out/"));
+        QCOMPARE(texts(cmd->files), QStringList({"@m", "@list", "--x"}));
+        QCOMPARE(cmd->responseFiles, std::vector<size_t>{1});
+    }
+
+    void shiftJisBackslashIsNoSeparator()
+    {
+        // 0x83 0x5C and 0x95 0x5C are Shift-JIS characters; in valid UTF-8 every '\\' is one.
+        QCOMPARE(QByteArray::fromStdString(toSlashes("a\\\x83\x5C\\b")),
+                 QByteArray("a/\x83\x5C/b"));
+        QCOMPARE(QByteArray::fromStdString(toSlashes("\xe3\x83\x87\\x")),
+                 QByteArray("\xe3\x83\x87/x"));
+        const Request r =
+            interpret(Library::Unlha, "x \"\x83\x5C.lzh\" \"d\x95\x5C\\\" \"\x95\x5C\"");
+        QCOMPARE(QByteArray::fromStdString(r.extract.archive), QByteArray("\x83\x5C.lzh"));
+        QCOMPARE(QByteArray::fromStdString(r.extract.targetDir), QByteArray("d\x95\x5C/"));
+        QCOMPARE(r.extract.filter.masks, std::vector<std::string>{"\x95\x5C"});
+        // A name ending in such a character is no target folder.
+        const Request n = interpret(Library::Unlha, "x \"a.lzh\" \"\x95\x5C\"");
+        QVERIFY(n.extract.targetDir.empty());
+        QCOMPARE(n.extract.filter.masks, std::vector<std::string>{"\x95\x5C"});
     }
 
     void commands_data()
@@ -260,6 +297,10 @@ private slots:
         QCOMPARE(texts(parseResponseFile(content)),
                  QStringList({"a b.snr", "sub/c.snr", "plain name.txt", "x", "y"}));
         QVERIFY(parseResponseFile("").empty());
+        // Names written by the builder's rule: quotes tripled, a quoted name going on over a
+        // line end; nothing in a response file is a switch or another response file.
+        QCOMPARE(texts(parseResponseFile("\"q\"\"\"x\"\r\n\"two\r\nlines\"\r\n\"-y\"\r\n@z\r\n")),
+                 QStringList({"q\"x", "two\r\nlines", "-y", "@z"}));
     }
 
     void recordLayout()

@@ -1,6 +1,7 @@
 // Replays hostile inputs through the checks of the fuzz targets: the seed corpus of
 // each target and every input saved after a target failed on it.
 #include "archive_data/archive_data_check.h"
+#include "archive_operands/ArchiveOperandsCheck.h"
 #include "ini/ini_check.h"
 #include "listfile/listfile_check.h"
 #include "songdata/songdata_check.h"
@@ -29,6 +30,7 @@ const QHash<QString, Check> &checks()
         {"songdata", fuzzcheck::checkSongData},
         {"windowlink", fuzzcheck::checkWindowLink},
         {"archive_data", fuzzcheck::checkArchiveData},
+        {"archive_operands", fuzzcheck::checkArchiveOperands},
     };
     return table;
 }

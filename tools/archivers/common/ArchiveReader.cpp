@@ -2,11 +2,12 @@
 
 #include "ArchiverErrors.h"
 #include "PathSafety.h"
+#include "RegularFile.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 #include <cstring>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace archivers
 {
@@ -112,14 +113,22 @@ int ArchiveReader::reopenWithoutLegacyNames()
 
 ArchiveReader::~ArchiveReader()
 {
+    release();
+}
+
+void ArchiveReader::release()
+{
     if (reader_ != nullptr)
         archive_read_free(reader_);
+    reader_ = nullptr;
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
 }
 
 int ArchiveReader::open()
 {
-    if (reader_ != nullptr)
-        archive_read_free(reader_);
+    release();
     first_ = true;
     headersRead_ = 0;
     reader_ = archive_read_new();
@@ -128,10 +137,9 @@ int ArchiveReader::open()
     enableFormat(reader_, format_);
     if (legacyNames_)
         archive_read_set_options(reader_, "hdrcharset=CP932");
-    struct stat st = {};
-    if (::stat(path_.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ARC_ERROR_ARCHIVE_OPEN;
-    if (archive_read_open_filename(reader_, path_.c_str(), kBlockSize) != ARCHIVE_OK)
+    // Regular files only: a FIFO named like an archive would block the caller for good.
+    fd_ = openRegularFile(path_);
+    if (fd_ < 0 || archive_read_open_fd(reader_, fd_, kBlockSize) != ARCHIVE_OK)
         return ARC_ERROR_ARCHIVE_OPEN;
     if (format_ == Format::Tar && !probed_) {
         // The raw reader takes any file; only a compressed one is an archive. Look at the

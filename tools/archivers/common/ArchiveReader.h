@@ -52,12 +52,14 @@ public:
 private:
     bool nameNotConvertible() const;
     int reopenWithoutLegacyNames();
+    void release();
 
     Format format_;
     std::string path_;
     bool legacyNames_;
     long long headersRead_ = 0;
     archive *reader_ = nullptr;
+    int fd_ = -1;
     bool first_ = true;
     bool probed_ = false;
 };

@@ -2,10 +2,10 @@
 
 #include "ArchiverErrors.h"
 #include "CommandLine.h"
+#include "RegularFile.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 
 namespace archivers
@@ -24,32 +24,6 @@ std::string lowered(std::string s)
     return s;
 }
 
-const Syntax &syntaxOf(Library library)
-{
-    static const Syntax lha{
-        {"x", "e", "l", "v", "t", "a", "u", "m", "d", "f", "s", "c", "p"}, false, true, {}, false};
-    static const Syntax unzip{{"-x", "-l", "-v", "-t"}, true, false, {}, false};
-    static const Syntax zip{{"-d", "-f"}, true, false, {}, false};
-    static const Syntax tar{{}, false, true, {"-f", "-o"}, true};
-    static const Syntax cab{{"-x", "-a", "-f", "-l", "-t"}, true, false, {}, false};
-    static const Syntax rar{{"-x", "-e", "-l", "-v", "-t"}, true, false, {}, false};
-    switch (library) {
-    case Library::Unlha:
-        return lha;
-    case Library::UnZip:
-        return unzip;
-    case Library::Zip:
-        return zip;
-    case Library::Tar:
-        return tar;
-    case Library::Cab:
-        return cab;
-    case Library::Unrar:
-        return rar;
-    }
-    return lha;
-}
-
 bool usesBrackets(Library library)
 {
     return library == Library::UnZip || library == Library::Zip;
@@ -61,6 +35,7 @@ void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
     r.extract.archive = cmd.archive;
     r.extract.targetDir = cmd.targetDir;
     r.extract.filter.masks = cmd.files;
+    r.responseFiles = cmd.responseFiles;
     r.extract.filter.brackets = usesBrackets(library);
 }
 
@@ -109,6 +84,7 @@ Request zip(const ParsedCommand &cmd)
     p.archive = cmd.archive;
     p.baseDir = cmd.targetDir;
     p.files = cmd.files;
+    r.responseFiles = cmd.responseFiles;
     p.brackets = true;
     p.recurse = hasSwitch(cmd, "-r");
     p.junkPaths = hasSwitch(cmd, "-j");
@@ -163,6 +139,7 @@ Request tar(const ParsedCommand &cmd)
         p.archive = cmd.archive;
         p.baseDir = cmd.targetDir;
         p.files = cmd.files;
+        r.responseFiles = cmd.responseFiles;
         p.recurse = true; // tar takes folders with their contents
         p.replaceArchive = true;
         p.hidden = true;
@@ -220,9 +197,35 @@ std::string trimmed(std::string_view s)
     return std::string(s);
 }
 
-constexpr std::streamsize kMaxResponseFile = 1024 * 1024;
+constexpr size_t kMaxResponseFile = 1024 * 1024;
 
 } // namespace
+
+const Syntax &syntaxOf(Library library)
+{
+    static const Syntax lha{
+        {"x", "e", "l", "v", "t", "a", "u", "m", "d", "f", "s", "c", "p"}, false, true, {}, false};
+    static const Syntax unzip{{"-x", "-l", "-v", "-t"}, true, false, {}, false};
+    static const Syntax zip{{"-d", "-f"}, true, false, {}, false};
+    static const Syntax tar{{}, false, true, {"-f", "-o"}, true};
+    static const Syntax cab{{"-x", "-a", "-f", "-l", "-t"}, true, false, {}, false};
+    static const Syntax rar{{"-x", "-e", "-l", "-v", "-t"}, true, false, {}, false};
+    switch (library) {
+    case Library::Unlha:
+        return lha;
+    case Library::UnZip:
+        return unzip;
+    case Library::Zip:
+        return zip;
+    case Library::Tar:
+        return tar;
+    case Library::Cab:
+        return cab;
+    case Library::Unrar:
+        return rar;
+    }
+    return lha;
+}
 
 Format formatOf(Library library)
 {
@@ -274,23 +277,21 @@ Request interpret(Library library, std::string_view line, bool memory)
     return Request{};
 }
 
-bool expandResponseFiles(std::vector<std::string> &names)
+bool expandResponseFiles(std::vector<std::string> &names, const std::vector<size_t> &responseFiles)
 {
     std::vector<std::string> expanded;
-    for (const std::string &name : names) {
-        if (name.size() < 2 || name.front() != '@') {
-            expanded.push_back(name);
+    size_t nextResponseFile = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (nextResponseFile >= responseFiles.size() || responseFiles[nextResponseFile] != i) {
+            expanded.push_back(std::move(names[i]));
             continue;
         }
-        std::ifstream in(name.substr(1), std::ios::binary);
-        if (!in)
+        ++nextResponseFile;
+        const std::optional<std::string> content =
+            readRegularFile(names[i].substr(1), kMaxResponseFile);
+        if (!content)
             return false;
-        std::string content(size_t(kMaxResponseFile) + 1, '\0');
-        in.read(content.data(), kMaxResponseFile + 1);
-        if (in.bad() || in.gcount() > kMaxResponseFile)
-            return false;
-        content.resize(size_t(in.gcount()));
-        for (std::string &n : parseResponseFile(content))
+        for (std::string &n : parseResponseFile(*content))
             expanded.push_back(std::move(n));
     }
     names = std::move(expanded);
@@ -312,7 +313,7 @@ int32_t runCommand(Library library, std::string_view line, std::string &log)
         return ::stat(r.adjustPath.c_str(), &st) == 0 ? ARC_OK : ARC_ERROR_ARCHIVE_OPEN;
     }
     case Action::Pack:
-        if (!expandResponseFiles(r.pack.files))
+        if (!expandResponseFiles(r.pack.files, r.responseFiles))
             return ARC_ERROR_RESPONSE_FILE;
         return pack(r.pack, log);
     case Action::Extract:
@@ -320,7 +321,7 @@ int32_t runCommand(Library library, std::string_view line, std::string &log)
     case Action::Test:
         break;
     }
-    if (!expandResponseFiles(r.extract.filter.masks))
+    if (!expandResponseFiles(r.extract.filter.masks, r.responseFiles))
         return ARC_ERROR_RESPONSE_FILE;
     if (r.action == Action::List)
         return listArchive(r.extract.format, r.extract.archive, r.extract.filter, log);
@@ -338,7 +339,7 @@ int32_t runExtractMem(Library library, std::string_view line, unsigned char *buf
     Request r = interpret(library, line, true);
     if (r.action != Action::Extract)
         return r.action == Action::Invalid ? ARC_ERROR_COMMAND_LINE : ARC_ERROR_NOT_SUPPORTED;
-    if (!expandResponseFiles(r.extract.filter.masks))
+    if (!expandResponseFiles(r.extract.filter.masks, r.responseFiles))
         return ARC_ERROR_RESPONSE_FILE;
     return extractToMemory(r.extract.format, r.extract.archive, r.extract.filter, buffer,
                            bufferSize, written, timeStamp, attributes);

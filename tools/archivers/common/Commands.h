@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandLine.h"
 #include "Extractor.h"
 #include "Packer.h"
 
@@ -15,6 +16,9 @@ enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar };
 
 Format formatOf(Library library);
 
+// How the library reads its command lines.
+const Syntax &syntaxOf(Library library);
+
 // What a command line asks of a library.
 struct Request {
     enum class Action {
@@ -28,6 +32,9 @@ struct Request {
     } action = Action::Invalid;
     ExtractJob extract; // Extract, List, Test: archive, filter, target, overwrite
     PackJob pack;       // Pack
+    // Indexes into the file names (extract.filter.masks or pack.files) of those that name
+    // response files ("@path").
+    std::vector<size_t> responseFiles;
     std::string adjustPath;
 };
 
@@ -35,8 +42,9 @@ struct Request {
 // `memory`: the ExtractMem line, where no command word means "extract".
 Request interpret(Library library, std::string_view line, bool memory = false);
 
-// Replaces every "@file" name by the names in that file; false when one cannot be read.
-bool expandResponseFiles(std::vector<std::string> &names);
+// Replaces the names at the given indexes ("@file") by the names in those files; false when
+// one cannot be read (a regular file of at most 1 MiB).
+bool expandResponseFiles(std::vector<std::string> &names, const std::vector<size_t> &responseFiles);
 
 // The command function: interpret, read response files, carry out. Messages go to `log`.
 int32_t runCommand(Library library, std::string_view line, std::string &log);

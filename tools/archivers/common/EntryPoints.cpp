@@ -1,6 +1,7 @@
 #include "EntryPoints.h"
 
 #include "ArchiverErrors.h"
+#include "CommandLine.h"
 #include "Listing.h"
 #include "LocaleScope.h"
 #include "OwnerWindow.h"
@@ -49,7 +50,7 @@ ArcHandle openArchive(Library library, const char *path)
         return 0;
     LocaleScope utf8;
     try {
-        return listing::open(formatOf(library), path);
+        return listing::open(formatOf(library), toSlashes(path));
     } catch (const std::exception &) {
         return 0;
     }
@@ -79,7 +80,7 @@ int32_t checkArchive(Library library, const char *path, int32_t)
     return guarded(
         [&] {
             std::string log;
-            return testArchive(formatOf(library), path, log) == ARC_OK ? 1 : 0;
+            return testArchive(formatOf(library), toSlashes(path), log) == ARC_OK ? 1 : 0;
         },
         0);
 }

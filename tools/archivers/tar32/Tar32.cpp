@@ -1,9 +1,12 @@
 // Entry points of libtar32.so, the "Tar" archiver library on libarchive: tar, tgz/taz and
 // bz2 archives, also single compressed files.
+#include "CommandLine.h"
 #include "EntryPoints.h"
+#include "RegularFile.h"
 
 #include <archive.h>
 #include <memory>
+#include <unistd.h>
 
 ARCHIVERS_DEFINE_ENTRY_POINTS(Tar, archivers::Library::Tar)
 
@@ -14,8 +17,21 @@ struct ReadDeleter {
     void operator()(archive *a) const { archive_read_free(a); }
 };
 
+struct Descriptor {
+    int fd;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 int32_t archiveType(const char *path)
 {
+    // Regular files only: content detection reaches files of any extension, FIFOs included.
+    const Descriptor file{archivers::openRegularFile(archivers::toSlashes(path))};
+    if (file.fd < 0)
+        return ARC_TYPE_UNKNOWN;
     std::unique_ptr<archive, ReadDeleter> a(archive_read_new());
     archive_read_support_format_tar(a.get());
     archive_read_support_format_gnutar(a.get());
@@ -23,7 +39,7 @@ int32_t archiveType(const char *path)
     archive_read_support_filter_gzip(a.get());
     archive_read_support_filter_bzip2(a.get());
     archive_read_support_filter_compress(a.get());
-    if (archive_read_open_filename(a.get(), path, 64 * 1024) != ARCHIVE_OK)
+    if (archive_read_open_fd(a.get(), file.fd, 64 * 1024) != ARCHIVE_OK)
         return ARC_TYPE_UNKNOWN;
     archive_entry *entry = nullptr;
     if (archive_read_next_header(a.get(), &entry) < ARCHIVE_WARN)
