@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <Qt>
 
 namespace tunelet
@@ -24,16 +23,6 @@ public:
     QueuedKeySynth() = default;
     Q_DISABLE_COPY_MOVE(QueuedKeySynth)
     void pressAndRelease(Qt::Key key) override;
-};
-
-// Records the keys instead of sending them (tests).
-class RecordingKeySynth final : public KeySynth
-{
-public:
-    RecordingKeySynth() = default;
-    Q_DISABLE_COPY_MOVE(RecordingKeySynth)
-    void pressAndRelease(Qt::Key key) override { keys << key; }
-    QList<Qt::Key> keys;
 };
 
 } // namespace tunelet

@@ -1,7 +1,8 @@
 // Speed of the LHA library on the jukebox's work: taking one data file out of an archive, and
 // listing an archive of many members. Uses the libraries beside this program.
+#include "tests/support/ArchiveWriters.h"
+
 #include "ArchiverApi.h"
-#include "FixtureWriters.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,11 +19,11 @@ namespace
 // An LZH archive of `count` small stored members with level-0 headers.
 QByteArray manyMembers(int count)
 {
-    QList<fixtures::Member> members;
+    QList<tunelet::testkit::archives::Member> members;
     for (int i = 0; i < count; ++i)
-        members.append({"dir/member" + QByteArray::number(i) + (i % 2 ? ".snr" : ".txt"),
-                        "*HEAD\"x\"\r\n"});
-    return fixtures::lzhLevel0(members);
+        members.append(
+            {"dir/member" + QByteArray::number(i) + (i % 2 ? ".snr" : ".txt"), "*HEAD\"x\"\r\n"});
+    return tunelet::testkit::archives::lzhLevel0(members);
 }
 
 } // namespace

@@ -1,10 +1,8 @@
 // The editing commands on the main window with 100,000 rows, each timed
 // together with the repaint of the list that follows it, so the figures are
 // what a user waits for. Runs on the offscreen platform unless one is set.
-#include "KeySynth.h"
-#include "TestEnvironment.h"
-#include "ScriptedDialogs.h"
-#include "Unit1.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/listfile.h"
 #include "playlist/playlistmodel.h"
@@ -13,7 +11,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <cstdio>
@@ -61,18 +58,16 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    if (!dir.isValid())
+    tunelet::testkit::WindowFixture fixture;
+    if (!fixture.isValid())
         return 1;
-    const QByteArray root = QFile::encodeName(dir.path()) + '/';
-    qputenv("TUNELET_HOME", root);
+    const QByteArray root = fixture.home();
     for (int d = 0; d < kRows / kFiles; ++d)
-        QDir(dir.path()).mkdir(QStringLiteral("d%1").arg(d));
+        QDir(QFile::decodeName(root)).mkdir(QStringLiteral("d%1").arg(d));
     QByteArrayList files;
     for (int i = 0; i < kFiles; ++i) {
         files << root + "song" + QByteArray::number(i) + ".snr";
-        QFile file(QFile::decodeName(files.back()));
-        if (!file.open(QIODevice::WriteOnly) || file.write(songText(i)) < 0)
+        if (!tunelet::testkit::writeBytes(files.back(), songText(i)))
             return 1;
     }
     // 100,000 distinct paths over the same files.
@@ -84,9 +79,8 @@ int main(int argc, char **argv)
     if (!tunelet::writeListFile(list, rows).ok())
         return 1;
 
-    tunelet::ScriptedDialogs dialogs;
-    tunelet::RecordingKeySynth keys;
-    TForm1 form(tunelet::testEnvironment(dialogs, keys, root));
+    TForm1 &form = fixture.start();
+    tunelet::testkit::ScriptedDialogs &dialogs = fixture.dialogs();
     form.resize(800, 600);
     form.show();
     QCoreApplication::processEvents();

@@ -5,10 +5,7 @@
 //
 // Usage: bench_lzh [count]   (needs lha and bsdtar on PATH; the LHA library
 // is found beside this program, in <build>/bin)
-#include "KeySynth.h"
-#include "TestEnvironment.h"
-#include "ScriptedDialogs.h"
-#include "Unit1.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 
@@ -19,7 +16,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -29,37 +25,22 @@ namespace
 const QByteArray Title = "Benchmark song";
 const QByteArray Member = "music/song.snr";
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
 // One archive made by lha with a data file in a sub-folder and a text file,
 // copied count times.
-QByteArrayList makeArchives(const QTemporaryDir &dir, int count)
+QByteArrayList makeArchives(const tunelet::testkit::WindowFixture &fixture, int count)
 {
-    const QString source = dir.filePath(QStringLiteral("src"));
-    QDir().mkpath(source + "/music");
     QByteArray song = "*HEAD\"" + Title + "\"\r\n*TEMPO 120\r\n";
     for (int bar = 0; bar < 200; ++bar)
         song += "A: @3 v100 o4 l8 c d e f g a b > c <\r\n";
-    if (!writeFile(source + '/' + QFile::decodeName(Member), song) ||
-        !writeFile(source + "/readme.txt", "notes"))
+    const QByteArray first = fixture.makeLzh("a0.lzh", {{Member, song}, {"readme.txt", "notes"}});
+    if (first.isEmpty())
         return {};
-    const QString first = dir.filePath(QStringLiteral("archives/a0.lzh"));
-    QDir().mkpath(dir.filePath(QStringLiteral("archives")));
-    QProcess lha;
-    lha.setWorkingDirectory(source);
-    lha.start(QStringLiteral("lha"), {"a", first, QFile::decodeName(Member), "readme.txt"});
-    if (!lha.waitForFinished(60000) || lha.exitCode() != 0)
-        return {};
-    QByteArrayList archives{QFile::encodeName(first)};
+    QByteArrayList archives{first};
     for (int i = 1; i < count; ++i) {
-        const QString copy = dir.filePath(QStringLiteral("archives/a%1.lzh").arg(i));
-        if (!QFile::copy(first, copy))
+        const QByteArray copy = fixture.outsideRoot() + "a" + QByteArray::number(i) + ".lzh";
+        if (!QFile::copy(QFile::decodeName(first), QFile::decodeName(copy)))
             return {};
-        archives.append(QFile::encodeName(copy));
+        archives.append(copy);
     }
     return archives;
 }
@@ -82,19 +63,14 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "bench_lzh: lha and bsdtar are needed\n");
         return 1;
     }
-    QTemporaryDir dir;
-    const QByteArrayList archives = makeArchives(dir, count);
+    tunelet::testkit::WindowFixture fixture;
+    const QByteArrayList archives = makeArchives(fixture, count);
     if (archives.size() != count) {
         std::fprintf(stderr, "bench_lzh: could not make the archives\n");
         return 1;
     }
-    const QByteArray home = QFile::encodeName(dir.filePath(QStringLiteral("home"))) + '/';
-    QDir().mkpath(QFile::decodeName(home));
-    qputenv("TUNELET_HOME", home);
-
-    tunelet::ScriptedDialogs dialogs;
-    tunelet::RecordingKeySynth keys;
-    TForm1 form(tunelet::testEnvironment(dialogs, keys, home));
+    TForm1 &form = fixture.start();
+    tunelet::testkit::ScriptedDialogs &dialogs = fixture.dialogs();
     form.MMLzhHEAD->setChecked(true);
 
     dialogs.chooseFiles(archives);
@@ -106,7 +82,7 @@ int main(int argc, char *argv[])
     int titled = 0;
     for (int row = 0; row < rows.count(); ++row)
         titled += rows.caption(row) == "[LZH] " + Title ? 1 : 0;
-    using What = tunelet::ScriptedDialogs::Shown::What;
+    using What = tunelet::testkit::ScriptedDialogs::Shown::What;
     if (titled != count || !dialogs.texts(What::Message).isEmpty() ||
         !dialogs.texts(What::Error).isEmpty()) {
         std::fprintf(stderr, "bench_lzh: %d of %d rows got their title\n", titled, count);
@@ -131,6 +107,5 @@ int main(int argc, char *argv[])
     print("lzh_add_row_per_archive", tuneletMs / count, "ms");
     print("bsdtar_extract_per_archive", bsdtarMs / count, "ms");
     print("lzh_add_vs_bsdtar_ratio", tuneletMs / bsdtarMs, "x (target <= 2)");
-    form.CloseOnce();
     return 0;
 }

@@ -2,7 +2,7 @@
 // controller changes and a tempo map), in process and through the built
 // program, and prints `name: value unit` lines.
 #include "converter.h"
-#include "smf_writer.h"
+#include "tests/support/SmfWriter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,6 +16,8 @@
 #include <functional>
 #include <random>
 
+namespace smf = tunelet::testkit::smf;
+
 namespace
 {
 
@@ -24,8 +26,8 @@ constexpr std::size_t kTargetBytes = 1u << 20;
 std::string busyMidi()
 {
     std::mt19937 random(20240601);
-    std::vector<smfwriter::Track> tracks;
-    smfwriter::Track conductor;
+    std::vector<smf::Track> tracks;
+    smf::Track conductor;
     conductor.name(0, "Benchmark song");
     for (int bar = 0; bar < 2000; ++bar)
         conductor.tempo(bar == 0 ? 0 : 1920, 400000 + 1000 * std::uint32_t(random() % 200));
@@ -33,7 +35,7 @@ std::string busyMidi()
     tracks.push_back(conductor);
     const std::size_t perTrack = kTargetBytes / 16;
     for (int channel = 0; channel < 16; ++channel) {
-        smfwriter::Track track(true);
+        smf::Track track(true);
         track.program(0, channel, channel * 8).control(0, channel, 7, 100);
         while (track.bytes().size() < perTrack) {
             const int chord = 1 + int(random() % 3);
@@ -49,7 +51,7 @@ std::string busyMidi()
         track.end();
         tracks.push_back(track);
     }
-    return smfwriter::file(1, 480, tracks);
+    return smf::file(1, 480, tracks);
 }
 
 double secondsOf(const std::function<void()> &work, int rounds)

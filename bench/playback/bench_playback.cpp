@@ -4,13 +4,10 @@
 //   end_to_next_start     from a song's end (as the player shows it) to the
 //                         next song's start (StartSong done, caption set)
 //   end_to_next_window    the same, until the next player's window is there
-#include "KeySynth.h"
-#include "TestEnvironment.h"
-#include "ScriptedDialogs.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
-#include "core/atomicfile.h"
 #include "playlist/playlistmodel.h"
 #include "process/systemprocesslauncher.h"
 #include "windowlink/windowsystem.h"
@@ -74,14 +71,6 @@ double cpuPercentOver(int milliseconds)
     return 100.0 * (cpuSeconds() - before) / (double(wall.elapsed()) / 1000.0);
 }
 
-QByteArray song(const QByteArray &title, int quarters)
-{
-    QByteArray notes;
-    for (int i = 0; i < quarters; ++i)
-        notes += "cdefgab"[i % 7] + QByteArray(" ");
-    return "*HEAD\"" + title + "\"\r\n*TEMPO 120\r\nA: @3 v100 o4 l4 " + notes + "\r\n";
-}
-
 // Watches the player from its own thread and link: the moment a player's
 // seek bar reaches its end, then the moment a new player's window appears.
 struct EndWatcher {
@@ -122,27 +111,16 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
-    QTemporaryDir root;
-    const QByteArray home = QFile::encodeName(root.path()) + "/home/";
-    const QByteArray runtime = QFile::encodeName(root.path()) + "/run";
-    QDir().mkpath(QFile::decodeName(home));
-    QDir().mkpath(QFile::decodeName(runtime));
-    ::chmod(runtime.constData(), 0700);
-    qputenv("TUNELET_HOME", home);
-    qputenv("XDG_RUNTIME_DIR", runtime);
     QByteArray bin = qgetenv("TUNELET_BIN_DIR");
     if (bin.isEmpty())
         bin = TUNELET_DEFAULT_BIN_DIR;
 
     QApplication app(argc, argv);
-    tunelet::ScriptedDialogs dialogs;
-    tunelet::RecordingKeySynth keys;
+    // The fixture's own program folder and window-link folder.
+    tunelet::testkit::WindowFixture fixture;
     tunelet::SystemProcessLauncher launcher;
-    TForm1::Environment environment = tunelet::testEnvironment(dialogs, keys, home);
-    environment.processes = &launcher;
-    auto form = std::make_unique<TForm1>(environment);
-    TForm2 viewer;
-    form->SetSiblings(nullptr, &viewer);
+    TForm1 *form = &fixture.start({.processes = &launcher});
+    const QByteArray home = fixture.home();
     form->SonaroPath = bin + "/sonaro";
     form->mid2snrPath = bin + "/mid2snr";
     form->MMRepeat->setChecked(false);
@@ -151,7 +129,7 @@ int main(int argc, char *argv[])
     std::printf("idle_cpu: %.3f %%\n", cpuPercentOver(20000));
 
     // A song longer than the measurement.
-    tunelet::writeFileAtomically(home + "long.snr", song("Long", 70));
+    tunelet::testkit::writeBytes(home + "long.snr", tunelet::testkit::songData("Long", 35));
     form->AppendEntry(home + "long.snr");
     form->SBPlayClick();
     auto playerThere = [] {
@@ -166,8 +144,8 @@ int main(int argc, char *argv[])
     form->SBStopClick();
 
     // Two one-second songs in list mode: the first one's end starts the second.
-    tunelet::writeFileAtomically(home + "one.snr", song("One", 2));
-    tunelet::writeFileAtomically(home + "two.snr", song("Two", 2));
+    tunelet::testkit::writeBytes(home + "one.snr", tunelet::testkit::songData("One", 1));
+    tunelet::testkit::writeBytes(home + "two.snr", tunelet::testkit::songData("Two", 1));
     form->Playlist().clear();
     form->AppendEntry(home + "one.snr");
     form->AppendEntry(home + "two.snr");
@@ -176,7 +154,7 @@ int main(int argc, char *argv[])
     for (int run = 0; run < 5; ++run) {
         Clock::time_point started{};
         const auto connection =
-            QObject::connect(form.get(), &QWidget::windowTitleChanged, [&](const QString &title) {
+            QObject::connect(form, &QWidget::windowTitleChanged, [&](const QString &title) {
                 if (title.startsWith(QStringLiteral("Tunelet - <2>")))
                     started = Clock::now();
             });
@@ -205,8 +183,7 @@ int main(int argc, char *argv[])
         std::printf("end_to_next_window_median: %.1f ms\n", toWindow[toWindow.size() / 2]);
     }
 
-    form->CloseOnce();
-    form.reset();
+    fixture.stop();
     for (const qint64 pid : launcher.startedIds())
         ::kill(pid_t(pid), SIGKILL);
     return toStart.size() == 5 ? 0 : 1;

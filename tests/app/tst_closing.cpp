@@ -1,5 +1,8 @@
 // Closing: every way of asking the program to end runs the close query once.
-#include "AppFixture.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/IniText.h"
+#include "tests/support/WindowFixture.h"
+
 #include "UnixSignalNotifier.h"
 
 #include "playlist/playlistmodel.h"
@@ -10,6 +13,8 @@
 #include <QTest>
 
 #include <csignal>
+
+using namespace tunelet::testkit;
 
 class ClosingTest final : public QObject
 {
@@ -23,10 +28,10 @@ private slots:
 
 private:
     // SaveList on, one row: each close query writes tunelet.ppl.
-    TForm1 &startWithSaveList(AppFixture &app);
+    TForm1 &startWithSaveList(WindowFixture &app);
 };
 
-TForm1 &ClosingTest::startWithSaveList(AppFixture &app)
+TForm1 &ClosingTest::startWithSaveList(WindowFixture &app)
 {
     writeBytes(app.settingsPath(), "[Setting]\r\nSaveList=1\r\nListOpen=0\r\n");
     TForm1 &form = app.start();
@@ -36,7 +41,7 @@ TForm1 &ClosingTest::startWithSaveList(AppFixture &app)
 
 void ClosingTest::closeBoxRunsCloseQueryOnce()
 {
-    AppFixture app;
+    WindowFixture app;
     TForm1 &form = startWithSaveList(app);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -57,7 +62,7 @@ void ClosingTest::closeBoxRunsCloseQueryOnce()
 
 void ClosingTest::exitCommand()
 {
-    AppFixture app;
+    WindowFixture app;
     TForm1 &form = startWithSaveList(app);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -71,7 +76,7 @@ void ClosingTest::exitCommand()
 
 void ClosingTest::exitFromTrayWhileHidden()
 {
-    AppFixture app;
+    WindowFixture app;
     TForm1 &form = startWithSaveList(app);
     QSignalSpy closed(&form, &TForm1::Closed);
     QVERIFY(!form.isVisible());

@@ -1,6 +1,7 @@
 // The main window's layout: menus, hidden items, buttons, list, status bar,
 // and the data viewer and about box.
-#include "AppFixture.h"
+#include "tests/support/WindowFixture.h"
+
 #include "Dialogs.h"
 #include "StatusBar.h"
 
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -62,13 +65,13 @@ private slots:
     void fileFilters();
 
 private:
-    std::unique_ptr<AppFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
     TForm1 *m_form = nullptr;
 };
 
 void LayoutTest::init()
 {
-    m_app = std::make_unique<AppFixture>();
+    m_app = std::make_unique<WindowFixture>();
     m_form = &m_app->start();
 }
 

@@ -1,7 +1,9 @@
 // The list-file commands: open, reload, save, overwrite-save, their dialogs
 // and errors, the synthesised key, and byte-exact paths and titles.
-#include "AppFixture.h"
-#include "TestEnvironment.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "StatusBar.h"
 
 #include "playlist/playlistmodel.h"
@@ -13,7 +15,9 @@
 
 #include <sys/stat.h>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class ListsTest final : public QObject
 {
@@ -40,14 +44,14 @@ private slots:
 private:
     void writeList();
 
-    std::unique_ptr<AppFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
     TForm1 *m_form = nullptr;
     QByteArray m_list;
 };
 
 void ListsTest::init()
 {
-    m_app = std::make_unique<AppFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_app->path("lists"))));
     QVERIFY(writeBytes(m_app->path("a.snr"), songData("Alpha")));
@@ -77,7 +81,7 @@ void ListsTest::writeList()
 void ListsTest::openList()
 {
     m_form->PlayIndex = 3;
-    m_app->dialogs.chooseFiles({m_list});
+    m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
 
     const tunelet::PlaylistModel &list = m_form->Playlist();
@@ -91,12 +95,12 @@ void ListsTest::openList()
     QCOMPARE(m_form->OpenDialog1.InitialDir, m_app->path("lists/"));
     QCOMPARE(m_form->SaveDialog1.FileName, m_list);
     QCOMPARE(m_form->SaveDialog1.InitialDir, m_app->path("lists/"));
-    QCOMPARE(m_app->keys.keys, QList<Qt::Key>{Qt::Key_Down});
+    QCOMPARE(m_app->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
     QVERIFY(m_form->ListBox1.isEmpty());
 
     // The dialog as it was shown: its title, filter and starting folder.
-    QCOMPARE(m_app->dialogs.shown().size(), 1);
-    const tunelet::FileDialogState &shown = m_app->dialogs.shown().first().dialog;
+    QCOMPARE(m_app->dialogs().shown().size(), 1);
+    const tunelet::FileDialogState &shown = m_app->dialogs().shown().first().dialog;
     QCOMPARE(shown.Title, QStringLiteral("リストを開く"));
     QCOMPARE(shown.Filter, QStringLiteral("リストファイル (*.ppl *.alb)"));
     QCOMPARE(shown.DefaultExt, QStringLiteral("ppl"));
@@ -107,12 +111,12 @@ void ListsTest::openList()
 void ListsTest::openCancelled()
 {
     m_form->AppendEntry(m_app->path("a.snr"));
-    m_app->dialogs.cancelNextDialog();
+    m_app->dialogs().cancelNextDialog();
     m_form->MMOpen->trigger();
     QCOMPARE(m_form->Playlist().count(), 1);
     QVERIFY(m_form->FileName.isEmpty());
     QCOMPARE(m_form->PlayIndex, 0);
-    QVERIFY(m_app->keys.keys.isEmpty());
+    QVERIFY(m_app->keys().keys().isEmpty());
     QCOMPARE(m_form->OpenDialog1.InitialDir, m_app->home());
 }
 
@@ -121,51 +125,52 @@ void ListsTest::openMissingList()
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->FileName = m_list;
     const QByteArray missing = m_app->path("gone.ppl");
-    m_app->dialogs.chooseFiles({missing});
+    m_app->dialogs().chooseFiles({missing});
     m_form->MMOpen->trigger();
 
-    QCOMPARE(m_app->dialogs.texts(What::Error),
+    QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(QString::fromUtf8(missing))});
     QCOMPARE(m_form->Playlist().count(), 1);
     QCOMPARE(m_form->FileName, m_list);
     QCOMPARE(m_form->PlayIndex, 0);
-    QVERIFY(m_app->keys.keys.isEmpty());
+    QVERIFY(m_app->keys().keys().isEmpty());
 }
 
 void ListsTest::reload()
 {
-    m_app->dialogs.chooseFiles({m_list});
+    m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
     QVERIFY(writeBytes(m_list, m_app->path("c.mid") + "\r\n"));
     m_form->PlayIndex = 0;
     m_form->MMReload->trigger();
     QCOMPARE(m_form->Playlist().paths(), QList<QByteArray>{m_app->path("c.mid")});
     QCOMPARE(m_form->PlayIndex, -1);
-    QCOMPARE(m_app->keys.keys, (QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down}));
+    QCOMPARE(m_app->keys().keys(), (QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down}));
 }
 
 void ListsTest::reloadWithoutList()
 {
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->MMReload->trigger();
-    QCOMPARE(m_app->dialogs.texts(What::Error), QStringList{QStringLiteral("ﾌｧｲﾙ  は開けません")});
+    QCOMPARE(m_app->dialogs().texts(What::Error),
+             QStringList{QStringLiteral("ﾌｧｲﾙ  は開けません")});
     QCOMPARE(m_form->Playlist().count(), 1);
-    QVERIFY(m_app->keys.keys.isEmpty());
+    QVERIFY(m_app->keys().keys().isEmpty());
 }
 
 void ListsTest::saveThroughDialog()
 {
-    m_app->dialogs.chooseFiles({m_list});
+    m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
     m_form->AppendEntry(m_app->path("notes.doc"));
     const QByteArray out = m_app->path("out.ppl");
-    m_app->dialogs.chooseFiles({out});
+    m_app->dialogs().chooseFiles({out});
     m_form->MMSave->trigger();
 
     QCOMPARE(readBytes(out), m_app->path("a.snr") + "\r\n" + m_app->path("lists/b.snr") + "\r\n" +
                                  m_app->path("c.mid") + "\r\n" + m_app->path("notes.doc") + "\r\n");
     // The save dialog proposed the opened list; FileName stays on it.
-    const tunelet::FileDialogState &shown = m_app->dialogs.shown().last().dialog;
+    const tunelet::FileDialogState &shown = m_app->dialogs().shown().last().dialog;
     QCOMPARE(shown.Title, QStringLiteral("リストを保存"));
     QCOMPARE(shown.Filter, QStringLiteral("リストファイル (*.ppl)"));
     QCOMPARE(shown.FileName, m_list);
@@ -175,7 +180,7 @@ void ListsTest::saveThroughDialog()
     QCOMPARE(m_form->OpenDialog1.InitialDir, m_app->path("lists/"));
 
     // Reading the saved list back skips the row of another kind.
-    m_app->dialogs.chooseFiles({out});
+    m_app->dialogs().chooseFiles({out});
     m_form->MMOpen->trigger();
     QCOMPARE(m_form->Playlist().count(), 3);
 }
@@ -184,7 +189,7 @@ void ListsTest::saveEmptyPlaylist()
 {
     const QByteArray out = m_app->path("empty.ppl");
     QVERIFY(writeBytes(out, "old content"));
-    m_app->dialogs.chooseFiles({out});
+    m_app->dialogs().chooseFiles({out});
     m_form->MMSave->trigger();
     QVERIFY(QFile::exists(QString::fromUtf8(out)));
     QCOMPARE(readBytes(out), QByteArray());
@@ -194,9 +199,9 @@ void ListsTest::saveToUncreatableFile()
 {
     m_form->AppendEntry(m_app->path("a.snr"));
     const QByteArray out = m_app->path("no/such/folder/x.ppl");
-    m_app->dialogs.chooseFiles({out});
+    m_app->dialogs().chooseFiles({out});
     m_form->MMSave->trigger();
-    QCOMPARE(m_app->dialogs.texts(What::Error),
+    QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(QString::fromUtf8(out))});
 }
 
@@ -210,13 +215,13 @@ void ListsTest::overwriteSave_data()
 void ListsTest::overwriteSave()
 {
     QFETCH(bool, yes);
-    m_app->dialogs.chooseFiles({m_list});
+    m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
     const QByteArray before = readBytes(m_list);
-    m_app->dialogs.answerNext(yes);
+    m_app->dialogs().answerNext(yes);
     m_form->StatusBar1DblClick();
 
-    QCOMPARE(m_app->dialogs.texts(What::Question),
+    QCOMPARE(m_app->dialogs().texts(What::Question),
              QStringList{QStringLiteral("\"list.ppl\"に上書き保存？")});
     const QByteArray saved = m_app->path("a.snr") + "\r\n" + m_app->path("lists/b.snr") + "\r\n" +
                              m_app->path("c.mid") + "\r\n";
@@ -227,19 +232,19 @@ void ListsTest::overwriteSaveOfEmptyPlaylistAsksNothing()
 {
     m_form->FileName = m_list;
     const QByteArray before = readBytes(m_list);
-    m_app->dialogs.answerNext(true);
+    m_app->dialogs().answerNext(true);
     emit m_form->StatusBar1->doubleClicked();
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
     QCOMPARE(readBytes(m_list), before);
 
     // With rows but no current list, the save fails with the framework's error.
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->FileName.clear();
-    m_app->dialogs.answerNext(true);
+    m_app->dialogs().answerNext(true);
     emit m_form->StatusBar1->doubleClicked();
-    QCOMPARE(m_app->dialogs.texts(What::Question),
+    QCOMPARE(m_app->dialogs().texts(What::Question),
              QStringList{QStringLiteral("\"\"に上書き保存？")});
-    QCOMPARE(m_app->dialogs.texts(What::Error),
+    QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ  を作成できません")});
 }
 
@@ -250,7 +255,7 @@ void ListsTest::statusBarDoubleClickAsks()
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->FileName = m_list;
     QTest::mouseDClick(m_form->StatusBar1, Qt::LeftButton, {}, QPoint(120, 8));
-    QCOMPARE(m_app->dialogs.texts(What::Question),
+    QCOMPARE(m_app->dialogs().texts(What::Question),
              QStringList{QStringLiteral("\"list.ppl\"に上書き保存？")});
 }
 
@@ -259,14 +264,15 @@ void ListsTest::downKeySelectsFirstRow()
     // The real key synthesis: Down reaches the focused list once the command
     // has returned, and selects the first row.
     tunelet::QueuedKeySynth keys;
-    TForm1 form(tunelet::testEnvironment(m_app->dialogs, keys, m_app->home(), m_app->path("other.ini")));
+    WindowFixture other;
+    TForm1 &form = other.start({.keys = &keys});
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     form.ListView1->setFocus();
     QTRY_VERIFY(form.ListView1->hasFocus());
 
-    m_app->dialogs.chooseFiles({m_list});
+    other.dialogs().chooseFiles({m_list});
     form.MMOpen->trigger();
     QCOMPARE(form.SelectedRow(), -1); // not yet: the keys are queued
     QTRY_COMPARE(form.SelectedRow(), 0);

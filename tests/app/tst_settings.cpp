@@ -1,6 +1,10 @@
 // The settings file: first start, values as read, the file after an exit,
 // round trips, and files that cannot be written.
-#include "AppFixture.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/IniText.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "SettingsTable.h"
 #include "StatusBar.h"
 
@@ -17,6 +21,8 @@
 
 #include <algorithm>
 #include <set>
+
+using namespace tunelet::testkit;
 
 using tunelet::Setting;
 
@@ -65,7 +71,7 @@ void SettingsTest::tableOrders()
 
 void SettingsTest::firstStart()
 {
-    AppFixture app;
+    WindowFixture app;
     TForm1 &form = app.start();
 
     QCOMPARE(form.geometry(), QRect(100, 100, 423, 290));
@@ -89,7 +95,7 @@ void SettingsTest::firstStart()
     QCOMPARE(form.OpenDialog1.InitialDir, app.home());
     QCOMPARE(form.OpenDialog2.InitialDir, app.home());
     QCOMPARE(form.Playlist().count(), 0);
-    QVERIFY(app.dialogs.shown().isEmpty());
+    QVERIFY(app.dialogs().shown().isEmpty());
     QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
 
     const QByteArray ini = readBytes(app.settingsPath());
@@ -145,7 +151,7 @@ void SettingsTest::valuesAsRead()
     QFETCH(QByteArray, ini);
     QFETCH(QString, check);
     QFETCH(QString, expected);
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(writeBytes(app.settingsPath(), ini));
     TForm1 &form = app.start();
 
@@ -172,7 +178,7 @@ void SettingsTest::valuesAsRead()
 
 void SettingsTest::fileAfterFirstExit()
 {
-    AppFixture app;
+    WindowFixture app;
     app.start();
     app.stop();
 
@@ -213,7 +219,7 @@ void SettingsTest::fileAfterFirstExit()
 
 void SettingsTest::roundTrip()
 {
-    AppFixture app;
+    WindowFixture app;
     TForm1 &form = app.start();
     form.setGeometry(40, 50, 500, 320);
     form.ListView1->header()->resizeSection(0, 180);
@@ -247,7 +253,7 @@ void SettingsTest::roundTrip()
 
 void SettingsTest::viewerGeometryDefaultsToMainWindow()
 {
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(writeBytes(app.settingsPath(), "[Window]\r\nHeight=333\r\nWidth=444\r\n"));
     TForm1 &form = app.start();
     form.FormShow();
@@ -260,7 +266,7 @@ void SettingsTest::viewerGeometryDefaultsToMainWindow()
 
 void SettingsTest::saveListAtExit()
 {
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(writeBytes(app.path("a.snr"), songData("A")));
     QVERIFY(writeBytes(app.path("b.snr"), songData("B")));
     QVERIFY(writeBytes(app.settingsPath(), "[Setting]\r\nSaveList=1\r\n"));
@@ -268,7 +274,7 @@ void SettingsTest::saveListAtExit()
     form.AppendEntry(app.path("a.snr"));
     form.AppendEntry(app.path("b.snr"));
     // Saving through the menus before does not change what the exit saves.
-    app.dialogs.chooseFiles({app.path("other.ppl")});
+    app.dialogs().chooseFiles({app.path("other.ppl")});
     form.MMSave->trigger();
     form.AppendEntry(app.path("a.snr"));
     app.stop();
@@ -289,13 +295,13 @@ void SettingsTest::saveListAtExit()
 
 void SettingsTest::saveListOffKeepsLastOpenedList()
 {
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(writeBytes(app.path("a.snr"), songData("A")));
     QVERIFY(writeBytes(app.path("list.ppl"), app.path("a.snr") + "\r\n"));
     TForm1 &form = app.start();
-    app.dialogs.chooseFiles({app.path("list.ppl")});
+    app.dialogs().chooseFiles({app.path("list.ppl")});
     form.MMOpen->trigger();
-    app.dialogs.chooseFiles({app.path("elsewhere.ppl")});
+    app.dialogs().chooseFiles({app.path("elsewhere.ppl")});
     form.MMSave->trigger();
     app.stop();
     QCOMPARE(iniValue(readBytes(app.settingsPath()), "File", "FileName"), app.path("list.ppl"));
@@ -309,7 +315,7 @@ void SettingsTest::saveListOffKeepsLastOpenedList()
 
 void SettingsTest::saveListWithEmptyPlaylist()
 {
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(writeBytes(app.settingsPath(), "[Setting]\r\nSaveList=1\r\n"));
     app.start();
     app.stop();
@@ -320,16 +326,16 @@ void SettingsTest::saveListWithEmptyPlaylist()
 
 void SettingsTest::unwritableAtStartKeepsDesignState()
 {
-    AppFixture app;
+    WindowFixture app;
     // A settings path below a regular file can be neither read nor written.
     QVERIFY(writeBytes(app.path("blocker"), "x"));
     app.setSettingsPath(app.path("blocker/tunelet.ini"));
     TForm1 &form = app.start();
 
-    QCOMPARE(app.dialogs.texts(tunelet::ScriptedDialogs::Shown::What::Message),
+    QCOMPARE(app.dialogs().texts(ScriptedDialogs::Shown::What::Message),
              QStringList{QString::fromUtf8(app.path("blocker/tunelet.ini")) +
                          QStringLiteral(" に書き込めません")});
-    QCOMPARE(app.dialogs.beeps(), 1);
+    QCOMPARE(app.dialogs().beeps(), 1);
     QCOMPARE(form.geometry(), QRect(100, 100, 423, 290));
     QCOMPARE(form.EditorPath, QByteArray("NotePad"));
     QVERIFY(form.MMRepeat->isChecked());
@@ -340,11 +346,11 @@ void SettingsTest::unwritableAtStartKeepsDesignState()
 
 void SettingsTest::unwritableAtExitReportsAndEnds()
 {
-    AppFixture app;
+    WindowFixture app;
     QVERIFY(QDir().mkpath(QString::fromUtf8(app.path("cfg"))));
     app.setSettingsPath(app.path("cfg/tunelet.ini"));
     TForm1 &form = app.start();
-    QVERIFY(app.dialogs.shown().isEmpty());
+    QVERIFY(app.dialogs().shown().isEmpty());
     QSignalSpy closed(&form, &TForm1::Closed);
 
     // The folder is replaced by a file: every write fails now.
@@ -352,7 +358,7 @@ void SettingsTest::unwritableAtExitReportsAndEnds()
     QVERIFY(writeBytes(app.path("cfg"), "x"));
     form.CloseOnce();
 
-    QCOMPARE(app.dialogs.texts(tunelet::ScriptedDialogs::Shown::What::Message),
+    QCOMPARE(app.dialogs().texts(ScriptedDialogs::Shown::What::Message),
              QStringList{QString::fromUtf8(app.path("cfg/tunelet.ini")) +
                          QStringLiteral(" に書き込めません")});
     QCOMPARE(closed.count(), 1);

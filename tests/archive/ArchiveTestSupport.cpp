@@ -1,26 +1,8 @@
 #include "ArchiveTestSupport.h"
 
-#include "ARJ32.h"
-#include "BGA32.h"
-#include "CAB32.h"
-#include "DynamicLibrary.h"
-#include "LHA32.h"
-#include "LibraryUnit.h"
-#include "RAR32.h"
-#include "TAR32.h"
-#include "ZIP32.h"
+#include "tests/support/ArchiveLibraries.h"
 
 #include <QFile>
-
-void useLibraryFolder(const QByteArray &folder)
-{
-    for (LibraryUnit *unit :
-         {&TLha32::Library(), &TArj32::Library(), &TBGA32::Library(), &TCab32::Library(),
-          &TTar32::Library(), &TRar32::Library(), &TZip32::UnzipLibrary(), &TZip32::Zip32jLibrary(),
-          &TZip32::LmzipLibrary()})
-        unit->Free();
-    tunelet::dynlib::setLibraryFolderOverride(folder.toStdString());
-}
 
 QByteArray recorderFolder(const char *set)
 {
@@ -29,13 +11,13 @@ QByteArray recorderFolder(const char *set)
 
 void useRecorders(const char *set)
 {
-    useLibraryFolder(recorderFolder(set));
+    tunelet::testkit::useLibraryFolder(recorderFolder(set));
 }
 
 void useNoLibraries()
 {
     static QTemporaryDir empty;
-    useLibraryFolder(QFile::encodeName(empty.path()));
+    tunelet::testkit::useLibraryFolder(QFile::encodeName(empty.path()));
 }
 
 RecorderLog::RecorderLog()

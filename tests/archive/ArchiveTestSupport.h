@@ -1,12 +1,15 @@
 #pragma once
 
+#include "tests/support/ArchiveLibraries.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QTemporaryDir>
 
+using tunelet::testkit::useLibraryFolder;
+
 // Points the library seam at a folder of recording libraries ("all", "lmzip", "unzip",
-// "nofindnext") or any folder, forgetting every library loaded before.
-void useLibraryFolder(const QByteArray &folder);
+// "nofindnext"), forgetting every library loaded before.
 QByteArray recorderFolder(const char *set);
 void useRecorders(const char *set);
 // A folder without any library.

@@ -1,12 +1,10 @@
-#include "../archivers/FixtureWriters.h"
 #include "ARCHIVES.h"
 #include "ArchiveTestSupport.h"
 #include "LHA32.h"
 #include "TAR32.h"
 #include "ZIP32.h"
-
-#include "platform/core/atomicfile.h"
-#include "platform/core/bytefile.h"
+#include "tests/support/ArchiveWriters.h"
+#include "tests/support/ByteFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -162,7 +162,7 @@ void ArchiveIntegrationTest::lzhProgressAndAbort()
 void ArchiveIntegrationTest::throwingHandlerLeavesNothing()
 {
     const QByteArray archive = QFile::encodeName(dir_.filePath("thrown.lzh"));
-    QVERIFY(tunelet::writeFileAtomically(archive, fixtures::lzhLevel0({{"song.snr", song}})));
+    QVERIFY(writeBytes(archive, archives::lzhLevel0({{"song.snr", song}})));
     TArchiveFile file;
     file.SetFileName(archive);
     file.SetOnProgress([](TArchiveFile &, std::int32_t, void *, bool &) {
@@ -201,8 +201,8 @@ void ArchiveIntegrationTest::pathBytesReachTheLibrary()
     QFETCH(bool, responseFile);
     const QString oldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(target_));
-    const QList<fixtures::Member> members{{"song.snr", song}, {"-m.snr", "dash"}, {"@n.snr", "at"}};
-    QVERIFY(tunelet::writeFileAtomically(archiveName, fixtures::lzhLevel0(members)));
+    const QList<archives::Member> members{{"song.snr", song}, {"-m.snr", "dash"}, {"@n.snr", "at"}};
+    QVERIFY(writeBytes(archiveName, archives::lzhLevel0(members)));
 
     TArchiveFile file;
     file.Options().n = 1;
@@ -212,9 +212,8 @@ void ArchiveIntegrationTest::pathBytesReachTheLibrary()
     const int result = file.Unpack(mainWindow, nullptr, folderName,
                                    FileItems{TStringList{"song.snr", "-m.snr", "@n.snr"}});
     const QByteArray folder = folderName.endsWith('/') ? folderName : folderName + '/';
-    const QByteArrayList got{tunelet::readWholeFile(folder + "song.snr").value_or("(missing)"),
-                             tunelet::readWholeFile(folder + "-m.snr").value_or("(missing)"),
-                             tunelet::readWholeFile(folder + "@n.snr").value_or("(missing)")};
+    const QByteArrayList got{readBytes(folder + "song.snr"), readBytes(folder + "-m.snr"),
+                             readBytes(folder + "@n.snr")};
     const QStringList listed = listing(file, "*.snr");
     QDir::setCurrent(oldCurrent);
     QCOMPARE(result, 0);
@@ -299,7 +298,7 @@ void ArchiveIntegrationTest::realArchivesFoundByContent_data()
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? exe
                                                                                     : QString();
     };
-    const QList<fixtures::Member> members{fixtures::Member("song.snr", song)};
+    const QList<archives::Member> members{archives::Member("song.snr", song)};
     QTest::newRow("lzh") << made("lha", {"a", "ARCHIVE", "song.snr"}, "c.lzh")
                          << int(TArchiverType::atLha);
     QTest::newRow("zip") << made("bsdtar", {"--format", "zip", "-cf", "ARCHIVE", "song.snr"},
@@ -311,8 +310,8 @@ void ArchiveIntegrationTest::realArchivesFoundByContent_data()
                          << int(TArchiverType::atTgz);
     QTest::newRow("bz2") << made("bsdtar", {"-cjf", "ARCHIVE", "song.snr"}, "c.tar.bz2")
                          << int(TArchiverType::atBZ2);
-    QTest::newRow("cab") << written(fixtures::cab(members), "c.cab") << int(TArchiverType::atCab);
-    QTest::newRow("rar") << written(fixtures::rar(members), "c.rar") << int(TArchiverType::atRar);
+    QTest::newRow("cab") << written(archives::cab(members), "c.cab") << int(TArchiverType::atCab);
+    QTest::newRow("rar") << written(archives::rar(members), "c.rar") << int(TArchiverType::atRar);
 }
 
 void ArchiveIntegrationTest::realArchivesFoundByContent()

@@ -2,7 +2,7 @@
 // the back-ends build.
 #include "ArchiverErrors.h"
 #include "ArchiverLibrary.h"
-#include "FixtureWriters.h"
+#include "tests/support/ArchiveWriters.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -420,7 +422,7 @@ private slots:
         QCOMPARE(unlha_->check(dir.filePath("missing.lzh"), 0), 0);
         ArcEntryInfo info{};
         QCOMPARE(unlha_->findFirst(ArcHandle(12345), "*", &info), ARC_ERROR_HANDLE);
-        const QString good = writeFixture(dir, "good.lzh", fixtures::lzhLevel0({{"a.snr", "abc"}}));
+        const QString good = writeFixture(dir, "good.lzh", archives::lzhLevel0({{"a.snr", "abc"}}));
         const ArcHandle h = unlha_->open(good);
         QVERIFY(h != 0);
         QCOMPARE(unlha_->findNext(h, &info), ARC_ERROR_FIND_ORDER);
@@ -433,14 +435,14 @@ private slots:
     {
         QTemporaryDir dir;
         const QString archive = writeFixture(
-            dir, "h.lzh", fixtures::lzhLevel0({{"DIR\\X.SNR", "xyz"}, {"y.txt", "123"}}));
+            dir, "h.lzh", archives::lzhLevel0({{"DIR\\X.SNR", "xyz"}, {"y.txt", "123"}}));
         QCOMPARE(unlha_->list(archive, "*"), QStringList({"DIR/X.SNR", "y.txt"}));
         QVERIFY(unlha_->check(archive, ARC_CHECK_MODE_PROBE) != 0);
         const QString target = dir.filePath("out");
         QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"DIR/X.SNR"}));
         // A damaged checksum is found by the check.
-        QByteArray bad = fixtures::lzhLevel0({{"a.snr", "abcdef"}});
+        QByteArray bad = archives::lzhLevel0({{"a.snr", "abcdef"}});
         bad[bad.size() - 3] = 'Z';
         const QString damaged = writeFixture(dir, "bad.lzh", bad);
         QCOMPARE(unlha_->check(damaged, ARC_CHECK_MODE_PROBE), 0);
@@ -456,7 +458,7 @@ private slots:
         QTemporaryDir dir;
         const QByteArray kyoku("\x8b\xc8.snr"), so("DIR\\\x83\x5c.SNR");
         const QString archive = writeFixture(
-            dir, "j.lzh", fixtures::lzhLevel0({{kyoku, "kyoku"}, {so, "so"}, {"a.txt", "a"}}));
+            dir, "j.lzh", archives::lzhLevel0({{kyoku, "kyoku"}, {so, "so"}, {"a.txt", "a"}}));
         const QString kyokuName = QString::fromUtf8("\u66f2.snr"),
                       soName = QString::fromUtf8("DIR/\u30bd.SNR");
         QCOMPARE(unlha_->list(archive, "*.snr"), QStringList({kyokuName, soName}));
@@ -471,46 +473,46 @@ private slots:
             ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("kyoku"));
         // The same in a cabinet.
-        const QString cabinet = writeFixture(dir, "j.cab", fixtures::cab({{kyoku, "kyoku"}}));
+        const QString cabinet = writeFixture(dir, "j.cab", archives::cab({{kyoku, "kyoku"}}));
         QCOMPARE(cab_->list(cabinet, "*"), QStringList({kyokuName}));
     }
 
     void hostileArchives_data()
     {
-        using fixtures::Member;
+        using archives::Member;
         QTest::addColumn<QString>("library");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("expected");
         QTest::newRow("lzh parent member")
-            << "lha" << fixtures::lzhLevel0({{"ok.snr", "1"}, {"..\\evil.snr", "x"}})
+            << "lha" << archives::lzhLevel0({{"ok.snr", "1"}, {"..\\evil.snr", "x"}})
             << ARC_ERROR_UNSAFE_MEMBER;
         QTest::newRow("lzh nested parent")
-            << "lha" << fixtures::lzhLevel0({{"a/../../evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "lha" << archives::lzhLevel0({{"a/../../evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
         QTest::newRow("lzh absolute member")
-            << "lha" << fixtures::lzhLevel0({{"ok.snr", "1"}, {absoluteVictim(), "x"}})
+            << "lha" << archives::lzhLevel0({{"ok.snr", "1"}, {absoluteVictim(), "x"}})
             << ARC_ERROR_UNSAFE_MEMBER;
         QTest::newRow("lzh drive member")
-            << "lha" << fixtures::lzhLevel0({{"C:\\evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "lha" << archives::lzhLevel0({{"C:\\evil.snr", "x"}}) << ARC_ERROR_UNSAFE_MEMBER;
         QTest::newRow("tar parent member")
-            << "tar" << fixtures::tar({{"ok.snr", "1"}, {"../evil.snr", "x"}})
+            << "tar" << archives::tar({{"ok.snr", "1"}, {"../evil.snr", "x"}})
             << ARC_ERROR_UNSAFE_MEMBER;
         Member outLink{"link", {}, '2', "../outside"};
         Member through{"link/evil.snr", "x"};
         QTest::newRow("tar symlink leaving")
-            << "tar" << fixtures::tar({outLink, through}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "tar" << archives::tar({outLink, through}) << ARC_ERROR_UNSAFE_MEMBER;
         Member absLink{"abs", {}, '2', "/etc"};
         QTest::newRow("tar absolute symlink")
-            << "tar" << fixtures::tar({absLink}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "tar" << archives::tar({absLink}) << ARC_ERROR_UNSAFE_MEMBER;
         Member selfLink{"d/self", {}, '2', "."};
         Member climb{"d/up", {}, '2', "self/self/../../.."};
         QTest::newRow("tar symlink climbing through a link")
-            << "tar" << fixtures::tar({{"d", {}, '5'}, selfLink, climb}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "tar" << archives::tar({{"d", {}, '5'}, selfLink, climb}) << ARC_ERROR_UNSAFE_MEMBER;
         Member hard{"h.snr", {}, '1', "../outside/victim.snr"};
         QTest::newRow("tar hardlink leaving")
-            << "tar" << fixtures::tar({hard}) << ARC_ERROR_UNSAFE_MEMBER;
+            << "tar" << archives::tar({hard}) << ARC_ERROR_UNSAFE_MEMBER;
         Member huge{"huge.snr", "tiny", '0', {}, qint64(8) * 1024 * 1024 * 1024 - 1};
         QTest::newRow("tar huge member")
-            << "tar" << fixtures::tar({huge}) << ARC_ERROR_MEMBER_TOO_LARGE;
+            << "tar" << archives::tar({huge}) << ARC_ERROR_MEMBER_TOO_LARGE;
     }
 
     void hostileArchives()
@@ -547,7 +549,7 @@ private slots:
         QDir().mkpath(target);
         QVERIFY(QFile::link(outside, target + "/sub"));
         const QString archive =
-            writeFixture(dir, "a.lzh", fixtures::lzhLevel0({{"sub/x.snr", "x"}}));
+            writeFixture(dir, "a.lzh", archives::lzhLevel0({{"sub/x.snr", "x"}}));
         QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"})), ARC_ERROR_UNSAFE_MEMBER);
         QVERIFY(filesBelow(outside).isEmpty());
     }
@@ -555,11 +557,11 @@ private slots:
     void truncatedAndLyingMembers_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QByteArray whole = fixtures::lzhLevel0({{"first.snr", QByteArray(3000, 'a')}});
+        QByteArray whole = archives::lzhLevel0({{"first.snr", QByteArray(3000, 'a')}});
         QTest::newRow("data cut off") << whole.left(whole.size() - 1000);
         QTest::newRow("header cut off") << whole.left(20);
-        fixtures::Member lying{"lie.snr", "short", '0', {}, 0x7FFFFFF0};
-        QTest::newRow("size beyond the file") << fixtures::lzhLevel0({lying});
+        archives::Member lying{"lie.snr", "short", '0', {}, 0x7FFFFFF0};
+        QTest::newRow("size beyond the file") << archives::lzhLevel0({lying});
     }
 
     void truncatedAndLyingMembers()
@@ -896,9 +898,9 @@ private slots:
     void tarFlatAndLinksInside()
     {
         QTemporaryDir dir;
-        using fixtures::Member;
+        using archives::Member;
         const QString archive = writeFixture(dir, "l.tar",
-                                             fixtures::tar({{"d", {}, '5'},
+                                             archives::tar({{"d", {}, '5'},
                                                             {"d/song.snr", "song"},
                                                             {"d/alias.snr", {}, '2', "song.snr"},
                                                             {"d/up", {}, '2', "../d"},
@@ -924,7 +926,7 @@ private slots:
         const QByteArray big(70000, 'q');
         const QString archive = writeFixture(
             dir, "c.cab",
-            fixtures::cab({{"DATA\\SONG.SNR", "cab song"}, {"big.bin", big}, {"x.txt", "x"}}));
+            archives::cab({{"DATA\\SONG.SNR", "cab song"}, {"big.bin", big}, {"x.txt", "x"}}));
         QCOMPARE(cab_->list(archive, "*"), QStringList({"DATA/SONG.SNR", "big.bin", "x.txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
@@ -939,7 +941,7 @@ private slots:
         uint32_t written = 0;
         QCOMPARE(cab_->extractMem(" \"" + a + "\" \"data\\song.snr\" ", buffer, &written), ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("cab song"));
-        const QString evil = writeFixture(dir, "e.cab", fixtures::cab({{"..\\evil.snr", "x"}}));
+        const QString evil = writeFixture(dir, "e.cab", archives::cab({{"..\\evil.snr", "x"}}));
         QCOMPARE(cab_->command("-x  \"" + evil.toLocal8Bit() + "\" \"" + t + "/e\\\" "),
                  ARC_ERROR_UNSAFE_MEMBER);
         QVERIFY(!QFileInfo::exists(target + "/evil.snr"));
@@ -949,7 +951,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString archive = writeFixture(
-            dir, "r.rar", fixtures::rar({{"music\\tune.snr", "rar song"}, {"other.txt", "other"}}));
+            dir, "r.rar", archives::rar({{"music\\tune.snr", "rar song"}, {"other.txt", "other"}}));
         QCOMPARE(unrar_->list(archive, "*"), QStringList({"music/tune.snr", "other.txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
@@ -971,7 +973,7 @@ private slots:
     {
         // A handle of one library means nothing to another.
         QTemporaryDir dir;
-        const QString archive = writeFixture(dir, "a.lzh", fixtures::lzhLevel0({{"a.snr", "a"}}));
+        const QString archive = writeFixture(dir, "a.lzh", archives::lzhLevel0({{"a.snr", "a"}}));
         const ArcHandle h = unlha_->open(archive);
         QVERIFY(h != 0);
         ArcEntryInfo info{};

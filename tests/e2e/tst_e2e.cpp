@@ -1,8 +1,9 @@
 // End-to-end tests: the real tunelet, sonaro and mid2snr binaries under a
 // private X server, driven with key strokes and window-manager requests, with
 // the window title read as the playback state.
-#include "SongFiles.h"
 #include "XSession.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -14,7 +15,10 @@
 #include <QTest>
 #include <QThread>
 
-namespace {
+using namespace tunelet::testkit;
+
+namespace
+{
 
 QString binDir()
 {
@@ -43,7 +47,8 @@ QStringList sectionsOf(const QByteArray &ini)
 QList<qint64> playersMentioning(const QString &needle)
 {
     QList<qint64> pids;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         bool isPid = false;
         const qint64 pid = entry.toLongLong(&isPid);
@@ -149,7 +154,8 @@ QString TuneletUnderX::waitForWindow(const QString &regex, int timeoutMs)
     return {};
 }
 
-QString TuneletUnderX::waitForTitle(const QString &id, const std::function<bool(const QString &)> &accept,
+QString TuneletUnderX::waitForTitle(const QString &id,
+                                    const std::function<bool(const QString &)> &accept,
                                     int timeoutMs, QStringList *seen)
 {
     QDeadlineTimer deadline(timeoutMs);
@@ -192,9 +198,10 @@ bool TuneletUnderX::closeAndWait(const QString &id)
 void TuneletUnderX::writeSettings(const QString &home, const QByteArray &extra)
 {
     const QByteArray bin = binDir().toUtf8();
-    QByteArray ini = "[Setting]\r\nSonaroPath=" + bin + "/sonaro\r\nmid2snrPath=" + bin +
-                     "/mid2snr\r\nPlayMinimize=0\r\nRepeatPlay=0\r\nCloseSonaro=1\r\nListOpen=1\r\n" + extra;
-    QVERIFY(SongFiles::write(home + QStringLiteral("tunelet.ini"), ini));
+    QByteArray ini =
+        "[Setting]\r\nSonaroPath=" + bin + "/sonaro\r\nmid2snrPath=" + bin +
+        "/mid2snr\r\nPlayMinimize=0\r\nRepeatPlay=0\r\nCloseSonaro=1\r\nListOpen=1\r\n" + extra;
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("tunelet.ini")), ini));
 }
 
 void TuneletUnderX::firstStartWritesVersionThenFullFileAtExit()
@@ -223,13 +230,14 @@ void TuneletUnderX::playsWholeListUnattended()
 {
     QTemporaryDir dir;
     const QString home = dir.path() + QLatin1Char('/');
-    QVERIFY(SongFiles::write(home + QStringLiteral("one.snr"), SongFiles::snr("One", 2)));
-    QVERIFY(SongFiles::write(home + QStringLiteral("two.mid"), SongFiles::midi(2)));
-    QVERIFY(SongFiles::write(home + QStringLiteral("three.snr"), SongFiles::snr("Three", 2)));
-    const QByteArray list = (home + QStringLiteral("one.snr\r\n") + home + QStringLiteral("two.mid\r\n") + home +
-                             QStringLiteral("three.snr\r\n"))
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("one.snr")), songData("One", 2)));
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("two.mid")), midiData(2)));
+    QVERIFY(
+        writeBytes(QFile::encodeName(home + QStringLiteral("three.snr")), songData("Three", 2)));
+    const QByteArray list = (home + QStringLiteral("one.snr\r\n") + home +
+                             QStringLiteral("two.mid\r\n") + home + QStringLiteral("three.snr\r\n"))
                                 .toUtf8();
-    QVERIFY(SongFiles::write(home + QStringLiteral("list.ppl"), list));
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("list.ppl")), list));
     writeSettings(home, "[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
 
     QVERIFY(startTunelet(home));
@@ -242,17 +250,22 @@ void TuneletUnderX::playsWholeListUnattended()
     auto startsWith = [](const QString &prefix) {
         return [prefix](const QString &t) { return t.startsWith(prefix); };
     };
-    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000, &seen).isEmpty(),
-             qPrintable(seen.join(QStringLiteral(" | "))));
-    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 20000, &seen).isEmpty(),
-             qPrintable(seen.join(QStringLiteral(" | "))));
-    QVERIFY2(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <3> ")), 20000, &seen).isEmpty(),
-             qPrintable(seen.join(QStringLiteral(" | "))));
-    QVERIFY2(!waitForTitle(id, [](const QString &t) { return t == QStringLiteral("Tunelet"); }, 20000, &seen)
+    QVERIFY2(
+        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000, &seen).isEmpty(),
+        qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(
+        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 20000, &seen).isEmpty(),
+        qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(
+        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <3> ")), 20000, &seen).isEmpty(),
+        qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(!waitForTitle(
+                  id, [](const QString &t) { return t == QStringLiteral("Tunelet"); }, 20000, &seen)
                   .isEmpty(),
              qPrintable(seen.join(QStringLiteral(" | "))));
     // The MIDI row plays from the converted work file in the program folder.
-    QVERIFY(seen.join(QLatin1Char('\n')).contains(QStringLiteral("<2> ") + home + QStringLiteral("tunelet.snr")));
+    QVERIFY(seen.join(QLatin1Char('\n'))
+                .contains(QStringLiteral("<2> ") + home + QStringLiteral("tunelet.snr")));
 
     QVERIFY(closeAndWait(id));
     QVERIFY(playersMentioning(home).isEmpty());
@@ -262,10 +275,11 @@ void TuneletUnderX::skipPauseAndCloseWithPlayer()
 {
     QTemporaryDir dir;
     const QString home = dir.path() + QLatin1Char('/');
-    QVERIFY(SongFiles::write(home + QStringLiteral("a.snr"), SongFiles::snr("Alpha", 20)));
-    QVERIFY(SongFiles::write(home + QStringLiteral("b.snr"), SongFiles::snr("Beta", 20)));
-    const QByteArray list = (home + QStringLiteral("a.snr\r\n") + home + QStringLiteral("b.snr\r\n")).toUtf8();
-    QVERIFY(SongFiles::write(home + QStringLiteral("list.ppl"), list));
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("a.snr")), songData("Alpha", 20)));
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("b.snr")), songData("Beta", 20)));
+    const QByteArray list =
+        (home + QStringLiteral("a.snr\r\n") + home + QStringLiteral("b.snr\r\n")).toUtf8();
+    QVERIFY(writeBytes(QFile::encodeName(home + QStringLiteral("list.ppl")), list));
     writeSettings(home, "SaveList=1\r\n[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
 
     QVERIFY(startTunelet(home));
@@ -328,7 +342,8 @@ void TuneletUnderX::screenshotShowsJapaneseMenu()
     // The menu bar is the top strip; its Japanese captions need a Japanese font.
     const QImage menuBar = image.copy(0, 0, image.width() / 2, 24);
     QVERIFY2(inkPixels(menuBar) > 100, "the menu bar shows no text");
-    const QString fonts = m_x->run(QStringLiteral("fc-list"), {QStringLiteral(":lang=ja"), QStringLiteral("family")});
+    const QString fonts =
+        m_x->run(QStringLiteral("fc-list"), {QStringLiteral(":lang=ja"), QStringLiteral("family")});
     QVERIFY2(!fonts.isEmpty(), "no Japanese font is installed");
     QVERIFY(closeAndWait(id));
 }

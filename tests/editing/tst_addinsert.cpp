@@ -1,12 +1,17 @@
 // Adding and inserting files through the files dialog.
-#include "EditingFixture.h"
+
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 
 #include <QDir>
 #include <QTest>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class AddInsertTest final : public QObject
 {
@@ -24,13 +29,13 @@ private slots:
     void missingFileStillGivesRow();
 
 private:
-    std::unique_ptr<EditingFixture> m_fx;
+    std::unique_ptr<WindowFixture> m_fx;
     TForm1 *m_form = nullptr;
 };
 
 void AddInsertTest::init()
 {
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     QVERIFY(m_fx->isValid());
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_fx->path("new"))));
     m_form = &m_fx->start();
@@ -44,12 +49,12 @@ void AddInsertTest::cleanup()
 
 void AddInsertTest::addAppendsInDialogOrder()
 {
-    m_fx->fill(2);
+    m_fx->addSongs(2);
     m_form->PlayIndex = 1;
-    const QByteArray c = m_fx->song("new/c.snr", "Charlie");
-    const QByteArray a = m_fx->song("new/a.snr", "Alpha");
+    const QByteArray c = m_fx->write("new/c.snr", songData("Charlie"));
+    const QByteArray a = m_fx->write("new/a.snr", songData("Alpha"));
     const QByteArray m = m_fx->path("new/tune.MID");
-    m_fx->dialogs.chooseFiles({c, a, m});
+    m_fx->dialogs().chooseFiles({c, a, m});
     m_form->MMAddClick();
 
     QCOMPARE(m_fx->captions(),
@@ -59,20 +64,20 @@ void AddInsertTest::addAppendsInDialogOrder()
     // The folder of the first chosen file is where the dialog starts next.
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
     QCOMPARE(m_form->PlayIndex, 1);
-    QVERIFY(m_fx->keys.keys.isEmpty());
-    QCOMPARE(m_fx->dialogs.texts(What::Error), QStringList());
+    QVERIFY(m_fx->keys().keys().isEmpty());
+    QCOMPARE(m_fx->dialogs().texts(What::Error), QStringList());
 }
 
 void AddInsertTest::dialogAsShown()
 {
     m_form->OpenDialog2.FileName = "left over";
-    m_fx->dialogs.chooseFiles({m_fx->song("new/a.snr", "Alpha")});
+    m_fx->dialogs().chooseFiles({m_fx->write("new/a.snr", songData("Alpha"))});
     m_form->MMAddClick();
-    m_fx->dialogs.cancelNextDialog();
+    m_fx->dialogs().cancelNextDialog();
     m_form->MMAddClick();
 
-    QCOMPARE(m_fx->dialogs.shown().size(), 2);
-    const tunelet::FileDialogState &first = m_fx->dialogs.shown().at(0).dialog;
+    QCOMPARE(m_fx->dialogs().shown().size(), 2);
+    const tunelet::FileDialogState &first = m_fx->dialogs().shown().at(0).dialog;
     QCOMPARE(first.Title, QStringLiteral("ファイルの追加"));
     QCOMPARE(first.Filter,
              QStringLiteral("読み込み可能なファイル (*.snr *.txt *.mid *.lzh);;snrファイル "
@@ -86,47 +91,47 @@ void AddInsertTest::dialogAsShown()
     QVERIFY(first.FileName.isEmpty());
     QCOMPARE(first.InitialDir, m_fx->home());
     // The second run starts in the folder chosen in the first.
-    QCOMPARE(m_fx->dialogs.shown().at(1).dialog.InitialDir, m_fx->path("new/"));
-    QCOMPARE(m_fx->dialogs.shown().at(1).what, What::FileDialog);
+    QCOMPARE(m_fx->dialogs().shown().at(1).dialog.InitialDir, m_fx->path("new/"));
+    QCOMPARE(m_fx->dialogs().shown().at(1).what, What::FileDialog);
 }
 
 void AddInsertTest::startingFolderComesFromSettings()
 {
     m_fx.reset();
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     const QByteArray folder = m_fx->path("music/");
     QVERIFY(QDir().mkpath(QString::fromUtf8(folder)));
     QVERIFY(writeBytes(m_fx->path("tunelet.ini"), "[File]\r\nIniDir2=" + folder + "\r\n"));
     m_form = &m_fx->start();
-    m_fx->dialogs.cancelNextDialog();
+    m_fx->dialogs().cancelNextDialog();
     m_form->MMAdd->trigger();
-    QCOMPARE(m_fx->dialogs.shown().size(), 1);
-    QCOMPARE(m_fx->dialogs.shown().first().dialog.InitialDir, folder);
+    QCOMPARE(m_fx->dialogs().shown().size(), 1);
+    QCOMPARE(m_fx->dialogs().shown().first().dialog.InitialDir, folder);
     // A cancelled dialog moves nothing.
     QCOMPARE(m_form->OpenDialog2.InitialDir, folder);
 }
 
 void AddInsertTest::addCancelled()
 {
-    m_fx->fill(1);
-    m_fx->dialogs.cancelNextDialog();
+    m_fx->addSongs(1);
+    m_fx->dialogs().cancelNextDialog();
     m_form->MMAddClick();
     QCOMPARE(m_form->Playlist().count(), 1);
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->home());
-    m_fx->dialogs.cancelNextDialog();
+    m_fx->dialogs().cancelNextDialog();
     m_form->PMInsertClick();
     QCOMPARE(m_form->Playlist().count(), 1);
 }
 
 void AddInsertTest::insertBelowSelectedRowInReverseOrder()
 {
-    m_fx->fill(4);
+    m_fx->addSongs(4);
     m_form->SelectRow(1);
     m_form->PlayIndex = 3;
-    const QByteArray x = m_fx->song("new/x.snr", "X");
+    const QByteArray x = m_fx->write("new/x.snr", songData("X"));
     const QByteArray y = m_fx->path("new/y.mid");
-    const QByteArray z = m_fx->song("new/z.txt", "Z");
-    m_fx->dialogs.chooseFiles({x, y, z});
+    const QByteArray z = m_fx->write("new/z.txt", songData("Z"));
+    m_fx->dialogs().chooseFiles({x, y, z});
     m_form->PMInsertClick();
 
     QCOMPARE(m_fx->captions(),
@@ -135,16 +140,16 @@ void AddInsertTest::insertBelowSelectedRowInReverseOrder()
     QCOMPARE(m_form->SelectedRow(), 1);
     QCOMPARE(m_form->PlayIndex, 3);
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
-    QCOMPARE(m_fx->dialogs.shown().first().dialog.Title, QStringLiteral("ファイルの追加"));
-    QVERIFY(m_fx->keys.keys.isEmpty());
+    QCOMPARE(m_fx->dialogs().shown().first().dialog.Title, QStringLiteral("ファイルの追加"));
+    QVERIFY(m_fx->keys().keys().isEmpty());
 }
 
 void AddInsertTest::insertWithoutSelectionAppends()
 {
-    m_fx->fill(2);
-    const QByteArray x = m_fx->song("new/x.snr", "X");
-    const QByteArray y = m_fx->song("new/y.snr", "Y");
-    m_fx->dialogs.chooseFiles({x, y});
+    m_fx->addSongs(2);
+    const QByteArray x = m_fx->write("new/x.snr", songData("X"));
+    const QByteArray y = m_fx->write("new/y.snr", songData("Y"));
+    m_fx->dialogs().chooseFiles({x, y});
     m_form->PMInsert->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "X", "Y"}));
 }
@@ -152,7 +157,7 @@ void AddInsertTest::insertWithoutSelectionAppends()
 void AddInsertTest::missingFileStillGivesRow()
 {
     const QByteArray gone = m_fx->path("new/gone.snr");
-    m_fx->dialogs.chooseFiles({gone});
+    m_fx->dialogs().chooseFiles({gone});
     m_form->MMAddClick();
     QCOMPARE(m_fx->captions(), QByteArrayList{"gone.snr"});
     QCOMPARE(m_fx->paths(), QByteArrayList{gone});

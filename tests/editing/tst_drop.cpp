@@ -1,6 +1,9 @@
 // Files dropped onto the main window: local file URLs in drop order, placed
 // by the row under the drop position.
-#include "EditingFixture.h"
+
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 
@@ -12,7 +15,9 @@
 #include <QTreeView>
 #include <QUrl>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class DropTest final : public QObject
 {
@@ -38,18 +43,18 @@ private:
     void dropUrls(const QList<QUrl> &urls, const QPoint &viewportPos);
     QPoint rowPoint(int row) const;
 
-    std::unique_ptr<EditingFixture> m_fx;
+    std::unique_ptr<WindowFixture> m_fx;
     TForm1 *m_form = nullptr;
 };
 
 void DropTest::init()
 {
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     QVERIFY(m_fx->isValid());
     m_form = &m_fx->start();
-    QVERIFY(m_fx->showAndWait());
+    QVERIFY(m_fx->showLaidOut());
     // Keys the window sends itself when it becomes active are not the drop's.
-    m_fx->keys.keys.clear();
+    m_fx->keys().clear();
 }
 
 void DropTest::cleanup()
@@ -90,11 +95,11 @@ QPoint DropTest::rowPoint(int row) const
 
 void DropTest::threeFilesOntoSecondRow()
 {
-    m_fx->fill(5);
+    m_fx->addSongs(5);
     m_form->PlayIndex = 2;
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     const QByteArray b = m_fx->path("b.mid");
-    const QByteArray c = m_fx->song("c.txt", "Charlie");
+    const QByteArray c = m_fx->write("c.txt", songData("Charlie"));
     QVERIFY(!rowPoint(1).isNull());
     drop({a, b, c}, rowPoint(1));
 
@@ -102,20 +107,20 @@ void DropTest::threeFilesOntoSecondRow()
                                                "Alpha", "Song 3", "Song 4", "Song 5"}));
     QCOMPARE(m_fx->paths().mid(2, 3), (QByteArrayList{c, b, a}));
     QCOMPARE(m_form->PlayIndex, 2);
-    QVERIFY(m_fx->keys.keys.isEmpty());
-    QVERIFY(m_fx->dialogs.shown().isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
+    QVERIFY(m_fx->dialogs().shown().isEmpty());
 
     // The same drop onto the fourth row lands below that one instead.
-    const QByteArray d = m_fx->song("d.snr", "Delta");
+    const QByteArray d = m_fx->write("d.snr", songData("Delta"));
     drop({d}, rowPoint(3));
     QCOMPARE(m_fx->captions().at(4), QByteArray("Delta"));
 }
 
 void DropTest::filesBelowTheRows()
 {
-    m_fx->fill(2);
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
-    const QByteArray b = m_fx->song("b.snr", "Beta");
+    m_fx->addSongs(2);
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
+    const QByteArray b = m_fx->write("b.snr", songData("Beta"));
     const QRect viewport = m_form->ListView1->viewport()->rect();
     QVERIFY(rowPoint(1).y() + 40 < viewport.bottom());
     drop({a, b}, QPoint(viewport.center().x(), viewport.bottom() - 2));
@@ -124,17 +129,17 @@ void DropTest::filesBelowTheRows()
 
 void DropTest::dropOnLastRow()
 {
-    m_fx->fill(3);
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
-    const QByteArray b = m_fx->song("b.snr", "Beta");
+    m_fx->addSongs(3);
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
+    const QByteArray b = m_fx->write("b.snr", songData("Beta"));
     drop({a, b}, rowPoint(2));
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 3", "Beta", "Alpha"}));
 }
 
 void DropTest::dropOverHeaderIsNoRow()
 {
-    m_fx->fill(3);
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
+    m_fx->addSongs(3);
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     QCOMPARE(m_form->RowAtDropPoint(QPoint(rowPoint(0).x(), -5)), -1);
     QCOMPARE(m_form->RowAtDropPoint(rowPoint(0)), 0);
     drop({a}, QPoint(rowPoint(0).x(), -5));
@@ -143,13 +148,13 @@ void DropTest::dropOverHeaderIsNoRow()
 
 void DropTest::listFileReplacesWhatCameBefore()
 {
-    m_fx->fill(3);
+    m_fx->addSongs(3);
     m_form->PlayIndex = 1;
-    const QByteArray x = m_fx->song("x.snr", "X");
-    const QByteArray y = m_fx->song("y.snr", "Y");
-    const QByteArray z = m_fx->song("z.snr", "Z");
-    const QByteArray listed1 = m_fx->song("l1.snr", "Listed 1");
-    const QByteArray listed2 = m_fx->song("l2.snr", "Listed 2");
+    const QByteArray x = m_fx->write("x.snr", songData("X"));
+    const QByteArray y = m_fx->write("y.snr", songData("Y"));
+    const QByteArray z = m_fx->write("z.snr", songData("Z"));
+    const QByteArray listed1 = m_fx->write("l1.snr", songData("Listed 1"));
+    const QByteArray listed2 = m_fx->write("l2.snr", songData("Listed 2"));
     const QByteArray list = m_fx->path("my.PPL");
     QVERIFY(writeBytes(list, listed1 + "\r\n" + listed2 + "\r\n" + listed1 + "\r\n"));
 
@@ -159,21 +164,21 @@ void DropTest::listFileReplacesWhatCameBefore()
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Listed 1", "Listed 2", "Z", "Y", "Listed 1"}));
     QCOMPARE(m_form->FileName, list);
     QCOMPARE(m_form->PlayIndex, -1);
-    QVERIFY(m_fx->keys.keys.isEmpty());
-    QVERIFY(m_fx->dialogs.shown().isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
+    QVERIFY(m_fx->dialogs().shown().isEmpty());
 }
 
 void DropTest::unreadableListEndsTheDrop()
 {
-    m_fx->fill(2);
+    m_fx->addSongs(2);
     m_form->PlayIndex = 1;
     m_form->FileName = "old.ppl";
-    const QByteArray x = m_fx->song("x.snr", "X");
-    const QByteArray y = m_fx->song("y.snr", "Y");
+    const QByteArray x = m_fx->write("x.snr", songData("X"));
+    const QByteArray y = m_fx->write("y.snr", songData("Y"));
     const QByteArray gone = m_fx->path("gone.alb");
     drop({x, gone, y}, QPoint(-1, -1));
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "X"}));
-    QCOMPARE(m_fx->dialogs.texts(What::Error),
+    QCOMPARE(m_fx->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(QString::fromUtf8(gone))});
     QCOMPARE(m_form->FileName, QByteArray("old.ppl"));
     QCOMPARE(m_form->PlayIndex, 1);
@@ -181,13 +186,13 @@ void DropTest::unreadableListEndsTheDrop()
 
 void DropTest::unknownExtensionAddsNothing()
 {
-    m_fx->fill(2);
+    m_fx->addSongs(2);
     const QByteArray doc = m_fx->path("notes.doc");
     QVERIFY(writeBytes(doc, "*HEAD\"Doc\"\r\n"));
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_fx->path("folder.d"))));
     drop({doc, m_fx->path("noext"), m_fx->path("folder.d")}, rowPoint(0));
     QCOMPARE(m_form->Playlist().count(), 2);
-    QVERIFY(m_fx->dialogs.shown().isEmpty());
+    QVERIFY(m_fx->dialogs().shown().isEmpty());
 
     // A song file need not exist: it gets its file name as caption.
     drop({m_fx->path("missing.SNR")}, rowPoint(0));
@@ -196,8 +201,8 @@ void DropTest::unknownExtensionAddsNothing()
 
 void DropTest::nonLocalUrlsAreIgnored()
 {
-    m_fx->fill(1);
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
+    m_fx->addSongs(1);
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     dropUrls({QUrl(QStringLiteral("https://example.org/x.snr")), QUrl::fromLocalFile(a)},
              QPoint(-1, -1));
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Alpha"}));

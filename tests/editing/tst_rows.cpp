@@ -1,11 +1,16 @@
 // Deleting, clearing and moving rows, and the position display.
-#include "EditingFixture.h"
+
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 
 #include <QItemSelectionModel>
 #include <QTest>
 #include <QTreeView>
+
+using namespace tunelet::testkit;
 
 class RowsTest final : public QObject
 {
@@ -26,13 +31,13 @@ private slots:
     void playIndexAfterCommand();
 
 private:
-    std::unique_ptr<EditingFixture> m_fx;
+    std::unique_ptr<WindowFixture> m_fx;
     TForm1 *m_form = nullptr;
 };
 
 void RowsTest::init()
 {
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     QVERIFY(m_fx->isValid());
     m_form = &m_fx->start();
 }
@@ -45,17 +50,17 @@ void RowsTest::cleanup()
 
 void RowsTest::deleteSelectedRow()
 {
-    m_fx->fill(5);
+    m_fx->addSongs(5);
     m_form->SelectRow(2);
     m_form->PlayIndex = 4;
     m_form->MMDeleteClick();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 5"}));
     QCOMPARE(m_form->focusWidget(), m_form->ListView1);
-    QCOMPARE(m_fx->keys.keys, QList<Qt::Key>{Qt::Key_Left});
+    QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>{Qt::Key_Left});
     // The list selects the row that took the deleted one's place; PlayIndex
     // now points past the last row.
     QCOMPARE(m_form->SelectedRow(), 2);
-    QCOMPARE(m_fx->position(), QStringLiteral("3/4"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("3/4"));
     QCOMPARE(m_form->PlayIndex, 4);
 
     // Deleting the last row selects the one above it.
@@ -63,43 +68,43 @@ void RowsTest::deleteSelectedRow()
     m_form->MMDeleteClick();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4"}));
     QCOMPARE(m_form->SelectedRow(), 2);
-    QCOMPARE(m_fx->position(), QStringLiteral("3/3"));
-    QCOMPARE(m_fx->keys.keys, (QList<Qt::Key>{Qt::Key_Left, Qt::Key_Left}));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("3/3"));
+    QCOMPARE(m_fx->keys().keys(), (QList<Qt::Key>{Qt::Key_Left, Qt::Key_Left}));
 }
 
 void RowsTest::deleteWithoutSelection()
 {
-    m_fx->fill(3);
+    m_fx->addSongs(3);
     m_form->MMDeleteClick();
     QCOMPARE(m_form->Playlist().count(), 3);
-    QVERIFY(m_fx->keys.keys.isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
     QVERIFY(m_form->focusWidget() != m_form->ListView1);
 
     // Nothing on an empty list either.
     m_form->MMClearClick();
     m_form->MMDeleteClick();
-    QVERIFY(m_fx->keys.keys.isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
 }
 
 void RowsTest::clearShowsZeroOfZero()
 {
-    m_fx->fill(4);
+    m_fx->addSongs(4);
     m_form->SelectRow(1);
-    QCOMPARE(m_fx->position(), QStringLiteral("2/4"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("2/4"));
     m_form->PlayIndex = 2;
     m_form->FileName = m_fx->path("list.ppl");
     m_form->MMClear->trigger();
     QCOMPARE(m_form->Playlist().count(), 0);
-    QCOMPARE(m_fx->position(), QStringLiteral("0/0"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("0/0"));
     QCOMPARE(m_form->PlayIndex, 2);
     QCOMPARE(m_form->FileName, m_fx->path("list.ppl"));
-    QVERIFY(m_fx->keys.keys.isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
 }
 
 void RowsTest::clearEmptyList()
 {
     m_form->MMClearClick();
-    QCOMPARE(m_fx->position(), QStringLiteral("0/0"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("0/0"));
 }
 
 void RowsTest::move_data()
@@ -133,10 +138,10 @@ void RowsTest::move()
     QFETCH(int, selectedAfter);
     QFETCH(bool, keySent);
 
-    m_fx->fill(4);
+    m_fx->addSongs(4);
     if (selected >= 0)
         m_form->SelectRow(selected);
-    const QString positionBefore = m_fx->position();
+    const QString positionBefore = m_fx->panel(0);
     m_form->PlayIndex = 2;
     up ? m_form->MMUpClick() : m_form->MMDownClick();
 
@@ -144,17 +149,17 @@ void RowsTest::move()
     QCOMPARE(m_form->SelectedRow(), selectedAfter);
     QCOMPARE(m_form->ListView1->currentIndex().row(), selectedAfter);
     QCOMPARE(m_form->PlayIndex, 2);
-    QCOMPARE(m_fx->keys.keys, keySent ? QList<Qt::Key>{Qt::Key_Left} : QList<Qt::Key>{});
+    QCOMPARE(m_fx->keys().keys(), keySent ? QList<Qt::Key>{Qt::Key_Left} : QList<Qt::Key>{});
     QCOMPARE(m_form->focusWidget() == m_form->ListView1, keySent);
     if (keySent)
-        QCOMPARE(m_fx->position(), QStringLiteral("%1/4").arg(selectedAfter + 1));
+        QCOMPARE(m_fx->panel(0), QStringLiteral("%1/4").arg(selectedAfter + 1));
     else
-        QCOMPARE(m_fx->position(), positionBefore);
+        QCOMPARE(m_fx->panel(0), positionBefore);
 }
 
 void RowsTest::moveKeepsCaptionAndTakesIconFromPath()
 {
-    const QByteArray a = m_fx->song("a.snr", "Alpha");
+    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     const QByteArray tune = m_fx->path("tune.Lzh");
     m_form->AppendEntry(a);
     m_form->AppendEntry(tune);
@@ -177,23 +182,23 @@ void RowsTest::moveKeepsCaptionAndTakesIconFromPath()
 
 void RowsTest::positionDisplayFollowsSelection()
 {
-    m_fx->fill(5);
-    QCOMPARE(m_fx->position(), QString());
+    m_fx->addSongs(5);
+    QCOMPARE(m_fx->panel(0), QString());
     QItemSelectionModel *selection = m_form->ListView1->selectionModel();
     selection->select(m_form->Playlist().index(2, 0),
                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QCOMPARE(m_fx->position(), QStringLiteral("3/5"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("3/5"));
     m_form->ListView1->setCurrentIndex(m_form->Playlist().index(4, 1));
-    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("5/5"));
     // Without a selected row the display keeps its text.
     selection->clearSelection();
-    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("5/5"));
     m_form->ListView1Change();
-    QCOMPARE(m_fx->position(), QStringLiteral("5/5"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("5/5"));
     // Through the keyboard as well.
     m_form->ListView1->setCurrentIndex(m_form->Playlist().index(0, 0));
     QTest::keyClick(m_form->ListView1, Qt::Key_Down);
-    QCOMPARE(m_fx->position(), QStringLiteral("2/5"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("2/5"));
 }
 
 void RowsTest::playIndexAfterCommand_data()
@@ -219,14 +224,14 @@ void RowsTest::playIndexAfterCommand()
 {
     QFETCH(QString, command);
     QFETCH(int, expected);
-    const QByteArrayList files = m_fx->fill(5);
+    const QByteArrayList files = m_fx->addSongs(5);
     m_form->AppendEntry(m_fx->path("missing.snr"));
     m_form->AppendEntry(files.first());
     m_form->SelectRow(2);
     m_form->PlayIndex = 3;
     const QByteArray list = m_fx->path("list.ppl");
     QVERIFY(writeBytes(list, files.last() + "\r\n"));
-    m_fx->dialogs.chooseFiles({files.first()});
+    m_fx->dialogs().chooseFiles({files.first()});
 
     const QHash<QString, std::function<void()>> commands{
         {"add", [&] { m_form->MMAddClick(); }},
@@ -247,7 +252,7 @@ void RowsTest::playIndexAfterCommand()
     commands.value(command)();
     QCOMPARE(m_form->PlayIndex, expected);
     // Every command did something (so the check above means something).
-    QVERIFY(m_form->Playlist().count() != countBefore || !m_fx->keys.keys.isEmpty() ||
+    QVERIFY(m_form->Playlist().count() != countBefore || !m_fx->keys().keys().isEmpty() ||
             command == "title" || command == "path" || command == "drop list");
 }
 

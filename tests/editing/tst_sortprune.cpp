@@ -1,5 +1,8 @@
 // Sorting, shuffling and pruning the whole list.
-#include "EditingFixture.h"
+
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 #include "playlist/randomgenerator.h"
@@ -8,7 +11,9 @@
 #include <QTest>
 #include <QTreeView>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class SortPruneTest final : public QObject
 {
@@ -36,13 +41,13 @@ private slots:
 private:
     void addTitled(const QByteArrayList &titles);
 
-    std::unique_ptr<EditingFixture> m_fx;
+    std::unique_ptr<WindowFixture> m_fx;
     TForm1 *m_form = nullptr;
 };
 
 void SortPruneTest::init()
 {
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     QVERIFY(m_fx->isValid());
     m_form = &m_fx->start();
 }
@@ -57,7 +62,7 @@ void SortPruneTest::cleanup()
 void SortPruneTest::addTitled(const QByteArrayList &titles)
 {
     for (int i = 0; i < titles.size(); ++i)
-        m_form->AppendEntry(m_fx->song("f" + QByteArray::number(i) + ".snr", titles[i]));
+        m_form->AppendEntry(m_fx->write("f" + QByteArray::number(i) + ".snr", songData(titles[i])));
 }
 
 void SortPruneTest::sortByTitleTwiceReverses()
@@ -76,8 +81,8 @@ void SortPruneTest::sortByTitleTwiceReverses()
     QCOMPARE(m_form->PlayIndex, -1);
     // Rows keep their paths and icons.
     QCOMPARE(m_fx->paths().first(), m_fx->path("f0.snr"));
-    QVERIFY(m_fx->keys.keys.isEmpty());
-    QVERIFY(m_fx->dialogs.shown().isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
+    QVERIFY(m_fx->dialogs().shown().isEmpty());
 }
 
 void SortPruneTest::pathSortAfterTitleSortStartsAscending()
@@ -102,9 +107,9 @@ void SortPruneTest::pathSortUsesWholePath()
 {
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_fx->path("A"))));
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_fx->path("B"))));
-    m_form->AppendEntry(m_fx->song("B/a.snr", "B/a"));
-    m_form->AppendEntry(m_fx->song("A/z.snr", "A/z"));
-    m_form->AppendEntry(m_fx->song("A/b.snr", "A/b"));
+    m_form->AppendEntry(m_fx->write("B/a.snr", songData("B/a")));
+    m_form->AppendEntry(m_fx->write("A/z.snr", songData("A/z")));
+    m_form->AppendEntry(m_fx->write("A/b.snr", songData("A/b")));
     m_form->MMFileNameSort->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"A/b", "A/z", "B/a"}));
 }
@@ -113,11 +118,11 @@ void SortPruneTest::sortKeepsSelectedRow()
 {
     addTitled({"Delta", "Alpha", "Charlie", "Bravo"});
     m_form->SelectRow(0);
-    QCOMPARE(m_fx->position(), QStringLiteral("1/4"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("1/4"));
     m_form->MMHEADSortClick();
     // The selection went with its row, and the display says where it is now.
     QCOMPARE(m_form->SelectedRow(), 3);
-    QCOMPARE(m_fx->position(), QStringLiteral("4/4"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("4/4"));
 }
 
 void SortPruneTest::compareFollowsSortKey()
@@ -182,13 +187,13 @@ void SortPruneTest::shuffleFollowsGenerator()
     QCOMPARE(m_form->Random().seed(), predictor.seed());
     QCOMPARE(m_form->PlayIndex, -1);
     QVERIFY(m_form->ListBox1.isEmpty());
-    QCOMPARE(m_fx->keys.keys, QList<Qt::Key>{Qt::Key_Down});
+    QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
     // The key, once it reaches the list, selects the first row.
     QCOMPARE(m_form->SelectedRow(), -1);
     QTest::keyClick(m_form->ListView1, Qt::Key_Down);
     QCOMPARE(m_form->SelectedRow(), 0);
-    QCOMPARE(m_fx->position(), QStringLiteral("1/9"));
+    QCOMPARE(m_fx->panel(0), QStringLiteral("1/9"));
 }
 
 void SortPruneTest::shuffleSharesGeneratorWithRandomPlay()
@@ -219,63 +224,64 @@ void SortPruneTest::removeDuplicates()
     QByteArrayList titles;
     for (int i = 0; i < 10; ++i)
         titles << "T" + QByteArray::number(i);
-    const QByteArray same = m_fx->song("same.snr", "Same");
+    const QByteArray same = m_fx->write("same.snr", songData("Same"));
     for (int i = 0; i < 10; ++i)
-        m_form->AppendEntry(i == 1 || i == 4 || i == 8
-                                ? same
-                                : m_fx->song("f" + QByteArray::number(i) + ".snr", titles[i]));
+        m_form->AppendEntry(
+            i == 1 || i == 4 || i == 8
+                ? same
+                : m_fx->write("f" + QByteArray::number(i) + ".snr", songData(titles[i])));
     m_form->PlayIndex = 7;
     m_form->MMWFileDelete->trigger();
 
     QCOMPARE(m_fx->captions(), (QByteArrayList{"T0", "Same", "T2", "T3", "T5", "T6", "T7", "T9"}));
-    QCOMPARE(m_fx->dialogs.beeps(), 1);
-    QCOMPARE(m_fx->dialogs.texts(What::Message),
+    QCOMPARE(m_fx->dialogs().beeps(), 1);
+    QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("2個の重複ファイルを削除しました。")});
     QCOMPARE(m_form->PlayIndex, 7);
     QVERIFY(m_form->ListBox1.isEmpty());
-    QVERIFY(m_fx->keys.keys.isEmpty());
+    QVERIFY(m_fx->keys().keys().isEmpty());
 
     // Nothing left to remove: still the beep and the count 0.
     m_form->MMWFileDeleteClick();
-    QCOMPARE(m_fx->dialogs.beeps(), 2);
-    QCOMPARE(m_fx->dialogs.texts(What::Message).last(),
+    QCOMPARE(m_fx->dialogs().beeps(), 2);
+    QCOMPARE(m_fx->dialogs().texts(What::Message).last(),
              QStringLiteral("0個の重複ファイルを削除しました。"));
 }
 
 void SortPruneTest::removeDuplicatesIgnoresCase()
 {
-    m_form->AppendEntry(m_fx->song("song.snr", "Upper"));
+    m_form->AppendEntry(m_fx->write("song.snr", songData("Upper")));
     m_form->AppendEntry(m_fx->path("SONG.snr"));
     m_form->AppendEntry(m_fx->path("Song.SNR"));
     m_form->MMWFileDeleteClick();
     QCOMPARE(m_fx->paths(), QByteArrayList{m_fx->path("song.snr")});
-    QCOMPARE(m_fx->dialogs.texts(What::Message),
+    QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("2個の重複ファイルを削除しました。")});
 }
 
 void SortPruneTest::removeMissingAllPresent()
 {
-    m_fx->fill(3);
+    m_fx->addSongs(3);
     m_form->PlayIndex = 2;
     m_form->MMExistsDelete->trigger();
     QCOMPARE(m_form->Playlist().count(), 3);
-    QCOMPARE(m_fx->dialogs.beeps(), 1);
-    QCOMPARE(m_fx->dialogs.texts(What::Message),
+    QCOMPARE(m_fx->dialogs().beeps(), 1);
+    QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("0個の存在しないファイルを削除しました。")});
-    QCOMPARE(m_fx->dialogs.shown().size(), 1);
+    QCOMPARE(m_fx->dialogs().shown().size(), 1);
     QCOMPARE(m_form->PlayIndex, 2);
 }
 
 void SortPruneTest::removeMissingCountsFoldersAndMissing()
 {
     QVERIFY(QDir().mkpath(QString::fromUtf8(m_fx->path("dir.snr"))));
-    const QByteArrayList files = m_fx->fill(2);
+    const QByteArrayList files = m_fx->addSongs(2);
     m_form->InsertEntry(1, m_fx->path("dir.snr"));
     m_form->AppendEntry(m_fx->path("gone.mid"));
     m_form->PlayIndex = 3;
     m_form->MMExistsDeleteClick();
     QCOMPARE(m_fx->paths(), files);
-    QCOMPARE(m_fx->dialogs.texts(What::Message),
+    QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("2個の存在しないファイルを削除しました。")});
     QCOMPARE(m_form->PlayIndex, 3);
 }
@@ -291,8 +297,8 @@ void SortPruneTest::pruneEmptyListShowsNothing()
 {
     QFETCH(bool, duplicates);
     duplicates ? m_form->MMWFileDeleteClick() : m_form->MMExistsDeleteClick();
-    QCOMPARE(m_fx->dialogs.beeps(), 0);
-    QVERIFY(m_fx->dialogs.shown().isEmpty());
+    QCOMPARE(m_fx->dialogs().beeps(), 0);
+    QVERIFY(m_fx->dialogs().shown().isEmpty());
 }
 
 int runSortPruneTests(int argc, char **argv)

@@ -1,6 +1,7 @@
 // Every menu item, pop-up item, tool button and shortcut of the editing
 // commands reaches its command.
-#include "EditingFixture.h"
+
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 
@@ -10,7 +11,9 @@
 #include <QToolButton>
 #include <QTreeView>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class WiringTest final : public QObject
 {
@@ -26,13 +29,13 @@ private slots:
     void lzhHeadToggles();
 
 private:
-    std::unique_ptr<EditingFixture> m_fx;
+    std::unique_ptr<WindowFixture> m_fx;
     TForm1 *m_form = nullptr;
 };
 
 void WiringTest::init()
 {
-    m_fx = std::make_unique<EditingFixture>();
+    m_fx = std::make_unique<WindowFixture>();
     QVERIFY(m_fx->isValid());
     m_form = &m_fx->start();
 }
@@ -99,15 +102,15 @@ void WiringTest::entryPoint()
 {
     QFETCH(Trigger, trigger);
     QFETCH(Effect, effect);
-    m_fx->fill(3);
+    m_fx->addSongs(3);
     m_form->SelectRow(1);
-    m_fx->dialogs.cancelNextDialog();
+    m_fx->dialogs().cancelNextDialog();
     trigger(*m_form);
 
     const QByteArrayList captions = m_fx->captions();
     switch (effect) {
     case Effect::AddDialog:
-        QCOMPARE(m_fx->dialogs.texts(What::FileDialog), QStringList{"ファイルの追加"});
+        QCOMPARE(m_fx->dialogs().texts(What::FileDialog), QStringList{"ファイルの追加"});
         break;
     case Effect::Deleted:
         QCOMPARE(captions, (QByteArrayList{"Song 1", "Song 3"}));
@@ -119,7 +122,7 @@ void WiringTest::entryPoint()
         QCOMPARE(captions, (QByteArrayList{"Song 1", "Song 3", "Song 2"}));
         break;
     case Effect::Cleared:
-        QCOMPARE(m_fx->position(), QStringLiteral("0/0"));
+        QCOMPARE(m_fx->panel(0), QStringLiteral("0/0"));
         QVERIFY(captions.isEmpty());
         break;
     case Effect::TitleSorted:
@@ -129,19 +132,19 @@ void WiringTest::entryPoint()
         QCOMPARE(m_form->SortKey, 2);
         break;
     case Effect::Shuffled:
-        QCOMPARE(m_fx->keys.keys, QList<Qt::Key>{Qt::Key_Down});
+        QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
         break;
     case Effect::MissingReported:
-        QCOMPARE(m_fx->dialogs.texts(What::Message),
+        QCOMPARE(m_fx->dialogs().texts(What::Message),
                  QStringList{"0個の存在しないファイルを削除しました。"});
         break;
     case Effect::DuplicatesReported:
-        QCOMPARE(m_fx->dialogs.texts(What::Message),
+        QCOMPARE(m_fx->dialogs().texts(What::Message),
                  QStringList{"0個の重複ファイルを削除しました。"});
         break;
     }
     // Each entry point ran its command once.
-    QVERIFY(m_fx->dialogs.shown().size() <= 1);
+    QVERIFY(m_fx->dialogs().shown().size() <= 1);
 }
 
 void WiringTest::shortcuts()
@@ -168,14 +171,14 @@ void WiringTest::shortcuts()
 
 void WiringTest::shortcutKeysReachCommands()
 {
-    m_fx->fill(3);
-    QVERIFY(m_fx->showAndWait());
+    m_fx->addSongs(3);
+    QVERIFY(m_fx->showLaidOut());
     m_form->activateWindow();
     if (!QTest::qWaitForWindowActive(m_form))
         QSKIP("the platform gives no active window, so window shortcuts cannot fire");
     m_form->ListView1->setFocus();
     m_form->SelectRow(1);
-    m_fx->keys.keys.clear(); // the window's own key on becoming active
+    m_fx->keys().clear(); // the window's own key on becoming active
     QTest::keyClick(m_form->ListView1, Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 2", "Song 1", "Song 3"}));
     QCOMPARE(m_form->SelectedRow(), 0);
@@ -185,7 +188,7 @@ void WiringTest::shortcutKeysReachCommands()
     QCOMPARE(m_form->SelectedRow(), 2);
     QTest::keyClick(m_form->ListView1, Qt::Key_Delete);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 3"}));
-    QCOMPARE(m_fx->keys.keys, QList<Qt::Key>(4, Qt::Key_Left));
+    QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>(4, Qt::Key_Left));
 }
 
 void WiringTest::lzhHeadToggles()

@@ -1,7 +1,5 @@
 #include "FaultSupport.h"
 
-#include "LzhFixture.h"
-
 #include "core/bytepath.h"
 
 #include <QDir>
@@ -22,17 +20,6 @@ namespace faults
 QByteArray binDir()
 {
     return qgetenv("TUNELET_BIN_DIR");
-}
-
-QByteArray longSong(const QByteArray &title)
-{
-    // 60 bpm: a whole-note rest lasts four seconds.
-    return "*HEAD\"" + title + "\"\r\n*TEMPO 60\r\nA: @3 v100 o4 [r1]22 c4\r\n";
-}
-
-QByteArray outsideRoot(LzhFixture &fixture)
-{
-    return tunelet::folderPart(fixture.writeOutside(".root", QByteArray()));
 }
 
 QByteArray makeFolder(const QByteArray &path)

@@ -11,9 +11,6 @@
 #include <functional>
 #include <optional>
 
-class LzhFixture;
-class TForm1;
-
 // Helpers shared by the fault and hostile-input tests.
 namespace faults
 {
@@ -22,12 +19,6 @@ namespace faults
 // a trailing '/'; empty when unset.
 QByteArray binDir();
 
-// Song data that plays for about a minute and a half: long enough to be
-// killed, stopped and continued in the middle.
-QByteArray longSong(const QByteArray &title);
-
-// The fixture's folder outside the program folder, with its trailing '/'.
-QByteArray outsideRoot(LzhFixture &fixture);
 // Makes the folder (and those above it); returns it with a trailing '/'.
 QByteArray makeFolder(const QByteArray &path);
 

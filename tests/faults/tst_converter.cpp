@@ -1,9 +1,11 @@
 // A converter that crashes, writes nothing or never ends: the start reports
 // it, and nothing is left half-done in the program folder.
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
 #include "FaultTests.h"
-#include "LzhFixture.h"
-#include "SongFiles.h"
 
 #include "core/bytefile.h"
 
@@ -14,7 +16,9 @@
 
 #include <csignal>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 namespace
 {
@@ -43,7 +47,7 @@ private:
     // Points mid2snrPath at a script with this body and adds one MIDI row.
     void useConverter(const QByteArray &body);
 
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<faults::CappedLauncher> m_launcher;
     QByteArray m_midi;
 };
@@ -56,14 +60,14 @@ void TestConverterFaults::initTestCase()
 
 void TestConverterFaults::init()
 {
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
     m_launcher = std::make_unique<faults::CappedLauncher>(Cap);
-    m_fixture->start(m_launcher.get());
+    m_fixture->start({.processes = m_launcher.get()});
     form().SonaroPath = faults::binDir() + "/sonaro";
     form().MMRepeat->setChecked(false);
     // The work file of an earlier song.
-    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), songWithTitle("Old song")));
+    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), songData("Old song")));
 }
 
 void TestConverterFaults::cleanup()
@@ -92,21 +96,21 @@ void TestConverterFaults::converterCrashes()
     form().Run([this] { form().SBPlayClick(); });
 
     // Reported, and no player started on half a conversion.
-    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("mid2snrが異常終了しました")});
     QVERIFY(m_launcher->startedIds().isEmpty());
     QVERIFY(!form().Timer1->isActive());
     // The half-written output is gone; the earlier work file is untouched.
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songWithTitle("Old song"));
+    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Old song"));
 
     // Tunelet goes on: a working converter plays the row.
     QVERIFY(faults::writeScript(form().mid2snrPath,
                                 "out=\"$(basename \"$1\" .mid).snr\"\nprintf '*HEAD\"New\"\\r\\n"
                                 "A: c4\\r\\n' > \"$out\""));
-    m_fixture->dialogs.clear();
+    m_fixture->dialogs().clear();
     form().Run([this] { form().SBPlayClick(); });
-    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
     QCOMPARE(m_launcher->startedIds().size(), 1);
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), QByteArray("*HEAD\"New\"\r\nA: c4\r\n"));
 }
@@ -125,7 +129,7 @@ void TestConverterFaults::converterWritesNothing()
              "Tunelet - <1> " + QString::fromUtf8(m_fixture->path("tunelet.snr")));
     QTRY_COMPARE_WITH_TIMEOUT(form().windowTitle(), QStringLiteral("Tunelet"), 20000);
     QVERIFY(!form().Timer1->isActive());
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QVERIFY(m_fixture->leftInHome().isEmpty());
 }
 
@@ -141,14 +145,14 @@ void TestConverterFaults::converterNeverEnds()
 
     // Tunelet asked for its own bound; the test cut it short.
     QCOMPARE(m_launcher->askedBound(), std::chrono::milliseconds(60000));
-    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("mid2snrが60秒たっても終了しないため、中止しました")});
     const qint64 pid = readBytes(pidFile).trimmed().toLongLong();
     QVERIFY(pid > 0);
     QVERIFY(faults::processEnded(pid));
     QVERIFY(m_launcher->startedIds().isEmpty());
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songWithTitle("Old song"));
+    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Old song"));
 
     // The window was not left waiting: its timers run.
     bool ticked = false;
@@ -160,18 +164,18 @@ void TestConverterFaults::midiNamedInShiftJisConverts()
 {
     // The real converter, on a MIDI file whose name is no valid UTF-8.
     form().mid2snrPath = faults::binDir() + "/mid2snr";
-    const QByteArray midi = faults::outsideRoot(*m_fixture) + "\x83\x65\x83\x58\x83\x67.mid";
-    QVERIFY(writeBytes(midi, songfiles::twoSecondMidi()));
+    const QByteArray midi = m_fixture->outsideRoot() + "\x83\x65\x83\x58\x83\x67.mid";
+    QVERIFY(writeBytes(midi, midiData()));
     // A name that is no valid text stays behind a QTemporaryDir.
     const auto removeMidi = qScopeGuard([&] { tunelet::removeFile(midi); });
     form().AppendEntry(midi);
     form().Run([this] { form().SBPlayClick(); });
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QCOMPARE(m_launcher->startedIds().size(), 1);
     // The conversion became the work file, and the converter's own output is
     // gone.
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(readBytes(m_fixture->path("tunelet.snr")) != songWithTitle("Old song"));
+    QVERIFY(readBytes(m_fixture->path("tunelet.snr")) != songData("Old song"));
     QVERIFY(readBytes(m_fixture->path("tunelet.snr")).contains("*HEAD"));
 }
 

@@ -1,9 +1,11 @@
 // Folders that cannot be written, a disk that fills up, a folder removed
 // under a list, and a list naming 100,000 files of which most are missing.
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
-#include "TestEnvironment.h"
 #include "FaultTests.h"
-#include "LzhFixture.h"
 
 #include "core/bytefile.h"
 #include "core/bytepath.h"
@@ -15,7 +17,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class TestFolderFaults final : public QObject
 {
@@ -33,23 +37,15 @@ void TestFolderFaults::unwritableProgramFolder()
 {
     // Root writes through any permission bits, so the program folder is put
     // where no folder can be: below a regular file.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QByteArray blocker = QFile::encodeName(dir.filePath(QStringLiteral("blocker")));
-    QVERIFY(writeBytes(blocker, "a file, not a folder"));
+    WindowFixture fixture;
+    QVERIFY(fixture.isValid());
+    const QByteArray blocker = fixture.writeOutside("blocker", "a file, not a folder");
+    QVERIFY(!blocker.isEmpty());
     const QByteArray home = blocker + "/home/";
-    const QByteArray song = QFile::encodeName(dir.filePath(QStringLiteral("song.snr")));
-    QVERIFY(writeBytes(song, songWithTitle("Song")));
-
-    // The program folder as the program finds it (the help file is looked
-    // for there).
-    const QByteArray savedHome = qgetenv("TUNELET_HOME");
-    qputenv("TUNELET_HOME", home);
-    const auto restoreHome = qScopeGuard([&] { qputenv("TUNELET_HOME", savedHome); });
-
-    tunelet::ScriptedDialogs dialogs;
-    tunelet::RecordingKeySynth keys;
-    TForm1 form(tunelet::testEnvironment(dialogs, keys, home));
+    const QByteArray song = fixture.writeOutside("song.snr", songData("Song"));
+    fixture.setHome(home);
+    TForm1 &form = fixture.start();
+    ScriptedDialogs &dialogs = fixture.dialogs();
 
     const QString cannotWrite =
         QString::fromUtf8(home) + QStringLiteral("tunelet.ini に書き込めません");
@@ -75,18 +71,18 @@ void TestFolderFaults::unwritableProgramFolder()
              QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(home) + "tunelet.ppl を作成できません"});
     QCOMPARE(dialogs.texts(What::Message), QStringList{cannotWrite});
     QCOMPARE(readBytes(blocker), QByteArray("a file, not a folder"));
-    QCOMPARE(faults::snapshot(QFile::encodeName(dir.path())).keys(),
+    QCOMPARE(faults::snapshot(fixture.outsideRoot(), {"home", "run"}).keys(),
              (QByteArrayList{"blocker", "song.snr"}));
 }
 
 void TestFolderFaults::fullDiskKeepsThePreviousList()
 {
-    LzhFixture fixture;
+    WindowFixture fixture;
     QVERIFY(fixture.isValid());
     TForm1 &form = fixture.start();
-    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
+    const QByteArray song = fixture.writeOutside("song.snr", songData("Song"));
     const QByteArray previous = "previous list\r\n";
-    const QByteArray list = faults::makeFolder(faults::outsideRoot(fixture) + "lists") + "kept.ppl";
+    const QByteArray list = faults::makeFolder(fixture.outsideRoot() + "lists") + "kept.ppl";
     QVERIFY(writeBytes(list, previous));
     for (int i = 0; i < 200; ++i)
         form.AppendEntry(song);
@@ -95,10 +91,10 @@ void TestFolderFaults::fullDiskKeepsThePreviousList()
     // The overwrite-save runs in a child process that may write no more than
     // 1 KiB into any file: the new list is far larger. The child reports the
     // error boxes it showed.
-    fixture.dialogs.answerNext(true);
+    fixture.dialogs().answerNext(true);
     const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(1024, [&] {
         form.Run([&form] { form.StatusBar1DblClick(); });
-        return fixture.dialogs.texts(What::Error).join('\n').toUtf8();
+        return fixture.dialogs().texts(What::Error).join('\n').toUtf8();
     });
     QVERIFY2(report, "the saving process did not end well");
 
@@ -108,18 +104,18 @@ void TestFolderFaults::fullDiskKeepsThePreviousList()
     QCOMPARE(faults::snapshot(tunelet::folderPart(list)).keys(), QByteArrayList{"kept.ppl"});
 
     // Without the limit the same save goes through.
-    fixture.dialogs.answerNext(true);
+    fixture.dialogs().answerNext(true);
     form.Run([&form] { form.StatusBar1DblClick(); });
-    QVERIFY(fixture.dialogs.texts(What::Error).isEmpty());
+    QVERIFY(fixture.dialogs().texts(What::Error).isEmpty());
     QCOMPARE(readBytes(list), QByteArrayList(200, song).join("\r\n") + "\r\n");
 }
 
 void TestFolderFaults::fullDiskAtExit()
 {
-    LzhFixture fixture;
+    WindowFixture fixture;
     QVERIFY(fixture.isValid());
     TForm1 &form = fixture.start();
-    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
+    const QByteArray song = fixture.writeOutside("song.snr", songData("Song"));
     const QByteArray oldList = "previous list\r\n";
     QVERIFY(writeBytes(fixture.path("tunelet.ppl"), oldList));
     const QByteArray oldSettings = readBytes(fixture.path("tunelet.ini"));
@@ -134,8 +130,8 @@ void TestFolderFaults::fullDiskAtExit()
         QSignalSpy closed(&form, &TForm1::Closed);
         form.MMExitClick();
         return QByteArray::number(closed.size()) + '\n' +
-               fixture.dialogs.texts(What::Error).join('\n').toUtf8() + '\n' +
-               fixture.dialogs.texts(What::Message).join('\n').toUtf8();
+               fixture.dialogs().texts(What::Error).join('\n').toUtf8() + '\n' +
+               fixture.dialogs().texts(What::Message).join('\n').toUtf8();
     });
     QVERIFY2(report, "the exiting process did not end well");
     // The program ended, after saying what it could not save; both files are
@@ -150,20 +146,20 @@ void TestFolderFaults::fullDiskAtExit()
 
 void TestFolderFaults::folderRemovedUnderTheList()
 {
-    LzhFixture fixture;
+    WindowFixture fixture;
     QVERIFY(fixture.isValid());
     TForm1 &form = fixture.start();
-    const QByteArray song = fixture.writeOutside("song.snr", songWithTitle("Song"));
-    const QByteArray list = faults::makeFolder(faults::outsideRoot(fixture) + "lists") + "gone.ppl";
+    const QByteArray song = fixture.writeOutside("song.snr", songData("Song"));
+    const QByteArray list = faults::makeFolder(fixture.outsideRoot() + "lists") + "gone.ppl";
     QVERIFY(writeBytes(list, song + "\r\n"));
     form.Run([&] { form.LoadListFile(list); });
     QCOMPARE(form.Playlist().count(), 1);
     const QByteArray folder = tunelet::folderPart(list);
     QVERIFY(QDir(QFile::decodeName(folder)).removeRecursively());
 
-    fixture.dialogs.answerNext(true);
+    fixture.dialogs().answerNext(true);
     form.Run([&form] { form.StatusBar1DblClick(); });
-    QCOMPARE(fixture.dialogs.texts(What::Error),
+    QCOMPARE(fixture.dialogs().texts(What::Error),
              QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません"});
     // Nothing else changed, and the folder was not made again.
     QCOMPARE(form.Playlist().count(), 1);
@@ -173,10 +169,10 @@ void TestFolderFaults::folderRemovedUnderTheList()
 
 void TestFolderFaults::listOfAHundredThousandMostlyMissingFiles()
 {
-    LzhFixture fixture;
+    WindowFixture fixture;
     QVERIFY(fixture.isValid());
     TForm1 &form = fixture.start();
-    const QByteArray songs = faults::makeFolder(faults::outsideRoot(fixture) + "songs");
+    const QByteArray songs = faults::makeFolder(fixture.outsideRoot() + "songs");
     const QByteArray other = songs + "other.dat";
     QVERIFY(writeBytes(other, "not a song"));
 
@@ -189,7 +185,7 @@ void TestFolderFaults::listOfAHundredThousandMostlyMissingFiles()
         switch (i % 100) {
         case 0: { // an existing song, one in a hundred
             const QByteArray path = songs + "s" + n + ".snr";
-            QVERIFY(writeBytes(path, songWithTitle("Title " + n)));
+            QVERIFY(writeBytes(path, songData("Title " + n)));
             lines.append(path);
             expected.append(path);
             break;
@@ -210,13 +206,13 @@ void TestFolderFaults::listOfAHundredThousandMostlyMissingFiles()
     }
     const QByteArray list = fixture.writeOutside("huge.ppl", lines.join("\r\n") + "\r\n");
 
-    fixture.dialogs.chooseFiles({list});
+    fixture.dialogs().chooseFiles({list});
     QElapsedTimer clock;
     clock.start();
     form.Run([&form] { form.MMOpenClick(); });
     qInfo("list of %lld lines, %lld existing: loaded in %lld ms", qint64(Lines),
           qint64(expected.size()), clock.elapsed());
-    QVERIFY(fixture.dialogs.texts(What::Error).isEmpty());
+    QVERIFY(fixture.dialogs().texts(What::Error).isEmpty());
     QCOMPARE(form.Playlist().paths(), expected);
     QCOMPARE(form.Playlist().caption(0), QByteArray("Title 0"));
     QCOMPARE(form.Playlist().caption(expected.size() - 1), QByteArray("Title 99900"));

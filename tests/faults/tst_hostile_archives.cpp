@@ -3,11 +3,14 @@
 // of the program folder, sizes that lie and data cut short. Nothing is written
 // outside the program folder, nothing is left in it, and an archive's song
 // data, when it has any, is what gets played.
+#include "tests/support/ArchiveLibraries.h"
+#include "tests/support/ArchiveWriters.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
 #include "FaultTests.h"
-#include "FixtureWriters.h"
-#include "LzhFixture.h"
-#include "LzhLinks.h"
 
 #include "core/bytefile.h"
 #include "playlist/playlistmodel.h"
@@ -16,7 +19,9 @@
 #include <QDir>
 #include <QTest>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 namespace
 {
@@ -47,7 +52,7 @@ private:
     QByteArray archiveBytes(const QString &kind, const QByteArray &root) const;
 
     std::unique_ptr<faults::CappedLauncher> m_launcher;
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     QByteArray m_root;
 };
 
@@ -55,7 +60,7 @@ namespace
 {
 QByteArray song(const QByteArray &title)
 {
-    return songWithTitle(title);
+    return songData(title);
 }
 } // namespace
 
@@ -70,11 +75,11 @@ void TestHostileArchives::initTestCase()
 void TestHostileArchives::init()
 {
     m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
-    m_fixture->start(m_launcher.get());
+    m_fixture->start({.processes = m_launcher.get()});
     form().MMLzhHEAD->setChecked(true);
-    m_root = faults::outsideRoot(*m_fixture);
+    m_root = m_fixture->outsideRoot();
     // Places a hostile member might aim at.
     QVERIFY(writeBytes(m_root + "victim.snr", "original"));
     faults::makeFolder(m_root + "outside");
@@ -95,39 +100,39 @@ QByteArray TestHostileArchives::archiveBytes(const QString &kind, const QByteArr
 {
     const QByteArray s = song("Inside");
     if (kind == "climb")
-        return fixtures::lzhLevel0({{"../evil.snr", s}});
+        return archives::lzhLevel0({{"../evil.snr", s}});
     if (kind == "climb far")
-        return fixtures::lzhLevel0({{"..\\..\\..\\..\\evil.snr", s}});
+        return archives::lzhLevel0({{"..\\..\\..\\..\\evil.snr", s}});
     if (kind == "climb through a folder")
-        return fixtures::lzhLevel0({{"ok.snr", s}, {"sub/../../victim.snr", "overwritten"}});
+        return archives::lzhLevel0({{"ok.snr", s}, {"sub/../../victim.snr", "overwritten"}});
     if (kind == "absolute")
-        return fixtures::lzhLevel0({{root + "victim.snr", "overwritten"}});
+        return archives::lzhLevel0({{root + "victim.snr", "overwritten"}});
     if (kind == "drive letter")
-        return fixtures::lzhLevel0({{"C:\\evil.snr", s}});
+        return archives::lzhLevel0({{"C:\\evil.snr", s}});
     if (kind == "link to a file outside")
-        return faults::lzhSymlink("song.snr", "../victim.snr") + faults::lzhEnd();
+        return archives::lzhSymlink("song.snr", "../victim.snr") + archives::lzhEnd();
     if (kind == "link, then data through it")
-        return faults::lzhSymlink("song.snr", root + "victim.snr") +
-               fixtures::lzhLevel0({{"song.snr", "overwritten"}});
+        return archives::lzhSymlink("song.snr", root + "victim.snr") +
+               archives::lzhLevel0({{"song.snr", "overwritten"}});
     if (kind == "folder link, then data through it")
         // The folder link is no data file and is not taken out; the member
         // below it then lands in a real folder.
-        return faults::lzhSymlink("sub", root + "outside") +
-               fixtures::lzhLevel0({{"sub/in.snr", s}});
+        return archives::lzhSymlink("sub", root + "outside") +
+               archives::lzhLevel0({{"sub/in.snr", s}});
     if (kind == "huge size claimed")
-        return fixtures::lzhLevel0({fixtures::Member("song.snr", s, '0', {}, 0xFFFFFFF0)});
+        return archives::lzhLevel0({archives::Member("song.snr", s, '0', {}, 0xFFFFFFF0)});
     if (kind == "size beyond the data")
-        return fixtures::lzhLevel0({fixtures::Member("song.snr", s, '0', {}, s.size() + 100000)});
+        return archives::lzhLevel0({archives::Member("song.snr", s, '0', {}, s.size() + 100000)});
     if (kind == "truncated") {
-        const QByteArray whole = fixtures::lzhLevel0({{"song.snr", s + QByteArray(3000, ';')}});
+        const QByteArray whole = archives::lzhLevel0({{"song.snr", s + QByteArray(3000, ';')}});
         return whole.left(whole.size() / 2);
     }
     if (kind == "truncated header")
-        return fixtures::lzhLevel0({{"song.snr", s}}).left(15);
+        return archives::lzhLevel0({{"song.snr", s}}).left(15);
     if (kind == "folder named like the work file")
-        return fixtures::lzhLevel0({{"tunelet.snr/in.snr", s}});
+        return archives::lzhLevel0({{"tunelet.snr/in.snr", s}});
     if (kind == "hostile member of another kind")
-        return fixtures::lzhLevel0({{"../evil.txt", "x"}, {"song.snr", s}});
+        return archives::lzhLevel0({{"../evil.txt", "x"}, {"song.snr", s}});
     return {};
 }
 
@@ -175,14 +180,14 @@ void TestHostileArchives::hostileArchive()
     QCOMPARE(form().Playlist().count(), 1);
     QCOMPARE(form().Playlist().path(0), lzh);
     QCOMPARE(form().Playlist().entry(0).imageIndex, 2);
-    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
     if (played.isEmpty()) {
         QCOMPARE(form().Playlist().caption(0), QByteArray("[LZH] hostile.lzh"));
-        QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
+        QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
         QCOMPARE(m_fixture->leftInHome(), QByteArrayList{});
     } else {
         QCOMPARE(form().Playlist().caption(0), QByteArray("[LZH] Inside"));
-        QVERIFY(m_fixture->dialogs.shown().isEmpty());
+        QVERIFY(m_fixture->dialogs().shown().isEmpty());
         QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
         QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), played);
     }
@@ -196,18 +201,18 @@ void TestHostileArchives::workFileNameTakenByAFolder()
     const QByteArray blocking = faults::makeFolder(m_fixture->path("tunelet.snr"));
     QVERIFY(writeBytes(blocking + "mine.txt", "kept"));
     const QByteArray lzh =
-        m_fixture->writeOutside("song.lzh", fixtures::lzhLevel0({{"song.snr", song("Inside")}}));
+        m_fixture->writeOutside("song.lzh", archives::lzhLevel0({{"song.snr", song("Inside")}}));
     form().Run([&] { form().AppendEntry(lzh); });
-    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(m_fixture->path("tunelet.snr")) +
                          " を作成できません"});
     QCOMPARE(m_fixture->leftInHome(), (QByteArrayList{"tunelet.snr/", "tunelet.snr/mine.txt"}));
 
     // Once the folder is gone, the same archive gives its row.
     QVERIFY(QDir(QFile::decodeName(blocking)).removeRecursively());
-    m_fixture->dialogs.clear();
+    m_fixture->dialogs().clear();
     form().Run([&] { form().AppendEntry(lzh); });
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QCOMPARE(m_fixture->captions().last(), QByteArray("[LZH] Inside"));
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
 }
@@ -233,9 +238,9 @@ void TestHostileArchives::notAnArchive()
     QCOMPARE(faults::snapshot(m_root, {"home", "run"}), before);
     QVERIFY(m_fixture->leftInHome().isEmpty());
     // The row shows the archive's name and says it holds no data file.
-    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
     QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] fake.lzh"});
-    QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
+    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
 }
 
 void TestHostileArchives::fullDiskDuringExtraction()
@@ -245,12 +250,12 @@ void TestHostileArchives::fullDiskDuringExtraction()
     QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), song("Old")));
     const QByteArray big = song("Big") + QByteArray(64 * 1024, ';');
     const QByteArray lzh =
-        m_fixture->writeOutside("big.lzh", fixtures::lzhLevel0({{"sub/big.snr", big}}));
+        m_fixture->writeOutside("big.lzh", archives::lzhLevel0({{"sub/big.snr", big}}));
     const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(16 * 1024, [&] {
         form().Run([&] { form().AppendEntry(lzh); });
         return m_fixture->captions().join('\n') + '\n' +
-               m_fixture->dialogs.texts(What::Message).join('\n').toUtf8() +
-               m_fixture->dialogs.texts(What::Error).join('\n').toUtf8();
+               m_fixture->dialogs().texts(What::Message).join('\n').toUtf8() +
+               m_fixture->dialogs().texts(What::Error).join('\n').toUtf8();
     });
     QVERIFY2(report, "the process did not end well");
     QCOMPARE(QString::fromUtf8(*report), "[LZH] big.lzh\n" + NoDataFile);
@@ -262,8 +267,8 @@ void TestHostileArchives::songBesideHostileMembersPlays()
 {
     const QByteArray lzh = m_fixture->writeOutside(
         "mixed.lzh",
-        faults::lzhSymlink("sub", m_root + "outside") +
-            fixtures::lzhLevel0({{"../evil.txt", "x"}, {"sub/in.snr", song("Inside")}}));
+        archives::lzhSymlink("sub", m_root + "outside") +
+            archives::lzhLevel0({{"../evil.txt", "x"}, {"sub/in.snr", song("Inside")}}));
     form().SonaroPath = faults::binDir() + "/sonaro";
     form().AppendEntry(lzh);
     QCOMPARE(form().Playlist().caption(0), QByteArray("[LZH] Inside"));

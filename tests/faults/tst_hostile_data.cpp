@@ -1,9 +1,10 @@
 // Data files that are binary, empty, a single huge line or hold NUL bytes
 // become rows with their file name or title, without a crash and within a
 // bounded amount of memory.
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
 #include "FaultTests.h"
-#include "LzhFixture.h"
 #include "Unit2.h"
 
 #include "playlist/playlistmodel.h"
@@ -13,6 +14,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -47,16 +50,16 @@ private slots:
 private:
     TForm1 &form() const { return m_fixture->form(); }
     std::unique_ptr<faults::CappedLauncher> m_launcher;
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<TForm2> m_viewer; // outlives the main window that shows data in it
 };
 
 void TestHostileData::init()
 {
     m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
-    m_fixture->start(m_launcher.get());
+    m_fixture->start({.processes = m_launcher.get()});
 }
 
 void TestHostileData::cleanup()
@@ -72,7 +75,7 @@ void TestHostileData::cleanup()
 
 void TestHostileData::hugeSingleLinesStayWithinMemory()
 {
-    const QByteArray root = faults::outsideRoot(*m_fixture);
+    const QByteArray root = m_fixture->outsideRoot();
     const QByteArray untitled = root + "huge-untitled.snr";
     const QByteArray titled = root + "huge-titled.snr";
     // One line of 100 MB without a CR: no title line at all, and a title
@@ -94,7 +97,7 @@ void TestHostileData::hugeSingleLinesStayWithinMemory()
     // The title is cut at its bound.
     QCOMPARE(form().Playlist().caption(1), QByteArray(tunelet::MaxTitleLength, 'x'));
     QCOMPARE(form().Playlist().paths(), (QByteArrayList{untitled, titled}));
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 void TestHostileData::oddDataFiles_data()
@@ -152,14 +155,14 @@ void TestHostileData::oddDataFiles()
     QCOMPARE(form().Playlist().caption(0), expected);
     QCOMPARE(form().Playlist().path(0), path);
     QCOMPARE(form().Playlist().entry(0).imageIndex, 0);
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 void TestHostileData::specialFilesNamedLikeData()
 {
     // A pipe nobody writes to, a folder and a device that never ends: none blocks nor fails; each
     // row shows its file name.
-    const QByteArray root = faults::outsideRoot(*m_fixture);
+    const QByteArray root = m_fixture->outsideRoot();
     const QByteArray fifo = root + "pipe.snr";
     QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
     const QByteArray folder = faults::makeFolder(root + "folder.snr");
@@ -176,7 +179,7 @@ void TestHostileData::dataViewerShowsHugeDataCut()
 {
     // A title line, then one line of 40 MB without a CR, played with the
     // data viewer on.
-    const QByteArray huge = faults::outsideRoot(*m_fixture) + "huge-viewed.snr";
+    const QByteArray huge = m_fixture->outsideRoot() + "huge-viewed.snr";
     QVERIFY(faults::writeLargeFile(huge, "*HEAD\"T\"\r\n", 'x', 40 * 1024 * 1024));
     m_viewer = std::make_unique<TForm2>();
     TForm2 &viewer = *m_viewer;
@@ -207,7 +210,7 @@ void TestHostileData::dataViewerShowsHugeDataCut()
     const QStringList lines = text.split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[1], QString(TForm2::MaxShownLine, QLatin1Char('x')));
-    QVERIFY(m_fixture->dialogs.texts(tunelet::ScriptedDialogs::Shown::What::Error).isEmpty());
+    QVERIFY(m_fixture->dialogs().texts(ScriptedDialogs::Shown::What::Error).isEmpty());
     form().SBStopClick();
 }
 

@@ -1,9 +1,12 @@
 // List files with very long lines, NUL bytes, CR-only line ends and paths
 // holding quotes, blanks and bytes that are no UTF-8: rows are built byte for
 // byte, and saving writes the paths back unchanged.
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
 #include "FaultTests.h"
-#include "LzhFixture.h"
 
 #include "core/bytefile.h"
 #include "core/textcodec.h"
@@ -17,7 +20,9 @@
 #include <QMimeData>
 #include <QTest>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 class TestHostileLists final : public QObject
 {
@@ -42,7 +47,7 @@ private:
     QByteArray load(const QByteArray &listText);
 
     std::unique_ptr<faults::CappedLauncher> m_launcher;
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     QByteArray m_songs;
 };
 
@@ -68,14 +73,14 @@ const QByteArrayList OddNames = {
 void TestHostileLists::init()
 {
     m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
-    m_fixture->start(m_launcher.get());
-    m_songs = faults::makeFolder(faults::outsideRoot(*m_fixture) + "songs");
+    m_fixture->start({.processes = m_launcher.get()});
+    m_songs = faults::makeFolder(m_fixture->outsideRoot() + "songs");
     for (const QByteArray &name : OddNames)
-        QVERIFY(writeBytes(song(name), songWithTitle(title(name))));
+        QVERIFY(writeBytes(song(name), songData(title(name))));
     for (const QByteArray name : {"a.snr", "b.snr"})
-        QVERIFY(writeBytes(song(name), songWithTitle(title(name))));
+        QVERIFY(writeBytes(song(name), songData(title(name))));
 }
 
 void TestHostileLists::cleanup()
@@ -133,7 +138,7 @@ void TestHostileLists::hostileLists()
     QFETCH(QByteArrayList, rows);
     const QByteArray list = load(text.replace("<songs>", m_songs));
     QVERIFY(!list.isEmpty());
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QByteArrayList expected;
     for (const QByteArray &name : rows)
         expected.append(song(name));
@@ -154,9 +159,9 @@ void TestHostileLists::oddPathsSaveUnchanged()
 
     // Saved through the dialog under another name: the same bytes.
     const QByteArray saved = m_songs + "saved \"copy\" \xff.ppl";
-    m_fixture->dialogs.chooseFiles({saved});
+    m_fixture->dialogs().chooseFiles({saved});
     form().Run([this] { form().MMSaveClick(); });
-    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
     QCOMPARE(readBytes(saved), text);
 
     // Read back, the rows are the same.
@@ -212,7 +217,7 @@ void TestHostileLists::argumentTextKeepsBytes()
 void TestHostileLists::playerGetsThePathBytes()
 {
     // A stand-in for the player records the first argument it was given.
-    const QByteArray recorder = faults::outsideRoot(*m_fixture) + "record.sh";
+    const QByteArray recorder = m_fixture->outsideRoot() + "record.sh";
     QVERIFY(faults::writeScript(recorder, "printf '%s' \"$1\" > recorded.tmp\n"
                                           "mv recorded.tmp recorded"));
     for (const QByteArray &name : OddNames) {
@@ -237,7 +242,7 @@ void TestHostileLists::oddPathsPlay()
     QFETCH(QByteArray, name);
     form().SonaroPath = faults::binDir() + "/sonaro";
     // A long song: one player stays up while the test looks at it.
-    QVERIFY(writeBytes(song(name), faults::longSong(title(name))));
+    QVERIFY(writeBytes(song(name), longSong(title(name))));
     form().AppendEntry(song(name));
     form().Run([this] { form().SBPlayClick(); });
     QCOMPARE(m_launcher->startedIds().size(), 1);

@@ -1,8 +1,11 @@
 // The real player dying or hanging in the middle of a song: Tunelet goes on,
 // its window stays responsive, and nothing else is started.
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "FaultSupport.h"
 #include "FaultTests.h"
-#include "LzhFixture.h"
 
 #include "StatusBar.h"
 #include "windowlink/windowsystem.h"
@@ -14,6 +17,8 @@
 #include <QTimer>
 
 #include <csignal>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -40,7 +45,7 @@ private:
     void startPlaying(qint64 *pid);
     bool playerWindowExists() const;
 
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<faults::CappedLauncher> m_launcher;
     QByteArrayList m_rows;
 };
@@ -54,13 +59,13 @@ void TestPlayerFaults::initTestCase()
 
 void TestPlayerFaults::init()
 {
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
     m_launcher = std::make_unique<faults::CappedLauncher>(std::chrono::seconds(60));
-    m_fixture->start(m_launcher.get());
+    m_fixture->start({.processes = m_launcher.get()});
     form().SonaroPath = faults::binDir() + "/sonaro";
-    m_rows = {m_fixture->writeOutside("a.snr", faults::longSong("Song A")),
-              m_fixture->writeOutside("b.snr", faults::longSong("Song B"))};
+    m_rows = {m_fixture->writeOutside("a.snr", longSong("Song A")),
+              m_fixture->writeOutside("b.snr", longSong("Song B"))};
     for (const QByteArray &row : std::as_const(m_rows))
         form().AppendEntry(row);
 }
@@ -117,7 +122,7 @@ void TestPlayerFaults::playerKilledInTheMiddleOfASong()
     form().SBSkipMouseUp(Qt::LeftButton);
     QCOMPARE(form().windowTitle(), caption);
     QCOMPARE(m_launcher->startedIds().size(), 1);
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 
     // Tunelet goes on: the next song starts and is followed.
     form().SBNextClick();
@@ -172,7 +177,7 @@ void TestPlayerFaults::hungPlayerLeavesTheWindowResponsive()
     QVERIFY(ticks > 100);
     QCOMPARE(form().windowTitle(), caption);
     QCOMPARE(m_launcher->startedIds().size(), 1);
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 
     // Once it runs again the poll follows it again.
     QVERIFY(::kill(pid_t(pid), SIGCONT) == 0);
@@ -201,7 +206,7 @@ void TestPlayerFaults::exitWithAHungPlayerStillEnds()
     QVERIFY(!form().Timer2->isActive());
     QCOMPARE(readBytes(m_fixture->path("tunelet.ppl")), m_rows.join("\r\n") + "\r\n");
     QVERIFY(readBytes(m_fixture->path("tunelet.ini")).contains("SaveList=1"));
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 int runPlayerFaultTests(int argc, char **argv)

@@ -1,7 +1,11 @@
 // Archive rows through the main window: titles taken out of LZH archives made
 // by lha, with the real LHA library, and archive rows played by the real
 // player.
-#include "LzhFixture.h"
+
+#include "tests/support/ArchiveLibraries.h"
+#include "tests/support/ByteFiles.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
 
 #include "playlist/playlistmodel.h"
 #include "process/systemprocesslauncher.h"
@@ -15,7 +19,9 @@
 
 #include <csignal>
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using namespace tunelet::testkit;
+
+using What = ScriptedDialogs::Shown::What;
 
 namespace
 {
@@ -50,10 +56,10 @@ private slots:
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
-    QByteArray archive(const QByteArray &name, const QList<Member> &members);
+    QByteArray archive(const QByteArray &name, const QList<archives::Member> &members);
 
     QByteArray m_binDir;
-    std::unique_ptr<LzhFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
 };
 
 void TestLzh::initTestCase()
@@ -67,7 +73,7 @@ void TestLzh::initTestCase()
 
 void TestLzh::init()
 {
-    m_fixture = std::make_unique<LzhFixture>();
+    m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
     m_fixture->start();
     form().MMLzhHEAD->setChecked(true);
@@ -78,7 +84,7 @@ void TestLzh::cleanup()
     m_fixture.reset();
 }
 
-QByteArray TestLzh::archive(const QByteArray &name, const QList<Member> &members)
+QByteArray TestLzh::archive(const QByteArray &name, const QList<archives::Member> &members)
 {
     const QByteArray made = m_fixture->makeLzh(name, members);
     if (made.isEmpty())
@@ -88,7 +94,7 @@ QByteArray TestLzh::archive(const QByteArray &name, const QList<Member> &members
 
 void TestLzh::commandLineOfTheMainWindow()
 {
-    const QByteArray lzh = archive("one.lzh", {{"song.snr", songWithTitle("T")}});
+    const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
     QVERIFY(!lzh.isEmpty());
     QVERIFY(form().ArchiveFile1.CommandLine().isEmpty());
     form().AppendEntry(lzh);
@@ -123,7 +129,7 @@ void TestLzh::titleOfTheDataFile()
     QFETCH(QByteArray, member);
     QFETCH(QByteArray, title);
     QFETCH(QByteArray, caption);
-    const QByteArray data = songWithTitle(title);
+    const QByteArray data = songData(title);
     const QByteArray lzh = archive(name, {{member, data}, {"readme.txt", "not a song"}});
     QVERIFY(!lzh.isEmpty());
     form().AppendEntry(lzh);
@@ -133,14 +139,14 @@ void TestLzh::titleOfTheDataFile()
     // The work file is a copy of the data file, and nothing else is left.
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), data);
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 void TestLzh::firstDataFileWins()
 {
-    const QByteArray first = songWithTitle("First");
+    const QByteArray first = songData("First");
     const QByteArray lzh =
-        archive("two.lzh", {{"b-first.snr", first}, {"a-second.snr", songWithTitle("Second")}});
+        archive("two.lzh", {{"b-first.snr", first}, {"a-second.snr", songData("Second")}});
     QVERIFY(!lzh.isEmpty());
     form().AppendEntry(lzh);
     QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] First"});
@@ -155,7 +161,7 @@ void TestLzh::archiveWithoutDataFile()
     QVERIFY(!lzh.isEmpty());
     QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), "old work file"));
     form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
+    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
     QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] none.lzh"});
     // The work file is left as it was.
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), QByteArray("old work file"));
@@ -166,12 +172,12 @@ void TestLzh::headOffNeverOpensTheArchive()
 {
     form().MMLzhHEAD->setChecked(false);
     const QByteArray unreadable = m_fixture->writeOutside("broken.lzh", "not an archive at all");
-    const QByteArray good = archive("good.lzh", {{"song.snr", songWithTitle("T")}});
+    const QByteArray good = archive("good.lzh", {{"song.snr", songData("T")}});
     QVERIFY(!good.isEmpty());
     form().AppendEntry(unreadable);
     form().AppendEntry(good);
     QCOMPARE(m_fixture->captions(), (QByteArrayList{"[LZH] broken.lzh", "[LZH] good.lzh"}));
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QVERIFY(form().ArchiveFile1.CommandLine().isEmpty());
     QCOMPARE(form().ArchiveFile1.FileName(), QByteArray(1, '\0'));
     QVERIFY(m_fixture->leftInHome().isEmpty());
@@ -180,8 +186,8 @@ void TestLzh::headOffNeverOpensTheArchive()
     form().MMLzhHEAD->setChecked(true);
     form().AppendEntry(unreadable);
     QCOMPARE(m_fixture->captions().last(), QByteArray("[LZH] broken.lzh"));
-    QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
-    QVERIFY(m_fixture->dialogs.texts(What::Error).isEmpty());
+    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
 }
 
 void TestLzh::memberInSubFolder_data()
@@ -200,9 +206,9 @@ void TestLzh::memberInSubFolder()
     QFETCH(QByteArrayList, left);
     for (const QByteArray &folder : foldersBefore)
         QVERIFY(QDir().mkpath(QFile::decodeName(m_fixture->path(folder))));
-    const QByteArray deep = songWithTitle("Deep");
+    const QByteArray deep = songData("Deep");
     const QByteArray lzh = archive("deep.lzh", {{"sub/inner/SONG.SNR", deep},
-                                                {"sub/other.Snr", songWithTitle("Other")},
+                                                {"sub/other.Snr", songData("Other")},
                                                 {"sub/inner/notes.txt", "text"}});
     QVERIFY(!lzh.isEmpty());
     form().AppendEntry(lzh);
@@ -213,7 +219,7 @@ void TestLzh::memberInSubFolder()
 
 void TestLzh::memberNamedLikeTheWorkFile()
 {
-    const QByteArray data = songWithTitle("Named");
+    const QByteArray data = songData("Named");
     const QByteArray lzh = archive("named.lzh", {{"tunelet.snr", data}});
     QVERIFY(!lzh.isEmpty());
     QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), "old work file"));
@@ -228,30 +234,30 @@ void TestLzh::extractionDuringExtraction()
     // by an event that runs while the first one's data file is being taken
     // out: each row still gets its own title, and the work file ends as the
     // first archive's data file.
-    const QByteArray dataA = songWithTitle("A");
+    const QByteArray dataA = songData("A");
     const QByteArray a = archive("a.lzh", {{"song.snr", dataA}});
-    const QByteArray b = archive("b.lzh", {{"song.snr", songWithTitle("B")}});
+    const QByteArray b = archive("b.lzh", {{"song.snr", songData("B")}});
     QVERIFY(!a.isEmpty() && !b.isEmpty());
     QTimer::singleShot(0, &form(), [this, b] { form().AppendEntry(b); });
     form().AppendEntry(a);
     QCOMPARE(m_fixture->captions(), (QByteArrayList{"[LZH] B", "[LZH] A"}));
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), dataA);
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 void TestLzh::missingLibraryEndsTheCommand()
 {
-    const QByteArray before = m_fixture->writeOutside("before.snr", songWithTitle("Before"));
-    const QByteArray after = m_fixture->writeOutside("after.snr", songWithTitle("After"));
-    const QByteArray lzh = archive("one.lzh", {{"song.snr", songWithTitle("T")}});
+    const QByteArray before = m_fixture->writeOutside("before.snr", songData("Before"));
+    const QByteArray after = m_fixture->writeOutside("after.snr", songData("After"));
+    const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
     QVERIFY(!lzh.isEmpty());
     QTemporaryDir empty;
     useLibraryFolder(QFile::encodeName(empty.path()));
-    m_fixture->dialogs.chooseFiles({before, lzh, after});
+    m_fixture->dialogs().chooseFiles({before, lzh, after});
     form().MMAdd->trigger();
     useLibraryFolder(m_binDir);
-    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。")});
     // The rows built before the archive are added; the archive's row is never
     // added half-built and no later file is added.
@@ -259,7 +265,7 @@ void TestLzh::missingLibraryEndsTheCommand()
     QVERIFY(m_fixture->leftInHome().isEmpty());
 
     // With the library back, the same command goes through.
-    m_fixture->dialogs.chooseFiles({lzh});
+    m_fixture->dialogs().chooseFiles({lzh});
     form().MMAdd->trigger();
     QCOMPARE(m_fixture->captions(), (QByteArrayList{"Before", "[LZH] T"}));
 }
@@ -273,7 +279,7 @@ void TestLzh::archiveWithoutDataFileDoesNotPlay()
     form().SonaroPath = m_binDir + "/sonaro";
     form().PlayIndex = 0;
     QVERIFY(!form().StartSong(lzh));
-    QCOMPARE(m_fixture->dialogs.texts(What::Message), QStringList{NoDataFile});
+    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(!form().Timer1->isActive());
 }
@@ -284,9 +290,9 @@ void TestLzh::archiveRowPlays()
         QSKIP("the player is not built");
     tunelet::SystemProcessLauncher launcher;
     m_fixture->stop();
-    m_fixture->start(&launcher);
+    m_fixture->start({.processes = &launcher});
     form().MMLzhHEAD->setChecked(false);
-    const QByteArray data = songWithTitle("Played");
+    const QByteArray data = songData("Played");
     const QByteArray lzh = archive("Play.LZH", {{"Music/Played.SNR", data}});
     QVERIFY(!lzh.isEmpty());
     form().AppendEntry(lzh);
@@ -301,7 +307,7 @@ void TestLzh::archiveRowPlays()
     QCOMPARE(form().PlayingPath(), workFile);
     QCOMPARE(readBytes(workFile), data);
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 
     // The player shows up on the window link; then it is ended.
     auto windows = windowlink::makeLinkWindowSystem();

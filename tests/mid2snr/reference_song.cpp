@@ -4,13 +4,15 @@
 #include <functional>
 #include <map>
 
+namespace smf = tunelet::testkit::smf;
+
 namespace
 {
 
 struct PendingEvent {
     std::uint32_t tick = 0;
     int priority = 0; // tempo and settings, then note-offs, then note-ons
-    std::function<void(smfwriter::Track &, std::uint32_t delta)> write;
+    std::function<void(smf::Track &, std::uint32_t delta)> write;
 };
 
 std::uint32_t trackEnd(const RefSong &song, int track)
@@ -30,24 +32,23 @@ std::vector<PendingEvent> trackEvents(const RefSong &song, int track)
     std::vector<PendingEvent> events;
     for (const RefTempo &t : song.tempos) {
         if (t.track == track)
-            events.push_back({t.tick, 0, [t](smfwriter::Track &w, std::uint32_t d) {
-                                  w.tempo(d, t.usPerQuarter);
-                              }});
+            events.push_back(
+                {t.tick, 0, [t](smf::Track &w, std::uint32_t d) { w.tempo(d, t.usPerQuarter); }});
     }
     const bool offAsOn = song.offAsNoteOn;
     for (const RefNote &n : song.notes) {
         if (n.track != track)
             continue;
-        events.push_back({n.start, 2, [n](smfwriter::Track &w, std::uint32_t d) {
+        events.push_back({n.start, 2, [n](smf::Track &w, std::uint32_t d) {
                               w.noteOn(d, n.channel, n.key, n.velocity);
                           }});
-        events.push_back({n.end, 1, [n, offAsOn](smfwriter::Track &w, std::uint32_t d) {
+        events.push_back({n.end, 1, [n, offAsOn](smf::Track &w, std::uint32_t d) {
                               w.noteOff(d, n.channel, n.key, offAsOn);
                           }});
     }
     if (song.extras) {
         for (const std::uint32_t at : {0u, trackEnd(song, track) / 2}) {
-            events.push_back({at, 0, [](smfwriter::Track &w, std::uint32_t d) {
+            events.push_back({at, 0, [](smf::Track &w, std::uint32_t d) {
                                   w.sysex(d, "\x7E\x7F\x09\x01\xF7");
                                   w.sysex(0, "\xF3\x01", 0xF7);
                                   w.meta(0, 0x01, "some text");
@@ -124,9 +125,9 @@ double secondsAt(const RefSong &song, std::uint64_t tick)
 
 std::string writeMidi(const RefSong &song)
 {
-    std::vector<smfwriter::Track> tracks;
+    std::vector<smf::Track> tracks;
     for (int t = 0; t < song.tracks; ++t) {
-        smfwriter::Track track(song.runningStatus);
+        smf::Track track(song.runningStatus);
         if (t == 0 && !song.trackName.empty())
             track.name(0, song.trackName);
         std::uint32_t now = 0;
@@ -137,11 +138,11 @@ std::string writeMidi(const RefSong &song)
         track.end(trackEnd(song, t) - now);
         tracks.push_back(track);
     }
-    std::string bytes = smfwriter::file(song.format, song.division, tracks);
+    std::string bytes = smf::file(song.format, song.division, tracks);
     if (song.extras) {
         // An unknown chunk after the header is skipped by readers.
         std::string alien = "XFIH";
-        smfwriter::appendBigEndian(alien, 3, 4);
+        smf::appendBigEndian(alien, 3, 4);
         alien += "abc";
         bytes.insert(14, alien);
     }

@@ -4,7 +4,7 @@
 // MIDI file and compute, independently of the converter, when each note starts
 // and how long the song lasts.
 
-#include "smf_writer.h"
+#include "tests/support/SmfWriter.h"
 
 #include <cstdint>
 #include <string>

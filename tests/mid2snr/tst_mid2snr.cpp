@@ -3,14 +3,16 @@
 #include "converter.h"
 #include "played_song.h"
 #include "reference_song.h"
-#include "smf_writer.h"
 #include "snr_reading.h"
+#include "tests/support/SmfWriter.h"
 
 #include <QTest>
 
 #include <algorithm>
 #include <cmath>
 #include <set>
+
+namespace smf = tunelet::testkit::smf;
 
 Q_DECLARE_METATYPE(RefSong)
 
@@ -90,7 +92,7 @@ RefSong withExtras()
 RefSong smpteSong(int fps, int ticksPerFrame)
 {
     RefSong s;
-    s.division = smfwriter::smpteDivision(fps, ticksPerFrame);
+    s.division = smf::smpteDivision(fps, ticksPerFrame);
     s.notes = melody(0, 0, 20, fps * ticksPerFrame / 4, fps * ticksPerFrame / 8);
     s.tempos = {{0, 0, 300000}}; // has no effect on SMPTE timing
     return s;
@@ -275,12 +277,12 @@ void TestMid2snr::drumChannelPlaysNoise()
 
 void TestMid2snr::sustainPedalAndAllNotesOff()
 {
-    smfwriter::Track track;
+    smf::Track track;
     track.control(0, 0, 64, 127).noteOn(0, 0, 60, 100).noteOff(100, 0, 60); // held by the pedal
     track.noteOn(0, 0, 64, 100).noteOff(100, 0, 64).control(300, 0, 64, 0); // both end here
     track.noteOn(0, 0, 67, 100).control(50, 0, 123, 0);                     // all notes off
     track.noteOn(100, 0, 72, 100).end(40);                                  // ends with its track
-    const auto conversion = convert(smfwriter::file(0, 96, {track}));
+    const auto conversion = convert(smf::file(0, 96, {track}));
     QVERIFY(conversion.ok);
     const auto notes = playSong(conversion.text).notes;
     QCOMPARE(notes.size(), std::size_t(4));
@@ -313,10 +315,10 @@ void TestMid2snr::programChangeSelectsWaveform()
 {
     QFETCH(int, program);
     QFETCH(int, waveform);
-    smfwriter::Track track;
+    smf::Track track;
     track.noteOn(0, 2, 60, 100).noteOff(240, 2, 60).program(0, 2, program);
     track.noteOn(0, 2, 62, 100).noteOff(240, 2, 62).end();
-    const auto conversion = convert(smfwriter::file(0, 480, {track}));
+    const auto conversion = convert(smf::file(0, 480, {track}));
     QVERIFY(conversion.ok);
     // A waveform set between two notes belongs to the second one.
     const auto notes = playSong(conversion.text).notes;
@@ -345,14 +347,14 @@ void TestMid2snr::velocityAndChannelVolume()
     QFETCH(int, volume);
     QFETCH(int, expression);
     QFETCH(int, expected);
-    smfwriter::Track settings, notes;
+    smf::Track settings, notes;
     if (volume >= 0)
         settings.control(0, 4, 7, volume);
     if (expression >= 0)
         settings.control(0, 4, 11, expression);
     settings.end();
     notes.noteOn(0, 4, 60, velocity).noteOff(480, 4, 60).end();
-    const auto conversion = convert(smfwriter::file(1, 480, {settings, notes}));
+    const auto conversion = convert(smf::file(1, 480, {settings, notes}));
     QVERIFY(conversion.ok);
     const auto played = playSong(conversion.text).notes;
     QCOMPARE(played.size(), std::size_t(1));
@@ -361,11 +363,11 @@ void TestMid2snr::velocityAndChannelVolume()
 
 void TestMid2snr::volumeChangesBetweenNotes()
 {
-    smfwriter::Track track;
+    smf::Track track;
     track.noteOn(0, 0, 60, 127).noteOff(96, 0, 60).control(0, 0, 7, 127);
     track.noteOn(0, 0, 62, 127).noteOff(96, 0, 62).control(0, 0, 11, 64);
     track.noteOn(0, 0, 64, 127).noteOff(96, 0, 64).end();
-    const auto conversion = convert(smfwriter::file(0, 96, {track}));
+    const auto conversion = convert(smf::file(0, 96, {track}));
     QVERIFY(conversion.ok);
     const auto notes = playSong(conversion.text).notes;
     QCOMPARE(notes.size(), std::size_t(3));
@@ -400,13 +402,12 @@ void TestMid2snr::title()
     QFETCH(QByteArray, trackName);
     QFETCH(QByteArray, fileName);
     QFETCH(QByteArray, title);
-    smfwriter::Track first, second;
+    smf::Track first, second;
     if (!trackName.isEmpty())
         first.name(0, trackName.toStdString());
     first.tempo(0, 500000).end();
     second.name(0, "second track").noteOn(0, 0, 60, 100).noteOff(96, 0, 60).end();
-    const auto conversion =
-        convert(smfwriter::file(1, 96, {first, second}), fileName.toStdString());
+    const auto conversion = convert(smf::file(1, 96, {first, second}), fileName.toStdString());
     QVERIFY(conversion.ok);
     const std::string firstLine = conversion.text.substr(0, conversion.text.find("\r\n"));
     QCOMPARE(QByteArray::fromStdString(firstLine), "*HEAD\"" + title + "\"");
@@ -452,9 +453,9 @@ void TestMid2snr::tooManyNotesStayWithinTrackLimit()
 
 void TestMid2snr::fastTempoIsClampedWithWarning()
 {
-    smfwriter::Track track;
+    smf::Track track;
     track.tempo(0, 30000).noteOn(0, 0, 60, 100).noteOff(480, 0, 60).end(); // 2000 bpm
-    const auto conversion = convert(smfwriter::file(0, 480, {track}));
+    const auto conversion = convert(smf::file(0, 480, {track}));
     QVERIFY(conversion.ok);
     QCOMPARE(conversion.warnings.size(), std::size_t(1));
     QCOMPARE(playSong(conversion.text).startBpm, 1000.0);
@@ -463,9 +464,9 @@ void TestMid2snr::fastTempoIsClampedWithWarning()
 void TestMid2snr::badInput_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    smfwriter::Track good;
+    smf::Track good;
     good.noteOn(0, 0, 60, 100).noteOff(96, 0, 60).end();
-    const std::string valid = smfwriter::file(0, 96, {good});
+    const std::string valid = smf::file(0, 96, {good});
     auto bad = [](const std::string &s) { return QByteArray::fromStdString(s); };
 
     QTest::newRow("empty") << QByteArray();
@@ -473,54 +474,52 @@ void TestMid2snr::badInput_data()
     QTest::newRow("RIFF MIDI") << QByteArray("RIFF\x10\0\0\0RMIDdata", 16);
     QTest::newRow("truncated header") << bad(valid.substr(0, 10));
     QTest::newRow("truncated track") << bad(valid.substr(0, valid.size() - 3));
-    QTest::newRow("more tracks claimed") << bad(smfwriter::file(1, 96, {good}, 3));
-    QTest::newRow("zero tracks") << bad(smfwriter::file(1, 96, {}, 0));
-    QTest::newRow("format 3") << bad(smfwriter::file(3, 96, {good}));
-    QTest::newRow("division 0") << bad(smfwriter::file(0, 0, {good}));
-    QTest::newRow("SMPTE 23 fps") << bad(
-        smfwriter::file(0, smfwriter::smpteDivision(23, 40), {good}));
-    QTest::newRow("SMPTE 0 per frame")
-        << bad(smfwriter::file(0, smfwriter::smpteDivision(25, 0), {good}));
+    QTest::newRow("more tracks claimed") << bad(smf::file(1, 96, {good}, 3));
+    QTest::newRow("zero tracks") << bad(smf::file(1, 96, {}, 0));
+    QTest::newRow("format 3") << bad(smf::file(3, 96, {good}));
+    QTest::newRow("division 0") << bad(smf::file(0, 0, {good}));
+    QTest::newRow("SMPTE 23 fps") << bad(smf::file(0, smf::smpteDivision(23, 40), {good}));
+    QTest::newRow("SMPTE 0 per frame") << bad(smf::file(0, smf::smpteDivision(25, 0), {good}));
 
     std::string longChunk = valid;
     longChunk[21] = '\x7F'; // track length far beyond the file
     QTest::newRow("track length beyond file") << bad(longChunk);
 
-    smfwriter::Track noStatus;
+    smf::Track noStatus;
     noStatus.raw(bytesOf("\x00\x3C\x40", 3)).end();
-    QTest::newRow("data byte without status") << bad(smfwriter::file(0, 96, {noStatus}));
+    QTest::newRow("data byte without status") << bad(smf::file(0, 96, {noStatus}));
 
-    smfwriter::Track longDelta;
+    smf::Track longDelta;
     longDelta.raw(bytesOf("\x81\x80\x80\x80\x00\x90\x3C\x40", 8)).end();
-    QTest::newRow("five-byte delta") << bad(smfwriter::file(0, 96, {longDelta}));
+    QTest::newRow("five-byte delta") << bad(smf::file(0, 96, {longDelta}));
 
-    smfwriter::Track absurd;
+    smf::Track absurd;
     for (int i = 0; i < 20; ++i)
         absurd.control(0x0FFFFFFF, 0, 7, 100);
     absurd.end();
-    QTest::newRow("absurd delta times") << bad(smfwriter::file(0, 96, {absurd}));
+    QTest::newRow("absurd delta times") << bad(smf::file(0, 96, {absurd}));
 
-    smfwriter::Track longNote;
+    smf::Track longNote;
     longNote.tempo(0, 0xFFFFFF).noteOn(0, 0, 60, 100).noteOff(0x0FFFFFFF, 0, 60).end();
-    QTest::newRow("note of a year") << bad(smfwriter::file(0, 1, {longNote}));
+    QTest::newRow("note of a year") << bad(smf::file(0, 1, {longNote}));
 
-    smfwriter::Track badMeta;
+    smf::Track badMeta;
     badMeta.raw(bytesOf("\x00\xFF\x03\x7F"
                         "abc",
                         7));
-    QTest::newRow("meta longer than track") << bad(smfwriter::file(0, 96, {badMeta}));
+    QTest::newRow("meta longer than track") << bad(smf::file(0, 96, {badMeta}));
 
-    smfwriter::Track badSysex;
+    smf::Track badSysex;
     badSysex.raw(bytesOf("\x00\xF0\x8F\xFF\xFF\x7F", 6));
-    QTest::newRow("SysEx longer than track") << bad(smfwriter::file(0, 96, {badSysex}));
+    QTest::newRow("SysEx longer than track") << bad(smf::file(0, 96, {badSysex}));
 
-    smfwriter::Track realtime;
+    smf::Track realtime;
     realtime.raw(bytesOf("\x00\xF8", 2)).end();
-    QTest::newRow("realtime byte in track") << bad(smfwriter::file(0, 96, {realtime}));
+    QTest::newRow("realtime byte in track") << bad(smf::file(0, 96, {realtime}));
 
-    smfwriter::Track cut;
+    smf::Track cut;
     cut.raw(bytesOf("\x00\x90\x3C", 3));
-    QTest::newRow("event cut by track end") << bad(smfwriter::file(0, 96, {cut}));
+    QTest::newRow("event cut by track end") << bad(smf::file(0, 96, {cut}));
 }
 
 void TestMid2snr::badInput()

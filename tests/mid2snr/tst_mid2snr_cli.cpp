@@ -2,7 +2,7 @@
 // leaves behind, run with a temporary folder as its current folder.
 #include "played_song.h"
 #include "reference_song.h"
-#include "smf_writer.h"
+#include "tests/support/SmfWriter.h"
 
 #include <QDir>
 #include <QFile>

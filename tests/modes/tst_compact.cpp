@@ -1,7 +1,8 @@
 // Compact mode: entering and leaving it through the menu, leaving it by
 // enlarging the window, the time label at the bar's right end, and the full
 // height given back before the geometry is stored at exit.
-#include "ModesFixture.h"
+#include "tests/support/WindowFixture.h"
+
 #include "ModesTests.h"
 #include "StatusBar.h"
 
@@ -10,6 +11,8 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QTreeView>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -40,13 +43,14 @@ private:
     {
         return form().Panel1->width() - form().Label1->geometry().right() - 1;
     }
-    std::unique_ptr<ModesFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
 };
 
 void CompactModeTest::init()
 {
-    m_app = std::make_unique<ModesFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
+    m_app->useRecordingSeams();
 }
 
 void CompactModeTest::cleanup()

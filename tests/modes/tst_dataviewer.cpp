@@ -1,12 +1,16 @@
 // The data viewer: switched on and off from the menu, loaded from the playing
 // data file (the caption's text after its first "> "), emptied and unticked
 // by its own close box, and loaded again at each song start while on.
-#include "ModesFixture.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "ModesTests.h"
 
 #include "core/bytefile.h"
 
 #include <QTest>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -31,13 +35,14 @@ private slots:
 private:
     TForm1 &form() const { return m_app->form(); }
     TForm2 &viewer() const { return m_app->viewer(); }
-    std::unique_ptr<ModesFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
 };
 
 void DataViewerTest::init()
 {
-    m_app = std::make_unique<ModesFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
+    m_app->useRecordingSeams();
     m_app->start();
     QVERIFY(m_app->show());
 }
@@ -94,7 +99,7 @@ void DataViewerTest::missingPlayingFileOpensEmpty()
     form().MMDataView->trigger();
     QVERIFY(viewer().isVisible());
     QVERIFY(viewer().text().isEmpty());
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void DataViewerTest::closeBoxUnticksAndTheItemReloads()

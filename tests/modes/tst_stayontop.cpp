@@ -1,9 +1,12 @@
 // Stay on top: the window flag set and cleared, the window shown again, the
 // setting restored at start and stored at exit.
-#include "ModesFixture.h"
+#include "tests/support/WindowFixture.h"
+
 #include "ModesTests.h"
 
 #include <QTest>
+
+using namespace tunelet::testkit;
 
 namespace
 {
@@ -23,13 +26,14 @@ private slots:
 private:
     TForm1 &form() const { return m_app->form(); }
     bool onTop() const { return form().windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
-    std::unique_ptr<ModesFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
 };
 
 void StayOnTopTest::init()
 {
-    m_app = std::make_unique<ModesFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
+    m_app->useRecordingSeams();
 }
 
 void StayOnTopTest::cleanup()

@@ -1,7 +1,8 @@
 // The main window's tools: the editor check and the two editing commands,
 // the three program-path dialogs, the volume control, help, the about box,
 // the option switches and exit.
-#include "ModesFixture.h"
+#include "tests/support/WindowFixture.h"
+
 #include "ModesTests.h"
 
 #include "core/programfolder.h"
@@ -14,10 +15,12 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace tunelet::testkit;
+
 namespace
 {
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using What = ScriptedDialogs::Shown::What;
 
 const QString EditorMessage = QStringLiteral("エディタのパスを正しく設定してください。");
 
@@ -69,14 +72,15 @@ private slots:
 
 private:
     TForm1 &form() const { return m_app->form(); }
-    RecordingShell &shell() const { return m_app->shell; }
-    std::unique_ptr<ModesFixture> m_app;
+    RecordingShell &shell() const { return m_app->recorded().shell; }
+    std::unique_ptr<WindowFixture> m_app;
 };
 
 void ToolsTest::init()
 {
-    m_app = std::make_unique<ModesFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
+    m_app->useRecordingSeams();
     m_app->start();
 }
 
@@ -115,16 +119,16 @@ void ToolsTest::lowerCaseNotepadFailsTheCheck()
     form().SBPlayClick();
     form().EditorPath = "notepad";
     form().MMDataEditClick();
-    QCOMPARE(m_app->dialogs.beeps(), 1);
-    QCOMPARE(m_app->dialogs.texts(What::Message), QStringList{EditorMessage});
-    QVERIFY(shell().opened.isEmpty());
-    QVERIFY(shell().started.isEmpty());
+    QCOMPARE(m_app->dialogs().beeps(), 1);
+    QCOMPARE(m_app->dialogs().texts(What::Message), QStringList{EditorMessage});
+    QVERIFY(shell().opened().isEmpty());
+    QVERIFY(shell().started().isEmpty());
 
     // A file of that name in the current folder is an editor like any other.
     m_app->write("notepad", "#!/bin/sh\n");
     form().MMDataEditClick();
-    QCOMPARE(shell().started.size(), 1);
-    QCOMPARE(shell().started[0].program, QByteArray("notepad"));
+    QCOMPARE(shell().started().size(), 1);
+    QCOMPARE(shell().started()[0].program, QByteArray("notepad"));
 }
 
 void ToolsTest::editPlayingDataWithTheDesktopEditor()
@@ -134,9 +138,9 @@ void ToolsTest::editPlayingDataWithTheDesktopEditor()
     form().ListView1DblClick();
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
     form().MMDataEdit->trigger();
-    QCOMPARE(shell().opened, QByteArrayList{songs[1]});
-    QVERIFY(shell().started.isEmpty());
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QCOMPARE(shell().opened(), QByteArrayList{songs[1]});
+    QVERIFY(shell().started().isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void ToolsTest::editPlayingDataWithAnotherEditor()
@@ -145,26 +149,26 @@ void ToolsTest::editPlayingDataWithAnotherEditor()
     form().EditorPath = m_app->write("myeditor", "#!/bin/sh\n");
     form().SBPlayClick();
     form().MMDataEdit->trigger();
-    QCOMPARE(shell().started.size(), 1);
-    QCOMPARE(shell().started[0].program, form().EditorPath);
+    QCOMPARE(shell().started().size(), 1);
+    QCOMPARE(shell().started()[0].program, form().EditorPath);
     // The data file is the one argument, as it is: no quotes added.
-    QCOMPARE(shell().started[0].arguments, QByteArrayList{songs[0]});
-    QVERIFY(shell().opened.isEmpty());
+    QCOMPARE(shell().started()[0].arguments, QByteArrayList{songs[0]});
+    QVERIFY(shell().opened().isEmpty());
 }
 
 void ToolsTest::editPlayingDataWhileIdleDoesNothing()
 {
     const QByteArrayList songs = m_app->addSongs(1);
     form().MMDataEdit->trigger();
-    QVERIFY(shell().opened.isEmpty());
+    QVERIFY(shell().opened().isEmpty());
 
     // A playing file that is gone: nothing, and no message.
     form().SBPlayClick();
     QVERIFY(QFile::remove(QFile::decodeName(songs[0])));
     form().MMDataEdit->trigger();
-    QVERIFY(shell().opened.isEmpty());
-    QVERIFY(m_app->dialogs.shown().isEmpty());
-    QCOMPARE(m_app->dialogs.beeps(), 0);
+    QVERIFY(shell().opened().isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
+    QCOMPARE(m_app->dialogs().beeps(), 0);
 }
 
 void ToolsTest::editRowSkipsMidiAndArchives_data()
@@ -186,10 +190,10 @@ void ToolsTest::editRowSkipsMidiAndArchives()
         form().EditorPath = editor;
         form().PMDataEdit->trigger();
     }
-    QVERIFY(m_app->dialogs.shown().isEmpty());
-    QCOMPARE(m_app->dialogs.beeps(), 0);
-    QVERIFY(shell().opened.isEmpty());
-    QVERIFY(shell().started.isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
+    QCOMPARE(m_app->dialogs().beeps(), 0);
+    QVERIFY(shell().opened().isEmpty());
+    QVERIFY(shell().started().isEmpty());
 }
 
 void ToolsTest::editRowWithUnusableEditor()
@@ -198,14 +202,14 @@ void ToolsTest::editRowWithUnusableEditor()
     form().EditorPath = "bad";
     // No row selected: nothing.
     form().PMDataEdit->trigger();
-    QCOMPARE(m_app->dialogs.beeps(), 0);
+    QCOMPARE(m_app->dialogs().beeps(), 0);
 
     form().SelectRow(0);
     form().PMDataEdit->trigger();
-    QCOMPARE(m_app->dialogs.beeps(), 1);
-    QCOMPARE(m_app->dialogs.texts(What::Message), QStringList{EditorMessage});
-    QVERIFY(shell().opened.isEmpty());
-    QVERIFY(shell().started.isEmpty());
+    QCOMPARE(m_app->dialogs().beeps(), 1);
+    QCOMPARE(m_app->dialogs().texts(What::Message), QStringList{EditorMessage});
+    QVERIFY(shell().opened().isEmpty());
+    QVERIFY(shell().started().isEmpty());
 }
 
 void ToolsTest::editRowStartsTheEditor()
@@ -213,15 +217,15 @@ void ToolsTest::editRowStartsTheEditor()
     const QByteArrayList songs = m_app->addSongs(2);
     form().SelectRow(1);
     form().PMDataEdit->trigger();
-    QCOMPARE(shell().opened, QByteArrayList{songs[1]});
+    QCOMPARE(shell().opened(), QByteArrayList{songs[1]});
 
     // A row's text file with another extension is data too.
     form().AppendEntry(m_app->write("notes.txt", "text"));
     form().SelectRow(2);
     form().EditorPath = m_app->write("myeditor", "#!/bin/sh\n");
     form().PMDataEdit->trigger();
-    QCOMPARE(shell().started.size(), 1);
-    QCOMPARE(shell().started[0].arguments, QByteArrayList{m_app->path("notes.txt")});
+    QCOMPARE(shell().started().size(), 1);
+    QCOMPARE(shell().started()[0].arguments, QByteArrayList{m_app->path("notes.txt")});
 }
 
 enum class PathSetting { Sonaro, Editor, Converter };
@@ -263,11 +267,11 @@ void ToolsTest::pathDialogs()
     *value = "/opt/tools/program";
 
     // Cancelled: the value stays.
-    m_app->dialogs.cancelNextDialog();
+    m_app->dialogs().cancelNextDialog();
     item->trigger();
     QCOMPARE(*value, QByteArray("/opt/tools/program"));
-    QCOMPARE(m_app->dialogs.shown().size(), 1);
-    const tunelet::FileDialogState &opened = m_app->dialogs.shown()[0].dialog;
+    QCOMPARE(m_app->dialogs().shown().size(), 1);
+    const tunelet::FileDialogState &opened = m_app->dialogs().shown()[0].dialog;
     QCOMPARE(opened.Title, title);
     QCOMPARE(opened.Filter, filter);
     QCOMPARE(opened.kind, tunelet::FileDialogState::Kind::Open);
@@ -277,7 +281,7 @@ void ToolsTest::pathDialogs()
     QCOMPARE(opened.InitialDir, QByteArray("/opt/tools/"));
 
     // Confirmed: the chosen path, stored at exit.
-    m_app->dialogs.chooseFiles({"/usr/local/bin/chosen"});
+    m_app->dialogs().chooseFiles({"/usr/local/bin/chosen"});
     item->trigger();
     QCOMPARE(*value, QByteArray("/usr/local/bin/chosen"));
     m_app->stop();
@@ -288,9 +292,9 @@ void ToolsTest::editorDialogStartsWithNotePad()
 {
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
     form().MMEditorPath->trigger();
-    QCOMPARE(m_app->dialogs.shown().size(), 1);
-    QCOMPARE(m_app->dialogs.shown()[0].dialog.FileName, QByteArray("NotePad"));
-    QVERIFY(m_app->dialogs.shown()[0].dialog.InitialDir.isEmpty());
+    QCOMPARE(m_app->dialogs().shown().size(), 1);
+    QCOMPARE(m_app->dialogs().shown()[0].dialog.FileName, QByteArray("NotePad"));
+    QVERIFY(m_app->dialogs().shown()[0].dialog.InitialDir.isEmpty());
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
 }
 
@@ -331,32 +335,33 @@ void ToolsTest::volumeControl()
 {
     QFETCH(QByteArrayList, installed);
     QFETCH(QByteArray, started);
-    shell().onPath = installed;
+    for (const QByteArray &name : installed)
+        shell().putOnPath(name);
     form().MMVolume->trigger();
     if (started.isEmpty()) {
-        QVERIFY(shell().started.isEmpty());
+        QVERIFY(shell().started().isEmpty());
     } else {
-        QCOMPARE(shell().started.size(), 1);
-        QCOMPARE(shell().started[0].program, started);
-        QVERIFY(shell().started[0].arguments.isEmpty());
+        QCOMPARE(shell().started().size(), 1);
+        QCOMPARE(shell().started()[0].program, started);
+        QVERIFY(shell().started()[0].arguments.isEmpty());
     }
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void ToolsTest::helpOpensTheHelpFile()
 {
     const QByteArray help = m_app->write("tunelet.html", "<html></html>");
     form().Contents1->trigger();
-    QCOMPARE(shell().opened, QByteArrayList{help});
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QCOMPARE(shell().opened(), QByteArrayList{help});
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void ToolsTest::missingHelpFileIsReported()
 {
     form().Contents1->trigger();
-    QVERIFY(shell().opened.isEmpty());
-    QCOMPARE(m_app->dialogs.beeps(), 1);
-    QCOMPARE(m_app->dialogs.texts(What::Message),
+    QVERIFY(shell().opened().isEmpty());
+    QCOMPARE(m_app->dialogs().beeps(), 1);
+    QCOMPARE(m_app->dialogs().texts(What::Message),
              QStringList{QStringLiteral("ヘルプファイル %1 が見つかりません。")
                              .arg(QFile::decodeName(m_app->path("tunelet.html")))});
 }
@@ -410,8 +415,8 @@ void ToolsTest::optionSwitches()
     item->trigger();
     QCOMPARE(item->isChecked(), !initially);
     // Flipping does nothing else.
-    QVERIFY(m_app->dialogs.shown().isEmpty());
-    QVERIFY(m_app->launcher.parameters.isEmpty());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
+    QVERIFY(m_app->recorded().launcher.parameters().isEmpty());
     m_app->stop();
     QVERIFY(m_app->settings().contains(key + '=' + (initially ? '0' : '1') + "\r\n"));
 }

@@ -2,7 +2,9 @@
 // at start with TaskTray on, and what a refusing tray does to the start and to
 // the switch; hiding and showing the window; the tip following the playing
 // song.
-#include "ModesFixture.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "ModesTests.h"
 #include "TrayIcon.h"
 
@@ -14,10 +16,12 @@
 
 #include <algorithm>
 
+using namespace tunelet::testkit;
+
 namespace
 {
 
-using What = tunelet::ScriptedDialogs::Shown::What;
+using What = ScriptedDialogs::Shown::What;
 
 const QString Refused = QStringLiteral("タスクトレイにアイコンを登録できません。");
 
@@ -49,13 +53,14 @@ private:
     {
         TCallbackWindow::Instance()->TrayMessage(form().TrayIcon1->Number(), mouseMessage);
     }
-    std::unique_ptr<ModesFixture> m_app;
+    std::unique_ptr<WindowFixture> m_app;
 };
 
 void TrayTest::init()
 {
-    m_app = std::make_unique<ModesFixture>();
+    m_app = std::make_unique<WindowFixture>();
     QVERIFY(m_app->isValid());
+    m_app->useRecordingSeams();
 }
 
 void TrayTest::cleanup()
@@ -78,7 +83,7 @@ void TrayTest::trayIconIsSetUp()
     QVERIFY(!icon->OnClick());
     // TaskTray is off by default: nothing in the tray.
     QVERIFY(!icon->Visible());
-    QCOMPARE(m_app->tray.countOf(nmAdd), 0);
+    QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 0);
     QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
 }
 
@@ -104,16 +109,17 @@ void TrayTest::trayMenuCommands()
     QCOMPARE(form().windowTitle(), playing.arg(2) + QStringLiteral("song2.snr"));
     form().PMTrayBack->trigger();
     QCOMPARE(form().windowTitle(), playing.arg(1) + QStringLiteral("song1.snr"));
-    QCOMPARE(m_app->launcher.parameters.size(), 3);
+    QCOMPARE(m_app->recorded().launcher.parameters().size(), 3);
 
     // Pause goes to the player's window.
-    const windowlink::HWND player = m_app->windows.addWindow("CN_sonaro", "song → 1：00");
+    const windowlink::HWND player =
+        m_app->recorded().windows.addWindow("CN_sonaro", "song → 1：00");
     form().PMTrayPause->trigger();
-    const auto &sent = m_app->windows.sent;
+    const auto &sent = m_app->recorded().windows.sent();
     QVERIFY(std::any_of(sent.begin(), sent.end(), [player](const auto &message) {
         return message.window == player && message.message == windowlink::WM_KEYDOWN;
     }));
-    m_app->windows.removeWindow(player);
+    m_app->recorded().windows.removeWindow(player);
 
     form().PMTrayStop->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
@@ -131,15 +137,15 @@ void TrayTest::shownAtStartWithTaskTrayOn()
     QVERIFY(form().MMTaskTray->isChecked());
     QVERIFY(form().TrayIcon1->Visible());
     QVERIFY(form().TrayIcon1->Registered());
-    QCOMPARE(m_app->tray.countOf(nmAdd), 1);
-    QCOMPARE(m_app->tray.calls.first().tip, QByteArray("Tunelet"));
-    QVERIFY(m_app->tray.calls.first().hasIcon);
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 1);
+    QCOMPARE(m_app->recorded().notifyArea.calls().first().data.Tip(), QByteArray("Tunelet"));
+    QVERIFY(!m_app->recorded().notifyArea.calls().first().data.icon.isNull());
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 
     // Stored at exit; the icon leaves the tray with the window.
     m_app->stop();
     QVERIFY(m_app->settings().contains("TaskTray=1\r\n"));
-    QCOMPARE(m_app->tray.countOf(nmDelete), 1);
+    QCOMPARE(m_app->recorded().notifyArea.countOf(nmDelete), 1);
 }
 
 void TrayTest::refusedAtStartEndsTheStartUp()
@@ -148,10 +154,10 @@ void TrayTest::refusedAtStartEndsTheStartUp()
     m_app->write("tunelet.ini", "[Window]\r\nHeight=290\r\n[Setting]\r\nTaskTray=1\r\n"
                                 "CompactMode=1\r\nListOpen=1\r\n[File]\r\nFileName=" +
                                     list + "\r\n");
-    m_app->tray.refuseAdd = true;
+    m_app->recorded().notifyArea.setRefuseAdd(true);
     m_app->start();
 
-    QCOMPARE(m_app->dialogs.texts(What::Error), QStringList{Refused});
+    QCOMPARE(m_app->dialogs().texts(What::Error), QStringList{Refused});
     // The rest of the start-up is skipped: no list, no compact height.
     QCOMPARE(form().Playlist().count(), 0);
     QCOMPARE(form().height(), 290);
@@ -168,32 +174,32 @@ void TrayTest::switchFlipsTheIcon()
     form().MMTaskTray->trigger();
     QVERIFY(form().MMTaskTray->isChecked());
     QVERIFY(form().TrayIcon1->Registered());
-    QCOMPARE(m_app->tray.countOf(nmAdd), 1);
+    QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 1);
 
     form().MMTaskTray->trigger();
     QVERIFY(!form().MMTaskTray->isChecked());
     QVERIFY(!form().TrayIcon1->Visible());
     QVERIFY(!form().TrayIcon1->Registered());
-    QCOMPARE(m_app->tray.countOf(nmDelete), 1);
-    QVERIFY(m_app->dialogs.shown().isEmpty());
+    QCOMPARE(m_app->recorded().notifyArea.countOf(nmDelete), 1);
+    QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void TrayTest::switchRefusedKeepsTheCheckMark()
 {
     m_app->start();
-    m_app->tray.refuseAdd = true;
+    m_app->recorded().notifyArea.setRefuseAdd(true);
     form().MMTaskTray->trigger();
-    QCOMPARE(m_app->dialogs.texts(What::Error), QStringList{Refused});
+    QCOMPARE(m_app->dialogs().texts(What::Error), QStringList{Refused});
     QVERIFY(form().MMTaskTray->isChecked());
     QVERIFY(!form().TrayIcon1->Registered());
 
     // Switching off does nothing more; switching on again tries again.
     form().MMTaskTray->trigger();
     QVERIFY(!form().MMTaskTray->isChecked());
-    m_app->tray.refuseAdd = false;
+    m_app->recorded().notifyArea.setRefuseAdd(false);
     form().MMTaskTray->trigger();
     QVERIFY(form().TrayIcon1->Registered());
-    QCOMPARE(m_app->dialogs.texts(What::Error).size(), 1);
+    QCOMPARE(m_app->dialogs().texts(What::Error).size(), 1);
 }
 
 void TrayTest::hideAndShowFromTheTray()
@@ -261,11 +267,11 @@ void TrayTest::tipFollowsTheSong()
     form().SelectRow(1);
     form().ListView1DblClick();
     QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Song 2"));
-    QCOMPARE(m_app->tray.lastTip(), QByteArray("Song 2"));
+    QCOMPARE(m_app->recorded().notifyArea.lastTip(), QByteArray("Song 2"));
 
     form().SBStopClick();
     QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Tunelet"));
-    QCOMPARE(m_app->tray.lastTip(), QByteArray("Tunelet"));
+    QCOMPARE(m_app->recorded().notifyArea.lastTip(), QByteArray("Tunelet"));
 
     // Without the icon in the tray the tip follows all the same.
     form().MMTaskTray->trigger();
@@ -287,9 +293,9 @@ void TrayTest::refusedTipIsReportedAndTheSongPlaysOn()
     m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
     m_app->start();
     m_app->addSongs(1);
-    m_app->tray.refuseModify = true;
+    m_app->recorded().notifyArea.setRefuseModify(true);
     form().SBPlayClick();
-    QVERIFY(m_app->dialogs.texts(What::Error).contains(Refused));
+    QVERIFY(m_app->dialogs().texts(What::Error).contains(Refused));
     QVERIFY(form().windowTitle().startsWith(QStringLiteral("Tunelet - <1> ")));
     QVERIFY(form().Timer1->isActive());
 }

@@ -1,8 +1,9 @@
 // The whole list played unattended through the main window with the real
 // player and converter.
-#include "FormFixture.h"
+#include "tests/support/SongFiles.h"
+#include "tests/support/WindowFixture.h"
+
 #include "PlaybackTests.h"
-#include "SongFiles.h"
 
 #include "process/systemprocesslauncher.h"
 #include "windowlink/windowsystem.h"
@@ -14,7 +15,8 @@
 #include <QTimer>
 
 #include <csignal>
-#include <sys/stat.h>
+
+using namespace tunelet::testkit;
 
 class TestPlaybackIntegration : public QObject
 {
@@ -24,7 +26,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase();
     void listPlaysThroughAndStops();
     void repeatWrapsToTheFirstRowAndStopKeepsTheTime();
 
@@ -33,11 +34,9 @@ private:
     bool playerRunning();
     void endPlayers();
 
-    QTemporaryDir m_runtime;
-    QByteArray m_savedRuntimeDir;
     QByteArray m_binDir;
     std::unique_ptr<tunelet::SystemProcessLauncher> m_launcher;
-    std::unique_ptr<FormFixture> m_fixture;
+    std::unique_ptr<WindowFixture> m_fixture;
     std::unique_ptr<QSignalSpy> m_captions;
 };
 
@@ -48,26 +47,13 @@ void TestPlaybackIntegration::initTestCase()
         QSKIP("TUNELET_BIN_DIR is not set");
     QVERIFY(QFileInfo(QFile::decodeName(m_binDir + "/sonaro")).isExecutable());
     QVERIFY(QFileInfo(QFile::decodeName(m_binDir + "/mid2snr")).isExecutable());
-    // Players publish their windows in a folder of this test alone.
-    QVERIFY(m_runtime.isValid());
-    QVERIFY(::chmod(QFile::encodeName(m_runtime.path()).constData(), 0700) == 0);
-    m_savedRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-}
-
-void TestPlaybackIntegration::cleanupTestCase()
-{
-    if (m_savedRuntimeDir.isEmpty())
-        qunsetenv("XDG_RUNTIME_DIR");
-    else
-        qputenv("XDG_RUNTIME_DIR", m_savedRuntimeDir);
 }
 
 void TestPlaybackIntegration::init()
 {
     m_launcher = std::make_unique<tunelet::SystemProcessLauncher>();
-    m_fixture = std::make_unique<FormFixture>();
-    TForm1 &form = m_fixture->start(nullptr, m_launcher.get());
+    m_fixture = std::make_unique<WindowFixture>();
+    TForm1 &form = m_fixture->start({.processes = m_launcher.get()});
     form.SonaroPath = m_binDir + "/sonaro";
     form.mid2snrPath = m_binDir + "/mid2snr";
     m_captions = std::make_unique<QSignalSpy>(&form, &QWidget::windowTitleChanged);
@@ -76,8 +62,10 @@ void TestPlaybackIntegration::init()
 void TestPlaybackIntegration::cleanup()
 {
     m_captions.reset();
-    m_fixture.reset(); // closes the player (CloseSonaro is ticked)
+    // Players publish their windows in the fixture's own folder.
+    m_fixture->stop(); // closes the player (CloseSonaro is ticked)
     endPlayers();
+    m_fixture.reset();
     m_launcher.reset();
 }
 
@@ -110,9 +98,9 @@ QStringList TestPlaybackIntegration::playingCaptions() const
 void TestPlaybackIntegration::listPlaysThroughAndStops()
 {
     TForm1 &form = m_fixture->form();
-    const QByteArray a = m_fixture->write("a.snr", songfiles::twoSecondSong("Song A"));
-    const QByteArray b = m_fixture->write("b.snr", songfiles::twoSecondSong("Song B"));
-    const QByteArray c = m_fixture->write("c.mid", songfiles::twoSecondMidi());
+    const QByteArray a = m_fixture->write("a.snr", songData("Song A"));
+    const QByteArray b = m_fixture->write("b.snr", songData("Song B"));
+    const QByteArray c = m_fixture->write("c.mid", midiData());
     m_fixture->setRows({a, b, c});
     form.MMRepeat->setChecked(false);
 
@@ -129,14 +117,14 @@ void TestPlaybackIntegration::listPlaysThroughAndStops()
     QCOMPARE(form.PlayIndex, 2);
     QCOMPARE(m_fixture->label(), QStringLiteral("00:02/0:02 "));
     QVERIFY(!playerRunning());
-    QVERIFY(m_fixture->dialogs.shown().isEmpty());
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
 {
     TForm1 &form = m_fixture->form();
-    const QByteArray a = m_fixture->write("a.snr", songfiles::twoSecondSong("Song A"));
-    const QByteArray b = m_fixture->write("b.snr", songfiles::twoSecondSong("Song B"));
+    const QByteArray a = m_fixture->write("a.snr", songData("Song A"));
+    const QByteArray b = m_fixture->write("b.snr", songData("Song B"));
     m_fixture->setRows({a, b});
     QVERIFY(form.MMRepeat->isChecked());
 

@@ -1,5 +1,6 @@
 // The progress poll's arithmetic and the sequencing rules, without a screen.
-#include "PlaybackFakes.h"
+#include "tests/support/FakePlayerWindows.h"
+
 #include "PlaybackTests.h"
 
 #include "playback/playerparameters.h"
@@ -9,6 +10,8 @@
 #include "playlist/randomgenerator.h"
 
 #include <QTest>
+
+using namespace tunelet::testkit;
 
 using tunelet::PlayMode;
 using tunelet::SequenceState;
@@ -151,25 +154,24 @@ void TestPlaybackRules::decimalOrZero()
 
 void TestPlaybackRules::pollWithoutPlayerKeepsLabelAndEndsNothing()
 {
-    FakeWindows windows;
-    windows.playerPresent = false;
+    FakePlayerWindows windows;
+    windows.setPlayerPresent(false);
     tunelet::PlayerWindow player(windows);
     tunelet::ProgressPoll poll(player);
     const tunelet::ProgressView view = poll.poll();
     QVERIFY(!view.label);
     QVERIFY(view.status.isEmpty());
     QVERIFY(!view.ended);
-    QVERIFY(windows.sent.isEmpty());
+    QVERIFY(windows.sent().isEmpty());
 }
 
 void TestPlaybackRules::pollReadsThePlayersWindow()
 {
-    FakeWindows windows;
-    windows.title = QStringLiteral("Little tune → 3：05");
-    windows.status = QStringLiteral("Playing");
-    windows.position = 50;
-    windows.minimum = 20; // the minimum plays no part
-    windows.maximum = 100;
+    FakePlayerWindows windows;
+    windows.setTitle(QStringLiteral("Little tune → 3：05"));
+    windows.setStatus(QStringLiteral("Playing"));
+    windows.setPosition(50);
+    windows.setRange(20, 100); // the minimum plays no part
     tunelet::PlayerWindow player(windows);
     tunelet::ProgressPoll poll(player);
     tunelet::ProgressView view = poll.poll();
@@ -177,17 +179,17 @@ void TestPlaybackRules::pollReadsThePlayersWindow()
     QCOMPARE(view.status, QStringLiteral("Playing"));
     QVERIFY(!view.ended);
 
-    windows.position = 100;
-    windows.statusPresent = false;
+    windows.setPosition(100);
+    windows.setStatusPresent(false);
     view = poll.poll();
     QVERIFY(view.ended);
     QVERIFY(view.status.isEmpty());
 
-    windows.seekPresent = false;
+    windows.setSeekBarPresent(false);
     view = poll.poll();
     QVERIFY(!view.ended);
     QCOMPARE(view.label.value_or(Keep), QStringLiteral("00:00/3:05 "));
-    QVERIFY(windows.sent.isEmpty());
+    QVERIFY(windows.sent().isEmpty());
 }
 
 void TestPlaybackRules::parameters_data()

@@ -1,6 +1,9 @@
 // Starting a song: preparing the file, the converter, the player's command
 // line and the failures; and the real process launcher.
-#include "PlaybackFakes.h"
+#include "tests/support/FakePlayerWindows.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/RecordingSongHost.h"
+
 #include "PlaybackTests.h"
 
 #include "core/atomicfile.h"
@@ -13,6 +16,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace tunelet::testkit;
 
 using tunelet::RunOutcome;
 
@@ -44,9 +49,9 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_home;
-    FakeWindows m_windows;
+    FakePlayerWindows m_windows;
     RecordingLauncher m_launcher;
-    RecordingHost m_host;
+    RecordingSongHost m_host;
 };
 
 void TestSongStarter::init()
@@ -56,9 +61,9 @@ void TestSongStarter::init()
     m_home = QFile::encodeName(m_dir->path()) + '/';
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("player"))));
     write("player/sonaro");
-    m_windows = FakeWindows();
+    m_windows = FakePlayerWindows();
     m_launcher = RecordingLauncher();
-    m_host = RecordingHost();
+    m_host = RecordingSongHost();
 }
 
 QByteArray TestSongStarter::write(const QByteArray &name, const QByteArray &content) const
@@ -87,14 +92,14 @@ void TestSongStarter::dataFileStartsThePlayer()
     const tunelet::SongStartResult result = starter.start("/m/a.TXT", settings());
     QVERIFY(result.started);
     QCOMPARE(result.playedPath, QByteArray("/m/a.TXT"));
-    QCOMPARE(m_launcher.started.size(), 1);
-    QCOMPARE(m_launcher.started[0].program, m_home + "player/sonaro");
-    QCOMPARE(m_launcher.started[0].parameters, QStringLiteral("\"/m/a.TXT\" *p *x *i"));
-    QCOMPARE(m_launcher.started[0].folder, m_home + "player/");
-    QVERIFY(m_launcher.runs.isEmpty());
-    QVERIFY(m_host.calls.isEmpty());
+    QCOMPARE(m_launcher.started().size(), 1);
+    QCOMPARE(m_launcher.started()[0].program, m_home + "player/sonaro");
+    QCOMPARE(m_launcher.started()[0].parameters, QStringLiteral("\"/m/a.TXT\" *p *x *i"));
+    QCOMPARE(m_launcher.started()[0].folder, m_home + "player/");
+    QVERIFY(m_launcher.runs().isEmpty());
+    QVERIFY(m_host.calls().isEmpty());
     // A start never closes a player.
-    QVERIFY(m_windows.sent.isEmpty());
+    QVERIFY(m_windows.sent().isEmpty());
 }
 
 void TestSongStarter::playerMissingOrFailing()
@@ -103,18 +108,19 @@ void TestSongStarter::playerMissingOrFailing()
     tunelet::SongStartSettings s = settings();
     s.sonaroPath = m_home + "player"; // a folder is no program file
     QVERIFY(!starter.start("/m/a.snr", s).started);
-    QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
+    QCOMPARE(m_host.calls(),
+             (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
     s.sonaroPath.clear(); // and no player shipped
-    m_host.calls.clear();
+    m_host.clearCalls();
     QVERIFY(!starter.start("/m/a.snr", s).started);
-    QCOMPARE(m_host.calls.size(), 2);
-    QVERIFY(m_launcher.started.isEmpty());
+    QCOMPARE(m_host.calls().size(), 2);
+    QVERIFY(m_launcher.started().isEmpty());
 
-    m_host.calls.clear();
-    m_launcher.startSucceeds = false;
+    m_host.clearCalls();
+    m_launcher.setStartSucceeds(false);
     QVERIFY(!starter.start("/m/a.snr", settings()).started);
-    QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaro起動エラー。"}));
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_host.calls(), (QStringList{"beep", "message Sonaro起動エラー。"}));
+    QCOMPARE(m_launcher.started().size(), 1);
 }
 
 void TestSongStarter::programsNamedBySettings_data()
@@ -151,18 +157,19 @@ void TestSongStarter::programsNamedBySettings()
     s.mid2snrPath = setting.isEmpty() ? setting : setting + "mid2snr";
     tunelet::SongStarter starter(m_launcher, m_windows, m_host);
     QVERIFY(starter.start("/m/a.mid", s).started);
-    QCOMPARE(m_launcher.runs.size(), 1);
-    QCOMPARE(m_launcher.runs[0].program, folder + "mid2snr");
-    QCOMPARE(m_launcher.started.size(), 1);
-    QCOMPARE(m_launcher.started[0].program, folder + "sonaro");
-    QCOMPARE(m_launcher.started[0].folder, folder);
+    QCOMPARE(m_launcher.runs().size(), 1);
+    QCOMPARE(m_launcher.runs()[0].program, folder + "mid2snr");
+    QCOMPARE(m_launcher.started().size(), 1);
+    QCOMPARE(m_launcher.started()[0].program, folder + "sonaro");
+    QCOMPARE(m_launcher.started()[0].folder, folder);
 
     // Without a player there, the check fails even though the current folder has one.
     QVERIFY(QFile::remove(QFile::decodeName(folder + "sonaro")));
-    m_host.calls.clear();
+    m_host.clearCalls();
     QVERIFY(!starter.start("/m/a.snr", s).started);
-    QCOMPARE(m_host.calls, (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_host.calls(),
+             (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
+    QCOMPARE(m_launcher.started().size(), 1);
 }
 
 void TestSongStarter::midiIsConvertedIntoTheWorkFile_data()
@@ -181,34 +188,34 @@ void TestSongStarter::midiIsConvertedIntoTheWorkFile()
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("songs"))));
     const QByteArray midi = write(name, "MThd");
     write("tunelet.snr", "old work file");
-    m_windows.converterPresent = true;
-    m_launcher.onRun = [&](const RecordingLauncher::Run &run) {
+    m_windows.showConverter();
+    m_launcher.setOnRun([&](const RecordingLauncher::Run &run) {
         write(output, "converted from " + run.argument);
-    };
+    });
 
     tunelet::SongStarter starter(m_launcher, m_windows, m_host);
     const tunelet::SongStartResult result = starter.start(midi, settings());
     QVERIFY(result.started);
     QCOMPARE(result.playedPath, m_home + "tunelet.snr");
-    QCOMPARE(m_launcher.runs.size(), 1);
-    QCOMPARE(m_launcher.runs[0].program, m_home + "player/mid2snr");
-    QCOMPARE(m_launcher.runs[0].argument, midi);
-    QCOMPARE(m_launcher.runs[0].folder, m_home);
+    QCOMPARE(m_launcher.runs().size(), 1);
+    QCOMPARE(m_launcher.runs()[0].program, m_home + "player/mid2snr");
+    QCOMPARE(m_launcher.runs()[0].argument, midi);
+    QCOMPARE(m_launcher.runs()[0].folder, m_home);
     // The texts are set once; the converter's window is minimized on each slice.
-    QCOMPARE(m_host.calls, QStringList{"converter"});
-    const QList<FakeWindows::Sent> minimize(
-        2, {FakeWindows::Converter, windowlink::WM_SYSCOMMAND, windowlink::SC_MINIMIZE});
-    QCOMPARE(m_windows.sent, minimize);
+    QCOMPARE(m_host.calls(), QStringList{"converter"});
+    const QList<FakePlayerWindows::Sent> minimize(
+        2, {m_windows.converter(), windowlink::WM_SYSCOMMAND, windowlink::SC_MINIMIZE, 0});
+    QCOMPARE(m_windows.sent(), minimize);
     QCOMPARE(tunelet::readWholeFile(m_home + "tunelet.snr").value_or(""), "converted from " + midi);
     QVERIFY(!tunelet::isExistingFile(m_home + output));
-    QCOMPARE(m_launcher.started.size(), 1);
-    QCOMPARE(m_launcher.started[0].parameters, "\"" + m_home + "tunelet.snr\" *p *x *i");
+    QCOMPARE(m_launcher.started().size(), 1);
+    QCOMPARE(m_launcher.started()[0].parameters, "\"" + m_home + "tunelet.snr\" *p *x *i");
 }
 
 void TestSongStarter::converterOutputNamedLikeTheWorkFile()
 {
     const QByteArray midi = write("tunelet.mid", "MThd");
-    m_launcher.onRun = [&](const RecordingLauncher::Run &) { write("tunelet.snr", "new data"); };
+    m_launcher.setOnRun([&](const RecordingLauncher::Run &) { write("tunelet.snr", "new data"); });
     tunelet::SongStarter starter(m_launcher, m_windows, m_host);
     QVERIFY(starter.start(midi, settings()).started);
     QCOMPARE(tunelet::readWholeFile(m_home + "tunelet.snr").value_or(""), QByteArray("new data"));
@@ -243,7 +250,7 @@ void TestSongStarter::converterFailures()
     QFETCH(int, status);
     QFETCH(QString, error);
     QFETCH(QStringList, calls);
-    m_launcher.runStatus = RunOutcome::Status(status);
+    m_launcher.setRunStatus(RunOutcome::Status(status));
     tunelet::SongStarter starter(m_launcher, m_windows, m_host);
     tunelet::SongStartSettings s = settings();
     s.dataView = true;
@@ -253,8 +260,8 @@ void TestSongStarter::converterFailures()
     } catch (const tunelet::EPlaybackError &e) {
         QCOMPARE(QString::fromUtf8(e.what()), error);
     }
-    QCOMPARE(m_host.calls, calls);
-    QVERIFY(m_launcher.started.isEmpty());
+    QCOMPARE(m_host.calls(), calls);
+    QVERIFY(m_launcher.started().isEmpty());
 }
 
 void TestSongStarter::archiveRows()
@@ -262,18 +269,17 @@ void TestSongStarter::archiveRows()
     tunelet::SongStarter starter(m_launcher, m_windows, m_host);
     // No data file in the archive: nothing starts.
     QVERIFY(!starter.start("/m/Y.Lzh", settings()).started);
-    QCOMPARE(m_host.calls, QStringList{"lzh /m/Y.Lzh"});
-    QVERIFY(m_launcher.started.isEmpty());
+    QCOMPARE(m_host.calls(), QStringList{"lzh /m/Y.Lzh"});
+    QVERIFY(m_launcher.started().isEmpty());
 
     // The archive's data file plays from the work file, never converted.
-    m_host.extractor = [&](const QByteArray &) {
-        return std::optional<QByteArray>(m_home + "tunelet.snr");
-    };
+    m_host.setExtractor(
+        [&](const QByteArray &) { return std::optional<QByteArray>(m_home + "tunelet.snr"); });
     const tunelet::SongStartResult result = starter.start("/m/Y.lzh", settings());
     QVERIFY(result.started);
     QCOMPARE(result.playedPath, m_home + "tunelet.snr");
-    QVERIFY(m_launcher.runs.isEmpty());
-    QCOMPARE(m_launcher.started[0].parameters, "\"" + m_home + "tunelet.snr\" *p *x *i");
+    QVERIFY(m_launcher.runs().isEmpty());
+    QCOMPARE(m_launcher.started()[0].parameters, "\"" + m_home + "tunelet.snr\" *p *x *i");
 }
 
 void TestSongStarter::dataViewer()
@@ -282,11 +288,11 @@ void TestSongStarter::dataViewer()
     tunelet::SongStartSettings s = settings();
     s.dataView = true;
     QVERIFY(starter.start("/m/a.snr", s).started);
-    QCOMPARE(m_host.calls, QStringList{"view /m/a.snr"});
+    QCOMPARE(m_host.calls(), QStringList{"view /m/a.snr"});
 
-    m_host.failDataView = true;
+    m_host.setFailDataView(true);
     QVERIFY_THROWS_EXCEPTION(tunelet::EPlaybackError, starter.start("/m/b.snr", s));
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started().size(), 1);
 }
 
 void TestSongStarter::launcherRunsAndWaits()

@@ -1,7 +1,9 @@
 // The main window's playback wiring over an in-process player window and
 // recorded process starts.
-#include "FormFixture.h"
-#include "PlaybackFakes.h"
+#include "tests/support/FakePlayerWindows.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/WindowFixture.h"
+
 #include "PlaybackTests.h"
 
 #include "core/bytefile.h"
@@ -15,8 +17,10 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace tunelet::testkit;
+
 using namespace windowlink;
-using What = tunelet::ScriptedDialogs::Shown::What;
+using What = ScriptedDialogs::Shown::What;
 using Messages = QList<QPair<UINT, WPARAM>>;
 
 class TestPlaybackWindow : public QObject
@@ -49,19 +53,19 @@ private:
     TForm1 &form() { return m_fixture->form(); }
     void startWithRows(int rows);
 
-    std::unique_ptr<FormFixture> m_fixture;
-    FakeWindows m_windows;
+    std::unique_ptr<WindowFixture> m_fixture;
+    FakePlayerWindows m_windows;
     RecordingLauncher m_launcher;
 };
 
 void TestPlaybackWindow::init()
 {
-    m_windows = FakeWindows();
-    m_windows.title = QStringLiteral("Tune → 3：05");
-    m_windows.status = QStringLiteral("Playing");
+    m_windows = FakePlayerWindows();
+    m_windows.setTitle(QStringLiteral("Tune → 3：05"));
+    m_windows.setStatus(QStringLiteral("Playing"));
     m_launcher = RecordingLauncher();
-    m_fixture = std::make_unique<FormFixture>();
-    m_fixture->start(&m_windows, &m_launcher);
+    m_fixture = std::make_unique<WindowFixture>();
+    m_fixture->start({&m_windows, &m_launcher});
     QVERIFY(QDir().mkpath(QFile::decodeName(m_fixture->path("player"))));
     form().SonaroPath = m_fixture->write("player/sonaro", "program");
     form().mid2snrPath = m_fixture->path("player/mid2snr");
@@ -99,10 +103,11 @@ void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
     form().SelectRow(2);
     form().PMPlay->trigger();
 
-    QCOMPARE(m_launcher.started.size(), 1);
-    QCOMPARE(m_launcher.started[0].program, m_fixture->path("player/sonaro"));
-    QCOMPARE(m_launcher.started[0].parameters, QStringLiteral("\"/m/a.snr\" *p *x *i *m *f *s *a"));
-    QCOMPARE(m_launcher.started[0].folder, m_fixture->path("player/"));
+    QCOMPARE(m_launcher.started().size(), 1);
+    QCOMPARE(m_launcher.started()[0].program, m_fixture->path("player/sonaro"));
+    QCOMPARE(m_launcher.started()[0].parameters,
+             QStringLiteral("\"/m/a.snr\" *p *x *i *m *f *s *a"));
+    QCOMPARE(m_launcher.started()[0].folder, m_fixture->path("player/"));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/a.snr"));
     QCOMPARE(form().PlayingPath(), QByteArray("/m/a.snr"));
     QCOMPARE(form().PlayIndex, 2);
@@ -124,23 +129,23 @@ void TestPlaybackWindow::noSwitchesEndWithPlayAndExit()
     startWithRows(1);
     form().MMPlayMinimize->setChecked(false);
     form().SBPlayClick();
-    QCOMPARE(m_launcher.started.size(), 1);
-    QVERIFY(m_launcher.started[0].parameters.endsWith(QStringLiteral(".snr\" *p *x")));
+    QCOMPARE(m_launcher.started().size(), 1);
+    QVERIFY(m_launcher.started()[0].parameters.endsWith(QStringLiteral(".snr\" *p *x")));
 }
 
 void TestPlaybackWindow::pollShowsProgressAndStatus()
 {
-    m_windows.position = 50;
+    m_windows.setPosition(50);
     form().Timer1Timer();
     QCOMPARE(m_fixture->label(), QStringLiteral("01:32/3:05 "));
     QCOMPARE(m_fixture->panel(2), QStringLiteral("Playing"));
 
     // Without a player: the time stays, the status empties, nothing ends.
-    m_windows.playerPresent = false;
+    m_windows.setPlayerPresent(false);
     form().Timer2Timer();
     QCOMPARE(m_fixture->label(), QStringLiteral("01:32/3:05 "));
     QCOMPARE(m_fixture->panel(2), QString());
-    QVERIFY(m_windows.sent.isEmpty());
+    QVERIFY(m_windows.sent().isEmpty());
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
 }
 
@@ -151,15 +156,15 @@ void TestPlaybackWindow::endOfTheLastRowStops()
     form().SelectRow(2);
     form().ListView1DblClick();
     QVERIFY(form().Timer1->isActive());
-    m_windows.clear();
+    m_windows.clearSent();
     m_windows.newPlayer();
-    m_windows.position = 100;
+    m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(form().PlayingPath().isEmpty());
     QVERIFY(!form().Timer1->isActive());
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started().size(), 1);
     QCOMPARE(form().PlayIndex, 2);
     // The time display keeps the last time shown.
     form().Timer2Timer();
@@ -171,7 +176,7 @@ void TestPlaybackWindow::endInTheMiddleStartsTheNextRow()
     startWithRows(3);
     form().MMRepeat->setChecked(false);
     form().PlayIndex = -1; // as after a list was opened
-    m_windows.position = 100;
+    m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
     QCOMPARE(form().PlayIndex, 0);
@@ -181,27 +186,27 @@ void TestPlaybackWindow::endInTheMiddleStartsTheNextRow()
     m_windows.newPlayer();
     form().Timer1Timer();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
-    QCOMPARE(m_launcher.started.size(), 2);
+    QCOMPARE(m_launcher.started().size(), 2);
 }
 
 void TestPlaybackWindow::aSlowClosingPlayerEndsOnlyOnce()
 {
     startWithRows(3);
     form().PlayIndex = 0;
-    m_windows.closeLingers = true;
-    m_windows.position = 100;
+    m_windows.setCloseLingers(true);
+    m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
     // The closed player still shows its end until it has gone: no second start.
     form().Timer1Timer();
     form().Timer2Timer();
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started().size(), 1);
     QCOMPARE(form().PlayIndex, 1);
     // Once the next player's window is there, its end counts again.
-    m_windows.closeLingers = false;
+    m_windows.setCloseLingers(false);
     m_windows.newPlayer();
     form().Timer1Timer();
-    QCOMPARE(m_launcher.started.size(), 2);
+    QCOMPARE(m_launcher.started().size(), 2);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
 }
 
@@ -211,21 +216,21 @@ void TestPlaybackWindow::singleWithRepeatPlaysAgainUntilThePositionMoves()
     form().MMSinglePlayClick();
     form().PlayIndex = -1;
     form().setWindowTitle(QStringLiteral("Tunelet - <2> /m/song1.snr"));
-    m_windows.position = 100;
+    m_windows.setPosition(100);
     form().Timer1Timer();
     form().Timer2Timer();
     const Messages again{{WM_KEYDOWN, VK_UP}, {WM_KEYUP, VK_UP}};
     QCOMPARE(m_windows.playerMessages(), again + again);
     QCOMPARE(form().PlayIndex, 0);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
-    m_windows.position = 0;
+    m_windows.setPosition(0);
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages().size(), 4);
-    QVERIFY(m_launcher.started.isEmpty());
+    QVERIFY(m_launcher.started().isEmpty());
 
     // Without repeat the song's end stops.
     form().MMRepeat->setChecked(false);
-    m_windows.position = 100;
+    m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages().last(), (QPair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
@@ -234,9 +239,9 @@ void TestPlaybackWindow::singleWithRepeatPlaysAgainUntilThePositionMoves()
 void TestPlaybackWindow::rewindAndForwardWhileHeld()
 {
     form().SBReturnMouseDown(Qt::LeftButton);
-    QCOMPARE(m_windows.foregroundCalls, 1);
+    QCOMPARE(m_windows.foregroundCalls(), 1);
     QVERIFY(form().RewindHeld);
-    QVERIFY(m_windows.sent.isEmpty()); // no key at the press itself
+    QVERIFY(m_windows.sent().isEmpty()); // no key at the press itself
     form().Timer2Timer();
     form().Timer2Timer();
     form().Timer1Timer(); // the other timer sends no keys
@@ -245,21 +250,21 @@ void TestPlaybackWindow::rewindAndForwardWhileHeld()
     QCOMPARE(m_windows.playerMessages(),
              (Messages{{WM_KEYDOWN, VK_LEFT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}}));
 
-    m_windows.clear();
+    m_windows.clearSent();
     form().SBSkipMouseDown(Qt::LeftButton);
     form().Timer2Timer();
     form().SBSkipMouseUp(Qt::LeftButton);
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_KEYDOWN, VK_RIGHT}, {WM_KEYUP, VK_RIGHT}}));
 
     // Any other button sends nothing.
-    m_windows.clear();
+    m_windows.clearSent();
     form().SBReturnMouseDown(Qt::RightButton);
     form().Timer2Timer();
     form().SBReturnMouseUp(Qt::RightButton);
     form().SBSkipMouseDown(Qt::MiddleButton);
     form().SBSkipMouseUp(Qt::MiddleButton);
-    QVERIFY(m_windows.sent.isEmpty());
-    QCOMPARE(m_windows.foregroundCalls, 2);
+    QVERIFY(m_windows.sent().isEmpty());
+    QCOMPARE(m_windows.foregroundCalls(), 2);
     QVERIFY(!form().RewindHeld && !form().ForwardHeld);
 }
 
@@ -268,7 +273,7 @@ void TestPlaybackWindow::pauseKeepsPlaying()
     startWithRows(1);
     form().SBPlayClick();
     m_windows.newPlayer();
-    m_windows.clear();
+    m_windows.clearSent();
     const QString caption = form().windowTitle();
     form().N3->trigger();
     form().SBPauseClick();
@@ -289,7 +294,7 @@ void TestPlaybackWindow::spaceTogglesPlayAndStop()
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(!form().Timer1->isActive());
     QCOMPARE(form().PlayIndex, 0);
-    QCOMPARE(m_launcher.started.size(), 1);
+    QCOMPARE(m_launcher.started().size(), 1);
 }
 
 void TestPlaybackWindow::emptyList()
@@ -305,7 +310,7 @@ void TestPlaybackWindow::emptyList()
     form().SBBackClick();
     QVERIFY(!form().Timer1->isActive());
     form().ListView1DblClick();
-    QVERIFY(m_launcher.started.isEmpty());
+    QVERIFY(m_launcher.started().isEmpty());
 }
 
 void TestPlaybackWindow::backFarPastTheEndPlaysTheLastRow()
@@ -323,14 +328,14 @@ void TestPlaybackWindow::backFarPastTheEndPlaysTheLastRow()
 
 void TestPlaybackWindow::activationAndClose()
 {
-    m_fixture->keys.keys.clear();
+    m_fixture->keys().clear();
     form().FormActivate();
-    QCOMPARE(m_fixture->keys.keys, QList<Qt::Key>{Qt::Key_Down});
+    QCOMPARE(m_fixture->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
     form().Timer1->start();
     form().MMCloseSonaro->setChecked(false);
     form().FormClose();
-    QVERIFY(m_windows.sent.isEmpty());
+    QVERIFY(m_windows.sent().isEmpty());
     QVERIFY(!form().Timer1->isActive());
     form().MMCloseSonaro->setChecked(true);
     form().FormClose();
@@ -367,7 +372,7 @@ void TestPlaybackWindow::playModeStoredAndRestored()
     m_fixture->stop();
     const QByteArray ini = tunelet::readWholeFile(m_fixture->path("tunelet.ini")).value_or("");
     QVERIFY2(ini.contains("PlayMode=1"), ini.constData());
-    TForm1 &restarted = m_fixture->start(&m_windows, &m_launcher);
+    TForm1 &restarted = m_fixture->start({&m_windows, &m_launcher});
     QVERIFY(restarted.MMSinglePlay->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
 }
@@ -378,25 +383,25 @@ void TestPlaybackWindow::failuresAreReported()
     form().MMDataView->setChecked(true);
     form().SelectRow(0);
     form().PMPlay->trigger();
-    QCOMPARE(m_fixture->dialogs.texts(What::Error),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ /m/missing.snr は開けません")});
 
     form().MMDataView->setChecked(false);
-    m_launcher.runStatus = tunelet::RunOutcome::Status::FailedToStart;
+    m_launcher.setRunStatus(tunelet::RunOutcome::Status::FailedToStart);
     form().SelectRow(1);
     form().PMPlay->trigger();
-    QCOMPARE(m_fixture->dialogs.texts(What::Error).last(),
+    QCOMPARE(m_fixture->dialogs().texts(What::Error).last(),
              QStringLiteral("mid2snrを起動できません"));
 
     // Archive rows play through ExtractLzhData (tests/lzh).
     form().SelectRow(0);
     form().SonaroPath = m_fixture->path("player/none");
-    const int beeps = m_fixture->dialogs.beeps();
+    const int beeps = m_fixture->dialogs().beeps();
     form().PMPlay->trigger();
-    QCOMPARE(m_fixture->dialogs.texts(What::Message).last(),
+    QCOMPARE(m_fixture->dialogs().texts(What::Message).last(),
              QStringLiteral("Sonaroのパスを正しく設定してください。"));
-    QCOMPARE(m_fixture->dialogs.beeps(), beeps + 1);
-    QCOMPARE(m_launcher.started.size(), 0);
+    QCOMPARE(m_fixture->dialogs().beeps(), beeps + 1);
+    QCOMPARE(m_launcher.started().size(), 0);
     // A failed start leaves the caption idle after the close.
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
 }
@@ -406,15 +411,15 @@ void TestPlaybackWindow::converterRunningIsShown()
     m_fixture->setRows({"/m/x.mid"});
     QString caption;
     QString panel;
-    m_launcher.onRun = [&](const RecordingLauncher::Run &) {
+    m_launcher.setOnRun([&](const RecordingLauncher::Run &) {
         caption = form().windowTitle();
         panel = m_fixture->panel(2);
-    };
+    });
     form().SBPlayClick();
     QCOMPARE(caption, QStringLiteral("Tunelet - mid2snr実行中..."));
     QCOMPARE(panel, QStringLiteral(" mid2snr実行中..."));
-    QCOMPARE(m_launcher.runs.size(), 1);
-    QCOMPARE(m_launcher.runs[0].folder, m_fixture->home());
+    QCOMPARE(m_launcher.runs().size(), 1);
+    QCOMPARE(m_launcher.runs()[0].folder, m_fixture->home());
     QCOMPARE(form().windowTitle(), "Tunelet - <1> " + m_fixture->path("tunelet.snr"));
 }
 

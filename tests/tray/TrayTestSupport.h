@@ -1,6 +1,7 @@
 #pragma once
 
-#include "FakeNotifyArea.h"
+#include "tests/support/RecordingNotifyArea.h"
+
 #include "TrayIcon.h"
 
 #include <QColor>
@@ -9,6 +10,8 @@
 #include <QStringList>
 
 #include <memory>
+
+using tunelet::testkit::RecordingNotifyArea;
 
 inline QIcon MakeIcon(const QColor &colour = Qt::red)
 {
@@ -19,7 +22,7 @@ inline QIcon MakeIcon(const QColor &colour = Qt::red)
 
 // A tray icon on a fake notification area.
 struct TrayFixture {
-    FakeNotifyArea area;
+    RecordingNotifyArea area;
     std::unique_ptr<TTrayIcon> icon = std::make_unique<TTrayIcon>(nullptr, &area);
 
     // Sends one callback message for this icon, as the notification area would.

@@ -150,7 +150,7 @@ private slots:
 
     void clickOfADestroyedIconIsDropped()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto keeper = std::make_unique<TTrayIcon>(nullptr, &area);
         auto icon = std::make_unique<TTrayIcon>(nullptr, &area);
         int clicks = 0;
@@ -171,7 +171,7 @@ private slots:
 
     void clickBelongsToItsIcon()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto first = std::make_unique<TTrayIcon>(nullptr, &area);
         auto second = std::make_unique<TTrayIcon>(nullptr, &area);
         int firstClicks = 0;

@@ -219,7 +219,7 @@ private slots:
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
 
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto *icon = new TTrayIcon(&owner, &area);
         QMenu menu;
         menu.addAction("Play");
@@ -235,7 +235,7 @@ private slots:
     void popupWithHiddenOwnerStillShowsTheMenu()
     {
         QWidget owner;
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto *icon = new TTrayIcon(&owner, &area);
         QMenu menu;
         menu.addAction("Play");

@@ -36,7 +36,7 @@ private slots:
         QCOMPARE(icon.NotifyIconData().size, 88u);
         QCOMPARE(icon.NotifyIconData().callbackMessage, 1224);
         QCOMPARE(icon.NotifyIconData().id, icon.Number());
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 
     void animateRateHasAFloor_data()
@@ -65,19 +65,19 @@ private slots:
         tray.icon->SetVisible(true);
         QVERIFY(!tray.icon->Visible());
         QVERIFY(!tray.icon->Registered());
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 
     void visibleAddsAndRemoves()
     {
         TrayFixture tray;
         tray.icon->SetIcon(MakeIcon());
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
         tray.icon->SetVisible(true);
         QVERIFY(tray.icon->Visible());
         QVERIFY(tray.icon->Registered());
-        QCOMPARE(tray.area.calls.size(), 1);
-        const auto &add = tray.area.calls.first();
+        QCOMPARE(tray.area.calls().size(), 1);
+        const auto &add = tray.area.calls().first();
         QCOMPARE(add.message, nmAdd);
         QCOMPARE(add.data.size, 88u);
         QCOMPARE(add.data.id, tray.icon->Number());
@@ -88,13 +88,13 @@ private slots:
         QCOMPARE(add.data.window.data(), TCallbackWindow::Instance());
 
         tray.icon->SetVisible(true);
-        QCOMPARE(tray.area.calls.size(), 1);
+        QCOMPARE(tray.area.calls().size(), 1);
 
         tray.icon->SetVisible(false);
         QVERIFY(!tray.icon->Registered());
-        QCOMPARE(tray.area.calls.size(), 2);
-        QCOMPARE(tray.area.calls.last().message, nmDelete);
-        QCOMPARE(tray.area.calls.last().data.id, tray.icon->Number());
+        QCOMPARE(tray.area.calls().size(), 2);
+        QCOMPARE(tray.area.calls().last().message, nmDelete);
+        QCOMPARE(tray.area.calls().last().data.id, tray.icon->Number());
     }
 
     void flagsFollowTheTip_data()
@@ -113,14 +113,14 @@ private slots:
         tray.icon->SetTipHelp(tip);
         tray.icon->SetIcon(MakeIcon());
         tray.icon->SetVisible(true);
-        QCOMPARE(tray.area.calls.last().data.flags, flags);
-        QCOMPARE(tray.area.calls.last().data.Tip(), tip);
+        QCOMPARE(tray.area.calls().last().data.flags, flags);
+        QCOMPARE(tray.area.calls().last().data.Tip(), tip);
     }
 
     void refusedAddRaisesAndStaysHidden()
     {
         TrayFixture tray;
-        tray.area.refuseAdd = true;
+        tray.area.setRefuseAdd(true);
         tray.icon->SetIcon(MakeIcon());
         try {
             tray.icon->SetVisible(true);
@@ -131,10 +131,10 @@ private slots:
         QVERIFY(!tray.icon->Visible());
         QVERIFY(!tray.icon->Registered());
         // Setting it again tries again.
-        tray.area.refuseAdd = false;
+        tray.area.setRefuseAdd(false);
         tray.icon->SetVisible(true);
         QVERIFY(tray.icon->Registered());
-        QCOMPARE(tray.area.CountOf(nmAdd), 2);
+        QCOMPARE(tray.area.countOf(nmAdd), 2);
     }
 
     void refusedModifyRaises()
@@ -142,7 +142,7 @@ private slots:
         TrayFixture tray;
         tray.icon->SetIcon(MakeIcon());
         tray.icon->SetVisible(true);
-        tray.area.refuseModify = true;
+        tray.area.setRefuseModify(true);
         QVERIFY_THROWS_EXCEPTION(ETrayIcon, tray.icon->SetTipHelp("Song"));
         QVERIFY_THROWS_EXCEPTION(ETrayIcon, tray.icon->SetIcon(MakeIcon(Qt::blue)));
         QVERIFY(tray.icon->Registered());
@@ -153,10 +153,10 @@ private slots:
         TrayFixture tray;
         tray.icon->SetIcon(MakeIcon());
         tray.icon->SetVisible(true);
-        tray.area.refuseDelete = true;
+        tray.area.setRefuseDelete(true);
         tray.icon->SetVisible(false);
         QVERIFY(!tray.icon->Registered());
-        QCOMPARE(tray.area.CountOf(nmDelete), 1);
+        QCOMPARE(tray.area.countOf(nmDelete), 1);
     }
 
     void iconChangeModifiesOnlyWhileRegistered()
@@ -165,14 +165,14 @@ private slots:
         const QIcon first = MakeIcon(Qt::red);
         tray.icon->SetIcon(first);
         tray.icon->SetIcon(MakeIcon(Qt::green));
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
         tray.icon->SetVisible(true);
         const QIcon second = MakeIcon(Qt::blue);
         tray.icon->SetIcon(second);
-        QCOMPARE(tray.area.CountOf(nmModify), 1);
-        QCOMPARE(tray.area.calls.last().data.icon.cacheKey(), second.cacheKey());
+        QCOMPARE(tray.area.countOf(nmModify), 1);
+        QCOMPARE(tray.area.calls().last().data.icon.cacheKey(), second.cacheKey());
         tray.icon->SetIcon(second);
-        QCOMPARE(tray.area.CountOf(nmModify), 1);
+        QCOMPARE(tray.area.countOf(nmModify), 1);
     }
 
     void clearingTheIconHidesIt()
@@ -184,8 +184,8 @@ private slots:
         QVERIFY(tray.icon->Icon().isNull());
         QVERIFY(!tray.icon->Visible());
         QVERIFY(!tray.icon->Registered());
-        QCOMPARE(tray.area.calls.last().message, nmDelete);
-        QCOMPARE(tray.area.CountOf(nmModify), 0);
+        QCOMPARE(tray.area.calls().last().message, nmDelete);
+        QCOMPARE(tray.area.countOf(nmModify), 0);
     }
 
     void loadingDefersTheAdd()
@@ -195,10 +195,10 @@ private slots:
         tray.icon->SetIcon(MakeIcon());
         tray.icon->SetVisible(true);
         QVERIFY(tray.icon->Visible());
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
         tray.icon->Loaded();
         QVERIFY(tray.icon->Registered());
-        QCOMPARE(tray.area.CountOf(nmAdd), 1);
+        QCOMPARE(tray.area.countOf(nmAdd), 1);
     }
 
     void loadedWithoutVisibleAddsNothing()
@@ -208,7 +208,7 @@ private slots:
         tray.icon->SetIcon(MakeIcon());
         tray.icon->Loaded();
         QVERIFY(!tray.icon->Registered());
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 
     void removedMenusBecomeNone()
@@ -251,9 +251,9 @@ private slots:
         tray.icon->SetAnimateRate(100);
         tray.icon->StartAnimation();
         QVERIFY(tray.icon->Animating());
-        QCOMPARE(tray.area.calls.last().message, nmModify);
-        QCOMPARE(tray.area.calls.last().data.icon.cacheKey(), frame0.cacheKey());
-        QTRY_COMPARE(tray.area.calls.last().data.icon.cacheKey(), frame1.cacheKey());
+        QCOMPARE(tray.area.calls().last().message, nmModify);
+        QCOMPARE(tray.area.calls().last().data.icon.cacheKey(), frame0.cacheKey());
+        QTRY_COMPARE(tray.area.calls().last().data.icon.cacheKey(), frame1.cacheKey());
 
         TIconList other;
         tray.icon->SetAnimateIcons(&other);
@@ -261,7 +261,7 @@ private slots:
 
         tray.icon->StopAnimation();
         QVERIFY(!tray.icon->Animating());
-        QCOMPARE(tray.area.calls.last().data.icon.cacheKey(), tray.icon->Icon().cacheKey());
+        QCOMPARE(tray.area.calls().last().data.icon.cacheKey(), tray.icon->Icon().cacheKey());
         tray.icon->SetAnimateIcons(&other);
         QCOMPARE(tray.icon->AnimateIcons(), &other);
     }
@@ -276,7 +276,7 @@ private slots:
         tray.icon->SetVisible(true);
         tray.icon->SetAnimateIcons(&frames);
         tray.icon->StartAnimation();
-        tray.area.refuseModify = true;
+        tray.area.setRefuseModify(true);
         tray.icon->SetAnimateRate(100);
         QTRY_VERIFY(!tray.icon->Animating());
     }
@@ -291,7 +291,7 @@ private slots:
         QVERIFY(tray.icon->Animating());
         tray.icon.reset();
         QTest::qWait(150);
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 };
 

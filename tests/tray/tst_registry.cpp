@@ -11,7 +11,7 @@
 namespace
 {
 
-std::vector<std::unique_ptr<TTrayIcon>> MakeIcons(FakeNotifyArea &area, int count)
+std::vector<std::unique_ptr<TTrayIcon>> MakeIcons(RecordingNotifyArea &area, int count)
 {
     std::vector<std::unique_ptr<TTrayIcon>> icons;
     for (int i = 0; i < count; ++i)
@@ -30,7 +30,7 @@ private slots:
 
     void firstIconIsNumberOne()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         TTrayIcon icon(nullptr, &area);
         QCOMPARE(icon.Number(), 1);
         QCOMPARE(TTrayIcon::Count(), 1);
@@ -51,7 +51,7 @@ private slots:
     {
         QFETCH(int, destroyed);
         QFETCH(int, next);
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto icons = MakeIcons(area, 3);
         QCOMPARE(icons[0]->Number(), 1);
         QCOMPARE(icons[1]->Number(), 2);
@@ -64,7 +64,7 @@ private slots:
 
     void hundredAndFirstIconFails()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto icons = MakeIcons(area, TTrayIcon::MaxIcons);
         QCOMPARE(TTrayIcon::Count(), 100);
         QCOMPARE(icons.back()->Number(), 100);
@@ -82,7 +82,7 @@ private slots:
 
     void failedCreationLeavesOwnerClean()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         QObject owner;
         auto icons = MakeIcons(area, TTrayIcon::MaxIcons);
         QVERIFY_THROWS_EXCEPTION(ETrayIcon, new TTrayIcon(&owner, &area));
@@ -97,8 +97,8 @@ private slots:
         QVERIFY(tray.icon->Registered());
         const int number = tray.icon->Number();
         tray.icon.reset();
-        QCOMPARE(tray.area.calls.last().message, nmDelete);
-        QCOMPARE(tray.area.calls.last().data.id, number);
+        QCOMPARE(tray.area.calls().last().message, nmDelete);
+        QCOMPARE(tray.area.calls().last().data.id, number);
         QCOMPARE(TTrayIcon::Find(number), nullptr);
     }
 
@@ -106,12 +106,12 @@ private slots:
     {
         TrayFixture tray;
         tray.icon.reset();
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 
     void ownerDestroysItsIcon()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto owner = std::make_unique<QObject>();
         QPointer<TTrayIcon> icon = new TTrayIcon(owner.get(), &area);
         QCOMPARE(TTrayIcon::Count(), 1);
@@ -123,7 +123,7 @@ private slots:
     void callbackWindowLivesWithTheIcons()
     {
         QCOMPARE(TCallbackWindow::Instance(), nullptr);
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto icons = MakeIcons(area, 2);
         TCallbackWindow *window = TCallbackWindow::Instance();
         QVERIFY(window != nullptr);
@@ -152,7 +152,7 @@ private slots:
 
     void messageForDestroyedIconIsIgnored()
     {
-        FakeNotifyArea area;
+        RecordingNotifyArea area;
         auto icons = MakeIcons(area, 2);
         int events = 0;
         icons[0]->SetOnMouseMove([&](TTrayIcon *, TShiftState, int, int) { ++events; });
@@ -168,7 +168,7 @@ private slots:
         tray.icon->SetVisible(true);
         int moves = 0;
         tray.icon->SetOnMouseMove([&](TTrayIcon *, TShiftState, int, int) { ++moves; });
-        QObject *window = tray.area.calls.last().data.window;
+        QObject *window = tray.area.calls().last().data.window;
         QCOMPARE(window, TCallbackWindow::Instance());
         QCoreApplication::postEvent(
             window, new TTrayMessageEvent(WM_TRAYICON, tray.icon->Number(), WM_MOUSEMOVE));

@@ -70,13 +70,13 @@ private slots:
         const QByteArray seventy = QByteArray("0123456789").repeated(7);
         tray.icon->SetTipHelp(seventy);
         QCOMPARE(tray.icon->TipHelp(), seventy.left(62));
-        QCOMPARE(tray.area.CountOf(nmModify), 1);
-        QCOMPARE(tray.area.calls.last().data.Tip(), seventy.left(62));
+        QCOMPARE(tray.area.countOf(nmModify), 1);
+        QCOMPARE(tray.area.calls().last().data.Tip(), seventy.left(62));
 
         tray.icon->SetTipHelp(seventy.left(62));
-        QCOMPARE(tray.area.CountOf(nmModify), 1);
+        QCOMPARE(tray.area.countOf(nmModify), 1);
         tray.icon->SetTipHelp(seventy);
-        QCOMPARE(tray.area.CountOf(nmModify), 1);
+        QCOMPARE(tray.area.countOf(nmModify), 1);
     }
 
     void tipChangeWhileNotRegisteredModifiesNothing()
@@ -84,7 +84,7 @@ private slots:
         TrayFixture tray;
         tray.icon->SetTipHelp("Song");
         QCOMPARE(tray.icon->TipHelp(), QByteArray("Song"));
-        QVERIFY(tray.area.calls.isEmpty());
+        QVERIFY(tray.area.calls().isEmpty());
     }
 
     void emptyTipDropsTheTipFlag()
@@ -93,9 +93,9 @@ private slots:
         tray.icon->SetIcon(MakeIcon());
         tray.icon->SetVisible(true);
         tray.icon->SetTipHelp(QByteArray());
-        QCOMPARE(tray.area.calls.last().message, nmModify);
-        QCOMPARE(tray.area.calls.last().data.flags, 3u);
-        QCOMPARE(tray.area.calls.last().data.Tip(), QByteArray());
+        QCOMPARE(tray.area.calls().last().message, nmModify);
+        QCOMPARE(tray.area.calls().last().data.flags, 3u);
+        QCOMPARE(tray.area.calls().last().data.Tip(), QByteArray());
     }
 
     void recordTipIsTerminated()

@@ -1,7 +1,8 @@
 // The window link: wire format, runtime folder rules, and round trips between this test
 // and a second process (linkpeer) that publishes a window.
 
-#include "windowlink/fakewindowsystem.h"
+#include "tests/support/FakeWindowSystem.h"
+
 #include "windowlink/linkserver.h"
 #include "windowlink/runtimedir.h"
 #include "windowlink/windowsystem.h"
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 using namespace windowlink;
+using tunelet::testkit::FakeWindowSystem;
 
 Q_DECLARE_METATYPE(windowlink::wire::Request)
 
@@ -571,19 +573,19 @@ void TestWindowLink::fakeFollowsTheSameRules()
     QCOMPARE(fake.GetScrollPos(seek, SB_CTL), 5);
     QCOMPARE(fake.GetScrollPos(seek, SB_HORZ), 0);
     QCOMPARE(windowText(fake, status), std::string("\xE5\x86\x8D\xE7\x94\x9F\xE4\xB8\xAD"));
-    fake.onMessage = [&](const FakeWindowSystem::Sent &m) {
+    fake.setOnMessage([&](const FakeWindowSystem::Sent &m) {
         if (m.message == WM_SYSCOMMAND && m.wParam == SC_CLOSE)
             fake.removeWindow(m.window);
         return LRESULT(0);
-    };
+    });
     fake.SendMessageA(player, WM_KEYDOWN, VK_SPACE, 0);
     fake.SendMessageA(player, WM_SYSCOMMAND, SC_CLOSE, 0);
-    QCOMPARE(fake.sent.size(), std::size_t(2));
-    QVERIFY((fake.sent[0] == FakeWindowSystem::Sent{player, WM_KEYDOWN, VK_SPACE, 0}));
+    QCOMPARE(fake.sent().size(), 2);
+    QVERIFY((fake.sent()[0] == FakeWindowSystem::Sent{player, WM_KEYDOWN, VK_SPACE, 0}));
     QVERIFY(!fake.exists(seek));
     QCOMPARE(fake.FindWindowA("CN_sonaro", nullptr), older);
     QCOMPARE(fake.SendMessageA(player, WM_KEYDOWN, VK_SPACE, 0), LRESULT(0));
-    QCOMPARE(fake.sent.size(), std::size_t(2)); // nothing reaches a closed window
+    QCOMPARE(fake.sent().size(), 2); // nothing reaches a closed window
 }
 
 QTEST_GUILESS_MAIN(TestWindowLink)

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <QList>
 #include <QQueue>
 
-namespace tunelet
+namespace tunelet::testkit
 {
 
 // A Dialogs for tests: answers file dialogs and questions from a script and
 // records everything that was shown. Without a scripted answer a file
 // dialog is cancelled and a question is answered No.
-class ScriptedDialogs final : public Dialogs
+class ScriptedDialogs final : public tunelet::Dialogs
 {
 public:
     // One dialog or box as it was shown.
@@ -51,4 +51,4 @@ private:
     int m_beeps = 0;
 };
 
-} // namespace tunelet
+} // namespace tunelet::testkit

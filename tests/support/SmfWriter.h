@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace smfwriter
+namespace tunelet::testkit::smf
 {
 
 inline void appendBigEndian(std::string &out, std::uint32_t value, int size)
@@ -30,7 +30,7 @@ inline void appendVarLength(std::string &out, std::uint32_t value)
 class Track
 {
 public:
-    explicit Track(bool runningStatus = false) : runningStatus_(runningStatus) {}
+    explicit Track(bool runningStatus = false) : m_runningStatus(runningStatus) {}
 
     Track &noteOn(std::uint32_t delta, int channel, int key, int velocity)
     {
@@ -63,47 +63,47 @@ public:
     Track &name(std::uint32_t delta, const std::string &text) { return meta(delta, 0x03, text); }
     Track &meta(std::uint32_t delta, int type, const std::string &data)
     {
-        appendVarLength(bytes_, delta);
-        bytes_ += '\xFF';
-        bytes_ += static_cast<char>(type);
-        appendVarLength(bytes_, static_cast<std::uint32_t>(data.size()));
-        bytes_ += data;
+        appendVarLength(m_bytes, delta);
+        m_bytes += '\xFF';
+        m_bytes += static_cast<char>(type);
+        appendVarLength(m_bytes, static_cast<std::uint32_t>(data.size()));
+        m_bytes += data;
         return *this;
     }
     Track &sysex(std::uint32_t delta, const std::string &data, int status = 0xF0)
     {
-        appendVarLength(bytes_, delta);
-        bytes_ += static_cast<char>(status);
-        appendVarLength(bytes_, static_cast<std::uint32_t>(data.size()));
-        bytes_ += data;
+        appendVarLength(m_bytes, delta);
+        m_bytes += static_cast<char>(status);
+        appendVarLength(m_bytes, static_cast<std::uint32_t>(data.size()));
+        m_bytes += data;
         return *this;
     }
     Track &end(std::uint32_t delta = 0) { return meta(delta, 0x2F, {}); }
     // Bytes written as they are, for malformed tracks.
     Track &raw(const std::string &data)
     {
-        bytes_ += data;
+        m_bytes += data;
         return *this;
     }
 
-    const std::string &bytes() const { return bytes_; }
+    const std::string &bytes() const { return m_bytes; }
 
 private:
     Track &channelEvent(std::uint32_t delta, int status, int data1, int data2)
     {
-        appendVarLength(bytes_, delta);
-        if (!runningStatus_ || status != lastStatus_)
-            bytes_ += static_cast<char>(status);
-        lastStatus_ = status;
-        bytes_ += static_cast<char>(data1);
+        appendVarLength(m_bytes, delta);
+        if (!m_runningStatus || status != m_lastStatus)
+            m_bytes += static_cast<char>(status);
+        m_lastStatus = status;
+        m_bytes += static_cast<char>(data1);
         if (data2 >= 0)
-            bytes_ += static_cast<char>(data2);
+            m_bytes += static_cast<char>(data2);
         return *this;
     }
 
-    bool runningStatus_;
-    int lastStatus_ = -1;
-    std::string bytes_;
+    bool m_runningStatus;
+    int m_lastStatus = -1;
+    std::string m_bytes;
 };
 
 // `division` is the header's raw 16-bit value (ticks per quarter, or SMPTE).
@@ -130,4 +130,4 @@ inline std::uint16_t smpteDivision(int framesPerSecond, int ticksPerFrame)
     return static_cast<std::uint16_t>(((256 - framesPerSecond) << 8) | ticksPerFrame);
 }
 
-} // namespace smfwriter
+} // namespace tunelet::testkit::smf

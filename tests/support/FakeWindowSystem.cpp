@@ -1,12 +1,14 @@
-#include "windowlink/fakewindowsystem.h"
+#include "tests/support/FakeWindowSystem.h"
 
-#include "windowlink/runtimedir.h"
+#include "platform/windowlink/runtimedir.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace windowlink
+namespace tunelet::testkit
 {
+
+using namespace windowlink;
 
 HWND FakeWindowSystem::addWindow(const std::string &className, const std::string &title)
 {
@@ -50,6 +52,8 @@ void FakeWindowSystem::removeWindow(HWND window)
         return;
     for (HWND c : std::vector<HWND>(w->children))
         removeWindow(c);
+    if (Window *parent = find(w->parent))
+        std::erase(parent->children, window);
     std::erase(m_topLevel, window);
     m_windows.erase(window);
 }
@@ -106,8 +110,8 @@ LRESULT FakeWindowSystem::SendMessageA(HWND window, UINT message, WPARAM wParam,
     if (!find(window))
         return 0;
     const Sent s{window, message, wParam, lParam};
-    sent.push_back(s);
-    return onMessage ? onMessage(s) : 0;
+    m_sent.append(s);
+    return m_onMessage ? m_onMessage(s) : 0;
 }
 
 int FakeWindowSystem::GetScrollPos(HWND window, int bar)
@@ -145,8 +149,8 @@ BOOL FakeWindowSystem::SetForegroundWindow(HWND window)
 {
     if (!find(window))
         return FALSE;
-    broughtToFront.push_back(window);
+    m_broughtToFront.append(window);
     return TRUE;
 }
 
-} // namespace windowlink
+} // namespace tunelet::testkit

@@ -5,7 +5,7 @@
 
 // Small archives built byte by byte, for members no archiver would write (hostile names,
 // lying sizes) and for formats libarchive reads but cannot write (CAB, RAR).
-namespace fixtures
+namespace tunelet::testkit::archives
 {
 
 struct Member {
@@ -36,4 +36,15 @@ void put16(QByteArray &b, quint16 v);
 void put32(QByteArray &b, quint32 v);
 quint32 crc32(const QByteArray &data);
 
-} // namespace fixtures
+// An LZH member that carries a Unix file mode: a level-1 header with the Unix
+// permission extension.
+QByteArray lzhLevel1Member(const QByteArray &name, const QByteArray &data, quint16 mode);
+// A symbolic link as Unix LHA archivers store one: "name|target" with no data.
+QByteArray lzhSymlink(const QByteArray &name, const QByteArray &target);
+// The byte that ends an LZH archive.
+inline QByteArray lzhEnd()
+{
+    return QByteArray(1, '\0');
+}
+
+} // namespace tunelet::testkit::archives

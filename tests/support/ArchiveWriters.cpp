@@ -1,8 +1,8 @@
-#include "FixtureWriters.h"
+#include "tests/support/ArchiveWriters.h"
 
 #include <QtEndian>
 
-namespace fixtures
+namespace tunelet::testkit::archives
 {
 void put16(QByteArray &b, quint16 v)
 {
@@ -204,4 +204,43 @@ QByteArray rar(const QList<Member> &members)
     return out;
 }
 
-} // namespace fixtures
+QByteArray lzhLevel1Member(const QByteArray &name, const QByteArray &data, quint16 mode)
+{
+    // The Unix permission extension: type 0x50, the mode, then the size of
+    // the next extension (none).
+    QByteArray extension;
+    extension.append(char(0x50));
+    put16(extension, mode);
+    put16(extension, 0);
+
+    QByteArray h; // from the method to the first extension's size
+    h.append("-lh0-");
+    put32(h, quint32(extension.size() + data.size())); // skip size: extensions and data
+    put32(h, quint32(data.size()));
+    put16(h, kDosTime);
+    put16(h, kDosDate);
+    h.append(char(0x20)); // attribute
+    h.append(char(1));    // header level
+    h.append(char(name.size()));
+    h.append(name);
+    put16(h, crc16(data));
+    h.append('U');
+    put16(h, quint16(extension.size()));
+    quint8 sum = 0;
+    for (const char c : h)
+        sum = quint8(sum + quint8(c));
+    QByteArray out;
+    out.append(char(h.size()));
+    out.append(char(sum));
+    out.append(h);
+    out.append(extension);
+    out.append(data);
+    return out;
+}
+
+QByteArray lzhSymlink(const QByteArray &name, const QByteArray &target)
+{
+    return lzhLevel1Member(name + '|' + target, QByteArray(), 0120777);
+}
+
+} // namespace tunelet::testkit::archives

@@ -1,6 +1,6 @@
-#include "ScriptedDialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 
-namespace tunelet
+namespace tunelet::testkit
 {
 
 QStringList ScriptedDialogs::texts(Shown::What what) const
@@ -47,4 +47,4 @@ void ScriptedDialogs::error(QWidget *, const QString &text)
     m_shown.append({Shown::What::Error, text, {}});
 }
 
-} // namespace tunelet
+} // namespace tunelet::testkit

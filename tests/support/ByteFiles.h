@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace tunelet::testkit
+{
+
+// Files by byte path (names may be in any encoding). A write replaces the file
+// whole; a file that cannot be read reads as "(missing)", so that a missing file
+// never passes for an empty one.
+bool writeBytes(const QByteArray &path, const QByteArray &content);
+QByteArray readBytes(const QByteArray &path);
+
+} // namespace tunelet::testkit

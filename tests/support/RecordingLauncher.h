@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/process/processlauncher.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace tunelet::testkit
+{
+
+// Starts nothing: records the programs that would be started detached and the
+// runs that would be waited for, and answers as told.
+class RecordingLauncher final : public tunelet::ProcessLauncher
+{
+public:
+    struct Started {
+        QByteArray program;
+        QString parameters;
+        QByteArray folder;
+    };
+    struct Run {
+        QByteArray program;
+        QByteArray argument;
+        QByteArray folder;
+    };
+    using RunHandler = std::function<void(const Run &)>;
+
+    void setStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
+    void setRunStatus(tunelet::RunOutcome::Status status) { m_runStatus = status; }
+    // Called while a run "runs", e.g. to write the converter's output.
+    void setOnRun(RunHandler handler) { m_onRun = std::move(handler); }
+
+    const QList<Started> &started() const { return m_started; }
+    // The parameters of every detached start, in order.
+    QStringList parameters() const;
+    const QList<Run> &runs() const { return m_runs; }
+
+    bool startDetached(const QByteArray &program, const QString &parameters,
+                       const QByteArray &folder) override;
+    // Waits two slices (whileRunning twice), then runs the handler.
+    tunelet::RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
+                                   const QByteArray &folder, std::chrono::milliseconds bound,
+                                   const std::function<void()> &whileRunning) override;
+
+private:
+    bool m_startSucceeds = true;
+    tunelet::RunOutcome::Status m_runStatus = tunelet::RunOutcome::Status::Finished;
+    RunHandler m_onRun;
+    QList<Started> m_started;
+    QList<Run> m_runs;
+};
+
+} // namespace tunelet::testkit
