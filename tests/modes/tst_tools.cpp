@@ -1,6 +1,7 @@
 // The main window's tools: the editor check and the two editing commands,
 // the three program-path dialogs, the volume control, help, the about box,
 // the option switches and exit.
+
 #include "tests/support/WindowFixture.h"
 
 #include "ModesTests.h"
@@ -305,10 +306,10 @@ void ToolsTest::programDialogsStartAtTheShippedProgram()
     const QByteArray shipped = tunelet::executableFolder();
     form().MMSonaroPath->trigger();
     form().MMmid2snrPath->trigger();
-    QCOMPARE(m_app->dialogs.shown().size(), 2);
-    QCOMPARE(m_app->dialogs.shown()[0].dialog.FileName, shipped + "sonaro");
-    QCOMPARE(m_app->dialogs.shown()[0].dialog.InitialDir, shipped);
-    QCOMPARE(m_app->dialogs.shown()[1].dialog.FileName, shipped + "mid2snr");
+    QCOMPARE(m_app->dialogs().shown().size(), 2);
+    QCOMPARE(m_app->dialogs().shown()[0].dialog.FileName, shipped + "sonaro");
+    QCOMPARE(m_app->dialogs().shown()[0].dialog.InitialDir, shipped);
+    QCOMPARE(m_app->dialogs().shown()[1].dialog.FileName, shipped + "mid2snr");
 
     // Cancelled, the settings stay empty, in the window and in the file.
     QVERIFY(form().SonaroPath.isEmpty());
