@@ -25,7 +25,6 @@ private slots:
     void clearEmptyList();
     void move_data();
     void move();
-    void moveKeepsCaptionAndTakesIconFromPath();
     void positionDisplayFollowsSelection();
     void playIndexAfterCommand_data();
     void playIndexAfterCommand();
@@ -118,16 +117,11 @@ void RowsTest::move_data()
     const QByteArrayList unchanged{"Song 1", "Song 2", "Song 3", "Song 4"};
     QTest::newRow("up from the middle")
         << true << 2 << QByteArrayList{"Song 1", "Song 3", "Song 2", "Song 4"} << 1 << true;
-    QTest::newRow("up from the last row")
-        << true << 3 << QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 3"} << 2 << true;
     QTest::newRow("up at the first row") << true << 0 << unchanged << 0 << false;
     QTest::newRow("up without selection") << true << -1 << unchanged << -1 << false;
     QTest::newRow("down from the middle")
         << false << 1 << QByteArrayList{"Song 1", "Song 3", "Song 2", "Song 4"} << 2 << true;
-    QTest::newRow("down from the first row")
-        << false << 0 << QByteArrayList{"Song 2", "Song 1", "Song 3", "Song 4"} << 1 << true;
     QTest::newRow("down at the last row") << false << 3 << unchanged << 3 << false;
-    QTest::newRow("down without selection") << false << -1 << unchanged << -1 << false;
 }
 
 void RowsTest::move()
@@ -155,29 +149,6 @@ void RowsTest::move()
         QCOMPARE(m_fx->panel(0), QStringLiteral("%1/4").arg(selectedAfter + 1));
     else
         QCOMPARE(m_fx->panel(0), positionBefore);
-}
-
-void RowsTest::moveKeepsCaptionAndTakesIconFromPath()
-{
-    const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
-    const QByteArray tune = m_fx->path("tune.Lzh");
-    m_form->AppendEntry(a);
-    m_form->AppendEntry(tune);
-    // The file's title changes and both rows' icons are wrong: a moved row
-    // keeps its caption as shown and takes its icon from the path.
-    QVERIFY(writeBytes(a, songData("Changed")));
-    m_form->Playlist().setImageIndex(0, 1);
-    m_form->Playlist().setImageIndex(1, 0);
-    m_form->SelectRow(0);
-    m_form->MMDownClick();
-    QCOMPARE(m_fx->captions(), (QByteArrayList{"[LZH] tune.Lzh", "Alpha"}));
-    QCOMPARE(m_form->Playlist().entry(1).imageIndex, 0);
-    QCOMPARE(m_form->Playlist().entry(0).imageIndex, 0); // not moved, not touched
-    m_form->SelectRow(0);
-    m_form->MMDownClick();
-    QCOMPARE(m_fx->captions(), (QByteArrayList{"Alpha", "[LZH] tune.Lzh"}));
-    QCOMPARE(m_form->Playlist().entry(1).imageIndex, 2);
-    QCOMPARE(m_form->Playlist().entry(1).path, tune);
 }
 
 void RowsTest::positionDisplayFollowsSelection()

@@ -42,7 +42,7 @@ private slots:
     void pauseKeepsPlaying();
     void spaceTogglesPlayAndStop();
     void emptyList();
-    void backFarPastTheEndPlaysTheLastRow();
+    void backAndNextReachTheSequencer();
     void activationAndClose();
     void playModes();
     void playModeStoredAndRestored();
@@ -313,17 +313,19 @@ void TestPlaybackWindow::emptyList()
     QVERIFY(m_launcher.started().isEmpty());
 }
 
-void TestPlaybackWindow::backFarPastTheEndPlaysTheLastRow()
+// Back and next reach the sequencer (its table is in tst_rules): the row it
+// names starts and PlayIndex follows.
+void TestPlaybackWindow::backAndNextReachTheSequencer()
 {
     startWithRows(3);
     form().PlayIndex = 9;
     form().N8->trigger();
     QCOMPARE(form().PlayIndex, 2);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
-    form().PlayIndex = 7;
-    form().MMRepeat->setChecked(false);
+    form().PlayIndex = 0;
     form().N7->trigger();
-    QCOMPARE(form().PlayIndex, 2);
+    QCOMPARE(form().PlayIndex, 1);
+    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
 }
 
 void TestPlaybackWindow::activationAndClose()
