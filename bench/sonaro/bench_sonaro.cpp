@@ -10,8 +10,8 @@
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
-#include "bench/support/ProcessFigures.h"
-#include "bench/support/Xvfb.h"
+#include "tests/support/ProcessFigures.h"
+#include "tests/support/Xvfb.h"
 #include "windowlink/windowsystem.h"
 
 #include <QCoreApplication>
@@ -87,11 +87,11 @@ private:
 // CPU time over wall time during one span, in % of a core.
 double cpuPercentOverSpan(qint64 pid)
 {
-    const qint64 before = bench::processCpuNanos(pid);
+    const qint64 before = tunelet::testkit::processCpuNanos(pid);
     QElapsedTimer wall;
     wall.start();
     QThread::msleep(kSpanMs);
-    const qint64 cpu = bench::processCpuNanos(pid) - before;
+    const qint64 cpu = tunelet::testkit::processCpuNanos(pid) - before;
     return 100.0 * double(cpu) / double(wall.nsecsElapsed());
 }
 
@@ -108,7 +108,7 @@ int main(int argc, char *argv[])
                                   : QStringLiteral(TUNELET_EXAMPLES "/rainy-window.snr");
     QTemporaryDir scratch;
     qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
-    bench::Xvfb xvfb;
+    tunelet::testkit::Xvfb xvfb;
     if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
         const QString display = xvfb.start();
         if (display.isEmpty()) {
@@ -132,11 +132,11 @@ int main(int argc, char *argv[])
             spans.push_back(cpuPercentOverSpan(player.pid()));
         const QByteArray name = QByteArray("cpu_") + setup.driver +
                                 (setup.minimized ? "_minimized" : "_shown") + "_median";
-        bench::report(name.constData(), bench::median(spans), "%core");
+        tunelet::testkit::report(name.constData(), tunelet::testkit::median(spans), "%core");
         if (!setup.minimized && QByteArray(setup.driver) == "dummy") {
-            if (const auto memory = bench::processMemory(player.pid())) {
-                bench::report("pss_playing", memory->pss / 1024.0, "MiB");
-                bench::report("private_playing", memory->privateKiB / 1024.0, "MiB");
+            if (const auto memory = tunelet::testkit::processMemory(player.pid())) {
+                tunelet::testkit::report("pss_playing", memory->pss / 1024.0, "MiB");
+                tunelet::testkit::report("private_playing", memory->privateKiB / 1024.0, "MiB");
             }
         }
     }

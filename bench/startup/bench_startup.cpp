@@ -9,8 +9,8 @@
 // 10,000 titled files and is opened at start). Medians of 7 rounds after one warm-up.
 // Usage: bench_startup [<folder with tunelet and startup_bare_window>]
 
-#include "bench/support/ProcessFigures.h"
-#include "bench/support/Xvfb.h"
+#include "tests/support/ProcessFigures.h"
+#include "tests/support/Xvfb.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -103,7 +103,7 @@ private:
 struct Run {
     double wallMs = 0;
     double cpuMs = 0;
-    std::optional<bench::MemoryFigures> memory;
+    std::optional<tunelet::testkit::MemoryFigures> memory;
 };
 
 // Starts a program, times it up to its mapped window, optionally takes its memory
@@ -121,10 +121,10 @@ std::optional<Run> timeStart(MapWatcher &watcher, const QString &program, const 
     Run run;
     const bool mapped = watcher.waitForMapped(title, 30000);
     run.wallMs = double(wall.nsecsElapsed()) / 1e6;
-    run.cpuMs = double(bench::processCpuNanos(process.processId())) / 1e6;
+    run.cpuMs = double(tunelet::testkit::processCpuNanos(process.processId())) / 1e6;
     if (mapped && withMemory) {
         QThread::msleep(2000);
-        run.memory = bench::processMemory(process.processId());
+        run.memory = tunelet::testkit::processMemory(process.processId());
     }
     process.terminate();
     if (!process.waitForFinished(10000))
@@ -168,7 +168,7 @@ int main(int argc, char *argv[])
     const QDir binDir(
         argc > 1 ? QString::fromLocal8Bit(argv[1])
                  : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath()));
-    bench::Xvfb xvfb;
+    tunelet::testkit::Xvfb xvfb;
     const QString display = xvfb.start();
     if (display.isEmpty()) {
         std::fprintf(stderr, "Xvfb did not start\n");
@@ -203,7 +203,7 @@ int main(int argc, char *argv[])
         {"tunelet_10000_rows", binDir.filePath(QStringLiteral("tunelet")), "Tunelet", listHome},
     };
     std::map<std::string, std::vector<double>> wall, cpu;
-    std::map<std::string, bench::MemoryFigures> memory;
+    std::map<std::string, tunelet::testkit::MemoryFigures> memory;
     for (int round = 0; round <= kRounds; ++round) {
         for (const Who &who : whos) {
             QProcessEnvironment env = base;
@@ -225,18 +225,24 @@ int main(int argc, char *argv[])
     }
     for (const Who &who : whos) {
         const std::string name = who.name;
-        bench::report(("startup_" + name + "_wall_median").c_str(), bench::median(wall[name]),
-                      "ms");
-        bench::report(("startup_" + name + "_cpu_median").c_str(), bench::median(cpu[name]), "ms");
+        tunelet::testkit::report(("startup_" + name + "_wall_median").c_str(),
+                                 tunelet::testkit::median(wall[name]), "ms");
+        tunelet::testkit::report(("startup_" + name + "_cpu_median").c_str(),
+                                 tunelet::testkit::median(cpu[name]), "ms");
     }
-    bench::report("startup_vs_bare_ratio",
-                  bench::median(wall["tunelet_0_rows"]) / bench::median(wall["bare"]), "x");
-    bench::report("startup_cpu_vs_bare_ratio",
-                  bench::median(cpu["tunelet_0_rows"]) / bench::median(cpu["bare"]), "x");
-    bench::report("pss_bare", memory["bare"].pss / 1024.0, "MiB");
-    bench::report("pss_0_rows", memory["tunelet_0_rows"].pss / 1024.0, "MiB");
-    bench::report("private_0_rows", memory["tunelet_0_rows"].privateKiB / 1024.0, "MiB");
-    bench::report("pss_10000_rows", memory["tunelet_10000_rows"].pss / 1024.0, "MiB");
-    bench::report("private_10000_rows", memory["tunelet_10000_rows"].privateKiB / 1024.0, "MiB");
+    tunelet::testkit::report("startup_vs_bare_ratio",
+                             tunelet::testkit::median(wall["tunelet_0_rows"]) /
+                                 tunelet::testkit::median(wall["bare"]),
+                             "x");
+    tunelet::testkit::report("startup_cpu_vs_bare_ratio",
+                             tunelet::testkit::median(cpu["tunelet_0_rows"]) /
+                                 tunelet::testkit::median(cpu["bare"]),
+                             "x");
+    tunelet::testkit::report("pss_bare", memory["bare"].pss / 1024.0, "MiB");
+    tunelet::testkit::report("pss_0_rows", memory["tunelet_0_rows"].pss / 1024.0, "MiB");
+    tunelet::testkit::report("private_0_rows", memory["tunelet_0_rows"].privateKiB / 1024.0, "MiB");
+    tunelet::testkit::report("pss_10000_rows", memory["tunelet_10000_rows"].pss / 1024.0, "MiB");
+    tunelet::testkit::report("private_10000_rows", memory["tunelet_10000_rows"].privateKiB / 1024.0,
+                             "MiB");
     return 0;
 }

@@ -2,10 +2,12 @@
 
 #include "core/bytepath.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 #include <csignal>
 #include <ftw.h>
@@ -87,6 +89,16 @@ void CappedLauncher::killStarted()
         // SIGKILL ends it either way.
         signalProcess(pid, SIGKILL);
     }
+}
+
+bool CappedLauncher::endStarted(std::chrono::milliseconds wait)
+{
+    killStarted();
+    const QDeadlineTimer deadline(wait);
+    for (const qint64 pid : m_real.startedIds())
+        if (!QTest::qWaitFor([pid] { return processEnded(pid); }, int(deadline.remainingTime())))
+            return false;
+    return true;
 }
 
 QMap<QByteArray, QByteArray> snapshot(const QByteArray &root, const QByteArrayList &skip)

@@ -53,6 +53,9 @@ public:
     std::chrono::milliseconds askedBound() const { return m_askedBound; }
     // Ends every program started detached, by its id.
     void killStarted();
+    // Ends them and waits, events running, until each has ended; false when one
+    // outlived the wait.
+    bool endStarted(std::chrono::milliseconds wait = std::chrono::seconds(10));
 
 private:
     tunelet::SystemProcessLauncher m_real;

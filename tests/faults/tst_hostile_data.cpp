@@ -65,9 +65,7 @@ void TestHostileData::init()
 void TestHostileData::cleanup()
 {
     // A player still starting when the song was stopped has no window to close.
-    m_launcher->killStarted();
-    for (const qint64 pid : m_launcher->startedIds())
-        QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
+    QVERIFY(m_launcher->endStarted());
     m_fixture.reset();
     m_viewer.reset();
     m_launcher.reset();

@@ -73,11 +73,8 @@ void TestPlayerFaults::init()
 void TestPlayerFaults::cleanup()
 {
     // A stopped player would hold up the close for the link's full wait.
-    if (m_launcher) {
-        m_launcher->killStarted();
-        for (const qint64 pid : m_launcher->startedIds())
-            QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
-    }
+    if (m_launcher)
+        QVERIFY(m_launcher->endStarted());
     m_fixture.reset();
     m_launcher.reset();
 }

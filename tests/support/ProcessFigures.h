@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace bench
+namespace tunelet::testkit
 {
 
 // CPU time (user and system) of all threads of a process, in nanoseconds: the sum of
@@ -27,4 +27,4 @@ double median(std::vector<double> values);
 // Prints "name: value unit" and flushes, so figures appear while the program runs.
 void report(const char *name, double value, const char *unit);
 
-} // namespace bench
+} // namespace tunelet::testkit

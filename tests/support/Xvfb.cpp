@@ -1,8 +1,8 @@
-#include "bench/support/Xvfb.h"
+#include "tests/support/Xvfb.h"
 
 #include <QDeadlineTimer>
 
-namespace bench
+namespace tunelet::testkit
 {
 
 Xvfb::~Xvfb()
@@ -34,4 +34,4 @@ QString Xvfb::start()
     return ok ? QStringLiteral(":%1").arg(number) : QString();
 }
 
-} // namespace bench
+} // namespace tunelet::testkit

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QString>
 
-namespace bench
+namespace tunelet::testkit
 {
 
 class Xvfb final
@@ -22,4 +22,4 @@ private:
     QProcess m_server;
 };
 
-} // namespace bench
+} // namespace tunelet::testkit

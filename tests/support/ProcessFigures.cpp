@@ -1,4 +1,4 @@
-#include "bench/support/ProcessFigures.h"
+#include "tests/support/ProcessFigures.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace bench
+namespace tunelet::testkit
 {
 
 namespace
@@ -74,4 +74,4 @@ void report(const char *name, double value, const char *unit)
     std::fflush(stdout);
 }
 
-} // namespace bench
+} // namespace tunelet::testkit
