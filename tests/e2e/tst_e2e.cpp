@@ -1,9 +1,9 @@
 // End-to-end tests: the real tunelet, sonaro and mid2snr binaries under a
 // private X server, driven with key strokes and window-manager requests, with
 // the window title read as the playback state.
-#include "XSession.h"
 #include "tests/support/ByteFiles.h"
 #include "tests/support/SongFiles.h"
+#include "tests/support/XSession.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

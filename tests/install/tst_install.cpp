@@ -2,7 +2,7 @@
 // archiver libraries, desktop entry, icons, help and examples are in place,
 // starts the installed tunelet once, and plays the installed examples with
 // the shipped player and converter under a private X server.
-#include "../e2e/XSession.h"
+#include "tests/support/XSession.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,10 +1,11 @@
-#include "XSession.h"
+#include "tests/support/XSession.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 void endProcess(QProcess *process)
 {
@@ -52,7 +53,8 @@ bool XSession::start(QString *error)
             m_windowManagerProblem.clear();
             break;
         }
-        m_windowManagerProblem += (m_windowManagerProblem.isEmpty() ? QString() : QStringLiteral("; ")) + why;
+        m_windowManagerProblem +=
+            (m_windowManagerProblem.isEmpty() ? QString() : QStringLiteral("; ")) + why;
         endProcess(m_wm.get());
         m_wm.reset();
     }
@@ -67,9 +69,10 @@ bool XSession::startServer(QString *error)
     m_xvfb = std::make_unique<QProcess>();
     m_xvfb->setProcessChannelMode(QProcess::SeparateChannels);
     m_xvfb->setStandardErrorFile(m_logDir.filePath(QStringLiteral("xvfb.log")));
-    m_xvfb->start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                          QStringLiteral("0"), QStringLiteral("1280x800x24"),
-                                          QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    m_xvfb->start(QStringLiteral("Xvfb"),
+                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
     if (!m_xvfb->waitForStarted(5000)) {
         *error = QStringLiteral("Xvfb did not start: ") + m_xvfb->errorString();
         return false;
@@ -83,7 +86,8 @@ bool XSession::startServer(QString *error)
     bool ok = false;
     const int number = out.trimmed().toInt(&ok);
     if (!ok) {
-        *error = QStringLiteral("Xvfb named no display (%1): %2").arg(describe(m_xvfb.get()), log("xvfb.log"));
+        *error = QStringLiteral("Xvfb named no display (%1): %2")
+                     .arg(describe(m_xvfb.get()), log("xvfb.log"));
         return false;
     }
     m_display = QStringLiteral(":%1").arg(number);
@@ -105,8 +109,9 @@ bool XSession::startWindowManager(QString *error)
     QString probe, probeErrors;
     QDeadlineTimer deadline(30000);
     while (!deadline.hasExpired()) {
-        probe = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                    10000, &probeErrors);
+        probe = run(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, 10000,
+                    &probeErrors);
         if (probe.contains(QStringLiteral("window id")))
             return true;
         if (m_wm->waitForFinished(100)) // gone: no point in waiting on
@@ -143,7 +148,8 @@ QProcessEnvironment XSession::environment() const
     return env;
 }
 
-QString XSession::run(const QString &program, const QStringList &args, int timeoutMs, QString *errors) const
+QString XSession::run(const QString &program, const QStringList &args, int timeoutMs,
+                      QString *errors) const
 {
     QProcess p;
     p.setProcessEnvironment(environment());
@@ -160,8 +166,9 @@ QString XSession::run(const QString &program, const QStringList &args, int timeo
 
 QStringList XSession::searchByName(const QString &regex) const
 {
-    return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                           QStringLiteral("--name"), regex})
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                regex})
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
@@ -183,7 +190,8 @@ void XSession::key(const QString &id, const QString &keys) const
 {
     // Keys go through XTEST to the focused window, as a user's would.
     activate(id);
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
 }
 
 bool XSession::screenshot(const QString &id, const QString &pngPath) const
