@@ -373,7 +373,7 @@ private:
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
 
     // Unit1Archive.cpp
-    void UnpackDataFiles(const QByteArray &archivePath);
+    int UnpackDataFiles(const QByteArray &archivePath);
     QByteArrayList ListDataFiles();
 
     // Unit1Modes.cpp

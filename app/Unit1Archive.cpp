@@ -137,14 +137,16 @@ bool TForm1::ExtractLzhData(const QByteArray &archivePath)
     // The folders the extraction will need that are there already: only the
     // others are its own to remove afterwards.
     const QSet<QByteArray> foldersBefore = existingFolders(folder, ListDataFiles());
-    UnpackDataFiles(archivePath);
+    // An archive that unpacks to more than the library takes out in one command is
+    // refused as a whole: said so, and whatever it left is removed.
+    const bool tooLarge = UnpackDataFiles(archivePath) == ARC_ERROR_TOTAL_TOO_LARGE;
     const QByteArrayList members = ListDataFiles();
 
     // The first member in the archive's order that was taken out becomes the
     // work file; the copies of the others are deleted.
     QByteArray dataFile;
     for (const QByteArray &member : members) {
-        dataFile = extractedFile(folder, member);
+        dataFile = tooLarge ? QByteArray() : extractedFile(folder, member);
         if (!dataFile.isEmpty())
             break;
     }
@@ -160,6 +162,14 @@ bool TForm1::ExtractLzhData(const QByteArray &archivePath)
     if (!dataFile.isEmpty() && dataFile != workFile && tunelet::folderPart(dataFile) != folder)
         dataFile = stageInFolder(dataFile, folder);
     removeCreatedFolders(folder, members, foldersBefore);
+    if (tooLarge) {
+        Dlg().message(
+            isVisible() ? this : nullptr,
+            QStringLiteral("書庫 %1 は展開すると %2 MiB を超えるため、展開しませんでした。")
+                .arg(tunelet::decodeText(tunelet::fileNamePart(archivePath)))
+                .arg(ARC_MAX_TOTAL_BYTES / (1024 * 1024)));
+        return false;
+    }
     if (dataFile.isEmpty()) {
         Dlg().message(isVisible() ? this : nullptr, QStringLiteral("snrファイルが存在しません。"));
         return false;
@@ -175,14 +185,14 @@ bool TForm1::ExtractLzhData(const QByteArray &archivePath)
     return true;
 }
 
-void TForm1::UnpackDataFiles(const QByteArray &archivePath)
+int TForm1::UnpackDataFiles(const QByteArray &archivePath)
 {
     const quint64 extraction = ++m_lzhExtractions;
     const auto unpack = [this] {
-        ArchiveFile1.Unpack(static_cast<WindowHandle>(winId()), nullptr, ProgramFolder(),
-                            dataFileMasks());
+        return ArchiveFile1.Unpack(static_cast<WindowHandle>(winId()), nullptr, ProgramFolder(),
+                                   dataFileMasks());
     };
-    unpack();
+    int result = unpack();
     // Pending events run before the listing. CommandLine is set once Unpack
     // has returned, so this is one pass.
     do
@@ -194,8 +204,9 @@ void TForm1::UnpackDataFiles(const QByteArray &archivePath)
     // another pass.
     if (m_lzhExtractions != extraction) {
         ArchiveFile1.SetFileName(archivePath);
-        unpack();
+        result = unpack();
     }
+    return result;
 }
 
 QByteArrayList TForm1::ListDataFiles()

@@ -117,6 +117,15 @@ typedef int32_t (*ArcProgressCallback)(ArcWindow window, uint32_t message, uint3
 /* CheckArchive mode used by the LHA content probe. */
 #define ARC_CHECK_MODE_PROBE 16
 
+/* The most member data one call of a library reads out of archives: what it extracts to disk
+ * or to memory, what it decompresses to test, probe, list or rewrite one, and what it packs.
+ * 64 MiB, four times the largest song file the player plays (16 MiB). A command whose
+ * selected members declare more is refused before anything is written; data that turns out
+ * longer stops the command there, and no half-written file is left. */
+#define ARC_MAX_TOTAL_BYTES (64u * 1024u * 1024u)
+/* The result of a command, test or listing that would go beyond ARC_MAX_TOTAL_BYTES. */
+#define ARC_ERROR_TOTAL_TOO_LARGE 0x8016
+
 /* Results of TarGetArchiveType. */
 #define ARC_TYPE_UNKNOWN 0
 #define ARC_TYPE_TAR 1

@@ -1,12 +1,16 @@
 // Adding 1,000 archive rows with LzhHEAD on through the main window's add
 // command (each row takes the archive's data file out into the work file and
 // reads its title), against bsdtar writing the same member to its standard
-// output, one process per archive, in the same run.
+// output, one process per archive, in the same run. Then the bound of what one
+// library call takes out: how long the window is held by an archive whose data
+// file is just within it, by one just beyond it (refused), and by the content
+// probe of the first.
 //
 // Usage: bench_lzh [count]   (needs lha and bsdtar on PATH; the LHA library
 // is found beside this program, in <build>/bin)
 #include "tests/support/WindowFixture.h"
 
+#include "ARCHIVES.h"
 #include "playlist/playlistmodel.h"
 
 #include <QAction>
@@ -48,6 +52,41 @@ QByteArrayList makeArchives(const tunelet::testkit::WindowFixture &fixture, int 
 void print(const char *name, double value, const char *unit)
 {
     std::printf("%s: %.3f %s\n", name, value, unit);
+}
+
+// An archive made by lha from one data file: a title line, then zero bytes up to `size`.
+// The zeros are a sparse file, so making it costs no disk space.
+QByteArray makeZeroArchive(const QByteArray &folder, const QString &name, qint64 size)
+{
+    const QString source = QFile::decodeName(folder) + "zeros-" + name;
+    QDir().mkpath(source);
+    QFile song(source + "/zeros.snr");
+    if (!song.open(QIODevice::WriteOnly) || song.write("*HEAD\"Zeros\"\r\n") < 0 ||
+        !song.resize(size))
+        return {};
+    song.close();
+    const QString archive = QFile::decodeName(folder) + name;
+    QProcess lha;
+    lha.setWorkingDirectory(source);
+    lha.start(QStringLiteral("lha"), {"aq", archive, "zeros.snr"});
+    const bool made = lha.waitForFinished(120000) && lha.exitCode() == 0;
+    QDir(source).removeRecursively();
+    return made ? QFile::encodeName(archive) : QByteArray();
+}
+
+double msSince(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+// Adds one archive row through the add command; the time the command took.
+double addRow(TForm1 &form, tunelet::testkit::ScriptedDialogs &dialogs, const QByteArray &archive)
+{
+    dialogs.chooseFiles({archive});
+    QElapsedTimer timer;
+    timer.start();
+    form.MMAdd->trigger();
+    return msSince(timer);
 }
 
 } // namespace
@@ -107,5 +146,41 @@ int main(int argc, char *argv[])
     print("lzh_add_row_per_archive", tuneletMs / count, "ms");
     print("bsdtar_extract_per_archive", bsdtarMs / count, "ms");
     print("lzh_add_vs_bsdtar_ratio", tuneletMs / bsdtarMs, "x (target <= 2)");
+
+    // The bound: 64 MiB of member data in one library call.
+    const qint64 mebibyte = 1024 * 1024;
+    const QByteArray within = makeZeroArchive(fixture.outsideRoot(), "within.lzh", 60 * mebibyte);
+    const QByteArray beyond = makeZeroArchive(fixture.outsideRoot(), "beyond.lzh", 66 * mebibyte);
+    if (within.isEmpty() || beyond.isEmpty()) {
+        std::fprintf(stderr, "bench_lzh: could not make the zero archives\n");
+        return 1;
+    }
+    const double withinMs = addRow(form, dialogs, within);
+    const bool withinTitled = rows.caption(rows.count() - 1) == "[LZH] Zeros";
+    const double beyondMs = addRow(form, dialogs, beyond);
+    const bool beyondRefused = rows.caption(rows.count() - 1) == "[LZH] beyond.lzh" &&
+                               dialogs.texts(What::Message).size() == 1;
+    QElapsedTimer timer2;
+    timer2.start();
+    QProcess bsdtar;
+    bsdtar.setStandardOutputFile(QProcess::nullDevice());
+    bsdtar.start(QStringLiteral("bsdtar"), {"-xOf", QFile::decodeName(within), "zeros.snr"});
+    const bool bsdtarDone = bsdtar.waitForFinished(120000) && bsdtar.exitCode() == 0;
+    const double bsdtarWithinMs = msSince(timer2);
+    const QByteArray probed = fixture.outsideRoot() + "within.dat";
+    QFile::copy(QFile::decodeName(within), QFile::decodeName(probed));
+    timer2.restart();
+    const TArchiverType type = DetectArchiverType(probed, false);
+    const double probeMs = msSince(timer2);
+    if (!withinTitled || !beyondRefused || !bsdtarDone || type != TArchiverType::atLha) {
+        std::fprintf(stderr, "bench_lzh: the bound cases did not end as expected\n");
+        return 1;
+    }
+    print("lzh_bound", 64, "MiB per library call");
+    print("lzh_add_row_60MiB_data_file", withinMs, "ms (the window is held that long)");
+    print("bsdtar_extract_60MiB_data_file", bsdtarWithinMs, "ms");
+    print("lzh_add_row_60MiB_vs_bsdtar_ratio", withinMs / bsdtarWithinMs, "x");
+    print("lzh_add_row_66MiB_refused", beyondMs, "ms");
+    print("lzh_content_probe_60MiB_data_file", probeMs, "ms");
     return 0;
 }

@@ -33,6 +33,7 @@ bool knownCode(int rc)
     case ARC_ERROR_ARCHIVE_DAMAGED:
     case ARC_ERROR_UNSAFE_MEMBER:
     case ARC_ERROR_MEMBER_TOO_LARGE:
+    case ARC_ERROR_TOTAL_TOO_LARGE:
     case ARC_ERROR_NOT_FOUND:
     case ARC_ERROR_BUFFER_TOO_SMALL:
     case ARC_ERROR_WRITE:
@@ -82,9 +83,10 @@ std::optional<std::string> lexicalInside(const std::string &relDir, const std::s
 }
 
 // Walks the target folder: no leftover temporary files, only files, folders and links,
-// and every link stays inside (resolved when it resolves, lexically otherwise).
+// every link stays inside (resolved when it resolves, lexically otherwise), and the files
+// add up to no more than one command may write (`bytes` counts them).
 std::string treeProblem(const std::string &root, const std::string &realRoot,
-                        const std::string &rel, int depth)
+                        const std::string &rel, int depth, std::uint64_t &bytes)
 {
     if (depth > 64)
         return "target tree deeper than 64 folders";
@@ -98,7 +100,7 @@ std::string treeProblem(const std::string &root, const std::string &realRoot,
         if (::lstat(path.c_str(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
-            if (std::string p = treeProblem(root, realRoot, relPath, depth + 1); !p.empty())
+            if (std::string p = treeProblem(root, realRoot, relPath, depth + 1, bytes); !p.empty())
                 return p;
         } else if (S_ISLNK(st.st_mode)) {
             char target[PATH_MAX + 1];
@@ -120,6 +122,8 @@ std::string treeProblem(const std::string &root, const std::string &realRoot,
             return "extracted something that is neither file, folder nor link: " + relPath;
         } else if (st.st_size >= kMaxMemberSize) {
             return "extracted a file over the member size limit: " + relPath;
+        } else if ((bytes += std::uint64_t(st.st_size)) > ARC_MAX_TOTAL_BYTES) {
+            return "extracted files add up to more than one command writes";
         }
     }
     return {};
@@ -246,13 +250,16 @@ std::string checkArchiveData(std::span<const std::uint8_t> data)
     char realOut[PATH_MAX];
     if (::realpath(out.c_str(), realOut) == nullptr)
         return "the target folder is gone";
-    if (std::string p = treeProblem(out, realOut, "", 0); !p.empty())
+    std::uint64_t extracted = 0;
+    if (std::string p = treeProblem(out, realOut, "", 0, extracted); !p.empty())
         return p;
     // A refusal by the first pass is the log's first line; member names are in the log
     // too, so only its start tells.
-    const bool refusedFirst = (rc == ARC_ERROR_UNSAFE_MEMBER || rc == ARC_ERROR_MEMBER_TOO_LARGE) &&
+    const bool refusedFirst = (rc == ARC_ERROR_UNSAFE_MEMBER || rc == ARC_ERROR_MEMBER_TOO_LARGE ||
+                               rc == ARC_ERROR_TOTAL_TOO_LARGE) &&
                               (log.starts_with("error: member leaves the target folder: ") ||
-                               log.starts_with("error: member too large: "));
+                               log.starts_with("error: member too large: ") ||
+                               log.starts_with("error: archive too large: "));
     if (refusedFirst && entriesOf(out) != before)
         return "a refused archive still wrote members";
     if (rc == ARC_OK && log.find("error:") != std::string::npos)

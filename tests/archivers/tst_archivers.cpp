@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace tunelet::testkit;
 
@@ -814,6 +815,135 @@ private slots:
                  ARC_ERROR_ARCHIVE_OPEN);
         QVERIFY(!QFileInfo::exists(dir.filePath("none.zip")));
         QCOMPARE(filesBelow(dir.path()).filter(".tunelet-").size(), 0);
+    }
+
+    void zipFreshenReadsNoFileOutsideItsFolder()
+    {
+        // Members whose names climb out or lead through a link name no file of the base
+        // folder: freshening without names leaves them as they are, as unpacking would
+        // refuse to write them.
+        if (bsdtar_.isEmpty())
+            QSKIP("bsdtar is not installed");
+        QTemporaryDir dir;
+        writeFile(dir.filePath("src/ok.snr"), "ok");
+        writeFile(dir.filePath("src/zz/x.snr"), "x");
+        writeFile(dir.filePath("src/ln/y.snr"), "y");
+        const QString made = dir.filePath("made.zip");
+        QVERIFY(run(bsdtar_,
+                    {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr", "ln/y.snr"},
+                    dir.filePath("src")));
+        QByteArray bytes = readAll(made);
+        bytes.replace("zz/x.snr", "../x.snr");
+        const QString archive = writeFixture(dir, "f.zip", bytes);
+        const QString base = dir.filePath("base");
+        writeFile(base + "/ok.snr", "OK NEWER");
+        writeFile(dir.filePath("x.snr"), "SECRET");
+        writeFile(dir.filePath("elsewhere/y.snr"), "SECRET TOO");
+        QVERIFY(QFile::link(dir.filePath("elsewhere"), base + "/ln"));
+        const QDateTime later = QDateTime::currentDateTime().addSecs(120);
+        for (const QString &file :
+             {base + "/ok.snr", dir.filePath("x.snr"), dir.filePath("elsewhere/y.snr")}) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(later, QFileDevice::FileModificationTime));
+        }
+        auto zipCommand = reinterpret_cast<ArcCommandFn>(zip_->entry("Zip"));
+        const QByteArray line =
+            "-f -D  \"" + archive.toLocal8Bit() + "\" \"" + base.toLocal8Bit() + "\\\" ";
+        QCOMPARE(zipCommand(0, line.constData(), nullptr, 0), ARC_OK);
+        const auto member = [&](const QByteArray &name) {
+            QByteArray buffer(32, '\0');
+            uint32_t written = 0;
+            unzip_->extractMem(" \"" + archive.toLocal8Bit() + "\" \"" + name + "\" ", buffer,
+                               &written);
+            return buffer.left(int(written));
+        };
+        QCOMPARE(member("ok.snr"), QByteArray("OK NEWER"));
+        QCOMPARE(member("../x.snr"), QByteArray("x"));
+        QCOMPARE(member("ln/y.snr"), QByteArray("y"));
+    }
+
+    // BOUNDS ------------------------------------------------------------------------------
+
+    // A file of `mebibytes` MiB of zero bytes that takes no room on disk.
+    static void writeSparse(const QString &path, qint64 mebibytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(mebibytes * 1024 * 1024));
+    }
+
+    void boundOfOneCommand()
+    {
+        // Members that together declare more than one command takes out are refused before
+        // anything is written; a test never reads a member beyond the bound.
+        if (lha_.isEmpty())
+            QSKIP("the lha tool is not installed");
+        QTemporaryDir dir;
+        writeFile(dir.filePath("src/a.snr"), "small");
+        writeSparse(dir.filePath("src/b.snr"), 33);
+        writeSparse(dir.filePath("src/c.snr"), 33);
+        const QString archive = dir.filePath("bomb.lzh");
+        QVERIFY(run(lha_, {"aoq5", archive, "a.snr", "b.snr", "c.snr"}, dir.filePath("src")));
+        QVERIFY(QFileInfo(archive).size() < 64 * 1024);
+
+        const QString target = dir.filePath("out");
+        QByteArray log;
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"}), &log, 4096),
+                 ARC_ERROR_TOTAL_TOO_LARGE);
+        QVERIFY2(log.startsWith("error: archive too large: its members declare 69206021 bytes"),
+                 log.constData());
+        QVERIFY(filesBelow(target).isEmpty());
+        QCOMPARE(unlha_->check(archive, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(unlha_->list(archive, "*"), (QStringList{"a.snr", "b.snr", "c.snr"}));
+        // Within the bound the same archive unpacks.
+        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"a.snr", "c.snr"})), ARC_OK);
+        QCOMPARE(filesBelow(target), (QStringList{"a.snr", "c.snr"}));
+        QCOMPARE(filesBelow(dir.path()).filter(".tunelet-").size(), 0);
+    }
+
+    void compressedStreamBound()
+    {
+        // In a compressed tar the next member lies behind the data of the one before: it is
+        // never reached by decompressing beyond the bound, not even for a listing.
+        if (bsdtar_.isEmpty())
+            QSKIP("bsdtar is not installed");
+        QTemporaryDir dir;
+        writeSparse(dir.filePath("src/big.snr"), 70);
+        writeFile(dir.filePath("src/small.snr"), "small");
+        const QString archive = dir.filePath("bomb.tgz");
+        QVERIFY(run(bsdtar_, {"--format", "ustar", "-czf", archive, "big.snr", "small.snr"},
+                    dir.filePath("src")));
+        int result = 0;
+        QCOMPARE(tar_->list(archive, "*", &result), QStringList{"big.snr"});
+        QCOMPARE(result, ARC_ERROR_TOTAL_TOO_LARGE);
+        const QString target = dir.filePath("out");
+        QCOMPARE(tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+                               target.toLocal8Bit() + "\\\" \"small.snr\" "),
+                 ARC_ERROR_TOTAL_TOO_LARGE);
+        QVERIFY(filesBelow(target).isEmpty());
+        QCOMPARE(tar_->check(archive, 0), 0);
+    }
+
+    void onlyRegularFilesAreOpened()
+    {
+        // A FIFO named like an archive or a response file: every entry answers at once.
+        QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath("pipe.lzh"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        QCOMPARE(unlha_->open(QString::fromLocal8Bit(fifo)), ArcHandle(0));
+        QCOMPARE(unlha_->check(QString::fromLocal8Bit(fifo), ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(unlha_->command(
+                     lhaLine("x", QString::fromLocal8Bit(fifo), dir.filePath("out"), kSongMasks)),
+                 ARC_ERROR_ARCHIVE_OPEN);
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        QCOMPARE(getType(fifo.constData()), ARC_TYPE_UNKNOWN);
+        const QString good = writeFixture(dir, "good.lzh", archives::lzhLevel0({{"a.snr", "abc"}}));
+        QCOMPARE(unlha_->command("x \"" + good.toLocal8Bit() + "\" \"" +
+                                 dir.filePath("out").toLocal8Bit() + "\\\" \"@" + fifo + "\" "),
+                 ARC_ERROR_RESPONSE_FILE);
+        QVERIFY(filesBelow(dir.filePath("out")).isEmpty());
     }
 
     // TAR ---------------------------------------------------------------------------------

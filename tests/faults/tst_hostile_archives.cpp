@@ -12,12 +12,19 @@
 #include "FaultSupport.h"
 #include "FaultTests.h"
 
+#include "core/atomicfile.h"
 #include "core/bytefile.h"
 #include "playlist/playlistmodel.h"
 #include "windowlink/windowsystem.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace tunelet::testkit;
 
@@ -44,6 +51,10 @@ private slots:
     void notAnArchive();
     void fullDiskDuringExtraction();
     void songBesideHostileMembersPlays();
+    void oddArchiveNames_data();
+    void oddArchiveNames();
+    void fifoNamedLikeAnArchive();
+    void smallBomb();
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
@@ -283,6 +294,116 @@ void TestHostileArchives::songBesideHostileMembersPlays()
         20000);
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Inside"));
     QVERIFY(faults::snapshot(m_root + "outside").isEmpty());
+}
+
+void TestHostileArchives::oddArchiveNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("relative");
+    // Empty: the row is the archive's song; otherwise the error that ends the command.
+    QTest::addColumn<QString>("error");
+    // Names a Linux file may have, which a command line could take for something else: a
+    // quote that would end the operand, a leading '-' (a switch) or '@' (a response file),
+    // Shift-JIS characters whose second byte is a backslash, bytes that are no text.
+    QTest::newRow("quotes") << QByteArray("q\" \"victim.snr\" \"x.lzh") << false << QString();
+    QTest::newRow("leading dash") << QByteArray("-n1.lzh") << true << QString();
+    QTest::newRow("leading at") << QByteArray("@list.lzh") << true << QString();
+    QTest::newRow("Shift-JIS 0x5C") << QByteArray("\x83\x5C\x95\x5C.lzh") << false << QString();
+    QTest::newRow("no text") << QByteArray("\xff\xfe.lzh") << false << QString();
+    // A backslash in a Linux name cannot be told from a separator: refused, never opened as
+    // another path.
+    QTest::newRow("backslash") << QByteArray("outside\\x.lzh") << false
+                               << QStringLiteral("は名前に \\ を含むため扱えません");
+}
+
+void TestHostileArchives::oddArchiveNames()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, relative);
+    QFETCH(QString, error);
+    const QByteArray bytes = archives::lzhLevel0({{"song.snr", song("Inside")}});
+    const QByteArray full = m_root + name;
+    QVERIFY(tunelet::writeFileAtomically(full, bytes));
+    // The temporary folder cannot remove names that are no text.
+    const auto removeArchive = qScopeGuard([&] { tunelet::removeFile(full); });
+    // A member the backslash name would reach as "outside/x.lzh".
+    QVERIFY(tunelet::writeFileAtomically(m_root + "outside/x.lzh", bytes));
+    const auto before = faults::snapshot(m_root, {"home", "run"});
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QFile::decodeName(m_root)));
+    form().Run([&] { form().AppendEntry(relative ? name : full); });
+    QDir::setCurrent(oldCurrent);
+
+    QCOMPARE(faults::snapshot(m_root, {"home", "run"}), before);
+    QCOMPARE(tunelet::readWholeFile(full).value_or(QByteArray()), bytes);
+    if (error.isEmpty()) {
+        QVERIFY(m_fixture->dialogs().shown().isEmpty());
+        QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] Inside"});
+        QCOMPARE(form().Playlist().path(0), relative ? name : full);
+        QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
+        QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Inside"));
+    } else {
+        const QStringList errors = m_fixture->dialogs().texts(What::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(error), qPrintable(errors.first()));
+        QVERIFY(m_fixture->captions().isEmpty());
+        QVERIFY(m_fixture->leftInHome().isEmpty());
+    }
+}
+
+void TestHostileArchives::fifoNamedLikeAnArchive()
+{
+    // Content detection and extraction open regular files only: a FIFO never holds the
+    // window up waiting for a writer.
+    const QByteArray pipes = faults::makeFolder(m_root + "pipes");
+    const QByteArray fifo = pipes + "song.lzh";
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const auto before = faults::snapshot(m_root, {"home", "run", "pipes"});
+    form().Run([&] { form().AppendEntry(fifo); });
+    QCOMPARE(faults::snapshot(m_root, {"home", "run", "pipes"}), before);
+    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] song.lzh"});
+    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
+    QVERIFY(m_fixture->leftInHome().isEmpty());
+    struct stat st = {};
+    QVERIFY(::lstat(fifo.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+void TestHostileArchives::smallBomb()
+{
+    // A few KiB of LZH that unpack to 66 MiB of zero bytes, more than one command takes out:
+    // refused before anything is written, with a message that says why.
+    const QString lha = QStandardPaths::findExecutable(QStringLiteral("lha"));
+    if (lha.isEmpty())
+        QSKIP("the lha tool is not installed");
+    const QByteArray source = faults::makeFolder(m_root + "bomb-source");
+    {
+        QFile zeros(QFile::decodeName(source + "zeros.snr"));
+        QVERIFY(zeros.open(QIODevice::WriteOnly));
+        QVERIFY(zeros.resize(qint64(66) * 1024 * 1024)); // sparse: no disk space taken
+    }
+    const QByteArray lzh = m_root + "bomb.lzh";
+    QProcess make;
+    make.setWorkingDirectory(QFile::decodeName(source));
+    make.start(lha, {QStringLiteral("aoq5"), QFile::decodeName(lzh), QStringLiteral("zeros.snr")});
+    QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+    faults::removeTree(source);
+    QVERIFY(QFileInfo(QFile::decodeName(lzh)).size() < 64 * 1024);
+
+    const auto before = faults::snapshot(m_root, {"home", "run"});
+    faults::resetPeak();
+    const qint64 peakBefore = faults::peakKiB();
+    QElapsedTimer held;
+    held.start();
+    form().Run([&] { form().AppendEntry(lzh); });
+    qInfo("a 66 MiB bomb held the window for %lld ms; peak memory grew by %lld KiB", held.elapsed(),
+          faults::peakKiB() - peakBefore);
+    QCOMPARE(faults::snapshot(m_root, {"home", "run"}), before);
+    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] bomb.lzh"});
+    QCOMPARE(m_fixture->dialogs().texts(What::Message),
+             QStringList{QStringLiteral(
+                 "書庫 bomb.lzh は展開すると 64 MiB を超えるため、展開しませんでした。")});
+    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
+    QVERIFY(m_fixture->leftInHome().isEmpty());
 }
 
 int runHostileArchiveTests(int argc, char **argv)

@@ -130,6 +130,7 @@ int ArchiveReader::open()
 {
     release();
     first_ = true;
+    dataLeft_ = false;
     headersRead_ = 0;
     reader_ = archive_read_new();
     if (reader_ == nullptr)
@@ -154,10 +155,41 @@ int ArchiveReader::open()
     return ARC_OK;
 }
 
+bool ArchiveReader::decompresses() const
+{
+    return reader_ != nullptr && archive_filter_code(reader_, 0) != ARCHIVE_FILTER_NONE;
+}
+
+// How far a compressed stream has been decompressed, against the bound.
+int ArchiveReader::withinBound() const
+{
+    return decompresses() && archive_filter_bytes(reader_, 0) > la_int64_t(ARC_MAX_TOTAL_BYTES)
+               ? ARC_ERROR_TOTAL_TOO_LARGE
+               : ARC_OK;
+}
+
+// libarchive would skip a compressed member by decompressing it whole: read it through here,
+// a block at a time, so that the bound holds.
+int ArchiveReader::skipData()
+{
+    const void *data = nullptr;
+    size_t size = 0;
+    int64_t offset = 0;
+    do {
+        if (const int rc = readBlock(data, size, offset); rc != ARC_OK)
+            return rc;
+    } while (size > 0);
+    return ARC_OK;
+}
+
 int ArchiveReader::next(Member &member)
 {
     if (reader_ == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
+    if (dataLeft_ && decompresses()) {
+        if (const int rc = skipData(); rc != ARC_OK)
+            return rc;
+    }
     archive_entry *e = nullptr;
     int rc = archive_read_next_header(reader_, &e);
     if (rc < ARCHIVE_WARN && legacyNames_ && nameNotConvertible()) {
@@ -168,11 +200,14 @@ int ArchiveReader::next(Member &member)
     }
     const bool wasFirst = first_;
     first_ = false;
+    if (const int bound = withinBound(); bound != ARC_OK)
+        return bound;
     if (rc == ARCHIVE_EOF)
         return ARC_NO_MORE_MEMBERS;
     if (rc < ARCHIVE_WARN || e == nullptr)
         return wasFirst ? ARC_ERROR_ARCHIVE_OPEN : ARC_ERROR_ARCHIVE_DAMAGED;
     ++headersRead_;
+    dataLeft_ = true;
     if (archive_format(reader_) == ARCHIVE_FORMAT_RAW) {
         // Raw data is an archive only when a compression filter found it.
         if (archive_filter_code(reader_, 0) == ARCHIVE_FILTER_NONE)
@@ -202,8 +237,11 @@ int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
     la_int64_t off = 0;
     const int rc = archive_read_data_block(reader_, &data, &size, &off);
     offset = off;
+    if (const int bound = withinBound(); bound != ARC_OK)
+        return bound;
     if (rc == ARCHIVE_EOF) {
         size = 0;
+        dataLeft_ = false;
         return ARC_OK;
     }
     // Checksum mismatches come back as warnings: damaged data all the same.

@@ -29,7 +29,9 @@ struct Member {
 };
 
 // A libarchive read handle set up for one format. Streams: members are read one after the
-// other and data is read in blocks, never whole.
+// other and data is read in blocks, never whole. A compressed archive (tgz, bz2, Z) is never
+// decompressed beyond ARC_MAX_TOTAL_BYTES, not even to skip a member: next() and readBlock()
+// answer ARC_ERROR_TOTAL_TOO_LARGE there.
 class ArchiveReader final
 {
 public:
@@ -48,11 +50,16 @@ public:
     std::string methodName() const;
     std::string errorText() const;
     archive *handle() { return reader_; }
+    // ARC_ERROR_TOTAL_TOO_LARGE once a compressed archive was decompressed beyond the bound
+    // (also through handle()), else ARC_OK.
+    int withinBound() const;
 
 private:
     bool nameNotConvertible() const;
     int reopenWithoutLegacyNames();
     void release();
+    bool decompresses() const;
+    int skipData();
 
     Format format_;
     std::string path_;
@@ -61,6 +68,7 @@ private:
     archive *reader_ = nullptr;
     int fd_ = -1;
     bool first_ = true;
+    bool dataLeft_ = false; // the current member's data is not read to its end
     bool probed_ = false;
 };
 

@@ -13,13 +13,14 @@ namespace archivers::entry
 namespace
 {
 
-// No C++ exception may cross the C boundary; std::bad_alloc and the like become an error.
+// No C++ exception may cross the C boundary; std::bad_alloc, one thrown by a progress
+// receiver and the like become an error.
 template <typename F> int32_t guarded(F &&f, int32_t onError)
 {
     LocaleScope utf8;
     try {
         return f();
-    } catch (const std::exception &) {
+    } catch (...) {
         return onError;
     }
 }

@@ -4,6 +4,7 @@
 #include "OwnerWindow.h"
 #include "PathSafety.h"
 
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
 #include <atomic>
@@ -145,6 +146,27 @@ std::string temporaryName(const std::string &finalPath)
            std::to_string(counter.fetch_add(1)) + "-" + finalPath.substr(slash + 1);
 }
 
+// A member's temporary file: removed unless it was renamed into place, also when an
+// exception (of a progress receiver, say) passes.
+class TemporaryFile final
+{
+public:
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    ~TemporaryFile()
+    {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    const std::string &path() const { return path_; }
+    void keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
 void appendLine(std::string &log, const std::string &line)
 {
     if (log.size() < 1024 * 1024)
@@ -181,10 +203,13 @@ private:
         if (const int rc = reader.open(); rc != ARC_OK)
             return fail(rc, "cannot open the archive " + job_.archive);
         Member m;
+        uint64_t declared = 0;
         for (;;) {
             const int rc = reader.next(m);
             if (rc == ARC_NO_MORE_MEMBERS)
-                return ARC_OK;
+                return declared > ARC_MAX_TOTAL_BYTES ? tooMuch(declared) : ARC_OK;
+            if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
+                return tooMuch(0);
             if (rc != ARC_OK)
                 return fail(rc, "damaged archive: " + reader.errorText());
             if (!job_.filter.selects(m.path))
@@ -195,7 +220,19 @@ private:
                             "member leaves the target folder: " + m.rawPath);
             if (plan.action == Plan::Action::TooLarge)
                 return fail(ARC_ERROR_MEMBER_TOO_LARGE, "member too large: " + m.rawPath);
+            if (plan.action == Plan::Action::Write && m.kind == MemberKind::File && m.sizeKnown)
+                declared += uint64_t(m.size);
         }
+    }
+
+    int tooMuch(uint64_t declared)
+    {
+        return fail(ARC_ERROR_TOTAL_TOO_LARGE,
+                    "archive too large: " +
+                        (declared > 0 ? "its members declare " + std::to_string(declared) + " bytes"
+                                      : std::string("it unpacks beyond the bound")) +
+                        ", at most " + std::to_string(ARC_MAX_TOTAL_BYTES) +
+                        " are taken out in one command");
     }
 
     int writeAll()
@@ -208,6 +245,8 @@ private:
             int rc = reader.next(m);
             if (rc == ARC_NO_MORE_MEMBERS)
                 return ARC_OK;
+            if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
+                return tooMuch(0);
             if (rc != ARC_OK)
                 return fail(rc, "damaged archive: " + reader.errorText());
             if (!job_.filter.selects(m.path))
@@ -269,16 +308,14 @@ private:
         struct stat st = {};
         if (::lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             return fail(ARC_ERROR_WRITE, "a folder is in the way of " + plan.rel);
-        const std::string temp = temporaryName(full);
+        TemporaryFile temp(temporaryName(full));
         EntryPtr entry(archive_entry_clone(m.entry));
-        archive_entry_set_pathname(entry.get(), temp.c_str());
+        archive_entry_set_pathname(entry.get(), temp.path().c_str());
         archive_entry_set_perm(entry.get(), 0644);
-        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK) {
-            ::unlink(temp.c_str());
+        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK)
             return fail(ARC_ERROR_WRITE, "cannot create " + plan.rel + ": " + writerError());
-        }
         if (owner::report(ARC_EXTRACT_BEGIN, m.path, full, uint64_t(m.size), 0)) {
-            abandon(temp);
+            abandon();
             return fail(ARC_ERROR_CANCELLED, "cancelled");
         }
         uint64_t written = 0;
@@ -286,48 +323,48 @@ private:
             const void *data = nullptr;
             size_t size = 0;
             int64_t offset = 0;
-            if (reader.readBlock(data, size, offset) != ARC_OK) {
+            if (const int rc = reader.readBlock(data, size, offset); rc != ARC_OK) {
                 const std::string why = reader.errorText();
-                abandon(temp);
+                abandon();
+                if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
+                    return tooMuch(0);
                 return fail(ARC_ERROR_ARCHIVE_DAMAGED, "damaged member " + m.rawPath + ": " + why);
             }
             if (size == 0)
                 break;
             written += size;
+            total_ += size;
             if ((m.sizeKnown && written > uint64_t(m.size)) ||
                 written >= uint64_t(kMaxMemberSize)) {
-                abandon(temp);
+                abandon();
                 return fail(ARC_ERROR_ARCHIVE_DAMAGED, "member longer than declared: " + m.rawPath);
+            }
+            if (total_ > ARC_MAX_TOTAL_BYTES) {
+                abandon();
+                return tooMuch(0);
             }
             if (archive_write_data_block(writer_.get(), data, size, offset) < ARCHIVE_OK) {
                 const std::string why = writerError();
-                abandon(temp);
+                abandon();
                 return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + why);
             }
             if (owner::report(ARC_EXTRACT_UPDATE, m.path, full, uint64_t(m.size), written)) {
-                abandon(temp);
+                abandon();
                 return fail(ARC_ERROR_CANCELLED, "cancelled");
             }
         }
-        if (archive_write_finish_entry(writer_.get()) != ARCHIVE_OK) {
-            const std::string why = writerError();
-            ::unlink(temp.c_str());
-            return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + why);
-        }
-        if (::rename(temp.c_str(), full.c_str()) != 0) {
-            ::unlink(temp.c_str());
+        if (archive_write_finish_entry(writer_.get()) != ARCHIVE_OK)
+            return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + writerError());
+        if (::rename(temp.path().c_str(), full.c_str()) != 0)
             return fail(ARC_ERROR_WRITE, "cannot replace " + plan.rel);
-        }
+        temp.keep();
         owner::report(ARC_EXTRACT_END, m.path, full, uint64_t(m.size), written);
         appendLine(log_, "extracted: " + plan.rel);
         return ARC_OK;
     }
 
-    void abandon(const std::string &temp)
-    {
-        archive_write_finish_entry(writer_.get());
-        ::unlink(temp.c_str());
-    }
+    // Ends the entry being written; its temporary file goes with the TemporaryFile.
+    void abandon() { archive_write_finish_entry(writer_.get()); }
 
     std::string writerError() const
     {
@@ -345,6 +382,7 @@ private:
     std::string &log_;
     std::string root_;
     DiskWriter writer_;
+    uint64_t total_ = 0; // member data written by this command
 };
 
 uint16_t dosAttributes(const Member &m)
@@ -385,14 +423,18 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
         if (m.kind == MemberKind::File && filter.selects(m.path))
             break;
     }
+    if (m.sizeKnown && m.size > int64_t(ARC_MAX_TOTAL_BYTES))
+        return ARC_ERROR_TOTAL_TOO_LARGE;
     if (timeStamp != nullptr)
         *timeStamp = m.mtime;
     if (attributes != nullptr)
         *attributes = dosAttributes(m);
     uint32_t filled = 0;
-    while (filled < bufferSize) {
-        const la_ssize_t n =
-            archive_read_data(reader.handle(), buffer + filled, bufferSize - filled);
+    const uint32_t room = std::min<uint32_t>(bufferSize, ARC_MAX_TOTAL_BYTES);
+    while (filled < room) {
+        const la_ssize_t n = archive_read_data(reader.handle(), buffer + filled, room - filled);
+        if (const int bound = reader.withinBound(); bound != ARC_OK)
+            return bound;
         if (n < 0)
             return ARC_ERROR_ARCHIVE_DAMAGED;
         if (n == 0)
@@ -401,6 +443,8 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
         if (written != nullptr)
             *written = filled;
     }
+    if (filled == ARC_MAX_TOTAL_BYTES && bufferSize > ARC_MAX_TOTAL_BYTES)
+        return ARC_ERROR_TOTAL_TOO_LARGE;
     if (filled == bufferSize) {
         unsigned char probe = 0;
         const la_ssize_t more = archive_read_data(reader.handle(), &probe, 1);
@@ -418,6 +462,7 @@ int testArchive(Format format, const std::string &archive, std::string &log)
     if (const int rc = reader.open(); rc != ARC_OK)
         return rc;
     Member m;
+    uint64_t checked = 0; // member data read through so far
     for (;;) {
         const int rc = reader.next(m);
         if (rc == ARC_NO_MORE_MEMBERS)
@@ -426,21 +471,31 @@ int testArchive(Format format, const std::string &archive, std::string &log)
             appendLine(log, "error: " + reader.errorText());
             return rc;
         }
+        // A member that declares more than the rest of the bound is not read at all.
+        if (m.sizeKnown && uint64_t(std::max<int64_t>(m.size, 0)) > ARC_MAX_TOTAL_BYTES - checked) {
+            appendLine(log, "error: " + m.rawPath + ": beyond what one test reads");
+            return ARC_ERROR_TOTAL_TOO_LARGE;
+        }
         uint64_t total = 0;
         for (;;) {
             const void *data = nullptr;
             size_t size = 0;
             int64_t offset = 0;
-            if (reader.readBlock(data, size, offset) != ARC_OK) {
+            if (const int read = reader.readBlock(data, size, offset); read != ARC_OK) {
                 appendLine(log, "error: " + m.rawPath + ": " + reader.errorText());
-                return ARC_ERROR_ARCHIVE_DAMAGED;
+                return read == ARC_ERROR_TOTAL_TOO_LARGE ? read : ARC_ERROR_ARCHIVE_DAMAGED;
             }
             if (size == 0)
                 break;
             total += size;
+            checked += size;
             if ((m.sizeKnown && total > uint64_t(m.size)) || total >= uint64_t(kMaxMemberSize)) {
                 appendLine(log, "error: " + m.rawPath + ": longer than declared");
                 return ARC_ERROR_ARCHIVE_DAMAGED;
+            }
+            if (checked > ARC_MAX_TOTAL_BYTES) {
+                appendLine(log, "error: " + m.rawPath + ": beyond what one test reads");
+                return ARC_ERROR_TOTAL_TOO_LARGE;
             }
         }
         appendLine(log, "ok: " + m.path);

@@ -25,17 +25,20 @@ struct ExtractJob {
 constexpr int64_t kMaxMemberSize = int64_t(1) << 32;
 
 // Extracts the selected members below the target folder. First every selected member is
-// checked; when one would leave the folder nothing is written. Files are streamed into a
-// temporary file beside their final name and renamed when complete, so a damaged member
-// leaves no partial file and no half-replaced old one. Messages go to `log`.
+// checked; when one would leave the folder, or all together declare more than
+// ARC_MAX_TOTAL_BYTES, nothing is written. Files are streamed into a temporary file beside
+// their final name and renamed when complete, so a damaged member, data beyond the bound or
+// an exception leaves no partial file and no half-replaced old one. Messages go to `log`.
 int extractToDisk(const ExtractJob &job, std::string &log);
 
-// Extracts the first selected regular member into the caller's buffer.
+// Extracts the first selected regular member into the caller's buffer; a member over
+// ARC_MAX_TOTAL_BYTES is refused.
 int extractToMemory(Format format, const std::string &archive, const MemberFilter &filter,
                     unsigned char *buffer, uint32_t bufferSize, uint32_t *written,
                     int64_t *timeStamp, uint16_t *attributes);
 
-// Reads every member's data through (checksums included): ARC_OK when all is sound.
+// Reads every member's data through (checksums included): ARC_OK when all is sound. Stops
+// with ARC_ERROR_TOTAL_TOO_LARGE before the data read would pass ARC_MAX_TOTAL_BYTES.
 int testArchive(Format format, const std::string &archive, std::string &log);
 
 // One line per selected member: size, date and path.

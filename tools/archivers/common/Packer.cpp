@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,28 @@ void appendLine(std::string &log, const std::string &line)
 {
     if (log.size() < 1024 * 1024)
         log += line + "\n";
+}
+
+// True when a component of base/rel other than base itself is a symbolic link (or anything
+// but a folder on the way).
+bool leadsThroughLink(const std::string &base, const std::string &rel)
+{
+    std::string path = base;
+    size_t start = 0;
+    while (start < rel.size()) {
+        size_t end = rel.find('/', start);
+        if (end == std::string::npos)
+            end = rel.size();
+        path += '/';
+        path.append(rel, start, end - start);
+        struct stat st = {};
+        if (::lstat(path.c_str(), &st) != 0)
+            return false;
+        if (S_ISLNK(st.st_mode) || (end < rel.size() && !S_ISDIR(st.st_mode)))
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 class SourceCollector final
@@ -166,6 +189,15 @@ class ArchiveRewrite final
 {
 public:
     ArchiveRewrite(const PackJob &job, std::string &log) : job_(job), log_(log) {}
+    // The new archive is never left half-written, also when an exception passes.
+    ~ArchiveRewrite()
+    {
+        writer_.reset();
+        if (!temp_.empty())
+            ::unlink(temp_.c_str());
+    }
+    ArchiveRewrite(const ArchiveRewrite &) = delete;
+    ArchiveRewrite &operator=(const ArchiveRewrite &) = delete;
 
     int run()
     {
@@ -198,8 +230,8 @@ public:
         writer_.reset();
         if (rc == ARC_OK && ::rename(temp_.c_str(), job_.archive.c_str()) != 0)
             rc = ARC_ERROR_WRITE;
-        if (rc != ARC_OK)
-            ::unlink(temp_.c_str());
+        if (rc == ARC_OK)
+            temp_.clear();
         return rc;
     }
 
@@ -247,6 +279,8 @@ private:
             int rc = reader.next(m);
             if (rc == ARC_NO_MORE_MEMBERS)
                 return ARC_OK;
+            if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
+                return tooMuch();
             if (rc != ARC_OK)
                 return rc;
             if (job_.kind == PackJob::Kind::Delete) {
@@ -274,8 +308,16 @@ private:
         auto &sources = collector.sources();
         auto it = sources.find(m.path);
         if (job_.kind == PackJob::Kind::Freshen && job_.files.empty() && it == sources.end()) {
-            // Freshen without names: every member against the file of its name.
-            Source s{joinPath(job_.baseDir, m.path), m.path, {}};
+            // Freshen without names: every member against the file of its name below the
+            // base folder, under the checks of unpacking: no absolute path, no "..", no link
+            // on the way, a regular file only.
+            const std::optional<std::string> rel = safeRelativePath(m.rawPath);
+            if (!rel || *rel != m.path)
+                return nullptr;
+            const std::string base = job_.baseDir.empty() ? std::string(".") : job_.baseDir;
+            if (leadsThroughLink(base, *rel))
+                return nullptr;
+            Source s{joinPath(job_.baseDir, *rel), m.path, {}};
             if (::lstat(s.diskPath.c_str(), &s.st) != 0 || !S_ISREG(s.st.st_mode))
                 return nullptr;
             it = sources.emplace(m.path, s).first;
@@ -296,12 +338,16 @@ private:
             const void *data = nullptr;
             size_t size = 0;
             int64_t offset = 0;
-            if (reader.readBlock(data, size, offset) != ARC_OK) {
+            if (const int rc = reader.readBlock(data, size, offset); rc != ARC_OK) {
+                if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
+                    return tooMuch();
                 appendLine(log_, "error: damaged member " + m.path);
                 return ARC_ERROR_ARCHIVE_DAMAGED;
             }
             if (size == 0)
                 break;
+            if (!count(size))
+                return tooMuch();
             if (archive_write_data(writer_.get(), data, size) < 0)
                 return writeError(m.path);
         }
@@ -323,7 +369,14 @@ private:
             archive_entry_set_symlink(entry.get(), target);
             archive_entry_set_size(entry.get(), 0);
         } else if (S_ISREG(s.st.st_mode)) {
-            fd = ::open(s.diskPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            // Non-blocking open and a second look: a file replaced by a FIFO meanwhile never
+            // holds the command up.
+            fd = ::open(s.diskPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+            struct stat now = {};
+            if (fd >= 0 && (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode))) {
+                ::close(fd);
+                fd = -1;
+            }
             if (fd < 0)
                 return sourceError(s.diskPath);
         } else {
@@ -339,7 +392,9 @@ private:
                 rc = sourceError(s.diskPath);
             if (n <= 0)
                 break;
-            if (archive_write_data(writer_.get(), buffer, size_t(n)) < 0)
+            if (!count(size_t(n)))
+                rc = tooMuch();
+            else if (archive_write_data(writer_.get(), buffer, size_t(n)) < 0)
                 rc = writeError(s.memberName);
         }
         if (fd >= 0)
@@ -347,6 +402,20 @@ private:
         if (rc == ARC_OK)
             appendLine(log_, "added: " + s.memberName);
         return rc;
+    }
+
+    // Adds member data to what this command has packed; false beyond the bound.
+    bool count(size_t size)
+    {
+        total_ += size;
+        return total_ <= ARC_MAX_TOTAL_BYTES;
+    }
+
+    int tooMuch()
+    {
+        appendLine(log_, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
+                             " bytes of member data in one command");
+        return ARC_ERROR_TOTAL_TOO_LARGE;
     }
 
     int writeError(const std::string &name)
@@ -366,6 +435,7 @@ private:
     std::string &log_;
     std::string temp_;
     Writer writer_;
+    uint64_t total_ = 0; // member data copied and added
 };
 
 } // namespace

@@ -6,6 +6,10 @@
 #ifndef TUNELET_ARCHIVER_ERRORS_H
 #define TUNELET_ARCHIVER_ERRORS_H
 
+/* ARC_MAX_TOTAL_BYTES and its result ARC_ERROR_TOTAL_TOO_LARGE (0x8016) are part of the call
+ * contract. */
+#include "ArchiverApi.h"
+
 #define ARC_OK 0
 #define ARC_NO_MORE_MEMBERS (-1)
 
