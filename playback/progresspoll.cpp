@@ -80,6 +80,7 @@ ProgressView progressView(const ProgressReading &reading)
     ProgressView view;
     view.status = reading.status;
     view.ended = position == maximum;
+    view.running = maximum >= 1 && position < maximum;
     if (const std::optional<TotalTime> total = totalFromTitle(reading.title)) {
         qint64 elapsed = 0;
         if (total->seconds != 0) {

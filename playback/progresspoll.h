@@ -18,6 +18,8 @@ struct ProgressView {
     QString status;
     // The seek position stands at its maximum: the song has ended.
     bool ended = false;
+    // The seek position stands below its maximum: the song is under way.
+    bool running = false;
 };
 
 // Elapsed seconds as two-digit minutes within the hour, ":", two-digit seconds.

@@ -3,6 +3,7 @@
 
 #include "PlaybackTests.h"
 
+#include "playback/SilentPassWatch.h"
 #include "playback/playerparameters.h"
 #include "playback/playerwindow.h"
 #include "playback/playsequencer.h"
@@ -70,6 +71,7 @@ private slots:
     void playStartsFirstRowOrDraw();
     void firstDrawsOverTenRows();
     void playSelectedAndSpace();
+    void silentPass();
 };
 
 void TestPlaybackRules::progressView_data()
@@ -390,6 +392,34 @@ void TestPlaybackRules::playSelectedAndSpace()
              (SequenceStep{Action::Start, 0}));
     QCOMPARE(sequencer.space(state(3, 2, PlayMode::List, true), false),
              (SequenceStep{Action::Stop, 2}));
+}
+
+void TestPlaybackRules::silentPass()
+{
+    tunelet::SilentPassWatch watch;
+    const auto silentEnd = [&watch](int count) {
+        watch.songStarted();
+        return watch.silentPassEnded(count);
+    };
+    // Three rows, none plays: the third end without playing makes the pass.
+    QVERIFY(!silentEnd(3));
+    QVERIFY(!silentEnd(3));
+    QVERIFY(silentEnd(3));
+    // Counted afresh after a pass, and after a song that played.
+    QVERIFY(!silentEnd(3));
+    watch.songStarted();
+    watch.songRunning();
+    QVERIFY(!watch.silentPassEnded(3));
+    QVERIFY(!silentEnd(3));
+    QVERIFY(!silentEnd(3));
+    QVERIFY(silentEnd(3));
+    // And after a stop.
+    QVERIFY(!silentEnd(2));
+    watch.reset();
+    QVERIFY(!silentEnd(2));
+    QVERIFY(silentEnd(2));
+    // One row: its first end without playing is a whole pass.
+    QVERIFY(silentEnd(1));
 }
 
 int runRuleTests(int argc, char **argv)
