@@ -15,8 +15,9 @@ public:
     virtual void pressAndRelease(Qt::Key key) = 0;
 };
 
-// Posts a QKeyEvent press and release to the application's focus widget
-// through the event queue.
+// Queues a press and a release for the widget that has the keyboard focus
+// when the queue reaches them; nothing when no window of this program has
+// the keyboard then.
 class QueuedKeySynth final : public KeySynth
 {
 public:
