@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/textcodec.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <stdexcept>
@@ -21,5 +24,11 @@ class EInOutError final : public EAppError
 public:
     using EAppError::EAppError;
 };
+
+// The framework's error for a file that cannot be opened: "ﾌｧｲﾙ %s は開けません".
+inline EInOutError fileOpenError(const QByteArray &path)
+{
+    return EInOutError(QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(decodeText(path)));
+}
 
 } // namespace tunelet

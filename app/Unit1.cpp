@@ -6,6 +6,9 @@
 #include "TuneletIcons.h"
 #include "Unit2.h"
 
+#include "app/ChosenNames.h"
+#include "app/OuterFrame.h"
+#include "app/WindowCaption.h"
 #include "playlist/entrybuilder.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/randomgenerator.h"
@@ -31,9 +34,10 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
 {
     Q_ASSERT(m_env.dialogs && m_env.keys);
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Tunelet"));
+    SetCaption(QStringLiteral("Tunelet"));
     setWindowIcon(tunelet::programIcon());
-    resize(423, 290); // the design size
+    m_frame = new tunelet::OuterFrame(this);
+    m_frame->setGeometry(QRect(pos(), QSize(423, 290))); // the design size, frame included
 
     CreateDialogs();
     CreatePanel();
@@ -42,6 +46,8 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreateMainMenu();
     CreateHiddenItems();
     CreatePopupMenus();
+    WatchRowsForPositionDisplay();
+    KeepListWithoutFocusedRow();
     CreateTimers();
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
@@ -59,6 +65,29 @@ void TForm1::SetSiblings(TAboutBox *aboutBox, TForm2 *dataViewer)
     m_form2 = dataViewer;
     if (m_form2)
         connect(m_form2, &TForm2::CloseQuery, this, [this] { Run([this] { Form2CloseQuery(); }); });
+}
+
+QString TForm1::Caption() const
+{
+    return tunelet::captionOfTitle(windowTitle());
+}
+
+void TForm1::SetCaption(const QString &caption)
+{
+    setWindowTitle(tunelet::titleShowingCaption(caption));
+}
+
+void TForm1::KeepListWithoutFocusedRow()
+{
+    // Qt's view makes its first row the current one when it gets the keyboard
+    // focus without one, so the Down key of the window's activation would
+    // select the second row. The list has no focused row until a key or a
+    // click gives it one, and Down then selects the first: a current index
+    // set (to none) on the view keeps it from choosing one itself. A new
+    // list (model reset) resets that, so it is set again.
+    const auto noFocusedRow = [this] { ListView1->setCurrentIndex(QModelIndex()); };
+    noFocusedRow();
+    connect(m_playlist.get(), &QAbstractItemModel::modelReset, this, noFocusedRow);
 }
 
 int TForm1::SelectedRow() const
@@ -86,6 +115,16 @@ void TForm1::Run(const std::function<void()> &command)
 void TForm1::ShowError(const QString &text)
 {
     m_env.dialogs->error(isVisible() ? this : nullptr, text);
+}
+
+bool TForm1::ChosenNamesUsable(const QByteArrayList &names, bool dropHint)
+{
+    const std::optional<QByteArray> altered = tunelet::firstAlteredName(names);
+    if (!altered)
+        return true;
+    Dlg().beep();
+    Dlg().message(this, tunelet::alteredNameMessage(*altered, dropHint));
+    return false;
 }
 
 void TForm1::CloseOnce()
@@ -134,10 +173,13 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     } else if (type == QEvent::MouseButtonDblClick && watched == ListView1->viewport()) {
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
             Run([this] { ListView1DblClick(); });
-    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
+    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                type == QEvent::MouseButtonRelease) &&
                (watched == SBReturn || watched == SBSkip)) {
         const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
-        const bool press = type == QEvent::MouseButtonPress;
+        // The second press of a quick double press comes as a double click:
+        // it is a press all the same, and its release ends a hold.
+        const bool press = type != QEvent::MouseButtonRelease;
         Run([this, watched, button, press] {
             if (watched == SBReturn)
                 press ? SBReturnMouseDown(button) : SBReturnMouseUp(button);

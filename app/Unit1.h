@@ -28,6 +28,7 @@ class TTrayIcon;
 
 namespace tunelet
 {
+class OuterFrame;
 class DesktopShell;
 class EntryBuilder;
 class IniFile;
@@ -185,7 +186,14 @@ public:
     const QByteArray &ProgramFolder() const { return m_env.programFolder; }
     const QByteArray &SettingsPath() const { return m_env.settingsPath; }
     TForm2 *DataViewer() const { return m_form2; }
+    // The window's outer frame, in which its position and size are stored.
+    tunelet::OuterFrame &Frame() const { return *m_frame; }
     TAboutBox *AboutBox() const { return m_aboutBox; }
+
+    // The window's caption, exactly as it is shown. Playback keeps its state
+    // in it: exactly "Tunelet" while idle.
+    QString Caption() const;
+    void SetCaption(const QString &caption);
 
     // The selected row, or -1.
     int SelectedRow() const;
@@ -196,6 +204,10 @@ public:
     // box; the program goes on.
     void Run(const std::function<void()> &command);
     void ShowError(const QString &text);
+    // True when every name a file dialog handed back is the file the user
+    // chose. A name the dialog altered gets a beep and a message instead, and
+    // the command that asked does nothing more.
+    bool ChosenNamesUsable(const QByteArrayList &names, bool dropHint);
 
     // ---- Playlist rows (Unit1Lists.cpp) ----
     void AppendEntry(const QByteArray &path);
@@ -265,6 +277,9 @@ public:
     void MMExistsDeleteClick();
     void MMWFileDeleteClick();
     void ListView1Change();
+    // Connects row insertions and removals to ListView1Change; the
+    // constructor calls it.
+    void WatchRowsForPositionDisplay();
     // Files dropped onto the window, with the drop position in ListView1's
     // viewport coordinates.
     void FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos);
@@ -366,6 +381,9 @@ private:
     QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure();
 
+    // Unit1.cpp
+    void KeepListWithoutFocusedRow();
+
     // Unit1Editing.cpp
     bool ChooseFilesToAdd();
     void SelectMovedRow(int row);
@@ -392,6 +410,7 @@ private:
     PlaybackParts &Playback() const { return *m_playback; }
     tunelet::SequenceState SequenceNow() const;
     void ApplyStep(const tunelet::SequenceStep &step);
+    void ApplyEndOfSong(const tunelet::SequenceStep &step);
     void SetTrayTip(const QByteArray &tip);
 
     Environment m_env;
@@ -400,9 +419,10 @@ private:
     std::unique_ptr<tunelet::RandomGenerator> m_random;
     TAboutBox *m_aboutBox = nullptr;
     TForm2 *m_form2 = nullptr;
+    tunelet::OuterFrame *m_frame = nullptr; // owned by the window
     bool m_closed = false;
-    bool m_resizeAttached = true; // FormResize runs on size changes
-    int m_listHeightBeforeCompact = 0;
+    bool m_resizeAttached = true;                      // FormResize runs on size changes
+    int m_heightBeforeCompact = 0;                     // outer height before compact mode
     std::shared_ptr<tunelet::DesktopShell> m_ownShell; // when the environment gives none
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;

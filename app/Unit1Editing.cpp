@@ -29,6 +29,9 @@ bool TForm1::ChooseFilesToAdd()
     OpenDialog2.FileName.clear();
     if (!Dlg().execute(this, OpenDialog2) || OpenDialog2.Files.isEmpty())
         return false;
+    // Nothing is added when one of the names came back altered.
+    if (!ChosenNamesUsable(OpenDialog2.Files, true))
+        return false;
     // The next run of the dialog starts where the user just was.
     OpenDialog2.InitialDir = tunelet::folderPart(OpenDialog2.Files.first());
     return true;
@@ -105,6 +108,15 @@ void TForm1::FocusListWithLeftKey()
 }
 
 // ---- Position display ----
+
+void TForm1::WatchRowsForPositionDisplay()
+{
+    // Building a row is a change of that row, and rows built or removed
+    // above the selected one move it: the display follows in both cases.
+    const auto change = [this] { Run([this] { ListView1Change(); }); };
+    connect(&Playlist(), &QAbstractItemModel::rowsInserted, this, change);
+    connect(&Playlist(), &QAbstractItemModel::rowsRemoved, this, change);
+}
 
 void TForm1::ListView1Change()
 {

@@ -41,7 +41,7 @@ void TForm1::SaveListFile(const QByteArray &path)
 
 void TForm1::MMOpenClick()
 {
-    if (!Dlg().execute(this, OpenDialog1))
+    if (!Dlg().execute(this, OpenDialog1) || !ChosenNamesUsable({OpenDialog1.FileName}, true))
         return;
     const QByteArray chosen = OpenDialog1.FileName;
     OpenDialog1.InitialDir = tunelet::folderPart(chosen);
@@ -61,7 +61,7 @@ void TForm1::MMReloadClick()
 
 void TForm1::MMSaveClick()
 {
-    if (!Dlg().execute(this, SaveDialog1))
+    if (!Dlg().execute(this, SaveDialog1) || !ChosenNamesUsable({SaveDialog1.FileName}, false))
         return;
     SaveListFile(SaveDialog1.FileName);
 }

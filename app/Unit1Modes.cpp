@@ -1,10 +1,12 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
+#include "AppError.h"
 #include "StatusBar.h"
 #include "TrayIcon.h"
 #include "TuneletIcons.h"
 #include "Unit1.h"
 #include "Unit2.h"
+#include "app/OuterFrame.h"
 
 #include "core/bytefile.h"
 #include "core/textcodec.h"
@@ -20,8 +22,8 @@
 namespace
 {
 
-// The design height of the main window; a window started in compact mode
-// gives its list the height this leaves.
+// The design height of the main window, frame included; a window started in
+// compact mode with no height of its own gets it when it leaves.
 constexpr int DesignHeight = 290;
 
 } // namespace
@@ -51,32 +53,32 @@ int TForm1::ListAreaHeight() const
 
 void TForm1::SetClientHeight(int clientHeight)
 {
-    QRect g = geometry();
-    g.setHeight(clientHeight + MenuBarHeight());
-    setGeometry(g);
+    // A resize: the window stays where its frame is.
+    resize(width(), clientHeight + MenuBarHeight());
 }
 
 // ---- Compact mode ----
 
 void TForm1::EnterCompactHeight()
 {
-    // Kept so that leaving compact mode gives the list this height back.
+    // Kept so that leaving compact mode gives the window, and so the list,
+    // this height back. It is the outer height: at start-up the window manager
+    // has not framed the window yet, and the frame's height is still unknown.
     if (ListAreaHeight() > 0)
-        m_listHeightBeforeCompact = ListAreaHeight();
+        m_heightBeforeCompact = Frame().geometry().height();
     SetClientHeight(Panel1->height() + StatusBar1->height());
 }
 
 void TForm1::RestoreFullHeight()
 {
-    // The list gets back the height it had before compact mode was entered;
-    // a window started in compact mode gets the list height of its design
-    // size. A list that has a height keeps it.
+    // The window gets back the height it had before compact mode was
+    // entered; one started in compact mode with no list height of its own
+    // gets its design height. A list that has a height keeps it.
     if (ListAreaHeight() > 0)
         return;
-    const int designList =
-        DesignHeight - menuBar()->sizeHint().height() - Panel1->height() - StatusBar1->height();
-    const int list = m_listHeightBeforeCompact > 0 ? m_listHeightBeforeCompact : designList;
-    SetClientHeight(Panel1->height() + StatusBar1->height() + list);
+    QRect frame = Frame().geometry();
+    frame.setHeight(m_heightBeforeCompact > 0 ? m_heightBeforeCompact : DesignHeight);
+    Frame().setGeometry(frame);
 }
 
 void TForm1::MMCompactModeClick()
@@ -100,16 +102,18 @@ void TForm1::FormResize()
 
 void TForm1::ApplyStayOnTop()
 {
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, MMStayOnTop->isChecked());
-    if (!wasVisible)
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, MMStayOnTop->isChecked());
+    if (!windowHandle()) {
+        // Not on the screen yet: the window is made with the flag.
+        setWindowFlags(flags);
         return;
-    // Changing a window's flags hides it; showing it again is no new show of
-    // the window, so the data viewer stays where the user put it.
-    const QRect viewer = m_form2 ? m_form2->geometry() : QRect();
-    show();
-    if (m_form2)
-        m_form2->setGeometry(viewer);
+    }
+    // A widget given new flags hides and re-creates its window. The window
+    // system is told directly instead, which changes only the stacking: the
+    // window stays where and as it is, the list keeps its scroll position.
+    overrideWindowFlags(flags);
+    windowHandle()->setFlags(flags);
 }
 
 void TForm1::MMStayOnTopClick()
@@ -167,7 +171,7 @@ void TForm1::PMWindowClick()
 
 std::optional<QByteArray> TForm1::PlayingDataFile() const
 {
-    const QString caption = windowTitle();
+    const QString caption = Caption();
     const qsizetype mark = caption.indexOf(QStringLiteral("> "));
     if (mark < 0)
         return std::nullopt;
@@ -190,14 +194,19 @@ void TForm1::MMDataViewClick()
         return;
     }
     const std::optional<QByteArray> playing = PlayingDataFile();
-    const std::optional<QByteArray> data =
-        playing && tunelet::isExistingFile(*playing)
-            ? tunelet::readFileStart(*playing, TForm2::MaxShownBytes)
-            : std::nullopt;
-    if (data)
+    if (playing && tunelet::isExistingFile(*playing)) {
+        const std::optional<QByteArray> data =
+            tunelet::readFileStart(*playing, TForm2::MaxShownBytes);
+        if (!data) {
+            // The viewer does not open on a file it cannot show: the check
+            // mark goes back, and the error box says why.
+            MMDataView->setChecked(false);
+            throw tunelet::fileOpenError(*playing);
+        }
         m_form2->setData(*data);
-    else
+    } else {
         m_form2->clearText();
+    }
     m_form2->show();
 }
 

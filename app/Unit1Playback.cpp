@@ -11,6 +11,7 @@
 #include "core/bytefile.h"
 #include "core/programfolder.h"
 #include "core/textcodec.h"
+#include "playback/SilentPassWatch.h"
 #include "playback/playerwindow.h"
 #include "playback/playsequencer.h"
 #include "playback/progresspoll.h"
@@ -56,7 +57,7 @@ public:
     void showConverterRunning() override
     {
         m_form.StatusBar1->setPanelText(2, QStringLiteral(" mid2snr実行中..."));
-        m_form.setWindowTitle(tunelet::converterCaption());
+        m_form.SetCaption(tunelet::converterCaption());
         // Nothing is handled while the converter runs: paint now.
         m_form.repaint();
     }
@@ -66,8 +67,7 @@ public:
         // The viewer shows no more than its limit: no more is read.
         const std::optional<QByteArray> data = tunelet::readFileStart(path, TForm2::MaxShownBytes);
         if (!data)
-            throw tunelet::EInOutError(
-                QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(tunelet::decodeText(path)));
+            throw tunelet::fileOpenError(path);
         if (m_form.m_form2)
             m_form.m_form2->setData(*data);
     }
@@ -114,6 +114,7 @@ struct TForm1::PlaybackParts {
     tunelet::PlayerWindow polledPlayer; // the poll's reads
     tunelet::ProgressPoll progress;
     tunelet::PlaySequencer sequencer;
+    tunelet::SilentPassWatch silentPass;
     SongStartAdapter host;
     tunelet::SongStarter starter;
 };
@@ -177,8 +178,9 @@ bool TForm1::StartSong(const QByteArray &path)
     if (!result.started)
         return false;
     Timer1->start();
+    Playback().silentPass.songStarted();
     m_playingPath = result.playedPath;
-    setWindowTitle(tunelet::playingCaption(PlayIndex, result.playedPath));
+    SetCaption(tunelet::playingCaption(PlayIndex, result.playedPath));
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
     SetTrayTip(rowExists ? Playlist().caption(PlayIndex) : QByteArray());
     return true;
@@ -188,7 +190,7 @@ bool TForm1::StopPlayer()
 {
     Playback().player.close();
     m_playingPath.clear();
-    setWindowTitle(tunelet::idleCaption());
+    SetCaption(tunelet::idleCaption());
     SetTrayTip("Tunelet");
     return true;
 }
@@ -259,7 +261,7 @@ void TForm1::ListView1DblClick()
 
 void TForm1::N2Click()
 {
-    const bool idle = windowTitle() == tunelet::idleCaption();
+    const bool idle = Caption() == tunelet::idleCaption();
     ApplyStep(Playback().sequencer.space(SequenceNow(), idle));
 }
 
@@ -267,6 +269,7 @@ void TForm1::SBStopClick()
 {
     StopPlayer();
     Timer1->stop();
+    Playback().silentPass.reset();
 }
 
 void TForm1::SBPauseClick()
@@ -331,9 +334,25 @@ void TForm1::Timer1Timer()
         Label1->setText(*view.label);
     if (StatusBar1->panelText(2) != view.status)
         StatusBar1->setPanelText(2, view.status);
+    if (view.running)
+        parts.silentPass.songRunning();
     // A player that was closed but is slow to go is not a song that ended.
     if (view.ended && !parts.player.lingersAfterClose())
-        ApplyStep(parts.sequencer.songEnded(SequenceNow()));
+        ApplyEndOfSong(parts.sequencer.songEnded(SequenceNow()));
+}
+
+void TForm1::ApplyEndOfSong(const SequenceStep &step)
+{
+    // A whole pass over the list in which no song played: every row is
+    // unplayable, and going on would start players without end.
+    if (step.action == SequenceStep::Action::Start &&
+        Playback().silentPass.silentPassEnded(Playlist().count())) {
+        SBStopClick();
+        Dlg().beep();
+        Dlg().message(isVisible() ? this : nullptr, tunelet::noPlayableSongMessage());
+        return;
+    }
+    ApplyStep(step);
 }
 
 void TForm1::Timer2Timer()

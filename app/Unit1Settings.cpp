@@ -5,6 +5,7 @@
 #include "Unit1.h"
 #include "Unit2.h"
 
+#include "app/OuterFrame.h"
 #include "core/bytefile.h"
 #include "core/inifile.h"
 #include "core/programfolder.h"
@@ -35,6 +36,8 @@ void TForm1::FormCreate()
     }
     if (!writable)
         ReportWriteFailure();
+    else
+        Frame().keepOnScreens();
 
     HelpFile = tunelet::helpFilePath();
     setAcceptDrops(true);
@@ -60,6 +63,8 @@ void TForm1::FormShow()
     const tunelet::IniFile ini(SettingsPath());
     for (Setting id : tunelet::showReadOrder())
         ReadSetting(ini, id);
+    if (m_form2)
+        m_form2->Frame().keepOnScreens();
     if (MMDataView->isChecked() && m_form2)
         m_form2->show();
 }
@@ -155,9 +160,9 @@ QVariant TForm1::DefaultSetting(const SettingSpec &setting) const
     case SettingDefault::CurrentValue:
         return CurrentSetting(setting.id);
     case SettingDefault::MainHeight:
-        return height();
+        return Frame().geometry().height();
     case SettingDefault::MainWidth:
-        return width();
+        return Frame().geometry().width();
     case SettingDefault::ProgramFolder:
         return ProgramFolder();
     }
@@ -202,8 +207,10 @@ QVariant TForm1::CurrentSetting(Setting id) const
 {
     if (const QAction *option = OptionAction(id))
         return option->isChecked();
-    const QRect main = geometry();
-    const QRect viewer = m_form2 ? m_form2->geometry() : QRect(100, 100, width(), height());
+    // Positions and sizes are those of the outer frames.
+    const QRect main = Frame().geometry();
+    const QRect viewer =
+        m_form2 ? m_form2->Frame().geometry() : QRect(QPoint(100, 100), main.size());
     switch (id) {
     case Setting::Version:
         return tunelet::SettingsVersion;
@@ -260,16 +267,16 @@ void TForm1::ApplySetting(Setting id, const QVariant &value)
     }
     const int number = value.toInt();
     auto placeMain = [this](auto change) {
-        QRect g = geometry();
+        QRect g = Frame().geometry();
         change(g);
-        setGeometry(g);
+        Frame().setGeometry(g);
     };
     auto placeViewer = [this](auto change) {
         if (!m_form2)
             return;
-        QRect g = m_form2->geometry();
+        QRect g = m_form2->Frame().geometry();
         change(g);
-        m_form2->setGeometry(g);
+        m_form2->Frame().setGeometry(g);
     };
     switch (id) {
     case Setting::Top:

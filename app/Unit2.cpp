@@ -2,6 +2,7 @@
 
 #include "TuneletIcons.h"
 
+#include "app/OuterFrame.h"
 #include "core/textcodec.h"
 
 #include <QCloseEvent>
@@ -14,7 +15,8 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("データビューア"));
     setWindowIcon(tunelet::programIcon());
-    resize(571, 370);
+    m_frame = new tunelet::OuterFrame(this);
+    m_frame->setGeometry(QRect(pos(), QSize(571, 370))); // the design size, frame included
 
     RichEdit1 = new QPlainTextEdit(this);
     RichEdit1->setReadOnly(true);

@@ -4,6 +4,11 @@
 
 class QPlainTextEdit;
 
+namespace tunelet
+{
+class OuterFrame;
+}
+
 // The data viewer: shows the text of the song data being played, read-only,
 // in a fixed-pitch font, without wrapping. Closing it only hides it.
 class TForm2 final : public QWidget
@@ -26,10 +31,16 @@ public:
     void clearText();
     QString text() const;
 
+    // The window's outer frame, in which its position and size are stored.
+    tunelet::OuterFrame &Frame() const { return *m_frame; }
+
 signals:
     // The user closed the viewer with its close box.
     void CloseQuery();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
+private:
+    tunelet::OuterFrame *m_frame = nullptr; // owned by the window
 };

@@ -6,13 +6,15 @@ int runSettingsTests(int argc, char **argv);
 int runLayoutTests(int argc, char **argv);
 int runListsTests(int argc, char **argv);
 int runClosingTests(int argc, char **argv);
+int runWindowRulesTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tunelet"));
     int failures = 0;
-    for (auto run : {runSettingsTests, runLayoutTests, runListsTests, runClosingTests})
+    for (auto run :
+         {runSettingsTests, runLayoutTests, runListsTests, runClosingTests, runWindowRulesTests})
         failures += run(argc, argv);
     return failures;
 }

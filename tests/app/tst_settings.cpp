@@ -130,8 +130,9 @@ void SettingsTest::valuesAsRead_data()
                               << "32";
     QTest::newRow("Top $40") << QByteArray("[Window]\r\nTop=$40\r\n") << "top"
                              << "64";
-    QTest::newRow("Top off screen") << QByteArray("[Window]\r\nTop=-5000\r\n") << "top"
-                                    << "-5000";
+    QTest::newRow("Top off every screen is brought back")
+        << QByteArray("[Window]\r\nTop=-5000\r\n") << "top"
+        << "0";
     QTest::newRow("empty EditorPath") << QByteArray("[Setting]\r\nEditorPath=\r\n") << "editor"
                                       << "";
     QTest::newRow("missing EditorPath")

@@ -50,6 +50,7 @@ void AddInsertTest::cleanup()
 void AddInsertTest::addAppendsInDialogOrder()
 {
     m_fx->addSongs(2);
+    m_form->SelectRow(1);
     m_form->PlayIndex = 1;
     const QByteArray c = m_fx->write("new/c.snr", songData("Charlie"));
     const QByteArray a = m_fx->write("new/a.snr", songData("Alpha"));
@@ -64,6 +65,8 @@ void AddInsertTest::addAppendsInDialogOrder()
     // The folder of the first chosen file is where the dialog starts next.
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
     QCOMPARE(m_form->PlayIndex, 1);
+    // Building rows is a change the position display follows.
+    QCOMPARE(m_fx->panel(0), QStringLiteral("2/5"));
     QVERIFY(m_fx->keys().keys().isEmpty());
     QCOMPARE(m_fx->dialogs().texts(What::Error), QStringList());
 }
@@ -138,6 +141,7 @@ void AddInsertTest::insertBelowSelectedRowInReverseOrder()
              (QByteArrayList{"Song 1", "Song 2", "Z", "[MIDI] y.mid", "X", "Song 3", "Song 4"}));
     // The selected row stays selected; PlayIndex stays, now on another row.
     QCOMPARE(m_form->SelectedRow(), 1);
+    QCOMPARE(m_fx->panel(0), QStringLiteral("2/7"));
     QCOMPARE(m_form->PlayIndex, 3);
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
     QCOMPARE(m_fx->dialogs().shown().first().dialog.Title, QStringLiteral("ファイルの追加"));

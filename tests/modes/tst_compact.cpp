@@ -4,7 +4,9 @@
 #include "tests/support/WindowFixture.h"
 
 #include "ModesTests.h"
+
 #include "StatusBar.h"
+#include "app/OuterFrame.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -39,6 +41,8 @@ private slots:
 private:
     TForm1 &form() const { return m_app->form(); }
     int menuHeight() const { return form().menuBar()->height(); }
+    // Heights and widths are stored as those of the outer frame.
+    QSize outer() const { return form().Frame().geometry().size(); }
     int labelRightGap() const
     {
         return form().Panel1->width() - form().Label1->geometry().right() - 1;
@@ -62,7 +66,7 @@ void CompactModeTest::compactOnAndOffAtTheDesignSize()
 {
     m_app->start();
     QVERIFY(m_app->show());
-    QCOMPARE(form().height(), 290);
+    QCOMPARE(outer(), QSize(423, 290));
     const int listBefore = form().ListView1->height();
     QVERIFY(listBefore > 0);
 
@@ -75,14 +79,14 @@ void CompactModeTest::compactOnAndOffAtTheDesignSize()
     QCOMPARE(form().ListView1->height(), 0);
     QVERIFY(form().StatusBar1->isVisible());
     QCOMPARE(form().StatusBar1->geometry().bottom() + 1, CompactHeight);
-    QCOMPARE(form().width(), 423);
+    QCOMPARE(outer().width(), 423);
     QCOMPARE(labelRightGap(), 2);
 
     // Leaving through the menu gives the list its height back.
     form().MMCompactMode->trigger();
     QVERIFY(!form().MMCompactMode->isChecked());
     QTRY_COMPARE(form().ListView1->height(), listBefore);
-    QCOMPARE(form().height(), 290);
+    QCOMPARE(outer().height(), 290);
     QCOMPARE(labelRightGap(), 2);
 }
 
@@ -134,7 +138,7 @@ void CompactModeTest::startedInCompactMode()
 
     // The list gets back the height the stored window gave it.
     form().MMCompactMode->trigger();
-    QTRY_COMPARE(form().height(), 320);
+    QTRY_COMPARE(outer().height(), 320);
 }
 
 void CompactModeTest::exitStoresTheFullHeight()
@@ -155,7 +159,7 @@ void CompactModeTest::exitStoresTheFullHeight()
     QVERIFY(m_app->show());
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
     form().MMCompactMode->trigger();
-    QTRY_COMPARE(form().height(), 290);
+    QTRY_COMPARE(outer().height(), 290);
 }
 
 void CompactModeTest::exitInCompactModeWithoutShowing()
@@ -172,8 +176,8 @@ void CompactModeTest::exitWhileHiddenInTheTray()
 {
     m_app->start();
     QVERIFY(m_app->show());
-    form().resize(423, 350);
-    QTRY_COMPARE(form().height(), 350);
+    form().Frame().setGeometry(QRect(form().Frame().geometry().topLeft(), QSize(423, 350)));
+    QTRY_COMPARE(outer().height(), 350);
     form().MMCompactMode->trigger();
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
     form().PMWindowClick();

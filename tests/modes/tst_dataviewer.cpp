@@ -6,6 +6,8 @@
 
 #include "ModesTests.h"
 
+#include "app/OuterFrame.h"
+
 #include "core/bytefile.h"
 
 #include <QTest>
@@ -27,6 +29,7 @@ private slots:
     void loadsThePlayingFile();
     void playingFileFromTheCaption();
     void missingPlayingFileOpensEmpty();
+    void unreadablePlayingFileIsReported();
     void closeBoxUnticksAndTheItemReloads();
     void loadedAtEachSongStart();
     void notLoadedWhileOff();
@@ -102,6 +105,22 @@ void DataViewerTest::missingPlayingFileOpensEmpty()
     QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
+void DataViewerTest::unreadablePlayingFileIsReported()
+{
+    // A regular file whose every read fails, also for root: this process's
+    // memory file read at the unmapped address 0.
+    const QByteArray unreadable = "/proc/self/mem";
+    QVERIFY(tunelet::isExistingFile(unreadable));
+    viewer().setData("left over");
+    form().SetCaption(QStringLiteral("Tunelet - <1> ") + QString::fromUtf8(unreadable));
+    form().MMDataView->trigger();
+    QCOMPARE(m_app->dialogs().texts(ScriptedDialogs::Shown::What::Error),
+             QStringList{QStringLiteral("ﾌｧｲﾙ /proc/self/mem は開けません")});
+    // The viewer did not open: it stays hidden and unticked.
+    QVERIFY(!viewer().isVisible());
+    QVERIFY(!form().MMDataView->isChecked());
+}
+
 void DataViewerTest::closeBoxUnticksAndTheItemReloads()
 {
     m_app->addSongs(1);
@@ -141,7 +160,7 @@ void DataViewerTest::notLoadedWhileOff()
 void DataViewerTest::storedAtExit()
 {
     form().MMDataView->trigger();
-    viewer().setGeometry(QRect(120, 130, 400, 250));
+    viewer().Frame().setGeometry(QRect(120, 130, 400, 250));
     m_app->stop();
     const QByteArray ini = m_app->settings();
     QVERIFY2(ini.contains("DataView=1\r\n"), ini.constData());

@@ -6,7 +6,9 @@
 #include "tests/support/WindowFixture.h"
 
 #include "ModesTests.h"
+
 #include "TrayIcon.h"
+#include "app/OuterFrame.h"
 
 #include "playlist/playlistmodel.h"
 #include "windowlink/win32.h"
@@ -210,8 +212,8 @@ void TrayTest::hideAndShowFromTheTray()
     QVERIFY(m_app->show());
     TForm2 &viewer = m_app->viewer();
     QVERIFY(viewer.isVisible());
-    const QRect stored = viewer.geometry();
-    QCOMPARE(stored.size(), QSize(300, 200));
+    const QRect stored = viewer.Frame().geometry();
+    QCOMPARE(stored, QRect(30, 40, 300, 200));
 
     form().PMWindow->trigger();
     QVERIFY(!form().isVisible());
@@ -219,15 +221,15 @@ void TrayTest::hideAndShowFromTheTray()
     // Hiding leaves the tray icon alone.
     QVERIFY(form().TrayIcon1->Registered());
 
-    viewer.setGeometry(QRect(250, 260, 320, 220));
-    QCOMPARE(viewer.geometry(), QRect(250, 260, 320, 220));
+    viewer.Frame().setGeometry(QRect(250, 260, 320, 220));
+    QCOMPARE(viewer.Frame().geometry(), QRect(250, 260, 320, 220));
 
     form().PMWindow->trigger();
     QVERIFY(form().isVisible());
     QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
     // Showing ran the show step again: the viewer is back where the
     // settings file last stored it.
-    QCOMPARE(viewer.geometry(), stored);
+    QCOMPARE(viewer.Frame().geometry(), stored);
     QVERIFY(viewer.isVisible());
 }
 

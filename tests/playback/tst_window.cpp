@@ -47,6 +47,7 @@ private slots:
     void playModes();
     void playModeStoredAndRestored();
     void failuresAreReported();
+    void repeatWithNothingPlayableStopsAfterAPass();
     void converterRunningIsShown();
 
 private:
@@ -406,6 +407,46 @@ void TestPlaybackWindow::failuresAreReported()
     QCOMPARE(m_launcher.started().size(), 0);
     // A failed start leaves the caption idle after the close.
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
+}
+
+void TestPlaybackWindow::repeatWithNothingPlayableStopsAfterAPass()
+{
+    startWithRows(3);
+    QVERIFY(form().MMRepeat->isChecked());
+    // Every player shows its song ended at once, as for a missing or bad file.
+    m_windows.setPosition(100);
+    const auto endTick = [this] {
+        m_windows.newPlayer();
+        form().Timer1Timer();
+    };
+    form().SBPlayClick();
+    endTick();
+    endTick();
+    QCOMPARE(m_launcher.started().size(), 3);
+    QVERIFY(m_fixture->dialogs().texts(What::Message).isEmpty());
+    // The third end completes a pass over the three rows with nothing played.
+    endTick();
+    QCOMPARE(m_launcher.started().size(), 3);
+    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
+    QVERIFY(!form().Timer1->isActive());
+    QCOMPARE(
+        m_fixture->dialogs().texts(What::Message),
+        QStringList{QStringLiteral("リストを一巡しましたが、再生できる曲がありませんでした。")});
+    QCOMPARE(m_fixture->dialogs().beeps(), 1);
+
+    // A song seen playing starts the count afresh.
+    form().SBPlayClick();
+    m_windows.newPlayer();
+    m_windows.setPosition(50);
+    form().Timer1Timer();
+    m_windows.setPosition(100);
+    for (int i = 0; i < 3; ++i)
+        endTick();
+    QCOMPARE(m_launcher.started().size(), 7);
+    QCOMPARE(m_fixture->dialogs().texts(What::Message).size(), 1);
+    endTick();
+    QCOMPARE(m_launcher.started().size(), 7);
+    QCOMPARE(m_fixture->dialogs().texts(What::Message).size(), 2);
 }
 
 void TestPlaybackWindow::converterRunningIsShown()
