@@ -5,7 +5,8 @@
 //                                  converts and writes every block to a file, as a real
 //                                  output does); window "shown" or "minimized" (*i, as
 //                                  Tunelet starts it by default)
-//   pss_playing, private_playing   its memory while playing (shown, dummy driver)
+//   pss_playing_median, private_playing_median   its memory while playing (shown,
+//                                  dummy driver), taken after each span
 // The player's windows are real X windows on a private Xvfb (no window manager);
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
@@ -127,17 +128,22 @@ int main(int argc, char *argv[])
             return 1;
         }
         QThread::msleep(1000); // past start-up and the first blocks
-        std::vector<double> spans;
-        for (int i = 0; i < kSpans; ++i)
+        // Memory after each span, so one untypical moment does not make the figure.
+        std::vector<double> spans, pss, privateMiB;
+        for (int i = 0; i < kSpans; ++i) {
             spans.push_back(cpuPercentOverSpan(player.pid()));
+            if (const auto memory = tunelet::testkit::processMemory(player.pid())) {
+                pss.push_back(memory->pss / 1024.0);
+                privateMiB.push_back(memory->privateKiB / 1024.0);
+            }
+        }
         const QByteArray name = QByteArray("cpu_") + setup.driver +
                                 (setup.minimized ? "_minimized" : "_shown") + "_median";
         tunelet::testkit::report(name.constData(), tunelet::testkit::median(spans), "%core");
         if (!setup.minimized && QByteArray(setup.driver) == "dummy") {
-            if (const auto memory = tunelet::testkit::processMemory(player.pid())) {
-                tunelet::testkit::report("pss_playing", memory->pss / 1024.0, "MiB");
-                tunelet::testkit::report("private_playing", memory->privateKiB / 1024.0, "MiB");
-            }
+            tunelet::testkit::report("pss_playing_median", tunelet::testkit::median(pss), "MiB");
+            tunelet::testkit::report("private_playing_median", tunelet::testkit::median(privateMiB),
+                                     "MiB");
         }
     }
     return 0;
