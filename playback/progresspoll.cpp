@@ -1,5 +1,6 @@
 #include "progresspoll.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tunelet
@@ -11,6 +12,8 @@ namespace
 // "→ " and the full-width colon of the player's title.
 const QString TotalMarker = QStringLiteral("\u2192 ");
 const QChar TotalColon = QChar(0xFF1A);
+// The player's status text while it pauses (or has not begun).
+const QString PausedStatus = QStringLiteral("一時停止");
 
 struct TotalTime {
     QString text; // minutes + ":" + seconds, the player's digits unchanged
@@ -81,6 +84,7 @@ ProgressView progressView(const ProgressReading &reading)
     view.status = reading.status;
     view.ended = position == maximum;
     view.running = maximum >= 1 && position < maximum;
+    view.paused = reading.status == PausedStatus;
     if (const std::optional<TotalTime> total = totalFromTitle(reading.title)) {
         qint64 elapsed = 0;
         if (total->seconds != 0) {
@@ -91,6 +95,11 @@ ProgressView progressView(const ProgressReading &reading)
             elapsed = static_cast<qint64>(quotient > limit ? limit : quotient);
         }
         view.label = elapsedText(elapsed) + QLatin1Char('/') + total->text + QLatin1Char(' ');
+        if (total->seconds > 0) {
+            view.totalUs = total->seconds * 1000000;
+            const __int128 part = static_cast<__int128>(view.totalUs) * position / maximum;
+            view.elapsedUs = static_cast<qint64>(std::clamp<__int128>(part, 0, view.totalUs));
+        }
     }
     return view;
 }

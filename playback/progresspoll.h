@@ -20,6 +20,13 @@ struct ProgressView {
     bool ended = false;
     // The seek position stands below its maximum: the song is under way.
     bool running = false;
+    // The same times for the desktop, in microseconds: the total as the
+    // title shows it (0 without one) and the elapsed part of it (not cut to
+    // whole seconds).
+    qint64 totalUs = 0;
+    qint64 elapsedUs = 0;
+    // The player's status text says it pauses.
+    bool paused = false;
 };
 
 // Elapsed seconds as two-digit minutes within the hour, ":", two-digit seconds.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,6 +29,14 @@ PathKind pathKind(const QByteArray &path)
 bool isExistingFile(const QByteArray &path)
 {
     return pathKind(path) == PathKind::RegularFile;
+}
+
+QByteArray realPath(const QByteArray &path)
+{
+    char resolved[PATH_MAX];
+    if (path.isEmpty() || ::realpath(path.constData(), resolved) == nullptr)
+        return path;
+    return QByteArray(resolved);
 }
 
 bool removeFile(const QByteArray &path)

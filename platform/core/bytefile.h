@@ -19,6 +19,10 @@ PathKind pathKind(const QByteArray &path);
 // True when the path names an existing regular file (not a folder).
 bool isExistingFile(const QByteArray &path);
 
+// The path with symbolic links, "." and ".." resolved; the path unchanged
+// when that fails (a path that does not exist, say).
+QByteArray realPath(const QByteArray &path);
+
 // Deletes a file; true when it is gone afterwards (also when it was missing).
 bool removeFile(const QByteArray &path);
 

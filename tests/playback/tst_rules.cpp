@@ -54,6 +54,7 @@ class TestPlaybackRules : public QObject
 private slots:
     void progressView_data();
     void progressView();
+    void progressViewForTheDesktop();
     void decimalOrZero_data();
     void decimalOrZero();
     void pollWithoutPlayerKeepsLabelAndEndsNothing();
@@ -128,6 +129,34 @@ void TestPlaybackRules::progressView()
     QCOMPARE(view.label.value_or(Keep), label);
     QCOMPARE(view.ended, ended);
     QCOMPARE(view.status, QStringLiteral("演奏中"));
+}
+
+void TestPlaybackRules::progressViewForTheDesktop()
+{
+    tunelet::ProgressReading reading;
+    reading.hasSeekBar = true;
+    reading.position = 1;
+    reading.maximum = 3;
+    reading.title = QStringLiteral("Song → 3：05");
+    reading.status = QStringLiteral("一時停止");
+    tunelet::ProgressView view = tunelet::progressView(reading);
+    // Microseconds, not cut to whole seconds as the label is.
+    QCOMPARE(view.totalUs, qint64(185'000'000));
+    QCOMPARE(view.elapsedUs, qint64(61'666'666));
+    QVERIFY(view.paused);
+
+    reading.position = 2147483647;
+    reading.maximum = 7; // a position beyond the maximum counts as the total
+    reading.title = QStringLiteral("→ 2147483647：59");
+    reading.status = QStringLiteral("再生中");
+    view = tunelet::progressView(reading);
+    QCOMPARE(view.elapsedUs, view.totalUs);
+    QVERIFY(!view.paused);
+
+    reading.title = QStringLiteral("Song");
+    view = tunelet::progressView(reading);
+    QCOMPARE(view.totalUs, qint64(0));
+    QCOMPARE(view.elapsedUs, qint64(0));
 }
 
 void TestPlaybackRules::decimalOrZero_data()
