@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "SettingsTable.h"
 
+#include "desktop/DesktopPlayer.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QMainWindow>
@@ -31,6 +33,8 @@ namespace tunelet
 class OuterFrame;
 class DesktopShell;
 class EntryBuilder;
+class FileHandOver;
+class MprisService;
 class IniFile;
 struct IniEntry;
 class KeySynth;
@@ -59,6 +63,7 @@ class WindowSystem;
 //   Unit1Modes.cpp     compact mode, stay on top, tray, data viewer
 //   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
 //   Unit1Archive.cpp   taking the data file out of an LZH archive
+//   Unit1Desktop.cpp   the desktop: media keys and applets (MPRIS), files opened from it
 //
 // Menu items are QActions. An option's check mark is its only record. A
 // checkable action flips its own check before its Click handler runs, so the
@@ -322,6 +327,17 @@ public:
     // "> "; nothing while the caption holds no "> ".
     std::optional<QByteArray> PlayingDataFile() const;
 
+    // ---- The desktop (Unit1Desktop.cpp) ----
+    // Files from the desktop ("Open with", the command line, a later start):
+    // added as a drop onto no row adds them, then the first one added plays.
+    void OpenFiles(const QByteArrayList &paths);
+    // What media keys, panel applets and the hand-over of files reach.
+    tunelet::DesktopPlayer &Desktop();
+    tunelet::PlayerState DesktopState() const;
+    // Puts the window on the session bus: the player's properties follow the
+    // poll, and files handed over by later starts are opened here.
+    void ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver);
+
     // ---- Tools (Unit1Tools.cpp) ----
     void MMDataEditClick();
     void PMDataEditClick();
@@ -404,6 +420,10 @@ private:
     void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
                            const char *shippedName = nullptr);
 
+    // Unit1Desktop.cpp
+    class DesktopAdapter;
+    void NoteSongStarted();
+
     // Unit1Playback.cpp
     struct PlaybackParts;
     class SongStartAdapter;
@@ -430,4 +450,11 @@ private:
     QByteArray m_playingPath;
     bool m_polling = false;       // a poll is running (a nested one is skipped)
     quint64 m_lzhExtractions = 0; // extractions begun; tells when one ran inside another
+    // The desktop's view of playback: the song the last start began and what
+    // the last poll read of the player.
+    std::shared_ptr<DesktopAdapter> m_desktop;
+    tunelet::NowPlaying m_nowPlaying;
+    qint64 m_playerTotalUs = 0;
+    qint64 m_playerElapsedUs = 0;
+    bool m_playerPaused = false;
 };

@@ -183,6 +183,7 @@ bool TForm1::StartSong(const QByteArray &path)
     SetCaption(tunelet::playingCaption(PlayIndex, result.playedPath));
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
     SetTrayTip(rowExists ? Playlist().caption(PlayIndex) : QByteArray());
+    NoteSongStarted();
     return true;
 }
 
@@ -330,6 +331,9 @@ void TForm1::Timer1Timer()
     PlaybackParts &parts = Playback();
     const tunelet::ProgressView view = parts.progress.poll();
 
+    m_playerTotalUs = view.totalUs;
+    m_playerElapsedUs = view.elapsedUs;
+    m_playerPaused = view.paused;
     if (view.label && Label1->text() != *view.label)
         Label1->setText(*view.label);
     if (StatusBar1->panelText(2) != view.status)

@@ -7,11 +7,18 @@
 #include "Unit2.h"
 #include "UnixSignalNotifier.h"
 
+#include "core/bytefile.h"
 #include "core/programfolder.h"
+#include "desktop/CommandLine.h"
+#include "desktop/FileHandOver.h"
+#include "desktop/MprisService.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -31,6 +38,26 @@ int main(int argc, char *argv[])
     environment.programFolder = tunelet::programFolder();
     environment.settingsPath = tunelet::settingsFilePath();
 
+    // Files from the desktop go to the Tunelet already running for this
+    // program folder, if there is one; this start then ends before it has
+    // touched the settings file. Qt has taken its own options out of argv.
+    const QByteArrayList files =
+        tunelet::filesFromArguments(tunelet::argumentsOf(argc, argv), tunelet::currentFolder());
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    tunelet::FileHandOver handOver(bus, environment.programFolder);
+    QString refusal;
+    switch (handOver.claim(files, &refusal)) {
+    case tunelet::FileHandOver::Outcome::HandedOver:
+        return 0;
+    case tunelet::FileHandOver::Outcome::Refused:
+        std::fprintf(stderr, "tunelet: the Tunelet running for %s did not take the files (%s)\n",
+                     environment.programFolder.constData(), qPrintable(refusal));
+        return 1;
+    case tunelet::FileHandOver::Outcome::Owner:
+    case tunelet::FileHandOver::Outcome::Alone:
+        break;
+    }
+
     TForm1 form1(environment);
     TAboutBox aboutBox(&form1);
     TForm2 form2;
@@ -47,6 +74,13 @@ int main(int argc, char *argv[])
         Qt::DirectConnection);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form1, [&form1] { form1.CloseOnce(); });
 
+    // Media keys, panel applets and later starts reach the window.
+    tunelet::MprisService mpris(form1.Desktop());
+    form1.ConnectDesktop(mpris, handOver);
+    mpris.start(bus);
+
     form1.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &form1, [&form1, files] { form1.Desktop().openFiles(files); });
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 namespace
 {
@@ -166,10 +167,28 @@ QString XSession::run(const QString &program, const QStringList &args, int timeo
 
 QStringList XSession::searchByName(const QString &regex) const
 {
-    return run(QStringLiteral("xdotool"),
-               {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                regex})
-        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return search({QStringLiteral("--name"), regex});
+}
+
+QStringList XSession::searchByClass(const QString &regex) const
+{
+    return search({QStringLiteral("--class"), regex});
+}
+
+QStringList XSession::search(const QStringList &criteria) const
+{
+    // A window that goes away while xdotool walks the tree (a player
+    // closing, a menu) makes the whole search fail with BadWindow and find
+    // nothing; the search is then made again.
+    QString out, errors;
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        out = run(QStringLiteral("xdotool"),
+                  QStringList{QStringLiteral("search"), QStringLiteral("--onlyvisible")} + criteria,
+                  10000, &errors);
+        if (!errors.contains(QStringLiteral("BadWindow")))
+            break;
+    }
+    return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString XSession::windowName(const QString &id) const
@@ -198,4 +217,31 @@ bool XSession::screenshot(const QString &id, const QString &pngPath) const
 {
     run(QStringLiteral("import"), {QStringLiteral("-window"), id, pngPath}, 20000);
     return QFileInfo(pngPath).size() > 0;
+}
+
+QString XSession::waitForWindow(const QString &regex, int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const QStringList ids = searchByName(regex);
+        if (!ids.isEmpty())
+            return ids.first();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+QString XSession::waitForName(const QString &id, const std::function<bool(const QString &)> &accept,
+                              int timeoutMs, QStringList *seen) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        const QString name = windowName(id);
+        if (seen && (seen->isEmpty() || seen->last() != name))
+            seen->append(name);
+        if (accept(name))
+            return name;
+        QTest::qWait(40);
+    }
+    return {};
 }

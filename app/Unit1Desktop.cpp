@@ -1,0 +1,178 @@
+// The window on the desktop: what media keys, panel applets and playerctl
+// reach through MPRIS, and files opened from the desktop. The D-Bus side is
+// the desktop library's; this file binds it to the window's own commands.
+#include "Unit1.h"
+
+#include "core/textcodec.h"
+#include "desktop/FileHandOver.h"
+#include "desktop/MprisService.h"
+#include "playlist/editing.h"
+#include "playlist/playlistmodel.h"
+
+#include <QAction>
+#include <QTimer>
+
+#include <exception>
+
+// Every command is one the window already has: the tool buttons, the mode
+// and repeat items, the tray's show item and the exit. None runs once the
+// window has closed.
+class TForm1::DesktopAdapter final : public tunelet::DesktopPlayer
+{
+public:
+    explicit DesktopAdapter(TForm1 &form) : m_form(form) {}
+    Q_DISABLE_COPY_MOVE(DesktopAdapter)
+
+    tunelet::PlayerState state() const override { return m_form.DesktopState(); }
+
+    void play() override { command(&TForm1::SBPlayClick); }
+    void pause() override { command(&TForm1::SBPauseClick); }
+    void stop() override { command(&TForm1::SBStopClick); }
+    void next() override { command(&TForm1::SBNextClick); }
+    void back() override { command(&TForm1::SBBackClick); }
+
+    void setOrder(tunelet::PlayOrder order) override
+    {
+        switch (order) {
+        case tunelet::PlayOrder::List:
+            command(&TForm1::MMListPlayClick);
+            break;
+        case tunelet::PlayOrder::Single:
+            command(&TForm1::MMSinglePlayClick);
+            break;
+        case tunelet::PlayOrder::Random:
+            command(&TForm1::MMRandomPlayClick);
+            break;
+        }
+    }
+
+    void setRepeat(bool repeat) override
+    {
+        if (m_form.IsClosed())
+            return;
+        m_form.MMRepeat->setChecked(repeat);
+        command(&TForm1::MMRepeatClick);
+    }
+
+    void raiseWindow() override
+    {
+        if (m_form.IsClosed())
+            return;
+        // Hidden in the tray: shown as the tray's item shows it.
+        if (!m_form.isVisible()) {
+            command(&TForm1::PMWindowClick);
+            return;
+        }
+        if (m_form.isMinimized())
+            m_form.setWindowState(m_form.windowState() & ~Qt::WindowMinimized);
+        m_form.raise();
+        m_form.activateWindow();
+    }
+
+    void quit() override { command(&TForm1::MMExitClick); }
+
+    void openFiles(const QByteArrayList &paths) override
+    {
+        if (!m_form.IsClosed())
+            m_form.Run([this, &paths] { m_form.OpenFiles(paths); });
+    }
+
+private:
+    void command(void (TForm1::*handler)())
+    {
+        if (!m_form.IsClosed())
+            m_form.Run([this, handler] { (m_form.*handler)(); });
+    }
+
+    TForm1 &m_form;
+};
+
+tunelet::DesktopPlayer &TForm1::Desktop()
+{
+    if (!m_desktop)
+        m_desktop = std::make_shared<DesktopAdapter>(*this);
+    return *m_desktop;
+}
+
+tunelet::PlayerState TForm1::DesktopState() const
+{
+    tunelet::PlayerState state;
+    // Playing from a successful start until the player is closed.
+    if (!PlayingPath().isEmpty())
+        state.song = m_nowPlaying;
+    state.paused = m_playerPaused;
+    state.lengthUs = m_playerTotalUs;
+    state.positionUs = m_playerElapsedUs;
+    state.rowCount = Playlist().count();
+    state.order = MMSinglePlay->isChecked()   ? tunelet::PlayOrder::Single
+                  : MMRandomPlay->isChecked() ? tunelet::PlayOrder::Random
+                                              : tunelet::PlayOrder::List;
+    state.repeat = MMRepeat->isChecked();
+    return state;
+}
+
+void TForm1::NoteSongStarted()
+{
+    // The song is what the row was when it started, as the tray tip is.
+    const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
+    m_nowPlaying.serial += 1;
+    m_nowPlaying.title = rowExists ? tunelet::decodeText(Playlist().caption(PlayIndex)) : QString();
+    m_nowPlaying.path = rowExists ? Playlist().path(PlayIndex) : PlayingPath();
+    // The new player's times are read by the next poll.
+    m_playerTotalUs = 0;
+    m_playerElapsedUs = 0;
+    m_playerPaused = false;
+}
+
+void TForm1::OpenFiles(const QByteArrayList &paths)
+{
+    int firstAdded = -1;
+    std::exception_ptr failure;
+    try {
+        for (const QByteArray &path : paths) {
+            switch (tunelet::classifyDroppedFile(path)) {
+            case tunelet::DropKind::Song: {
+                const int row = Playlist().count();
+                AppendEntry(path);
+                if (firstAdded < 0)
+                    firstAdded = row;
+                break;
+            }
+            case tunelet::DropKind::ListFile:
+                // The loaded list replaces the rows added before it.
+                LoadListFile(path);
+                firstAdded = Playlist().count() > 0 ? 0 : -1;
+                break;
+            case tunelet::DropKind::Ignored:
+                break;
+            }
+        }
+    } catch (...) {
+        // A file that could not be added ends the adding, as in a drop; what
+        // was added before it still plays, then the error is shown.
+        failure = std::current_exception();
+    }
+    // Played as a double click on it plays it, so the list shows which.
+    if (firstAdded >= 0 && firstAdded < Playlist().count()) {
+        SelectRow(firstAdded);
+        ListView1DblClick();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver)
+{
+    // Each Timer2 tick has just polled the player: the desktop hears of a new
+    // song, status or mode within a tick.
+    connect(Timer2, &QTimer::timeout, &mpris, &tunelet::MprisService::refresh);
+
+    handOver.setReceiver([this](const QByteArrayList &paths) {
+        if (IsClosed())
+            return false;
+        QTimer::singleShot(0, this, [this, paths] { Desktop().openFiles(paths); });
+        return true;
+    });
+    // Once the settings are written the next start may have the folder.
+    connect(this, &TForm1::Closed, &handOver, &tunelet::FileHandOver::release);
+}
