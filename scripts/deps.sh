@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev
   jlha-utils
   dpkg-dev file lintian desktop-file-utils appstream
+  dbus playerctl trayer shared-mime-info libglib2.0-bin
 )
 
 missing=()

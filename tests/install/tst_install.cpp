@@ -26,6 +26,7 @@ private slots:
     void installsEverythingBesideTheProgram_data();
     void installsEverythingBesideTheProgram();
     void desktopEntryNamesTheProgramAndIcon();
+    void fileManagersOfferTuneletForItsFiles();
     void installedTuneletStartsAndSavesItsSettings();
     void installedTuneletPlaysEveryKindWithTheShippedPrograms();
 
@@ -63,6 +64,7 @@ void InstallTest::installsEverythingBesideTheProgram_data()
     QTest::newRow("help") << QStringLiteral("share/tunelet/tunelet.html");
     QTest::newRow("metainfo") << QStringLiteral("share/metainfo/org.example.tunelet.metainfo.xml");
     QTest::newRow("manual page") << QStringLiteral("share/man/man1/tunelet.1.gz");
+    QTest::newRow("file types") << QStringLiteral("share/mime/packages/tunelet.xml");
     for (const char *example :
          {"examples.ppl", "morning-walk.snr", "evening-waltz.mid", "harbor-lights.lzh"})
         QTest::newRow(example) << QStringLiteral("share/tunelet/examples/") +
@@ -87,9 +89,49 @@ void InstallTest::desktopEntryNamesTheProgramAndIcon()
     QFile entry(m_prefix.filePath(QStringLiteral("share/applications/tunelet.desktop")));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     const QByteArray text = entry.readAll();
-    QVERIFY(text.contains("\nExec=tunelet"));
+    QVERIFY(text.contains("\nExec=tunelet %F\n"));
     QVERIFY(text.contains("\nIcon=tunelet\n"));
     QVERIFY(text.contains("\nCategories=AudioVideo;Audio;Player;\n"));
+}
+
+void InstallTest::fileManagersOfferTuneletForItsFiles()
+{
+    // What a file manager sees once the desktop's databases know the prefix:
+    // GIO (as Nautilus, Thunar or Nemo ask it) names the installed types and
+    // offers the desktop entry for them.
+    const QString share = m_prefix.filePath(QStringLiteral("share"));
+    QTemporaryDir files;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_DIRS"), share + QStringLiteral(":/usr/share"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), files.filePath(QStringLiteral("data")));
+    // GIO offers only entries whose program it finds on the PATH.
+    env.insert(QStringLiteral("PATH"), m_prefix.filePath(QStringLiteral("bin")) + QLatin1Char(':') +
+                                           env.value(QStringLiteral("PATH")));
+    auto run = [&env](const QString &program, const QStringList &args) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        p.waitForFinished(20000);
+        return p.exitCode() == 0 ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+    };
+    auto gio = [&run](const QStringList &args) { return run(QStringLiteral("gio"), args); };
+    // What the package's triggers do on installation.
+    run(QStringLiteral("update-mime-database"), {share + QStringLiteral("/mime")});
+    run(QStringLiteral("update-desktop-database"), {share + QStringLiteral("/applications")});
+    for (const auto &[name, type] : {std::pair{"song.snr", "audio/x-sonaro-song"},
+                                     std::pair{"list.ppl", "audio/x-tunelet-playlist"},
+                                     std::pair{"list.alb", "audio/x-tunelet-playlist"}}) {
+        QFile file(files.filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("*HEAD\"x\"\r\n");
+        file.close();
+        const QString info = gio({QStringLiteral("info"), QStringLiteral("--attributes"),
+                                  QStringLiteral("standard::content-type"), file.fileName()});
+        QVERIFY2(info.contains(QStringLiteral("standard::content-type: ") + QLatin1String(type)),
+                 qPrintable(info));
+        const QString apps = gio({QStringLiteral("mime"), QLatin1String(type)});
+        QVERIFY2(apps.contains(QStringLiteral("tunelet.desktop")), qPrintable(apps));
+    }
 }
 
 void InstallTest::installedTuneletStartsAndSavesItsSettings()

@@ -132,6 +132,7 @@ void PackageTest::installsUnderUsr_data()
                              "libexec/tunelet/libunrar32.so",
                              "share/applications/tunelet.desktop",
                              "share/metainfo/org.example.tunelet.metainfo.xml",
+                             "share/mime/packages/tunelet.xml",
                              "share/icons/hicolor/scalable/apps/tunelet.svg",
                              "share/icons/hicolor/48x48/apps/tunelet.png",
                              "share/man/man1/tunelet.1.gz",
