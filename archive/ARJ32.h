@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LHA32.h"
+#include "archive/LHA32.h"
 
 // ARJ archives through "UNARJ32J.DLL" (entry prefix "Unarj"), with LHA's command-line
 // builder. Only unpacking and listing are offered: packing, removing, updating, making a
@@ -10,13 +10,9 @@
 class TArj32 : public TLha32
 {
 public:
-    void LoadDLL() override;
-    void FreeDLL() override;
-    ArchiveHandle OpenArchive(WindowHandle window, const QByteArray &archive, int mode) override;
-    int FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info,
-                  const QByteArray &wildName) override;
-    int FindNext(ArchiveHandle handle, TArchiveEntryInfo &info) override;
-    int CloseArchive(ArchiveHandle handle) override;
+    TArj32();
+
+    // LHA's command line with "x", sent to "Unarj"; the caller's response-file flag holds.
     int Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                const QByteArray &destDir, const FileItems &files, bool useResFile,
                QByteArray &output) override;
@@ -34,9 +30,6 @@ public:
     int ExtractMem(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                    const QByteArray &name, void *buffer, std::uint32_t size,
                    std::uint32_t *written) override;
-    int CheckArchive(const QByteArray &archive, int mode, int extra) override;
-    int SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback) override;
-    int KillOwnerWindowEx(WindowHandle window) override;
 
     static bool IsArchive(const QByteArray &path);
     static LibraryUnit &Library();

@@ -101,6 +101,17 @@ void TArchiver::AddFileList(TCmdOpt &cmd, const TArchiverOptions &options, bool 
     cmd.Add(options.UserFileList);
 }
 
+QByteArray TArchiver::FinishCommandLine(TCmdOpt &cmd, const QByteArray &command,
+                                        const QByteArray &archive, const TArchiverOptions &options,
+                                        const QByteArray &destDir, const FileItems &files,
+                                        bool useResFile)
+{
+    cmd.Add(options.UserOptions);
+    AddArchiveAndDir(cmd, archive, destDir);
+    AddFileList(cmd, options, useResFile, files);
+    return command + cmd.CmdLine;
+}
+
 int TArchiver::Execute(ArcCommandFn command, WindowHandle window, const QByteArray &cmdLine,
                        QByteArray &output)
 {

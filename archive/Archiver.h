@@ -72,6 +72,11 @@ public:
     // The file items (or a response file for them), then the option set's UserFileList.
     void AddFileList(TCmdOpt &cmd, const TArchiverOptions &options, bool useResFile,
                      const FileItems &files);
+    // How every builder but TAR's ends: the user options, AddArchiveAndDir, AddFileList; the
+    // command text goes first.
+    QByteArray FinishCommandLine(TCmdOpt &cmd, const QByteArray &command, const QByteArray &archive,
+                                 const TArchiverOptions &options, const QByteArray &destDir,
+                                 const FileItems &files, bool useResFile);
 
 protected:
     // Calls a command function, lending the output buffer when it is not empty.

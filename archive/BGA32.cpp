@@ -1,27 +1,17 @@
-#include "BGA32.h"
-
-#include "LibraryUnit.h"
+#include "archive/BGA32.h"
 
 namespace
 {
 LibraryUnit bga("BGA32.DLL");
-constexpr const char *prefix = "Bga";
-} // namespace
+}
+
+TBGA32::TBGA32() : TLibraryArchiver({bga, "Bga", "Bga 形式書庫を扱うには BGA32.DLL が 必要です。"})
+{
+}
 
 LibraryUnit &TBGA32::Library()
 {
     return bga;
-}
-
-void TBGA32::LoadDLL()
-{
-    if (!bga.Load())
-        throw EArchiver("Bga 形式書庫を扱うには BGA32.DLL が 必要です。");
-}
-
-void TBGA32::FreeDLL()
-{
-    bga.Free();
 }
 
 QByteArray TBGA32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -35,16 +25,7 @@ QByteArray TBGA32::BuildCommandLine(const QByteArray &command, const QByteArray 
     cmd.AddBool("r", o.r > 0);
     cmd.AddBool("j", o.x < 1);
     cmd.AddInt("l", o.jm);
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
-}
-
-int TBGA32::Run(WindowHandle window, QByteArray &output)
-{
-    LoadDLL();
-    return Execute(bga.Proc<ArcCommandFn>(prefix), window, CommandLine, output);
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 int TBGA32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -52,7 +33,7 @@ int TBGA32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiv
                    QByteArray &output)
 {
     CommandLine = BuildCommandLine("x", archive, options, destDir, files, useResFile);
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TBGA32::Pack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -60,7 +41,7 @@ int TBGA32::Pack(WindowHandle window, const QByteArray &archive, const TArchiver
                  QByteArray &output)
 {
     CommandLine = BuildCommandLine("a", archive, options, destDir, files, useResFile);
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TBGA32::RemoveItems(WindowHandle window, const QByteArray &archive,
@@ -69,59 +50,17 @@ int TBGA32::RemoveItems(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildCommandLine("d", archive, options, QByteArray(), files,
                                    options.ResFileUsage.contains(TResFileUse::ruOnRemoveItem));
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TBGA32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                     const QByteArray &destDir, QByteArray &output)
 {
     CommandLine = BuildCommandLine("s", archive, options, destDir, FileItems(), false);
-    return Run(window, output);
-}
-
-ArchiveHandle TBGA32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    return libcall::Open(bga, prefix, window, archive, mode);
-}
-
-int TBGA32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return libcall::FindFirst(bga, prefix, handle, wildName, &info);
-}
-
-int TBGA32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return libcall::FindNext(bga, prefix, handle, &info);
-}
-
-int TBGA32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return libcall::Close(bga, prefix, handle);
-}
-
-int TBGA32::CheckArchive(const QByteArray &archive, int mode, int extra)
-{
-    LoadDLL();
-    return libcall::Check(bga, prefix, archive, mode + extra);
-}
-
-int TBGA32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
-{
-    TArchiver::SetOwnerWindowEx(window, callback);
-    return libcall::SetOwner(bga, prefix, window, reinterpret_cast<void *>(callback)) != 0;
-}
-
-int TBGA32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = libcall::KillOwner(bga, prefix, window);
-    TArchiver::KillOwnerWindowEx(window);
-    return answer != 0;
+    return RunCommandLine(window, output);
 }
 
 bool TBGA32::IsArchive(const QByteArray &path)
 {
-    return FileExists(path) && libcall::Probe(bga, prefix, path);
+    return FileExists(path) && TBGA32().OpensAsArchive(path);
 }

@@ -1,20 +1,13 @@
 #pragma once
 
-#include "Archiver.h"
-
-class LibraryUnit;
+#include "archive/LibraryArchiver.h"
 
 // GZA and BZA archives through "BGA32.DLL" (entry prefix "Bga").
-class TBGA32 : public TArchiver
+class TBGA32 : public TLibraryArchiver
 {
 public:
-    void LoadDLL() override;
-    void FreeDLL() override;
-    ArchiveHandle OpenArchive(WindowHandle window, const QByteArray &archive, int mode) override;
-    int FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info,
-                  const QByteArray &wildName) override;
-    int FindNext(ArchiveHandle handle, TArchiveEntryInfo &info) override;
-    int CloseArchive(ArchiveHandle handle) override;
+    TBGA32();
+
     int Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                const QByteArray &destDir, const FileItems &files, bool useResFile,
                QByteArray &output) override;
@@ -26,16 +19,13 @@ public:
                     QByteArray &output) override;
     int MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                 const QByteArray &destDir, QByteArray &output) override;
-    int CheckArchive(const QByteArray &archive, int mode, int extra) override;
-    int SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback) override;
-    int KillOwnerWindowEx(WindowHandle window) override;
 
     static LibraryUnit &Library();
+    // The file has to exist, then the library has to open it.
     static bool IsArchive(const QByteArray &path);
 
 private:
     QByteArray BuildCommandLine(const QByteArray &command, const QByteArray &archive,
                                 const TArchiverOptions &options, const QByteArray &destDir,
                                 const FileItems &files, bool useResFile);
-    int Run(WindowHandle window, QByteArray &output);
 };

@@ -1,27 +1,19 @@
-#include "CAB32.h"
-
-#include "LibraryUnit.h"
+#include "archive/CAB32.h"
 
 namespace
 {
 LibraryUnit cab("CAB32.DLL");
-constexpr const char *prefix = "Cab";
-} // namespace
+}
+
+TCab32::TCab32()
+    : TLibraryArchiver(
+          {cab, "Cab", "CAB 形式書庫を扱うには CAB32.DLL が 必要です。", OwnerAnswer::AsTheLibrary})
+{
+}
 
 LibraryUnit &TCab32::Library()
 {
     return cab;
-}
-
-void TCab32::LoadDLL()
-{
-    if (!cab.Load())
-        throw EArchiver("CAB 形式書庫を扱うには CAB32.DLL が 必要です。");
-}
-
-void TCab32::FreeDLL()
-{
-    cab.Free();
 }
 
 QByteArray TCab32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -39,16 +31,7 @@ QByteArray TCab32::BuildCommandLine(const QByteArray &command, const QByteArray 
         cmd.Add("-j");
     if (o.ji > 0)
         cmd.Add("-q");
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
-}
-
-int TCab32::Run(WindowHandle window, QByteArray &output)
-{
-    LoadDLL();
-    return Execute(cab.Proc<ArcCommandFn>(prefix), window, CommandLine, output);
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 int TCab32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -56,7 +39,7 @@ int TCab32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiv
 {
     CommandLine = BuildCommandLine("-x", ExpandFileName(archive), options, destDir, files,
                                    options.ResFileUsage.contains(TResFileUse::ruOnUnpack));
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TCab32::Pack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -64,14 +47,14 @@ int TCab32::Pack(WindowHandle window, const QByteArray &archive, const TArchiver
 {
     CommandLine = BuildCommandLine("-a", archive, options, destDir, files,
                                    options.ResFileUsage.contains(TResFileUse::ruOnPack));
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TCab32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                     const QByteArray &destDir, QByteArray &output)
 {
     CommandLine = BuildCommandLine("-f", archive, options, destDir, FileItems(), false);
-    return Run(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TCab32::ExtractMem(WindowHandle window, const QByteArray &archive,
@@ -80,55 +63,10 @@ int TCab32::ExtractMem(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildCommandLine(QByteArray(), archive, options, QByteArray(),
                                    FileItems{FileItem(name)}, false);
-    auto extract = cab.Proc<ArcExtractMemFn>("CabExtractMem");
-    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
-                   nullptr, nullptr, written);
-}
-
-ArchiveHandle TCab32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    return libcall::Open(cab, prefix, window, archive, mode);
-}
-
-int TCab32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return libcall::FindFirst(cab, prefix, handle, wildName, &info);
-}
-
-int TCab32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return libcall::FindNext(cab, prefix, handle, &info);
-}
-
-int TCab32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return libcall::Close(cab, prefix, handle);
-}
-
-int TCab32::CheckArchive(const QByteArray &archive, int mode, int extra)
-{
-    LoadDLL();
-    return libcall::Check(cab, prefix, archive, mode + extra);
-}
-
-// CAB hands the library's answers back unchanged.
-int TCab32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
-{
-    TArchiver::SetOwnerWindowEx(window, callback);
-    return libcall::SetOwner(cab, prefix, window, reinterpret_cast<void *>(callback));
-}
-
-int TCab32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = libcall::KillOwner(cab, prefix, window);
-    TArchiver::KillOwnerWindowEx(window);
-    return answer;
+    return ExtractToMemory(window, buffer, size, written);
 }
 
 bool TCab32::IsArchive(const QByteArray &path)
 {
-    return libcall::Probe(cab, prefix, path);
+    return TCab32().OpensAsArchive(path);
 }

@@ -1,26 +1,18 @@
-#include "LHA32.h"
-
-#include "LibraryUnit.h"
+#include "archive/LHA32.h"
 
 namespace
 {
 LibraryUnit unlha("UNLHA32.DLL");
 }
 
+TLha32::TLha32()
+    : TLibraryArchiver({unlha, "Unlha", "Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。"})
+{
+}
+
 LibraryUnit &TLha32::Library()
 {
     return unlha;
-}
-
-void TLha32::LoadDLL()
-{
-    if (!unlha.Load())
-        throw EArchiver("Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。");
-}
-
-void TLha32::FreeDLL()
-{
-    unlha.Free();
 }
 
 QByteArray TLha32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -63,10 +55,7 @@ QByteArray TLha32::BuildCommandLine(const QByteArray &command, const QByteArray 
     for (const auto &[name, value] :
          {std::pair{"gs", o.gs}, std::pair{"gu", o.gu}, std::pair{"gw", o.gw}})
         cmd.AddInt(name, value);
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 int TLha32::RunCommand(WindowHandle window, const QByteArray &command, const QByteArray &archive,
@@ -74,8 +63,7 @@ int TLha32::RunCommand(WindowHandle window, const QByteArray &command, const QBy
                        const FileItems &files, bool useResFile, QByteArray &output)
 {
     CommandLine = BuildCommandLine(command, archive, options, destDir, files, useResFile);
-    LoadDLL();
-    return Execute(unlha.Proc<ArcCommandFn>("Unlha"), window, CommandLine, output);
+    return RunCommandLine(window, output);
 }
 
 int TLha32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -119,66 +107,17 @@ int TLha32::ExtractMem(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildCommandLine(QByteArray(), archive, options, QByteArray(),
                                    FileItems{FileItem(name)}, false);
-    auto extract = unlha.Proc<ArcExtractMemFn>("UnlhaExtractMem");
-    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
-                   nullptr, nullptr, written);
-}
-
-ArchiveHandle TLha32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    RequireUnambiguousPath(archive);
-    const QByteArray full = ExpandFileName(archive);
-    return unlha.Proc<ArcOpenArchiveFn>("UnlhaOpenArchive")(window, full.constData(),
-                                                            static_cast<std::uint32_t>(mode));
-}
-
-int TLha32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return unlha.Proc<ArcFindFirstFn>("UnlhaFindFirst")(handle, wildName.constData(), &info);
-}
-
-int TLha32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return unlha.Proc<ArcFindNextFn>("UnlhaFindNext")(handle, &info);
-}
-
-int TLha32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return unlha.Proc<ArcCloseArchiveFn>("UnlhaCloseArchive")(handle);
-}
-
-int TLha32::CheckArchive(const QByteArray &archive, int mode, int extra)
-{
-    LoadDLL();
-    return unlha.Proc<ArcCheckArchiveFn>("UnlhaCheckArchive")(archive.constData(), mode + extra);
-}
-
-int TLha32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
-{
-    TArchiver::SetOwnerWindowEx(window, callback);
-    return unlha.Proc<ArcSetOwnerWindowExFn>("UnlhaSetOwnerWindowEx")(window, callback) != 0;
-}
-
-int TLha32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = unlha.Proc<ArcKillOwnerWindowExFn>("UnlhaKillOwnerWindowEx")(window);
-    TArchiver::KillOwnerWindowEx(window);
-    return answer != 0;
+    return ExtractToMemory(window, buffer, size, written);
 }
 
 bool TLha32::IsArchive(const QByteArray &path)
 {
+    TLha32 lha;
     try {
-        if (!unlha.Load())
-            return false;
+        lha.LoadDLL();
         const QByteArray full = ExpandFileName(path);
-        auto check = unlha.Proc<ArcCheckArchiveFn>("UnlhaCheckArchive");
-        if (check(full.constData(), ARC_CHECK_MODE_PROBE) == 0)
-            return false;
-        return libcall::Probe(unlha, "Unlha", full);
+        auto check = lha.EntryAs<ArcCheckArchiveFn>("CheckArchive");
+        return check(full.constData(), ARC_CHECK_MODE_PROBE) != 0 && lha.OpensAsArchive(full);
     } catch (...) {
         return false;
     }

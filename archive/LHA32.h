@@ -1,20 +1,13 @@
 #pragma once
 
-#include "Archiver.h"
-
-class LibraryUnit;
+#include "archive/LibraryArchiver.h"
 
 // LHA archives through "UNLHA32.DLL" (entry prefix "Unlha").
-class TLha32 : public TArchiver
+class TLha32 : public TLibraryArchiver
 {
 public:
-    void LoadDLL() override;
-    void FreeDLL() override;
-    ArchiveHandle OpenArchive(WindowHandle window, const QByteArray &archive, int mode) override;
-    int FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info,
-                  const QByteArray &wildName) override;
-    int FindNext(ArchiveHandle handle, TArchiveEntryInfo &info) override;
-    int CloseArchive(ArchiveHandle handle) override;
+    TLha32();
+
     int Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                const QByteArray &destDir, const FileItems &files, bool useResFile,
                QByteArray &output) override;
@@ -32,15 +25,15 @@ public:
     int ExtractMem(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                    const QByteArray &name, void *buffer, std::uint32_t size,
                    std::uint32_t *written) override;
-    int CheckArchive(const QByteArray &archive, int mode, int extra) override;
-    int SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback) override;
-    int KillOwnerWindowEx(WindowHandle window) override;
 
     // The content probe: the library checks the file, then it has to open.
     static bool IsArchive(const QByteArray &path);
     static LibraryUnit &Library();
 
 protected:
+    // For a back-end with LHA's command lines and another library.
+    explicit TLha32(const Binding &binding) : TLibraryArchiver(binding) {}
+
     // The LHA command line: the command text, then every switch under its own name, the
     // user options, the archive and target folder, the file list and the user file list.
     QByteArray BuildCommandLine(const QByteArray &command, const QByteArray &archive,

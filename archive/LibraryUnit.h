@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <cstdint>
 #include <map>
 #include <string>
 
@@ -33,23 +32,3 @@ private:
     void *handle_ = nullptr;
     std::map<std::string, void *> entries_;
 };
-
-// Calls of the listing and owner-window entry points "<prefix>OpenArchive" and so on.
-namespace libcall
-{
-using Window = std::uintptr_t;
-using Handle = std::uintptr_t;
-// Expands the archive path to a full path first.
-Handle Open(LibraryUnit &unit, const char *prefix, Window window, const QByteArray &archive,
-            int mode);
-int FindFirst(LibraryUnit &unit, const char *prefix, Handle handle, const QByteArray &wildName,
-              void *info);
-int FindNext(LibraryUnit &unit, const char *prefix, Handle handle, void *info);
-int Close(LibraryUnit &unit, const char *prefix, Handle handle);
-int Check(LibraryUnit &unit, const char *prefix, const QByteArray &archive, int mode);
-int SetOwner(LibraryUnit &unit, const char *prefix, Window window, void *callback);
-int KillOwner(LibraryUnit &unit, const char *prefix, Window window);
-// Open with no window and the probe mode, close at once: true when the handle was not 0.
-// Loads the library first; any failure answers false.
-bool Probe(LibraryUnit &unit, const char *prefix, const QByteArray &archive);
-} // namespace libcall

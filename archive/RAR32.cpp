@@ -1,27 +1,18 @@
-#include "RAR32.h"
-
-#include "LibraryUnit.h"
+#include "archive/RAR32.h"
 
 namespace
 {
 LibraryUnit unrar("UNRAR32.DLL");
-constexpr const char *prefix = "Unrar";
-} // namespace
+}
+
+TRar32::TRar32()
+    : TLibraryArchiver({unrar, "Unrar", "この機能の使用には UNRAR32.DLL が 必要です。"})
+{
+}
 
 LibraryUnit &TRar32::Library()
 {
     return unrar;
-}
-
-void TRar32::LoadDLL()
-{
-    if (!unrar.Load())
-        throw EArchiver("この機能の使用には UNRAR32.DLL が 必要です。");
-}
-
-void TRar32::FreeDLL()
-{
-    unrar.Free();
 }
 
 QByteArray TRar32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -35,10 +26,7 @@ QByteArray TRar32::BuildCommandLine(const QByteArray &command, const QByteArray 
         cmd.Add("-y");
     if (o.p > 0)
         cmd.Add("-s");
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 int TRar32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -46,8 +34,7 @@ int TRar32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiv
 {
     CommandLine = BuildCommandLine(options.x == 0 ? "-e" : "-x", archive, options, destDir, files,
                                    options.ResFileUsage.contains(TResFileUse::ruOnUnpack));
-    LoadDLL();
-    return Execute(unrar.Proc<ArcCommandFn>(prefix), window, CommandLine, output);
+    return RunCommandLine(window, output);
 }
 
 int TRar32::ExtractMem(WindowHandle window, const QByteArray &archive,
@@ -56,54 +43,10 @@ int TRar32::ExtractMem(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildCommandLine(QByteArray(), archive, options, QByteArray(),
                                    FileItems{FileItem(name)}, false);
-    auto extract = unrar.Proc<ArcExtractMemFn>("UnrarExtractMem");
-    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
-                   nullptr, nullptr, written);
-}
-
-ArchiveHandle TRar32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    return libcall::Open(unrar, prefix, window, archive, mode);
-}
-
-int TRar32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return libcall::FindFirst(unrar, prefix, handle, wildName, &info);
-}
-
-int TRar32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return libcall::FindNext(unrar, prefix, handle, &info);
-}
-
-int TRar32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return libcall::Close(unrar, prefix, handle);
-}
-
-int TRar32::CheckArchive(const QByteArray &archive, int mode, int extra)
-{
-    LoadDLL();
-    return libcall::Check(unrar, prefix, archive, mode + extra);
-}
-
-int TRar32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
-{
-    TArchiver::SetOwnerWindowEx(window, callback);
-    return libcall::SetOwner(unrar, prefix, window, reinterpret_cast<void *>(callback)) != 0;
-}
-
-int TRar32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = libcall::KillOwner(unrar, prefix, window);
-    TArchiver::KillOwnerWindowEx(window);
-    return answer != 0;
+    return ExtractToMemory(window, buffer, size, written);
 }
 
 bool TRar32::IsArchive(const QByteArray &path)
 {
-    return libcall::Probe(unrar, prefix, path);
+    return TRar32().OpensAsArchive(path);
 }

@@ -1,29 +1,20 @@
 #pragma once
 
-#include "Archiver.h"
-
-class LibraryUnit;
+#include "archive/LibraryArchiver.h"
 
 // RAR archives through "UNRAR32.DLL" (entry prefix "Unrar"); unpacking only.
-class TRar32 : public TArchiver
+class TRar32 : public TLibraryArchiver
 {
 public:
-    void LoadDLL() override;
-    void FreeDLL() override;
-    ArchiveHandle OpenArchive(WindowHandle window, const QByteArray &archive, int mode) override;
-    int FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info,
-                  const QByteArray &wildName) override;
-    int FindNext(ArchiveHandle handle, TArchiveEntryInfo &info) override;
-    int CloseArchive(ArchiveHandle handle) override;
+    TRar32();
+
+    // "-e" when option x is 0, else "-x".
     int Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                const QByteArray &destDir, const FileItems &files, bool useResFile,
                QByteArray &output) override;
     int ExtractMem(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                    const QByteArray &name, void *buffer, std::uint32_t size,
                    std::uint32_t *written) override;
-    int CheckArchive(const QByteArray &archive, int mode, int extra) override;
-    int SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback) override;
-    int KillOwnerWindowEx(WindowHandle window) override;
 
     static LibraryUnit &Library();
     static bool IsArchive(const QByteArray &path);

@@ -1,29 +1,25 @@
-#include "TAR32.h"
+#include "archive/TAR32.h"
+
+#include "archive/FILTERS.h"
 
 #include "DynamicLibrary.h"
-#include "FILTERS.h"
-#include "LibraryUnit.h"
 
 namespace
 {
 LibraryUnit tar("tar32.dll");
-constexpr const char *prefix = "Tar";
+constexpr const char *loadMessage = "tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。";
 } // namespace
+
+TTar32::TTar32() : TLibraryArchiver({tar, "Tar", loadMessage, OwnerAnswer::AsTheLibrary}) {}
+
+TTar32::TTar32(Compression compression) : TTar32()
+{
+    compression_ = compression;
+}
 
 LibraryUnit &TTar32::Library()
 {
     return tar;
-}
-
-void TTar32::LoadDLL()
-{
-    if (!tar.Load())
-        throw EArchiver("tar/tgz/taz/bz2 形式書庫を扱うには tar32.dll が 必要です。");
-}
-
-void TTar32::FreeDLL()
-{
-    tar.Free();
 }
 
 QByteArray TTar32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -69,8 +65,7 @@ QByteArray TTar32::BuildCommandLine(const QByteArray &command, const QByteArray 
 // The library may leave another window in front; the owner is brought back afterwards.
 int TTar32::Run(WindowHandle window, QByteArray &output)
 {
-    LoadDLL();
-    const int result = Execute(tar.Proc<ArcCommandFn>(prefix), window, CommandLine, output);
+    const int result = RunCommandLine(window, output);
     if (window != 0)
         SetForegroundWindow(window);
     return result;
@@ -113,60 +108,15 @@ int TTar32::ExtractMem(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildCommandLine(QByteArray(), archive, options, QByteArray(),
                                    FileItems{FileItem(name)}, false);
-    auto extract = tar.Proc<ArcExtractMemFn>("TarExtractMem");
-    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
-                   nullptr, nullptr, written);
-}
-
-ArchiveHandle TTar32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    return libcall::Open(tar, prefix, window, archive, mode);
-}
-
-int TTar32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return libcall::FindFirst(tar, prefix, handle, wildName, &info);
-}
-
-int TTar32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return libcall::FindNext(tar, prefix, handle, &info);
-}
-
-int TTar32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return libcall::Close(tar, prefix, handle);
-}
-
-int TTar32::CheckArchive(const QByteArray &archive, int mode, int extra)
-{
-    LoadDLL();
-    return libcall::Check(tar, prefix, archive, mode + extra);
-}
-
-// TAR hands the library's answers back unchanged.
-int TTar32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
-{
-    TArchiver::SetOwnerWindowEx(window, callback);
-    return libcall::SetOwner(tar, prefix, window, reinterpret_cast<void *>(callback));
-}
-
-int TTar32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = libcall::KillOwner(tar, prefix, window);
-    TArchiver::KillOwnerWindowEx(window);
-    return answer;
+    return ExtractToMemory(window, buffer, size, written);
 }
 
 TArchiverType TTar32::ArchiveType(const QByteArray &path)
 {
     try {
-        if (!tar.Load())
-            return TArchiverType::atNone;
-        const int type = tar.Proc<ArcGetArchiveTypeFn>("TarGetArchiveType")(path.constData());
+        TTar32 tar;
+        tar.LoadDLL();
+        const int type = tar.EntryAs<ArcGetArchiveTypeFn>("GetArchiveType")(path.constData());
         if (type == ARC_TYPE_TAR)
             return TArchiverType::atTar;
         if (type >= ARC_TYPE_TAR_GZ && type <= ARC_TYPE_Z)

@@ -1,14 +1,15 @@
-#include "ZIP32.h"
+#include "archive/ZIP32.h"
 
-#include "DoubleByteText.h"
+#include "archive/DoubleByteText.h"
+#include "archive/FILTERS.h"
+
 #include "DynamicLibrary.h"
-#include "FILTERS.h"
-#include "LibraryUnit.h"
 
 #include "platform/core/bytefile.h"
 
 #include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace
 {
@@ -36,17 +37,12 @@ void *findEntry(const char *name, std::initializer_list<LibraryUnit *> order)
     throw EArchiver(QByteArray(name) + " のエントリが見つかりません。");
 }
 
-template <typename Fn> Fn listingEntry(const char *name)
-{
-    return reinterpret_cast<Fn>(findEntry(name, {&lmzip, &zip32j, &unzip}));
-}
-
-template <typename Fn> Fn checkingEntry(const char *name)
-{
-    return reinterpret_cast<Fn>(findEntry(name, {&unzip, &lmzip, &zip32j}));
-}
+const char *const loadMessage =
+    "ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL が必要です。";
 
 } // namespace
+
+TZip32::TZip32() : TLibraryArchiver({unzip, "UnZip", loadMessage}) {}
 
 LibraryUnit &TZip32::UnzipLibrary()
 {
@@ -84,8 +80,23 @@ void TZip32::LoadDLL()
     for (LibraryUnit *unit : {&unzip, &zip32j, &lmzip})
         unit->Load();
     if (!unzip.IsLoaded() && !zip32j.IsLoaded() && !lmzip.IsLoaded())
-        throw EArchiver("ZIP 形式書庫を解凍するには UNZIP32.DLL が、作成するには ZIP32J.DLL "
-                        "が必要です。");
+        throw EArchiver(loadMessage);
+}
+
+void *TZip32::Entry(const char *suffix)
+{
+    const std::string name = std::string("UnZip") + suffix;
+    const std::string_view which(suffix);
+    if (which == "OpenArchive" || which == "CloseArchive" || which == "FindFirst" ||
+        which == "FindNext")
+        return findEntry(name.c_str(), {&lmzip, &zip32j, &unzip});
+    if (which == "CheckArchive" || which == "ExtractMem")
+        return findEntry(name.c_str(), {&unzip, &lmzip, &zip32j});
+    if (which == "SetOwnerWindowEx" || which == "KillOwnerWindowEx")
+        return unzip.Require(name.c_str());
+    if (!unzip.IsLoaded() && !lmzip.IsLoaded())
+        throw EArchiver("ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
+    return findEntry(name.c_str(), {&unzip, &lmzip});
 }
 
 void TZip32::FreeDLL()
@@ -116,10 +127,7 @@ QByteArray TZip32::BuildUnpackCommandLine(const QByteArray &command, const QByte
         cmd.Add("--i");
     if (o.x == 0)
         cmd.Add("-j");
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 QByteArray TZip32::BuildPackCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -138,10 +146,7 @@ QByteArray TZip32::BuildPackCommandLine(const QByteArray &command, const QByteAr
     cmd.AddInt(QByteArray(), o.jm);
     if (o.gd > 0)
         cmd.Add("-J");
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 QByteArray TZip32::BuildLmzipCommandLine(const QByteArray &command, const QByteArray &archive,
@@ -153,10 +158,7 @@ QByteArray TZip32::BuildLmzipCommandLine(const QByteArray &command, const QByteA
         cmd.Add("-o");
     if (o.x == 0)
         cmd.Add("-j");
-    cmd.Add(o.UserOptions);
-    AddArchiveAndDir(cmd, archive, destDir);
-    AddFileList(cmd, o, useResFile, files);
-    return command + cmd.CmdLine;
+    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
 }
 
 int TZip32::RunZip(WindowHandle window, QByteArray &output)
@@ -168,21 +170,12 @@ int TZip32::RunZip(WindowHandle window, QByteArray &output)
     return Execute(zip, window, CommandLine, output);
 }
 
-int TZip32::RunUnZip(WindowHandle window, QByteArray &output)
-{
-    LoadDLL();
-    if (!unzip.IsLoaded() && !lmzip.IsLoaded())
-        throw EArchiver("ZIP 形式書庫の解凍には UNZIP32.DLL または LMZIP32.DLL が必要です。");
-    auto command = reinterpret_cast<ArcCommandFn>(findEntry("UnZip", {&unzip, &lmzip}));
-    return Execute(command, window, CommandLine, output);
-}
-
 int TZip32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                    const QByteArray &destDir, const FileItems &files, bool useResFile,
                    QByteArray &output)
 {
     CommandLine = BuildUnpackCommandLine("-x", archive, options, destDir, files, useResFile);
-    return RunUnZip(window, output);
+    return RunCommandLine(window, output);
 }
 
 int TZip32::Pack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
@@ -247,71 +240,25 @@ int TZip32::ExtractMem(WindowHandle window, const QByteArray &archive,
 {
     CommandLine = BuildUnpackCommandLine(QByteArray(), archive, options, QByteArray(),
                                          FileItems{FileItem(TStringList{name})}, false);
-    auto extract = checkingEntry<ArcExtractMemFn>("UnZipExtractMem");
-    return extract(window, CommandLine.constData(), static_cast<unsigned char *>(buffer), size,
-                   nullptr, nullptr, written);
-}
-
-ArchiveHandle TZip32::OpenArchive(WindowHandle window, const QByteArray &archive, int mode)
-{
-    LoadDLL();
-    RequireUnambiguousPath(archive);
-    const QByteArray full = ExpandFileName(archive);
-    return listingEntry<ArcOpenArchiveFn>("UnZipOpenArchive")(window, full.constData(),
-                                                              static_cast<std::uint32_t>(mode));
-}
-
-int TZip32::FindFirst(ArchiveHandle handle, TArchiveEntryInfo &info, const QByteArray &wildName)
-{
-    LoadDLL();
-    return listingEntry<ArcFindFirstFn>("UnZipFindFirst")(handle, wildName.constData(), &info);
-}
-
-int TZip32::FindNext(ArchiveHandle handle, TArchiveEntryInfo &info)
-{
-    return listingEntry<ArcFindNextFn>("UnZipFindNext")(handle, &info);
-}
-
-int TZip32::CloseArchive(ArchiveHandle handle)
-{
-    LoadDLL();
-    return listingEntry<ArcCloseArchiveFn>("UnZipCloseArchive")(handle);
+    return ExtractToMemory(window, buffer, size, written);
 }
 
 // ZIP passes the mode alone.
 int TZip32::CheckArchive(const QByteArray &archive, int mode, int)
 {
     LoadDLL();
-    return checkingEntry<ArcCheckArchiveFn>("UnZipCheckArchive")(archive.constData(), mode);
+    return EntryAs<ArcCheckArchiveFn>("CheckArchive")(archive.constData(), mode);
 }
 
-// The window is registered with "UNZIP32.DLL" only, and kept only once the library has it.
+// The window is kept only once the library has it.
 int TZip32::SetOwnerWindowEx(WindowHandle window, ArcProgressCallback callback)
 {
-    const int answer = unzip.Proc<ArcSetOwnerWindowExFn>("UnZipSetOwnerWindowEx")(window, callback);
+    const int answer = EntryAs<ArcSetOwnerWindowExFn>("SetOwnerWindowEx")(window, callback);
     TArchiver::SetOwnerWindowEx(window, callback);
-    return answer != 0;
-}
-
-int TZip32::KillOwnerWindowEx(WindowHandle window)
-{
-    const int answer = unzip.Proc<ArcKillOwnerWindowExFn>("UnZipKillOwnerWindowEx")(window);
-    TArchiver::KillOwnerWindowEx(window);
     return answer != 0;
 }
 
 bool TZip32::IsArchive(const QByteArray &path)
 {
-    try {
-        if (!FileExists(path))
-            return false;
-        TZip32().LoadDLL();
-        const QByteArray full = ExpandFileName(path);
-        const ArchiveHandle handle = listingEntry<ArcOpenArchiveFn>("UnZipOpenArchive")(
-            0, full.constData(), ARC_OPEN_MODE_PROBE);
-        listingEntry<ArcCloseArchiveFn>("UnZipCloseArchive")(handle);
-        return handle != 0;
-    } catch (...) {
-        return false;
-    }
+    return FileExists(path) && TZip32().OpensAsArchive(path);
 }
