@@ -403,8 +403,11 @@ void TuneletWindowUnderX::geometryIsTheOuterFrameAndStayOnTopKeepsIt()
     ini.replace("Left=" + iniValue(ini, "Left"), "Left=5000");
     ini.replace("Top=" + iniValue(ini, "Top"), "Top=4000");
     QByteArray list;
-    for (int i = 1; i <= 60; ++i)
-        list += home.toUtf8() + "row" + QByteArray::number(i) + ".snr\r\n";
+    for (int i = 1; i <= 60; ++i) {
+        const QString row = home + QStringLiteral("row%1.snr").arg(i);
+        QVERIFY(writeFile(row, songData("Row " + QByteArray::number(i))));
+        list += row.toUtf8() + "\r\n";
+    }
     QVERIFY(writeFile(home + QStringLiteral("list.ppl"), list));
     ini.replace("FileName=", "FileName=" + home.toUtf8() + "list.ppl");
     QVERIFY(writeFile(iniPath, ini));
@@ -419,6 +422,7 @@ void TuneletWindowUnderX::geometryIsTheOuterFrameAndStayOnTopKeepsIt()
     QThread::msleep(500);
     const QRect frame = tunelet.frameGeometry(id);
     const QImage list0 = shot(id, QStringLiteral("list0"));
+    QVERIFY2(selectionBand(list0).top > 0, "the last row is not shown selected");
     for (const bool on : {true, false}) {
         // Watch the window's structure while stay-on-top is switched.
         QProcess xev;
