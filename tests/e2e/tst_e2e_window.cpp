@@ -134,6 +134,7 @@ private:
     QImage shot(const QString &id, const QString &name) const;
     QImage positionPanel(const QString &id) const;
     void click(const QString &window, int x, int y, const QString &action) const;
+    bool reselect(const QString &main, const Band &first, int row) const;
 
     std::unique_ptr<XSession> m_x;
     QTemporaryDir m_shots;
@@ -171,6 +172,27 @@ void TuneletWindowUnderX::click(const QString &window, int x, int y, const QStri
     m_x->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"),
                                          window, QString::number(x), QString::number(y)});
     m_x->run(QStringLiteral("xdotool"), action.split(QLatin1Char(' ')));
+}
+
+bool TuneletWindowUnderX::reselect(const QString &main, const Band &first, int row) const
+{
+    // Up, then Down back onto the row (0-based), each seen done on the screen;
+    // false when a key did not show.
+    const auto bandAt = [&](int index) {
+        QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired()) {
+            if (selectionBand(shot(main, QStringLiteral("reselect"))).top ==
+                first.top + index * first.height)
+                return true;
+            QThread::msleep(50);
+        }
+        return false;
+    };
+    m_x->key(main, QStringLiteral("Up"));
+    if (!bandAt(row - 1))
+        return false;
+    m_x->key(main, QStringLiteral("Down"));
+    return bandAt(row);
 }
 
 void TuneletWindowUnderX::activationMovesTheSelection()
@@ -333,9 +355,7 @@ void TuneletWindowUnderX::positionDisplayAfterDropAndAdd()
     // The same panel as when the row is chosen afresh with the keys (its
     // last row: the activation's Down key moves nothing).
     QVERIFY(tunelet.activate(main));
-    m_x->key(main, QStringLiteral("Up"));
-    m_x->key(main, QStringLiteral("Down"));
-    QThread::msleep(300);
+    QVERIFY(reselect(main, first, 3));
     QCOMPARE(positionPanel(main), afterDrop);
 
     // Files added through the real file dialog, typed into its name field.
@@ -351,12 +371,13 @@ void TuneletWindowUnderX::positionDisplayAfterDropAndAdd()
                              10000);
     QTRY_COMPARE_WITH_TIMEOUT(
         m_x->run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}), main, 5000);
-    QThread::msleep(300);
+    // The activation that follows the dialog moves the selection onto the
+    // first added row, the fifth of six.
+    QTRY_COMPARE_WITH_TIMEOUT(selectionBand(shot(main, QStringLiteral("added"))).top,
+                              first.top + 4 * first.height, 5000);
     const QImage afterAdd = positionPanel(main);
     QVERIFY(afterAdd != afterDrop);
-    m_x->key(main, QStringLiteral("Up"));
-    m_x->key(main, QStringLiteral("Down"));
-    QThread::msleep(300);
+    QVERIFY(reselect(main, first, 4));
     QCOMPARE(positionPanel(main), afterAdd);
 
     QVERIFY(tunelet.close());
