@@ -190,6 +190,9 @@ bool TForm1::StartSong(const QByteArray &path)
 bool TForm1::StopPlayer()
 {
     Playback().player.close();
+    // The poll's link looks too, so that it lets go of the closed player now
+    // rather than at its next tick.
+    Playback().polledPlayer.find();
     m_playingPath.clear();
     SetCaption(tunelet::idleCaption());
     SetTrayTip("Tunelet");

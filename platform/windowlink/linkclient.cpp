@@ -6,8 +6,10 @@
 #include "windowlink/wire.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
 
@@ -29,6 +31,26 @@ struct Target {
     std::uint32_t child = 0;
 };
 
+// Over all link window systems of the process, for linkUsage().
+std::atomic<std::size_t> g_connections{0};
+std::atomic<std::size_t> g_windows{0};
+
+// One published window this link has met, by its socket path: the kept
+// connection, the handles given out for it and its children, and how long it
+// counts as absent after it failed to answer in time.
+struct Peer {
+    int fd = -1;
+    std::map<std::uint32_t, HWND> handles; // child (0: the window) → handle
+    io::Clock::time_point stalledUntil{};  // nothing is asked until then
+    io::Clock::time_point sendsStalledUntil{};
+};
+
+bool socketFileExists(const std::string &path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
 class LinkWindowSystem final : public WindowSystem
 {
 public:
@@ -38,8 +60,8 @@ public:
     }
     ~LinkWindowSystem() override
     {
-        for (auto &[path, fd] : m_connections)
-            io::closeFd(fd);
+        while (!m_peers.empty())
+            forget(m_peers.begin()->first);
     }
     LinkWindowSystem(const LinkWindowSystem &) = delete;
     LinkWindowSystem &operator=(const LinkWindowSystem &) = delete;
@@ -76,11 +98,17 @@ public:
         const Target *t = target(window);
         if (!t)
             return 0;
+        const std::string path = t->path;
         wire::Request req = request(wire::Op::Send, t->child);
         req.message = message;
         req.wParam = wParam;
         req.lParam = lParam;
-        const auto reply = call(t->path, req);
+        const auto reply = call(path, req);
+        // A window that closed on this message took its socket away before it
+        // answered: its connection and handles go now, not at the next look.
+        if (reply && message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE &&
+            !socketFileExists(path))
+            forget(path);
         return reply && reply->ok ? static_cast<LRESULT>(reply->result) : 0;
     }
 
@@ -131,8 +159,12 @@ private:
     {
         if (!checkPrivateDir(m_dir).empty())
             return 0;
+        const std::vector<PublishedEntry> published = listPublished(m_dir, nullptr, m_uid);
+        forgetAllBut(published);
         bool skipping = after != 0;
-        for (const PublishedEntry &entry : listPublished(m_dir, className, m_uid)) {
+        for (const PublishedEntry &entry : published) {
+            if (className && !equalsIgnoreCase(entry.className, className))
+                continue;
             if (skipping) {
                 const Target *a = target(after);
                 if (a && a->path == entry.path)
@@ -168,47 +200,82 @@ private:
         return it == m_handles.end() ? nullptr : &it->second;
     }
 
+    Peer &peer(const std::string &path)
+    {
+        const auto [it, added] = m_peers.try_emplace(path);
+        if (added)
+            ++g_windows;
+        return it->second;
+    }
+
     HWND handleFor(const std::string &path, std::uint32_t child)
     {
-        const auto key = std::make_pair(path, child);
-        if (const auto it = m_ids.find(key); it != m_ids.end())
+        Peer &p = peer(path);
+        if (const auto it = p.handles.find(child); it != p.handles.end())
             return it->second;
         const HWND id = m_nextHandle;
         m_nextHandle += 4;
-        m_ids.emplace(key, id);
+        p.handles.emplace(child, id);
         m_handles.emplace(id, Target{path, child});
         return id;
     }
 
-    void forgetPath(const std::string &path)
+    // The window at path is gone: its connection closes and its handles find
+    // nothing from now on (handles are never reused).
+    void forget(const std::string &path)
     {
-        std::erase_if(m_handles, [&](const auto &kv) { return kv.second.path == path; });
-        std::erase_if(m_ids, [&](const auto &kv) { return kv.first.first == path; });
-        dropConnection(path);
+        const auto it = m_peers.find(path);
+        if (it == m_peers.end())
+            return;
+        for (const auto &[child, id] : it->second.handles)
+            m_handles.erase(id);
+        closeConnection(it->second);
+        m_peers.erase(it);
+        --g_windows;
     }
 
-    void dropConnection(const std::string &path)
+    // Forgets every window whose socket is no longer among those published.
+    void forgetAllBut(const std::vector<PublishedEntry> &published)
     {
-        if (const auto it = m_connections.find(path); it != m_connections.end()) {
-            io::closeFd(it->second);
-            m_connections.erase(it);
-        }
+        std::vector<std::string> gone;
+        for (const auto &[path, p] : m_peers)
+            if (std::none_of(published.begin(), published.end(),
+                             [&](const PublishedEntry &e) { return e.path == path; }))
+                gone.push_back(path);
+        for (const std::string &path : gone)
+            forget(path);
     }
 
-    // A pooled connection to path, or a new one. A socket nobody listens on is removed.
+    static void closeConnection(Peer &p)
+    {
+        if (p.fd < 0)
+            return;
+        io::closeFd(p.fd);
+        p.fd = -1;
+        --g_connections;
+    }
+
+    // The kept connection to path, or a new one; -1 when the window cannot be
+    // reached. A socket nobody listens on is removed.
     int connection(const std::string &path)
     {
-        if (const auto it = m_connections.find(path); it != m_connections.end()) {
-            if (!io::unusable(it->second))
-                return it->second;
-            dropConnection(path);
+        Peer &p = peer(path);
+        if (p.fd >= 0) {
+            if (!io::unusable(p.fd))
+                return p.fd;
+            // Closed by the receiver: unpublished, or gone with its process.
+            closeConnection(p);
+            if (!socketFileExists(path)) {
+                forget(path);
+                return -1;
+            }
         }
         io::ConnectResult result;
         const int fd = io::connectTo(path, &result);
         if (fd < 0) {
             if (result == io::ConnectResult::Refused) {
                 ::unlink(path.c_str());
-                forgetPath(path);
+                forget(path);
             }
             return -1;
         }
@@ -216,17 +283,19 @@ private:
             io::closeFd(fd);
             return -1;
         }
-        m_connections.emplace(path, fd);
+        p.fd = fd;
+        ++g_connections;
         return fd;
     }
 
-    // path is a copy: a refused connection drops the handle tables it may come from.
+    // path is a copy: a refused connection drops the peer it may come from.
     std::optional<wire::Reply> call(const std::string path, const wire::Request &req)
     {
         const bool isSend = req.op == wire::Op::Send || req.op == wire::Op::Foreground;
         const auto now = io::Clock::now();
-        if (stalled(m_stalled, path, now) || (isSend && stalled(m_stalledSends, path, now)))
-            return std::nullopt;
+        if (const auto it = m_peers.find(path); it != m_peers.end())
+            if (now < it->second.stalledUntil || (isSend && now < it->second.sendsStalledUntil))
+                return std::nullopt;
         const auto deadline = now + std::chrono::milliseconds(m_options.timeoutMs);
         const int fd = connection(path);
         if (fd < 0)
@@ -237,42 +306,27 @@ private:
                 reply = wire::decodeReply(*payload);
         if (!reply || reply->op != req.op) {
             // A late or garbled answer would be taken for the next call's: start afresh.
-            dropConnection(path);
+            Peer &p = peer(path);
+            closeConnection(p);
             if (io::Clock::now() >= deadline) {
                 // No answer in time: the window counts as absent for a while, so that
                 // a hung receiver costs one wait, not one per call. A busy receiver
                 // still answers reads from its link thread; only its sends pause.
                 const auto until =
                     io::Clock::now() + 5 * std::chrono::milliseconds(m_options.timeoutMs);
-                (isSend ? m_stalledSends : m_stalled)[path] = until;
+                (isSend ? p.sendsStalledUntil : p.stalledUntil) = until;
             }
             return std::nullopt;
         }
         return reply;
     }
 
-    static bool stalled(std::unordered_map<std::string, io::Clock::time_point> &table,
-                        const std::string &path, io::Clock::time_point now)
-    {
-        const auto it = table.find(path);
-        if (it == table.end())
-            return false;
-        if (now < it->second)
-            return true;
-        table.erase(it);
-        return false;
-    }
-
     LinkOptions m_options;
     std::string m_dir;
     uid_t m_uid;
+    std::unordered_map<std::string, Peer> m_peers;
     std::unordered_map<HWND, Target> m_handles;
-    std::map<std::pair<std::string, std::uint32_t>, HWND> m_ids;
     HWND m_nextHandle = 0x10004;
-    std::unordered_map<std::string, int> m_connections;
-    // Windows that did not answer in time, and until when they count as absent.
-    std::unordered_map<std::string, io::Clock::time_point> m_stalled;
-    std::unordered_map<std::string, io::Clock::time_point> m_stalledSends;
 };
 
 } // namespace
@@ -339,6 +393,11 @@ std::size_t windowTextCut(std::string_view text, int maxCount)
         n = end;
     }
     return n;
+}
+
+LinkUsage linkUsage()
+{
+    return {g_connections.load(), g_windows.load()};
 }
 
 std::string windowText(WindowSystem &windows, HWND window)

@@ -4,6 +4,7 @@
 
 #include "windowlink/win32.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,6 +67,16 @@ int GetScrollPos(HWND window, int bar);
 BOOL GetScrollRange(HWND window, int bar, int *minPos, int *maxPos);
 int GetWindowTextA(HWND window, char *buffer, int maxCount);
 BOOL SetForegroundWindow(HWND window);
+
+// What the real link holds in this process, over all its window systems: open
+// connections, and windows it keeps handles or connections for. A window that is
+// gone is let go once that is known, so these stay as small as the number of
+// windows in use, however many came and went.
+struct LinkUsage {
+    std::size_t connections = 0;
+    std::size_t windows = 0;
+};
+LinkUsage linkUsage();
 
 // Convenience: the whole text (at most kMaxWindowText characters) as a std::string.
 std::string windowText(WindowSystem &windows, HWND window);
