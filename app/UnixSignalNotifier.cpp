@@ -14,6 +14,8 @@ namespace
 {
 
 int g_pipe[2] = {-1, -1};
+QList<int> g_caught;                             // signals whose handler is installed
+const UnixSignalNotifier *g_deliverer = nullptr; // the one notifier
 
 extern "C" void writeSignalToPipe(int signalNumber)
 {
@@ -23,50 +25,64 @@ extern "C" void writeSignalToPipe(int signalNumber)
     errno = savedErrno;
 }
 
-bool makePipe()
+bool catchSignals(const QList<int> &signalNumbers)
 {
-    if (g_pipe[0] >= 0)
-        return false; // one instance per process
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (g_pipe[0] < 0 && ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         g_pipe[0] = g_pipe[1] = -1;
         return false;
     }
-    return true;
-}
-
-} // namespace
-
-UnixSignalNotifier::UnixSignalNotifier(const QList<int> &signalNumbers, QObject *parent)
-    : QObject(parent)
-{
-    if (!makePipe())
-        return;
-    m_ownsPipe = true;
-    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &UnixSignalNotifier::readPipe);
-    m_active = true;
+    bool all = true;
     for (int number : signalNumbers) {
+        if (g_caught.contains(number))
+            continue;
         struct sigaction action = {};
         action.sa_handler = writeSignalToPipe;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         if (::sigaction(number, &action, nullptr) == 0)
-            m_signals << number;
+            g_caught << number;
         else
-            m_active = false;
+            all = false;
     }
+    return all;
+}
+
+} // namespace
+
+bool UnixSignalNotifier::catchEarly(const QList<int> &signalNumbers)
+{
+    return catchSignals(signalNumbers);
+}
+
+UnixSignalNotifier::UnixSignalNotifier(const QList<int> &signalNumbers, QObject *parent)
+    : QObject(parent)
+{
+    if (g_deliverer)
+        return; // one instance per process
+    g_deliverer = this;
+    m_active = catchSignals(signalNumbers);
+    if (g_pipe[0] < 0)
+        return;
+    // Bytes already in the pipe (signals caught early) make it readable at
+    // once, so they are delivered when the event loop next runs.
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &UnixSignalNotifier::readPipe);
 }
 
 UnixSignalNotifier::~UnixSignalNotifier()
 {
-    for (int number : std::as_const(m_signals))
+    if (g_deliverer != this)
+        return;
+    for (int number : std::as_const(g_caught))
         ::signal(number, SIG_DFL);
+    g_caught.clear();
     delete m_notifier;
-    if (m_ownsPipe) {
+    if (g_pipe[0] >= 0) {
         ::close(g_pipe[0]);
         ::close(g_pipe[1]);
         g_pipe[0] = g_pipe[1] = -1;
     }
+    g_deliverer = nullptr;
 }
 
 void UnixSignalNotifier::readPipe()

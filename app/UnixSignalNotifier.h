@@ -17,6 +17,14 @@ class UnixSignalNotifier final : public QObject
     Q_OBJECT
 
 public:
+    // Catches the signals from now on, before any Qt object exists: what
+    // arrives is kept in the pipe until a notifier delivers it. Meant for the
+    // first line of main(), so that a signal during start-up is neither lost
+    // nor fatal. False when the pipe or a handler could not be set up.
+    static bool catchEarly(const QList<int> &signalNumbers);
+
+    // Catches the signals (if catchEarly has not already) and delivers them,
+    // and those kept since catchEarly, from the event loop.
     explicit UnixSignalNotifier(const QList<int> &signalNumbers, QObject *parent = nullptr);
     ~UnixSignalNotifier() override;
     Q_DISABLE_COPY_MOVE(UnixSignalNotifier)
@@ -31,9 +39,7 @@ private:
     void readPipe();
 
     QSocketNotifier *m_notifier = nullptr;
-    QList<int> m_signals;
     bool m_active = false;
-    bool m_ownsPipe = false;
 };
 
 } // namespace tunelet

@@ -22,6 +22,11 @@
 
 int main(int argc, char *argv[])
 {
+    // First of all: a termination signal that arrives during start-up (a long
+    // list can take a while) is kept, and honoured once start-up is done.
+    const QList<int> endSignals{SIGTERM, SIGINT, SIGHUP};
+    tunelet::UnixSignalNotifier::catchEarly(endSignals);
+
     QApplication app(argc, argv);
     // The title of message boxes and the desktop entry. No display name: on
     // X11 it would be appended to every window title.
@@ -64,11 +69,6 @@ int main(int argc, char *argv[])
     form1.SetSiblings(&aboutBox, &form2);
 
     QObject::connect(&form1, &TForm1::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    // A termination signal or the end of the desktop session runs the same
-    // close as the close box, once.
-    tunelet::UnixSignalNotifier signalNotifier({SIGTERM, SIGINT, SIGHUP});
-    QObject::connect(&signalNotifier, &tunelet::UnixSignalNotifier::signalReceived, &form1,
-                     [&form1] { form1.MMExitClick(); });
     QObject::connect(
         &app, &QGuiApplication::commitDataRequest, &form1, [&form1] { form1.CloseOnce(); },
         Qt::DirectConnection);
@@ -82,5 +82,11 @@ int main(int argc, char *argv[])
     form1.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &form1, [&form1, files] { form1.Desktop().openFiles(files); });
+    // A termination signal or the end of the desktop session runs the same
+    // close as the close box, once; signals kept since start-up began arrive
+    // now that it is done.
+    tunelet::UnixSignalNotifier signalNotifier(endSignals);
+    QObject::connect(&signalNotifier, &tunelet::UnixSignalNotifier::signalReceived, &form1,
+                     [&form1] { form1.MMExitClick(); });
     return app.exec();
 }

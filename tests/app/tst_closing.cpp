@@ -25,6 +25,7 @@ private slots:
     void exitCommand();
     void exitFromTrayWhileHidden();
     void unixSignalArrivesOnGuiThread();
+    void signalCaughtEarlyWaitsForTheNotifier();
 
 private:
     // SaveList on, one row: each close query writes tunelet.ppl.
@@ -97,6 +98,22 @@ void ClosingTest::unixSignalArrivesOnGuiThread()
     // One instance per process.
     tunelet::UnixSignalNotifier second({SIGUSR2});
     QVERIFY(!second.isActive());
+}
+
+void ClosingTest::signalCaughtEarlyWaitsForTheNotifier()
+{
+    // Caught before any notifier exists (as during start-up): kept, not fatal.
+    QVERIFY(tunelet::UnixSignalNotifier::catchEarly({SIGUSR2}));
+    QVERIFY(::raise(SIGUSR2) == 0);
+    QCoreApplication::processEvents();
+
+    // Delivered once, when the notifier has come and the event loop runs.
+    tunelet::UnixSignalNotifier notifier({SIGUSR2});
+    QVERIFY(notifier.isActive());
+    QSignalSpy received(&notifier, &tunelet::UnixSignalNotifier::signalReceived);
+    QVERIFY(received.wait(5000));
+    QCOMPARE(received.size(), 1);
+    QCOMPARE(received.first().first().toInt(), SIGUSR2);
 }
 
 int runClosingTests(int argc, char **argv)
