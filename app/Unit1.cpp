@@ -9,6 +9,7 @@
 #include "app/ChosenNames.h"
 #include "app/OuterFrame.h"
 #include "app/WindowCaption.h"
+#include "platform/core/SpareDescriptors.h"
 #include "playlist/entrybuilder.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/randomgenerator.h"
@@ -30,7 +31,8 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     : QMainWindow(parent), m_env(environment),
       m_playlist(std::make_unique<tunelet::PlaylistModel>()),
       m_builder(std::make_unique<tunelet::EntryBuilder>(*m_playlist)),
-      m_random(std::make_unique<tunelet::RandomGenerator>())
+      m_random(std::make_unique<tunelet::RandomGenerator>()),
+      m_spareDescriptors(std::make_unique<tunelet::SpareDescriptors>(SpareDescriptorCount))
 {
     Q_ASSERT(m_env.dialogs && m_env.keys);
     setObjectName(QStringLiteral("Form1"));
@@ -132,6 +134,7 @@ void TForm1::CloseOnce()
     if (m_closed)
         return;
     m_closed = true;
+    m_spareDescriptors->release();
     Run([this] {
         bool canClose = true;
         FormCloseQuery(canClose);

@@ -43,6 +43,7 @@ class PlaylistSorter;
 class ProcessLauncher;
 class RandomGenerator;
 struct SequenceState;
+class SpareDescriptors;
 struct SequenceStep;
 } // namespace tunelet
 
@@ -263,6 +264,8 @@ public:
     void CreatePlayback();
     // How often Timer1 and Timer2 tick, in milliseconds.
     static constexpr int PlaybackTickMs = 50;
+    // Descriptors kept for the close's saves (the list, the settings).
+    static constexpr int SpareDescriptorCount = 4;
     // The tray icon's tip as playback last set it (TipHelp).
     QByteArray TrayTip() const { return m_trayTip; }
     // The file handed to the player by the last successful start, as bytes
@@ -441,6 +444,9 @@ private:
     TForm2 *m_form2 = nullptr;
     tunelet::OuterFrame *m_frame = nullptr; // owned by the window
     bool m_closed = false;
+    // Released right before the close saves, which then find descriptors
+    // even when the process has run out of them.
+    std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
     bool m_resizeAttached = true;                      // FormResize runs on size changes
     int m_heightBeforeCompact = 0;                     // outer height before compact mode
     std::shared_ptr<tunelet::DesktopShell> m_ownShell; // when the environment gives none

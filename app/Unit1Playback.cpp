@@ -88,7 +88,7 @@ struct TForm1::PlaybackParts {
         : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
           pollLink(env.windows ? nullptr : makePollLink()),
           ownProcesses(env.processes ? nullptr
-                                     : std::make_unique<tunelet::SystemProcessLauncher>()),
+                                     : std::make_unique<tunelet::SystemProcessLauncher>(false)),
           commands(env.windows ? *env.windows : *commandLink),
           polled(env.windows ? *env.windows : *pollLink),
           processes(env.processes ? *env.processes : *ownProcesses), player(commands),

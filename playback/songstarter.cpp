@@ -6,6 +6,7 @@
 
 #include "core/bytefile.h"
 #include "core/bytepath.h"
+#include "platform/core/ResourceShortage.h"
 #include "process/processlauncher.h"
 #include "windowlink/windowsystem.h"
 
@@ -49,7 +50,9 @@ SongStartResult SongStarter::start(const QByteArray &songPath, const SongStartSe
     }
     if (!startPlayer(player, path, settings)) {
         m_host.beep();
-        m_host.message(QStringLiteral("Sonaro起動エラー。"));
+        // When the system ran out of something, the message says what.
+        m_host.message(
+            withShortage(QStringLiteral("Sonaro起動エラー。"), m_processes.lastStartError()));
         return {};
     }
     return {true, path};
@@ -69,7 +72,8 @@ QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSetti
             minimizeConverterWindow();
         });
     if (outcome.status == RunOutcome::Status::FailedToStart)
-        throw EPlaybackError(QStringLiteral("mid2snrを起動できません"));
+        throw EPlaybackError(
+            withShortage(QStringLiteral("mid2snrを起動できません"), m_processes.lastStartError()));
 
     // The converter writes "<input base>.snr" into its current folder, the
     // program folder; that file becomes the work file.

@@ -25,10 +25,17 @@ void report(int fd, int kind, int value)
     [[maybe_unused]] const ssize_t n = ::write(fd, &message, sizeof message);
 }
 
+bool failWith(int *error, int code)
+{
+    if (error)
+        *error = code;
+    return false;
+}
+
 } // namespace
 
 bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
-                   const QByteArray &folder, qint64 *pid)
+                   const QByteArray &folder, qint64 *pid, int *error)
 {
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(program.constData()));
@@ -38,12 +45,13 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        return false;
+        return failWith(error, errno);
     const pid_t child = ::fork();
     if (child < 0) {
+        const int code = errno;
         ::close(fds[0]);
         ::close(fds[1]);
-        return false;
+        return failWith(error, code);
     }
     if (child == 0) {
         ::close(fds[0]);
@@ -69,6 +77,7 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     // The pipe closes when the program has been executed (close-on-exec) or
     // has given up.
     bool started = false;
+    int code = 0;
     SpawnReport message{};
     while (::read(fds[0], &message, sizeof message) == ssize_t(sizeof message)) {
         if (message.kind == 1) {
@@ -76,6 +85,7 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
             started = true;
         } else {
             started = false;
+            code = message.value;
             break;
         }
     }
@@ -83,17 +93,26 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    return started;
+    return started || failWith(error, code);
 }
 
-pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder)
+pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder,
+                 int *error)
 {
     char *argv[] = {const_cast<char *>(program.constData()),
                     const_cast<char *>(argument.constData()), nullptr};
     int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        failWith(error, errno);
         return -1;
+    }
     const pid_t child = ::fork();
+    if (child < 0) {
+        failWith(error, errno);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return -1;
+    }
     if (child == 0) {
         ::close(fds[0]);
         sigset_t none;
@@ -107,10 +126,10 @@ pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QB
     }
     ::close(fds[1]);
     SpawnReport message{};
-    const bool failed =
-        child > 0 && ::read(fds[0], &message, sizeof message) == ssize_t(sizeof message);
+    const bool failed = ::read(fds[0], &message, sizeof message) == ssize_t(sizeof message);
     ::close(fds[0]);
     if (failed) {
+        failWith(error, message.value);
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }

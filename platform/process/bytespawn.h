@@ -14,12 +14,15 @@ namespace tunelet
 
 // Starts program as a grandchild of this process in a session of its own, so
 // it outlives Tunelet and never waits to be reaped by it. True, with its
-// process id in *pid, once it has been executed.
+// process id in *pid, once it has been executed; false with the system's
+// reason (errno) in *error.
 bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
-                   const QByteArray &folder, qint64 *pid);
+                   const QByteArray &folder, qint64 *pid, int *error = nullptr);
 
 // Starts program as a child of this process with one argument; its process
-// id (to be waited for), or -1 when it could not be started.
-pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder);
+// id (to be waited for), or -1 with the system's reason in *error when it
+// could not be started.
+pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder,
+                 int *error = nullptr);
 
 } // namespace tunelet

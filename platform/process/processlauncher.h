@@ -42,6 +42,10 @@ public:
     virtual RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
                                   const QByteArray &folder, std::chrono::milliseconds bound,
                                   const std::function<void()> &whileRunning) = 0;
+
+    // Why the last start that failed did so: the system's error number
+    // (EMFILE when descriptors ran out, EAGAIN for processes…); 0 unknown.
+    virtual int lastStartError() const { return 0; }
 };
 
 } // namespace tunelet

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace tunelet::testkit;
 
 using tunelet::RunOutcome;
@@ -31,6 +33,8 @@ private slots:
     void playerMissingOrFailing();
     void programsNamedBySettings_data();
     void programsNamedBySettings();
+    void failedStartSaysWhatRanOut_data();
+    void failedStartSaysWhatRanOut();
     void midiIsConvertedIntoTheWorkFile_data();
     void midiIsConvertedIntoTheWorkFile();
     void converterOutputNamedLikeTheWorkFile();
@@ -170,6 +174,52 @@ void TestSongStarter::programsNamedBySettings()
     QCOMPARE(m_host.calls(),
              (QStringList{"beep", "message Sonaroのパスを正しく設定してください。"}));
     QCOMPARE(m_launcher.started().size(), 1);
+}
+
+namespace
+{
+
+// The message's second line names the shortage; no second line without one.
+bool saysShortage(const QString &message, const QString &shortage)
+{
+    const QString line = message.section('\n', 1);
+    return shortage.isEmpty() ? line.isEmpty() : line.startsWith(shortage);
+}
+
+} // namespace
+
+void TestSongStarter::failedStartSaysWhatRanOut_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("shortage");
+    QTest::newRow("descriptors") << EMFILE << QStringLiteral("ファイル記述子");
+    QTest::newRow("system's descriptors") << ENFILE << QStringLiteral("ファイル記述子");
+    QTest::newRow("processes") << EAGAIN << QStringLiteral("プロセス");
+    QTest::newRow("memory") << ENOMEM << QStringLiteral("メモリ");
+    QTest::newRow("no shortage") << ENOENT << QString();
+}
+
+void TestSongStarter::failedStartSaysWhatRanOut()
+{
+    QFETCH(int, error);
+    QFETCH(QString, shortage);
+    m_launcher.setStartSucceeds(false);
+    m_launcher.setStartError(error);
+    tunelet::SongStarter starter(m_launcher, m_windows, m_host);
+    QVERIFY(!starter.start("/m/a.snr", settings()).started);
+    const QString message = m_host.calls().value(1);
+    QVERIFY(message.startsWith(QStringLiteral("message Sonaro起動エラー。")));
+    QVERIFY2(saysShortage(message, shortage), qPrintable(message));
+
+    m_launcher.setRunStatus(RunOutcome::Status::FailedToStart);
+    try {
+        starter.start("/m/a.mid", settings());
+        QFAIL("no error raised");
+    } catch (const tunelet::EPlaybackError &e) {
+        const QString text = QString::fromUtf8(e.what());
+        QVERIFY(text.startsWith(QStringLiteral("mid2snrを起動できません")));
+        QVERIFY2(saysShortage(text, shortage), qPrintable(text));
+    }
 }
 
 void TestSongStarter::midiIsConvertedIntoTheWorkFile_data()
@@ -341,6 +391,7 @@ void TestSongStarter::launcherStartsDetachedWithSplitParameters()
     QTRY_VERIFY_WITH_TIMEOUT(
         tunelet::readWholeFile(m_home + "player/copy.txt").value_or("") == "copied", 10000);
     QVERIFY(!launcher.startDetached(m_home + "no-such-program", "x", m_home));
+    QCOMPARE(launcher.lastStartError(), ENOENT);
     QCOMPARE(launcher.startedIds().size(), 1);
 }
 

@@ -30,6 +30,8 @@ public:
     using RunHandler = std::function<void(const Run &)>;
 
     void setStartSucceeds(bool succeeds) { m_startSucceeds = succeeds; }
+    // What lastStartError() tells after a failed start.
+    void setStartError(int error) { m_startError = error; }
     void setRunStatus(tunelet::RunOutcome::Status status) { m_runStatus = status; }
     // Called while a run "runs", e.g. to write the converter's output.
     void setOnRun(RunHandler handler) { m_onRun = std::move(handler); }
@@ -45,9 +47,11 @@ public:
     tunelet::RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
                                    const QByteArray &folder, std::chrono::milliseconds bound,
                                    const std::function<void()> &whileRunning) override;
+    int lastStartError() const override { return m_startError; }
 
 private:
     bool m_startSucceeds = true;
+    int m_startError = 0;
     tunelet::RunOutcome::Status m_runStatus = tunelet::RunOutcome::Status::Finished;
     RunHandler m_onRun;
     QList<Started> m_started;
