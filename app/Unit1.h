@@ -398,7 +398,7 @@ private:
     void ApplySetting(tunelet::Setting id, const QVariant &value);
     QVariant DefaultSetting(const tunelet::SettingSpec &setting) const;
     QAction *OptionAction(tunelet::Setting id) const;
-    void ReportWriteFailure();
+    void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp
     void KeepListWithoutFocusedRow();

@@ -10,6 +10,7 @@
 #include "core/inifile.h"
 #include "core/programfolder.h"
 #include "core/textcodec.h"
+#include "platform/core/ResourceShortage.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -35,7 +36,7 @@ void TForm1::FormCreate()
             ApplySetting(id, DefaultSetting(tunelet::settingSpec(id)));
     }
     if (!writable)
-        ReportWriteFailure();
+        ReportWriteFailure(ini.errorString());
     else
         Frame().keepOnScreens();
 
@@ -97,14 +98,18 @@ void TForm1::FormCloseQuery(bool &CanClose)
         entries << SettingEntry(id);
     tunelet::IniFile ini(SettingsPath());
     if (!ini.writeStrings(entries))
-        ReportWriteFailure();
+        ReportWriteFailure(ini.errorString());
 }
 
-void TForm1::ReportWriteFailure()
+void TForm1::ReportWriteFailure(const QString &reason)
 {
     Dlg().beep();
-    Dlg().message(isVisible() ? this : nullptr,
-                  QStringLiteral("%1 に書き込めません").arg(tunelet::decodeText(SettingsPath())));
+    // When the system ran out of something (disk space), a second line says what.
+    Dlg().message(
+        isVisible() ? this : nullptr,
+        tunelet::withShortage(
+            QStringLiteral("%1 に書き込めません").arg(tunelet::decodeText(SettingsPath())),
+            reason));
 }
 
 tunelet::IniEntry TForm1::SettingEntry(Setting id) const

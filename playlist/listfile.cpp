@@ -9,6 +9,7 @@
 #include "core/bytefile.h"
 #include "core/bytepath.h"
 #include "core/textcodec.h"
+#include "platform/core/ResourceShortage.h"
 
 namespace tunelet
 {
@@ -18,10 +19,13 @@ QString ListFileStatus::message() const
     switch (error) {
     case Error::None:
         return {};
+    // When the system ran out of something (descriptors, disk space), a
+    // second line says what.
     case Error::CannotOpen:
-        return QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(decodeText(path));
+        return withShortage(QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(decodeText(path)), reason);
     case Error::CannotCreate:
-        return QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(decodeText(path));
+        return withShortage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(decodeText(path)),
+                            reason);
     }
     return {};
 }

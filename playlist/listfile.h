@@ -19,7 +19,8 @@ struct ListFileStatus {
     QString reason;  // the system's reason, for logs and tests
 
     bool ok() const { return error == Error::None; }
-    // "ﾌｧｲﾙ %s は開けません" / "ﾌｧｲﾙ %s を作成できません" with the path; empty when ok.
+    // "ﾌｧｲﾙ %s は開けません" / "ﾌｧｲﾙ %s を作成できません" with the path, and
+    // on a second line the resource that ran out, if one did; empty when ok.
     QString message() const;
 };
 

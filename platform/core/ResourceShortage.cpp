@@ -1,6 +1,7 @@
 #include "platform/core/ResourceShortage.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace tunelet
 {
@@ -25,10 +26,34 @@ QString shortageText(int errorNumber)
     }
 }
 
+QString shortageText(const QString &systemReason)
+{
+    if (systemReason.isEmpty())
+        return {};
+    for (const int code : {EMFILE, ENFILE, EAGAIN, ENOMEM, ENOSPC, EDQUOT, EFBIG})
+        if (systemReason.endsWith(QString::fromLocal8Bit(std::strerror(code))))
+            return shortageText(code);
+    return {};
+}
+
+namespace
+{
+
+QString withLine(const QString &message, const QString &line)
+{
+    return line.isEmpty() ? message : message + QLatin1Char('\n') + line;
+}
+
+} // namespace
+
 QString withShortage(const QString &message, int errorNumber)
 {
-    const QString shortage = shortageText(errorNumber);
-    return shortage.isEmpty() ? message : message + QLatin1Char('\n') + shortage;
+    return withLine(message, shortageText(errorNumber));
+}
+
+QString withShortage(const QString &message, const QString &systemReason)
+{
+    return withLine(message, shortageText(systemReason));
 }
 
 } // namespace tunelet

@@ -9,6 +9,7 @@
 
 #include "core/bytefile.h"
 #include "core/bytepath.h"
+#include "platform/core/ResourceShortage.h"
 #include "playlist/playlistmodel.h"
 
 #include <QDir>
@@ -17,9 +18,18 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace tunelet::testkit;
 
 using What = ScriptedDialogs::Shown::What;
+
+namespace
+{
+// The second line of a write failure under the file size limit (the full
+// disk of these tests).
+const QString FileSizeLimit = tunelet::shortageText(EFBIG);
+} // namespace
 
 class TestFolderFaults final : public QObject
 {
@@ -98,7 +108,9 @@ void TestFolderFaults::fullDiskKeepsThePreviousList()
     });
     QVERIFY2(report, "the saving process did not end well");
 
-    QCOMPARE(QString::fromUtf8(*report), "ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません");
+    // The message says what ran out.
+    QCOMPARE(QString::fromUtf8(*report),
+             "ﾌｧｲﾙ " + QString::fromUtf8(list) + " を作成できません\n" + FileSizeLimit);
     // The previous list is whole, and no piece of the new one is left.
     QCOMPARE(readBytes(list), previous);
     QCOMPARE(faults::snapshot(tunelet::folderPart(list)).keys(), QByteArrayList{"kept.ppl"});
@@ -138,7 +150,8 @@ void TestFolderFaults::fullDiskAtExit()
     // as they were, and no piece of a new one is left.
     QCOMPARE(QString::fromUtf8(*report),
              "1\nﾌｧｲﾙ " + QString::fromUtf8(fixture.path("tunelet.ppl")) + " を作成できません\n" +
-                 QString::fromUtf8(fixture.path("tunelet.ini")) + " に書き込めません");
+                 FileSizeLimit + '\n' + QString::fromUtf8(fixture.path("tunelet.ini")) +
+                 " に書き込めません\n" + FileSizeLimit);
     QCOMPARE(readBytes(fixture.path("tunelet.ppl")), oldList);
     QCOMPARE(readBytes(fixture.path("tunelet.ini")), oldSettings);
     QCOMPARE(fixture.leftInHome(), QByteArrayList{"tunelet.ppl"});
