@@ -10,6 +10,7 @@
 #include "app/OuterFrame.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
+#include "playlist/LzhDataExtraction.h"
 #include "playlist/entrybuilder.h"
 #include "playlist/playlistmodel.h"
 #include "playlist/randomgenerator.h"

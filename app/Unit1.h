@@ -38,6 +38,7 @@ class MprisService;
 class IniFile;
 struct IniEntry;
 class KeySynth;
+class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
 class ProcessLauncher;
@@ -63,7 +64,7 @@ class WindowSystem;
 //   Unit1Editing.cpp   adding, deleting, moving, sorting rows; dropped files
 //   Unit1Modes.cpp     compact mode, stay on top, tray, data viewer
 //   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
-//   Unit1Archive.cpp   taking the data file out of an LZH archive
+//   Unit1Archive.cpp   the archive component and the LZH data extraction it lends
 //   Unit1Desktop.cpp   the desktop: media keys and applets (MPRIS), files opened from it
 //
 // Menu items are QActions. An option's check mark is its only record. A
@@ -301,7 +302,7 @@ public:
     // Takes the first data file out of an LZH archive into the work file
     // "tunelet.snr" in the program folder; true on success. An archive without
     // one gets the message "snrファイルが存在しません。" and false. Archive
-    // errors (EArchiver) are thrown.
+    // errors (EArchiver) are thrown. The work is tunelet::LzhDataExtraction's.
     bool ExtractLzhData(const QByteArray &archivePath);
     // Gives ArchiveFile1 its stored options and lets archive rows take their
     // titles through ExtractLzhData; the constructor calls it.
@@ -409,10 +410,6 @@ private:
     void FocusListWithLeftKey();
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
 
-    // Unit1Archive.cpp
-    int UnpackDataFiles(const QByteArray &archivePath);
-    QByteArrayList ListDataFiles();
-
     // Unit1Modes.cpp
     int MenuBarHeight() const;
     int ListAreaHeight() const;
@@ -454,8 +451,8 @@ private:
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";
     QByteArray m_playingPath;
-    bool m_polling = false;       // a poll is running (a nested one is skipped)
-    quint64 m_lzhExtractions = 0; // extractions begun; tells when one ran inside another
+    bool m_polling = false; // a poll is running (a nested one is skipped)
+    std::unique_ptr<tunelet::LzhDataExtraction> m_lzhExtraction; // ExtractLzhData's work
     // The desktop's view of playback: the song the last start began and what
     // the last poll read of the player.
     std::shared_ptr<DesktopAdapter> m_desktop;

@@ -1,128 +1,24 @@
-// Taking the data file out of an LZH archive into the work file, for an
-// archive row's title and for playing it. The archiver library extracts into
-// the program folder; what it leaves there besides the work file is removed
-// again.
-#include "AppError.h"
+// Archive rows: the main window's archive component and the LZH data extraction that takes
+// an archive's data file out into the work file, for an archive row's title and for playing
+// it. The work is the playlist's LzhDataExtraction; the window lends it the component, its
+// program folder, its handle and its message box.
 #include "Unit1.h"
 
-#include "core/bytefile.h"
-#include "core/bytepath.h"
-#include "core/textcodec.h"
 #include "playback/songstarter.h"
+#include "playlist/LzhDataExtraction.h"
 #include "playlist/entrybuilder.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QSet>
-
-#include <algorithm>
-#include <cstdio>
-
-namespace
-{
-
-// The data files of an archive, in the three spellings its members use.
-FileItems dataFileMasks()
-{
-    return FileItems{TStringList{"*.SNR", "*.snr", "*.Snr"}};
-}
-
-// A member path that stays inside the target folder. The library writes
-// nothing else, so other paths name no file of the extraction and are never
-// touched.
-bool staysInside(const QByteArray &memberPath)
-{
-    if (memberPath.isEmpty() || memberPath.startsWith('/'))
-        return false;
-    const QByteArrayList parts = memberPath.split('/');
-    return std::none_of(parts.cbegin(), parts.cend(),
-                        [](const QByteArray &part) { return part == ".."; });
-}
-
-// The folders on the members' paths ("sub", "sub/inner" for
-// "sub/inner/a.snr"), relative to the program folder.
-QSet<QByteArray> memberFolders(const QByteArrayList &memberPaths)
-{
-    QSet<QByteArray> folders;
-    for (const QByteArray &memberPath : memberPaths) {
-        if (!staysInside(memberPath))
-            continue;
-        for (qsizetype slash = memberPath.lastIndexOf('/'); slash > 0;
-             slash = memberPath.lastIndexOf('/', slash - 1))
-            folders.insert(memberPath.left(slash));
-    }
-    return folders;
-}
-
-// Those of the members' folders that exist in the program folder.
-QSet<QByteArray> existingFolders(const QByteArray &folder, const QByteArrayList &memberPaths)
-{
-    QSet<QByteArray> existing;
-    for (const QByteArray &relative : memberFolders(memberPaths)) {
-        if (tunelet::pathKind(folder + relative) != tunelet::PathKind::Missing)
-            existing.insert(relative);
-    }
-    return existing;
-}
-
-// The extracted file of a member: its path as the library reported it (on a
-// case-sensitive file system "SONG.SNR" stays "SONG.SNR"), else the same path
-// ending in ".snr". Empty when neither is a file.
-QByteArray extractedFile(const QByteArray &folder, const QByteArray &memberPath)
-{
-    if (!staysInside(memberPath))
-        return {};
-    const QByteArray asReported = folder + memberPath;
-    if (tunelet::isExistingFile(asReported))
-        return asReported;
-    const QByteArray withExtension = folder + tunelet::replaceExtension(memberPath, ".snr");
-    return tunelet::isExistingFile(withExtension) ? withExtension : QByteArray();
-}
-
-// Removes the folders on the members' paths that were not there before the
-// extraction, deepest first, each only when it is empty.
-void removeCreatedFolders(const QByteArray &folder, const QByteArrayList &memberPaths,
-                          const QSet<QByteArray> &foldersBefore)
-{
-    QByteArrayList created;
-    for (const QByteArray &relative : memberFolders(memberPaths)) {
-        if (!foldersBefore.contains(relative))
-            created.append(relative);
-    }
-    std::sort(created.begin(), created.end(), [](const QByteArray &a, const QByteArray &b) {
-        return a.count('/') != b.count('/') ? a.count('/') > b.count('/') : a < b;
-    });
-    QDir dir;
-    for (const QByteArray &relative : std::as_const(created))
-        dir.rmdir(QFile::decodeName(folder + relative)); // fails, as wanted, when not empty
-}
-
-// Moves an extracted data file to a name of its own in the program folder
-// itself; the path it ends at (the old one when the move fails).
-QByteArray stageInFolder(const QByteArray &dataFile, const QByteArray &folder)
-{
-    const QByteArray staged = folder + ".tunelet-extracted.snr";
-    return std::rename(dataFile.constData(), staged.constData()) == 0 ? staged : dataFile;
-}
-
-// Replaces the work file with the extracted data file.
-void moveToWorkFile(const QByteArray &dataFile, const QByteArray &workFile)
-{
-    // A member named like the work file was extracted right into it.
-    if (dataFile == workFile)
-        return;
-    tunelet::removeFile(workFile);
-    if (std::rename(dataFile.constData(), workFile.constData()) != 0)
-        throw tunelet::EInOutError(
-            QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(tunelet::decodeText(workFile)));
-}
-
-} // namespace
 
 void TForm1::CreateArchiveFile()
 {
     // The value the main window's design stores; every other option is unset.
     ArchiveFile1.Options().n = 1;
+    m_lzhExtraction = std::make_unique<tunelet::LzhDataExtraction>(
+        ArchiveFile1,
+        tunelet::LzhDataExtraction::Places{ProgramFolder(),
+                                           ProgramFolder() + tunelet::WorkFileName},
+        tunelet::LzhDataExtraction::Seams{
+            [this] { return static_cast<WindowHandle>(winId()); },
+            [this](const QString &text) { Dlg().message(isVisible() ? this : nullptr, text); }});
     Builder().setLzhExtractor([this](const QByteArray &archivePath) -> std::optional<QByteArray> {
         if (!ExtractLzhData(archivePath))
             return std::nullopt;
@@ -132,96 +28,5 @@ void TForm1::CreateArchiveFile()
 
 bool TForm1::ExtractLzhData(const QByteArray &archivePath)
 {
-    const QByteArray folder = ProgramFolder();
-    ArchiveFile1.SetFileName(archivePath);
-    // The folders the extraction will need that are there already: only the
-    // others are its own to remove afterwards.
-    const QSet<QByteArray> foldersBefore = existingFolders(folder, ListDataFiles());
-    // An archive that unpacks to more than the library takes out in one command is
-    // refused as a whole: said so, and whatever it left is removed.
-    const bool tooLarge = UnpackDataFiles(archivePath) == ARC_ERROR_TOTAL_TOO_LARGE;
-    const QByteArrayList members = ListDataFiles();
-
-    // The first member in the archive's order that was taken out becomes the
-    // work file; the copies of the others are deleted.
-    QByteArray dataFile;
-    for (const QByteArray &member : members) {
-        dataFile = tooLarge ? QByteArray() : extractedFile(folder, member);
-        if (!dataFile.isEmpty())
-            break;
-    }
-    for (const QByteArray &member : members) {
-        const QByteArray copy = extractedFile(folder, member);
-        if (!copy.isEmpty() && copy != dataFile)
-            tunelet::removeFile(copy);
-    }
-
-    const QByteArray workFile = folder + tunelet::WorkFileName;
-    // The data file leaves the members' folders before they are removed: one
-    // of them may be named like the work file.
-    if (!dataFile.isEmpty() && dataFile != workFile && tunelet::folderPart(dataFile) != folder)
-        dataFile = stageInFolder(dataFile, folder);
-    removeCreatedFolders(folder, members, foldersBefore);
-    if (tooLarge) {
-        Dlg().message(
-            isVisible() ? this : nullptr,
-            QStringLiteral("書庫 %1 は展開すると %2 MiB を超えるため、展開しませんでした。")
-                .arg(tunelet::decodeText(tunelet::fileNamePart(archivePath)))
-                .arg(ARC_MAX_TOTAL_BYTES / (1024 * 1024)));
-        return false;
-    }
-    if (dataFile.isEmpty()) {
-        Dlg().message(isVisible() ? this : nullptr, QStringLiteral("snrファイルが存在しません。"));
-        return false;
-    }
-    try {
-        moveToWorkFile(dataFile, workFile);
-    } catch (...) {
-        // Nothing taken out is left behind when it cannot become the work file.
-        tunelet::removeFile(dataFile);
-        removeCreatedFolders(folder, members, foldersBefore);
-        throw;
-    }
-    return true;
-}
-
-int TForm1::UnpackDataFiles(const QByteArray &archivePath)
-{
-    const quint64 extraction = ++m_lzhExtractions;
-    const auto unpack = [this] {
-        return ArchiveFile1.Unpack(static_cast<WindowHandle>(winId()), nullptr, ProgramFolder(),
-                                   dataFileMasks());
-    };
-    int result = unpack();
-    // Pending events run before the listing. CommandLine is set once Unpack
-    // has returned, so this is one pass.
-    do
-        QCoreApplication::processEvents();
-    while (ArchiveFile1.CommandLine().isEmpty());
-    // An event of that pass may have taken another archive's data file out
-    // (a song start, a row added): it has moved or deleted files of the same
-    // names and changed the component's archive. Take ours out again, without
-    // another pass.
-    if (m_lzhExtractions != extraction) {
-        ArchiveFile1.SetFileName(archivePath);
-        result = unpack();
-    }
-    return result;
-}
-
-QByteArrayList TForm1::ListDataFiles()
-{
-    QByteArrayList members;
-    ArchiveFile1.OpenArchive(static_cast<WindowHandle>(winId()), 0);
-    try {
-        TArchiveEntryInfo info{};
-        for (int result = ArchiveFile1.FindFirst("*.snr", info); result == 0;
-             result = ArchiveFile1.FindNext(info))
-            members.append(entryFileName(info));
-    } catch (...) {
-        ArchiveFile1.CloseArchive();
-        throw;
-    }
-    ArchiveFile1.CloseArchive();
-    return members;
+    return m_lzhExtraction->extract(archivePath);
 }

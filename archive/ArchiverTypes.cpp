@@ -1,5 +1,7 @@
 #include "ArchiverTypes.h"
 
+#include "platform/core/textcodec.h"
+
 #include <cstring>
 
 QByteArray entryFileName(const TArchiveEntryInfo &info)
@@ -11,10 +13,11 @@ QByteArray entryFileName(const TArchiveEntryInfo &info)
 
 namespace
 {
+// The message in UTF-8, the path decoded for display (a Shift-JIS name shows as itself).
 std::string fileMessage(const char *pattern, const QByteArray &path)
 {
     QByteArray text(pattern);
-    text.replace("%s", path);
+    text.replace("%s", tunelet::decodeText(path).toUtf8());
     return text.toStdString();
 }
 } // namespace

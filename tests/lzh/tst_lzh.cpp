@@ -1,23 +1,28 @@
-// Archive rows through the main window: titles taken out of LZH archives made
-// by lha, with the real LHA library, and archive rows played by the real
-// player.
+// LZH data extraction (ExtractLzhData): the rules on LzhDataExtraction with the real LHA
+// library and no window; then the main window's wiring of it, and an archive row played by
+// the real player.
 
 #include "tests/support/ArchiveLibraries.h"
+#include "tests/support/ArchiveWriters.h"
 #include "tests/support/ByteFiles.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
+#include "playlist/LzhDataExtraction.h"
 #include "playlist/playlistmodel.h"
 #include "process/systemprocesslauncher.h"
 #include "windowlink/windowsystem.h"
 
 #include <QAction>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 
 using namespace tunelet::testkit;
 
@@ -27,6 +32,7 @@ namespace
 {
 
 const QString NoDataFile = QStringLiteral("snrファイルが存在しません。");
+constexpr WindowHandle OwnerWindow = 0x3a00007;
 
 } // namespace
 
@@ -39,27 +45,32 @@ private slots:
     void init();
     void cleanup();
 
-    // First: a library once loaded stays in the process for good.
+    // Through the window first: a library once loaded stays in the process for good.
     void missingLibraryEndsTheCommand();
-    void commandLineOfTheMainWindow();
-    void titleOfTheDataFile_data();
-    void titleOfTheDataFile();
-    void firstDataFileWins();
-    void archiveWithoutDataFile();
-    void headOffNeverOpensTheArchive();
-    void memberInSubFolder_data();
-    void memberInSubFolder();
-    void memberNamedLikeTheWorkFile();
-    void extractionDuringExtraction();
-    void archiveWithoutDataFileDoesNotPlay();
+    void windowWiring();
     void archiveRowPlays();
 
+    void dataFileBecomesTheWorkFile_data();
+    void dataFileBecomesTheWorkFile();
+    void noDataFile_data();
+    void noDataFile();
+    void extractionDuringExtraction();
+
 private:
-    TForm1 &form() const { return m_fixture->form(); }
-    QByteArray archive(const QByteArray &name, const QList<archives::Member> &members);
+    // An archive of stored members outside the program folder.
+    QByteArray archive(const QByteArray &name, const QList<archives::Member> &members) const;
+    QByteArray home() const { return m_home; }
+    QByteArray workFile() const { return m_home + "tunelet.snr"; }
+    // The entries the program folder holds, recursively ("sub/", "sub/a.snr"), sorted.
+    QByteArrayList leftInHome() const;
 
     QByteArray m_binDir;
-    std::unique_ptr<WindowFixture> m_fixture;
+    QTemporaryDir m_dir;
+    QByteArray m_home;
+    std::unique_ptr<TArchiveFile> m_archive;
+    std::unique_ptr<tunelet::LzhDataExtraction> m_extraction;
+    QStringList m_told;
+    int m_homes = 0;
 };
 
 void TestLzh::initTestCase()
@@ -73,215 +84,178 @@ void TestLzh::initTestCase()
 
 void TestLzh::init()
 {
-    m_fixture = std::make_unique<WindowFixture>();
-    QVERIFY(m_fixture->isValid());
-    m_fixture->start();
-    form().MMLzhHEAD->setChecked(true);
+    QVERIFY(m_dir.isValid());
+    // A program folder of its own for every test and data row.
+    m_home = QFile::encodeName(m_dir.filePath(QStringLiteral("home-%1").arg(++m_homes))) + "/";
+    QVERIFY(QDir().mkpath(QFile::decodeName(m_home)));
+    m_archive = std::make_unique<TArchiveFile>();
+    m_archive->Options().n = 1;
+    m_told.clear();
+    m_extraction = std::make_unique<tunelet::LzhDataExtraction>(
+        *m_archive, tunelet::LzhDataExtraction::Places{m_home, workFile()},
+        tunelet::LzhDataExtraction::Seams{[] { return OwnerWindow; },
+                                          [this](const QString &text) { m_told.append(text); }});
 }
 
 void TestLzh::cleanup()
 {
-    m_fixture.reset();
+    m_extraction.reset();
+    m_archive.reset();
 }
 
-QByteArray TestLzh::archive(const QByteArray &name, const QList<archives::Member> &members)
+QByteArray TestLzh::archive(const QByteArray &name, const QList<archives::Member> &members) const
 {
-    const QByteArray made = m_fixture->makeLzh(name, members);
-    if (made.isEmpty())
-        qWarning("lha could not make %s", name.constData());
-    return made;
+    const QByteArray path = QFile::encodeName(m_dir.filePath(QFile::decodeName(name)));
+    return writeBytes(path, archives::lzhLevel0(members)) ? path : QByteArray();
 }
 
-void TestLzh::commandLineOfTheMainWindow()
+QByteArrayList TestLzh::leftInHome() const
 {
-    const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
-    QVERIFY(!lzh.isEmpty());
-    QVERIFY(form().ArchiveFile1.CommandLine().isEmpty());
-    form().AppendEntry(lzh);
-    // The letter x, -+, -n1, a space for the empty user options, the archive,
-    // the program folder, the three masks and a space for the empty user file
-    // list.
-    QCOMPARE(form().ArchiveFile1.CommandLine(), "x -+ -n1  \"" + lzh + "\" \"" + m_fixture->home() +
-                                                    "\\\" \"*.SNR\" \"*.snr\" \"*.Snr\" ");
-    QCOMPARE(form().ArchiveFile1.FileName(), lzh);
+    QByteArrayList entries;
+    const QString root = QFile::decodeName(m_home);
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        entries.append(QFile::encodeName(it.filePath().mid(root.size())) +
+                       (it.fileInfo().isDir() ? "/" : ""));
+    }
+    std::sort(entries.begin(), entries.end());
+    return entries;
 }
 
-void TestLzh::titleOfTheDataFile_data()
+void TestLzh::dataFileBecomesTheWorkFile_data()
 {
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("member");
-    QTest::addColumn<QByteArray>("title");
-    QTest::addColumn<QByteArray>("caption");
-    QTest::newRow("title") << QByteArray("one.lzh") << QByteArray("song.snr") << QByteArray("T")
-                           << QByteArray("[LZH] T");
-    QTest::newRow("capital extensions") << QByteArray("Two.LZH") << QByteArray("SONG.SNR")
-                                        << QByteArray("Big") << QByteArray("[LZH] Big");
-    QTest::newRow("no title line") << QByteArray("untitled.lzh") << QByteArray("song.snr")
-                                   << QByteArray() << QByteArray("[LZH] untitled.lzh");
-    QTest::newRow("Shift-JIS title")
-        << QByteArray("sjis.lzh") << QByteArray("song.Snr")
-        << QByteArray("\x83\x65\x83\x58\x83\x67") << QByteArray("[LZH] \x83\x65\x83\x58\x83\x67");
-}
-
-void TestLzh::titleOfTheDataFile()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(QByteArray, member);
-    QFETCH(QByteArray, title);
-    QFETCH(QByteArray, caption);
-    const QByteArray data = songData(title);
-    const QByteArray lzh = archive(name, {{member, data}, {"readme.txt", "not a song"}});
-    QVERIFY(!lzh.isEmpty());
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->captions(), QByteArrayList{caption});
-    QCOMPARE(form().Playlist().entry(0).imageIndex, 2);
-    QCOMPARE(form().Playlist().entry(0).path, lzh);
-    // The work file is a copy of the data file, and nothing else is left.
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), data);
-    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs().shown().isEmpty());
-}
-
-void TestLzh::firstDataFileWins()
-{
-    const QByteArray first = songData("First");
-    const QByteArray lzh =
-        archive("two.lzh", {{"b-first.snr", first}, {"a-second.snr", songData("Second")}});
-    QVERIFY(!lzh.isEmpty());
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] First"});
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), first);
-    // The copy of the second data file is gone.
-    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-}
-
-void TestLzh::archiveWithoutDataFile()
-{
-    const QByteArray lzh = archive("none.lzh", {{"readme.txt", "text"}, {"song.mid", "MThd"}});
-    QVERIFY(!lzh.isEmpty());
-    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), "old work file"));
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] none.lzh"});
-    // The work file is left as it was.
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), QByteArray("old work file"));
-    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-}
-
-void TestLzh::headOffNeverOpensTheArchive()
-{
-    form().MMLzhHEAD->setChecked(false);
-    const QByteArray unreadable = m_fixture->writeOutside("broken.lzh", "not an archive at all");
-    const QByteArray good = archive("good.lzh", {{"song.snr", songData("T")}});
-    QVERIFY(!good.isEmpty());
-    form().AppendEntry(unreadable);
-    form().AppendEntry(good);
-    QCOMPARE(m_fixture->captions(), (QByteArrayList{"[LZH] broken.lzh", "[LZH] good.lzh"}));
-    QVERIFY(m_fixture->dialogs().shown().isEmpty());
-    QVERIFY(form().ArchiveFile1.CommandLine().isEmpty());
-    QCOMPARE(form().ArchiveFile1.FileName(), QByteArray(1, '\0'));
-    QVERIFY(m_fixture->leftInHome().isEmpty());
-
-    // With the option on, the unreadable archive has no data file to show.
-    form().MMLzhHEAD->setChecked(true);
-    form().AppendEntry(unreadable);
-    QCOMPARE(m_fixture->captions().last(), QByteArray("[LZH] broken.lzh"));
-    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
-    QVERIFY(m_fixture->dialogs().texts(What::Error).isEmpty());
-}
-
-void TestLzh::memberInSubFolder_data()
-{
+    QTest::addColumn<QList<archives::Member>>("members");
     QTest::addColumn<QByteArrayList>("foldersBefore");
+    // The member whose data ends in the work file.
+    QTest::addColumn<QByteArray>("played");
     QTest::addColumn<QByteArrayList>("left");
-    QTest::newRow("new folders") << QByteArrayList{} << QByteArrayList{"tunelet.snr"};
-    // A folder that was there before stays, even when it ends up empty.
+    const QByteArray a = songData("A"), b = songData("B");
+    QTest::newRow("one data file") << QList<archives::Member>{{"song.snr", a}, {"readme.txt", "x"}}
+                                   << QByteArrayList{} << a << QByteArrayList{"tunelet.snr"};
+    QTest::newRow("capital extension") << QList<archives::Member>{{"SONG.SNR", a}}
+                                       << QByteArrayList{} << a << QByteArrayList{"tunelet.snr"};
+    // The first in the listing's order wins; the copy of the second is deleted.
+    QTest::newRow("two data files")
+        << QList<archives::Member>{{"b-first.snr", a}, {"a-second.Snr", b}} << QByteArrayList{} << a
+        << QByteArrayList{"tunelet.snr"};
+    // Folders the extraction made are removed; one that was there before stays.
+    const QList<archives::Member> deep{
+        {"sub/inner/SONG.SNR", a}, {"sub/other.Snr", b}, {"sub/inner/notes.txt", "text"}};
+    QTest::newRow("new folders") << deep << QByteArrayList{} << a << QByteArrayList{"tunelet.snr"};
     QTest::newRow("folder already there")
-        << QByteArrayList{"sub"} << QByteArrayList{"sub/", "tunelet.snr"};
+        << deep << QByteArrayList{"sub"} << a << QByteArrayList{"sub/", "tunelet.snr"};
+    QTest::newRow("member named like the work file")
+        << QList<archives::Member>{{"tunelet.snr", a}} << QByteArrayList{} << a
+        << QByteArrayList{"tunelet.snr"};
 }
 
-void TestLzh::memberInSubFolder()
+void TestLzh::dataFileBecomesTheWorkFile()
 {
+    QFETCH(QList<archives::Member>, members);
     QFETCH(QByteArrayList, foldersBefore);
+    QFETCH(QByteArray, played);
     QFETCH(QByteArrayList, left);
     for (const QByteArray &folder : foldersBefore)
-        QVERIFY(QDir().mkpath(QFile::decodeName(m_fixture->path(folder))));
-    const QByteArray deep = songData("Deep");
-    const QByteArray lzh = archive("deep.lzh", {{"sub/inner/SONG.SNR", deep},
-                                                {"sub/other.Snr", songData("Other")},
-                                                {"sub/inner/notes.txt", "text"}});
-    QVERIFY(!lzh.isEmpty());
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] Deep"});
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), deep);
-    QCOMPARE(m_fixture->leftInHome(), left);
+        QVERIFY(QDir().mkpath(QFile::decodeName(home() + folder)));
+    QVERIFY(writeBytes(workFile(), "old work file"));
+    const QByteArray lzh = archive("songs.lzh", members);
+    QVERIFY(m_extraction->extract(lzh));
+    QCOMPARE(readBytes(workFile()), played);
+    QCOMPARE(leftInHome(), left);
+    QVERIFY(m_told.isEmpty());
 }
 
-void TestLzh::memberNamedLikeTheWorkFile()
+void TestLzh::noDataFile_data()
 {
-    const QByteArray data = songData("Named");
-    const QByteArray lzh = archive("named.lzh", {{"tunelet.snr", data}});
-    QVERIFY(!lzh.isEmpty());
-    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), "old work file"));
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] Named"});
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), data);
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("no data file") << archives::lzhLevel0(
+        {{"readme.txt", "text"}, {"song.mid", "MThd"}});
+    QTest::newRow("not an archive") << QByteArray("not an archive at all");
+}
+
+void TestLzh::noDataFile()
+{
+    QFETCH(QByteArray, content);
+    const QByteArray lzh = QFile::encodeName(m_dir.filePath("none.lzh"));
+    QVERIFY(writeBytes(lzh, content));
+    QVERIFY(writeBytes(workFile(), "old work file"));
+    QVERIFY(!m_extraction->extract(lzh));
+    QCOMPARE(m_told, QStringList{NoDataFile});
+    // The work file is left as it was.
+    QCOMPARE(readBytes(workFile()), QByteArray("old work file"));
+    QCOMPARE(leftInHome(), QByteArrayList{"tunelet.snr"});
 }
 
 void TestLzh::extractionDuringExtraction()
 {
-    // Two archives whose data files have the same name. The second is added
-    // by an event that runs while the first one's data file is being taken
-    // out: each row still gets its own title, and the work file ends as the
-    // first archive's data file.
-    const QByteArray dataA = songData("A");
+    // Two archives whose data files have the same name. The second is taken out by an event
+    // that runs while the first one's data file is being taken out: each gets its own data
+    // file, and the work file ends as the first archive's.
+    const QByteArray dataA = songData("A"), dataB = songData("B");
     const QByteArray a = archive("a.lzh", {{"song.snr", dataA}});
-    const QByteArray b = archive("b.lzh", {{"song.snr", songData("B")}});
-    QVERIFY(!a.isEmpty() && !b.isEmpty());
-    QTimer::singleShot(0, &form(), [this, b] { form().AppendEntry(b); });
-    form().AppendEntry(a);
-    QCOMPARE(m_fixture->captions(), (QByteArrayList{"[LZH] B", "[LZH] A"}));
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), dataA);
-    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs().shown().isEmpty());
+    const QByteArray b = archive("b.lzh", {{"song.snr", dataB}});
+    QByteArray innerWorkFile;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(m_extraction->extract(b));
+        innerWorkFile = readBytes(workFile());
+    });
+    QVERIFY(m_extraction->extract(a));
+    QCOMPARE(innerWorkFile, dataB);
+    QCOMPARE(readBytes(workFile()), dataA);
+    QCOMPARE(leftInHome(), QByteArrayList{"tunelet.snr"});
 }
 
 void TestLzh::missingLibraryEndsTheCommand()
 {
-    const QByteArray before = m_fixture->writeOutside("before.snr", songData("Before"));
-    const QByteArray after = m_fixture->writeOutside("after.snr", songData("After"));
+    WindowFixture fixture;
+    TForm1 &form = fixture.start();
+    form.MMLzhHEAD->setChecked(true);
+    const QByteArray before = fixture.writeOutside("before.snr", songData("Before"));
+    const QByteArray after = fixture.writeOutside("after.snr", songData("After"));
     const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
-    QVERIFY(!lzh.isEmpty());
     QTemporaryDir empty;
     useLibraryFolder(QFile::encodeName(empty.path()));
-    m_fixture->dialogs().chooseFiles({before, lzh, after});
-    form().MMAdd->trigger();
+    fixture.dialogs().chooseFiles({before, lzh, after});
+    form.MMAdd->trigger();
     useLibraryFolder(m_binDir);
-    QCOMPARE(m_fixture->dialogs().texts(What::Error),
+    QCOMPARE(fixture.dialogs().texts(What::Error),
              QStringList{QStringLiteral("Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。")});
-    // The rows built before the archive are added; the archive's row is never
-    // added half-built and no later file is added.
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"Before"});
-    QVERIFY(m_fixture->leftInHome().isEmpty());
+    // The rows built before the archive are added; the archive's row is never added
+    // half-built and no later file is added.
+    QCOMPARE(fixture.captions(), QByteArrayList{"Before"});
+    QVERIFY(fixture.leftInHome().isEmpty());
 
     // With the library back, the same command goes through.
-    m_fixture->dialogs().chooseFiles({lzh});
-    form().MMAdd->trigger();
-    QCOMPARE(m_fixture->captions(), (QByteArrayList{"Before", "[LZH] T"}));
+    fixture.dialogs().chooseFiles({lzh});
+    form.MMAdd->trigger();
+    QCOMPARE(fixture.captions(), (QByteArrayList{"Before", "[LZH] T"}));
 }
 
-void TestLzh::archiveWithoutDataFileDoesNotPlay()
+void TestLzh::windowWiring()
 {
-    form().MMLzhHEAD->setChecked(false);
-    const QByteArray lzh = archive("none.lzh", {{"readme.txt", "text"}});
-    QVERIFY(!lzh.isEmpty());
-    form().AppendEntry(lzh);
-    form().SonaroPath = m_binDir + "/sonaro";
-    form().PlayIndex = 0;
-    QVERIFY(!form().StartSong(lzh));
-    QCOMPARE(m_fixture->dialogs().texts(What::Message), QStringList{NoDataFile});
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(!form().Timer1->isActive());
+    // The window's archive component has the stored option n = 1, rows of archives take
+    // their titles through it with "LZHファイルもHEAD取得(&L)" ticked, never without.
+    WindowFixture fixture;
+    TForm1 &form = fixture.start();
+    const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
+    form.MMLzhHEAD->setChecked(false);
+    form.AppendEntry(lzh);
+    QVERIFY(form.ArchiveFile1.CommandLine().isEmpty());
+    form.MMLzhHEAD->setChecked(true);
+    form.AppendEntry(lzh);
+    QCOMPARE(fixture.captions(), (QByteArrayList{"[LZH] one.lzh", "[LZH] T"}));
+    // The letter x, -+, -n1, a space for the empty user options, the archive, the program
+    // folder, the three masks and a space for the empty user file list.
+    QCOMPARE(form.ArchiveFile1.CommandLine(), "x -+ -n1  \"" + lzh + "\" \"" + fixture.home() +
+                                                  "\\\" \"*.SNR\" \"*.snr\" \"*.Snr\" ");
+    QCOMPARE(readBytes(fixture.path("tunelet.snr")), songData("T"));
+    // Its messages go to the window's message box.
+    const QByteArray none = archive("none.lzh", {{"readme.txt", "text"}});
+    form.AppendEntry(none);
+    QCOMPARE(fixture.dialogs().texts(What::Message), QStringList{NoDataFile});
+    QCOMPARE(fixture.captions().last(), QByteArray("[LZH] none.lzh"));
 }
 
 void TestLzh::archiveRowPlays()
@@ -289,31 +263,31 @@ void TestLzh::archiveRowPlays()
     if (!QFile::exists(QFile::decodeName(m_binDir + "/sonaro")))
         QSKIP("the player is not built");
     tunelet::SystemProcessLauncher launcher;
-    m_fixture->stop();
-    m_fixture->start({.processes = &launcher});
-    form().MMLzhHEAD->setChecked(false);
+    WindowFixture fixture;
+    TForm1 &form = fixture.start({.processes = &launcher});
     const QByteArray data = songData("Played");
-    const QByteArray lzh = archive("Play.LZH", {{"Music/Played.SNR", data}});
-    QVERIFY(!lzh.isEmpty());
-    form().AppendEntry(lzh);
-    QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] Play.LZH"});
-    QVERIFY(!QFile::exists(QFile::decodeName(m_fixture->path("tunelet.snr"))));
+    const QByteArray lzh = fixture.makeLzh("Play.LZH", {{"Music/Played.SNR", data}});
+    if (lzh.isEmpty())
+        QSKIP("lha could not make an LZH archive");
+    form.AppendEntry(lzh);
+    QCOMPARE(fixture.captions(), QByteArrayList{"[LZH] Play.LZH"});
+    QVERIFY(!QFile::exists(QFile::decodeName(fixture.path("tunelet.snr"))));
 
-    form().SonaroPath = m_binDir + "/sonaro";
-    form().SelectRow(0);
-    form().PMPlay->trigger();
-    const QByteArray workFile = m_fixture->path("tunelet.snr");
-    QCOMPARE(form().windowTitle(), "Tunelet - <1> " + QFile::decodeName(workFile));
-    QCOMPARE(form().PlayingPath(), workFile);
+    form.SonaroPath = m_binDir + "/sonaro";
+    form.SelectRow(0);
+    form.PMPlay->trigger();
+    const QByteArray workFile = fixture.path("tunelet.snr");
+    QCOMPARE(form.windowTitle(), "Tunelet - <1> " + QFile::decodeName(workFile));
+    QCOMPARE(form.PlayingPath(), workFile);
     QCOMPARE(readBytes(workFile), data);
-    QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-    QVERIFY(m_fixture->dialogs().shown().isEmpty());
+    QCOMPARE(fixture.leftInHome(), QByteArrayList{"tunelet.snr"});
+    QVERIFY(fixture.dialogs().shown().isEmpty());
 
     // The player shows up on the window link; then it is ended.
     auto windows = windowlink::makeLinkWindowSystem();
     QTRY_VERIFY_WITH_TIMEOUT(windows->FindWindowA("CN_sonaro", nullptr) != 0, 30000);
-    form().SBStopClick();
-    m_fixture->stop();
+    form.SBStopClick();
+    fixture.stop();
     for (const qint64 pid : launcher.startedIds())
         ::kill(pid_t(pid), SIGKILL);
 }
