@@ -125,4 +125,15 @@ QVariantMap changedProperties(const QVariantMap &before, const QVariantMap &now)
     return changed;
 }
 
+bool positionJumped(const Moment &before, const Moment &now)
+{
+    constexpr qint64 toleranceUs = 1'000'000;
+    const Status was = playbackStatus(before.state);
+    if (was == Status::Stopped || playbackStatus(now.state) == Status::Stopped ||
+        before.state.song->serial != now.state.song->serial)
+        return false;
+    const qint64 played = was == Status::Playing ? (now.atMs - before.atMs) * 1000 : 0;
+    return qAbs(now.state.positionUs - (before.state.positionUs + played)) > toleranceUs;
+}
+
 } // namespace tunelet::mpris

@@ -56,7 +56,6 @@ std::optional<QByteArray> pathOfFileUrl(QByteArrayView url);
 
 // The object path that names a track for the desktop.
 QString trackId(quint64 serial);
-inline constexpr const char *NoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 
 // The Metadata map: empty while stopped; else mpris:trackid, xesam:title,
 // xesam:url and, once the player has told it, mpris:length.
@@ -68,5 +67,17 @@ QVariantMap announcedProperties(const PlayerState &state);
 
 // The entries of `now` whose values differ from `before`.
 QVariantMap changedProperties(const QVariantMap &before, const QVariantMap &now);
+
+// The state of playback at a moment of a steady clock.
+struct Moment {
+    PlayerState state;
+    qint64 atMs = 0;
+};
+
+// True when the position of one song moved otherwise than by playing on: a
+// playing song moves with the clock and a paused one stands, so a difference
+// of more than a second (rewind or fast-forward held, a song played again)
+// is a seek, which clients hear of by the Seeked signal.
+bool positionJumped(const Moment &before, const Moment &now);
 
 } // namespace tunelet::mpris

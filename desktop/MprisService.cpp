@@ -17,7 +17,8 @@ MprisService::MprisService(DesktopPlayer &player, QObject *parent)
 {
     // The adaptors are children: registering this object exports them.
     new MprisRootAdaptor(*this);
-    new MprisPlayerAdaptor(*this);
+    m_playerAdaptor = new MprisPlayerAdaptor(*this);
+    m_clock.start();
 }
 
 MprisService::~MprisService()
@@ -49,7 +50,8 @@ bool MprisService::start(const QDBusConnection &bus)
         m_bus.unregisterObject(QString::fromLatin1(ObjectPath));
         return false;
     }
-    m_announced = mpris::announcedProperties(m_player.state());
+    m_lastLook = {m_player.state(), m_clock.elapsed()};
+    m_announced = mpris::announcedProperties(m_lastLook.state);
     return true;
 }
 
@@ -57,7 +59,11 @@ void MprisService::refresh()
 {
     if (m_busName.isEmpty())
         return;
-    const QVariantMap now = mpris::announcedProperties(m_player.state());
+    const mpris::Moment look{m_player.state(), m_clock.elapsed()};
+    if (mpris::positionJumped(m_lastLook, look))
+        emit m_playerAdaptor->Seeked(look.state.positionUs);
+    m_lastLook = look;
+    const QVariantMap now = mpris::announcedProperties(look.state);
     const QVariantMap changed = mpris::changedProperties(m_announced, now);
     m_announced = now;
     if (changed.isEmpty())

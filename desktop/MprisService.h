@@ -1,8 +1,10 @@
 #pragma once
 
 #include "desktop/DesktopPlayer.h"
+#include "desktop/MprisRules.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QVariantMap>
 
@@ -10,6 +12,8 @@
 
 namespace tunelet
 {
+
+class MprisPlayerAdaptor;
 
 // The jukebox on the session bus as an MPRIS 2 media player
 // (org.mpris.MediaPlayer2.tunelet, or ….instance<pid> when another Tunelet
@@ -34,7 +38,8 @@ public:
     QString busName() const { return m_busName; }
 
     // Announces the properties that changed since the last look (song,
-    // status, modes, what can be done) in one PropertiesChanged signal.
+    // status, modes, what can be done) in one PropertiesChanged signal, and
+    // a jump of the position by the Seeked signal.
     void refresh();
 
     DesktopPlayer &player() const { return m_player; }
@@ -47,7 +52,10 @@ private:
     DesktopPlayer &m_player;
     QDBusConnection m_bus;
     QString m_busName;
+    MprisPlayerAdaptor *m_playerAdaptor = nullptr;
     QVariantMap m_announced; // the properties as the desktop last heard them
+    QElapsedTimer m_clock;
+    mpris::Moment m_lastLook;
 };
 
 } // namespace tunelet

@@ -49,6 +49,8 @@ private slots:
     void fileUrlsKeepEveryByte();
     void metadataOfThePlayingSong();
     void announcedPropertiesLeavePositionOut();
+    void seeks_data();
+    void seeks();
     void commandLineFiles_data();
     void commandLineFiles();
     void folderBusName();
@@ -223,6 +225,46 @@ void TestDesktop::announcedPropertiesLeavePositionOut()
     const QVariantMap rows = announcedProperties(playing());
     for (const char *flag : {"CanGoNext", "CanGoPrevious", "CanPlay", "CanPause"})
         QCOMPARE(rows.value(QLatin1String(flag)).toBool(), true);
+}
+
+void TestDesktop::seeks_data()
+{
+    QTest::addColumn<bool>("pausedBefore");
+    QTest::addColumn<qint64>("positionBefore");
+    QTest::addColumn<qint64>("positionNow");
+    QTest::addColumn<quint64>("serialNow");
+    QTest::addColumn<bool>("jumped");
+    // 2 s pass between the two looks.
+    QTest::newRow("playing on") << false << qint64(10'000'000) << qint64(12'050'000) << 3ull
+                                << false;
+    QTest::newRow("played again from the start")
+        << false << qint64(10'000'000) << qint64(300'000) << 3ull << true;
+    QTest::newRow("fast-forward held")
+        << false << qint64(10'000'000) << qint64(16'000'000) << 3ull << true;
+    QTest::newRow("paused stands")
+        << true << qint64(10'000'000) << qint64(10'000'000) << 3ull << false;
+    QTest::newRow("paused, then moved")
+        << true << qint64(10'000'000) << qint64(12'000'000) << 3ull << true;
+    QTest::newRow("another song") << false << qint64(10'000'000) << qint64(0) << 4ull << false;
+}
+
+void TestDesktop::seeks()
+{
+    QFETCH(bool, pausedBefore);
+    QFETCH(qint64, positionBefore);
+    QFETCH(qint64, positionNow);
+    QFETCH(quint64, serialNow);
+    QFETCH(bool, jumped);
+    Moment before{playing(), 1000};
+    before.state.paused = pausedBefore;
+    before.state.positionUs = positionBefore;
+    Moment now{playing(), 3000};
+    now.state.positionUs = positionNow;
+    now.state.song->serial = serialNow;
+    QCOMPARE(positionJumped(before, now), jumped);
+    // Stopped on either side: no song, no seek.
+    QVERIFY(!positionJumped(Moment{PlayerState{}, 1000}, now));
+    QVERIFY(!positionJumped(before, Moment{PlayerState{}, 3000}));
 }
 
 void TestDesktop::commandLineFiles_data()
