@@ -51,16 +51,13 @@ int main(int argc, char *argv[])
     const QDBusConnection bus = QDBusConnection::sessionBus();
     tunelet::FileHandOver handOver(bus, environment.programFolder);
     QString refusal;
-    switch (handOver.claim(files, &refusal)) {
-    case tunelet::FileHandOver::Outcome::HandedOver:
+    const tunelet::FileHandOver::Outcome claim = handOver.claim(files, &refusal);
+    if (claim == tunelet::FileHandOver::Outcome::HandedOver)
         return 0;
-    case tunelet::FileHandOver::Outcome::Refused:
+    if (claim == tunelet::FileHandOver::Outcome::Refused) {
         std::fprintf(stderr, "tunelet: the Tunelet running for %s did not take the files (%s)\n",
                      environment.programFolder.constData(), qPrintable(refusal));
         return 1;
-    case tunelet::FileHandOver::Outcome::Owner:
-    case tunelet::FileHandOver::Outcome::Alone:
-        break;
     }
 
     TForm1 form1(environment);

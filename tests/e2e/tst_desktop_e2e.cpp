@@ -298,7 +298,10 @@ bool DesktopUnderX::callRoot(const QString &method) const
     return p.waitForFinished(15000) && p.exitCode() == 0;
 }
 
-// True once Tunelet has read the playing song's total from its player.
+// True once Tunelet follows the playing song's player (it has read the
+// song's total from it). The next command waits for this, as a user would:
+// a player that is not on the window link yet is beyond Tunelet's reach, and
+// one started just before would play on beside the next.
 bool DesktopUnderX::playerFollowed()
 {
     return waitForPlayerctl({QStringLiteral("metadata"), QStringLiteral("mpris:length")},
@@ -362,6 +365,7 @@ void DesktopUnderX::mprisDrivenByPlayerctl()
     QCOMPARE(waitForPlayerctl({QStringLiteral("metadata"), QStringLiteral("xesam:title")},
                               QStringLiteral("Beta")),
              QStringLiteral("Beta"));
+    QVERIFY(playerFollowed());
     QTRY_VERIFY(std::any_of(
         announcements.heard.cbegin(), announcements.heard.cend(),
         [](const QStringList &keys) { return keys.contains(QStringLiteral("Metadata")); }));
@@ -369,7 +373,7 @@ void DesktopUnderX::mprisDrivenByPlayerctl()
     QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
 
     // Pause holds the position; play resumes the same song, not the list's start.
-    QVERIFY(!m_x->waitForWindow(QStringLiteral("^Sonaro - Alpha")).isEmpty());
+    QVERIFY(playerFollowed());
     playerctl({QStringLiteral("pause")});
     QCOMPARE(waitForPlayerctl({QStringLiteral("status")}, QStringLiteral("Paused")),
              QStringLiteral("Paused"));
@@ -395,6 +399,14 @@ void DesktopUnderX::mprisDrivenByPlayerctl()
     QCOMPARE(playerctl({QStringLiteral("loop")}), QStringLiteral("Playlist"));
     playerctl({QStringLiteral("shuffle"), QStringLiteral("On")});
     QCOMPARE(playerctl({QStringLiteral("shuffle")}), QStringLiteral("On"));
+
+    // Open: a file URL is added as a drop adds it, and plays.
+    playerctl({QStringLiteral("open"), QStringLiteral("file://") + home + QStringLiteral("c.snr")});
+    QVERIFY(!m_x->waitForName(id,
+                              is(QStringLiteral("Tunelet - <4> ") + home + QStringLiteral("c.snr")),
+                              10000)
+                 .isEmpty());
+    QVERIFY(playerFollowed());
 
     // Stop: the Stop button; nothing is playing any more.
     playerctl({QStringLiteral("stop")});
@@ -444,6 +456,7 @@ void DesktopUnderX::filesFromTheCommandLine()
     QVERIFY2(!id.isEmpty(), "the file given at the first start did not play");
     QCOMPARE(m_x->windowName(id),
              QStringLiteral("Tunelet - <1> ") + home + QStringLiteral("a.snr"));
+    QVERIFY(playerFollowed());
     const QByteArray settingsBefore = readFile(home + QStringLiteral("tunelet.ini"));
     const QDateTime writtenBefore = QFileInfo(home + QStringLiteral("tunelet.ini")).lastModified();
 
@@ -452,12 +465,14 @@ void DesktopUnderX::filesFromTheCommandLine()
     QCOMPARE(runTunelet(home, {"b.snr", sjisName}, home), 0);
     QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
     QCOMPARE(m_x->searchByName(QStringLiteral("^Tunelet")).size(), 1);
+    QVERIFY(playerFollowed());
     // ...a name that is no valid UTF-8 arrives byte for byte...
     QCOMPARE(runTunelet(home, {sjisPath}, QStringLiteral("/")), 0);
     QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <4> ")), 10000).isEmpty());
     QCOMPARE(m_x->windowName(id),
              QStringLiteral("Tunelet - <4> ") + home + QStringLiteral("曲.snr"));
     QVERIFY(!m_x->waitForWindow(QStringLiteral("^Sonaro - Kyoku")).isEmpty());
+    QVERIFY(playerFollowed());
     // ...and a list file replaces the list, whose first row plays.
     QCOMPARE(runTunelet(home, {"two.ppl"}, home), 0);
     QVERIFY(!m_x->waitForName(id,
@@ -469,9 +484,6 @@ void DesktopUnderX::filesFromTheCommandLine()
     QCOMPARE(readFile(home + QStringLiteral("tunelet.ini")), settingsBefore);
     QCOMPARE(QFileInfo(home + QStringLiteral("tunelet.ini")).lastModified(), writtenBefore);
 
-    // Closed once Tunelet follows its player (it knows the song's length), as
-    // a user would: a player that is not on the window link yet cannot be
-    // closed by Tunelet.
     QVERIFY(playerFollowed());
     QVERIFY(callRoot(QStringLiteral("Quit")));
     QVERIFY(waitForExit());
@@ -632,16 +644,18 @@ void DesktopUnderX::trayIconInARealTray()
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("p")));
     QVERIFY(
         !m_x->waitForName(window, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
-    QVERIFY(!m_x->waitForWindow(QStringLiteral("^Sonaro - Alpha")).isEmpty());
+    QVERIFY(playerFollowed());
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("u")));
     QCOMPARE(waitForPlayerctl({QStringLiteral("status")}, QStringLiteral("Paused")),
              QStringLiteral("Paused"));
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("n")));
     QVERIFY(
         !m_x->waitForName(window, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
+    QVERIFY(playerFollowed());
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("b")));
     QVERIFY(
         !m_x->waitForName(window, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
+    QVERIFY(playerFollowed());
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("s")));
     QVERIFY(!m_x->waitForName(window, is(QStringLiteral("Tunelet")), 10000).isEmpty());
     QVERIFY(chooseFromTrayMenu(*icon, QStringLiteral("v")));
