@@ -73,15 +73,19 @@ public:
 
     void openFiles(const QByteArrayList &paths) override
     {
-        if (!m_form.IsClosed())
-            m_form.Run([this, &paths] { m_form.OpenFiles(paths); });
+        TForm1 &form = m_form;
+        if (!form.IsClosed())
+            form.Run([&form, &paths] { form.OpenFiles(paths); });
     }
 
 private:
     void command(void (TForm1::*handler)())
     {
-        if (!m_form.IsClosed())
-            m_form.Run([this, handler] { (m_form.*handler)(); });
+        // The window is captured, not this adapter: GCC's vptr check (UBSan)
+        // misreads a captured this beside a member-function pointer.
+        TForm1 &form = m_form;
+        if (!form.IsClosed())
+            form.Run([&form, handler] { (form.*handler)(); });
     }
 
     TForm1 &m_form;
