@@ -3,6 +3,7 @@
 // dbus-send for MPRIS, a second `tunelet FILE` for the hand-over of files,
 // and a real XEmbed system tray (trayer) for the tray icon.
 #include "tests/support/ByteFiles.h"
+#include "tests/support/PlayerProcesses.h"
 #include "tests/support/SessionBus.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
@@ -25,6 +26,8 @@
 namespace
 {
 
+using tunelet::testkit::playersMentioning;
+
 QString binDir()
 {
     return qEnvironmentVariable("TUNELET_BIN_DIR");
@@ -41,24 +44,6 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Process ids of running players whose command line mentions `needle`.
-QList<qint64> playersMentioning(const QString &needle)
-{
-    QList<qint64> pids;
-    const QStringList entries =
-        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        const QByteArray cmdline =
-            isPid ? readFile(QStringLiteral("/proc/%1/cmdline").arg(entry)) : QByteArray();
-        const QByteArray program = cmdline.left(cmdline.indexOf('\0'));
-        if (program.endsWith("sonaro") && cmdline.contains(needle.toUtf8()))
-            pids << pid;
-    }
-    return pids;
 }
 
 // A word of a shell line that stands for these bytes exactly: QProcess

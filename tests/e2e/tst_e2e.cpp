@@ -2,6 +2,7 @@
 // private X server, driven with key strokes and window-manager requests, with
 // the window title read as the playback state.
 #include "tests/support/ByteFiles.h"
+#include "tests/support/PlayerProcesses.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
 
@@ -19,6 +20,8 @@ using namespace tunelet::testkit;
 
 namespace
 {
+
+using tunelet::testkit::playersMentioning;
 
 QString binDir()
 {
@@ -41,25 +44,6 @@ QStringList sectionsOf(const QByteArray &ini)
             sections << QString::fromUtf8(t.mid(1, t.size() - 2));
     }
     return sections;
-}
-
-// Process ids of running sonaro players whose command line mentions `needle`.
-QList<qint64> playersMentioning(const QString &needle)
-{
-    QList<qint64> pids;
-    const QStringList entries =
-        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        bool isPid = false;
-        const qint64 pid = entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        const QByteArray cmdline = readFile(QStringLiteral("/proc/%1/cmdline").arg(entry));
-        const QByteArray program = cmdline.left(cmdline.indexOf('\0'));
-        if (program.endsWith("sonaro") && cmdline.contains(needle.toUtf8()))
-            pids << pid;
-    }
-    return pids;
 }
 
 // How many pixels of the image differ from its most common colour.
