@@ -7,12 +7,13 @@ namespace
 {
 
 // A session bus that only lets the user's own programs talk to each other.
+// Its socket is an abstract one: nothing is left in the folder when it ends.
 const char *const Config =
     R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
-  <listen>unix:dir=%1</listen>
+  <listen>unix:tmpdir=%1</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
