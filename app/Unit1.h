@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "SettingsTable.h"
 
+#include "playback/PlaybackClock.h"
+
 #include "desktop/DesktopPlayer.h"
 
 #include <QByteArray>
@@ -157,8 +159,11 @@ public:
             *BarPM04 = nullptr, *PMTrayBack = nullptr, *PMTrayNext = nullptr, *BarPM05 = nullptr,
             *PMWindow = nullptr, *BarPM06 = nullptr, *PMTrayExit = nullptr;
 
-    QTimer *Timer1 = nullptr; // the progress poll while a song plays
-    QTimer *Timer2 = nullptr; // held keys and the poll, all the time
+    // Both tick from the playback clock, which runs only while a player
+    // window is followed.
+    tunelet::PacedTimer *Timer1 = nullptr; // the progress poll while a song plays
+    tunelet::PacedTimer *Timer2 = nullptr; // held keys and the poll, all the time
+    tunelet::PlaybackClock *PlaybackClock1 = nullptr;
 
     // The archive component, used for LZH archives only.
     TArchiveFile ArchiveFile1;
@@ -432,6 +437,8 @@ private:
     void ApplyStep(const tunelet::SequenceStep &step);
     void ApplyEndOfSong(const tunelet::SequenceStep &step);
     void SetTrayTip(const QByteArray &tip);
+    // One tick of the playback timers soon, even while no player window is followed.
+    void TickSoon();
 
     Environment m_env;
     std::unique_ptr<tunelet::PlaylistModel> m_playlist;

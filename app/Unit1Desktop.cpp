@@ -169,7 +169,7 @@ void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver 
 {
     // Each Timer2 tick has just polled the player: the desktop hears of a new
     // song, status or mode within a tick.
-    connect(Timer2, &QTimer::timeout, &mpris, &tunelet::MprisService::refresh);
+    connect(Timer2, &tunelet::PacedTimer::timeout, &mpris, &tunelet::MprisService::refresh);
 
     handOver.setReceiver([this](const QByteArrayList &paths) {
         if (IsClosed())

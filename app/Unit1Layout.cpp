@@ -382,12 +382,17 @@ void TForm1::CreateTimers()
 {
     // Both tick as often as the platform allows. Timer2 runs from creation to
     // the end once the playback code starts it; Timer1 only while a song plays.
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, [this] { Run([this] { Timer1Timer(); }); });
-    Timer2 = new QTimer(this);
+    // Timer2 is made first: while both run it takes the clock's ticks, as its
+    // tick polls too.
+    PlaybackClock1 = new tunelet::PlaybackClock(this);
+    Timer2 = new tunelet::PacedTimer(*PlaybackClock1, this);
     Timer2->setInterval(1);
-    connect(Timer2, &QTimer::timeout, this, [this] { Run([this] { Timer2Timer(); }); });
+    connect(Timer2, &tunelet::PacedTimer::timeout, this,
+            [this] { Run([this] { Timer2Timer(); }); });
+    Timer1 = new tunelet::PacedTimer(*PlaybackClock1, this);
+    Timer1->setInterval(1);
+    connect(Timer1, &tunelet::PacedTimer::timeout, this,
+            [this] { Run([this] { Timer1Timer(); }); });
 }
 
 void TForm1::CreateDialogs()

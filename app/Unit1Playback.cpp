@@ -126,6 +126,10 @@ void TForm1::CreatePlayback()
     // (the end of a song is seen within one tick) at little cost.
     Timer1->setInterval(PlaybackTickMs);
     Timer2->setInterval(PlaybackTickMs);
+    // Without a player window to follow the timers need not tick: the poll
+    // would find the same nothing each time. The poll's link watches for
+    // windows to appear, and one that does is followed at once.
+    PlaybackClock1->setMayWait(Playback().polled.watchTopLevel([this] { PlaybackClock1->wake(); }));
     Timer2->start();
 }
 
@@ -135,18 +139,28 @@ void TForm1::MMListPlayClick()
 {
     MMListPlay->setChecked(true);
     StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::List));
+    TickSoon();
 }
 
 void TForm1::MMSinglePlayClick()
 {
     MMSinglePlay->setChecked(true);
     StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Single));
+    TickSoon();
 }
 
 void TForm1::MMRandomPlayClick()
 {
     MMRandomPlay->setChecked(true);
     StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Random));
+    TickSoon();
+}
+
+void TForm1::TickSoon()
+{
+    // What follows each tick (the desktop's view of the player) sees the
+    // change even while the clock waits for a player window.
+    PlaybackClock1->wake();
 }
 
 void TForm1::Panel1DblClick()
@@ -184,6 +198,7 @@ bool TForm1::StartSong(const QByteArray &path)
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
     SetTrayTip(rowExists ? Playlist().caption(PlayIndex) : QByteArray());
     NoteSongStarted();
+    TickSoon();
     return true;
 }
 
@@ -196,6 +211,7 @@ bool TForm1::StopPlayer()
     m_playingPath.clear();
     SetCaption(tunelet::idleCaption());
     SetTrayTip("Tunelet");
+    TickSoon();
     return true;
 }
 
@@ -334,6 +350,8 @@ void TForm1::Timer1Timer()
     PlaybackParts &parts = Playback();
     const tunelet::ProgressView view = parts.progress.poll();
 
+    // Without a player window the clock may wait for one to appear.
+    PlaybackClock1->setFollowing(view.windowFound);
     m_playerTotalUs = view.totalUs;
     m_playerElapsedUs = view.elapsedUs;
     m_playerPaused = view.paused;
@@ -388,7 +406,10 @@ void TForm1::FormClose()
 // ---- Switches read when a song starts or the window closes ----
 // Each flips its own check mark.
 
-void TForm1::MMRepeatClick() {}
+void TForm1::MMRepeatClick()
+{
+    TickSoon();
+}
 void TForm1::MMCloseSonaroClick() {}
 void TForm1::MMSWMemberClick() {}
 void TForm1::MMSWFingerClick() {}

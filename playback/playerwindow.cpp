@@ -7,18 +7,6 @@ namespace tunelet
 
 using namespace windowlink;
 
-namespace
-{
-
-QString textOf(WindowSystem &windows, HWND window)
-{
-    if (window == 0)
-        return {};
-    return QString::fromStdString(windowText(windows, window));
-}
-
-} // namespace
-
 PlayerWindow::PlayerWindow(WindowSystem &windows) : m_windows(windows) {}
 
 HWND PlayerWindow::find()
@@ -79,17 +67,19 @@ ProgressReading PlayerWindow::readProgress()
     const HWND window = find();
     if (window == 0)
         return reading;
-    const HWND status = m_windows.FindWindowExA(window, 0, StatusClassName, nullptr);
-    const HWND seek = m_windows.FindWindowExA(window, 0, SeekBarClassName, nullptr);
-    if (seek != 0) {
-        reading.position = m_windows.GetScrollPos(seek, SB_CTL);
-        int minPos = 0;
-        int maxPos = 0;
-        reading.hasSeekBar = m_windows.GetScrollRange(seek, SB_CTL, &minPos, &maxPos) != FALSE;
-        reading.maximum = maxPos;
-    }
-    reading.title = textOf(m_windows, window);
-    reading.status = textOf(m_windows, status);
+    reading.windowFound = true;
+    // Title, status and seek bar in one look.
+    const std::optional<WindowReading> look =
+        m_windows.readWindow(window, {StatusClassName, SeekBarClassName});
+    if (!look)
+        return reading;
+    const ChildReading &status = look->children.at(0);
+    const ChildReading &seek = look->children.at(1);
+    reading.title = QString::fromStdString(look->title);
+    reading.status = QString::fromStdString(status.text);
+    reading.hasSeekBar = seek.found && seek.isScrollBar;
+    reading.position = reading.hasSeekBar ? seek.pos : 0;
+    reading.maximum = reading.hasSeekBar ? seek.maxPos : 0;
     return reading;
 }
 

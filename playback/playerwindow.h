@@ -21,6 +21,7 @@ inline constexpr char StatusClassName[] = "Static";
 // What one look at the player's window shows. Without the window there is no
 // seek bar and both texts are empty.
 struct ProgressReading {
+    bool windowFound = false; // the player's window is there (it may not answer)
     bool hasSeekBar = false;
     int position = 0;
     int maximum = 0; // the range maximum; the minimum plays no part

@@ -81,6 +81,7 @@ ProgressView progressView(const ProgressReading &reading)
     const qint64 maximum = reading.hasSeekBar && reading.maximum >= 1 ? reading.maximum : -1;
 
     ProgressView view;
+    view.windowFound = reading.windowFound;
     view.status = reading.status;
     view.ended = position == maximum;
     view.running = maximum >= 1 && position < maximum;

@@ -11,6 +11,8 @@ namespace tunelet
 
 // What a look at the player means for the main window.
 struct ProgressView {
+    // The player's window is there, whether or not it answered.
+    bool windowFound = false;
     // Label1's new text ("nn:ss/" + the player's total + " "); nothing when
     // the player's title shows no total, and Label1 keeps its text.
     std::optional<QString> label;

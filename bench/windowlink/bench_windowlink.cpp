@@ -1,9 +1,14 @@
 // Window link and player figures, printed as "name: value unit" lines:
-//  - one full progress poll of a running player (find the window, its "Static" and
-//    "CN_seek" children, scroll position and range, title, status text), 10,000 times;
+//  - one progress poll of a running player as Tunelet makes it (find the window on
+//    the kept connection, then its title, "Static" text and "CN_seek" bar in one
+//    look), 10,000 times: poll_roundtrip_*;
+//  - the same reads made call by call, as the poll made them before (find the
+//    window, its two children, scroll position and range, title, status text), on
+//    a link of its own, 10,000 times: poll_piecewise_*, and the ratio of medians;
 //  - the player's CPU use while playing with the dummy audio driver, over 10 s.
 // Usage: bench_windowlink [<folder with sonaro>] [<song file>]
 
+#include "playback/playerwindow.h"
 #include "windowlink/windowsystem.h"
 
 #include <QCoreApplication>
@@ -15,6 +20,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 #include <vector>
 
@@ -30,7 +36,7 @@ struct PollResult {
     std::string status;
 };
 
-PollResult poll(WindowSystem &ws)
+PollResult piecewisePoll(WindowSystem &ws)
 {
     PollResult r;
     const HWND player = ws.FindWindowA("CN_sonaro", nullptr);
@@ -42,6 +48,29 @@ PollResult poll(WindowSystem &ws)
     r.title = windowText(ws, player);
     r.status = windowText(ws, status);
     return r;
+}
+
+// Microseconds each of n runs of work took, sorted.
+std::vector<double> timed(int n, const std::function<void()> &work)
+{
+    std::vector<double> us;
+    us.reserve(std::size_t(n));
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        us.push_back(double(t.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(us.begin(), us.end());
+    return us;
+}
+
+void print(const char *name, const std::vector<double> &us)
+{
+    std::printf("%s_min: %.1f us\n", name, us.front());
+    std::printf("%s_median: %.1f us\n", name, us[us.size() / 2]);
+    std::printf("%s_p99: %.1f us\n", name, us[us.size() * 99 / 100]);
+    std::printf("%s_max: %.1f us\n", name, us.back());
 }
 
 // User plus system CPU time of a process, in seconds.
@@ -93,22 +122,26 @@ int main(int argc, char *argv[])
     }
 
     constexpr int kPolls = 10000;
-    std::vector<double> us;
-    us.reserve(kPolls);
     int failed = 0;
-    for (int i = 0; i < kPolls; ++i) {
-        QElapsedTimer t;
-        t.start();
-        const PollResult r = poll(*ws);
-        us.push_back(t.nsecsElapsed() / 1000.0);
+    // Tunelet's poll: its own link with the poll's time-out, as the main window has.
+    LinkOptions pollOptions;
+    pollOptions.timeoutMs = 250;
+    const auto pollLink = makeLinkWindowSystem(pollOptions);
+    tunelet::PlayerWindow followed(*pollLink);
+    const std::vector<double> polls = timed(kPolls, [&] {
+        const tunelet::ProgressReading r = followed.readProgress();
+        if (r.maximum < 1 || r.title.isEmpty() || r.status.isEmpty())
+            ++failed;
+    });
+    const std::vector<double> piecewise = timed(kPolls, [&] {
+        const PollResult r = piecewisePoll(*ws);
         if (r.max < 1 || r.title.empty() || r.status.empty())
             ++failed;
-    }
-    std::sort(us.begin(), us.end());
-    std::printf("poll_roundtrip_min: %.1f us\n", us.front());
-    std::printf("poll_roundtrip_median: %.1f us\n", us[us.size() / 2]);
-    std::printf("poll_roundtrip_p99: %.1f us\n", us[us.size() * 99 / 100]);
-    std::printf("poll_roundtrip_max: %.1f us\n", us.back());
+    });
+    print("poll_roundtrip", polls);
+    print("poll_piecewise", piecewise);
+    std::printf("poll_vs_piecewise_ratio: %.3f x\n",
+                polls[polls.size() / 2] / piecewise[piecewise.size() / 2]);
     std::printf("poll_failures: %d count\n", failed);
 
     // 10 s of playing without polls.

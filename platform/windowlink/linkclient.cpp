@@ -1,9 +1,14 @@
 // The client side of the window link: the real WindowSystem.
 
+#include "platform/windowlink/FolderWatch.h"
 #include "windowlink/runtimedir.h"
 #include "windowlink/socketio.h"
 #include "windowlink/windowsystem.h"
 #include "windowlink/wire.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -43,7 +48,14 @@ struct Peer {
     std::map<std::uint32_t, HWND> handles; // child (0: the window) → handle
     io::Clock::time_point stalledUntil{};  // nothing is asked until then
     io::Clock::time_point sendsStalledUntil{};
+    bool knowsSnapshot = true; // a receiver of an older kind is read piece by piece
 };
+
+// A window's text as GetWindowTextA gives it whole: at most kMaxWindowText characters.
+std::string wholeText(const std::string &text)
+{
+    return text.substr(0, windowTextCut(text, kMaxWindowTextBytes + 1));
+}
 
 bool socketFileExists(const std::string &path)
 {
@@ -55,7 +67,8 @@ class LinkWindowSystem final : public WindowSystem
 {
 public:
     explicit LinkWindowSystem(const LinkOptions &options)
-        : m_options(options), m_dir(runtimeDirPath(options)), m_uid(trustedUid(options))
+        : m_options(options), m_dir(runtimeDirPath(options)), m_uid(trustedUid(options)),
+          m_folder(m_dir)
     {
     }
     ~LinkWindowSystem() override
@@ -154,15 +167,102 @@ public:
         return reply && reply->ok ? TRUE : FALSE;
     }
 
+    std::optional<WindowReading> readWindow(HWND window,
+                                            const std::vector<std::string> &childClasses) override
+    {
+        const Target *t = target(window);
+        if (!t || t->child != 0)
+            return std::nullopt;
+        const std::string path = t->path;
+        if (!peer(path).knowsSnapshot)
+            return WindowSystem::readWindow(window, childClasses);
+        const auto reply = call(path, request(wire::Op::Snapshot));
+        if (!reply) {
+            // A receiver of an older kind drops the connection at once on a question it
+            // does not know, and is still there: it is read piece by piece from now on.
+            if (!m_lastCallTimedOut && socketFileExists(path) && m_peers.count(path)) {
+                peer(path).knowsSnapshot = false;
+                return WindowSystem::readWindow(window, childClasses);
+            }
+            return std::nullopt;
+        }
+        WindowReading reading;
+        reading.title = wholeText(reply->text);
+        for (const std::string &className : childClasses) {
+            ChildReading child;
+            const auto it = std::find_if(
+                reply->children.begin(), reply->children.end(), [&](const wire::Child &c) {
+                    return equalsIgnoreCase(c.className, className.c_str());
+                });
+            if (it != reply->children.end()) {
+                child.found = true;
+                child.text = wholeText(it->text);
+                child.isScrollBar = it->isScrollBar;
+                if (child.isScrollBar) {
+                    child.pos = it->pos;
+                    child.minPos = it->minPos;
+                    child.maxPos = it->maxPos;
+                }
+            }
+            reading.children.push_back(std::move(child));
+        }
+        return reading;
+    }
+
+    bool watchTopLevel(std::function<void()> onChange) override
+    {
+        m_onChange = std::move(onChange);
+        // Something to watch: the folder is made when missing, as a player would.
+        m_folder.makeFolderWhenMissing();
+        if (!m_folder.arm())
+            return false;
+        if (!m_notifier) {
+            m_notifier =
+                std::make_unique<QSocketNotifier>(m_folder.descriptor(), QSocketNotifier::Read);
+            QObject::connect(m_notifier.get(), &QSocketNotifier::activated,
+                             [this] { takeFolderNotices(); });
+        }
+        return true;
+    }
+
 private:
+    void takeFolderNotices()
+    {
+        if (!m_folder.changed())
+            return;
+        m_listingStale = true;
+        if (m_onChange)
+            m_onChange();
+    }
+
+    // The published windows, listed again only when the folder may have changed since
+    // the last look; windows no longer listed are forgotten.
+    const std::vector<PublishedEntry> &published()
+    {
+        // Both: the watch's notices must be taken in whatever the flag says.
+        if (m_folder.changed() | m_listingStale) {
+            m_listingStale = false;
+            m_published = checkPrivateDir(m_dir).empty() ? listPublished(m_dir, nullptr, m_uid)
+                                                         : std::vector<PublishedEntry>();
+            forgetAllBut(m_published);
+        }
+        return m_published;
+    }
+
+    // The window's kept connection is open and it is not known to hang: it is still
+    // published (a window that goes closes its connections, and the folder says so).
+    bool stillThere(const std::string &path) const
+    {
+        const auto it = m_peers.find(path);
+        return it != m_peers.end() && it->second.fd >= 0 && !io::unusable(it->second.fd) &&
+               io::Clock::now() >= it->second.stalledUntil;
+    }
+
     HWND findTopLevel(HWND after, const char *className, const char *windowName)
     {
-        if (!checkPrivateDir(m_dir).empty())
-            return 0;
-        const std::vector<PublishedEntry> published = listPublished(m_dir, nullptr, m_uid);
-        forgetAllBut(published);
+        const std::vector<PublishedEntry> entries = published();
         bool skipping = after != 0;
-        for (const PublishedEntry &entry : published) {
+        for (const PublishedEntry &entry : entries) {
             if (className && !equalsIgnoreCase(entry.className, className))
                 continue;
             if (skipping) {
@@ -171,6 +271,10 @@ private:
                     skipping = false;
                 continue;
             }
+            // Only a title has to be asked for again; nothing else of a window that
+            // is still there can have changed.
+            if (!windowName && stillThere(entry.path))
+                return handleFor(entry.path, 0);
             const auto reply = call(entry.path, request(wire::Op::Describe));
             if (!reply)
                 continue;
@@ -291,6 +395,7 @@ private:
     // path is a copy: a refused connection drops the peer it may come from.
     std::optional<wire::Reply> call(const std::string path, const wire::Request &req)
     {
+        m_lastCallTimedOut = false;
         const bool isSend = req.op == wire::Op::Send || req.op == wire::Op::Foreground;
         const auto now = io::Clock::now();
         if (const auto it = m_peers.find(path); it != m_peers.end())
@@ -308,13 +413,19 @@ private:
             // A late or garbled answer would be taken for the next call's: start afresh.
             Peer &p = peer(path);
             closeConnection(p);
-            if (io::Clock::now() >= deadline) {
+            m_lastCallTimedOut = io::Clock::now() >= deadline;
+            if (m_lastCallTimedOut) {
                 // No answer in time: the window counts as absent for a while, so that
                 // a hung receiver costs one wait, not one per call. A busy receiver
                 // still answers reads from its link thread; only its sends pause.
-                const auto until =
-                    io::Clock::now() + 5 * std::chrono::milliseconds(m_options.timeoutMs);
-                (isSend ? p.sendsStalledUntil : p.stalledUntil) = until;
+                const auto absent = 5 * std::chrono::milliseconds(m_options.timeoutMs);
+                (isSend ? p.sendsStalledUntil : p.stalledUntil) = io::Clock::now() + absent;
+                // A watching caller hears when the window may be asked again.
+                if (!isSend && m_notifier)
+                    QTimer::singleShot(absent, m_notifier.get(), [this] {
+                        if (m_onChange)
+                            m_onChange();
+                    });
             }
             return std::nullopt;
         }
@@ -327,6 +438,14 @@ private:
     std::unordered_map<std::string, Peer> m_peers;
     std::unordered_map<HWND, Target> m_handles;
     HWND m_nextHandle = 0x10004;
+    bool m_lastCallTimedOut = false;
+    // The folder as last listed, and whether it has changed since.
+    FolderWatch m_folder;
+    std::vector<PublishedEntry> m_published;
+    bool m_listingStale = true;
+    // The watch of an idle caller (watchTopLevel).
+    std::function<void()> m_onChange;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
 } // namespace
@@ -393,6 +512,31 @@ std::size_t windowTextCut(std::string_view text, int maxCount)
         n = end;
     }
     return n;
+}
+
+std::optional<WindowReading> WindowSystem::readWindow(HWND window,
+                                                      const std::vector<std::string> &childClasses)
+{
+    if (window == 0)
+        return std::nullopt;
+    WindowReading reading;
+    reading.title = windowText(*this, window);
+    for (const std::string &className : childClasses) {
+        ChildReading child;
+        if (const HWND h = FindWindowExA(window, 0, className.c_str(), nullptr)) {
+            child.found = true;
+            child.text = windowText(*this, h);
+            child.isScrollBar = GetScrollRange(h, SB_CTL, &child.minPos, &child.maxPos) != FALSE;
+            child.pos = child.isScrollBar ? GetScrollPos(h, SB_CTL) : 0;
+        }
+        reading.children.push_back(std::move(child));
+    }
+    return reading;
+}
+
+bool WindowSystem::watchTopLevel(std::function<void()>)
+{
+    return false;
 }
 
 LinkUsage linkUsage()

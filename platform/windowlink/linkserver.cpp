@@ -283,6 +283,14 @@ void LinkServer::Impl::answer(Connection &c, const wire::Request &request)
                 reply.maxPos = child->maxPos;
             }
             break;
+        case wire::Op::Snapshot:
+            // Everything a poll reads, in one answer.
+            reply.ok = true;
+            reply.text = title;
+            for (const Child &ch : children)
+                reply.children.push_back(
+                    {ch.className, ch.text, ch.isScrollBar, ch.pos, ch.minPos, ch.maxPos});
+            break;
         case wire::Op::Send:
         case wire::Op::Foreground:
             break;

@@ -5,13 +5,33 @@
 #include "windowlink/win32.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 namespace windowlink
 {
+
+// A child control as one look at its window shows it.
+struct ChildReading {
+    bool found = false;
+    std::string text;         // UTF-8, at most kMaxWindowText characters
+    bool isScrollBar = false; // with the position and range below (SB_CTL)
+    int pos = 0;
+    int minPos = 0;
+    int maxPos = 0;
+};
+
+// One look at a window: its title, and for each class asked for the first child
+// of that class (ASCII case ignored), in the order asked.
+struct WindowReading {
+    std::string title; // UTF-8, at most kMaxWindowText characters
+    std::vector<ChildReading> children;
+};
 
 class WindowSystem
 {
@@ -39,6 +59,19 @@ public:
     virtual int GetWindowTextA(HWND window, char *buffer, int maxCount) = 0;
     // Asks the window to come to the front. FALSE when there is no such window.
     virtual BOOL SetForegroundWindow(HWND window) = 0;
+
+    // The same as GetWindowTextA of the window and FindWindowExA, GetWindowTextA,
+    // GetScrollPos and GetScrollRange of the first child of each class, read at one
+    // moment; the real link asks once for all of it. Nothing when there is no such
+    // window or it did not answer in time.
+    virtual std::optional<WindowReading> readWindow(HWND window,
+                                                    const std::vector<std::string> &childClasses);
+
+    // Calls onChange from this thread's event loop whenever top-level windows may have
+    // appeared or gone, so that a caller with no window to follow need not look
+    // periodically. False when that cannot be watched: the caller then has to look.
+    // A later call replaces the earlier one.
+    virtual bool watchTopLevel(std::function<void()> onChange);
 };
 
 // Where windows are published and whom to trust; the defaults suit real use.

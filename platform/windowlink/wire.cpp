@@ -24,6 +24,13 @@ public:
         if (s)
             str(*s);
     }
+    std::size_t size() const { return m_bytes.size(); }
+    void truncate(std::size_t n) { m_bytes.resize(n); }
+    void patch16(std::size_t at, std::uint16_t v)
+    {
+        m_bytes[at] = static_cast<std::uint8_t>(v);
+        m_bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
     std::vector<std::uint8_t> take() { return std::move(m_bytes); }
 
 private:
@@ -46,6 +53,14 @@ public:
         if (!get(x, 1))
             return false;
         v = static_cast<std::uint8_t>(x);
+        return true;
+    }
+    bool u16(std::uint16_t &v)
+    {
+        std::uint64_t x;
+        if (!get(x, 2))
+            return false;
+        v = static_cast<std::uint16_t>(x);
         return true;
     }
     bool u32(std::uint32_t &v)
@@ -125,7 +140,58 @@ private:
 bool validOp(std::uint8_t op)
 {
     return op >= static_cast<std::uint8_t>(Op::Describe) &&
-           op <= static_cast<std::uint8_t>(Op::Foreground);
+           op <= static_cast<std::uint8_t>(Op::Snapshot);
+}
+
+void writeChild(Writer &w, const Child &c)
+{
+    w.str(c.className);
+    w.str(c.text);
+    w.u8(c.isScrollBar);
+    w.u32(static_cast<std::uint32_t>(c.pos));
+    w.u32(static_cast<std::uint32_t>(c.minPos));
+    w.u32(static_cast<std::uint32_t>(c.maxPos));
+}
+
+bool readChild(Reader &rd, Child &c)
+{
+    return rd.str(c.className) && rd.str(c.text) && rd.flag(c.isScrollBar) && rd.i32(c.pos) &&
+           rd.i32(c.minPos) && rd.i32(c.maxPos);
+}
+
+// The title and as many children as fit within kMaxPayload, in order.
+void writeSnapshot(Writer &w, const Reply &r)
+{
+    w.str(r.text);
+    const std::size_t countAt = w.size();
+    w.u16(0);
+    std::uint16_t count = 0;
+    for (const Child &c : r.children) {
+        if (count == 0xFFFF)
+            break;
+        const std::size_t before = w.size();
+        writeChild(w, c);
+        if (w.size() > kMaxPayload) {
+            w.truncate(before);
+            break;
+        }
+        ++count;
+    }
+    w.patch16(countAt, count);
+}
+
+bool readSnapshot(Reader &rd, Reply &r)
+{
+    std::uint16_t count;
+    if (!rd.str(r.text) || !rd.u16(count))
+        return false;
+    for (std::uint16_t i = 0; i < count; ++i) {
+        Child c;
+        if (!readChild(rd, c))
+            return false;
+        r.children.push_back(std::move(c));
+    }
+    return true;
 }
 
 } // namespace
@@ -137,6 +203,7 @@ std::vector<std::uint8_t> encodeRequest(const Request &r)
     switch (r.op) {
     case Op::Describe:
     case Op::Foreground:
+    case Op::Snapshot:
         break;
     case Op::FindChild:
         w.u32(r.after);
@@ -174,6 +241,7 @@ std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload)
     switch (r.op) {
     case Op::Describe:
     case Op::Foreground:
+    case Op::Snapshot:
         break;
     case Op::FindChild:
         ok = rd.u32(r.after) && rd.optStr(r.className) && rd.optStr(r.title);
@@ -223,6 +291,9 @@ std::vector<std::uint8_t> encodeReply(const Reply &r)
     case Op::Foreground:
         w.u8(r.ok);
         break;
+    case Op::Snapshot:
+        writeSnapshot(w, r);
+        break;
     }
     return w.take();
 }
@@ -258,6 +329,10 @@ std::optional<Reply> decodeReply(std::span<const std::uint8_t> payload)
         break;
     case Op::Foreground:
         ok = rd.flag(r.ok);
+        break;
+    case Op::Snapshot:
+        ok = readSnapshot(rd, r);
+        r.ok = ok;
         break;
     }
     if (!ok || !rd.atEnd())

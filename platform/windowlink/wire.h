@@ -26,6 +26,19 @@ enum class Op : std::uint8_t {
     GetScroll = 4,  // child, bar -> ok, pos, min, max
     Send = 5,       // child, message, wParam, lParam -> ok, result
     Foreground = 6, // -> ok
+    Snapshot = 7,   // -> title, children (class, text, scroll bar)
+};
+
+// A child control as a Snapshot reply carries it.
+struct Child {
+    std::string className;
+    std::string text;
+    bool isScrollBar = false;
+    std::int32_t pos = 0;
+    std::int32_t minPos = 0;
+    std::int32_t maxPos = 0;
+
+    bool operator==(const Child &) const = default;
 };
 
 struct Request {
@@ -53,11 +66,13 @@ struct Reply {
     std::int32_t minPos = 0;
     std::int32_t maxPos = 0;
     std::int64_t result = 0;
+    std::vector<Child> children; // Snapshot, in order
 
     bool operator==(const Reply &) const = default;
 };
 
-// Payloads (without the length prefix).
+// Payloads (without the length prefix). A Snapshot reply carries the children that
+// fit within kMaxPayload, in order.
 std::vector<std::uint8_t> encodeRequest(const Request &request);
 std::vector<std::uint8_t> encodeReply(const Reply &reply);
 std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload);

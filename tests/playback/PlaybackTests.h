@@ -2,6 +2,7 @@
 
 // Each test class runs through one of these; main() adds up the failures.
 int runRuleTests(int argc, char **argv);
+int runClockTests(int argc, char **argv);
 int runStarterTests(int argc, char **argv);
 int runWindowTests(int argc, char **argv);
 int runIntegrationTests(int argc, char **argv);

@@ -7,6 +7,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     int failures = 0;
     failures += runRuleTests(argc, argv);
+    failures += runClockTests(argc, argv);
     failures += runStarterTests(argc, argv);
     failures += runWindowTests(argc, argv);
     failures += runIntegrationTests(argc, argv);

@@ -28,6 +28,7 @@ private slots:
     void cleanup();
     void listPlaysThroughAndStops();
     void repeatWrapsToTheFirstRowAndStopKeepsTheTime();
+    void waitsWithoutAPlayerAndFollowsOneThatAppears();
 
 private:
     QStringList playingCaptions() const;
@@ -145,6 +146,32 @@ void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
     QCOMPARE(m_fixture->label(), shown);
     QCOMPARE(m_fixture->panel(2), QString());
     QCOMPARE(form.PlayIndex, 0);
+}
+
+void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
+{
+    TForm1 &form = m_fixture->form();
+    // No player window: after a look the timers stop ticking, though Timer2
+    // stays on as the window sees it.
+    QTRY_VERIFY(!form.PlaybackClock1->isRunning());
+    QVERIFY(form.Timer2->isActive());
+    int ticks = 0;
+    connect(form.Timer2, &tunelet::PacedTimer::timeout, this, [&ticks] { ++ticks; });
+    QTest::qWait(10 * TForm1::PlaybackTickMs);
+    QCOMPARE(ticks, 0);
+
+    // A player that Tunelet did not start appears: it is followed like its own.
+    const QByteArray song = m_fixture->write("other.snr", songData("Other", 3));
+    QVERIFY(m_launcher->startDetached(m_binDir + "/sonaro",
+                                      "\"" + QString::fromUtf8(song) + "\" *p *x", m_binDir));
+    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->label().endsWith(QStringLiteral("/0:03 ")), 30000);
+    QVERIFY(form.PlaybackClock1->isRunning());
+    QVERIFY(ticks > 0);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
+
+    // Once it has gone, the timers wait again.
+    endPlayers();
+    QTRY_VERIFY(!form.PlaybackClock1->isRunning());
 }
 
 int runIntegrationTests(int argc, char **argv)

@@ -49,12 +49,14 @@ private slots:
     void findsWindowByTitle();
     void findsChildrenInOrder();
     void readsScrollBar();
+    void readsTheWholeWindowInOneLook();
     void readsTextsAsUtf8CutAt255Characters();
     void sendReturnsAfterHandling();
     void keysArriveInOrder();
     void foregroundReachesReceiver();
     void closeUnpublishesBeforeReply();
     void newestWindowIsFoundFirst();
+    void watchTellsOfWindowsComingAndGoing();
     void stoppedReceiverCountsAsNoWindow();
     void busyReceiverTimesOutButStillShowsState();
     void staleSocketIsRemoved();
@@ -191,6 +193,20 @@ void TestWindowLink::repliesSurviveTheWire()
     d.pid = 4242;
     decoded = wire::decodeReply(wire::encodeReply(d));
     QVERIFY(decoded && *decoded == d);
+
+    // A look at the whole window: the children that fit, in order.
+    wire::Reply look;
+    look.op = wire::Op::Snapshot;
+    look.ok = true;
+    look.text = d.text;
+    look.children = {{"CN_seek", "", true, 5, 0, 30}, {"Static", "\xE5\x86\x8D", false, 0, 0, 0}};
+    decoded = wire::decodeReply(wire::encodeReply(look));
+    QVERIFY(decoded && *decoded == look);
+    const wire::Child big{"Static", std::string(wire::kMaxString, 'x'), false, 0, 0, 0};
+    look.children.assign(8, big);
+    decoded = wire::decodeReply(wire::encodeReply(look));
+    QVERIFY(decoded.has_value());
+    QCOMPARE(decoded->children.size(), std::size_t(3)); // four would pass 16 KiB
 }
 
 void TestWindowLink::malformedPayloadsAreRejected_data()
@@ -307,6 +323,34 @@ void TestWindowLink::readsScrollBar()
     QCOMPARE(m_ws->GetScrollPos(text, SB_CTL), 0);
 }
 
+void TestWindowLink::readsTheWholeWindowInOneLook()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    const auto look = m_ws->readWindow(w, {"cn_SEEK", "Static", "Edit", "Nope"});
+    QVERIFY(look.has_value());
+    QCOMPARE(look->title, std::string("Alpha"));
+    QCOMPARE(look->children.size(), std::size_t(4));
+    const ChildReading &seek = look->children[0];
+    QVERIFY(seek.found && seek.isScrollBar);
+    QCOMPARE(seek.pos, 25);
+    QCOMPARE(seek.minPos, 0);
+    QCOMPARE(seek.maxPos, 100);
+    // The first child of a class, its text as GetWindowTextA gives it.
+    QVERIFY(look->children[1].found && !look->children[1].isScrollBar);
+    QCOMPARE(look->children[1].text, std::string("none"));
+    QCOMPARE(look->children[2].text, std::string("0"));
+    QVERIFY(!look->children[3].found);
+    // The same as the calls one by one.
+    const HWND seekChild = m_ws->FindWindowExA(w, 0, "CN_seek", nullptr);
+    QCOMPARE(m_ws->GetScrollPos(seekChild, SB_CTL), seek.pos);
+    QCOMPARE(windowText(*m_ws, m_ws->FindWindowExA(w, 0, "Static", nullptr)),
+             look->children[1].text);
+    // No window, no look; a child is no window to look at.
+    QVERIFY(!m_ws->readWindow(0, {"Static"}).has_value());
+    QVERIFY(!m_ws->readWindow(seekChild, {"Static"}).has_value());
+}
+
 void TestWindowLink::readsTextsAsUtf8CutAt255Characters()
 {
     // 100 three-byte characters before the total, 200 after it.
@@ -381,13 +425,43 @@ void TestWindowLink::closeUnpublishesBeforeReply()
 void TestWindowLink::newestWindowIsFoundFirst()
 {
     QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("older")));
+    const HWND older = m_ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(older != 0);
     QTest::qWait(20); // distinct publication times
     QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("newer")));
+    // Found by the next look, however recently the folder was looked at.
     const HWND newest = m_ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(newest != older);
     QCOMPARE(windowText(*m_ws, newest), std::string("newer"));
     const HWND next = m_ws->FindWindowExA(0, newest, "Peer_A", nullptr);
     QVERIFY(next != 0 && next != newest);
     QCOMPARE(windowText(*m_ws, next), std::string("older"));
+}
+
+void TestWindowLink::watchTellsOfWindowsComingAndGoing()
+{
+    // The folder does not exist yet: the watch makes it, as a player would.
+    QVERIFY(!QFileInfo::exists(linkDir()));
+    int told = 0;
+    QVERIFY(m_ws->watchTopLevel([&told] { ++told; }));
+    QCOMPARE(QFileInfo(linkDir()).permissions() & 0x0077, QFileDevice::Permissions());
+    QCoreApplication::processEvents();
+    QCOMPARE(told, 0);
+
+    QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
+    QVERIFY(peer);
+    QTRY_VERIFY(told > 0);
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(w != 0);
+    told = 0;
+    QCOMPARE(m_ws->SendMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0), LRESULT(SC_CLOSE + 1000));
+    QTRY_VERIFY(told > 0);
+    QCOMPARE(m_ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    QCOMPARE(linkUsage().connections, std::size_t(0));
+
+    // A client that is not told of changes has nothing to watch with.
+    FakeWindowSystem fake;
+    QVERIFY(!fake.watchTopLevel([] {}));
 }
 
 void TestWindowLink::stoppedReceiverCountsAsNoWindow()
@@ -399,6 +473,11 @@ void TestWindowLink::stoppedReceiverCountsAsNoWindow()
     ::kill(static_cast<pid_t>(peer->processId()), SIGSTOP);
     // The signal takes effect asynchronously; wait until the process really stands.
     QTRY_VERIFY(processState(peer->processId()) == 'T');
+    // A window on a kept connection is taken as there without asking; the first
+    // question it does not answer in time makes it count as no window.
+    const HWND w = ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(w != 0);
+    QCOMPARE(windowText(*ws, w), std::string());
     QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
     // It stays absent for a while without a further wait.
     QElapsedTimer t;
