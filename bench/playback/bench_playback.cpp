@@ -4,10 +4,15 @@
 //   end_to_next_start     from a song's end (as the player shows it) to the
 //                         next song's start (StartSong done, caption set)
 //   end_to_next_window    the same, until the next player's window is there
+//   display_lag           from the player's elapsed second changing (read on
+//                         a link of the benchmark's own) to the time display
+//                         showing it; within a tick (50 ms) is the aim
 #include "tests/support/ByteFiles.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
+#include "playback/playerwindow.h"
+#include "playback/progresspoll.h"
 #include "playlist/playlistmodel.h"
 #include "process/systemprocesslauncher.h"
 #include "windowlink/windowsystem.h"
@@ -25,6 +30,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -105,6 +111,62 @@ struct EndWatcher {
     }
 };
 
+// Reads the player from its own thread and link, asking it each millisecond,
+// and notes when each time display text (as the main window would show it)
+// could first have been shown.
+struct DisplayWatcher {
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    QMap<QString, Clock::time_point> firstPossible;
+
+    void run()
+    {
+        windowlink::LinkOptions options;
+        options.reportsStandMs = 0;
+        auto windows = windowlink::makeLinkWindowSystem(options);
+        tunelet::PlayerWindow player(*windows);
+        while (!stop) {
+            const tunelet::ProgressView view = tunelet::progressView(player.readProgress());
+            if (view.label) {
+                std::lock_guard lock(mutex);
+                if (!firstPossible.contains(*view.label))
+                    firstPossible.insert(*view.label, Clock::now());
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+};
+
+// From the player's elapsed second changing to the time display showing it,
+// over `milliseconds` of playing: the lags in milliseconds, sorted.
+QList<double> displayLags(tunelet::testkit::WindowFixture &fixture, int milliseconds)
+{
+    DisplayWatcher watcher;
+    std::thread watching([&] { watcher.run(); });
+    QMap<QString, Clock::time_point> shown;
+    QTimer look;
+    look.setInterval(1);
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const QString text = fixture.label();
+        if (!shown.contains(text))
+            shown.insert(text, Clock::now());
+    });
+    look.start();
+    runEventsFor(milliseconds);
+    look.stop();
+    watcher.stop = true;
+    watching.join();
+    QList<double> lags;
+    for (auto it = shown.cbegin(); it != shown.cend(); ++it) {
+        const auto possible = watcher.firstPossible.find(it.key());
+        if (possible == watcher.firstPossible.end() || it.key().startsWith(QLatin1String("00:00")))
+            continue;
+        lags << std::chrono::duration<double, std::milli>(it.value() - *possible).count();
+    }
+    std::sort(lags.begin(), lags.end());
+    return lags;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -141,6 +203,13 @@ int main(int argc, char *argv[])
     }
     runEventsFor(500);
     std::printf("following_cpu: %.3f %%\n", cpuPercentOver(20000));
+    // The seconds the display showed within a tick of the player reaching them.
+    const QList<double> lags = displayLags(fixture, 8000);
+    if (!lags.isEmpty()) {
+        std::printf("display_lag_median: %.1f ms\n", lags[lags.size() / 2]);
+        std::printf("display_lag_max: %.1f ms\n", lags.last());
+        std::printf("display_changes_seen: %lld count\n", qint64(lags.size()));
+    }
     form->SBStopClick();
 
     // Two one-second songs in list mode: the first one's end starts the second.

@@ -1,7 +1,10 @@
 // Window link and player figures, printed as "name: value unit" lines:
 //  - one progress poll of a running player as Tunelet makes it (find the window on
 //    the kept connection, then its title, "Static" text and "CN_seek" bar in one
-//    look), 10,000 times: poll_roundtrip_*;
+//    look, from what the player reported of its changes), 10,000 times:
+//    poll_roundtrip_*;
+//  - the same poll asking the player each time (one request and answer):
+//    poll_asking_*;
 //  - the same reads made call by call, as the poll made them before (find the
 //    window, its two children, scroll position and range, title, status text), on
 //    a link of its own, 10,000 times: poll_piecewise_*, and the ratio of medians;
@@ -133,12 +136,24 @@ int main(int argc, char *argv[])
         if (r.maximum < 1 || r.title.isEmpty() || r.status.isEmpty())
             ++failed;
     });
+    // The same poll asking the player every time (its reports never stand for an
+    // answer): one round trip.
+    LinkOptions askingOptions = pollOptions;
+    askingOptions.reportsStandMs = 0;
+    const auto askingLink = makeLinkWindowSystem(askingOptions);
+    tunelet::PlayerWindow asked(*askingLink);
+    const std::vector<double> asking = timed(kPolls, [&] {
+        const tunelet::ProgressReading r = asked.readProgress();
+        if (r.maximum < 1 || r.title.isEmpty() || r.status.isEmpty())
+            ++failed;
+    });
     const std::vector<double> piecewise = timed(kPolls, [&] {
         const PollResult r = piecewisePoll(*ws);
         if (r.max < 1 || r.title.empty() || r.status.empty())
             ++failed;
     });
     print("poll_roundtrip", polls);
+    print("poll_asking", asking);
     print("poll_piecewise", piecewise);
     std::printf("poll_vs_piecewise_ratio: %.3f x\n",
                 polls[polls.size() / 2] / piecewise[piecewise.size() / 2]);

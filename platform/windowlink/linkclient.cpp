@@ -1,6 +1,7 @@
 // The client side of the window link: the real WindowSystem.
 
 #include "platform/windowlink/FolderWatch.h"
+#include "platform/windowlink/PeerConnection.h"
 #include "windowlink/runtimedir.h"
 #include "windowlink/socketio.h"
 #include "windowlink/windowsystem.h"
@@ -37,18 +38,17 @@ struct Target {
 };
 
 // Over all link window systems of the process, for linkUsage().
-std::atomic<std::size_t> g_connections{0};
 std::atomic<std::size_t> g_windows{0};
 
 // One published window this link has met, by its socket path: the kept
 // connection, the handles given out for it and its children, and how long it
 // counts as absent after it failed to answer in time.
 struct Peer {
-    int fd = -1;
+    PeerConnection connection;
     std::map<std::uint32_t, HWND> handles; // child (0: the window) → handle
     io::Clock::time_point stalledUntil{};  // nothing is asked until then
     io::Clock::time_point sendsStalledUntil{};
-    bool knowsSnapshot = true; // a receiver of an older kind is read piece by piece
+    bool knowsWatch = true; // a receiver of an older kind is read piece by piece
 };
 
 // A window's text as GetWindowTextA gives it whole: at most kMaxWindowText characters.
@@ -174,39 +174,27 @@ public:
         if (!t || t->child != 0)
             return std::nullopt;
         const std::string path = t->path;
-        if (!peer(path).knowsSnapshot)
+        Peer &p = peer(path);
+        if (!p.knowsWatch)
             return WindowSystem::readWindow(window, childClasses);
-        const auto reply = call(path, request(wire::Op::Snapshot));
+        // A watched window reports each change itself: while its reports are recent
+        // (a playing player's seek bar moves ten times a second), nothing is asked.
+        const auto now = io::Clock::now();
+        if (p.connection.isWatched() && now >= p.stalledUntil && p.connection.usable() &&
+            now - p.connection.reportedAt() < std::chrono::milliseconds(m_options.reportsStandMs))
+            return readingOf(p.connection.lastReport(), childClasses);
+        const auto reply = call(path, request(wire::Op::Watch));
         if (!reply) {
             // A receiver of an older kind drops the connection at once on a question it
             // does not know, and is still there: it is read piece by piece from now on.
-            if (!m_lastCallTimedOut && socketFileExists(path) && m_peers.count(path)) {
-                peer(path).knowsSnapshot = false;
+            if (m_lastCallDropped && socketFileExists(path) && m_peers.count(path)) {
+                peer(path).knowsWatch = false;
                 return WindowSystem::readWindow(window, childClasses);
             }
             return std::nullopt;
         }
-        WindowReading reading;
-        reading.title = wholeText(reply->text);
-        for (const std::string &className : childClasses) {
-            ChildReading child;
-            const auto it = std::find_if(
-                reply->children.begin(), reply->children.end(), [&](const wire::Child &c) {
-                    return equalsIgnoreCase(c.className, className.c_str());
-                });
-            if (it != reply->children.end()) {
-                child.found = true;
-                child.text = wholeText(it->text);
-                child.isScrollBar = it->isScrollBar;
-                if (child.isScrollBar) {
-                    child.pos = it->pos;
-                    child.minPos = it->minPos;
-                    child.maxPos = it->maxPos;
-                }
-            }
-            reading.children.push_back(std::move(child));
-        }
-        return reading;
+        peer(path).connection.watchFrom(*reply);
+        return readingOf(*reply, childClasses);
     }
 
     bool watchTopLevel(std::function<void()> onChange) override
@@ -226,6 +214,33 @@ public:
     }
 
 private:
+    // The title, and the first child of each class asked for, as the window showed them.
+    static WindowReading readingOf(const wire::Reply &shown,
+                                   const std::vector<std::string> &childClasses)
+    {
+        WindowReading reading;
+        reading.title = wholeText(shown.text);
+        for (const std::string &className : childClasses) {
+            ChildReading child;
+            const auto it = std::find_if(
+                shown.children.begin(), shown.children.end(), [&](const wire::Child &c) {
+                    return equalsIgnoreCase(c.className, className.c_str());
+                });
+            if (it != shown.children.end()) {
+                child.found = true;
+                child.text = wholeText(it->text);
+                child.isScrollBar = it->isScrollBar;
+                if (child.isScrollBar) {
+                    child.pos = it->pos;
+                    child.minPos = it->minPos;
+                    child.maxPos = it->maxPos;
+                }
+            }
+            reading.children.push_back(std::move(child));
+        }
+        return reading;
+    }
+
     void takeFolderNotices()
     {
         if (!m_folder.changed())
@@ -251,11 +266,11 @@ private:
 
     // The window's kept connection is open and it is not known to hang: it is still
     // published (a window that goes closes its connections, and the folder says so).
-    bool stillThere(const std::string &path) const
+    bool stillThere(const std::string &path)
     {
         const auto it = m_peers.find(path);
-        return it != m_peers.end() && it->second.fd >= 0 && !io::unusable(it->second.fd) &&
-               io::Clock::now() >= it->second.stalledUntil;
+        return it != m_peers.end() && io::Clock::now() >= it->second.stalledUntil &&
+               it->second.connection.usable();
     }
 
     HWND findTopLevel(HWND after, const char *className, const char *windowName)
@@ -333,7 +348,6 @@ private:
             return;
         for (const auto &[child, id] : it->second.handles)
             m_handles.erase(id);
-        closeConnection(it->second);
         m_peers.erase(it);
         --g_windows;
     }
@@ -350,71 +364,47 @@ private:
             forget(path);
     }
 
-    static void closeConnection(Peer &p)
-    {
-        if (p.fd < 0)
-            return;
-        io::closeFd(p.fd);
-        p.fd = -1;
-        --g_connections;
-    }
-
     // The kept connection to path, or a new one; -1 when the window cannot be
     // reached. A socket nobody listens on is removed.
-    int connection(const std::string &path)
+    bool connection(const std::string &path)
     {
         Peer &p = peer(path);
-        if (p.fd >= 0) {
-            if (!io::unusable(p.fd))
-                return p.fd;
+        if (p.connection.isOpen()) {
+            if (p.connection.usable())
+                return true;
             // Closed by the receiver: unpublished, or gone with its process.
-            closeConnection(p);
+            p.connection.close();
             if (!socketFileExists(path)) {
                 forget(path);
-                return -1;
+                return false;
             }
         }
-        io::ConnectResult result;
-        const int fd = io::connectTo(path, &result);
-        if (fd < 0) {
-            if (result == io::ConnectResult::Refused) {
-                ::unlink(path.c_str());
-                forget(path);
-            }
-            return -1;
+        const io::ConnectResult result = p.connection.open(path, m_uid);
+        if (result == io::ConnectResult::Refused) {
+            ::unlink(path.c_str());
+            forget(path);
         }
-        if (io::peerUid(fd) != m_uid) {
-            io::closeFd(fd);
-            return -1;
-        }
-        p.fd = fd;
-        ++g_connections;
-        return fd;
+        return result == io::ConnectResult::Connected;
     }
 
     // path is a copy: a refused connection drops the peer it may come from.
     std::optional<wire::Reply> call(const std::string path, const wire::Request &req)
     {
-        m_lastCallTimedOut = false;
+        m_lastCallDropped = false;
         const bool isSend = req.op == wire::Op::Send || req.op == wire::Op::Foreground;
         const auto now = io::Clock::now();
         if (const auto it = m_peers.find(path); it != m_peers.end())
             if (now < it->second.stalledUntil || (isSend && now < it->second.sendsStalledUntil))
                 return std::nullopt;
         const auto deadline = now + std::chrono::milliseconds(m_options.timeoutMs);
-        const int fd = connection(path);
-        if (fd < 0)
+        if (!connection(path))
             return std::nullopt;
-        std::optional<wire::Reply> reply;
-        if (io::sendAll(fd, wire::frame(wire::encodeRequest(req)), deadline))
-            if (const auto payload = io::recvFrame(fd, deadline))
-                reply = wire::decodeReply(*payload);
-        if (!reply || reply->op != req.op) {
-            // A late or garbled answer would be taken for the next call's: start afresh.
-            Peer &p = peer(path);
-            closeConnection(p);
-            m_lastCallTimedOut = io::Clock::now() >= deadline;
-            if (m_lastCallTimedOut) {
+        Peer &p = peer(path);
+        bool timedOut = false;
+        const std::optional<wire::Reply> reply = p.connection.ask(req, deadline, &timedOut);
+        if (!reply) {
+            m_lastCallDropped = !timedOut;
+            if (timedOut) {
                 // No answer in time: the window counts as absent for a while, so that
                 // a hung receiver costs one wait, not one per call. A busy receiver
                 // still answers reads from its link thread; only its sends pause.
@@ -438,7 +428,8 @@ private:
     std::unordered_map<std::string, Peer> m_peers;
     std::unordered_map<HWND, Target> m_handles;
     HWND m_nextHandle = 0x10004;
-    bool m_lastCallTimedOut = false;
+    // The last call's answer did not come because the window closed the connection.
+    bool m_lastCallDropped = false;
     // The folder as last listed, and whether it has changed since.
     FolderWatch m_folder;
     std::vector<PublishedEntry> m_published;
@@ -541,7 +532,7 @@ bool WindowSystem::watchTopLevel(std::function<void()>)
 
 LinkUsage linkUsage()
 {
-    return {g_connections.load(), g_windows.load()};
+    return {PeerConnection::openCount(), g_windows.load()};
 }
 
 std::string windowText(WindowSystem &windows, HWND window)

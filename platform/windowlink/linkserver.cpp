@@ -34,6 +34,8 @@ struct Connection {
     std::vector<std::uint8_t> out;
     bool awaitingOwner = false; // a message is with the owner's thread
     bool broken = false;
+    bool watching = false;         // told of every change (Watch)
+    std::uint64_t seenVersion = 0; // the state it was last told of
 };
 
 std::atomic<std::uint64_t> g_serial{0};
@@ -56,6 +58,7 @@ struct LinkServer::Impl : std::enable_shared_from_this<LinkServer::Impl> {
     bool closeListener = false;
     bool stop = false;
     std::vector<std::pair<std::uint64_t, wire::Reply>> finished;
+    std::uint64_t version = 1; // counts changes of the title and the children
 
     int wakeRead = -1;
     int wakeWrite = -1;
@@ -85,6 +88,13 @@ struct LinkServer::Impl : std::enable_shared_from_this<LinkServer::Impl> {
     void readFrom(Connection &c);
     void handleBuffered(Connection &c);
     void answer(Connection &c, const wire::Request &request);
+    // The title and children as a reply of this kind; the mutex is held.
+    wire::Reply snapshot(wire::Op op) const;
+    // Tells the watching connections of a change they have not heard of; one
+    // whose earlier news is still unsent hears later, so nothing piles up.
+    void pushUpdates();
+    // After a change of the state: the watchers hear of it.
+    void changed();
     void handOver(Connection &c, const wire::Request &request);
     void writeTo(Connection &c);
 };
@@ -121,6 +131,7 @@ void LinkServer::Impl::run()
             if (!c.out.empty() && !c.broken)
                 writeTo(c);
         }
+        pushUpdates();
         std::erase_if(connections, [&](Connection &c) {
             const bool done = c.broken || (closing && !c.awaitingOwner && c.out.empty());
             if (done)
@@ -163,6 +174,8 @@ bool LinkServer::Impl::takeControl(bool &closing)
         }
         stopNow = stop;
     }
+    // What a message's handler changed goes out before the message's reply.
+    pushUpdates();
     for (auto &[id, reply] : replies) {
         for (Connection &c : connections) {
             if (c.id != id)
@@ -283,14 +296,14 @@ void LinkServer::Impl::answer(Connection &c, const wire::Request &request)
                 reply.maxPos = child->maxPos;
             }
             break;
-        case wire::Op::Snapshot:
-            // Everything a poll reads, in one answer.
-            reply.ok = true;
-            reply.text = title;
-            for (const Child &ch : children)
-                reply.children.push_back(
-                    {ch.className, ch.text, ch.isScrollBar, ch.pos, ch.minPos, ch.maxPos});
+        case wire::Op::Watch:
+            // Everything a poll reads, in one answer, and from now on every change
+            // unasked.
+            reply = snapshot(request.op);
+            c.watching = true;
+            c.seenVersion = version;
             break;
+        case wire::Op::Update:
         case wire::Op::Send:
         case wire::Op::Foreground:
             break;
@@ -327,6 +340,45 @@ void LinkServer::Impl::handOver(Connection &c, const wire::Request &request)
         }
         self->wake();
     });
+}
+
+wire::Reply LinkServer::Impl::snapshot(wire::Op op) const
+{
+    wire::Reply reply;
+    reply.op = op;
+    reply.ok = true;
+    reply.text = title;
+    for (const Child &ch : children)
+        reply.children.push_back(
+            {ch.className, ch.text, ch.isScrollBar, ch.pos, ch.minPos, ch.maxPos});
+    return reply;
+}
+
+void LinkServer::Impl::pushUpdates()
+{
+    std::vector<std::uint8_t> update;
+    std::uint64_t current = 0;
+    for (Connection &c : connections) {
+        if (!c.watching || c.broken || !c.out.empty())
+            continue;
+        if (update.empty()) {
+            std::lock_guard lock(mutex);
+            current = version;
+            if (c.seenVersion == current)
+                continue;
+            update = wire::frame(wire::encodeReply(snapshot(wire::Op::Update)));
+        }
+        if (c.seenVersion == current)
+            continue;
+        c.out = update;
+        c.seenVersion = current;
+        writeTo(c);
+    }
+}
+
+void LinkServer::Impl::changed()
+{
+    ++version;
 }
 
 void LinkServer::Impl::writeTo(Connection &c)
@@ -433,37 +485,60 @@ std::string LinkServer::socketPath() const
 
 void LinkServer::setTitle(const std::string &title)
 {
-    std::lock_guard lock(d->mutex);
-    d->title = title;
+    {
+        std::lock_guard lock(d->mutex);
+        if (d->title == title)
+            return;
+        d->title = title;
+        d->changed();
+    }
+    d->wake();
 }
 
 std::uint32_t LinkServer::addChild(const std::string &className, const std::string &text)
 {
-    std::lock_guard lock(d->mutex);
-    Child c;
-    c.className = className;
-    c.text = text;
-    d->children.push_back(std::move(c));
-    return static_cast<std::uint32_t>(d->children.size());
+    std::uint32_t number;
+    {
+        std::lock_guard lock(d->mutex);
+        Child c;
+        c.className = className;
+        c.text = text;
+        d->children.push_back(std::move(c));
+        d->changed();
+        number = static_cast<std::uint32_t>(d->children.size());
+    }
+    d->wake();
+    return number;
 }
 
 void LinkServer::setChildText(std::uint32_t child, const std::string &text)
 {
-    std::lock_guard lock(d->mutex);
-    if (child >= 1 && child <= d->children.size())
+    {
+        std::lock_guard lock(d->mutex);
+        if (child < 1 || child > d->children.size() || d->children[child - 1].text == text)
+            return;
         d->children[child - 1].text = text;
+        d->changed();
+    }
+    d->wake();
 }
 
 void LinkServer::setChildScroll(std::uint32_t child, int pos, int minPos, int maxPos)
 {
-    std::lock_guard lock(d->mutex);
-    if (child < 1 || child > d->children.size())
-        return;
-    Child &c = d->children[child - 1];
-    c.isScrollBar = true;
-    c.minPos = minPos;
-    c.maxPos = maxPos;
-    c.pos = pos;
+    {
+        std::lock_guard lock(d->mutex);
+        if (child < 1 || child > d->children.size())
+            return;
+        Child &c = d->children[child - 1];
+        if (c.isScrollBar && c.pos == pos && c.minPos == minPos && c.maxPos == maxPos)
+            return;
+        c.isScrollBar = true;
+        c.minPos = minPos;
+        c.maxPos = maxPos;
+        c.pos = pos;
+        d->changed();
+    }
+    d->wake();
 }
 
 void LinkServer::setMessageHandler(MessageHandler handler)

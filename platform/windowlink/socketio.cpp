@@ -172,6 +172,11 @@ std::optional<std::vector<std::uint8_t>> recvFrame(int fd, Clock::time_point dea
     }
 }
 
+bool waitReadable(int fd, Clock::time_point deadline)
+{
+    return waitFor(fd, POLLIN, deadline);
+}
+
 bool unusable(int fd)
 {
     pollfd p{fd, POLLIN | POLLRDHUP, 0};

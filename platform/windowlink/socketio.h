@@ -31,6 +31,10 @@ bool sendAll(int fd, const std::vector<std::uint8_t> &bytes, Clock::time_point d
 // Reads one frame's payload before the deadline; nothing on error, end or time-out.
 std::optional<std::vector<std::uint8_t>> recvFrame(int fd, Clock::time_point deadline);
 
+// Waits until fd has bytes to read (or is closed) before the deadline; false on
+// time-out or error.
+bool waitReadable(int fd, Clock::time_point deadline);
+
 // True when the peer has closed or unread bytes wait: a pooled connection that must not
 // carry the next request.
 bool unusable(int fd);

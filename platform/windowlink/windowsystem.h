@@ -84,6 +84,11 @@ struct LinkOptions {
     uid_t trustedUid = static_cast<uid_t>(-1);
     // How long one call may wait for the receiver, in milliseconds.
     int timeoutMs = 2000;
+    // How long what a window reported unasked (each change of its title or children)
+    // stands for an answer to readWindow, in milliseconds: within that time nothing is
+    // asked. A window that reported nothing for longer is asked, so one that hangs is
+    // found out. 0: every read asks.
+    int reportsStandMs = 1000;
 };
 
 // The real window link (client side). Not thread-safe: use one per thread.

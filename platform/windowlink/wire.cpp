@@ -140,7 +140,7 @@ private:
 bool validOp(std::uint8_t op)
 {
     return op >= static_cast<std::uint8_t>(Op::Describe) &&
-           op <= static_cast<std::uint8_t>(Op::Snapshot);
+           op <= static_cast<std::uint8_t>(Op::Update);
 }
 
 void writeChild(Writer &w, const Child &c)
@@ -203,7 +203,8 @@ std::vector<std::uint8_t> encodeRequest(const Request &r)
     switch (r.op) {
     case Op::Describe:
     case Op::Foreground:
-    case Op::Snapshot:
+    case Op::Watch:
+    case Op::Update:
         break;
     case Op::FindChild:
         w.u32(r.after);
@@ -233,7 +234,7 @@ std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload)
         return std::nullopt;
     Reader rd(payload);
     std::uint8_t op;
-    if (!rd.u8(op) || !validOp(op))
+    if (!rd.u8(op) || !validOp(op) || op == static_cast<std::uint8_t>(Op::Update))
         return std::nullopt;
     Request r;
     r.op = static_cast<Op>(op);
@@ -241,7 +242,8 @@ std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload)
     switch (r.op) {
     case Op::Describe:
     case Op::Foreground:
-    case Op::Snapshot:
+    case Op::Watch:
+    case Op::Update:
         break;
     case Op::FindChild:
         ok = rd.u32(r.after) && rd.optStr(r.className) && rd.optStr(r.title);
@@ -291,7 +293,8 @@ std::vector<std::uint8_t> encodeReply(const Reply &r)
     case Op::Foreground:
         w.u8(r.ok);
         break;
-    case Op::Snapshot:
+    case Op::Watch:
+    case Op::Update:
         writeSnapshot(w, r);
         break;
     }
@@ -330,7 +333,8 @@ std::optional<Reply> decodeReply(std::span<const std::uint8_t> payload)
     case Op::Foreground:
         ok = rd.flag(r.ok);
         break;
-    case Op::Snapshot:
+    case Op::Watch:
+    case Op::Update:
         ok = readSnapshot(rd, r);
         r.ok = ok;
         break;

@@ -26,10 +26,11 @@ enum class Op : std::uint8_t {
     GetScroll = 4,  // child, bar -> ok, pos, min, max
     Send = 5,       // child, message, wParam, lParam -> ok, result
     Foreground = 6, // -> ok
-    Snapshot = 7,   // -> title, children (class, text, scroll bar)
+    Watch = 7,      // -> title, children (class, text, scroll bar); then Update frames
+    Update = 8,     // (from the window only, unasked) title, children, after each change
 };
 
-// A child control as a Snapshot reply carries it.
+// A child control as a Watch answer or an Update carries it.
 struct Child {
     std::string className;
     std::string text;
@@ -66,13 +67,13 @@ struct Reply {
     std::int32_t minPos = 0;
     std::int32_t maxPos = 0;
     std::int64_t result = 0;
-    std::vector<Child> children; // Snapshot, in order
+    std::vector<Child> children; // Watch, Update: in order
 
     bool operator==(const Reply &) const = default;
 };
 
-// Payloads (without the length prefix). A Snapshot reply carries the children that
-// fit within kMaxPayload, in order.
+// Payloads (without the length prefix). A Watch answer or an Update carries the
+// children that fit within kMaxPayload, in order. Update is no request.
 std::vector<std::uint8_t> encodeRequest(const Request &request);
 std::vector<std::uint8_t> encodeReply(const Reply &reply);
 std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload);

@@ -50,6 +50,7 @@ private slots:
     void findsChildrenInOrder();
     void readsScrollBar();
     void readsTheWholeWindowInOneLook();
+    void aWatchedWindowReportsItsChanges();
     void readsTextsAsUtf8CutAt255Characters();
     void sendReturnsAfterHandling();
     void keysArriveInOrder();
@@ -196,7 +197,7 @@ void TestWindowLink::repliesSurviveTheWire()
 
     // A look at the whole window: the children that fit, in order.
     wire::Reply look;
-    look.op = wire::Op::Snapshot;
+    look.op = wire::Op::Watch;
     look.ok = true;
     look.text = d.text;
     look.children = {{"CN_seek", "", true, 5, 0, 30}, {"Static", "\xE5\x86\x8D", false, 0, 0, 0}};
@@ -349,6 +350,37 @@ void TestWindowLink::readsTheWholeWindowInOneLook()
     // No window, no look; a child is no window to look at.
     QVERIFY(!m_ws->readWindow(0, {"Static"}).has_value());
     QVERIFY(!m_ws->readWindow(seekChild, {"Static"}).has_value());
+}
+
+void TestWindowLink::aWatchedWindowReportsItsChanges()
+{
+    QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
+    QVERIFY(peer);
+    LinkOptions options;
+    options.timeoutMs = 500;
+    options.reportsStandMs = 1500;
+    const auto ws = makeLinkWindowSystem(options);
+    const HWND w = ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(ws->readWindow(w, {"Static"})->children[0].text, std::string("none"));
+    // What a message's handler changes is reported before the message is answered.
+    QCOMPARE(ws->SendMessageA(w, WM_KEYDOWN, VK_SPACE, 0), LRESULT(1032));
+    QCOMPARE(ws->readWindow(w, {"Static"})->children[0].text, std::string("100 32 0 child 0"));
+
+    // Reports stand for an answer for a while: a window that stopped is still
+    // read, at once and as it was, without being asked.
+    ::kill(static_cast<pid_t>(peer->processId()), SIGSTOP);
+    QTRY_VERIFY(processState(peer->processId()) == 'T');
+    QElapsedTimer t;
+    t.start();
+    const auto reported = ws->readWindow(w, {"Static", "Edit"});
+    QVERIFY(t.elapsed() < 250);
+    QVERIFY(reported.has_value());
+    QCOMPARE(reported->children[1].text, std::string("1"));
+    // Once they are old it is asked, does not answer, and counts as no window.
+    QTRY_VERIFY_WITH_TIMEOUT(!ws->readWindow(w, {"Static"}).has_value(), 5000);
+    QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
+    ::kill(static_cast<pid_t>(peer->processId()), SIGCONT);
+    QTRY_VERIFY_WITH_TIMEOUT(ws->FindWindowA("Peer_A", nullptr) != 0, 20000);
 }
 
 void TestWindowLink::readsTextsAsUtf8CutAt255Characters()
