@@ -424,6 +424,11 @@ void TestLongPlay::archiveRowsLeaveNothingInTheProgramFolder()
 
 void TestLongPlay::descriptorsRunningOutAreNamedAndTheStateIsSaved()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers check memory through a pipe of their own: with every
+    // descriptor taken, that check fails and reports good objects as bad.
+    QSKIP("the sanitizers need descriptors of their own");
+#endif
     const QByteArrayList rows = writeRows("song%.snr", 2, [](int) { return blip("Song"); });
     QCOMPARE(rows.size(), 2);
     form().MMSaveList->setChecked(true);
