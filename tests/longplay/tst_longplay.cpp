@@ -366,8 +366,10 @@ void TestLongPlay::aPlayerPlayingAgainHoldsNothingMore()
     qInfo("player after 3 plays: %s", qPrintable(first.toString()));
     qInfo("player after 30 plays: %s", qPrintable(last.toString()));
     QCOMPARE(m_launcher->startedIds().size(), 1);
-    QCOMPARE(last.descriptors, first.descriptors);
-    QCOMPARE(last.threads, first.threads);
+    // Nothing may grow; a thread or descriptor the player (or the sanitizer
+    // runtime) held only for a moment at the early sample may be gone later.
+    QVERIFY2(last.descriptors <= first.descriptors, qPrintable(last.toString()));
+    QVERIFY2(last.threads <= first.threads, qPrintable(last.toString()));
     QCOMPARE(last.children, 0);
     QVERIFY2(last.residentKiB - first.residentKiB <= ResidentAllowanceKiB,
              qPrintable(QStringLiteral("the player's resident memory grew by %1 KiB")
