@@ -1,6 +1,7 @@
 #include "Extractor.h"
 
 #include "ArchiverErrors.h"
+#include "Log.h"
 #include "OwnerWindow.h"
 #include "PathSafety.h"
 
@@ -166,12 +167,6 @@ public:
 private:
     std::string path_;
 };
-
-void appendLine(std::string &log, const std::string &line)
-{
-    if (log.size() < 1024 * 1024)
-        log += line + "\n";
-}
 
 class DiskExtraction final
 {

@@ -2,6 +2,7 @@
 
 #include "ArchiveReader.h"
 #include "ArchiverErrors.h"
+#include "Log.h"
 #include "PathSafety.h"
 
 #include <algorithm>
@@ -46,12 +47,6 @@ std::string joinPath(const std::string &dir, const std::string &name)
     if (dir.empty() || dir == ".")
         return name;
     return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-void appendLine(std::string &log, const std::string &line)
-{
-    if (log.size() < 1024 * 1024)
-        log += line + "\n";
 }
 
 // True when a component of base/rel other than base itself is a symbolic link (or anything
