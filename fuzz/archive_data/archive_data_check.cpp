@@ -82,11 +82,35 @@ std::optional<std::string> lexicalInside(const std::string &relDir, const std::s
     return out;
 }
 
-// Walks the target folder: no leftover temporary files, only files, folders and links,
-// every link stays inside (resolved when it resolves, lexically otherwise), and the files
-// add up to no more than one command may write (`bytes` counts them).
+// Every component of every member path the archive holds (a member may itself be named
+// like a temporary file).
+std::set<std::string> memberComponents(Format format, const std::string &archive)
+{
+    std::set<std::string> components;
+    ArchiveReader reader(format, archive);
+    if (reader.open() != ARC_OK)
+        return components;
+    Member m;
+    while (reader.next(m) == ARC_OK) {
+        std::size_t start = 0;
+        while (start <= m.path.size()) {
+            std::size_t end = m.path.find('/', start);
+            if (end == std::string::npos)
+                end = m.path.size();
+            components.insert(m.path.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+    return components;
+}
+
+// Walks the target folder: no leftover temporary files (unless the archive itself names
+// one so), only files, folders and links, every link stays inside (resolved when it
+// resolves, lexically otherwise), and the files add up to no more than one command may write
+// (`bytes` counts them).
 std::string treeProblem(const std::string &root, const std::string &realRoot,
-                        const std::string &rel, int depth, std::uint64_t &bytes)
+                        const std::string &rel, int depth, std::uint64_t &bytes,
+                        const std::set<std::string> &memberNames)
 {
     if (depth > 64)
         return "target tree deeper than 64 folders";
@@ -94,13 +118,14 @@ std::string treeProblem(const std::string &root, const std::string &realRoot,
     for (const std::string &name : entriesOf(dir)) {
         const std::string relPath = rel.empty() ? name : rel + "/" + name;
         const std::string path = root + "/" + relPath;
-        if (name.starts_with(".tunelet-part-"))
+        if (name.starts_with(".tunelet-part-") && !memberNames.contains(name))
             return "temporary file left behind: " + relPath;
         struct stat st = {};
         if (::lstat(path.c_str(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
-            if (std::string p = treeProblem(root, realRoot, relPath, depth + 1, bytes); !p.empty())
+            if (std::string p = treeProblem(root, realRoot, relPath, depth + 1, bytes, memberNames);
+                !p.empty())
                 return p;
         } else if (S_ISLNK(st.st_mode)) {
             char target[PATH_MAX + 1];
@@ -251,7 +276,9 @@ std::string checkArchiveData(std::span<const std::uint8_t> data)
     if (::realpath(out.c_str(), realOut) == nullptr)
         return "the target folder is gone";
     std::uint64_t extracted = 0;
-    if (std::string p = treeProblem(out, realOut, "", 0, extracted); !p.empty())
+    if (std::string p =
+            treeProblem(out, realOut, "", 0, extracted, memberComponents(format, archive));
+        !p.empty())
         return p;
     // A refusal by the first pass is the log's first line; member names are in the log
     // too, so only its start tells.
