@@ -1,6 +1,6 @@
-#include "About.h"
+#include "app/About.h"
 
-#include "TuneletIcons.h"
+#include "resources/TuneletIcons.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/textcodec.h"
+#include "platform/core/TextCodec.h"
 
 #include <QByteArray>
 #include <QString>

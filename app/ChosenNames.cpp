@@ -1,7 +1,7 @@
 #include "app/ChosenNames.h"
 
-#include "core/bytefile.h"
-#include "core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/TextCodec.h"
 
 namespace tunelet
 {

@@ -1,6 +1,6 @@
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 
-#include "core/textcodec.h"
+#include "platform/core/TextCodec.h"
 
 #include <QApplication>
 #include <QFileDialog>

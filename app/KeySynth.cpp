@@ -1,4 +1,4 @@
-#include "KeySynth.h"
+#include "app/KeySynth.h"
 
 #include <QApplication>
 #include <QKeyEvent>

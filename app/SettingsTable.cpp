@@ -1,4 +1,4 @@
-#include "SettingsTable.h"
+#include "app/SettingsTable.h"
 
 #include <algorithm>
 #include <cstddef>

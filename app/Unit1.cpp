@@ -1,19 +1,19 @@
 // The main window's construction, its event plumbing, the error box and the
 // one way it closes.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "KeySynth.h"
-#include "TuneletIcons.h"
-#include "Unit2.h"
+#include "app/KeySynth.h"
+#include "resources/TuneletIcons.h"
+#include "app/Unit2.h"
 
 #include "app/ChosenNames.h"
 #include "app/OuterFrame.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
 #include "playlist/LzhDataExtraction.h"
-#include "playlist/entrybuilder.h"
-#include "playlist/playlistmodel.h"
-#include "playlist/randomgenerator.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/RandomGenerator.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ARCHIVES.h"
-#include "Dialogs.h"
-#include "SettingsTable.h"
+#include "archive/ARCHIVES.h"
+#include "app/Dialogs.h"
+#include "app/SettingsTable.h"
 
 #include "playback/PlaybackClock.h"
 

@@ -2,11 +2,11 @@
 // an archive's data file out into the work file, for an archive row's title and for playing
 // it. The work is the playlist's LzhDataExtraction; the window lends it the component, its
 // program folder, its handle and its message box.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "playback/songstarter.h"
+#include "playback/SongStarter.h"
 #include "playlist/LzhDataExtraction.h"
-#include "playlist/entrybuilder.h"
+#include "playlist/EntryBuilder.h"
 
 void TForm1::CreateArchiveFile()
 {

@@ -1,13 +1,13 @@
 // The window on the desktop: what media keys, panel applets and playerctl
 // reach through MPRIS, and files opened from the desktop. The D-Bus side is
 // the desktop library's; this file binds it to the window's own commands.
-#include "Unit1.h"
+#include "app/Unit1.h"
 
-#include "core/textcodec.h"
+#include "platform/core/TextCodec.h"
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
-#include "playlist/editing.h"
-#include "playlist/playlistmodel.h"
+#include "playlist/Editing.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QTimer>

@@ -2,18 +2,18 @@
 // sorting, shuffling and pruning, dropped files and the position display.
 // The work on the rows is the playlist library's; this file binds it to the
 // window's selection, dialogs, keys and status bar.
-#include "AppError.h"
-#include "KeySynth.h"
-#include "StatusBar.h"
-#include "Unit1.h"
+#include "app/AppError.h"
+#include "app/KeySynth.h"
+#include "app/StatusBar.h"
+#include "app/Unit1.h"
 
-#include "core/bytepath.h"
-#include "playlist/editing.h"
-#include "playlist/entrybuilder.h"
-#include "playlist/playindex.h"
-#include "playlist/playlistmodel.h"
-#include "playlist/pruning.h"
-#include "playlist/sorting.h"
+#include "platform/core/BytePath.h"
+#include "playlist/Editing.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/PlayIndex.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/Pruning.h"
+#include "playlist/Sorting.h"
 
 #include <QTreeView>
 

@@ -1,10 +1,10 @@
 // The main window's layout: the button bar, the list, the status bar, the
 // menus and the dialogs' fixed properties.
-#include "StatusBar.h"
-#include "TuneletIcons.h"
-#include "Unit1.h"
+#include "app/StatusBar.h"
+#include "resources/TuneletIcons.h"
+#include "app/Unit1.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,15 +1,15 @@
 // List files: reading and writing them, and the commands that open, reload,
 // save and overwrite the current list.
-#include "AppError.h"
-#include "KeySynth.h"
-#include "Unit1.h"
+#include "app/AppError.h"
+#include "app/KeySynth.h"
+#include "app/Unit1.h"
 
-#include "core/bytepath.h"
-#include "core/textcodec.h"
-#include "playlist/entrybuilder.h"
-#include "playlist/listfile.h"
-#include "playlist/playindex.h"
-#include "playlist/playlistmodel.h"
+#include "platform/core/BytePath.h"
+#include "platform/core/TextCodec.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/ListFile.h"
+#include "playlist/PlayIndex.h"
+#include "playlist/PlaylistModel.h"
 
 void TForm1::AppendEntry(const QByteArray &path)
 {

@@ -1,15 +1,15 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
-#include "AppError.h"
-#include "StatusBar.h"
-#include "TrayIcon.h"
-#include "TuneletIcons.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/AppError.h"
+#include "app/StatusBar.h"
+#include "tray/TrayIcon.h"
+#include "resources/TuneletIcons.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
 #include "app/OuterFrame.h"
 
-#include "core/bytefile.h"
-#include "core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/TextCodec.h"
 
 #include <QAction>
 #include <QFrame>

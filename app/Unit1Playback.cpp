@@ -2,23 +2,23 @@
 // play commands, transport and the progress timers. The rules live in the
 // playback library; this file binds them to the window's menus, buttons,
 // caption, status bar and time display.
-#include "AppError.h"
-#include "KeySynth.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/AppError.h"
+#include "app/KeySynth.h"
+#include "app/StatusBar.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
 
-#include "core/bytefile.h"
-#include "core/programfolder.h"
-#include "core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/ProgramFolder.h"
+#include "platform/core/TextCodec.h"
 #include "playback/SilentPassWatch.h"
-#include "playback/playerwindow.h"
-#include "playback/playsequencer.h"
-#include "playback/progresspoll.h"
-#include "playback/songstarter.h"
-#include "playlist/playlistmodel.h"
-#include "process/systemprocesslauncher.h"
-#include "windowlink/windowsystem.h"
+#include "playback/PlayerWindow.h"
+#include "playback/PlaySequencer.h"
+#include "playback/ProgressPoll.h"
+#include "playback/SongStarter.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/process/SystemProcessLauncher.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QAction>
 #include <QLabel>

@@ -2,14 +2,14 @@
 // they read and write. The keys, their types and defaults and the orders in
 // which they are walked are data (SettingsTable); this file binds each key
 // to the value it mirrors in the window.
-#include "Unit1.h"
-#include "Unit2.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
 
 #include "app/OuterFrame.h"
-#include "core/bytefile.h"
-#include "core/inifile.h"
-#include "core/programfolder.h"
-#include "core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/ProgramFolder.h"
+#include "platform/core/TextCodec.h"
 #include "platform/core/ResourceShortage.h"
 
 #include <QAction>

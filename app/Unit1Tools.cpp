@@ -1,16 +1,16 @@
 // The small tools of the menus: the editor, the program paths, the volume
 // control, help, the about box, the option switches and exit.
-#include "About.h"
-#include "Unit1.h"
+#include "app/About.h"
+#include "app/Unit1.h"
 
-#include "core/bytefile.h"
-#include "core/bytepath.h"
-#include "core/programfolder.h"
-#include "core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/BytePath.h"
+#include "platform/core/ProgramFolder.h"
+#include "platform/core/TextCodec.h"
 #include "playback/ProgramPath.h"
-#include "playlist/entrykind.h"
-#include "playlist/playlistmodel.h"
-#include "shell/systemdesktopshell.h"
+#include "playlist/EntryKind.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/shell/SystemDesktopShell.h"
 
 #include <QAction>
 

@@ -1,9 +1,9 @@
-#include "Unit2.h"
+#include "app/Unit2.h"
 
-#include "TuneletIcons.h"
+#include "resources/TuneletIcons.h"
 
 #include "app/OuterFrame.h"
-#include "core/textcodec.h"
+#include "platform/core/TextCodec.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>

@@ -1,4 +1,4 @@
-#include "UnixSignalNotifier.h"
+#include "app/UnixSignalNotifier.h"
 
 #include <QSocketNotifier>
 

@@ -1,14 +1,14 @@
 // Tunelet's entry: the application title, the three windows in their order,
 // and the one close path for every way the program is asked to end.
-#include "About.h"
-#include "Dialogs.h"
-#include "KeySynth.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "UnixSignalNotifier.h"
+#include "app/About.h"
+#include "app/Dialogs.h"
+#include "app/KeySynth.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/UnixSignalNotifier.h"
 
-#include "core/bytefile.h"
-#include "core/programfolder.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/ProgramFolder.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Archiver.h"
-#include "ArchiverOptions.h"
-#include "ArchiverTypes.h"
-#include "CmdOpt.h"
-#include "FileItems.h"
+#include "archive/Archiver.h"
+#include "archive/ArchiverOptions.h"
+#include "archive/ArchiverTypes.h"
+#include "archive/CmdOpt.h"
+#include "archive/FileItems.h"
 
 #include <QByteArray>
 #include <cstdint>

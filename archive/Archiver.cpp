@@ -1,4 +1,4 @@
-#include "Archiver.h"
+#include "archive/Archiver.h"
 
 void TArchiver::LoadDLL()
 {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ArchiverOptions.h"
-#include "ArchiverPaths.h"
-#include "ArchiverTypes.h"
-#include "CmdOpt.h"
-#include "FileItems.h"
+#include "archive/ArchiverOptions.h"
+#include "archive/ArchiverPaths.h"
+#include "archive/ArchiverTypes.h"
+#include "archive/CmdOpt.h"
+#include "archive/FileItems.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "ArchiverOptions.h"
+#include "archive/ArchiverOptions.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ArchiverTypes.h"
-#include "FileItems.h"
+#include "archive/ArchiverTypes.h"
+#include "archive/FileItems.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -3,8 +3,8 @@
 #include "archive/ArchiverTypes.h"
 #include "archive/DoubleByteText.h"
 
-#include "platform/core/bytefile.h"
-#include "platform/core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/TextCodec.h"
 
 #include <QByteArrayList>
 

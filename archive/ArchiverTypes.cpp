@@ -1,6 +1,6 @@
-#include "ArchiverTypes.h"
+#include "archive/ArchiverTypes.h"
 
-#include "platform/core/textcodec.h"
+#include "platform/core/TextCodec.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ArchiverApi.h"
+#include "archive/ArchiverApi.h"
 
 #include <QByteArray>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "CmdOpt.h"
+#include "archive/CmdOpt.h"
 
-#include "ArchiverTypes.h"
-#include "DoubleByteText.h"
+#include "archive/ArchiverTypes.h"
+#include "archive/DoubleByteText.h"
 
-#include "platform/core/atomicfile.h"
+#include "platform/core/AtomicFile.h"
 
 void TCmdOpt::Add(const QByteArray &s)
 {

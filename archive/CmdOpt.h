@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileItems.h"
+#include "archive/FileItems.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "DoubleByteText.h"
+#include "archive/DoubleByteText.h"
 
 #include <QUtf8StringView>
 

@@ -1,11 +1,11 @@
-#include "FILTERS.h"
+#include "archive/FILTERS.h"
 
-#include "ArchiverPaths.h"
-#include "ArchiverTypes.h"
+#include "archive/ArchiverPaths.h"
+#include "archive/ArchiverTypes.h"
 
-#include "platform/core/atomicfile.h"
-#include "platform/core/bytefile.h"
-#include "platform/core/textcodec.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/TextCodec.h"
 
 namespace filters
 {

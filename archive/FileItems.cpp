@@ -1,4 +1,4 @@
-#include "FileItems.h"
+#include "archive/FileItems.h"
 
 namespace
 {

@@ -1,8 +1,8 @@
-#include "LibraryUnit.h"
+#include "archive/LibraryUnit.h"
 
-#include "Archiver.h"
-#include "ArchiverTypes.h"
-#include "DynamicLibrary.h"
+#include "archive/Archiver.h"
+#include "archive/ArchiverTypes.h"
+#include "platform/dynlib/DynamicLibrary.h"
 
 bool LibraryUnit::Load()
 {

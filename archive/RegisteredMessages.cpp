@@ -1,4 +1,4 @@
-#include "RegisteredMessages.h"
+#include "archive/RegisteredMessages.h"
 
 #include <QHash>
 #include <mutex>

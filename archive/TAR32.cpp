@@ -2,7 +2,7 @@
 
 #include "archive/FILTERS.h"
 
-#include "DynamicLibrary.h"
+#include "platform/dynlib/DynamicLibrary.h"
 
 namespace
 {

@@ -3,9 +3,9 @@
 #include "archive/DoubleByteText.h"
 #include "archive/FILTERS.h"
 
-#include "DynamicLibrary.h"
+#include "platform/dynlib/DynamicLibrary.h"
 
-#include "platform/core/bytefile.h"
+#include "platform/core/ByteFile.h"
 
 #include <initializer_list>
 #include <string>

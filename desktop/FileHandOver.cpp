@@ -1,6 +1,6 @@
 #include "desktop/FileHandOver.h"
 
-#include "platform/core/bytefile.h"
+#include "platform/core/ByteFile.h"
 
 #include <QCryptographicHash>
 #include <QDBusConnectionInterface>

@@ -1,8 +1,8 @@
 #include "playlist/LzhDataExtraction.h"
 
-#include "platform/core/bytefile.h"
-#include "platform/core/bytepath.h"
-#include "platform/core/textcodec.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/BytePath.h"
+#include "platform/core/TextCodec.h"
 
 #include <QCoreApplication>
 #include <QSet>

@@ -1,9 +1,9 @@
 #include "playlist/RowBatch.h"
 
-#include "playlist/entrybuilder.h"
-#include "playlist/entrykind.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/EntryKind.h"
 
-#include "platform/core/bytefile.h"
+#include "platform/core/ByteFile.h"
 
 #include <QtConcurrent/QtConcurrentMap>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playlist/playlistentry.h"
+#include "playlist/PlaylistEntry.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "TuneletIcons.h"
+#include "resources/TuneletIcons.h"
 
 #include <QIconEngine>
 #include <QPainter>

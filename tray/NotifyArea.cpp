@@ -1,4 +1,4 @@
-#include "NotifyArea.h"
+#include "tray/NotifyArea.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "QtNotifyArea.h"
+#include "tray/QtNotifyArea.h"
 
-#include "TipText.h"
+#include "tray/TipText.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -4,7 +4,7 @@
 // QSystemTrayIcon per added icon number. Its activations come back to the
 // record's callback window as the mouse messages a tray would send.
 
-#include "NotifyArea.h"
+#include "tray/NotifyArea.h"
 
 #include <QList>
 #include <QSystemTrayIcon>

@@ -1,4 +1,4 @@
-#include "TipText.h"
+#include "tray/TipText.h"
 
 #include <QStringDecoder>
 

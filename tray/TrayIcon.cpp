@@ -1,7 +1,7 @@
-#include "TrayIcon.h"
+#include "tray/TrayIcon.h"
 
-#include "QtNotifyArea.h"
-#include "TipText.h"
+#include "tray/QtNotifyArea.h"
+#include "tray/TipText.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -21,8 +21,8 @@
 // creating a 101st tray icon throw ETrayIcon; everything runs on the GUI
 // thread.
 
-#include "IconList.h"
-#include "NotifyArea.h"
+#include "tray/IconList.h"
+#include "tray/NotifyArea.h"
 
 #include <QByteArray>
 #include <QIcon>

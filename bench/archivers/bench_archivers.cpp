@@ -2,7 +2,7 @@
 // listing an archive of many members. Uses the libraries beside this program.
 #include "tests/support/ArchiveWriters.h"
 
-#include "ArchiverApi.h"
+#include "archive/ArchiverApi.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

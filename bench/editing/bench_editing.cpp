@@ -4,8 +4,8 @@
 #include "tests/support/ByteFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "playlist/listfile.h"
-#include "playlist/playlistmodel.h"
+#include "playlist/ListFile.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QApplication>
 #include <QDir>

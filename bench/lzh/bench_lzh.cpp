@@ -10,8 +10,8 @@
 // is found beside this program, in <build>/bin)
 #include "tests/support/WindowFixture.h"
 
-#include "ARCHIVES.h"
-#include "playlist/playlistmodel.h"
+#include "archive/ARCHIVES.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Converts a generated MIDI file of about 1 MB (16 busy channels with chords,
 // controller changes and a tempo map), in process and through the built
 // program, and prints `name: value unit` lines.
-#include "converter.h"
+#include "tools/mid2snr/Converter.h"
 #include "tests/support/SmfWriter.h"
 
 #include <QCoreApplication>

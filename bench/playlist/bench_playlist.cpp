@@ -2,13 +2,13 @@
 // the editing commands on 10,000 and 100,000 rows. The figures named "_median"
 // are medians of kRepeats runs taken in turn with their baseline; "_cpu" figures
 // are this process's CPU time (all threads), the others wall time.
-#include "playlist/editing.h"
-#include "playlist/entrybuilder.h"
-#include "playlist/listfile.h"
-#include "playlist/playlistmodel.h"
-#include "playlist/pruning.h"
-#include "playlist/randomgenerator.h"
-#include "playlist/sorting.h"
+#include "playlist/Editing.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/ListFile.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/Pruning.h"
+#include "playlist/RandomGenerator.h"
+#include "playlist/Sorting.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Settings-file benchmark: storing a whole set of keys at exit, one synced
 // rewrite per key against one rewrite for all of them.
-#include "core/inifile.h"
+#include "platform/core/IniFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -13,7 +13,7 @@
 
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/Xvfb.h"
-#include "windowlink/windowsystem.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Archive data: malformed LZH and ZIP archives listed, tested, read into memory
 // and extracted into a sandbox by the archiver libraries' common code.
-#include "archive_data_check.h"
+#include "fuzz/checks/ArchiveDataCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Archive operands: paths and names written by the back-ends' command-line builders and read
 // back by the archiver libraries' own parser must come out as the same bytes.
-#include "archive_operands/ArchiveOperandsCheck.h"
+#include "fuzz/checks/ArchiveOperandsCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the pure readers of the archiver libraries: the command lines of
 // every library, response files, wildcard masks and member paths.
-#include "CommandLine.h"
-#include "Commands.h"
-#include "Mask.h"
-#include "PathSafety.h"
+#include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/Commands.h"
+#include "tools/archivers/common/Mask.h"
+#include "tools/archivers/common/PathSafety.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Settings files: arbitrary bytes parsed, written back, edited and read through
 // the settings-file class, each step checked against the INI rules.
-#include "ini_check.h"
+#include "fuzz/checks/IniCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // List files: arbitrary bytes split, resolved, loaded, saved and loaded again,
 // each step compared with the list-file rules applied in memory.
-#include "listfile_check.h"
+#include "fuzz/checks/ListFileCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

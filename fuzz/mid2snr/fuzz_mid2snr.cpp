@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the MIDI converter. Besides crashes, hangs and
 // sanitizer reports, it checks what a successful conversion promises: CR LF
 // lines, a title line first, and at most 256 tracks.
-#include "converter.h"
+#include "tools/mid2snr/Converter.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Song data: arbitrary bytes parsed by the player's song parser with its shipped
 // limits, the parsed song checked and a few blocks of it rendered.
-#include "songdata_check.h"
+#include "fuzz/checks/SongDataCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Song data titles: arbitrary bytes written as a file and read by the title
 // reader, compared with the title-line rule applied in memory.
-#include "titles_check.h"
+#include "fuzz/checks/TitlesCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

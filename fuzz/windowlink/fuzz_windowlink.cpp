@@ -1,6 +1,6 @@
 // Window link messages: arbitrary bytes decoded as request and reply payloads and
 // read as a stream of frames from a socket.
-#include "windowlink_check.h"
+#include "fuzz/checks/WindowLinkCheck.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "DynamicLibrary.h"
+#include "platform/dynlib/DynamicLibrary.h"
 
 #include <algorithm>
 #include <cctype>

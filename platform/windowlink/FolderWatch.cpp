@@ -1,6 +1,6 @@
 #include "platform/windowlink/FolderWatch.h"
 
-#include "windowlink/runtimedir.h"
+#include "platform/windowlink/RuntimeDir.h"
 
 #include <cstdint>
 #include <sys/inotify.h>

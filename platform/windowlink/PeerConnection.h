@@ -3,8 +3,8 @@
 // in what the window reports unasked (each change of its title or children) once it is
 // watched, so that a read can be answered from the last report without asking.
 
-#include "windowlink/socketio.h"
-#include "windowlink/wire.h"
+#include "platform/windowlink/SocketIo.h"
+#include "platform/windowlink/Wire.h"
 
 #include <cstdint>
 #include <optional>

@@ -3,9 +3,9 @@
 #include "tests/support/IniText.h"
 #include "tests/support/WindowFixture.h"
 
-#include "UnixSignalNotifier.h"
+#include "app/UnixSignalNotifier.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -2,10 +2,10 @@
 // and the data viewer and about box.
 #include "tests/support/WindowFixture.h"
 
-#include "Dialogs.h"
-#include "StatusBar.h"
+#include "app/Dialogs.h"
+#include "app/StatusBar.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -4,9 +4,9 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "StatusBar.h"
+#include "app/StatusBar.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QSignalSpy>

@@ -5,10 +5,10 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "SettingsTable.h"
-#include "StatusBar.h"
+#include "app/SettingsTable.h"
+#include "app/StatusBar.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QHeaderView>

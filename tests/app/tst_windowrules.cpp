@@ -6,7 +6,7 @@
 #include "tests/support/WindowFixture.h"
 
 #include "app/OuterFrame.h"
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QGuiApplication>
 #include <QScreen>

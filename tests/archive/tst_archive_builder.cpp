@@ -1,11 +1,11 @@
-#include "ARCHIVES.h"
-#include "ArchiverOptions.h"
-#include "CmdOpt.h"
-#include "DynamicLibrary.h"
-#include "FILTERS.h"
-#include "FileItems.h"
-#include "RegisteredMessages.h"
-#include "ZIP32.h"
+#include "archive/ARCHIVES.h"
+#include "archive/ArchiverOptions.h"
+#include "archive/CmdOpt.h"
+#include "platform/dynlib/DynamicLibrary.h"
+#include "archive/FILTERS.h"
+#include "archive/FileItems.h"
+#include "archive/RegisteredMessages.h"
+#include "archive/ZIP32.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "ARCHIVES.h"
-#include "ARJ32.h"
-#include "ArchiveTestSupport.h"
-#include "BGA32.h"
-#include "CAB32.h"
-#include "LHA32.h"
-#include "RAR32.h"
-#include "RegisteredMessages.h"
-#include "TAR32.h"
-#include "ZIP32.h"
+#include "archive/ARCHIVES.h"
+#include "archive/ARJ32.h"
+#include "tests/archive/ArchiveTestSupport.h"
+#include "archive/BGA32.h"
+#include "archive/CAB32.h"
+#include "archive/LHA32.h"
+#include "archive/RAR32.h"
+#include "archive/RegisteredMessages.h"
+#include "archive/TAR32.h"
+#include "archive/ZIP32.h"
 
 #include <QFile>
 #include <QTemporaryDir>

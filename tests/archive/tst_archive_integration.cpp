@@ -1,8 +1,8 @@
-#include "ARCHIVES.h"
-#include "ArchiveTestSupport.h"
-#include "LHA32.h"
-#include "TAR32.h"
-#include "ZIP32.h"
+#include "archive/ARCHIVES.h"
+#include "tests/archive/ArchiveTestSupport.h"
+#include "archive/LHA32.h"
+#include "archive/TAR32.h"
+#include "archive/ZIP32.h"
 #include "tests/support/ArchiveWriters.h"
 #include "tests/support/ByteFiles.h"
 

@@ -1,4 +1,4 @@
-#include "ArchiverLibrary.h"
+#include "tests/archivers/ArchiverLibrary.h"
 
 #include <QStringList>
 #include <dlfcn.h>

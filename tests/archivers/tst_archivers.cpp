@@ -1,7 +1,7 @@
 // The archiver libraries, loaded as the back-ends load them and driven with the command lines
 // the back-ends build.
-#include "ArchiverErrors.h"
-#include "ArchiverLibrary.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tests/archivers/ArchiverLibrary.h"
 #include "tests/support/ArchiveWriters.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "TuneletProcess.h"
+#include "tests/e2e/TuneletProcess.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>

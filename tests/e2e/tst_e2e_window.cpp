@@ -6,12 +6,12 @@
 // with a window manager; they are driven with keys, clicks and window
 // activation, and read through titles, files, screenshots and the window
 // system's own properties.
-#include "TuneletProcess.h"
+#include "tests/e2e/TuneletProcess.h"
 #include "tests/support/ByteFiles.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
 
-#include "windowlink/windowsystem.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QDir>
 #include <QTest>

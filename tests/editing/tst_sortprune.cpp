@@ -6,8 +6,8 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "playlist/playlistmodel.h"
-#include "playlist/randomgenerator.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/RandomGenerator.h"
 
 #include <QDir>
 #include <QTest>

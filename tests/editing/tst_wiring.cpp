@@ -3,7 +3,7 @@
 
 #include "tests/support/WindowFixture.h"
 
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,6 @@
-#include "FaultSupport.h"
+#include "tests/faults/FaultSupport.h"
 
-#include "core/bytepath.h"
+#include "platform/core/BytePath.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

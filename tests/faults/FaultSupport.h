@@ -1,7 +1,7 @@
 #pragma once
 
-#include "process/processlauncher.h"
-#include "process/systemprocesslauncher.h"
+#include "platform/process/ProcessLauncher.h"
+#include "platform/process/SystemProcessLauncher.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

@@ -4,10 +4,10 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
 
-#include "core/bytefile.h"
+#include "platform/core/ByteFile.h"
 
 #include <QElapsedTimer>
 #include <QScopeGuard>

@@ -4,13 +4,13 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
 
-#include "core/bytefile.h"
-#include "core/bytepath.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/BytePath.h"
 #include "platform/core/ResourceShortage.h"
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -9,13 +9,13 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
 
-#include "core/atomicfile.h"
-#include "core/bytefile.h"
-#include "playlist/playlistmodel.h"
-#include "windowlink/windowsystem.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>

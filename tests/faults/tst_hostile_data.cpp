@@ -3,12 +3,12 @@
 // bounded amount of memory.
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
-#include "Unit2.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
+#include "app/Unit2.h"
 
-#include "playlist/playlistmodel.h"
-#include "playlist/readtitle.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/ReadTitle.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -5,15 +5,15 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
 
-#include "core/bytefile.h"
-#include "core/textcodec.h"
-#include "playback/playerparameters.h"
-#include "playlist/playlistmodel.h"
-#include "process/argumenttext.h"
-#include "windowlink/windowsystem.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/TextCodec.h"
+#include "playback/PlayerParameters.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/process/ArgumentText.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

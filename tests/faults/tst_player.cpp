@@ -4,11 +4,11 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "FaultSupport.h"
-#include "FaultTests.h"
+#include "tests/faults/FaultSupport.h"
+#include "tests/faults/FaultTests.h"
 
-#include "StatusBar.h"
-#include "windowlink/windowsystem.h"
+#include "app/StatusBar.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The built mid2snr program: where it writes, what it prints and what it
 // leaves behind, run with a temporary folder as its current folder.
-#include "played_song.h"
-#include "reference_song.h"
+#include "tests/mid2snr/PlayedSong.h"
+#include "tests/mid2snr/ReferenceSong.h"
 #include "tests/support/SmfWriter.h"
 
 #include <QDir>
@@ -12,7 +12,7 @@
 #include <QTest>
 
 #ifdef MID2SNR_TEST_WITH_WINDOWLINK
-#include "windowlink/windowsystem.h"
+#include "platform/windowlink/WindowSystem.h"
 #endif
 
 namespace

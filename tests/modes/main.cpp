@@ -1,4 +1,4 @@
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
 #include <QApplication>
 

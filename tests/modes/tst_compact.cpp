@@ -3,9 +3,9 @@
 // height given back before the geometry is stored at exit.
 #include "tests/support/WindowFixture.h"
 
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
-#include "StatusBar.h"
+#include "app/StatusBar.h"
 #include "app/OuterFrame.h"
 
 #include <QFrame>

@@ -4,11 +4,11 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
 #include "app/OuterFrame.h"
 
-#include "core/bytefile.h"
+#include "platform/core/ByteFile.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // The desktop-shell seam: finding the first of several programs on a PATH,
 // and starting a program detached.
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
-#include "core/bytefile.h"
-#include "shell/programsearch.h"
-#include "shell/systemdesktopshell.h"
+#include "platform/core/ByteFile.h"
+#include "platform/shell/ProgramSearch.h"
+#include "platform/shell/SystemDesktopShell.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // setting restored at start and stored at exit.
 #include "tests/support/WindowFixture.h"
 
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
 #include <QTest>
 

@@ -4,9 +4,9 @@
 
 #include "tests/support/WindowFixture.h"
 
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
-#include "core/programfolder.h"
+#include "platform/core/ProgramFolder.h"
 
 #include <QDir>
 #include <QLabel>

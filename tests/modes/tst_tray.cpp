@@ -5,13 +5,13 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "ModesTests.h"
+#include "tests/modes/ModesTests.h"
 
-#include "TrayIcon.h"
+#include "tray/TrayIcon.h"
 #include "app/OuterFrame.h"
 
-#include "playlist/playlistmodel.h"
-#include "windowlink/win32.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/windowlink/Win32.h"
 
 #include <QMenu>
 #include <QTest>

@@ -1,11 +1,11 @@
-#include "core/atomicfile.h"
-#include "core/bytefile.h"
-#include "core/bytepath.h"
-#include "core/inidocument.h"
-#include "core/inifile.h"
-#include "core/localecompare.h"
-#include "core/programfolder.h"
-#include "core/textcodec.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/BytePath.h"
+#include "platform/core/IniDocument.h"
+#include "platform/core/IniFile.h"
+#include "platform/core/LocaleCompare.h"
+#include "platform/core/ProgramFolder.h"
+#include "platform/core/TextCodec.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
 #include <QApplication>
 

@@ -1,5 +1,5 @@
 // The playback clock: which timer ticks, and when the clock runs.
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
 #include "playback/PlaybackClock.h"
 

@@ -3,10 +3,10 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
-#include "process/systemprocesslauncher.h"
-#include "windowlink/windowsystem.h"
+#include "platform/process/SystemProcessLauncher.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QDir>
 #include <QLabel>

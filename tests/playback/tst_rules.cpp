@@ -1,14 +1,14 @@
 // The progress poll's arithmetic and the sequencing rules, without a screen.
 #include "tests/support/FakePlayerWindows.h"
 
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
 #include "playback/SilentPassWatch.h"
-#include "playback/playerparameters.h"
-#include "playback/playerwindow.h"
-#include "playback/playsequencer.h"
-#include "playback/progresspoll.h"
-#include "playlist/randomgenerator.h"
+#include "playback/PlayerParameters.h"
+#include "playback/PlayerWindow.h"
+#include "playback/PlaySequencer.h"
+#include "playback/ProgressPoll.h"
+#include "playlist/RandomGenerator.h"
 
 #include <QTest>
 

@@ -4,13 +4,13 @@
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/RecordingSongHost.h"
 
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
-#include "core/atomicfile.h"
-#include "core/bytefile.h"
-#include "playback/playbackerror.h"
-#include "playback/songstarter.h"
-#include "process/systemprocesslauncher.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
+#include "playback/PlaybackError.h"
+#include "playback/SongStarter.h"
+#include "platform/process/SystemProcessLauncher.h"
 
 #include <QFile>
 #include <QScopeGuard>

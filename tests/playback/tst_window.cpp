@@ -4,11 +4,11 @@
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/WindowFixture.h"
 
-#include "PlaybackTests.h"
+#include "tests/playback/PlaybackTests.h"
 
-#include "core/bytefile.h"
-#include "playlist/playlistmodel.h"
-#include "windowlink/win32.h"
+#include "platform/core/ByteFile.h"
+#include "playlist/PlaylistModel.h"
+#include "platform/windowlink/Win32.h"
 
 #include <QAction>
 #include <QLabel>

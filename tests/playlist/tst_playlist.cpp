@@ -1,16 +1,16 @@
-#include "playlist/editing.h"
-#include "playlist/entrybuilder.h"
-#include "playlist/entrykind.h"
-#include "playlist/listfile.h"
-#include "playlist/playindex.h"
-#include "playlist/playlistmodel.h"
-#include "playlist/pruning.h"
-#include "playlist/randomgenerator.h"
-#include "playlist/readtitle.h"
-#include "playlist/sorting.h"
+#include "playlist/Editing.h"
+#include "playlist/EntryBuilder.h"
+#include "playlist/EntryKind.h"
+#include "playlist/ListFile.h"
+#include "playlist/PlayIndex.h"
+#include "playlist/PlaylistModel.h"
+#include "playlist/Pruning.h"
+#include "playlist/RandomGenerator.h"
+#include "playlist/ReadTitle.h"
+#include "playlist/Sorting.h"
 
-#include "core/atomicfile.h"
-#include "core/bytefile.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

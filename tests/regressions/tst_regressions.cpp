@@ -1,12 +1,12 @@
 // Replays hostile inputs through the checks of the fuzz targets: the seed corpus of
 // each target and every input saved after a target failed on it.
-#include "archive_data/archive_data_check.h"
-#include "archive_operands/ArchiveOperandsCheck.h"
-#include "ini/ini_check.h"
-#include "listfile/listfile_check.h"
-#include "songdata/songdata_check.h"
-#include "titles/titles_check.h"
-#include "windowlink/windowlink_check.h"
+#include "fuzz/checks/ArchiveDataCheck.h"
+#include "fuzz/checks/ArchiveOperandsCheck.h"
+#include "fuzz/checks/IniCheck.h"
+#include "fuzz/checks/ListFileCheck.h"
+#include "fuzz/checks/SongDataCheck.h"
+#include "fuzz/checks/TitlesCheck.h"
+#include "fuzz/checks/WindowLinkCheck.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 // The real player program, started and steered the way Tunelet does it: through its
 // window on the window link.
 
-#include "windowlink/windowsystem.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

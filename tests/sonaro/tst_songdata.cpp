@@ -1,11 +1,11 @@
 // The song data parser, its timing, the synthesiser, and the player's own helpers
 // (command line, window title, seek bar scale, loading files).
 
-#include "options.h"
-#include "seekscale.h"
-#include "songdata/song.h"
-#include "songdata/synth.h"
-#include "songfile.h"
+#include "tools/sonaro/Options.h"
+#include "tools/sonaro/SeekScale.h"
+#include "tools/sonaro/songdata/Song.h"
+#include "tools/sonaro/songdata/Synth.h"
+#include "tools/sonaro/SongFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "tests/support/ByteFiles.h"
 
-#include "platform/core/atomicfile.h"
-#include "platform/core/bytefile.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/ByteFile.h"
 
 namespace tunelet::testkit
 {

@@ -1,6 +1,6 @@
 #include "tests/support/FakePlayerWindows.h"
 
-#include "platform/windowlink/win32.h"
+#include "platform/windowlink/Win32.h"
 
 namespace tunelet::testkit
 {

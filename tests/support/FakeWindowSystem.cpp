@@ -1,6 +1,6 @@
 #include "tests/support/FakeWindowSystem.h"
 
-#include "platform/windowlink/runtimedir.h"
+#include "platform/windowlink/RuntimeDir.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 // as the real link (newest top-level window first, children in order, ASCII case
 // ignored, texts cut at 255 characters, SB_CTL only).
 
-#include "platform/windowlink/windowsystem.h"
+#include "platform/windowlink/WindowSystem.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/process/processlauncher.h"
+#include "platform/process/ProcessLauncher.h"
 
 #include <QByteArray>
 #include <QList>

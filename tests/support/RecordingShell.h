@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/shell/desktopshell.h"
+#include "platform/shell/DesktopShell.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

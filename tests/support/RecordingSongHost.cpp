@@ -1,6 +1,6 @@
 #include "tests/support/RecordingSongHost.h"
 
-#include "playback/playbackerror.h"
+#include "playback/PlaybackError.h"
 
 namespace tunelet::testkit
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/songstarter.h"
+#include "playback/SongStarter.h"
 
 #include <QByteArray>
 #include <QStringList>

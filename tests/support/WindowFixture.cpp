@@ -4,7 +4,7 @@
 #include "tests/support/SongFiles.h"
 
 #include "app/StatusBar.h"
-#include "playlist/playlistmodel.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -2,7 +2,7 @@
 
 #include "tests/support/RecordingNotifyArea.h"
 
-#include "TrayIcon.h"
+#include "tray/TrayIcon.h"
 
 #include <QColor>
 #include <QIcon>

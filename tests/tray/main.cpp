@@ -1,4 +1,4 @@
-#include "TrayTestSupport.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QApplication>
 

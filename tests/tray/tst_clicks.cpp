@@ -1,6 +1,6 @@
 // Telling a single click from a double click.
 
-#include "TrayTestSupport.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // The mouse messages from the tray and the events and menus they lead to.
 
-#include "TrayTestSupport.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
 // Property defaults and setters, and the add / modify / delete rules.
 
-#include "TrayTestSupport.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QMenu>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The notification area carried by QSystemTrayIcon.
 
-#include "QtNotifyArea.h"
-#include "TrayTestSupport.h"
+#include "tray/QtNotifyArea.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // Icon numbers, the limit of live icons, destruction and the callback
 // window's lookup.
 
-#include "TrayTestSupport.h"
+#include "tests/tray/TrayTestSupport.h"
 
 #include <QPointer>
 #include <QTest>

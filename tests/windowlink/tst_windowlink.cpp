@@ -3,10 +3,10 @@
 
 #include "tests/support/FakeWindowSystem.h"
 
-#include "windowlink/linkserver.h"
-#include "windowlink/runtimedir.h"
-#include "windowlink/windowsystem.h"
-#include "windowlink/wire.h"
+#include "platform/windowlink/LinkServer.h"
+#include "platform/windowlink/RuntimeDir.h"
+#include "platform/windowlink/WindowSystem.h"
+#include "platform/windowlink/Wire.h"
 
 #include <QDir>
 #include <QElapsedTimer>

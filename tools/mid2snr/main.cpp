@@ -1,8 +1,8 @@
 // mid2snr "<file>.mid": converts a Standard MIDI File into song data, written as
 // "<file>.snr" into the current folder. Exits 0 on success; otherwise prints one
 // line on standard error, writes nothing and exits 1.
-#include "converter.h"
-#include "file_io.h"
+#include "tools/mid2snr/Converter.h"
+#include "tools/mid2snr/FileIo.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
-#include "PlaybackTicker.h"
+#include "tools/sonaro/PlaybackTicker.h"
 
-#include "player.h"
+#include "tools/sonaro/Player.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,12 +1,12 @@
 // sonaro "<file>" *p *x [*i] [*m] [*f] [*s *a]: plays a song data file.
 
-#include "linkbinding.h"
-#include "options.h"
-#include "player.h"
-#include "playerwindow.h"
-#include "songfile.h"
-#include "subwindows.h"
-#include "transport.h"
+#include "tools/sonaro/LinkBinding.h"
+#include "tools/sonaro/Options.h"
+#include "tools/sonaro/Player.h"
+#include "tools/sonaro/PlayerWindow.h"
+#include "tools/sonaro/SongFile.h"
+#include "tools/sonaro/SubWindows.h"
+#include "tools/sonaro/Transport.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -11,7 +11,7 @@
  *   TUNELET_RECORDER_MEMBERS   ';'-separated member paths listed by FindFirst/FindNext
  *   TUNELET_RECORDER_PROGRESS  when set, the command reports progress to the owner window
  */
-#include "ArchiverApi.h"
+#include "archive/ArchiverApi.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -1,4 +1,4 @@
 // Entry points of libcab32.so, the "Cab" archiver library on libarchive.
-#include "EntryPoints.h"
+#include "tools/archivers/common/EntryPoints.h"
 
 ARCHIVERS_DEFINE_ENTRY_POINTS(Cab, archivers::Library::Cab)

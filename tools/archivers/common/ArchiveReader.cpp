@@ -1,8 +1,8 @@
-#include "ArchiveReader.h"
+#include "tools/archivers/common/ArchiveReader.h"
 
-#include "ArchiverErrors.h"
-#include "PathSafety.h"
-#include "RegularFile.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/common/RegularFile.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "tools/archivers/common/CommandLine.h"
 
 #include <algorithm>
 

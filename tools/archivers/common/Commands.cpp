@@ -1,8 +1,8 @@
-#include "Commands.h"
+#include "tools/archivers/common/Commands.h"
 
-#include "ArchiverErrors.h"
-#include "CommandLine.h"
-#include "RegularFile.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/RegularFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandLine.h"
-#include "Extractor.h"
-#include "Packer.h"
+#include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/Extractor.h"
+#include "tools/archivers/common/Packer.h"
 
 #include <cstdint>
 #include <string>

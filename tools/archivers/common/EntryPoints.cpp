@@ -1,10 +1,10 @@
-#include "EntryPoints.h"
+#include "tools/archivers/common/EntryPoints.h"
 
-#include "ArchiverErrors.h"
-#include "CommandLine.h"
-#include "Listing.h"
-#include "LocaleScope.h"
-#include "OwnerWindow.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/Listing.h"
+#include "tools/archivers/common/LocaleScope.h"
+#include "tools/archivers/common/OwnerWindow.h"
 
 #include <exception>
 

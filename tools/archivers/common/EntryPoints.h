@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ArchiverApi.h"
-#include "Commands.h"
+#include "archive/ArchiverApi.h"
+#include "tools/archivers/common/Commands.h"
 
 // The exported entry points of one stand-in library, defined once here for every prefix.
 namespace archivers::entry

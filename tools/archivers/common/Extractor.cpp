@@ -1,9 +1,9 @@
-#include "Extractor.h"
+#include "tools/archivers/common/Extractor.h"
 
-#include "ArchiverErrors.h"
-#include "Log.h"
-#include "OwnerWindow.h"
-#include "PathSafety.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tools/archivers/common/Log.h"
+#include "tools/archivers/common/OwnerWindow.h"
+#include "tools/archivers/common/PathSafety.h"
 
 #include <algorithm>
 #include <archive.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ArchiveReader.h"
-#include "Mask.h"
+#include "tools/archivers/common/ArchiveReader.h"
+#include "tools/archivers/common/Mask.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "LocaleScope.h"
+#include "tools/archivers/common/LocaleScope.h"
 
 namespace archivers
 {

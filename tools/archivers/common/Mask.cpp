@@ -1,4 +1,4 @@
-#include "Mask.h"
+#include "tools/archivers/common/Mask.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "OwnerWindow.h"
+#include "tools/archivers/common/OwnerWindow.h"
 
 #include <algorithm>
 #include <atomic>

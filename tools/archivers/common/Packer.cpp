@@ -1,9 +1,9 @@
-#include "Packer.h"
+#include "tools/archivers/common/Packer.h"
 
-#include "ArchiveReader.h"
-#include "ArchiverErrors.h"
-#include "Log.h"
-#include "PathSafety.h"
+#include "tools/archivers/common/ArchiveReader.h"
+#include "tools/archivers/include/ArchiverErrors.h"
+#include "tools/archivers/common/Log.h"
+#include "tools/archivers/common/PathSafety.h"
 
 #include <algorithm>
 #include <archive.h>

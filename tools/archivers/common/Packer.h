@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Mask.h"
+#include "tools/archivers/common/Mask.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "PathSafety.h"
+#include "tools/archivers/common/PathSafety.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "RegularFile.h"
+#include "tools/archivers/common/RegularFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -8,7 +8,7 @@
 
 /* ARC_MAX_TOTAL_BYTES and its result ARC_ERROR_TOTAL_TOO_LARGE (0x8016) are part of the call
  * contract. */
-#include "ArchiverApi.h"
+#include "archive/ArchiverApi.h"
 
 #define ARC_OK 0
 #define ARC_NO_MORE_MEMBERS (-1)

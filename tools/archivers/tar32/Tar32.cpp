@@ -1,8 +1,8 @@
 // Entry points of libtar32.so, the "Tar" archiver library on libarchive: tar, tgz/taz and
 // bz2 archives, also single compressed files.
-#include "CommandLine.h"
-#include "EntryPoints.h"
-#include "RegularFile.h"
+#include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/EntryPoints.h"
+#include "tools/archivers/common/RegularFile.h"
 
 #include <archive.h>
 #include <memory>

@@ -1,4 +1,4 @@
 // Entry points of libunzip32.so, the "UnZip" archiver library on libarchive.
-#include "EntryPoints.h"
+#include "tools/archivers/common/EntryPoints.h"
 
 ARCHIVERS_DEFINE_ENTRY_POINTS(UnZip, archivers::Library::UnZip)

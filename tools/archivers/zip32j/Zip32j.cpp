@@ -1,6 +1,6 @@
 // Entry points of libzip32j.so, the ZIP packer: the "Zip" command (pack, delete, freshen,
 // self-extractor adjustment) and the ZIP listing, check and extract-to-memory entries.
-#include "EntryPoints.h"
+#include "tools/archivers/common/EntryPoints.h"
 
 using archivers::Library;
 namespace entry = archivers::entry;

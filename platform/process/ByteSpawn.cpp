@@ -1,0 +1,141 @@
+#include "platform/process/ByteSpawn.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace tunelet
+{
+
+namespace
+{
+
+// What the started processes report through the pipe. Between fork and exec
+// only async-signal-safe calls are made.
+struct SpawnReport {
+    int kind; // 1: the program's process id; 2: it could not be started (errno)
+    int value;
+};
+
+void report(int fd, int kind, int value)
+{
+    const SpawnReport message{kind, value};
+    [[maybe_unused]] const ssize_t n = ::write(fd, &message, sizeof message);
+}
+
+bool failWith(int *error, int code)
+{
+    if (error)
+        *error = code;
+    return false;
+}
+
+} // namespace
+
+bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
+                   const QByteArray &folder, qint64 *pid, int *error)
+{
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(program.constData()));
+    for (const QByteArray &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.constData()));
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return failWith(error, errno);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int code = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return failWith(error, code);
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        const pid_t grandchild = ::fork();
+        if (grandchild != 0) {
+            report(fds[1], grandchild > 0 ? 1 : 2, grandchild > 0 ? grandchild : errno);
+            ::_exit(0);
+        }
+        ::setsid();
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (!folder.isEmpty() && ::chdir(folder.constData()) != 0) {
+            report(fds[1], 2, errno);
+            ::_exit(127);
+        }
+        ::execv(argv[0], argv.data());
+        report(fds[1], 2, errno);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    // The pipe closes when the program has been executed (close-on-exec) or
+    // has given up.
+    bool started = false;
+    int code = 0;
+    SpawnReport message{};
+    while (::read(fds[0], &message, sizeof message) == ssize_t(sizeof message)) {
+        if (message.kind == 1) {
+            *pid = message.value;
+            started = true;
+        } else {
+            started = false;
+            code = message.value;
+            break;
+        }
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return started || failWith(error, code);
+}
+
+pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder,
+                 int *error)
+{
+    char *argv[] = {const_cast<char *>(program.constData()),
+                    const_cast<char *>(argument.constData()), nullptr};
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        failWith(error, errno);
+        return -1;
+    }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        failWith(error, errno);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return -1;
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (folder.isEmpty() || ::chdir(folder.constData()) == 0)
+            ::execv(argv[0], argv);
+        report(fds[1], 2, errno);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    SpawnReport message{};
+    const bool failed = ::read(fds[0], &message, sizeof message) == ssize_t(sizeof message);
+    ::close(fds[0]);
+    if (failed) {
+        failWith(error, message.value);
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        return -1;
+    }
+    return child;
+}
+
+} // namespace tunelet

@@ -1,0 +1,185 @@
+#include "tools/sonaro/Player.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace sonaro
+{
+
+Player::Player(const songdata::Song &song, QObject *parent)
+    : QObject(parent), m_song(song), m_synth(song, kSampleRate)
+{
+}
+
+Player::~Player()
+{
+    closeAudio();
+}
+
+void Player::audioCallback(void *self, Uint8 *stream, int len)
+{
+    auto *p = static_cast<Player *>(self);
+    const std::int64_t from = p->m_synth.position();
+    p->m_synth.render(reinterpret_cast<std::int16_t *>(stream), len / 4);
+    p->setBlock(from, p->m_synth.position());
+}
+
+void Player::setBlock(std::int64_t from, std::int64_t to)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_blockMutex);
+    m_block = {from, to, now};
+}
+
+bool Player::openAudio()
+{
+    if (m_device != 0)
+        return true;
+    if (SDL_WasInit(SDL_INIT_AUDIO) == 0)
+        return false;
+    SDL_AudioSpec want{};
+    want.freq = kSampleRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = kBlockFrames;
+    want.callback = &Player::audioCallback;
+    want.userdata = this;
+    SDL_AudioSpec have{};
+    // The synthesiser renders exactly this format; SDL converts for the device.
+    m_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    return m_device != 0;
+}
+
+void Player::closeAudio()
+{
+    if (m_device != 0) {
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
+}
+
+std::int64_t Player::positionFrames() const
+{
+    if (!isRunning())
+        return m_clockBase;
+    if (m_device != 0) {
+        std::lock_guard lock(m_blockMutex);
+        const auto ran = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::steady_clock::now() - m_block.at)
+                             .count() *
+                         kSampleRate / 1'000'000'000;
+        return std::min(m_block.from + std::max<std::int64_t>(ran, 0), m_block.to);
+    }
+    std::int64_t f = m_clockBase;
+    if (m_clock.isValid())
+        f += m_clock.nsecsElapsed() * kSampleRate / 1'000'000'000;
+    return std::min(f, m_synth.endFrame());
+}
+
+void Player::setPositionFrames(std::int64_t frame)
+{
+    frame = std::clamp<std::int64_t>(frame, 0, m_synth.endFrame());
+    if (m_device != 0) {
+        SDL_LockAudioDevice(m_device);
+        m_synth.seek(frame);
+        setBlock(frame, frame);
+        SDL_UnlockAudioDevice(m_device);
+    } else {
+        m_synth.seek(frame);
+        m_clock.restart();
+    }
+    m_clockBase = frame;
+}
+
+double Player::positionSeconds() const
+{
+    return double(positionFrames()) / kSampleRate;
+}
+
+void Player::play()
+{
+    const std::int64_t at = m_ended ? m_clockBase : positionFrames();
+    m_started = true;
+    m_paused = false;
+    m_ended = false;
+    m_clockBase = at;
+    if (openAudio()) {
+        SDL_LockAudioDevice(m_device);
+        m_synth.seek(at);
+        setBlock(at, at);
+        SDL_UnlockAudioDevice(m_device);
+        SDL_PauseAudioDevice(m_device, 0);
+    } else {
+        m_clock.restart();
+    }
+    update();
+    emit stateChanged();
+}
+
+void Player::togglePause()
+{
+    if (!m_started || m_ended)
+        return;
+    if (!m_paused) {
+        m_clockBase = positionFrames();
+        m_paused = true;
+        if (m_device != 0)
+            SDL_PauseAudioDevice(m_device, 1);
+    } else {
+        m_paused = false;
+        m_clock.restart();
+        if (m_device != 0) {
+            // On from where it stood, up to what the device still holds.
+            SDL_LockAudioDevice(m_device);
+            setBlock(m_clockBase, std::max(m_clockBase, m_synth.position()));
+            SDL_UnlockAudioDevice(m_device);
+            SDL_PauseAudioDevice(m_device, 0);
+        }
+    }
+    emit stateChanged();
+}
+
+void Player::seekBy(double seconds)
+{
+    seekTo(positionSeconds() + seconds);
+}
+
+void Player::seekTo(double seconds)
+{
+    const auto frame =
+        static_cast<std::int64_t>(std::llround(std::max(0.0, seconds) * kSampleRate));
+    if (m_ended) {
+        if (frame >= m_synth.endFrame())
+            return;
+        // Leaving the end plays on from the new place.
+        m_clockBase = frame;
+        m_synth.seek(frame);
+        play();
+        return;
+    }
+    setPositionFrames(frame);
+    update();
+    emit stateChanged();
+}
+
+void Player::restart()
+{
+    closeAudio();
+    m_clockBase = 0;
+    m_synth.seek(0);
+    play();
+}
+
+void Player::update()
+{
+    if (!m_started || m_ended || positionFrames() < m_synth.endFrame())
+        return;
+    m_ended = true;
+    m_clockBase = m_synth.endFrame();
+    // Closing the device stops it from writing silence after the song.
+    closeAudio();
+    emit ended();
+    emit stateChanged();
+}
+
+} // namespace sonaro

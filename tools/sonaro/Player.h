@@ -1,0 +1,89 @@
+#pragma once
+// Plays a song: renders it through the synthesiser into an SDL audio device and keeps
+// the position. Without an audio device it keeps time by the clock, silently.
+
+#include "tools/sonaro/songdata/Song.h"
+#include "tools/sonaro/songdata/Synth.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <SDL.h>
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+namespace sonaro
+{
+
+class Player final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Player)
+
+public:
+    static constexpr int kSampleRate = 44100;
+    // Frames rendered per audio callback: about 93 ms, so the audio thread wakes
+    // about 11 times a second.
+    static constexpr int kBlockFrames = 4096;
+
+    explicit Player(const songdata::Song &song, QObject *parent = nullptr);
+    ~Player() override;
+
+    void play();
+    void togglePause();
+    // Moves the position by seconds (negative: back); leaving the end resumes playing.
+    void seekBy(double seconds);
+    void seekTo(double seconds);
+    // Plays from the start again.
+    void restart();
+
+    bool isStarted() const { return m_started; }
+    bool isPaused() const { return m_paused; }
+    bool isEnded() const { return m_ended; }
+    // Started, not paused and not ended: the position moves.
+    bool isRunning() const { return m_started && !m_paused && !m_ended; }
+    bool hasAudio() const { return m_device != 0; }
+    double positionSeconds() const;
+    double totalSeconds() const { return m_song.totalSeconds; }
+
+    // Notices the end of the song; call regularly. Emits ended() once per end.
+    void update();
+
+signals:
+    void ended();
+    void stateChanged();
+
+private:
+    static void audioCallback(void *self, Uint8 *stream, int len);
+    bool openAudio();
+    void closeAudio();
+    std::int64_t positionFrames() const;
+    void setPositionFrames(std::int64_t frame);
+    // The block the device is playing now starts at `from` (rendered up to `to`).
+    void setBlock(std::int64_t from, std::int64_t to);
+
+    // The last block handed to the device. The position runs on from its start by
+    // the clock, up to its end: the device takes a block at a time, but the position
+    // still moves smoothly and never runs ahead of what was rendered.
+    struct Block {
+        std::int64_t from = 0;
+        std::int64_t to = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+
+    const songdata::Song &m_song;
+    songdata::Synth m_synth;
+    SDL_AudioDeviceID m_device = 0;
+    mutable std::mutex m_blockMutex; // the audio thread writes m_block, this thread reads it
+    Block m_block;
+    // The clock used without an audio device.
+    QElapsedTimer m_clock;
+    // The position while it does not move (not started, paused, ended); without an
+    // audio device also where the clock started.
+    std::int64_t m_clockBase = 0;
+    bool m_started = false;
+    bool m_paused = false;
+    bool m_ended = false;
+};
+
+} // namespace sonaro
