@@ -114,54 +114,54 @@ struct TArchiveFile::HiddenWindow {
         try {
             return self->owner->WindowProc(message, wParam, lParam);
         } catch (...) {
-            self->owner->handlerError_ = std::current_exception();
+            self->owner->m_handlerError = std::current_exception();
             return 1;
         }
     }
 };
 
 TArchiveFile::TArchiveFile()
-    : options_(std::make_unique<TArchiverOptions>()), fileName_(nulString())
+    : m_options(std::make_unique<TArchiverOptions>()), m_fileName(nulString())
 {
 }
 
 TArchiveFile::~TArchiveFile()
 {
-    window_.reset();
-    archiver_.reset();
-    options_.reset();
+    m_window.reset();
+    m_archiver.reset();
+    m_options.reset();
 }
 
 void TArchiveFile::SetFileName(const QByteArray &fileName)
 {
     SetArchiverType(DetectArchiverType(fileName, true));
-    fileName_ = fileName;
+    m_fileName = fileName;
 }
 
 void TArchiveFile::SetOutputSize(int size)
 {
-    output_.resize(size > 0 ? size : 0);
+    m_output.resize(size > 0 ? size : 0);
     if (size > 0)
-        output_[0] = '\0';
+        m_output[0] = '\0';
 }
 
 void TArchiveFile::SetArchiverType(TArchiverType type)
 {
-    if (designing_) {
-        type_ = type;
+    if (m_designing) {
+        m_type = type;
         return;
     }
     const auto ordinal = static_cast<unsigned>(type);
     if (ordinal <= static_cast<unsigned>(TArchiverType::atBga)) {
         auto archiver = CreateArchiver(type);
-        archiver_ = std::move(archiver);
-        type_ = type;
+        m_archiver = std::move(archiver);
+        m_type = type;
     } else if (type == TArchiverType::atNone) {
         return;
     } else if (type == TArchiverType::atAutoDetect) {
-        type_ = type;
-    } else if (reading_) {
-        type_ = type;
+        m_type = type;
+    } else if (m_reading) {
+        m_type = type;
     } else {
         throw EArchiver("書庫の形式を特定できませんでした。");
     }
@@ -169,15 +169,15 @@ void TArchiveFile::SetArchiverType(TArchiverType type)
 
 void TArchiveFile::DetectByContent()
 {
-    if (type_ == TArchiverType::atAutoDetect)
-        SetArchiverType(DetectArchiverType(fileName_, false));
+    if (m_type == TArchiverType::atAutoDetect)
+        SetArchiverType(DetectArchiverType(m_fileName, false));
 }
 
 TArchiver &TArchiveFile::RequireArchiver() const
 {
-    if (!archiver_)
+    if (!m_archiver)
         throw EArchiver("書庫の形式を判別できません。");
-    return *archiver_;
+    return *m_archiver;
 }
 
 std::uint32_t TArchiveFile::ProgressMessage()
@@ -187,7 +187,7 @@ std::uint32_t TArchiveFile::ProgressMessage()
 
 WindowHandle TArchiveFile::MessageWindow() const
 {
-    return window_ ? reinterpret_cast<WindowHandle>(&window_->record) : 0;
+    return m_window ? reinterpret_cast<WindowHandle>(&m_window->record) : 0;
 }
 
 std::intptr_t TArchiveFile::WindowProc(std::uint32_t message, std::uintptr_t wParam,
@@ -196,8 +196,8 @@ std::intptr_t TArchiveFile::WindowProc(std::uint32_t message, std::uintptr_t wPa
     if (message == 0 || message != progressMessage.load())
         return 0; // the default procedure: nothing else is handled here
     bool abort = false;
-    if (onProgress_) {
-        onProgress_(*this, static_cast<std::int32_t>(wParam), reinterpret_cast<void *>(lParam),
+    if (m_onProgress) {
+        m_onProgress(*this, static_cast<std::int32_t>(wParam), reinterpret_cast<void *>(lParam),
                     abort);
     }
     return abort ? 1 : 0;
@@ -205,29 +205,29 @@ std::intptr_t TArchiveFile::WindowProc(std::uint32_t message, std::uintptr_t wPa
 
 void TArchiveFile::HookProgress()
 {
-    if (!onProgress_)
+    if (!m_onProgress)
         return;
     if (progressMessage.load() == 0)
         progressMessage.store(registerWindowMessage("wm_arcextract"));
-    if (!window_) {
-        window_ = std::make_unique<HiddenWindow>();
-        window_->record.signature = ARC_MESSAGE_WINDOW_SIGNATURE;
-        window_->record.progressMessage = progressMessage.load();
-        window_->record.send = &HiddenWindow::send;
-        window_->owner = this;
+    if (!m_window) {
+        m_window = std::make_unique<HiddenWindow>();
+        m_window->record.signature = ARC_MESSAGE_WINDOW_SIGNATURE;
+        m_window->record.progressMessage = progressMessage.load();
+        m_window->record.send = &HiddenWindow::send;
+        m_window->owner = this;
     }
     try {
-        archiver_->SetOwnerWindowEx(MessageWindow(), nullptr);
+        m_archiver->SetOwnerWindowEx(MessageWindow(), nullptr);
     } catch (...) {
     }
 }
 
 void TArchiveFile::UnhookProgress()
 {
-    if (!onProgress_)
+    if (!m_onProgress)
         return;
     try {
-        archiver_->KillOwnerWindowEx(MessageWindow());
+        m_archiver->KillOwnerWindowEx(MessageWindow());
     } catch (...) {
     }
 }
@@ -237,20 +237,20 @@ int TArchiveFile::Unpack(WindowHandle window, const TArchiverOptions *options,
 {
     TArchiver &archiver = RequireArchiver();
     HookProgress();
-    const TArchiverOptions &set = options != nullptr ? *options : *options_;
-    handlerError_ = nullptr;
+    const TArchiverOptions &set = options != nullptr ? *options : *m_options;
+    m_handlerError = nullptr;
     int result = 0;
     try {
-        result = archiver.Unpack(window, fileName_, set, destDir, files,
-                                 set.ResFileUsage.contains(TResFileUse::ruOnUnpack), output_);
+        result = archiver.Unpack(window, m_fileName, set, destDir, files,
+                                 set.ResFileUsage.contains(TResFileUse::ruOnUnpack), m_output);
     } catch (...) {
-        commandLine_ = archiver.CommandLine;
+        m_commandLine = archiver.CommandLine;
         UnhookProgress();
         throw;
     }
-    commandLine_ = archiver.CommandLine;
+    m_commandLine = archiver.CommandLine;
     UnhookProgress();
-    if (const std::exception_ptr error = std::exchange(handlerError_, nullptr))
+    if (const std::exception_ptr error = std::exchange(m_handlerError, nullptr))
         std::rethrow_exception(error);
     return result;
 }
@@ -258,24 +258,24 @@ int TArchiveFile::Unpack(WindowHandle window, const TArchiverOptions *options,
 ArchiveHandle TArchiveFile::OpenArchive(WindowHandle window, int mode)
 {
     // Before content detection, whose probes would only answer "no" for such a name.
-    RequireUnambiguousPath(fileName_);
+    RequireUnambiguousPath(m_fileName);
     DetectByContent();
-    handle_ = RequireArchiver().OpenArchive(window, fileName_, mode);
-    return handle_;
+    m_handle = RequireArchiver().OpenArchive(window, m_fileName, mode);
+    return m_handle;
 }
 
 void TArchiveFile::CloseArchive()
 {
-    RequireArchiver().CloseArchive(handle_);
-    handle_ = 0;
+    RequireArchiver().CloseArchive(m_handle);
+    m_handle = 0;
 }
 
 int TArchiveFile::FindFirst(const QByteArray &wildName, TArchiveEntryInfo &info)
 {
-    return RequireArchiver().FindFirst(handle_, info, wildName);
+    return RequireArchiver().FindFirst(m_handle, info, wildName);
 }
 
 int TArchiveFile::FindNext(TArchiveEntryInfo &info)
 {
-    return RequireArchiver().FindNext(handle_, info);
+    return RequireArchiver().FindNext(m_handle, info);
 }

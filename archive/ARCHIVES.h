@@ -35,18 +35,18 @@ public:
     TArchiveFile(const TArchiveFile &) = delete;
     TArchiveFile &operator=(const TArchiveFile &) = delete;
 
-    const QByteArray &FileName() const { return fileName_; }
+    const QByteArray &FileName() const { return m_fileName; }
     // Applies the type the name's extension gives, then stores the name.
     void SetFileName(const QByteArray &fileName);
-    int OutputSize() const { return static_cast<int>(output_.size()); }
+    int OutputSize() const { return static_cast<int>(m_output.size()); }
     void SetOutputSize(int size);
-    TArchiverOptions &Options() { return *options_; }
-    const TArchiverOptions &Options() const { return *options_; }
-    TArchiverType ArchiverType() const { return type_; }
+    TArchiverOptions &Options() { return *m_options; }
+    const TArchiverOptions &Options() const { return *m_options; }
+    TArchiverType ArchiverType() const { return m_type; }
     void SetArchiverType(TArchiverType type);
-    const TArchiverProgressEvent &OnProgress() const { return onProgress_; }
-    void SetOnProgress(TArchiverProgressEvent handler) { onProgress_ = std::move(handler); }
-    const QByteArray &CommandLine() const { return commandLine_; }
+    const TArchiverProgressEvent &OnProgress() const { return m_onProgress; }
+    void SetOnProgress(TArchiverProgressEvent handler) { m_onProgress = std::move(handler); }
+    const QByteArray &CommandLine() const { return m_commandLine; }
 
     int Unpack(WindowHandle window, const TArchiverOptions *options, const QByteArray &destDir,
                const FileItems &files);
@@ -57,11 +57,11 @@ public:
 
     // The class library's component states: edited in a form designer, being read from a
     // form stream.
-    void SetDesigning(bool designing) { designing_ = designing; }
-    void SetReading(bool reading) { reading_ = reading; }
+    void SetDesigning(bool designing) { m_designing = designing; }
+    void SetReading(bool reading) { m_reading = reading; }
 
     // The installed back-end (none until a type atLha..atBga was applied).
-    TArchiver *Archiver() const { return archiver_.get(); }
+    TArchiver *Archiver() const { return m_archiver.get(); }
     // The hidden progress window: 0 until the first hook with a handler.
     WindowHandle MessageWindow() const;
     // Its window procedure.
@@ -76,16 +76,16 @@ private:
     void HookProgress();
     void UnhookProgress();
 
-    TArchiverType type_ = TArchiverType::atAutoDetect;
-    std::unique_ptr<TArchiver> archiver_;
-    std::unique_ptr<TArchiverOptions> options_;
-    QByteArray fileName_;
-    QByteArray commandLine_;
-    QByteArray output_;
-    std::unique_ptr<HiddenWindow> window_;
-    TArchiverProgressEvent onProgress_;
-    ArchiveHandle handle_ = 0;
-    std::exception_ptr handlerError_; // raised by OnProgress during a library call
-    bool designing_ = false;
-    bool reading_ = false;
+    TArchiverType m_type = TArchiverType::atAutoDetect;
+    std::unique_ptr<TArchiver> m_archiver;
+    std::unique_ptr<TArchiverOptions> m_options;
+    QByteArray m_fileName;
+    QByteArray m_commandLine;
+    QByteArray m_output;
+    std::unique_ptr<HiddenWindow> m_window;
+    TArchiverProgressEvent m_onProgress;
+    ArchiveHandle m_handle = 0;
+    std::exception_ptr m_handlerError; // raised by OnProgress during a library call
+    bool m_designing = false;
+    bool m_reading = false;
 };

@@ -46,18 +46,18 @@ public:
     constexpr TResFileUsage(std::initializer_list<TResFileUse> uses)
     {
         for (auto use : uses)
-            bits_ |= bit(use);
+            m_bits |= bit(use);
     }
     static constexpr TResFileUsage fromBits(std::uint8_t bits)
     {
         TResFileUsage usage;
-        usage.bits_ = bits & 0x0F;
+        usage.m_bits = bits & 0x0F;
         return usage;
     }
-    constexpr bool contains(TResFileUse use) const { return (bits_ & bit(use)) != 0; }
-    constexpr void include(TResFileUse use) { bits_ |= bit(use); }
-    constexpr void exclude(TResFileUse use) { bits_ &= static_cast<std::uint8_t>(~bit(use)); }
-    constexpr std::uint8_t bits() const { return bits_; }
+    constexpr bool contains(TResFileUse use) const { return (m_bits & bit(use)) != 0; }
+    constexpr void include(TResFileUse use) { m_bits |= bit(use); }
+    constexpr void exclude(TResFileUse use) { m_bits &= static_cast<std::uint8_t>(~bit(use)); }
+    constexpr std::uint8_t bits() const { return m_bits; }
     friend constexpr bool operator==(TResFileUsage, TResFileUsage) = default;
 
 private:
@@ -65,7 +65,7 @@ private:
     {
         return static_cast<std::uint8_t>(1u << static_cast<unsigned>(use));
     }
-    std::uint8_t bits_ = 0;
+    std::uint8_t m_bits = 0;
 };
 
 // The member path of an entry record: NUL-terminated, at most 513 bytes with the terminator.

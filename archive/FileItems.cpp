@@ -21,23 +21,23 @@ bool isArrayVariant(const QVariant &value)
 
 void FileItem::appendNamesTo(TStringList &names) const
 {
-    switch (kind_) {
+    switch (m_kind) {
     case Kind::String:
-        names.append(string_);
+        names.append(m_string);
         break;
     case Kind::StringList:
-        names.append(list_);
+        names.append(m_list);
         break;
     case Kind::CStrings:
-        for (auto p = cstrings_; p != nullptr && *p != nullptr; ++p)
+        for (auto p = m_cstrings; p != nullptr && *p != nullptr; ++p)
             names.append(QByteArray(*p));
         break;
     case Kind::Variant:
-        if (isArrayVariant(variant_)) {
-            for (const QVariant &element : variant_.toList())
+        if (isArrayVariant(m_variant)) {
+            for (const QVariant &element : m_variant.toList())
                 names.append(variantText(element));
         } else {
-            names.append(variantText(variant_));
+            names.append(variantText(m_variant));
         }
         break;
     case Kind::Nothing:

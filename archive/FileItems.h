@@ -16,25 +16,25 @@ using TStringList = QList<QByteArray>;
 class FileItem final
 {
 public:
-    FileItem(const QByteArray &name) : kind_(Kind::String), string_(name) {}
-    FileItem(const char *name) : kind_(Kind::String), string_(name) {}
-    FileItem(const TStringList &lines) : kind_(Kind::StringList), list_(lines) {}
-    FileItem(const char *const *names) : kind_(Kind::CStrings), cstrings_(names) {}
-    FileItem(const QVariant &value) : kind_(Kind::Variant), variant_(value) {}
-    FileItem(const QObject *) : kind_(Kind::Nothing) {}
-    FileItem(const char16_t *) : kind_(Kind::Nothing) {}
+    FileItem(const QByteArray &name) : m_kind(Kind::String), m_string(name) {}
+    FileItem(const char *name) : m_kind(Kind::String), m_string(name) {}
+    FileItem(const TStringList &lines) : m_kind(Kind::StringList), m_list(lines) {}
+    FileItem(const char *const *names) : m_kind(Kind::CStrings), m_cstrings(names) {}
+    FileItem(const QVariant &value) : m_kind(Kind::Variant), m_variant(value) {}
+    FileItem(const QObject *) : m_kind(Kind::Nothing) {}
+    FileItem(const char16_t *) : m_kind(Kind::Nothing) {}
     template <typename T>
-    requires std::is_arithmetic_v<T> FileItem(T) : kind_(Kind::Nothing) {}
+    requires std::is_arithmetic_v<T> FileItem(T) : m_kind(Kind::Nothing) {}
 
     void appendNamesTo(TStringList &names) const;
 
 private:
     enum class Kind { String, StringList, CStrings, Variant, Nothing };
-    Kind kind_;
-    QByteArray string_;
-    TStringList list_;
-    const char *const *cstrings_ = nullptr;
-    QVariant variant_;
+    Kind m_kind;
+    QByteArray m_string;
+    TStringList m_list;
+    const char *const *m_cstrings = nullptr;
+    QVariant m_variant;
 };
 
 using FileItems = QList<FileItem>;

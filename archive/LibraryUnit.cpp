@@ -6,27 +6,27 @@
 
 bool LibraryUnit::Load()
 {
-    if (handle_ == nullptr)
-        handle_ = tunelet::dynlib::loadLibrary(fileName_);
-    return handle_ != nullptr;
+    if (m_handle == nullptr)
+        m_handle = tunelet::dynlib::loadLibrary(m_fileName);
+    return m_handle != nullptr;
 }
 
 void LibraryUnit::Free()
 {
-    entries_.clear();
-    if (handle_ != nullptr)
-        tunelet::dynlib::freeLibrary(handle_);
-    handle_ = nullptr;
+    m_entries.clear();
+    if (m_handle != nullptr)
+        tunelet::dynlib::freeLibrary(m_handle);
+    m_handle = nullptr;
 }
 
 void *LibraryUnit::Lookup(const char *name)
 {
-    auto it = entries_.find(name);
-    if (it != entries_.end())
+    auto it = m_entries.find(name);
+    if (it != m_entries.end())
         return it->second;
-    void *address = tunelet::dynlib::procAddress(handle_, name);
+    void *address = tunelet::dynlib::procAddress(m_handle, name);
     if (address != nullptr)
-        entries_.emplace(name, address);
+        m_entries.emplace(name, address);
     return address;
 }
 
@@ -40,5 +40,5 @@ void *LibraryUnit::Require(const char *name)
 
 QByteArray LibraryUnit::ModulePath() const
 {
-    return QByteArray::fromStdString(tunelet::dynlib::moduleFileName(handle_, 257));
+    return QByteArray::fromStdString(tunelet::dynlib::moduleFileName(m_handle, 257));
 }

@@ -9,12 +9,12 @@
 class LibraryUnit final
 {
 public:
-    explicit LibraryUnit(const char *fileName) : fileName_(fileName) {}
+    explicit LibraryUnit(const char *fileName) : m_fileName(fileName) {}
     LibraryUnit(const LibraryUnit &) = delete;
     LibraryUnit &operator=(const LibraryUnit &) = delete;
 
-    const char *FileName() const { return fileName_; }
-    bool IsLoaded() const { return handle_ != nullptr; }
+    const char *FileName() const { return m_fileName; }
+    bool IsLoaded() const { return m_handle != nullptr; }
     // Loads the library when no handle is held; true when one is held afterwards.
     bool Load();
     // Forgets every bound entry point and frees the library.
@@ -28,7 +28,7 @@ public:
     QByteArray ModulePath() const;
 
 private:
-    const char *fileName_;
-    void *handle_ = nullptr;
-    std::map<std::string, void *> entries_;
+    const char *m_fileName;
+    void *m_handle = nullptr;
+    std::map<std::string, void *> m_entries;
 };

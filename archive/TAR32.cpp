@@ -14,7 +14,7 @@ TTar32::TTar32() : TLibraryArchiver({tar, "Tar", loadMessage, OwnerAnswer::AsThe
 
 TTar32::TTar32(Compression compression) : TTar32()
 {
-    compression_ = compression;
+    m_compression = compression;
 }
 
 LibraryUnit &TTar32::Library()
@@ -38,12 +38,12 @@ QByteArray TTar32::BuildCommandLine(const QByteArray &command, const QByteArray 
         cmd.Add("-g");
     cmd.AddInt("-check-all-path=", o.p);
     cmd.AddInt("-use-directory=", o.x);
-    if (compression_ == Compression::Gzip) {
+    if (m_compression == Compression::Gzip) {
         if (o.jm < 1)
             cmd.Add("-z");
         else
             cmd.AddInt("z", o.jm);
-    } else if (compression_ == Compression::Bzip2) {
+    } else if (m_compression == Compression::Bzip2) {
         if (o.jm < 1)
             cmd.Add("-B");
         else
@@ -90,7 +90,7 @@ int TTar32::Pack(WindowHandle window, const QByteArray &archive, const TArchiver
 int TTar32::MakeSFX(WindowHandle, const QByteArray &archive, const TArchiverOptions &,
                     const QByteArray &destDir, QByteArray &)
 {
-    if (compression_ == Compression::Bzip2)
+    if (m_compression == Compression::Bzip2)
         throw EArchiver("BZ2 形式書庫は自己解凍形式にできません。");
     const QByteArray stub = QByteArray::fromStdString(tunelet::dynlib::searchPath("kmtarsef.exe"));
     if (stub.isEmpty())

@@ -39,7 +39,7 @@ protected:
 
 private:
     int Run(WindowHandle window, QByteArray &output);
-    Compression compression_ = Compression::None;
+    Compression m_compression = Compression::None;
 };
 
 // TAR archives compressed with gzip or compress; "-z" or "-z<level>".

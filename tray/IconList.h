@@ -15,11 +15,11 @@ class TIconList final : public QObject
 public:
     explicit TIconList(QObject *owner = nullptr) : QObject(owner) {}
 
-    void Add(const QIcon &icon) { icons_.append(icon); }
-    void Clear() { icons_.clear(); }
-    qsizetype Count() const { return icons_.size(); }
-    QIcon Icon(qsizetype index) const { return icons_.value(index); }
+    void Add(const QIcon &icon) { m_icons.append(icon); }
+    void Clear() { m_icons.clear(); }
+    qsizetype Count() const { return m_icons.size(); }
+    QIcon Icon(qsizetype index) const { return m_icons.value(index); }
 
 private:
-    QList<QIcon> icons_;
+    QList<QIcon> m_icons;
 };

@@ -16,7 +16,7 @@ void TNotifyIconData::SetTip(const QByteArray &text)
 }
 
 TTrayMessageEvent::TTrayMessageEvent(int message, int iconNumber, int mouseMessage)
-    : QEvent(EventType()), message_(message), iconNumber_(iconNumber), mouseMessage_(mouseMessage)
+    : QEvent(EventType()), m_message(message), m_iconNumber(iconNumber), m_mouseMessage(mouseMessage)
 {
 }
 

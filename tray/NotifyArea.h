@@ -68,12 +68,12 @@ public:
 
     static QEvent::Type EventType();
 
-    int Message() const { return message_; }
-    int IconNumber() const { return iconNumber_; }
-    int MouseMessage() const { return mouseMessage_; }
+    int Message() const { return m_message; }
+    int IconNumber() const { return m_iconNumber; }
+    int MouseMessage() const { return m_mouseMessage; }
 
 private:
-    int message_;
-    int iconNumber_;
-    int mouseMessage_;
+    int m_message;
+    int m_iconNumber;
+    int m_mouseMessage;
 };

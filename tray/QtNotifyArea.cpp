@@ -61,7 +61,7 @@ bool TQtNotifyArea::Notify(TNotifyMessage message, const TNotifyIconData &data)
 
 bool TQtNotifyArea::Add(const TNotifyIconData &data)
 {
-    if (!QSystemTrayIcon::isSystemTrayAvailable() || icons_.count(data.id) != 0)
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || m_icons.count(data.id) != 0)
         return false;
     auto icon = std::make_unique<QSystemTrayIcon>();
     Apply(*icon, data);
@@ -76,15 +76,15 @@ bool TQtNotifyArea::Add(const TNotifyIconData &data)
             });
     }
     icon->show();
-    icons_.emplace(data.id, std::move(icon));
+    m_icons.emplace(data.id, std::move(icon));
     return true;
 }
 
 // An icon the tray has lost (no tray any more) cannot be modified.
 bool TQtNotifyArea::Modify(const TNotifyIconData &data)
 {
-    const auto found = icons_.find(data.id);
-    if (found == icons_.end() || !QSystemTrayIcon::isSystemTrayAvailable())
+    const auto found = m_icons.find(data.id);
+    if (found == m_icons.end() || !QSystemTrayIcon::isSystemTrayAvailable())
         return false;
     Apply(*found->second, data);
     return true;
@@ -92,10 +92,10 @@ bool TQtNotifyArea::Modify(const TNotifyIconData &data)
 
 bool TQtNotifyArea::Delete(const TNotifyIconData &data)
 {
-    const auto found = icons_.find(data.id);
-    if (found == icons_.end())
+    const auto found = m_icons.find(data.id);
+    if (found == m_icons.end())
         return false;
     found->second->hide();
-    icons_.erase(found);
+    m_icons.erase(found);
     return true;
 }

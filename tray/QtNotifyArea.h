@@ -34,5 +34,5 @@ private:
     bool Modify(const TNotifyIconData &data);
     bool Delete(const TNotifyIconData &data);
 
-    std::map<int, std::unique_ptr<QSystemTrayIcon>> icons_;
+    std::map<int, std::unique_ptr<QSystemTrayIcon>> m_icons;
 };

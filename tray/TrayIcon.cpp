@@ -56,28 +56,28 @@ TTrayIcon::TTrayIcon(QObject *owner, TNotifyArea *area) : QObject(owner)
     const int number = registry.entries.empty() ? 1 : registry.entries.back().first + 1;
     if (static_cast<int>(registry.entries.size()) >= MaxIcons)
         throw ETrayIcon();
-    number_ = number;
-    registry.entries.emplace_back(number_, this);
+    m_number = number;
+    registry.entries.emplace_back(m_number, this);
 
     if (area == nullptr) {
-        ownArea_ = std::make_unique<TQtNotifyArea>();
-        area = ownArea_.get();
+        m_ownArea = std::make_unique<TQtNotifyArea>();
+        area = m_ownArea.get();
     }
-    area_ = area;
+    m_area = area;
     TCallbackWindow::Acquire();
-    record_.size = 88;
-    record_.callbackMessage = WM_TRAYICON;
-    record_.id = number_;
+    m_record.size = 88;
+    m_record.callbackMessage = WM_TRAYICON;
+    m_record.id = m_number;
 
-    animation_.setTimerType(Qt::PreciseTimer);
-    animation_.setInterval(animateRate_);
-    connect(&animation_, &QTimer::timeout, this, &TTrayIcon::AnimationStep);
+    m_animation.setTimerType(Qt::PreciseTimer);
+    m_animation.setInterval(m_animateRate);
+    connect(&m_animation, &QTimer::timeout, this, &TTrayIcon::AnimationStep);
 }
 
 TTrayIcon::~TTrayIcon()
 {
     StopAnimationQuietly();
-    if (registered_)
+    if (m_registered)
         DeleteFromTray();
 
     auto &entries = Registry().entries;
@@ -85,7 +85,7 @@ TTrayIcon::~TTrayIcon()
                                  [this](const auto &entry) { return entry.second == this; }),
                   entries.end());
     if (auto *window = Registry().window)
-        window->CancelSingleClick(number_);
+        window->CancelSingleClick(m_number);
     TCallbackWindow::ReleaseIfUnused();
 }
 
@@ -104,83 +104,83 @@ int TTrayIcon::Count()
 
 void TTrayIcon::Loaded()
 {
-    loading_ = false;
-    if (visible_)
+    m_loading = false;
+    if (m_visible)
         AddToTray();
 }
 
 void TTrayIcon::SetAnimateIcons(TIconList *icons)
 {
-    if (icons == animateIcons_ || animating_)
+    if (icons == m_animateIcons || m_animating)
         return;
-    animateIcons_ = icons;
+    m_animateIcons = icons;
 }
 
 void TTrayIcon::SetAnimateRate(int milliseconds)
 {
-    animateRate_ = std::max(milliseconds, MinAnimateRate);
-    animation_.setInterval(animateRate_);
+    m_animateRate = std::max(milliseconds, MinAnimateRate);
+    m_animation.setInterval(m_animateRate);
 }
 
 void TTrayIcon::SetEnabled(bool value)
 {
-    if (value == enabled_)
+    if (value == m_enabled)
         return;
-    enabled_ = value;
-    if (!enabled_)
-        clickPending_ = false;
+    m_enabled = value;
+    if (!m_enabled)
+        m_clickPending = false;
 }
 
 void TTrayIcon::SetIcon(const QIcon &icon)
 {
     if (icon.isNull()) {
         SetVisible(false);
-        icon_ = QIcon();
+        m_icon = QIcon();
         return;
     }
-    if (icon.cacheKey() == icon_.cacheKey())
+    if (icon.cacheKey() == m_icon.cacheKey())
         return;
-    icon_ = icon;
-    if (registered_)
+    m_icon = icon;
+    if (m_registered)
         ModifyTray();
 }
 
 void TTrayIcon::SetTipHelp(const QByteArray &tip)
 {
     const QByteArray cut = CutTipBytes(tip, MaxTipBytes);
-    if (cut == tipHelp_)
+    if (cut == m_tipHelp)
         return;
-    tipHelp_ = cut;
-    if (registered_)
+    m_tipHelp = cut;
+    if (m_registered)
         ModifyTray();
 }
 
 QString TTrayIcon::TipText() const
 {
-    return DecodeTipText(tipHelp_);
+    return DecodeTipText(m_tipHelp);
 }
 
 void TTrayIcon::SetVisible(bool value)
 {
-    if (value == visible_)
+    if (value == m_visible)
         return;
-    visible_ = value && !icon_.isNull();
-    if (loading_)
+    m_visible = value && !m_icon.isNull();
+    if (m_loading)
         return;
-    if (visible_)
+    if (m_visible)
         AddToTray();
-    else if (registered_)
+    else if (m_registered)
         DeleteFromTray();
 }
 
 void TTrayIcon::StartAnimation()
 {
-    if (animating_ || !animateIcons_ || animateIcons_->Count() == 0)
+    if (m_animating || !m_animateIcons || m_animateIcons->Count() == 0)
         return;
-    animating_ = true;
-    frame_ = 0;
-    animation_.start();
-    if (!registered_)
+    m_animating = true;
+    m_frame = 0;
+    m_animation.start();
+    if (!m_registered)
         return;
     try {
         ModifyTray();
@@ -192,32 +192,32 @@ void TTrayIcon::StartAnimation()
 
 void TTrayIcon::StopAnimation()
 {
-    if (!animating_)
+    if (!m_animating)
         return;
     StopAnimationQuietly();
-    if (registered_)
+    if (m_registered)
         ModifyTray();
 }
 
 void TTrayIcon::StopAnimationQuietly()
 {
-    animation_.stop();
-    animating_ = false;
+    m_animation.stop();
+    m_animating = false;
 }
 
 // Runs from the animation timer, where no error may escape: a refused frame
 // ends the animation.
 void TTrayIcon::AnimationStep()
 {
-    if (!animateIcons_ || animateIcons_->Count() == 0) {
+    if (!m_animateIcons || m_animateIcons->Count() == 0) {
         StopAnimationQuietly();
         return;
     }
-    frame_ = (frame_ + 1) % animateIcons_->Count();
-    if (!registered_)
+    m_frame = (m_frame + 1) % m_animateIcons->Count();
+    if (!m_registered)
         return;
     RefreshRecord();
-    if (!area_->Notify(nmModify, record_))
+    if (!m_area->Notify(nmModify, m_record))
         StopAnimationQuietly();
 }
 
@@ -226,35 +226,35 @@ void TTrayIcon::AnimationStep()
 
 void TTrayIcon::RefreshRecord()
 {
-    if (animating_ && animateIcons_ && animateIcons_->Count() > 0)
-        record_.icon = animateIcons_->Icon(frame_ % animateIcons_->Count());
+    if (m_animating && m_animateIcons && m_animateIcons->Count() > 0)
+        m_record.icon = m_animateIcons->Icon(m_frame % m_animateIcons->Count());
     else
-        record_.icon = icon_;
-    record_.SetTip(tipHelp_);
-    record_.flags = NIF_MESSAGE | NIF_ICON;
-    if (!tipHelp_.isEmpty())
-        record_.flags |= NIF_TIP;
+        m_record.icon = m_icon;
+    m_record.SetTip(m_tipHelp);
+    m_record.flags = NIF_MESSAGE | NIF_ICON;
+    if (!m_tipHelp.isEmpty())
+        m_record.flags |= NIF_TIP;
 }
 
 // A refused add leaves Visible false, so that Visible tells whether the icon
 // is shown and setting it true again tries again.
 void TTrayIcon::AddToTray()
 {
-    if (!visible_)
+    if (!m_visible)
         return;
     RefreshRecord();
-    record_.window = TCallbackWindow::Acquire();
-    if (!area_->Notify(nmAdd, record_)) {
-        visible_ = false;
+    m_record.window = TCallbackWindow::Acquire();
+    if (!m_area->Notify(nmAdd, m_record)) {
+        m_visible = false;
         throw ETrayIcon();
     }
-    registered_ = true;
+    m_registered = true;
 }
 
 void TTrayIcon::ModifyTray()
 {
     RefreshRecord();
-    if (!area_->Notify(nmModify, record_))
+    if (!m_area->Notify(nmModify, m_record))
         throw ETrayIcon();
 }
 
@@ -262,8 +262,8 @@ void TTrayIcon::ModifyTray()
 void TTrayIcon::DeleteFromTray()
 {
     RefreshRecord();
-    area_->Notify(nmDelete, record_);
-    registered_ = false;
+    m_area->Notify(nmDelete, m_record);
+    m_registered = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -271,29 +271,29 @@ void TTrayIcon::DeleteFromTray()
 
 void TTrayIcon::HandleMouseMessage(int mouseMessage)
 {
-    if (!enabled_)
+    if (!m_enabled)
         return;
     const QPoint at = QCursor::pos();
     switch (mouseMessage) {
     case WM_MOUSEMOVE:
-        Raise(onMouseMove_, this, TShiftState(), at.x(), at.y());
+        Raise(m_onMouseMove, this, TShiftState(), at.x(), at.y());
         break;
     case WM_LBUTTONDOWN:
-        ButtonDown(Qt::LeftButton, lbPopupMenu_, at);
+        ButtonDown(Qt::LeftButton, m_lbPopupMenu, at);
         break;
     case WM_LBUTTONUP:
-        if (onMouseUp_)
+        if (m_onMouseUp)
             RaiseMouseUp(Qt::LeftButton, at);
         else
             LeftButtonUp(at);
         break;
     case WM_LBUTTONDBLCLK:
         // The button up that follows belongs to the double click.
-        clickPending_ = true;
-        Raise(onDblClick_, this);
+        m_clickPending = true;
+        Raise(m_onDblClick, this);
         break;
     case WM_RBUTTONDOWN:
-        ButtonDown(Qt::RightButton, rbPopupMenu_, at);
+        ButtonDown(Qt::RightButton, m_rbPopupMenu, at);
         break;
     case WM_RBUTTONUP:
         RaiseMouseUp(Qt::RightButton, at);
@@ -311,41 +311,41 @@ void TTrayIcon::HandleMouseMessage(int mouseMessage)
 
 void TTrayIcon::ButtonDown(Qt::MouseButton button, QMenu *menu, QPoint at)
 {
-    if (menu != nullptr && autoPopup_) {
+    if (menu != nullptr && m_autoPopup) {
         Popup(menu, at);
         return;
     }
-    Raise(onMouseDown_, this, button, TShiftState(button), at.x(), at.y());
+    Raise(m_onMouseDown, this, button, TShiftState(button), at.x(), at.y());
 }
 
 void TTrayIcon::RaiseMouseUp(Qt::MouseButton button, QPoint at)
 {
-    Raise(onMouseUp_, this, button, TShiftState(button), at.x(), at.y());
+    Raise(m_onMouseUp, this, button, TShiftState(button), at.x(), at.y());
 }
 
 // A single click is raised only after the double-click time has passed
 // without the button up that ends a double click.
 void TTrayIcon::LeftButtonUp(QPoint)
 {
-    if (!onClick_) {
-        clickPending_ = false;
+    if (!m_onClick) {
+        m_clickPending = false;
         return;
     }
-    if (clickPending_) {
-        clickPending_ = false;
+    if (m_clickPending) {
+        m_clickPending = false;
         return;
     }
-    clickPending_ = true;
+    m_clickPending = true;
     if (auto *window = TCallbackWindow::Instance())
-        window->StartSingleClick(number_);
+        window->StartSingleClick(m_number);
 }
 
 void TTrayIcon::SingleClickDone()
 {
-    const bool raise = onClick_ && clickPending_;
-    clickPending_ = false;
+    const bool raise = m_onClick && m_clickPending;
+    m_clickPending = false;
     if (raise)
-        Raise(onClick_, this);
+        Raise(m_onClick, this);
 }
 
 // The owner comes to the front first so that the menu closes when the user
@@ -369,12 +369,12 @@ void TTrayIcon::Popup(QMenu *menu, QPoint at)
 // TSingleClick
 
 TSingleClick::TSingleClick(int iconNumber, QObject *parent)
-    : QObject(parent), iconNumber_(iconNumber)
+    : QObject(parent), m_iconNumber(iconNumber)
 {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, [this] { emit Finished(iconNumber_); });
-    timer_.start(Delay());
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { emit Finished(m_iconNumber); });
+    m_timer.start(Delay());
 }
 
 int TSingleClick::Delay()
@@ -407,7 +407,7 @@ void TCallbackWindow::ReleaseIfUnused()
     if (!registry.entries.empty() || registry.window == nullptr)
         return;
     TCallbackWindow *window = std::exchange(registry.window, nullptr);
-    if (window->dispatching_ > 0)
+    if (window->m_dispatching > 0)
         window->deleteLater();
     else
         delete window;
@@ -418,8 +418,8 @@ void TCallbackWindow::ReleaseIfUnused()
 // the running call.
 void TCallbackWindow::Dispatch(const std::function<void()> &handle)
 {
-    ++dispatching_;
-    const auto restore = qScopeGuard([this] { --dispatching_; });
+    ++m_dispatching;
+    const auto restore = qScopeGuard([this] { --m_dispatching; });
     handle();
 }
 
@@ -438,7 +438,7 @@ void TCallbackWindow::TrayMessage(int iconNumber, int mouseMessage)
     TTrayIcon *icon = TTrayIcon::Find(iconNumber);
     if (icon == nullptr)
         return;
-    current_ = icon;
+    m_current = icon;
     Dispatch([icon, mouseMessage] { icon->HandleMouseMessage(mouseMessage); });
 }
 
@@ -446,18 +446,18 @@ void TCallbackWindow::StartSingleClick(int iconNumber)
 {
     CancelSingleClick(iconNumber);
     auto *worker = new TSingleClick(iconNumber, this);
-    workers_[iconNumber] = worker;
+    m_workers[iconNumber] = worker;
     connect(worker, &TSingleClick::Finished, this, &TCallbackWindow::SingleClickDone);
 }
 
 void TCallbackWindow::CancelSingleClick(int iconNumber)
 {
-    const auto found = workers_.find(iconNumber);
-    if (found == workers_.end())
+    const auto found = m_workers.find(iconNumber);
+    if (found == m_workers.end())
         return;
     found->second->Stop();
     found->second->deleteLater();
-    workers_.erase(found);
+    m_workers.erase(found);
 }
 
 // The worker's completion acts on the icon that started it, if that icon is

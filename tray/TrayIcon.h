@@ -81,65 +81,65 @@ public:
 
     // Unique among the live tray icons: 1 for the first, else the number of
     // the latest created live icon plus 1.
-    int Number() const { return number_; }
+    int Number() const { return m_number; }
     // Whether the icon is in the tray now.
-    bool Registered() const { return registered_; }
-    bool ClickPending() const { return clickPending_; }
-    const TNotifyIconData &NotifyIconData() const { return record_; }
+    bool Registered() const { return m_registered; }
+    bool ClickPending() const { return m_clickPending; }
+    const TNotifyIconData &NotifyIconData() const { return m_record; }
 
     // Between these two, setting Visible does not touch the tray; Loaded adds
     // the icon when Visible is true (may throw ETrayIcon).
-    void BeginLoading() { loading_ = true; }
+    void BeginLoading() { m_loading = true; }
     void Loaded();
 
-    TIconList *AnimateIcons() const { return animateIcons_; }
+    TIconList *AnimateIcons() const { return m_animateIcons; }
     // Ignored while an animation runs.
     void SetAnimateIcons(TIconList *icons);
-    int AnimateRate() const { return animateRate_; }
+    int AnimateRate() const { return m_animateRate; }
     // Stores at least MinAnimateRate milliseconds.
     void SetAnimateRate(int milliseconds);
-    bool AutoPopup() const { return autoPopup_; }
-    void SetAutoPopup(bool value) { autoPopup_ = value; }
-    bool Enabled() const { return enabled_; }
+    bool AutoPopup() const { return m_autoPopup; }
+    void SetAutoPopup(bool value) { m_autoPopup = value; }
+    bool Enabled() const { return m_enabled; }
     // When false, the tray's mouse messages are ignored and a pending
     // single click is dropped.
     void SetEnabled(bool value);
-    QIcon Icon() const { return icon_; }
+    QIcon Icon() const { return m_icon; }
     // A null icon removes the icon from the tray and sets Visible false;
     // another image modifies the tray entry while registered.
     void SetIcon(const QIcon &icon);
-    QMenu *LBPopupMenu() const { return lbPopupMenu_; }
-    void SetLBPopupMenu(QMenu *menu) { lbPopupMenu_ = menu; }
-    QMenu *RBPopupMenu() const { return rbPopupMenu_; }
-    void SetRBPopupMenu(QMenu *menu) { rbPopupMenu_ = menu; }
+    QMenu *LBPopupMenu() const { return m_lbPopupMenu; }
+    void SetLBPopupMenu(QMenu *menu) { m_lbPopupMenu = menu; }
+    QMenu *RBPopupMenu() const { return m_rbPopupMenu; }
+    void SetRBPopupMenu(QMenu *menu) { m_rbPopupMenu = menu; }
     // The tip as bytes (UTF-8 or Shift-JIS), at most 62 of them.
-    QByteArray TipHelp() const { return tipHelp_; }
+    QByteArray TipHelp() const { return m_tipHelp; }
     // Keeps the first 62 bytes, never cutting a character; modifies the
     // tray entry while registered when the tip changes.
     void SetTipHelp(const QByteArray &tip);
     // The tip decoded for display.
     QString TipText() const;
-    bool Visible() const { return visible_; }
+    bool Visible() const { return m_visible; }
     // Stays false without an image; true adds the icon to the tray, false
     // removes it.
     void SetVisible(bool value);
 
-    const TNotifyEvent &OnClick() const { return onClick_; }
-    void SetOnClick(TNotifyEvent handler) { onClick_ = std::move(handler); }
-    const TNotifyEvent &OnDblClick() const { return onDblClick_; }
-    void SetOnDblClick(TNotifyEvent handler) { onDblClick_ = std::move(handler); }
-    const TMouseEvent &OnMouseDown() const { return onMouseDown_; }
-    void SetOnMouseDown(TMouseEvent handler) { onMouseDown_ = std::move(handler); }
-    const TMouseMoveEvent &OnMouseMove() const { return onMouseMove_; }
-    void SetOnMouseMove(TMouseMoveEvent handler) { onMouseMove_ = std::move(handler); }
-    const TMouseEvent &OnMouseUp() const { return onMouseUp_; }
-    void SetOnMouseUp(TMouseEvent handler) { onMouseUp_ = std::move(handler); }
+    const TNotifyEvent &OnClick() const { return m_onClick; }
+    void SetOnClick(TNotifyEvent handler) { m_onClick = std::move(handler); }
+    const TNotifyEvent &OnDblClick() const { return m_onDblClick; }
+    void SetOnDblClick(TNotifyEvent handler) { m_onDblClick = std::move(handler); }
+    const TMouseEvent &OnMouseDown() const { return m_onMouseDown; }
+    void SetOnMouseDown(TMouseEvent handler) { m_onMouseDown = std::move(handler); }
+    const TMouseMoveEvent &OnMouseMove() const { return m_onMouseMove; }
+    void SetOnMouseMove(TMouseMoveEvent handler) { m_onMouseMove = std::move(handler); }
+    const TMouseEvent &OnMouseUp() const { return m_onMouseUp; }
+    void SetOnMouseUp(TMouseEvent handler) { m_onMouseUp = std::move(handler); }
 
     // Shows the frames of AnimateIcons in turn, one per AnimateRate
     // milliseconds, in place of Icon.
     void StartAnimation();
     void StopAnimation();
-    bool Animating() const { return animating_; }
+    bool Animating() const { return m_animating; }
 
 private:
     friend class TCallbackWindow;
@@ -158,32 +158,32 @@ private:
     void AnimationStep();
     void StopAnimationQuietly();
 
-    bool animating_ = false;
-    QPointer<TIconList> animateIcons_;
-    int animateRate_ = 500;
-    bool autoPopup_ = true;
-    bool enabled_ = true;
-    QIcon icon_;
-    QPointer<QMenu> lbPopupMenu_;
-    QPointer<QMenu> rbPopupMenu_;
-    QByteArray tipHelp_ = "TipHelp";
-    bool visible_ = false;
-    TNotifyEvent onClick_;
-    TNotifyEvent onDblClick_;
-    TMouseEvent onMouseDown_;
-    TMouseMoveEvent onMouseMove_;
-    TMouseEvent onMouseUp_;
+    bool m_animating = false;
+    QPointer<TIconList> m_animateIcons;
+    int m_animateRate = 500;
+    bool m_autoPopup = true;
+    bool m_enabled = true;
+    QIcon m_icon;
+    QPointer<QMenu> m_lbPopupMenu;
+    QPointer<QMenu> m_rbPopupMenu;
+    QByteArray m_tipHelp = "TipHelp";
+    bool m_visible = false;
+    TNotifyEvent m_onClick;
+    TNotifyEvent m_onDblClick;
+    TMouseEvent m_onMouseDown;
+    TMouseMoveEvent m_onMouseMove;
+    TMouseEvent m_onMouseUp;
 
-    QTimer animation_;
-    qsizetype frame_ = 0;
-    int number_ = 0;
-    bool registered_ = false;
-    TNotifyIconData record_;
-    bool clickPending_ = false;
-    bool loading_ = false;
+    QTimer m_animation;
+    qsizetype m_frame = 0;
+    int m_number = 0;
+    bool m_registered = false;
+    TNotifyIconData m_record;
+    bool m_clickPending = false;
+    bool m_loading = false;
 
-    std::unique_ptr<TNotifyArea> ownArea_;
-    TNotifyArea *area_ = nullptr;
+    std::unique_ptr<TNotifyArea> m_ownArea;
+    TNotifyArea *m_area = nullptr;
 };
 
 // Times one single click: finishes the double-click time plus 50 ms after
@@ -198,17 +198,17 @@ public:
 
     TSingleClick(int iconNumber, QObject *parent);
 
-    int IconNumber() const { return iconNumber_; }
+    int IconNumber() const { return m_iconNumber; }
     // The desktop's double-click time plus ExtraDelay, in milliseconds.
     static int Delay();
-    void Stop() { timer_.stop(); }
+    void Stop() { m_timer.stop(); }
 
 signals:
     void Finished(int iconNumber);
 
 private:
-    int iconNumber_;
-    QTimer timer_;
+    int m_iconNumber;
+    QTimer m_timer;
 };
 
 // Receives the notification area's callback messages for all tray icons of
@@ -224,11 +224,11 @@ public:
     static TCallbackWindow *Instance();
 
     // The icon of the latest message handled.
-    TTrayIcon *CurrentIcon() const { return current_; }
+    TTrayIcon *CurrentIcon() const { return m_current; }
     // Handles one callback message: the icon number and the mouse message.
     void TrayMessage(int iconNumber, int mouseMessage);
     // Single-click timers alive now.
-    int PendingClicks() const { return static_cast<int>(workers_.size()); }
+    int PendingClicks() const { return static_cast<int>(m_workers.size()); }
 
 protected:
     bool event(QEvent *event) override;
@@ -245,7 +245,7 @@ private:
     void CancelSingleClick(int iconNumber);
     void SingleClickDone(int iconNumber);
 
-    QPointer<TTrayIcon> current_;
-    std::map<int, TSingleClick *> workers_;
-    int dispatching_ = 0;
+    QPointer<TTrayIcon> m_current;
+    std::map<int, TSingleClick *> m_workers;
+    int m_dispatching = 0;
 };

@@ -22,8 +22,8 @@ void useNoLibraries()
 
 RecorderLog::RecorderLog()
 {
-    path_ = QFile::encodeName(dir_.filePath("calls.log"));
-    qputenv("TUNELET_RECORDER_LOG", path_);
+    m_path = QFile::encodeName(m_dir.filePath("calls.log"));
+    qputenv("TUNELET_RECORDER_LOG", m_path);
 }
 
 RecorderLog::~RecorderLog()
@@ -33,7 +33,7 @@ RecorderLog::~RecorderLog()
 
 QList<QList<QByteArray>> RecorderLog::rows() const
 {
-    QFile file(QFile::decodeName(path_));
+    QFile file(QFile::decodeName(m_path));
     QList<QList<QByteArray>> result;
     if (!file.open(QIODevice::ReadOnly))
         return result;
@@ -64,5 +64,5 @@ QList<QList<QByteArray>> RecorderLog::rowsOf(const QByteArray &entry) const
 
 void RecorderLog::clear()
 {
-    QFile::remove(QFile::decodeName(path_));
+    QFile::remove(QFile::decodeName(m_path));
 }

@@ -29,6 +29,6 @@ public:
     void clear();
 
 private:
-    QTemporaryDir dir_;
-    QByteArray path_;
+    QTemporaryDir m_dir;
+    QByteArray m_path;
 };

@@ -100,10 +100,10 @@ private slots:
     void responseFileFlag();
 
 private:
-    QTemporaryDir dir_;
-    QString oldCurrent_;
-    TArchiverOptions options_;
-    QByteArray output_;
+    QTemporaryDir m_dir;
+    QString m_oldCurrent;
+    TArchiverOptions m_options;
+    QByteArray m_output;
 };
 
 void ArchiveBackendsTest::init()
@@ -114,15 +114,15 @@ void ArchiveBackendsTest::init()
           "TUNELET_RECORDER_PROGRESS"})
         qunsetenv(name);
     useRecorders("all");
-    options_.Reset();
-    output_.clear();
-    oldCurrent_ = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir_.path()));
+    m_options.Reset();
+    m_output.clear();
+    m_oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir.path()));
 }
 
 void ArchiveBackendsTest::cleanup()
 {
-    QDir::setCurrent(oldCurrent_);
+    QDir::setCurrent(m_oldCurrent);
     SetForegroundWindowHandler(nullptr);
 }
 
@@ -143,15 +143,15 @@ void ArchiveBackendsTest::baseOperations()
     QCOMPARE(bare.FindNext(1, info), -1);
     QCOMPARE(bare.CloseArchive(1), 0);
     const FileItems none;
-    QCOMPARE(raisedMessage([&] { bare.Pack(0, "a", options_, "", none, false, output_); }),
+    QCOMPARE(raisedMessage([&] { bare.Pack(0, "a", m_options, "", none, false, m_output); }),
              QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { bare.RemoveItems(0, "a", options_, "", none, false, output_); }),
+    QCOMPARE(raisedMessage([&] { bare.RemoveItems(0, "a", m_options, "", none, false, m_output); }),
              QByteArray("この形式の書庫ではファイルの削除をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { bare.Update(0, "a", options_, "", none, false, output_); }),
+    QCOMPARE(raisedMessage([&] { bare.Update(0, "a", m_options, "", none, false, m_output); }),
              QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { bare.MakeSFX(0, "a", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { bare.MakeSFX(0, "a", m_options, "", m_output); }),
              QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { bare.ExtractMem(0, "a", options_, "m", nullptr, 0, nullptr); }),
+    QCOMPARE(raisedMessage([&] { bare.ExtractMem(0, "a", m_options, "m", nullptr, 0, nullptr); }),
              QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
     QCOMPARE(raisedMessage([&] { bare.CheckArchive("a", 0, 0); }),
              QByteArray("この形式では書庫チェック機能をサポートしておりません。"));
@@ -168,24 +168,24 @@ void ArchiveBackendsTest::lhaBuilderOrder()
     auto lha = TArchiver::Create<TLha32>();
     TSmallOption value = 0;
     for (TSmallOption *option :
-         {&options_.a,   &options_.c,   &options_.e,   &options_.f,   &options_.h,   &options_.i,
-          &options_.l,   &options_.m,   &options_.n,   &options_.o,   &options_.p,   &options_.r,
-          &options_.s,   &options_.t,   &options_.u,   &options_.x,   &options_.y,   &options_.z,
-          &options_.jc,  &options_.jd,  &options_.je,  &options_.jf,  &options_.jh,  &options_.ji,
-          &options_.jm,  &options_.jn,  &options_.jp,  &options_.jr,  &options_.jss, &options_.jw,
-          &options_.jyc, &options_.jyd, &options_.jyk, &options_.jyn, &options_.jyo, &options_.ga,
-          &options_.gd,  &options_.ge,  &options_.gf,  &options_.gj,  &options_.gm,  &options_.gn,
-          &options_.go,  &options_.gp,  &options_.gs,  &options_.gu,  &options_.gw})
+         {&m_options.a,   &m_options.c,   &m_options.e,   &m_options.f,   &m_options.h,   &m_options.i,
+          &m_options.l,   &m_options.m,   &m_options.n,   &m_options.o,   &m_options.p,   &m_options.r,
+          &m_options.s,   &m_options.t,   &m_options.u,   &m_options.x,   &m_options.y,   &m_options.z,
+          &m_options.jc,  &m_options.jd,  &m_options.je,  &m_options.jf,  &m_options.jh,  &m_options.ji,
+          &m_options.jm,  &m_options.jn,  &m_options.jp,  &m_options.jr,  &m_options.jss, &m_options.jw,
+          &m_options.jyc, &m_options.jyd, &m_options.jyk, &m_options.jyn, &m_options.jyo, &m_options.ga,
+          &m_options.gd,  &m_options.ge,  &m_options.gf,  &m_options.gj,  &m_options.gm,  &m_options.gn,
+          &m_options.go,  &m_options.gp,  &m_options.gs,  &m_options.gu,  &m_options.gw})
         *option = value++;
-    options_.w = "tmp";
-    options_.jo = "o o";
-    options_.job = "b";
-    options_.jx = {"x1", "x2"};
-    options_.jz = "z";
-    options_.gr = "r";
-    options_.UserOptions = "-U";
-    options_.UserFileList = "LIST";
-    lha->Unpack(0, "a.lzh", options_, "d", FileItems{"f"}, false, output_);
+    m_options.w = "tmp";
+    m_options.jo = "o o";
+    m_options.job = "b";
+    m_options.jx = {"x1", "x2"};
+    m_options.jz = "z";
+    m_options.gr = "r";
+    m_options.UserOptions = "-U";
+    m_options.UserFileList = "LIST";
+    lha->Unpack(0, "a.lzh", m_options, "d", FileItems{"f"}, false, m_output);
     QCOMPARE(lha->CommandLine,
              QByteArray("x -+ -a0 -c1 -e2 -f3 -h4 -i5 -l6 -m7 -n8 -o9 -p10 -r11 -s12 -t13 -u14 "
                         "\"-wtmp\\\" -x15 -y16 -z17 -jc18 -jd19 -je20 -jf21 -jh22 -ji23 -jm24 "
@@ -216,15 +216,15 @@ void ArchiveBackendsTest::lhaCommands()
     auto lha = TArchiver::Create<TLha32>();
     const FileItems files{"f"};
     if (operation == "Unpack")
-        lha->Unpack(window, "a.lzh", options_, "d", files, false, output_);
+        lha->Unpack(window, "a.lzh", m_options, "d", files, false, m_output);
     else if (operation == "Pack")
-        lha->Pack(window, "a.lzh", options_, "d", files, false, output_);
+        lha->Pack(window, "a.lzh", m_options, "d", files, false, m_output);
     else if (operation == "RemoveItems")
-        lha->RemoveItems(window, "a.lzh", options_, "d", files, false, output_);
+        lha->RemoveItems(window, "a.lzh", m_options, "d", files, false, m_output);
     else if (operation == "Update")
-        lha->Update(window, "a.lzh", options_, "d", files, false, output_);
+        lha->Update(window, "a.lzh", m_options, "d", files, false, m_output);
     else
-        lha->MakeSFX(window, "a.lzh", options_, "d", output_);
+        lha->MakeSFX(window, "a.lzh", m_options, "d", m_output);
     QCOMPARE(lha->CommandLine, expected);
     QCOMPARE(log.entries(), QList<QByteArray>{"Unlha"});
     QCOMPARE(log.rows().value(0).value(2), QByteArray("42"));
@@ -233,21 +233,21 @@ void ArchiveBackendsTest::lhaCommands()
 void ArchiveBackendsTest::lhaResponseFile()
 {
     auto lha = TArchiver::Create<TLha32>();
-    const QByteArray list = QFile::encodeName(dir_.filePath("files.lst"));
-    options_.ResFileName = list;
+    const QByteArray list = QFile::encodeName(m_dir.filePath("files.lst"));
+    m_options.ResFileName = list;
     const FileItems files{"a.snr", "b.snr"};
     // Derived from the option set, whatever the caller passes.
-    lha->Unpack(0, "a.lzh", options_, "", files, false, output_);
+    lha->Unpack(0, "a.lzh", m_options, "", files, false, m_output);
     QCOMPARE(lha->CommandLine, "x -+  \"a.lzh\" \"@" + list + "\" ");
-    QCOMPARE(readFile(dir_.filePath("files.lst")), QByteArray("\"a.snr\"\r\n\"b.snr\"\r\n"));
-    lha->RemoveItems(0, "a.lzh", options_, "", files, false, output_);
+    QCOMPARE(readFile(m_dir.filePath("files.lst")), QByteArray("\"a.snr\"\r\n\"b.snr\"\r\n"));
+    lha->RemoveItems(0, "a.lzh", m_options, "", files, false, m_output);
     QVERIFY(lha->CommandLine.contains("@"));
     // ruOnUpdate is not in the default set.
-    lha->Update(0, "a.lzh", options_, "", files, true, output_);
+    lha->Update(0, "a.lzh", m_options, "", files, true, m_output);
     QCOMPARE(lha->CommandLine, QByteArray("f -+  \"a.lzh\" \"a.snr\" \"b.snr\" "));
     // The NUL string counts as no response file.
-    options_.ResFileName = QByteArray(1, '\0');
-    lha->Unpack(0, "a.lzh", options_, "", files, true, output_);
+    m_options.ResFileName = QByteArray(1, '\0');
+    lha->Unpack(0, "a.lzh", m_options, "", files, true, m_output);
     QCOMPARE(lha->CommandLine, QByteArray("x -+  \"a.lzh\" \"a.snr\" \"b.snr\" "));
 }
 
@@ -257,7 +257,7 @@ void ArchiveBackendsTest::lhaExtractMem()
     auto lha = TArchiver::Create<TLha32>();
     char buffer[8] = {};
     std::uint32_t written = 0;
-    QCOMPARE(lha->ExtractMem(window, "a.lzh", options_, "m.snr", buffer, sizeof buffer, &written),
+    QCOMPARE(lha->ExtractMem(window, "a.lzh", m_options, "m.snr", buffer, sizeof buffer, &written),
              0);
     QCOMPARE(lha->CommandLine, QByteArray(" -+  \"a.lzh\" \"m.snr\" "));
     QCOMPARE(written, 2u);
@@ -275,7 +275,7 @@ void ArchiveBackendsTest::lhaListingAndCheck()
     lha->OpenArchive(window, "sub/../a.lzh", 2);
     const auto rows = log.rows();
     QCOMPARE(rows.value(0).mid(1), (QList<QByteArray>{"UnlhaCheckArchive", "a.lzh", "19"}));
-    QCOMPARE(rows.value(1).value(3), QFile::encodeName(dir_.filePath("a.lzh")));
+    QCOMPARE(rows.value(1).value(3), QFile::encodeName(m_dir.filePath("a.lzh")));
     QCOMPARE(rows.value(1).value(4), QByteArray("0x2"));
 }
 
@@ -301,35 +301,35 @@ void ArchiveBackendsTest::zipUnpack()
 {
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
-    zip->Unpack(window, "d\\[x].zip", options_, "out", FileItems{"dir\\[a].txt"}, false, output_);
+    zip->Unpack(window, "d\\[x].zip", m_options, "out", FileItems{"dir\\[a].txt"}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-x  \"d\\[x].zip\" \"out\\\" \"dir/[[]a].txt\" "));
     QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libunzip32", "UnZip"}));
 
-    options_.c = 1;
-    options_.x = 0;
+    m_options.c = 1;
+    m_options.x = 0;
     zip->SetOwnerWindowEx(window, nullptr);
-    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-x -o --i -j  \"a.zip\" "));
     zip->KillOwnerWindowEx(window);
-    options_.n = 1;
-    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    m_options.n = 1;
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-x -o --i -j  \"a.zip\" "));
-    options_.n = 0;
-    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    m_options.n = 0;
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-x -o -j  \"a.zip\" "));
 
     // The caller's flag decides the response file.
-    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
-    zip->Unpack(window, "a.zip", options_, "", FileItems{"x\\y"}, false, output_);
+    m_options.ResFileName = QFile::encodeName(m_dir.filePath("r.lst"));
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{"x\\y"}, false, m_output);
     QVERIFY(!zip->CommandLine.contains('@'));
-    zip->Unpack(window, "a.zip", options_, "", FileItems{"x\\y"}, true, output_);
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{"x\\y"}, true, m_output);
     QVERIFY(zip->CommandLine.contains('@'));
-    QCOMPARE(readFile(dir_.filePath("r.lst")), QByteArray("\"x/y\"\r\n"));
+    QCOMPARE(readFile(m_dir.filePath("r.lst")), QByteArray("\"x/y\"\r\n"));
 }
 
 void ArchiveBackendsTest::zipEntriesFromTheirLibraries()
 {
-    writeFile(dir_.filePath("a.zip"), "zip");
+    writeFile(m_dir.filePath("a.zip"), "zip");
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
     TArchiveEntryInfo info{};
@@ -366,13 +366,13 @@ void ArchiveBackendsTest::zipPackWithZip32j()
 {
     QFETCH(QList<int>, values);
     QFETCH(QByteArray, switches);
-    TSmallOption *fields[] = {&options_.a, &options_.l,  &options_.n,  &options_.r,  &options_.u,
-                              &options_.x, &options_.jc, &options_.ji, &options_.jm, &options_.gd};
+    TSmallOption *fields[] = {&m_options.a, &m_options.l,  &m_options.n,  &m_options.r,  &m_options.u,
+                              &m_options.x, &m_options.jc, &m_options.ji, &m_options.jm, &m_options.gd};
     for (int i = 0; i < 10; ++i)
         *fields[i] = static_cast<TSmallOption>(values[i]);
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
-    zip->Pack(window, "a.zip", options_, "src", FileItems{"d\\f"}, false, output_);
+    zip->Pack(window, "a.zip", m_options, "src", FileItems{"d\\f"}, false, m_output);
     QCOMPARE(zip->CommandLine, switches + "  \"a.zip\" \"src\\\" \"d/f\" ");
     QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libzip32j", "Zip"}));
 }
@@ -380,9 +380,9 @@ void ArchiveBackendsTest::zipPackWithZip32j()
 void ArchiveBackendsTest::zipRemoveAndUpdate()
 {
     auto zip = TArchiver::Create<TZip32>();
-    zip->RemoveItems(window, "a.zip", options_, "src", FileItems{"f"}, false, output_);
+    zip->RemoveItems(window, "a.zip", m_options, "src", FileItems{"f"}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-d -D  \"a.zip\" \"f\" "));
-    zip->Update(window, "a.zip", options_, "src", FileItems{"f"}, false, output_);
+    zip->Update(window, "a.zip", m_options, "src", FileItems{"f"}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-f -D  \"a.zip\" \"src\\\" \"f\" "));
     zip->LoadPackDLL();
 }
@@ -390,21 +390,21 @@ void ArchiveBackendsTest::zipRemoveAndUpdate()
 void ArchiveBackendsTest::zipPackWithLmzip()
 {
     useRecorders("lmzip");
-    writeFile(dir_.filePath("new.zip"), "old archive");
+    writeFile(m_dir.filePath("new.zip"), "old archive");
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
-    options_.c = 1;
-    options_.x = 0;
-    options_.n = 1;
-    zip->Pack(window, "new.zip", options_, "src", FileItems{"d\\[f]"}, false, output_);
+    m_options.c = 1;
+    m_options.x = 0;
+    m_options.n = 1;
+    zip->Pack(window, "new.zip", m_options, "src", FileItems{"d\\[f]"}, false, m_output);
     QCOMPARE(zip->CommandLine, QByteArray("-ru -o -j  \"new.zip\" \"d\\[f]\" "));
-    QVERIFY(!QFile::exists(dir_.filePath("new.zip")));
+    QVERIFY(!QFile::exists(m_dir.filePath("new.zip")));
     QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"liblmzip32", "Zip"}));
     // Unpacking goes to the same library under its own spelling.
-    zip->Unpack(window, "a.zip", options_, "", FileItems{}, false, output_);
+    zip->Unpack(window, "a.zip", m_options, "", FileItems{}, false, m_output);
     QCOMPARE(log.rows().value(1).mid(0, 2), (QList<QByteArray>{"liblmzip32", "Unzip"}));
     zip->LoadPackDLL();
-    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", m_options, "", m_output); }),
              QByteArray("ZIP 形式書庫からの自己解凍書庫作成には ZIP32J.DLL が必要です。"));
 }
 
@@ -414,11 +414,11 @@ void ArchiveBackendsTest::zipWithoutPacker()
     auto zip = TArchiver::Create<TZip32>();
     const QByteArray message("ZIP 形式書庫の作成には ZIP32J.DLL または LMZIP32.DLL が必要です。");
     QCOMPARE(
-        raisedMessage([&] { zip->Pack(0, "a.zip", options_, "", FileItems{}, false, output_); }),
+        raisedMessage([&] { zip->Pack(0, "a.zip", m_options, "", FileItems{}, false, m_output); }),
         message);
     QCOMPARE(raisedMessage([&] { zip->LoadPackDLL(); }), message);
     QCOMPARE(raisedMessage(
-                 [&] { zip->RemoveItems(0, "a.zip", options_, "", FileItems{}, false, output_); }),
+                 [&] { zip->RemoveItems(0, "a.zip", m_options, "", FileItems{}, false, m_output); }),
              message);
     // Listing falls through to the one loaded library.
     RecorderLog log;
@@ -453,19 +453,19 @@ void ArchiveBackendsTest::zipOwnerWindow()
 
 void ArchiveBackendsTest::zipMakeSfx()
 {
-    writeFile(dir_.filePath("a.zip"), "ZIPDATA");
+    writeFile(m_dir.filePath("a.zip"), "ZIPDATA");
     auto zip = TArchiver::Create<TZip32>();
-    options_.gw = 1;
-    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+    m_options.gw = 1;
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", m_options, "", m_output); }),
              QByteArray("zip 書庫からのWin32自己解凍書庫の作成には sfx32gui.dat が必要です。"));
-    options_.gw = 0;
-    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", options_, "", output_); }),
+    m_options.gw = 0;
+    QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", m_options, "", m_output); }),
              QByteArray("zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。"));
-    writeFile(dir_.filePath("sfx16.dat"), "DOSSTUB");
+    writeFile(m_dir.filePath("sfx16.dat"), "DOSSTUB");
     QDir().mkdir("out");
     RecorderLog log;
-    QCOMPARE(zip->MakeSFX(window, "a.zip", options_, "out", output_), 0);
-    QCOMPARE(readFile(dir_.filePath("out/a.EXE")), QByteArray("DOSSTUBZIPDATA"));
+    QCOMPARE(zip->MakeSFX(window, "a.zip", m_options, "out", m_output), 0);
+    QCOMPARE(readFile(m_dir.filePath("out/a.EXE")), QByteArray("DOSSTUBZIPDATA"));
     QCOMPARE(zip->CommandLine, QByteArray("-A out/a.EXE"));
     QCOMPARE(log.rows().value(0).mid(1, 3), (QList<QByteArray>{"Zip", "42", "-A out/a.EXE"}));
 }
@@ -476,7 +476,7 @@ void ArchiveBackendsTest::zipExtractMem()
     auto zip = TArchiver::Create<TZip32>();
     char buffer[4];
     std::uint32_t written = 0;
-    zip->ExtractMem(window, "a.zip", options_, "d\\m", buffer, 4, &written);
+    zip->ExtractMem(window, "a.zip", m_options, "d\\m", buffer, 4, &written);
     QCOMPARE(zip->CommandLine, QByteArray("  \"a.zip\" \"d/m\" "));
     QCOMPARE(log.rows().value(0).mid(0, 2), (QList<QByteArray>{"libunzip32", "UnZipExtractMem"}));
 }
@@ -485,21 +485,21 @@ void ArchiveBackendsTest::cabCommands()
 {
     RecorderLog log;
     auto cab = TArchiver::Create<TCab32>();
-    const QByteArray full = QFile::encodeName(dir_.filePath("a.cab"));
-    cab->Unpack(window, "a.cab", options_, "out", FileItems{"f"}, false, output_);
+    const QByteArray full = QFile::encodeName(m_dir.filePath("a.cab"));
+    cab->Unpack(window, "a.cab", m_options, "out", FileItems{"f"}, false, m_output);
     QCOMPARE(cab->CommandLine, "-x  \"" + full + "\" \"out\\\" \"f\" ");
-    options_.c = 1;
-    options_.r = 1;
-    options_.x = 0;
-    options_.ji = 1;
-    cab->Pack(window, "a.cab", options_, "src", FileItems{"f"}, false, output_);
+    m_options.c = 1;
+    m_options.r = 1;
+    m_options.x = 0;
+    m_options.ji = 1;
+    cab->Pack(window, "a.cab", m_options, "src", FileItems{"f"}, false, m_output);
     QCOMPARE(cab->CommandLine, QByteArray("-a -o -r -j -q  \"a.cab\" \"src\\\" \"f\" "));
-    options_ = TArchiverOptions();
+    m_options = TArchiverOptions();
     cab->SetOwnerWindowEx(window, nullptr);
-    cab->MakeSFX(window, "a.cab", options_, "", output_);
+    cab->MakeSFX(window, "a.cab", m_options, "", m_output);
     QCOMPARE(cab->CommandLine, QByteArray("-f -i  \"a.cab\" "));
     QCOMPARE(raisedMessage(
-                 [&] { cab->RemoveItems(0, "a.cab", options_, "", FileItems{}, false, output_); }),
+                 [&] { cab->RemoveItems(0, "a.cab", m_options, "", FileItems{}, false, m_output); }),
              QByteArray("この形式の書庫ではファイルの削除をサポートしておりません。"));
     // CAB hands the library's owner-window answers back unchanged.
     qputenv("TUNELET_RECORDER_OWNER", "5");
@@ -514,8 +514,8 @@ void ArchiveBackendsTest::arjCommands()
 {
     RecorderLog log;
     auto arj = TArchiver::Create<TArj32>();
-    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
-    arj->Unpack(window, "a.arj", options_, "out", FileItems{"f"}, false, output_);
+    m_options.ResFileName = QFile::encodeName(m_dir.filePath("r.lst"));
+    arj->Unpack(window, "a.arj", m_options, "out", FileItems{"f"}, false, m_output);
     QCOMPARE(arj->CommandLine, QByteArray("x -+  \"a.arj\" \"out\\\" \"f\" "));
     qputenv("TUNELET_RECORDER_OWNER", "9");
     QCOMPARE(arj->SetOwnerWindowEx(window, nullptr), 1);
@@ -532,12 +532,12 @@ void ArchiveBackendsTest::arjCommands()
                                 "UnarjOpenArchive", "UnarjFindFirst", "UnarjFindNext",
                                 "UnarjCloseArchive"}));
     QCOMPARE(
-        raisedMessage([&] { arj->Pack(0, "a.arj", options_, "", FileItems{}, false, output_); }),
+        raisedMessage([&] { arj->Pack(0, "a.arj", m_options, "", FileItems{}, false, m_output); }),
         QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { arj->MakeSFX(0, "a.arj", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { arj->MakeSFX(0, "a.arj", m_options, "", m_output); }),
              QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
     QCOMPARE(
-        raisedMessage([&] { arj->ExtractMem(0, "a.arj", options_, "m", nullptr, 0, nullptr); }),
+        raisedMessage([&] { arj->ExtractMem(0, "a.arj", m_options, "m", nullptr, 0, nullptr); }),
         QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
     QCOMPARE(log.rows().size(), 7);
 }
@@ -580,15 +580,15 @@ void ArchiveBackendsTest::tarBuilder()
         tar = TArchiver::Create<TBZ232>();
     else
         tar = TArchiver::Create<TTar32>();
-    TSmallOption *fields[] = {&options_.a, &options_.n, &options_.o,
-                              &options_.p, &options_.x, &options_.jm};
+    TSmallOption *fields[] = {&m_options.a, &m_options.n, &m_options.o,
+                              &m_options.p, &m_options.x, &m_options.jm};
     for (int i = 0; i < 6; ++i)
         *fields[i] = static_cast<TSmallOption>(values[i]);
     if (owner)
         tar->SetOwnerWindowEx(window, nullptr);
-    tar->Unpack(0, "a.tar", options_, "out", FileItems{"m"}, false, output_);
+    tar->Unpack(0, "a.tar", m_options, "out", FileItems{"m"}, false, m_output);
     QCOMPARE(tar->CommandLine, expected);
-    tar->Pack(0, "", options_, "", FileItems{}, false, output_);
+    tar->Pack(0, "", m_options, "", FileItems{}, false, m_output);
     QVERIFY(tar->CommandLine.startsWith("c "));
     QVERIFY(!tar->CommandLine.contains("-f"));
 }
@@ -598,34 +598,34 @@ void ArchiveBackendsTest::tarForeground()
     QList<WindowHandle> raised;
     SetForegroundWindowHandler([&](WindowHandle w) { raised.append(w); });
     auto tar = TArchiver::Create<TTar32>();
-    tar->Unpack(0, "a.tar", options_, "", FileItems{}, false, output_);
+    tar->Unpack(0, "a.tar", m_options, "", FileItems{}, false, m_output);
     QVERIFY(raised.isEmpty());
-    tar->Unpack(window, "a.tar", options_, "", FileItems{}, false, output_);
+    tar->Unpack(window, "a.tar", m_options, "", FileItems{}, false, m_output);
     QCOMPARE(raised, QList<WindowHandle>{window});
 }
 
 void ArchiveBackendsTest::tarMakeSfx()
 {
-    writeFile(dir_.filePath("a.tgz"), "TGZDATA");
+    writeFile(m_dir.filePath("a.tgz"), "TGZDATA");
     RecorderLog log;
     auto tgz = TArchiver::Create<TTgz32>();
     tgz->CommandLine = "earlier";
-    QCOMPARE(raisedMessage([&] { tgz->MakeSFX(window, "a.tgz", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { tgz->MakeSFX(window, "a.tgz", m_options, "", m_output); }),
              QByteArray("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。"));
-    writeFile(dir_.filePath("kmtarsef.exe"), "SEF");
-    QCOMPARE(tgz->MakeSFX(window, "a.tgz", options_, "", output_), 0);
-    QCOMPARE(readFile(dir_.filePath("a.EXE")), QByteArray("SEFTGZDATA"));
+    writeFile(m_dir.filePath("kmtarsef.exe"), "SEF");
+    QCOMPARE(tgz->MakeSFX(window, "a.tgz", m_options, "", m_output), 0);
+    QCOMPARE(readFile(m_dir.filePath("a.EXE")), QByteArray("SEFTGZDATA"));
     QCOMPARE(tgz->CommandLine, QByteArray("earlier"));
     QVERIFY(log.rows().isEmpty());
 }
 
 void ArchiveBackendsTest::bz2MakeSfxRaisesFirst()
 {
-    writeFile(dir_.filePath("kmtarsef.exe"), "SEF");
+    writeFile(m_dir.filePath("kmtarsef.exe"), "SEF");
     auto bz2 = TArchiver::Create<TBZ232>();
-    QCOMPARE(raisedMessage([&] { bz2->MakeSFX(window, "missing.bz2", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { bz2->MakeSFX(window, "missing.bz2", m_options, "", m_output); }),
              QByteArray("BZ2 形式書庫は自己解凍形式にできません。"));
-    QVERIFY(!QFile::exists(dir_.filePath("missing.EXE")));
+    QVERIFY(!QFile::exists(m_dir.filePath("missing.EXE")));
 }
 
 void ArchiveBackendsTest::tarArchiveType_data()
@@ -674,13 +674,13 @@ void ArchiveBackendsTest::rarCommands()
 {
     QFETCH(QList<int>, values);
     QFETCH(QByteArray, expected);
-    options_.x = static_cast<TSmallOption>(values[0]);
-    options_.c = static_cast<TSmallOption>(values[1]);
-    options_.m = static_cast<TSmallOption>(values[2]);
-    options_.p = static_cast<TSmallOption>(values[3]);
+    m_options.x = static_cast<TSmallOption>(values[0]);
+    m_options.c = static_cast<TSmallOption>(values[1]);
+    m_options.m = static_cast<TSmallOption>(values[2]);
+    m_options.p = static_cast<TSmallOption>(values[3]);
     RecorderLog log;
     auto rar = TArchiver::Create<TRar32>();
-    rar->Unpack(window, "a.rar", options_, "", FileItems{"f"}, false, output_);
+    rar->Unpack(window, "a.rar", m_options, "", FileItems{"f"}, false, m_output);
     QCOMPARE(rar->CommandLine, expected);
     QCOMPARE(log.entries(), QList<QByteArray>{"Unrar"});
 }
@@ -689,9 +689,9 @@ void ArchiveBackendsTest::rarUnsupported()
 {
     auto rar = TArchiver::Create<TRar32>();
     QCOMPARE(
-        raisedMessage([&] { rar->Pack(0, "a.rar", options_, "", FileItems{}, false, output_); }),
+        raisedMessage([&] { rar->Pack(0, "a.rar", m_options, "", FileItems{}, false, m_output); }),
         QByteArray("この形式では書庫ファイルの作成をサポートしておりません。"));
-    QCOMPARE(raisedMessage([&] { rar->MakeSFX(0, "a.rar", options_, "", output_); }),
+    QCOMPARE(raisedMessage([&] { rar->MakeSFX(0, "a.rar", m_options, "", m_output); }),
              QByteArray("この形式では自己解凍書庫の作成をサポートしておりません。"));
     qputenv("TUNELET_RECORDER_OWNER", "4");
     QCOMPARE(rar->SetOwnerWindowEx(window, nullptr), 1);
@@ -701,31 +701,31 @@ void ArchiveBackendsTest::bgaCommands()
 {
     RecorderLog log;
     auto bga = TArchiver::Create<TBGA32>();
-    bga->Unpack(window, "a.gza", options_, "out", FileItems{"f"}, false, output_);
+    bga->Unpack(window, "a.gza", m_options, "out", FileItems{"f"}, false, m_output);
     QCOMPARE(bga->CommandLine, QByteArray("x -n -j  \"a.gza\" \"out\\\" \"f\" "));
-    options_.a = 1;
-    options_.c = 1;
-    options_.n = 1;
-    options_.r = 1;
-    options_.x = 1;
-    options_.jm = 3;
-    bga->Pack(window, "a.gza", options_, "src", FileItems{"f"}, false, output_);
+    m_options.a = 1;
+    m_options.c = 1;
+    m_options.n = 1;
+    m_options.r = 1;
+    m_options.x = 1;
+    m_options.jm = 3;
+    bga->Pack(window, "a.gza", m_options, "src", FileItems{"f"}, false, m_output);
     QCOMPARE(bga->CommandLine, QByteArray("a -a -o -i -r -l3  \"a.gza\" \"src\\\" \"f\" "));
-    options_ = TArchiverOptions();
-    options_.ResFileName = QFile::encodeName(dir_.filePath("r.lst"));
-    bga->RemoveItems(window, "a.gza", options_, "src", FileItems{"f"}, false, output_);
+    m_options = TArchiverOptions();
+    m_options.ResFileName = QFile::encodeName(m_dir.filePath("r.lst"));
+    bga->RemoveItems(window, "a.gza", m_options, "src", FileItems{"f"}, false, m_output);
     QVERIFY(bga->CommandLine.startsWith("d -n -j  \"a.gza\" \"@"));
-    bga->MakeSFX(window, "a.gza", options_, "", output_);
+    bga->MakeSFX(window, "a.gza", m_options, "", m_output);
     QCOMPARE(bga->CommandLine, QByteArray("s -n -j  \"a.gza\" "));
     QCOMPARE(
-        raisedMessage([&] { bga->Update(0, "a.gza", options_, "", FileItems{}, false, output_); }),
+        raisedMessage([&] { bga->Update(0, "a.gza", m_options, "", FileItems{}, false, m_output); }),
         QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
     QCOMPARE(
-        raisedMessage([&] { bga->ExtractMem(0, "a.gza", options_, "m", nullptr, 0, nullptr); }),
+        raisedMessage([&] { bga->ExtractMem(0, "a.gza", m_options, "m", nullptr, 0, nullptr); }),
         QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
     QCOMPARE(log.rowsOf("Bga").size(), 4);
     QVERIFY(!TBGA32::IsArchive("missing.gza"));
-    writeFile(dir_.filePath("there.gza"), "x");
+    writeFile(m_dir.filePath("there.gza"), "x");
     QVERIFY(TBGA32::IsArchive("there.gza"));
 }
 
@@ -749,12 +749,12 @@ void ArchiveBackendsTest::responseFileFlag()
     QFETCH(bool, fromOptions);
     auto backend = CreateArchiver(static_cast<TArchiverType>(type));
     QVERIFY(backend != nullptr);
-    options_.ResFileName = QFile::encodeName(dir_.filePath("unpack.lst"));
-    options_.ResFileUsage = {TResFileUse::ruOnUnpack};
-    backend->Unpack(0, "a", options_, "", FileItems{"f"}, false, output_);
+    m_options.ResFileName = QFile::encodeName(m_dir.filePath("unpack.lst"));
+    m_options.ResFileUsage = {TResFileUse::ruOnUnpack};
+    backend->Unpack(0, "a", m_options, "", FileItems{"f"}, false, m_output);
     QCOMPARE(backend->CommandLine.contains('@'), fromOptions);
-    options_.ResFileUsage = {};
-    backend->Unpack(0, "a", options_, "", FileItems{"f"}, true, output_);
+    m_options.ResFileUsage = {};
+    backend->Unpack(0, "a", m_options, "", FileItems{"f"}, true, m_output);
     QCOMPARE(backend->CommandLine.contains('@'), !fromOptions);
 }
 

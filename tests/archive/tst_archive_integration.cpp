@@ -58,9 +58,9 @@ private:
     QString makeArchive(const QString &tool, const QStringList &arguments, const QString &name);
     QStringList listing(TArchiveFile &file, const QByteArray &mask);
 
-    QTemporaryDir dir_;
-    QString source_;
-    QString target_;
+    QTemporaryDir m_dir;
+    QString m_source;
+    QString m_target;
 };
 
 void ArchiveIntegrationTest::initTestCase()
@@ -69,10 +69,10 @@ void ArchiveIntegrationTest::initTestCase()
     if (bin.isEmpty() || !QFile::exists(QFile::decodeName(bin) + "/libunlha32.so"))
         QSKIP("the archiver libraries are not built");
     useLibraryFolder(bin);
-    source_ = dir_.filePath("src");
-    QVERIFY(QDir().mkpath(source_));
+    m_source = m_dir.filePath("src");
+    QVERIFY(QDir().mkpath(m_source));
     for (const char *name : {"song.snr", "second.SNR", "readme.txt"}) {
-        QFile file(source_ + '/' + name);
+        QFile file(m_source + '/' + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(name == QByteArray("readme.txt") ? QByteArray("text") : song);
     }
@@ -80,8 +80,8 @@ void ArchiveIntegrationTest::initTestCase()
 
 void ArchiveIntegrationTest::init()
 {
-    target_ = dir_.filePath(QString("out-%1").arg(QTest::currentTestFunction()));
-    QVERIFY(QDir().mkpath(target_));
+    m_target = m_dir.filePath(QString("out-%1").arg(QTest::currentTestFunction()));
+    QVERIFY(QDir().mkpath(m_target));
 }
 
 QString ArchiveIntegrationTest::makeArchive(const QString &tool, const QStringList &arguments,
@@ -90,10 +90,10 @@ QString ArchiveIntegrationTest::makeArchive(const QString &tool, const QStringLi
     const QString program = QStandardPaths::findExecutable(tool);
     if (program.isEmpty())
         return {};
-    const QString archive = dir_.filePath(name);
+    const QString archive = m_dir.filePath(name);
     QFile::remove(archive);
     QProcess process;
-    process.setWorkingDirectory(source_);
+    process.setWorkingDirectory(m_source);
     QStringList args = arguments;
     args.replaceInStrings("ARCHIVE", archive);
     process.start(program, args);
@@ -124,13 +124,13 @@ void ArchiveIntegrationTest::lzhAsTheJukeboxUsesIt()
     file.Options().n = 1;
     file.SetFileName(QFile::encodeName(archive));
     QVERIFY(dynamic_cast<TLha32 *>(file.Archiver()) != nullptr);
-    const QByteArray folder = QFile::encodeName(target_) + '/';
+    const QByteArray folder = QFile::encodeName(m_target) + '/';
     QCOMPARE(
         file.Unpack(mainWindow, nullptr, folder, FileItems{TStringList{"*.SNR", "*.snr", "*.Snr"}}),
         0);
     QVERIFY(!file.CommandLine().isEmpty());
-    QCOMPARE(readFile(target_ + "/song.snr"), song);
-    QVERIFY(!QFile::exists(target_ + "/readme.txt"));
+    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QVERIFY(!QFile::exists(m_target + "/readme.txt"));
     QCOMPARE(listing(file, "*.snr"), QStringList{"song.snr"});
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
 }
@@ -149,12 +149,12 @@ void ArchiveIntegrationTest::lzhProgressAndAbort()
         QVERIFY(lpEis != nullptr);
         stop = abort;
     });
-    const QByteArray folder = QFile::encodeName(target_) + '/';
+    const QByteArray folder = QFile::encodeName(m_target) + '/';
     QCOMPARE(file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}), 0);
     QVERIFY(reports > 0);
-    QCOMPARE(readFile(target_ + "/song.snr"), song);
+    QCOMPARE(readFile(m_target + "/song.snr"), song);
 
-    QFile::remove(target_ + "/song.snr");
+    QFile::remove(m_target + "/song.snr");
     abort = true;
     reports = 0;
     QVERIFY(file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}) != 0);
@@ -163,18 +163,18 @@ void ArchiveIntegrationTest::lzhProgressAndAbort()
 
 void ArchiveIntegrationTest::throwingHandlerLeavesNothing()
 {
-    const QByteArray archive = QFile::encodeName(dir_.filePath("thrown.lzh"));
+    const QByteArray archive = QFile::encodeName(m_dir.filePath("thrown.lzh"));
     QVERIFY(writeBytes(archive, archives::lzhLevel0({{"song.snr", song}})));
     TArchiveFile file;
     file.SetFileName(archive);
     file.SetOnProgress([](TArchiveFile &, std::int32_t, void *, bool &) {
         throw std::runtime_error("stopped by the handler");
     });
-    const QByteArray folder = QFile::encodeName(target_) + '/';
+    const QByteArray folder = QFile::encodeName(m_target) + '/';
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                              file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}));
     // The library was asked to stop and took its half-written file away.
-    QCOMPARE(QDir(target_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(m_target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{});
     QVERIFY(!file.CommandLine().isEmpty());
 }
@@ -202,7 +202,7 @@ void ArchiveIntegrationTest::pathBytesReachTheLibrary()
     QFETCH(QByteArray, folderName);
     QFETCH(bool, responseFile);
     const QString oldCurrent = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(target_));
+    QVERIFY(QDir::setCurrent(m_target));
     const QList<archives::Member> members{{"song.snr", song}, {"-m.snr", "dash"}, {"@n.snr", "at"}};
     QVERIFY(writeBytes(archiveName, archives::lzhLevel0(members)));
 
@@ -233,8 +233,8 @@ void ArchiveIntegrationTest::lzhFoundByContent()
     QVERIFY(file.Archiver() == nullptr);
     // Unpack never looks at the contents; opening does.
     QVERIFY_THROWS_EXCEPTION(
-        EArchiver, file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*"}));
-    QVERIFY(!QFile::exists(target_ + "/song.snr"));
+        EArchiver, file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*"}));
+    QVERIFY(!QFile::exists(m_target + "/song.snr"));
     QCOMPARE(listing(file, "*"), QStringList{"song.snr"});
     QCOMPARE(int(file.ArchiverType()), int(TArchiverType::atLha));
 }
@@ -248,9 +248,9 @@ void ArchiveIntegrationTest::zipUnpackAndList()
     TArchiveFile file;
     file.SetFileName(QFile::encodeName(archive));
     QVERIFY(dynamic_cast<TZip32 *>(file.Archiver()) != nullptr);
-    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*.snr"}), 0);
-    QCOMPARE(readFile(target_ + "/song.snr"), song);
-    QCOMPARE(readFile(target_ + "/second.SNR"), song);
+    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*.snr"}), 0);
+    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QCOMPARE(readFile(m_target + "/second.SNR"), song);
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "second.SNR"}));
 }
 
@@ -263,10 +263,10 @@ void ArchiveIntegrationTest::tgzUnpackAndList()
     TArchiveFile file;
     file.SetFileName(QFile::encodeName(archive));
     QVERIFY(dynamic_cast<TTgz32 *>(file.Archiver()) != nullptr);
-    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"readme.txt"}),
+    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"readme.txt"}),
              0);
-    QCOMPARE(readFile(target_ + "/readme.txt"), QByteArray("text"));
-    QVERIFY(!QFile::exists(target_ + "/song.snr"));
+    QCOMPARE(readFile(m_target + "/readme.txt"), QByteArray("text"));
+    QVERIFY(!QFile::exists(m_target + "/song.snr"));
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
     QCOMPARE(int(TTar32::ArchiveType(QFile::encodeName(archive))), int(TArchiverType::atTgz));
 }
@@ -274,13 +274,13 @@ void ArchiveIntegrationTest::tgzUnpackAndList()
 void ArchiveIntegrationTest::missingArchiveFails()
 {
     TArchiveFile file;
-    file.SetFileName(QFile::encodeName(dir_.filePath("none.lzh")));
-    QVERIFY(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*"}) != 0);
+    file.SetFileName(QFile::encodeName(m_dir.filePath("none.lzh")));
+    QVERIFY(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*"}) != 0);
     QCOMPARE(file.OpenArchive(mainWindow, 0), ArchiveHandle(0));
 
     // A FIFO of an unknown extension goes through every content probe, the TAR type query
     // among them: all answer at once, and no library knows it.
-    const QByteArray fifo = QFile::encodeName(dir_.filePath("pipe.dat"));
+    const QByteArray fifo = QFile::encodeName(m_dir.filePath("pipe.dat"));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
     TArchiveFile probed;
     probed.SetFileName(fifo);
@@ -297,14 +297,14 @@ void ArchiveIntegrationTest::realArchivesFoundByContent_data()
     QTest::addColumn<int>("type");
     const auto made = [this](const QString &tool, const QStringList &args, const QString &name) {
         const QString path = makeArchive(tool, args, name);
-        const QString exe = dir_.filePath(name + ".exe");
+        const QString exe = m_dir.filePath(name + ".exe");
         QFile::remove(exe);
         if (!path.isEmpty())
             QFile::copy(path, exe);
         return path.isEmpty() ? QString() : exe;
     };
     const auto written = [this](const QByteArray &bytes, const QString &name) {
-        const QString exe = dir_.filePath(name + ".exe");
+        const QString exe = m_dir.filePath(name + ".exe");
         QFile file(exe);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? exe
                                                                                     : QString();
@@ -342,13 +342,13 @@ void ArchiveIntegrationTest::realArchivesFoundByContent()
 
 void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
 {
-    const QByteArray archive = QFile::encodeName(dir_.filePath("packed.zip"));
+    const QByteArray archive = QFile::encodeName(m_dir.filePath("packed.zip"));
     QFile::remove(QFile::decodeName(archive));
     std::unique_ptr<TArchiver> zip(CreateArchiver(TArchiverType::atZip));
     QVERIFY(zip);
     TArchiverOptions options;
     QByteArray output;
-    const QByteArray base = QFile::encodeName(source_);
+    const QByteArray base = QFile::encodeName(m_source);
     QCOMPARE(zip->Pack(0, archive, options, base, FileItems{TStringList{"song.snr", "readme.txt"}},
                        false, output),
              0);
@@ -363,7 +363,7 @@ void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
     // Freshening replaces a member whose file is newer.
     const QByteArray changed = song + "E F G\r\n";
     {
-        QFile source(source_ + "/song.snr");
+        QFile source(m_source + "/song.snr");
         QVERIFY(source.open(QIODevice::WriteOnly));
         source.write(changed);
         source.close();
@@ -372,9 +372,9 @@ void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
                                    QFileDevice::FileModificationTime));
     }
     QCOMPARE(zip->Update(0, archive, options, base, FileItems{"song.snr"}, false, output), 0);
-    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(target_), FileItems{"*"}), 0);
-    QCOMPARE(readFile(target_ + "/song.snr"), changed);
-    QFile restore(source_ + "/song.snr");
+    QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*"}), 0);
+    QCOMPARE(readFile(m_target + "/song.snr"), changed);
+    QFile restore(m_source + "/song.snr");
     QVERIFY(restore.open(QIODevice::WriteOnly));
     restore.write(song);
 }
@@ -382,21 +382,21 @@ void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
 void ArchiveIntegrationTest::tarPackRoundTrip()
 {
     for (const char *name : {"packed.tar", "packed.tgz"}) {
-        const QByteArray archive = QFile::encodeName(dir_.filePath(name));
+        const QByteArray archive = QFile::encodeName(m_dir.filePath(name));
         const TArchiverType type =
             QByteArray(name).endsWith(".tgz") ? TArchiverType::atTgz : TArchiverType::atTar;
         std::unique_ptr<TArchiver> tar(CreateArchiver(type));
         QVERIFY(tar);
         TArchiverOptions options;
         QByteArray output;
-        QCOMPARE(tar->Pack(0, archive, options, QFile::encodeName(source_),
+        QCOMPARE(tar->Pack(0, archive, options, QFile::encodeName(m_source),
                            FileItems{TStringList{"song.snr", "readme.txt"}}, false, output),
                  0);
         TArchiveFile file;
         file.SetFileName(archive);
         QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
         QCOMPARE(int(TTar32::ArchiveType(archive)), int(type));
-        const QString out = target_ + '/' + name;
+        const QString out = m_target + '/' + name;
         QVERIFY(QDir().mkpath(out));
         QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(out), FileItems{"*"}), 0);
         QCOMPARE(readFile(out + "/song.snr"), song);

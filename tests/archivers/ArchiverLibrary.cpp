@@ -4,28 +4,28 @@
 #include <dlfcn.h>
 
 ArchiverLibrary::ArchiverLibrary(const QString &fileName, const QByteArray &prefix)
-    : prefix_(prefix)
+    : m_prefix(prefix)
 {
     const QString path = qEnvironmentVariable("TUNELET_BIN_DIR") + "/" + fileName;
-    handle_ = ::dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr)
-        error_ = QString::fromLocal8Bit(::dlerror());
+    m_handle = ::dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (m_handle == nullptr)
+        m_error = QString::fromLocal8Bit(::dlerror());
 }
 
 ArchiverLibrary::~ArchiverLibrary()
 {
-    if (handle_ != nullptr)
-        ::dlclose(handle_);
+    if (m_handle != nullptr)
+        ::dlclose(m_handle);
 }
 
 void *ArchiverLibrary::entry(const QByteArray &name) const
 {
-    return handle_ != nullptr ? ::dlsym(handle_, name.constData()) : nullptr;
+    return m_handle != nullptr ? ::dlsym(m_handle, name.constData()) : nullptr;
 }
 
 int ArchiverLibrary::command(const QByteArray &line, QByteArray *output, int outputSize) const
 {
-    auto fn = reinterpret_cast<ArcCommandFn>(entry(prefix_));
+    auto fn = reinterpret_cast<ArcCommandFn>(entry(m_prefix));
     if (output != nullptr) {
         output->fill('\x7f', outputSize);
         return fn(0, line.constData(), output->data(), uint32_t(outputSize));

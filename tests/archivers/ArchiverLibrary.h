@@ -14,10 +14,10 @@ public:
     ~ArchiverLibrary();
     Q_DISABLE_COPY_MOVE(ArchiverLibrary)
 
-    bool isLoaded() const { return handle_ != nullptr; }
-    QString error() const { return error_; }
+    bool isLoaded() const { return m_handle != nullptr; }
+    QString error() const { return m_error; }
     void *entry(const QByteArray &name) const; // the exact name
-    void *prefixed(const char *suffix) const { return entry(prefix_ + suffix); }
+    void *prefixed(const char *suffix) const { return entry(m_prefix + suffix); }
 
     // The command function with an output area of `outputSize` bytes.
     int command(const QByteArray &line, QByteArray *output = nullptr, int outputSize = 0) const;
@@ -33,7 +33,7 @@ public:
     QStringList list(const QString &archive, const char *mask, int *result = nullptr) const;
 
 private:
-    void *handle_ = nullptr;
-    QByteArray prefix_;
-    QString error_;
+    void *m_handle = nullptr;
+    QByteArray m_prefix;
+    QString m_error;
 };

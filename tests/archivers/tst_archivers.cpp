@@ -126,9 +126,9 @@ class TestArchivers final : public QObject
     Q_OBJECT
 
 private:
-    QString lha_;
-    QString bsdtar_;
-    std::unique_ptr<ArchiverLibrary> unlha_, unzip_, zip_, tar_, cab_, unrar_;
+    QString m_lha;
+    QString m_bsdtar;
+    std::unique_ptr<ArchiverLibrary> m_unlha, m_unzip, m_zip, m_tar, m_cab, m_unrar;
 
     // An LZH archive made by the lha tool from files written into `dir`.
     QString makeLzh(const QTemporaryDir &dir, const QString &name,
@@ -141,7 +141,7 @@ private:
             names << file;
         }
         const QString archive = dir.filePath(name);
-        if (!run(lha_, QStringList{"ao" + method, archive} + names, src))
+        if (!run(m_lha, QStringList{"ao" + method, archive} + names, src))
             return {};
         return archive;
     }
@@ -166,17 +166,17 @@ private:
 private slots:
     void initTestCase()
     {
-        unlha_ = std::make_unique<ArchiverLibrary>("libunlha32.so", "Unlha");
-        unzip_ = std::make_unique<ArchiverLibrary>("libunzip32.so", "UnZip");
-        zip_ = std::make_unique<ArchiverLibrary>("libzip32j.so", "UnZip");
-        tar_ = std::make_unique<ArchiverLibrary>("libtar32.so", "Tar");
-        cab_ = std::make_unique<ArchiverLibrary>("libcab32.so", "Cab");
-        unrar_ = std::make_unique<ArchiverLibrary>("libunrar32.so", "Unrar");
+        m_unlha = std::make_unique<ArchiverLibrary>("libunlha32.so", "Unlha");
+        m_unzip = std::make_unique<ArchiverLibrary>("libunzip32.so", "UnZip");
+        m_zip = std::make_unique<ArchiverLibrary>("libzip32j.so", "UnZip");
+        m_tar = std::make_unique<ArchiverLibrary>("libtar32.so", "Tar");
+        m_cab = std::make_unique<ArchiverLibrary>("libcab32.so", "Cab");
+        m_unrar = std::make_unique<ArchiverLibrary>("libunrar32.so", "Unrar");
         for (auto *lib :
-             {unlha_.get(), unzip_.get(), zip_.get(), tar_.get(), cab_.get(), unrar_.get()})
+             {m_unlha.get(), m_unzip.get(), m_zip.get(), m_tar.get(), m_cab.get(), m_unrar.get()})
             QVERIFY2(lib->isLoaded(), qPrintable(lib->error()));
-        lha_ = QStandardPaths::findExecutable("lha");
-        bsdtar_ = QStandardPaths::findExecutable("bsdtar");
+        m_lha = QStandardPaths::findExecutable("lha");
+        m_bsdtar = QStandardPaths::findExecutable("bsdtar");
     }
 
     void entryPointsExist_data()
@@ -209,8 +209,8 @@ private slots:
     {
         for (const char *name : {"Zip", "UnZipOpenArchive", "UnZipCloseArchive", "UnZipFindFirst",
                                  "UnZipFindNext", "UnZipCheckArchive", "UnZipExtractMem"})
-            QVERIFY2(zip_->entry(name) != nullptr, name);
-        QVERIFY(tar_->entry("TarGetArchiveType") != nullptr);
+            QVERIFY2(m_zip->entry(name) != nullptr, name);
+        QVERIFY(m_tar->entry("TarGetArchiveType") != nullptr);
     }
 
     void lhaUnpackSongs_data()
@@ -223,7 +223,7 @@ private slots:
     void lhaUnpackSongs()
     {
         QFETCH(bool, backslashes);
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
@@ -232,13 +232,13 @@ private slots:
         QString folder = target;
         if (backslashes)
             folder.replace('/', '\\');
-        QCOMPARE(unlha_->command(lhaLine("x", archive, folder, kSongMasks)), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, folder, kSongMasks)), ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"A.SNR", "Song.Snr", "sub/deep/B.snr"}));
         QCOMPARE(readAll(target + "/sub/deep/B.snr"), songText(400, "Beta"));
         QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
         // Extracting again replaces the files.
         writeFile(target + "/A.SNR", "old");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target + "/", kSongMasks)), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target + "/", kSongMasks)), ARC_OK);
         QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
     }
 
@@ -255,64 +255,64 @@ private slots:
     {
         QFETCH(QString, method);
         QFETCH(QByteArray, methodName);
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QByteArray big = songText(2000, "Big");
         const QString archive =
             makeLzh(dir, "m.lzh", {{"tiny.snr", "t"}, {"big.snr", big}}, method);
         QVERIFY(!archive.isEmpty());
-        const ArcHandle h = unlha_->open(archive);
+        const ArcHandle h = m_unlha->open(archive);
         QVERIFY(h != 0);
         ArcEntryInfo info{};
-        QCOMPARE(unlha_->findFirst(h, "big.snr", &info), 0);
+        QCOMPARE(m_unlha->findFirst(h, "big.snr", &info), 0);
         QCOMPARE(QByteArray(info.method), methodName);
         QCOMPARE(info.originalSize, uint32_t(big.size()));
-        QCOMPARE(unlha_->findFirst(h, "tiny.snr", &info), 0);
+        QCOMPARE(m_unlha->findFirst(h, "tiny.snr", &info), 0);
         QCOMPARE(QByteArray(info.method), QByteArray("-lh0-"));
-        QCOMPARE(unlha_->close(h), 0);
+        QCOMPARE(m_unlha->close(h), 0);
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"})), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"*"})), ARC_OK);
         QCOMPARE(readAll(target + "/big.snr"), big);
         QCOMPARE(readAll(target + "/tiny.snr"), QByteArray("t"));
-        QVERIFY(unlha_->check(archive, ARC_CHECK_MODE_PROBE) != 0);
+        QVERIFY(m_unlha->check(archive, ARC_CHECK_MODE_PROBE) != 0);
     }
 
     void lhaListingOrderAndRecord()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         int rc = 0;
-        QCOMPARE(unlha_->list(archive, "*.snr", &rc),
+        QCOMPARE(m_unlha->list(archive, "*.snr", &rc),
                  QStringList({"A.SNR", "sub/deep/B.snr", "Song.Snr"}));
         QCOMPARE(rc, ARC_NO_MORE_MEMBERS);
-        QCOMPARE(unlha_->list(archive, "*", &rc).size(), 5);
-        QCOMPARE(unlha_->list(archive, "*.doc", &rc), QStringList({"readme.doc"}));
-        QCOMPARE(unlha_->list(archive, "*.mid", &rc), QStringList());
+        QCOMPARE(m_unlha->list(archive, "*", &rc).size(), 5);
+        QCOMPARE(m_unlha->list(archive, "*.doc", &rc), QStringList({"readme.doc"}));
+        QCOMPARE(m_unlha->list(archive, "*.mid", &rc), QStringList());
         QCOMPARE(rc, ARC_NO_MORE_MEMBERS);
 
         // The raw record: the member path at offset 26, NUL-terminated, '/' separators.
         unsigned char raw[ARC_ENTRY_INFO_SIZE];
         std::memset(raw, 0xCC, sizeof raw);
-        const ArcHandle h = unlha_->open(archive, ARC_OPEN_MODE_PROBE);
+        const ArcHandle h = m_unlha->open(archive, ARC_OPEN_MODE_PROBE);
         QVERIFY(h != 0);
-        QCOMPARE(unlha_->findFirst(h, "B.SNR", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
+        QCOMPARE(m_unlha->findFirst(h, "B.SNR", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(raw + 26)),
                  QByteArray("sub/deep/B.snr"));
         quint32 size = 0;
         std::memcpy(&size, raw, 4);
         QCOMPARE(size, quint32(songText(400, "Beta").size()));
         // No more matching member, and it stays that way.
-        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
-        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
+        QCOMPARE(m_unlha->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
+        QCOMPARE(m_unlha->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_NO_MORE_MEMBERS);
         // FindFirst starts again from the first member.
-        QCOMPARE(unlha_->findFirst(h, "*.snr", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
+        QCOMPARE(m_unlha->findFirst(h, "*.snr", reinterpret_cast<ArcEntryInfo *>(raw)), 0);
         QCOMPARE(QByteArray(reinterpret_cast<const char *>(raw + 26)), QByteArray("A.SNR"));
-        QCOMPARE(unlha_->close(h), 0);
-        QCOMPARE(unlha_->close(h), ARC_ERROR_HANDLE);
-        QCOMPARE(unlha_->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_ERROR_HANDLE);
+        QCOMPARE(m_unlha->close(h), 0);
+        QCOMPARE(m_unlha->close(h), ARC_ERROR_HANDLE);
+        QCOMPARE(m_unlha->findNext(h, reinterpret_cast<ArcEntryInfo *>(raw)), ARC_ERROR_HANDLE);
     }
 
     void lhaMasks_data()
@@ -339,41 +339,41 @@ private slots:
     {
         QFETCH(QList<QByteArray>, masks);
         QFETCH(QStringList, expected);
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, masks)), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, masks)), ARC_OK);
         QCOMPARE(filesBelow(target), expected);
     }
 
     void lhaExcludeAndFlatten()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         const QString target = dir.filePath("out");
         const QByteArray line = "e -+ \"-jxsong.*\" \"" + archive.toLocal8Bit() + "\" \"" +
                                 target.toLocal8Bit() + "\\\" \"*.snr\" ";
-        QCOMPARE(unlha_->command(line), ARC_OK);
+        QCOMPARE(m_unlha->command(line), ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"A.SNR", "B.snr"}));
     }
 
     void lhaResponseFile()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         const QString response =
             writeFixture(dir, "list.rsp", "\"notes.txt\"\r\n\"sub\\deep\\B.snr\"\r\n");
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"@" + response.toLocal8Bit()})),
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"@" + response.toLocal8Bit()})),
                  ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"notes.txt", "sub/deep/B.snr"}));
-        QCOMPARE(unlha_->command(
+        QCOMPARE(m_unlha->command(
                      lhaLine("x", archive, target, {"@" + dir.filePath("none.rsp").toLocal8Bit()})),
                  ARC_ERROR_RESPONSE_FILE);
     }
@@ -400,36 +400,36 @@ private slots:
         QFETCH(QByteArray, command);
         QFETCH(QString, archive);
         QFETCH(int, expected);
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         songLzh(dir);
         writeFixture(dir, "text.lzh", "just some text, no archive at all\n");
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine(command, dir.filePath(archive), target, kSongMasks)),
+        QCOMPARE(m_unlha->command(lhaLine(command, dir.filePath(archive), target, kSongMasks)),
                  expected);
         QVERIFY(filesBelow(target).isEmpty());
-        QCOMPARE(unlha_->command(QByteArray()), ARC_ERROR_COMMAND_LINE);
-        QCOMPARE(unlha_->command("x"), ARC_ERROR_COMMAND_LINE);
+        QCOMPARE(m_unlha->command(QByteArray()), ARC_ERROR_COMMAND_LINE);
+        QCOMPARE(m_unlha->command("x"), ARC_ERROR_COMMAND_LINE);
     }
 
     void lhaOpenAndCheckFailures()
     {
         QTemporaryDir dir;
         const QString text = writeFixture(dir, "text.lzh", "plain text\n");
-        QCOMPARE(unlha_->open(dir.filePath("missing.lzh")), ArcHandle(0));
-        QCOMPARE(unlha_->open(text), ArcHandle(0));
-        QCOMPARE(unlha_->check(text, ARC_CHECK_MODE_PROBE), 0);
-        QCOMPARE(unlha_->check(dir.filePath("missing.lzh"), 0), 0);
+        QCOMPARE(m_unlha->open(dir.filePath("missing.lzh")), ArcHandle(0));
+        QCOMPARE(m_unlha->open(text), ArcHandle(0));
+        QCOMPARE(m_unlha->check(text, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(m_unlha->check(dir.filePath("missing.lzh"), 0), 0);
         ArcEntryInfo info{};
-        QCOMPARE(unlha_->findFirst(ArcHandle(12345), "*", &info), ARC_ERROR_HANDLE);
+        QCOMPARE(m_unlha->findFirst(ArcHandle(12345), "*", &info), ARC_ERROR_HANDLE);
         const QString good = writeFixture(dir, "good.lzh", archives::lzhLevel0({{"a.snr", "abc"}}));
-        const ArcHandle h = unlha_->open(good);
+        const ArcHandle h = m_unlha->open(good);
         QVERIFY(h != 0);
-        QCOMPARE(unlha_->findNext(h, &info), ARC_ERROR_FIND_ORDER);
-        QCOMPARE(unlha_->close(h), 0);
+        QCOMPARE(m_unlha->findNext(h, &info), ARC_ERROR_FIND_ORDER);
+        QCOMPARE(m_unlha->close(h), 0);
         // A ZIP archive is not an LHA archive.
-        QCOMPARE(unlha_->check(text, 0), 0);
+        QCOMPARE(m_unlha->check(text, 0), 0);
     }
 
     void lhaHandMadeLevel0()
@@ -437,17 +437,17 @@ private slots:
         QTemporaryDir dir;
         const QString archive = writeFixture(
             dir, "h.lzh", archives::lzhLevel0({{"DIR\\X.SNR", "xyz"}, {"y.txt", "123"}}));
-        QCOMPARE(unlha_->list(archive, "*"), QStringList({"DIR/X.SNR", "y.txt"}));
-        QVERIFY(unlha_->check(archive, ARC_CHECK_MODE_PROBE) != 0);
+        QCOMPARE(m_unlha->list(archive, "*"), QStringList({"DIR/X.SNR", "y.txt"}));
+        QVERIFY(m_unlha->check(archive, ARC_CHECK_MODE_PROBE) != 0);
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"DIR/X.SNR"}));
         // A damaged checksum is found by the check.
         QByteArray bad = archives::lzhLevel0({{"a.snr", "abcdef"}});
         bad[bad.size() - 3] = 'Z';
         const QString damaged = writeFixture(dir, "bad.lzh", bad);
-        QCOMPARE(unlha_->check(damaged, ARC_CHECK_MODE_PROBE), 0);
-        QCOMPARE(unlha_->command(lhaLine("x", damaged, dir.filePath("bad"), {"*"})),
+        QCOMPARE(m_unlha->check(damaged, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(m_unlha->command(lhaLine("x", damaged, dir.filePath("bad"), {"*"})),
                  ARC_ERROR_ARCHIVE_DAMAGED);
         QVERIFY(filesBelow(dir.filePath("bad")).isEmpty());
     }
@@ -462,20 +462,20 @@ private slots:
             dir, "j.lzh", archives::lzhLevel0({{kyoku, "kyoku"}, {so, "so"}, {"a.txt", "a"}}));
         const QString kyokuName = QString::fromUtf8("\u66f2.snr"),
                       soName = QString::fromUtf8("DIR/\u30bd.SNR");
-        QCOMPARE(unlha_->list(archive, "*.snr"), QStringList({kyokuName, soName}));
+        QCOMPARE(m_unlha->list(archive, "*.snr"), QStringList({kyokuName, soName}));
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
         QCOMPARE(readAll(target + "/" + kyokuName), QByteArray("kyoku"));
         QCOMPARE(readAll(target + "/" + soName), QByteArray("so"));
         QByteArray buffer(8, '\0');
         uint32_t written = 0;
         QCOMPARE(
-            unlha_->extractMem(lhaLine("", archive, {}, {kyokuName.toUtf8()}), buffer, &written),
+            m_unlha->extractMem(lhaLine("", archive, {}, {kyokuName.toUtf8()}), buffer, &written),
             ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("kyoku"));
         // The same in a cabinet.
         const QString cabinet = writeFixture(dir, "j.cab", archives::cab({{kyoku, "kyoku"}}));
-        QCOMPARE(cab_->list(cabinet, "*"), QStringList({kyokuName}));
+        QCOMPARE(m_cab->list(cabinet, "*"), QStringList({kyokuName}));
     }
 
     void hostileArchives_data()
@@ -530,9 +530,9 @@ private slots:
         const QString target = base + "/target";
         int rc = 0;
         if (isLha) {
-            rc = unlha_->command(lhaLine("x", archive, target, {"*"}));
+            rc = m_unlha->command(lhaLine("x", archive, target, {"*"}));
         } else {
-            rc = tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+            rc = m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                target.toLocal8Bit() + "\\\" ");
         }
         QCOMPARE(rc, expected);
@@ -551,7 +551,7 @@ private slots:
         QVERIFY(QFile::link(outside, target + "/sub"));
         const QString archive =
             writeFixture(dir, "a.lzh", archives::lzhLevel0({{"sub/x.snr", "x"}}));
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"})), ARC_ERROR_UNSAFE_MEMBER);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"*"})), ARC_ERROR_UNSAFE_MEMBER);
         QVERIFY(filesBelow(outside).isEmpty());
     }
 
@@ -573,20 +573,20 @@ private slots:
         const QString target = dir.filePath("out");
         QDir().mkpath(target);
         writeFile(target + "/first.snr", "previous");
-        const int rc = unlha_->command(lhaLine("x", archive, target, {"*"}));
+        const int rc = m_unlha->command(lhaLine("x", archive, target, {"*"}));
         QVERIFY(rc == ARC_ERROR_ARCHIVE_DAMAGED || rc == ARC_ERROR_ARCHIVE_OPEN);
         // No partial file; the earlier file is untouched.
         QCOMPARE(filesBelow(target), QStringList({"first.snr"}));
         QCOMPARE(readAll(target + "/first.snr"), QByteArray("previous"));
-        QCOMPARE(unlha_->check(archive, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(m_unlha->check(archive, ARC_CHECK_MODE_PROBE), 0);
         QByteArray buffer(64, '\0');
         uint32_t written = 0;
-        QVERIFY(unlha_->extractMem(lhaLine("", archive, {}, {"*"}), buffer, &written) != ARC_OK);
+        QVERIFY(m_unlha->extractMem(lhaLine("", archive, {}, {"*"}), buffer, &written) != ARC_OK);
     }
 
     void lhaTruncatedCompressed()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = makeLzh(dir, "c.lzh", {{"big.snr", songText(3000, "Cut")}});
@@ -595,14 +595,14 @@ private slots:
         QVERIFY(f.resize(f.size() / 2));
         f.close();
         const QString target = dir.filePath("out");
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, kSongMasks)),
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, kSongMasks)),
                  ARC_ERROR_ARCHIVE_DAMAGED);
         QVERIFY(filesBelow(target).isEmpty());
     }
 
     void lhaExtractMem()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
@@ -613,36 +613,36 @@ private slots:
         uint16_t attr = 0;
         // The ExtractMem line: no command word and no folder, the member name as the file item.
         const QByteArray line = lhaLine("", archive, {}, {"sub\\deep\\B.snr"});
-        QCOMPARE(unlha_->extractMem(line, buffer, &written, &stamp, &attr), ARC_OK);
+        QCOMPARE(m_unlha->extractMem(line, buffer, &written, &stamp, &attr), ARC_OK);
         QCOMPARE(written, uint32_t(expected.size()));
         QCOMPARE(buffer.left(int(written)), expected);
         QVERIFY(stamp > 0);
         QVERIFY(attr & 0x20);
 
         QByteArray small(10, '\0');
-        QCOMPARE(unlha_->extractMem(line, small, &written), ARC_ERROR_BUFFER_TOO_SMALL);
+        QCOMPARE(m_unlha->extractMem(line, small, &written), ARC_ERROR_BUFFER_TOO_SMALL);
         QCOMPARE(written, 10u);
         QCOMPARE(small, expected.left(10));
-        QCOMPARE(unlha_->extractMem(lhaLine("", archive, {}, {"none.snr"}), buffer, &written),
+        QCOMPARE(m_unlha->extractMem(lhaLine("", archive, {}, {"none.snr"}), buffer, &written),
                  ARC_ERROR_NOT_FOUND);
         QCOMPARE(written, 0u);
     }
 
     void ownerWindowProgress()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
-        auto set = reinterpret_cast<ArcSetOwnerWindowExFn>(unlha_->prefixed("SetOwnerWindowEx"));
-        auto kill = reinterpret_cast<ArcKillOwnerWindowExFn>(unlha_->prefixed("KillOwnerWindowEx"));
+        auto set = reinterpret_cast<ArcSetOwnerWindowExFn>(m_unlha->prefixed("SetOwnerWindowEx"));
+        auto kill = reinterpret_cast<ArcKillOwnerWindowExFn>(m_unlha->prefixed("KillOwnerWindowEx"));
         ArcMessageWindow window{ARC_MESSAGE_WINDOW_SIGNATURE, 0xC123, &sendProgress};
         const auto id = reinterpret_cast<ArcWindow>(&window);
         Progress progress;
-        progress.library = unlha_.get();
+        progress.library = m_unlha.get();
         g_progress = &progress;
         QVERIFY(set(id, nullptr) != 0);
-        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("out"), {"A.SNR"})), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, dir.filePath("out"), {"A.SNR"})), ARC_OK);
         QVERIFY(progress.states.size() >= 2);
         QCOMPARE(progress.states.first(), uint32_t(ARC_EXTRACT_BEGIN));
         QCOMPARE(progress.states.last(), uint32_t(ARC_EXTRACT_END));
@@ -653,7 +653,7 @@ private slots:
         // Asking to stop cancels the command and leaves no file.
         progress = Progress{};
         progress.abort = true;
-        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("stop"), {"*.snr"})),
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, dir.filePath("stop"), {"*.snr"})),
                  ARC_ERROR_CANCELLED);
         QVERIFY(filesBelow(dir.filePath("stop")).isEmpty());
 
@@ -661,89 +661,89 @@ private slots:
         QVERIFY(kill(id) != 0);
         QCOMPARE(kill(id), 0);
         progress = Progress{};
-        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("quiet"), {"A.SNR"})), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, dir.filePath("quiet"), {"A.SNR"})), ARC_OK);
         QVERIFY(progress.states.isEmpty());
 
         // A callback instead of a message window.
         QVERIFY(set(ArcWindow(7), &progressCallback) != 0);
-        QCOMPARE(unlha_->command(lhaLine("x", archive, dir.filePath("cb"), {"Song.Snr"})), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, dir.filePath("cb"), {"Song.Snr"})), ARC_OK);
         QVERIFY(progress.states.contains(ARC_EXTRACT_END));
         QVERIFY(kill(ArcWindow(7)) != 0);
         g_progress = nullptr;
-        auto running = reinterpret_cast<int32_t (*)()>(unlha_->prefixed("GetRunning"));
+        auto running = reinterpret_cast<int32_t (*)()>(m_unlha->prefixed("GetRunning"));
         QCOMPARE(running(), 0);
-        auto version = reinterpret_cast<uint16_t (*)()>(unlha_->prefixed("GetVersion"));
+        auto version = reinterpret_cast<uint16_t (*)()>(m_unlha->prefixed("GetVersion"));
         QVERIFY(version() > 0);
     }
 
     void outputArea()
     {
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         QByteArray output;
-        QCOMPARE(unlha_->command(lhaLine("l", archive, {}, {"*.snr"}), &output, 4096), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("l", archive, {}, {"*.snr"}), &output, 4096), ARC_OK);
         const QByteArray text(output.constData());
         QVERIFY(text.contains("sub/deep/B.snr"));
         QVERIFY(!text.contains("notes.txt"));
-        QCOMPARE(unlha_->command(lhaLine("l", archive, {}, {"*"}), &output, 8), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("l", archive, {}, {"*"}), &output, 8), ARC_OK);
         QCOMPARE(int(qstrlen(output.constData())), 7);
         QCOMPARE(output.at(8 - 1), '\0');
-        QCOMPARE(unlha_->command(lhaLine("t", archive, {}, {}), &output, 4096), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("t", archive, {}, {}), &output, 4096), ARC_OK);
     }
 
     // ZIP ---------------------------------------------------------------------------------
 
     void zipUnpack()
     {
-        if (bsdtar_.isEmpty())
+        if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeFile(dir.filePath("src/a.txt"), "alpha");
         writeFile(dir.filePath("src/sub/[b].txt"), "beta");
         writeFile(dir.filePath("src/sub/c.snr"), "gamma");
         const QString archive = dir.filePath("x.zip");
-        QVERIFY(run(bsdtar_, {"-c", "--format", "zip", "-f", archive, "a.txt", "sub"},
+        QVERIFY(run(m_bsdtar, {"-c", "--format", "zip", "-f", archive, "a.txt", "sub"},
                     dir.filePath("src")));
-        QCOMPARE(unzip_->list(archive, "*.txt"), QStringList({"a.txt", "sub/[b].txt"}));
+        QCOMPARE(m_unzip->list(archive, "*.txt"), QStringList({"a.txt", "sub/[b].txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
         // The unpacking line: "-x", then "--i" for an owner window, the name conversion's
         // "[[]" for a literal bracket.
-        QCOMPARE(unzip_->command("-x --i  \"" + a + "\" \"" + t + "\\\" \"sub/[[]b].txt\" "),
+        QCOMPARE(m_unzip->command("-x --i  \"" + a + "\" \"" + t + "\\\" \"sub/[[]b].txt\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"sub/[b].txt"}));
         // Without -o an existing file stays; with -o it is replaced.
         writeFile(target + "/a.txt", "old");
-        QCOMPARE(unzip_->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
+        QCOMPARE(m_unzip->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
         QCOMPARE(readAll(target + "/a.txt"), QByteArray("old"));
-        QCOMPARE(unzip_->command("-x -o  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
+        QCOMPARE(m_unzip->command("-x -o  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
         QCOMPARE(readAll(target + "/a.txt"), QByteArray("alpha"));
         // -j drops the folders.
-        QCOMPARE(unzip_->command("-x -o -j  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "),
+        QCOMPARE(m_unzip->command("-x -o -j  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(target + "/flat"), QStringList({"c.snr"}));
-        QVERIFY(unzip_->check(archive, 0) != 0);
+        QVERIFY(m_unzip->check(archive, 0) != 0);
         QByteArray buffer(64, '\0');
         uint32_t written = 0;
-        QCOMPARE(unzip_->extractMem(" \"" + a + "\" \"sub/c.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(m_unzip->extractMem(" \"" + a + "\" \"sub/c.snr\" ", buffer, &written), ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("gamma"));
-        QCOMPARE(zip_->list(archive, "c.snr"), QStringList({"sub/c.snr"}));
-        QCOMPARE(unlha_->check(archive, 0), 0);
+        QCOMPARE(m_zip->list(archive, "c.snr"), QStringList({"sub/c.snr"}));
+        QCOMPARE(m_unlha->check(archive, 0), 0);
     }
 
     void zipHostileMember()
     {
         // A bsdtar-made ZIP whose member name is edited to climb out (same length, so every
         // offset stays right; the name is in the local header and the central directory).
-        if (bsdtar_.isEmpty())
+        if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeFile(dir.filePath("src/zz/x.snr"), "x");
         writeFile(dir.filePath("src/ok.snr"), "ok");
         const QString made = dir.filePath("made.zip");
-        QVERIFY(run(bsdtar_, {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr"},
+        QVERIFY(run(m_bsdtar, {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr"},
                     dir.filePath("src")));
         QByteArray bytes = readAll(made);
         QVERIFY(bytes.count("zz/x.snr") >= 2);
@@ -752,12 +752,12 @@ private slots:
         const QString base = dir.filePath("base");
         const QByteArray line =
             "-x -o  \"" + evil.toLocal8Bit() + "\" \"" + base.toLocal8Bit() + "/target\\\" ";
-        QCOMPARE(unzip_->command(line), ARC_ERROR_UNSAFE_MEMBER);
+        QCOMPARE(m_unzip->command(line), ARC_ERROR_UNSAFE_MEMBER);
         QVERIFY(!QFileInfo::exists(dir.filePath("x.snr")));
         QVERIFY(filesBelow(base).isEmpty());
         // Its listing shows the name as stored; asking only for the harmless member works.
-        QCOMPARE(unzip_->list(evil, "*"), QStringList({"ok.snr", "../x.snr"}));
-        QCOMPARE(unzip_->command("-x -o  \"" + evil.toLocal8Bit() + "\" \"" + base.toLocal8Bit() +
+        QCOMPARE(m_unzip->list(evil, "*"), QStringList({"ok.snr", "../x.snr"}));
+        QCOMPARE(m_unzip->command("-x -o  \"" + evil.toLocal8Bit() + "\" \"" + base.toLocal8Bit() +
                                  "/target\\\" \"ok.snr\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(base), QStringList({"target/ok.snr"}));
@@ -773,22 +773,22 @@ private slots:
         writeFile(src + "/skip.txt", "no");
         const QString archive = dir.filePath("p.zip");
         const QByteArray a = archive.toLocal8Bit(), s = src.toLocal8Bit();
-        auto zipCommand = reinterpret_cast<ArcCommandFn>(zip_->entry("Zip"));
+        auto zipCommand = reinterpret_cast<ArcCommandFn>(m_zip->entry("Zip"));
         const auto zipRun = [&](const QByteArray &line) {
             return zipCommand(0, line.constData(), nullptr, 0);
         };
         // Pack with the packing builder's defaults: -D, recursion, level 9.
         QCOMPARE(zipRun(" -D -r -9  \"" + a + "\" \"" + s + "\\\" \"*.snr\" "), ARC_OK);
-        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
+        QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
         // A folder given with its own trailing separator ("dir/" + the builder's "\\").
         const QString other = dir.filePath("other.zip");
         QCOMPARE(zipRun(" -D -r  \"" + other.toLocal8Bit() + "\" \"" + s + "/\\\" \"*.snr\" "),
                  ARC_OK);
-        QCOMPARE(zip_->list(other, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
+        QCOMPARE(m_zip->list(other, "*"), QStringList({"deep/three.snr", "one.snr", "two.snr"}));
         QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"nothing*.x\" "), ARC_ERROR_SOURCE);
         // Delete.
         QCOMPARE(zipRun("-d -D  \"" + a + "\" \"two.snr\" "), ARC_OK);
-        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
+        QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
         // Freshen replaces members with newer files only.
         writeFile(src + "/one.snr", "ONE");
         {
@@ -798,14 +798,14 @@ private slots:
                                     QFileDevice::FileModificationTime));
         }
         QCOMPARE(zipRun("-f -D  \"" + a + "\" \"" + s + "\\\" \"one.snr\" \"skip.txt\" "), ARC_OK);
-        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
+        QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
         QByteArray buffer(16, '\0');
         uint32_t written = 0;
-        QCOMPARE(unzip_->extractMem(" \"" + a + "\" \"one.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(m_unzip->extractMem(" \"" + a + "\" \"one.snr\" ", buffer, &written), ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("ONE"));
         // Adding to an existing archive keeps its members.
         QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"skip.txt\" "), ARC_OK);
-        QCOMPARE(zip_->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "skip.txt"}));
+        QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "skip.txt"}));
         // The self-extractor step changes nothing and succeeds; a missing file is an error.
         const QByteArray before = readAll(archive);
         QCOMPARE(zipRun("-A " + a), ARC_OK);
@@ -822,14 +822,14 @@ private slots:
         // Members whose names climb out or lead through a link name no file of the base
         // folder: freshening without names leaves them as they are, as unpacking would
         // refuse to write them.
-        if (bsdtar_.isEmpty())
+        if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeFile(dir.filePath("src/ok.snr"), "ok");
         writeFile(dir.filePath("src/zz/x.snr"), "x");
         writeFile(dir.filePath("src/ln/y.snr"), "y");
         const QString made = dir.filePath("made.zip");
-        QVERIFY(run(bsdtar_,
+        QVERIFY(run(m_bsdtar,
                     {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr", "ln/y.snr"},
                     dir.filePath("src")));
         QByteArray bytes = readAll(made);
@@ -847,14 +847,14 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadWrite));
             QVERIFY(f.setFileTime(later, QFileDevice::FileModificationTime));
         }
-        auto zipCommand = reinterpret_cast<ArcCommandFn>(zip_->entry("Zip"));
+        auto zipCommand = reinterpret_cast<ArcCommandFn>(m_zip->entry("Zip"));
         const QByteArray line =
             "-f -D  \"" + archive.toLocal8Bit() + "\" \"" + base.toLocal8Bit() + "\\\" ";
         QCOMPARE(zipCommand(0, line.constData(), nullptr, 0), ARC_OK);
         const auto member = [&](const QByteArray &name) {
             QByteArray buffer(32, '\0');
             uint32_t written = 0;
-            unzip_->extractMem(" \"" + archive.toLocal8Bit() + "\" \"" + name + "\" ", buffer,
+            m_unzip->extractMem(" \"" + archive.toLocal8Bit() + "\" \"" + name + "\" ", buffer,
                                &written);
             return buffer.left(int(written));
         };
@@ -878,27 +878,27 @@ private slots:
     {
         // Members that together declare more than one command takes out are refused before
         // anything is written; a test never reads a member beyond the bound.
-        if (lha_.isEmpty())
+        if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
         writeFile(dir.filePath("src/a.snr"), "small");
         writeSparse(dir.filePath("src/b.snr"), 33);
         writeSparse(dir.filePath("src/c.snr"), 33);
         const QString archive = dir.filePath("bomb.lzh");
-        QVERIFY(run(lha_, {"aoq5", archive, "a.snr", "b.snr", "c.snr"}, dir.filePath("src")));
+        QVERIFY(run(m_lha, {"aoq5", archive, "a.snr", "b.snr", "c.snr"}, dir.filePath("src")));
         QVERIFY(QFileInfo(archive).size() < 64 * 1024);
 
         const QString target = dir.filePath("out");
         QByteArray log;
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"*"}), &log, 4096),
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"*"}), &log, 4096),
                  ARC_ERROR_TOTAL_TOO_LARGE);
         QVERIFY2(log.startsWith("error: archive too large: its members declare 69206021 bytes"),
                  log.constData());
         QVERIFY(filesBelow(target).isEmpty());
-        QCOMPARE(unlha_->check(archive, ARC_CHECK_MODE_PROBE), 0);
-        QCOMPARE(unlha_->list(archive, "*"), (QStringList{"a.snr", "b.snr", "c.snr"}));
+        QCOMPARE(m_unlha->check(archive, ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(m_unlha->list(archive, "*"), (QStringList{"a.snr", "b.snr", "c.snr"}));
         // Within the bound the same archive unpacks.
-        QCOMPARE(unlha_->command(lhaLine("x", archive, target, {"a.snr", "c.snr"})), ARC_OK);
+        QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"a.snr", "c.snr"})), ARC_OK);
         QCOMPARE(filesBelow(target), (QStringList{"a.snr", "c.snr"}));
         QCOMPARE(filesBelow(dir.path()).filter(".tunelet-").size(), 0);
     }
@@ -907,23 +907,23 @@ private slots:
     {
         // In a compressed tar the next member lies behind the data of the one before: it is
         // never reached by decompressing beyond the bound, not even for a listing.
-        if (bsdtar_.isEmpty())
+        if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeSparse(dir.filePath("src/big.snr"), 70);
         writeFile(dir.filePath("src/small.snr"), "small");
         const QString archive = dir.filePath("bomb.tgz");
-        QVERIFY(run(bsdtar_, {"--format", "ustar", "-czf", archive, "big.snr", "small.snr"},
+        QVERIFY(run(m_bsdtar, {"--format", "ustar", "-czf", archive, "big.snr", "small.snr"},
                     dir.filePath("src")));
         int result = 0;
-        QCOMPARE(tar_->list(archive, "*", &result), QStringList{"big.snr"});
+        QCOMPARE(m_tar->list(archive, "*", &result), QStringList{"big.snr"});
         QCOMPARE(result, ARC_ERROR_TOTAL_TOO_LARGE);
         const QString target = dir.filePath("out");
-        QCOMPARE(tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+        QCOMPARE(m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                target.toLocal8Bit() + "\\\" \"small.snr\" "),
                  ARC_ERROR_TOTAL_TOO_LARGE);
         QVERIFY(filesBelow(target).isEmpty());
-        QCOMPARE(tar_->check(archive, 0), 0);
+        QCOMPARE(m_tar->check(archive, 0), 0);
     }
 
     void onlyRegularFilesAreOpened()
@@ -932,15 +932,15 @@ private slots:
         QTemporaryDir dir;
         const QByteArray fifo = QFile::encodeName(dir.filePath("pipe.lzh"));
         QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
-        QCOMPARE(unlha_->open(QString::fromLocal8Bit(fifo)), ArcHandle(0));
-        QCOMPARE(unlha_->check(QString::fromLocal8Bit(fifo), ARC_CHECK_MODE_PROBE), 0);
-        QCOMPARE(unlha_->command(
+        QCOMPARE(m_unlha->open(QString::fromLocal8Bit(fifo)), ArcHandle(0));
+        QCOMPARE(m_unlha->check(QString::fromLocal8Bit(fifo), ARC_CHECK_MODE_PROBE), 0);
+        QCOMPARE(m_unlha->command(
                      lhaLine("x", QString::fromLocal8Bit(fifo), dir.filePath("out"), kSongMasks)),
                  ARC_ERROR_ARCHIVE_OPEN);
-        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(m_tar->entry("TarGetArchiveType"));
         QCOMPARE(getType(fifo.constData()), ARC_TYPE_UNKNOWN);
         const QString good = writeFixture(dir, "good.lzh", archives::lzhLevel0({{"a.snr", "abc"}}));
-        QCOMPARE(unlha_->command("x \"" + good.toLocal8Bit() + "\" \"" +
+        QCOMPARE(m_unlha->command("x \"" + good.toLocal8Bit() + "\" \"" +
                                  dir.filePath("out").toLocal8Bit() + "\\\" \"@" + fifo + "\" "),
                  ARC_ERROR_RESPONSE_FILE);
         QVERIFY(filesBelow(dir.filePath("out")).isEmpty());
@@ -967,22 +967,22 @@ private slots:
         QFETCH(QStringList, bsdtarArgs);
         QFETCH(QString, name);
         QFETCH(int, type);
-        if (bsdtar_.isEmpty())
+        if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeFile(dir.filePath("a.snr"), songText(50, "Tar"));
-        QVERIFY(run(bsdtar_, bsdtarArgs + QStringList{name, "a.snr"}, dir.path()));
-        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        QVERIFY(run(m_bsdtar, bsdtarArgs + QStringList{name, "a.snr"}, dir.path()));
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(m_tar->entry("TarGetArchiveType"));
         QCOMPARE(getType(dir.filePath(name).toLocal8Bit().constData()), type);
         const QString target = dir.filePath("out");
         const QByteArray line = "x --check-all-path=1 -f \"" + dir.filePath(name).toLocal8Bit() +
                                 "\" -o \"" + target.toLocal8Bit() + "\\\" ";
-        QCOMPARE(tar_->command(line), ARC_OK);
+        QCOMPARE(m_tar->command(line), ARC_OK);
         QCOMPARE(readAll(target + "/a.snr"), songText(50, "Tar"));
-        QCOMPARE(tar_->list(dir.filePath(name), "*"), QStringList({"a.snr"}));
+        QCOMPARE(m_tar->list(dir.filePath(name), "*"), QStringList({"a.snr"}));
         QCOMPARE(getType(dir.filePath("a.snr").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
         QCOMPARE(getType(dir.filePath("missing").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
-        QCOMPARE(tar_->open(dir.filePath("a.snr")), ArcHandle(0));
+        QCOMPARE(m_tar->open(dir.filePath("a.snr")), ArcHandle(0));
     }
 
     void tarCreate_data()
@@ -1007,19 +1007,19 @@ private slots:
         const QByteArray line = "c --check-all-path=0 " + switches + "  -f \"" +
                                 archive.toLocal8Bit() + "\" -o \"" + src.toLocal8Bit() +
                                 "\\\" \"a.snr\" \"d\" ";
-        QCOMPARE(tar_->command(line), ARC_OK);
-        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(tar_->entry("TarGetArchiveType"));
+        QCOMPARE(m_tar->command(line), ARC_OK);
+        auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(m_tar->entry("TarGetArchiveType"));
         QCOMPARE(getType(archive.toLocal8Bit().constData()), type);
-        QCOMPARE(tar_->list(archive, "*.snr"), QStringList({"a.snr", "d/b.snr"}));
+        QCOMPARE(m_tar->list(archive, "*.snr"), QStringList({"a.snr", "d/b.snr"}));
         // Creating again replaces the archive.
         const QByteArray again = "c " + switches + " -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                  src.toLocal8Bit() + "\\\" \"a.snr\" ";
-        QCOMPARE(tar_->command(again), ARC_OK);
-        QCOMPARE(tar_->list(archive, "*"), QStringList({"a.snr"}));
-        QCOMPARE(tar_->command(line), ARC_OK);
+        QCOMPARE(m_tar->command(again), ARC_OK);
+        QCOMPARE(m_tar->list(archive, "*"), QStringList({"a.snr"}));
+        QCOMPARE(m_tar->command(line), ARC_OK);
         QByteArray buffer(8, '\0');
         uint32_t written = 0;
-        QCOMPARE(tar_->extractMem(" -f \"" + archive.toLocal8Bit() + "\" \"d\\b.snr\" ", buffer,
+        QCOMPARE(m_tar->extractMem(" -f \"" + archive.toLocal8Bit() + "\" \"d\\b.snr\" ", buffer,
                                   &written),
                  ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("b"));
@@ -1036,13 +1036,13 @@ private slots:
                                                             {"d/up", {}, '2', "../d"},
                                                             {"hard.snr", {}, '1', "d/song.snr"}}));
         const QString target = dir.filePath("out");
-        QCOMPARE(tar_->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+        QCOMPARE(m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                target.toLocal8Bit() + "\\\" "),
                  ARC_OK);
         QCOMPARE(QFileInfo(target + "/d/alias.snr").symLinkTarget(), target + "/d/song.snr");
         QCOMPARE(readAll(target + "/hard.snr"), QByteArray("song"));
         const QString flat = dir.filePath("flat");
-        QCOMPARE(tar_->command("x --use-directory=0 -f \"" + archive.toLocal8Bit() + "\" -o \"" +
+        QCOMPARE(m_tar->command("x --use-directory=0 -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                flat.toLocal8Bit() + "\\\" \"*.snr\" "),
                  ARC_OK);
         QVERIFY(QFileInfo::exists(flat + "/song.snr"));
@@ -1057,22 +1057,22 @@ private slots:
         const QString archive = writeFixture(
             dir, "c.cab",
             archives::cab({{"DATA\\SONG.SNR", "cab song"}, {"big.bin", big}, {"x.txt", "x"}}));
-        QCOMPARE(cab_->list(archive, "*"), QStringList({"DATA/SONG.SNR", "big.bin", "x.txt"}));
+        QCOMPARE(m_cab->list(archive, "*"), QStringList({"DATA/SONG.SNR", "big.bin", "x.txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
-        QCOMPARE(cab_->command("-x -i  \"" + a + "\" \"" + t + "\\\" \"*.snr\" \"*.bin\" "),
+        QCOMPARE(m_cab->command("-x -i  \"" + a + "\" \"" + t + "\\\" \"*.snr\" \"*.bin\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"DATA/SONG.SNR", "big.bin"}));
         QCOMPARE(readAll(target + "/big.bin"), big);
-        QCOMPARE(cab_->command("-a  \"" + a + "\" \"" + t + "\\\" \"x\" "),
+        QCOMPARE(m_cab->command("-a  \"" + a + "\" \"" + t + "\\\" \"x\" "),
                  ARC_ERROR_NOT_SUPPORTED);
-        QVERIFY(cab_->check(archive, 0) != 0);
+        QVERIFY(m_cab->check(archive, 0) != 0);
         QByteArray buffer(32, '\0');
         uint32_t written = 0;
-        QCOMPARE(cab_->extractMem(" \"" + a + "\" \"data\\song.snr\" ", buffer, &written), ARC_OK);
+        QCOMPARE(m_cab->extractMem(" \"" + a + "\" \"data\\song.snr\" ", buffer, &written), ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("cab song"));
         const QString evil = writeFixture(dir, "e.cab", archives::cab({{"..\\evil.snr", "x"}}));
-        QCOMPARE(cab_->command("-x  \"" + evil.toLocal8Bit() + "\" \"" + t + "/e\\\" "),
+        QCOMPARE(m_cab->command("-x  \"" + evil.toLocal8Bit() + "\" \"" + t + "/e\\\" "),
                  ARC_ERROR_UNSAFE_MEMBER);
         QVERIFY(!QFileInfo::exists(target + "/evil.snr"));
     }
@@ -1082,21 +1082,21 @@ private slots:
         QTemporaryDir dir;
         const QString archive = writeFixture(
             dir, "r.rar", archives::rar({{"music\\tune.snr", "rar song"}, {"other.txt", "other"}}));
-        QCOMPARE(unrar_->list(archive, "*"), QStringList({"music/tune.snr", "other.txt"}));
+        QCOMPARE(m_unrar->list(archive, "*"), QStringList({"music/tune.snr", "other.txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
-        QCOMPARE(unrar_->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(m_unrar->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
         // -u keeps a file newer than its member; without it the member replaces it.
         writeFile(target + "/music/tune.snr", "edited");
-        QCOMPARE(unrar_->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(m_unrar->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("edited"));
-        QCOMPARE(unrar_->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(m_unrar->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
-        QCOMPARE(unrar_->command("-e  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "), ARC_OK);
+        QCOMPARE(m_unrar->command("-e  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(filesBelow(target + "/flat"), QStringList({"tune.snr"}));
-        QVERIFY(unrar_->check(archive, 0) != 0);
-        QCOMPARE(unrar_->check(writeFixture(dir, "no.rar", "Rar! but not really"), 0), 0);
+        QVERIFY(m_unrar->check(archive, 0) != 0);
+        QCOMPARE(m_unrar->check(writeFixture(dir, "no.rar", "Rar! but not really"), 0), 0);
     }
 
     void librariesKeepTheirOwnState()
@@ -1104,12 +1104,12 @@ private slots:
         // A handle of one library means nothing to another.
         QTemporaryDir dir;
         const QString archive = writeFixture(dir, "a.lzh", archives::lzhLevel0({{"a.snr", "a"}}));
-        const ArcHandle h = unlha_->open(archive);
+        const ArcHandle h = m_unlha->open(archive);
         QVERIFY(h != 0);
         ArcEntryInfo info{};
-        QCOMPARE(cab_->findFirst(h, "*", &info), ARC_ERROR_HANDLE);
-        QCOMPARE(unlha_->findFirst(h, "*", &info), 0);
-        QCOMPARE(unlha_->close(h), 0);
+        QCOMPARE(m_cab->findFirst(h, "*", &info), ARC_ERROR_HANDLE);
+        QCOMPARE(m_unlha->findFirst(h, "*", &info), 0);
+        QCOMPARE(m_unlha->close(h), 0);
     }
 };
 

@@ -22,15 +22,15 @@ struct TrackState {
 class LineReader
 {
 public:
-    LineReader(const std::string &text, std::size_t pos) : text_(text), pos_(pos) {}
+    LineReader(const std::string &text, std::size_t pos) : m_text(text), m_pos(pos) {}
 
-    bool atEnd() const { return pos_ >= text_.size(); }
-    char next() { return text_[pos_++]; }
-    char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    char next() { return m_text[m_pos++]; }
+    char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
     void skipSpaces()
     {
         while (!atEnd() && (peek() == ' ' || peek() == '\t'))
-            ++pos_;
+            ++m_pos;
     }
     bool integer(std::int64_t &value)
     {
@@ -45,18 +45,18 @@ public:
     bool decimal(double &value)
     {
         skipSpaces();
-        const std::size_t start = pos_;
+        const std::size_t start = m_pos;
         while (std::isdigit(static_cast<unsigned char>(peek())) || peek() == '.')
-            ++pos_;
-        if (start == pos_)
+            ++m_pos;
+        if (start == m_pos)
             return false;
-        value = std::strtod(text_.substr(start, pos_ - start).c_str(), nullptr);
+        value = std::strtod(m_text.substr(start, m_pos - start).c_str(), nullptr);
         return true;
     }
 
 private:
-    const std::string &text_;
-    std::size_t pos_;
+    const std::string &m_text;
+    std::size_t m_pos;
 };
 
 class Reader
@@ -74,10 +74,10 @@ public:
 
     void finish()
     {
-        std::stable_sort(tempos_.begin(), tempos_.end(),
+        std::stable_sort(m_tempos.begin(), m_tempos.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
-        reading.tempoChanges = tempos_;
-        for (const auto &[name, state] : tracks_)
+        reading.tempoChanges = m_tempos;
+        for (const auto &[name, state] : m_tracks)
             reading.trackEnds[name] = state.tick;
     }
 
@@ -92,7 +92,7 @@ private:
             reading.hasTitle = true;
             reading.title = text.substr(open + 1, close == std::string::npos ? std::string::npos
                                                                              : close - open - 1);
-        } else if (text.starts_with("*TIMEBASE") && !sawTrack_) {
+        } else if (text.starts_with("*TIMEBASE") && !m_sawTrack) {
             reading.timebase = std::clamp(std::atoi(text.c_str() + 9), 1, 3840);
         } else if (text.starts_with("*TEMPO")) {
             reading.startBpm = std::clamp(std::strtod(text.c_str() + 6, nullptr), 1.0, 1000.0);
@@ -105,9 +105,9 @@ private:
         std::smatch match;
         if (!std::regex_search(text, match, name))
             return;
-        sawTrack_ = true;
+        m_sawTrack = true;
         const std::string track = match[1];
-        TrackState &state = tracks_[track];
+        TrackState &state = m_tracks[track];
         if (state.defaultLength == 0)
             state.defaultLength = reading.timebase;
         const std::string body = text.substr(0, text.find(';'));
@@ -187,7 +187,7 @@ private:
         } else if (c == '>' || c == '<') {
             state.octave = std::clamp(state.octave + (c == '>' ? 1 : -1), 0, 9);
         } else if (c == 't' && in.decimal(bpm)) {
-            tempos_.push_back({state.tick, std::clamp(bpm, 1.0, 1000.0)});
+            m_tempos.push_back({state.tick, std::clamp(bpm, 1.0, 1000.0)});
         } else if (c == 'v' && in.integer(value)) {
             state.volume = int(std::min<std::int64_t>(value, 127));
         } else if (c == '@' && in.integer(value)) {
@@ -201,9 +201,9 @@ private:
         }
     }
 
-    bool sawTrack_ = false;
-    std::map<std::string, TrackState> tracks_;
-    std::vector<std::pair<std::int64_t, double>> tempos_;
+    bool m_sawTrack = false;
+    std::map<std::string, TrackState> m_tracks;
+    std::vector<std::pair<std::int64_t, double>> m_tempos;
 };
 
 } // namespace

@@ -88,9 +88,9 @@ private slots:
     void playerAcceptsConversion();
 
 private:
-    std::unique_ptr<QTemporaryDir> dir_;
-    QString in_;  // where the MIDI files are
-    QString out_; // the converter's current folder
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_in;  // where the MIDI files are
+    QString m_out; // the converter's current folder
 };
 
 void TestMid2snrProgram::initTestCase()
@@ -100,11 +100,11 @@ void TestMid2snrProgram::initTestCase()
 
 void TestMid2snrProgram::init()
 {
-    dir_ = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir_->isValid());
-    in_ = dir_->filePath("in");
-    out_ = dir_->filePath("out");
-    QVERIFY(QDir().mkpath(in_) && QDir().mkpath(out_));
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_in = m_dir->filePath("in");
+    m_out = m_dir->filePath("out");
+    QVERIFY(QDir().mkpath(m_in) && QDir().mkpath(m_out));
 }
 
 void TestMid2snrProgram::writesIntoCurrentFolder_data()
@@ -124,15 +124,15 @@ void TestMid2snrProgram::writesIntoCurrentFolder()
 {
     QFETCH(QString, input);
     QFETCH(QString, output);
-    QVERIFY(writeFile(in_ + "/" + input, smallSong()));
-    const Run run = runConverter({in_ + "/" + input}, out_);
+    QVERIFY(writeFile(m_in + "/" + input, smallSong()));
+    const Run run = runConverter({m_in + "/" + input}, m_out);
     QCOMPARE(run.status, QProcess::NormalExit);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.errorOutput, QByteArray());
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList{output});
-    QCOMPARE(QDir(in_).entryList(QDir::Files | QDir::Hidden), QStringList{input});
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList{output});
+    QCOMPARE(QDir(m_in).entryList(QDir::Files | QDir::Hidden), QStringList{input});
 
-    const QByteArray text = readFile(out_ + "/" + output);
+    const QByteArray text = readFile(m_out + "/" + output);
     QVERIFY(text.startsWith("*HEAD\"Small song\"\r\n"));
     const PlayedSong played = playSong(text.toStdString());
     QVERIFY(played.problems.empty());
@@ -143,12 +143,12 @@ void TestMid2snrProgram::writesIntoCurrentFolder()
 
 void TestMid2snrProgram::replacesEarlierOutput()
 {
-    QVERIFY(writeFile(out_ + "/song.snr", "old contents"));
-    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
-    const Run run = runConverter({in_ + "/song.mid"}, out_);
+    QVERIFY(writeFile(m_out + "/song.snr", "old contents"));
+    QVERIFY(writeFile(m_in + "/song.mid", smallSong()));
+    const Run run = runConverter({m_in + "/song.mid"}, m_out);
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(readFile(out_ + "/song.snr").startsWith("*HEAD\"Small song\""));
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList{"song.snr"});
+    QVERIFY(readFile(m_out + "/song.snr").startsWith("*HEAD\"Small song\""));
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList{"song.snr"});
 }
 
 void TestMid2snrProgram::badInputWritesNothing_data()
@@ -170,57 +170,57 @@ void TestMid2snrProgram::badInputWritesNothing_data()
 void TestMid2snrProgram::badInputWritesNothing()
 {
     QFETCH(QByteArray, bytes);
-    QVERIFY(writeFile(in_ + "/bad.mid", bytes));
-    const Run run = runConverter({in_ + "/bad.mid"}, out_);
+    QVERIFY(writeFile(m_in + "/bad.mid", bytes));
+    const Run run = runConverter({m_in + "/bad.mid"}, m_out);
     QCOMPARE(run.status, QProcess::NormalExit);
     QVERIFY(run.exitCode != 0);
     QVERIFY(run.errorOutput.startsWith("mid2snr: "));
     QCOMPARE(run.errorOutput.count('\n'), 1);
     QVERIFY(run.errorOutput.endsWith('\n'));
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestMid2snrProgram::missingFile()
 {
-    const Run run = runConverter({in_ + "/nothing here.mid"}, out_);
+    const Run run = runConverter({m_in + "/nothing here.mid"}, m_out);
     QVERIFY(run.exitCode != 0);
     QCOMPARE(run.errorOutput.count('\n'), 1);
     QVERIFY(run.errorOutput.contains("nothing here.mid"));
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestMid2snrProgram::folderInsteadOfFile()
 {
-    QVERIFY(QDir().mkpath(in_ + "/folder.mid"));
-    const Run run = runConverter({in_ + "/folder.mid"}, out_);
+    QVERIFY(QDir().mkpath(m_in + "/folder.mid"));
+    const Run run = runConverter({m_in + "/folder.mid"}, m_out);
     QVERIFY(run.exitCode != 0);
     QCOMPARE(run.errorOutput.count('\n'), 1);
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestMid2snrProgram::wrongArgumentCount()
 {
-    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
-    for (const QStringList &arguments : {QStringList{}, QStringList{in_ + "/song.mid", "extra"}}) {
-        const Run run = runConverter(arguments, out_);
+    QVERIFY(writeFile(m_in + "/song.mid", smallSong()));
+    for (const QStringList &arguments : {QStringList{}, QStringList{m_in + "/song.mid", "extra"}}) {
+        const Run run = runConverter(arguments, m_out);
         QVERIFY(run.exitCode != 0);
         QCOMPARE(run.errorOutput.count('\n'), 1);
     }
-    QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 // A folder in the way of the output: the rename fails, and the temporary file
 // written before it is removed again.
 void TestMid2snrProgram::unwritableOutputLeavesNoTemporaryFile()
 {
-    QVERIFY(QDir().mkpath(out_ + "/song.snr/inside"));
-    QVERIFY(writeFile(in_ + "/song.mid", smallSong()));
-    const Run run = runConverter({in_ + "/song.mid"}, out_);
+    QVERIFY(QDir().mkpath(m_out + "/song.snr/inside"));
+    QVERIFY(writeFile(m_in + "/song.mid", smallSong()));
+    const Run run = runConverter({m_in + "/song.mid"}, m_out);
     QVERIFY(run.exitCode != 0);
     QCOMPARE(run.errorOutput.count('\n'), 1);
-    QCOMPARE(QDir(out_).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(m_out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"song.snr"});
-    QVERIFY(QFileInfo(out_ + "/song.snr").isDir());
+    QVERIFY(QFileInfo(m_out + "/song.snr").isDir());
 }
 
 // The player opens the converted file and shows the MIDI file's length (62.5 s
@@ -236,17 +236,17 @@ void TestMid2snrProgram::playerAcceptsConversion()
     song.division = 96;
     song.tempos = {{0, 0, 500000}, {0, 96 * 100, 250000}}; // 50 s, then 12.5 s
     song.notes = {{0, 0, 60, 0, 96 * 50}, {0, 0, 67, 96 * 50, 96 * 150}};
-    QVERIFY(writeFile(in_ + "/long.mid", QByteArray::fromStdString(writeMidi(song))));
-    QCOMPARE(runConverter({in_ + "/long.mid"}, out_).exitCode, 0);
+    QVERIFY(writeFile(m_in + "/long.mid", QByteArray::fromStdString(writeMidi(song))));
+    QCOMPARE(runConverter({m_in + "/long.mid"}, m_out).exitCode, 0);
 
-    const QString runtime = dir_->filePath("run");
+    const QString runtime = m_dir->filePath("run");
     QVERIFY(QDir().mkpath(runtime));
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcess player;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", runtime);
     player.setProcessEnvironment(environment);
-    player.start(binDir() + "/sonaro", {out_ + "/long.snr", "*p", "*x"});
+    player.start(binDir() + "/sonaro", {m_out + "/long.snr", "*p", "*x"});
     QVERIFY(player.waitForStarted());
 
     windowlink::LinkOptions options;

@@ -15,14 +15,14 @@ private slots:
     // A short double-click time keeps the waits short.
     void initTestCase()
     {
-        savedInterval_ = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        m_savedInterval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
         QGuiApplication::styleHints()->setMouseDoubleClickInterval(150);
         QCOMPARE(TSingleClick::Delay(), 200);
     }
 
     void cleanupTestCase()
     {
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(savedInterval_);
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(m_savedInterval);
     }
 
     void init() { QCOMPARE(TTrayIcon::Count(), 0); }
@@ -199,7 +199,7 @@ private slots:
     }
 
 private:
-    int savedInterval_ = 400;
+    int m_savedInterval = 400;
 };
 
 int RunClickTests(int argc, char **argv)

@@ -23,25 +23,25 @@ std::string systemError()
 class Descriptor final
 {
 public:
-    explicit Descriptor(int fd) : fd_(fd) {}
+    explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
     Descriptor(const Descriptor &) = delete;
     Descriptor &operator=(const Descriptor &) = delete;
 
-    int get() const { return fd_; }
+    int get() const { return m_fd; }
     bool close()
     {
-        const int fd = fd_;
-        fd_ = -1;
+        const int fd = m_fd;
+        m_fd = -1;
         return ::close(fd) == 0;
     }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 bool writeAll(int fd, const std::string &data)

@@ -13,17 +13,17 @@ namespace
 class ByteCursor final
 {
 public:
-    ByteCursor(const std::uint8_t *begin, const std::uint8_t *end) : pos_(begin), end_(end) {}
+    ByteCursor(const std::uint8_t *begin, const std::uint8_t *end) : m_pos(begin), m_end(end) {}
 
-    std::size_t remaining() const { return static_cast<std::size_t>(end_ - pos_); }
-    bool atEnd() const { return pos_ == end_; }
-    const std::uint8_t *position() const { return pos_; }
+    std::size_t remaining() const { return static_cast<std::size_t>(m_end - m_pos); }
+    bool atEnd() const { return m_pos == m_end; }
+    const std::uint8_t *position() const { return m_pos; }
 
     bool byte(std::uint8_t &value)
     {
         if (atEnd())
             return false;
-        value = *pos_++;
+        value = *m_pos++;
         return true;
     }
 
@@ -31,7 +31,7 @@ public:
     {
         if (atEnd())
             return false;
-        value = *pos_;
+        value = *m_pos;
         return true;
     }
 
@@ -41,7 +41,7 @@ public:
             return false;
         value = 0;
         for (int i = 0; i < size; ++i)
-            value = (value << 8) | *pos_++;
+            value = (value << 8) | *m_pos++;
         return true;
     }
 
@@ -64,13 +64,13 @@ public:
     {
         if (remaining() < count)
             return false;
-        pos_ += count;
+        m_pos += count;
         return true;
     }
 
 private:
-    const std::uint8_t *pos_;
-    const std::uint8_t *end_;
+    const std::uint8_t *m_pos;
+    const std::uint8_t *m_end;
 };
 
 int channelDataBytes(std::uint8_t status)
@@ -90,23 +90,23 @@ class TrackParser final
 public:
     TrackParser(ByteCursor cursor, SmfTrack &track, std::size_t &eventCount,
                 const SmfLimits &limits, std::string &error)
-        : in_(cursor), track_(track), eventCount_(eventCount), limits_(limits), error_(error)
+        : m_in(cursor), m_track(track), m_eventCount(eventCount), m_limits(limits), m_error(error)
     {
     }
 
     bool parse()
     {
-        while (!in_.atEnd()) {
+        while (!m_in.atEnd()) {
             std::uint32_t delta = 0;
-            if (!in_.varLength(delta))
+            if (!m_in.varLength(delta))
                 return fail("bad or truncated delta time");
-            tick_ += delta;
-            if (tick_ > limits_.maxTick)
+            m_tick += delta;
+            if (m_tick > m_limits.maxTick)
                 return fail("delta times add up to an absurd length");
             bool ended = false;
             if (!event(ended))
                 return false;
-            track_.endTick = tick_;
+            m_track.endTick = m_tick;
             if (ended)
                 return true;
         }
@@ -116,23 +116,23 @@ public:
 private:
     bool fail(const char *reason)
     {
-        error_ = reason;
+        m_error = reason;
         return false;
     }
 
     bool event(bool &ended)
     {
         std::uint8_t first = 0;
-        if (!in_.peek(first))
+        if (!m_in.peek(first))
             return fail("track ends inside an event");
         if (first == 0xFF) {
-            in_.skip(1);
+            m_in.skip(1);
             return meta(ended);
         }
         if (first == 0xF0 || first == 0xF7) {
-            in_.skip(1);
+            m_in.skip(1);
             std::uint32_t length = 0;
-            if (!in_.varLength(length) || !in_.skip(length))
+            if (!m_in.varLength(length) || !m_in.skip(length))
                 return fail("truncated SysEx event");
             return true;
         }
@@ -140,12 +140,12 @@ private:
             return fail("invalid status byte in track");
         std::uint8_t status = first;
         if (first & 0x80) {
-            in_.skip(1);
-            runningStatus_ = first;
-        } else if (runningStatus_ == 0) {
+            m_in.skip(1);
+            m_runningStatus = first;
+        } else if (m_runningStatus == 0) {
             return fail("data byte without a status byte");
         } else {
-            status = runningStatus_;
+            status = m_runningStatus;
         }
         return channelEvent(status);
     }
@@ -155,16 +155,16 @@ private:
         std::uint8_t data[2] = {0, 0};
         const int count = channelDataBytes(status);
         for (int i = 0; i < count; ++i) {
-            if (!in_.byte(data[i]))
+            if (!m_in.byte(data[i]))
                 return fail("truncated channel event");
             if (data[i] & 0x80)
                 return fail("status byte where a data byte was expected");
         }
         if (!keepsChannelEvent(status))
             return true;
-        if (++eventCount_ > limits_.maxEvents)
+        if (++m_eventCount > m_limits.maxEvents)
             return fail("too many events");
-        track_.events.push_back({tick_, status, data[0], data[1]});
+        m_track.events.push_back({m_tick, status, data[0], data[1]});
         return true;
     }
 
@@ -172,10 +172,10 @@ private:
     {
         std::uint8_t type = 0;
         std::uint32_t length = 0;
-        if (!in_.byte(type) || !in_.varLength(length) || in_.remaining() < length)
+        if (!m_in.byte(type) || !m_in.varLength(length) || m_in.remaining() < length)
             return fail("truncated meta event");
-        const auto *data = in_.position();
-        in_.skip(length);
+        const auto *data = m_in.position();
+        m_in.skip(length);
         switch (type) {
         case 0x2F:
             ended = true;
@@ -185,18 +185,18 @@ private:
                 const std::uint32_t us =
                     (std::uint32_t(data[0]) << 16) | (std::uint32_t(data[1]) << 8) | data[2];
                 if (us > 0)
-                    track_.tempos.push_back({tick_, us});
+                    m_track.tempos.push_back({m_tick, us});
             }
             break;
         case 0x03:
-            if (!track_.hasName) {
-                track_.hasName = true;
-                track_.name.assign(reinterpret_cast<const char *>(data), length);
+            if (!m_track.hasName) {
+                m_track.hasName = true;
+                m_track.name.assign(reinterpret_cast<const char *>(data), length);
             }
             break;
         case 0x02:
-            if (track_.copyright.empty())
-                track_.copyright.assign(reinterpret_cast<const char *>(data), length);
+            if (m_track.copyright.empty())
+                m_track.copyright.assign(reinterpret_cast<const char *>(data), length);
             break;
         default:
             break;
@@ -204,13 +204,13 @@ private:
         return true;
     }
 
-    ByteCursor in_;
-    SmfTrack &track_;
-    std::size_t &eventCount_;
-    const SmfLimits &limits_;
-    std::string &error_;
-    std::uint64_t tick_ = 0;
-    std::uint8_t runningStatus_ = 0;
+    ByteCursor m_in;
+    SmfTrack &m_track;
+    std::size_t &m_eventCount;
+    const SmfLimits &m_limits;
+    std::string &m_error;
+    std::uint64_t m_tick = 0;
+    std::uint8_t m_runningStatus = 0;
 };
 
 bool readDivision(std::uint32_t raw, SmfDivision &division, std::string &error)

@@ -44,9 +44,9 @@ std::string trackName(const SongVoice &voice)
 class TrackText final
 {
 public:
-    TrackText(std::string &out, std::string name) : out_(out), prefix_(std::move(name) + ":")
+    TrackText(std::string &out, std::string name) : m_out(out), m_prefix(std::move(name) + ":")
     {
-        line_ = prefix_;
+        m_line = m_prefix;
     }
     ~TrackText() { endLine(); }
     TrackText(const TrackText &) = delete;
@@ -55,24 +55,24 @@ public:
     void setting(char command, std::uint64_t value)
     {
         const std::size_t start = begin();
-        line_ += command;
-        appendNumber(line_, value);
+        m_line += command;
+        appendNumber(m_line, value);
         end(start);
     }
 
     void text(const std::string &command)
     {
         const std::size_t start = begin();
-        line_ += command;
+        m_line += command;
         end(start);
     }
 
     void note(int key, std::uint64_t ticks)
     {
         const std::size_t start = begin();
-        line_ += 'n';
-        appendNumber(line_, std::uint64_t(key));
-        line_ += ',';
+        m_line += 'n';
+        appendNumber(m_line, std::uint64_t(key));
+        m_line += ',';
         appendLength(ticks);
         end(start);
     }
@@ -82,8 +82,8 @@ public:
         while (ticks > 0) {
             const std::uint64_t part = std::min(ticks, kMaxLengthTicks);
             const std::size_t start = begin();
-            line_ += "r%";
-            appendNumber(line_, part);
+            m_line += "r%";
+            appendNumber(m_line, part);
             end(start);
             ticks -= part;
         }
@@ -92,24 +92,24 @@ public:
 private:
     std::size_t begin()
     {
-        line_ += ' ';
-        return line_.size();
+        m_line += ' ';
+        return m_line.size();
     }
 
     void end(std::size_t start)
     {
-        if (line_.size() <= kLineWidth || start == prefix_.size() + 1)
+        if (m_line.size() <= kLineWidth || start == m_prefix.size() + 1)
             return;
-        const std::string command = line_.substr(start);
-        line_.resize(start - 1);
+        const std::string command = m_line.substr(start);
+        m_line.resize(start - 1);
         endLine();
-        line_ = prefix_ + ' ' + command;
+        m_line = m_prefix + ' ' + command;
     }
 
     void endLine()
     {
-        out_ += line_;
-        out_ += "\r\n";
+        m_out += m_line;
+        m_out += "\r\n";
     }
 
     // Long lengths are tied parts, so no number gets large.
@@ -118,16 +118,16 @@ private:
         bool first = true;
         do {
             const std::uint64_t part = std::min(ticks, kMaxLengthTicks);
-            line_ += first ? "%" : "^%";
-            appendNumber(line_, part);
+            m_line += first ? "%" : "^%";
+            appendNumber(m_line, part);
             ticks -= part;
             first = false;
         } while (ticks > 0);
     }
 
-    std::string &out_;
-    std::string prefix_;
-    std::string line_;
+    std::string &m_out;
+    std::string m_prefix;
+    std::string m_line;
 };
 
 void writeHeader(const Song &song, std::string &out)

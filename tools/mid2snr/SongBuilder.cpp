@@ -100,7 +100,7 @@ class NoteCollector final
 {
 public:
     NoteCollector(const TickScale &scale, const std::vector<std::uint64_t> &trackEnds)
-        : scale_(scale), trackEnds_(trackEnds)
+        : m_scale(scale), m_trackEnds(trackEnds)
     {
     }
 
@@ -121,7 +121,7 @@ public:
             control(channel, e.data1, e.data2, e.tick);
             break;
         case 0xC:
-            channels_[channel].program = e.data1;
+            m_channels[channel].program = e.data1;
             break;
         default:
             break;
@@ -137,7 +137,7 @@ public:
         }
     }
 
-    std::vector<SongNote> &notes(int channel) { return channels_[channel].notes; }
+    std::vector<SongNote> &notes(int channel) { return m_channels[channel].notes; }
 
 private:
     struct OpenNote {
@@ -152,25 +152,25 @@ private:
     class NoteQueue final
     {
     public:
-        bool empty() const { return head_ == items_.size(); }
-        const OpenNote &front() const { return items_[head_]; }
-        void push_back(const OpenNote &note) { items_.push_back(note); }
+        bool empty() const { return m_head == m_items.size(); }
+        const OpenNote &front() const { return m_items[m_head]; }
+        void push_back(const OpenNote &note) { m_items.push_back(note); }
         void pop_front()
         {
-            if (++head_ == items_.size())
+            if (++m_head == m_items.size())
                 clear();
         }
         void clear()
         {
-            items_.clear();
-            head_ = 0;
+            m_items.clear();
+            m_head = 0;
         }
-        auto begin() const { return items_.begin() + std::ptrdiff_t(head_); }
-        auto end() const { return items_.end(); }
+        auto begin() const { return m_items.begin() + std::ptrdiff_t(m_head); }
+        auto end() const { return m_items.end(); }
 
     private:
-        std::vector<OpenNote> items_;
-        std::size_t head_ = 0;
+        std::vector<OpenNote> m_items;
+        std::size_t m_head = 0;
     };
 
     struct ChannelState {
@@ -188,7 +188,7 @@ private:
 
     void noteOn(int channel, int key, int velocity, std::uint64_t tick, std::uint16_t track)
     {
-        ChannelState &state = channels_[channel];
+        ChannelState &state = m_channels[channel];
         endReleased(channel, key, tick); // striking a held key again ends the held sound
         const long volume =
             std::lround(double(velocity) * state.volume * state.expression / (127.0 * 127.0));
@@ -203,7 +203,7 @@ private:
 
     void noteOff(int channel, int key, std::uint64_t tick)
     {
-        ChannelState &state = channels_[channel];
+        ChannelState &state = m_channels[channel];
         auto &down = state.down[key];
         if (down.empty())
             return;
@@ -216,7 +216,7 @@ private:
 
     void control(int channel, int controller, int value, std::uint64_t tick)
     {
-        ChannelState &state = channels_[channel];
+        ChannelState &state = m_channels[channel];
         switch (controller) {
         case 7:
             state.volume = value;
@@ -252,7 +252,7 @@ private:
 
     void endReleased(int channel, int key, std::uint64_t tick)
     {
-        auto &held = channels_[channel].held[key];
+        auto &held = m_channels[channel].held[key];
         for (const OpenNote &note : held)
             close(channel, key, note, tick);
         held.clear();
@@ -262,11 +262,11 @@ private:
     // track that started it.
     void endAll(int channel, int key, std::optional<std::uint64_t> tick)
     {
-        ChannelState &state = channels_[channel];
+        ChannelState &state = m_channels[channel];
         for (const OpenNote &note : state.held[key])
-            close(channel, key, note, tick.value_or(trackEnds_[note.track]));
+            close(channel, key, note, tick.value_or(m_trackEnds[note.track]));
         for (const OpenNote &note : state.down[key])
-            close(channel, key, note, tick.value_or(trackEnds_[note.track]));
+            close(channel, key, note, tick.value_or(m_trackEnds[note.track]));
         state.held[key].clear();
         state.down[key].clear();
     }
@@ -275,18 +275,18 @@ private:
     void close(int channel, int key, const OpenNote &open, std::uint64_t endTick)
     {
         SongNote note;
-        note.start = scale_.map(open.start);
-        note.end = std::max(scale_.map(endTick), note.start + 1);
+        note.start = m_scale.map(open.start);
+        note.end = std::max(m_scale.map(endTick), note.start + 1);
         note.key = static_cast<std::uint8_t>(key);
         note.volume = open.volume;
         note.waveform = open.waveform;
         note.pan = open.pan;
-        channels_[channel].notes.push_back(note);
+        m_channels[channel].notes.push_back(note);
     }
 
-    const TickScale &scale_;
-    const std::vector<std::uint64_t> &trackEnds_;
-    std::array<ChannelState, kChannels> channels_;
+    const TickScale &m_scale;
+    const std::vector<std::uint64_t> &m_trackEnds;
+    std::array<ChannelState, kChannels> m_channels;
 };
 
 std::vector<SongTempo> tempoMap(const SmfFile &file, const std::vector<std::uint64_t> &offsets,

@@ -29,13 +29,13 @@ TickScale::TickScale(const SmfDivision &division)
         const int nominalFps = division.framesPerSecond == 29 ? 30 : division.framesPerSecond;
         const double realFps =
             division.framesPerSecond == 29 ? 30000.0 / 1001.0 : double(division.framesPerSecond);
-        source_ = nominalFps * division.ticksPerFrame;
-        fixedTempo_ = true;
-        fixedBpm_ = 60.0 * realFps / nominalFps;
+        m_source = nominalFps * division.ticksPerFrame;
+        m_fixedTempo = true;
+        m_fixedBpm = 60.0 * realFps / nominalFps;
     } else {
-        source_ = division.ticksPerQuarter;
+        m_source = division.ticksPerQuarter;
     }
-    timebase_ = reducedTimebase(source_);
+    m_timebase = reducedTimebase(m_source);
 }
 
 } // namespace mid2snr

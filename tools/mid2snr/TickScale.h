@@ -18,27 +18,27 @@ public:
 
     explicit TickScale(const SmfDivision &division);
 
-    int timebase() const { return timebase_; }
+    int timebase() const { return m_timebase; }
     // Ticks per quarter note of the source, as the tempo map counts them.
-    int sourceTicksPerQuarter() const { return source_; }
+    int sourceTicksPerQuarter() const { return m_source; }
     // The tempo that SMPTE divisions imply; tempo events do not apply to them.
-    bool fixedTempo() const { return fixedTempo_; }
-    double fixedBpm() const { return fixedBpm_; }
+    bool fixedTempo() const { return m_fixedTempo; }
+    double fixedBpm() const { return m_fixedBpm; }
 
     // Source ticks are at most 2^32, so the product cannot overflow.
     std::uint64_t map(std::uint64_t tick) const
     {
-        if (timebase_ == source_)
+        if (m_timebase == m_source)
             return tick;
-        return (tick * std::uint64_t(timebase_) + std::uint64_t(source_) / 2) /
-               std::uint64_t(source_);
+        return (tick * std::uint64_t(m_timebase) + std::uint64_t(m_source) / 2) /
+               std::uint64_t(m_source);
     }
 
 private:
-    int source_ = 0;
-    int timebase_ = 0;
-    bool fixedTempo_ = false;
-    double fixedBpm_ = 120.0;
+    int m_source = 0;
+    int m_timebase = 0;
+    bool m_fixedTempo = false;
+    double m_fixedBpm = 120.0;
 };
 
 } // namespace mid2snr

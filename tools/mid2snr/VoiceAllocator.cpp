@@ -17,60 +17,60 @@ using BusyVoice = std::pair<std::uint64_t, std::size_t>; // end tick, voice
 class Allocator final
 {
 public:
-    explicit Allocator(std::size_t maxVoices) : maxVoices_(std::max<std::size_t>(maxVoices, 1)) {}
+    explicit Allocator(std::size_t maxVoices) : m_maxVoices(std::max<std::size_t>(maxVoices, 1)) {}
 
     void place(const SongNote &note)
     {
         releaseUntil(note.start);
-        if (!free_.empty()) {
-            const std::size_t voice = *free_.begin();
-            free_.erase(free_.begin());
+        if (!m_free.empty()) {
+            const std::size_t voice = *m_free.begin();
+            m_free.erase(m_free.begin());
             occupy(voice, note);
-        } else if (split_.voices.size() < maxVoices_) {
-            split_.voices.emplace_back();
-            occupy(split_.voices.size() - 1, note);
+        } else if (m_split.voices.size() < m_maxVoices) {
+            m_split.voices.emplace_back();
+            occupy(m_split.voices.size() - 1, note);
         } else {
             steal(note);
         }
     }
 
-    VoiceSplit take() { return std::move(split_); }
+    VoiceSplit take() { return std::move(m_split); }
 
 private:
     void releaseUntil(std::uint64_t tick)
     {
-        while (!busy_.empty() && busy_.top().first <= tick) {
-            free_.insert(busy_.top().second);
-            busy_.pop();
+        while (!m_busy.empty() && m_busy.top().first <= tick) {
+            m_free.insert(m_busy.top().second);
+            m_busy.pop();
         }
     }
 
     void occupy(std::size_t voice, const SongNote &note)
     {
-        split_.voices[voice].push_back(note);
-        busy_.push({note.end, voice});
+        m_split.voices[voice].push_back(note);
+        m_busy.push({note.end, voice});
     }
 
     // Every voice is busy: shorten the note that would end first, if it started
     // before this one; the new note keeps its onset either way.
     void steal(const SongNote &note)
     {
-        const auto [end, voice] = busy_.top();
-        SongNote &last = split_.voices[voice].back();
+        const auto [end, voice] = m_busy.top();
+        SongNote &last = m_split.voices[voice].back();
         if (last.start >= note.start) {
-            ++split_.droppedNotes;
+            ++m_split.droppedNotes;
             return;
         }
-        busy_.pop();
+        m_busy.pop();
         last.end = note.start;
-        ++split_.shortenedNotes;
+        ++m_split.shortenedNotes;
         occupy(voice, note);
     }
 
-    std::size_t maxVoices_;
-    VoiceSplit split_;
-    std::set<std::size_t> free_;
-    std::priority_queue<BusyVoice, std::vector<BusyVoice>, std::greater<>> busy_;
+    std::size_t m_maxVoices;
+    VoiceSplit m_split;
+    std::set<std::size_t> m_free;
+    std::priority_queue<BusyVoice, std::vector<BusyVoice>, std::greater<>> m_busy;
 };
 
 } // namespace

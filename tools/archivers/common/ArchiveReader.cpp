@@ -85,29 +85,29 @@ std::string rawMemberName(const std::string &archivePath)
 // Archives made on Japanese Windows store names in code page 932 (Shift-JIS) without saying
 // so; formats that flag UTF-8 names keep them.
 ArchiveReader::ArchiveReader(Format format, std::string path)
-    : format_(format), path_(std::move(path)), legacyNames_(format != Format::Tar)
+    : m_format(format), m_path(std::move(path)), m_legacyNames(format != Format::Tar)
 {
 }
 
 bool ArchiveReader::nameNotConvertible() const
 {
-    const char *s = archive_error_string(reader_);
+    const char *s = archive_error_string(m_reader);
     return s != nullptr && std::strstr(s, "cannot be converted") != nullptr;
 }
 
 int ArchiveReader::reopenWithoutLegacyNames()
 {
-    const long long skip = headersRead_;
-    legacyNames_ = false;
+    const long long skip = m_headersRead;
+    m_legacyNames = false;
     if (const int rc = open(); rc != ARC_OK)
         return rc;
     archive_entry *e = nullptr;
     for (long long i = 0; i < skip; ++i) {
-        if (archive_read_next_header(reader_, &e) < ARCHIVE_WARN)
+        if (archive_read_next_header(m_reader, &e) < ARCHIVE_WARN)
             return ARC_ERROR_ARCHIVE_DAMAGED;
     }
-    headersRead_ = skip;
-    first_ = skip == 0;
+    m_headersRead = skip;
+    m_first = skip == 0;
     return ARC_OK;
 }
 
@@ -118,38 +118,38 @@ ArchiveReader::~ArchiveReader()
 
 void ArchiveReader::release()
 {
-    if (reader_ != nullptr)
-        archive_read_free(reader_);
-    reader_ = nullptr;
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    if (m_reader != nullptr)
+        archive_read_free(m_reader);
+    m_reader = nullptr;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
 }
 
 int ArchiveReader::open()
 {
     release();
-    first_ = true;
-    dataLeft_ = false;
-    headersRead_ = 0;
-    reader_ = archive_read_new();
-    if (reader_ == nullptr)
+    m_first = true;
+    m_dataLeft = false;
+    m_headersRead = 0;
+    m_reader = archive_read_new();
+    if (m_reader == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
-    enableFormat(reader_, format_);
-    if (legacyNames_)
-        archive_read_set_options(reader_, "hdrcharset=CP932");
+    enableFormat(m_reader, m_format);
+    if (m_legacyNames)
+        archive_read_set_options(m_reader, "hdrcharset=CP932");
     // Regular files only: a FIFO named like an archive would block the caller for good.
-    fd_ = openRegularFile(path_);
-    if (fd_ < 0 || archive_read_open_fd(reader_, fd_, kBlockSize) != ARCHIVE_OK)
+    m_fd = openRegularFile(m_path);
+    if (m_fd < 0 || archive_read_open_fd(m_reader, m_fd, kBlockSize) != ARCHIVE_OK)
         return ARC_ERROR_ARCHIVE_OPEN;
-    if (format_ == Format::Tar && !probed_) {
+    if (m_format == Format::Tar && !m_probed) {
         // The raw reader takes any file; only a compressed one is an archive. Look at the
         // first header once, then start again from the beginning.
-        probed_ = true;
+        m_probed = true;
         Member first;
         const int rc = next(first);
         const int reopened = open();
-        probed_ = false;
+        m_probed = false;
         return rc == ARC_ERROR_ARCHIVE_OPEN ? rc : reopened;
     }
     return ARC_OK;
@@ -157,13 +157,13 @@ int ArchiveReader::open()
 
 bool ArchiveReader::decompresses() const
 {
-    return reader_ != nullptr && archive_filter_code(reader_, 0) != ARCHIVE_FILTER_NONE;
+    return m_reader != nullptr && archive_filter_code(m_reader, 0) != ARCHIVE_FILTER_NONE;
 }
 
 // How far a compressed stream has been decompressed, against the bound.
 int ArchiveReader::withinBound() const
 {
-    return decompresses() && archive_filter_bytes(reader_, 0) > la_int64_t(ARC_MAX_TOTAL_BYTES)
+    return decompresses() && archive_filter_bytes(m_reader, 0) > la_int64_t(ARC_MAX_TOTAL_BYTES)
                ? ARC_ERROR_TOTAL_TOO_LARGE
                : ARC_OK;
 }
@@ -184,35 +184,35 @@ int ArchiveReader::skipData()
 
 int ArchiveReader::next(Member &member)
 {
-    if (reader_ == nullptr)
+    if (m_reader == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
-    if (dataLeft_ && decompresses()) {
+    if (m_dataLeft && decompresses()) {
         if (const int rc = skipData(); rc != ARC_OK)
             return rc;
     }
     archive_entry *e = nullptr;
-    int rc = archive_read_next_header(reader_, &e);
-    if (rc < ARCHIVE_WARN && legacyNames_ && nameNotConvertible()) {
+    int rc = archive_read_next_header(m_reader, &e);
+    if (rc < ARCHIVE_WARN && m_legacyNames && nameNotConvertible()) {
         // Not a Japanese Windows name after all: read the names as the format says.
         if (const int reopened = reopenWithoutLegacyNames(); reopened != ARC_OK)
             return reopened;
-        rc = archive_read_next_header(reader_, &e);
+        rc = archive_read_next_header(m_reader, &e);
     }
-    const bool wasFirst = first_;
-    first_ = false;
+    const bool wasFirst = m_first;
+    m_first = false;
     if (const int bound = withinBound(); bound != ARC_OK)
         return bound;
     if (rc == ARCHIVE_EOF)
         return ARC_NO_MORE_MEMBERS;
     if (rc < ARCHIVE_WARN || e == nullptr)
         return wasFirst ? ARC_ERROR_ARCHIVE_OPEN : ARC_ERROR_ARCHIVE_DAMAGED;
-    ++headersRead_;
-    dataLeft_ = true;
-    if (archive_format(reader_) == ARCHIVE_FORMAT_RAW) {
+    ++m_headersRead;
+    m_dataLeft = true;
+    if (archive_format(m_reader) == ARCHIVE_FORMAT_RAW) {
         // Raw data is an archive only when a compression filter found it.
-        if (archive_filter_code(reader_, 0) == ARCHIVE_FILTER_NONE)
+        if (archive_filter_code(m_reader, 0) == ARCHIVE_FILTER_NONE)
             return ARC_ERROR_ARCHIVE_OPEN;
-        archive_entry_set_pathname(e, rawMemberName(path_).c_str());
+        archive_entry_set_pathname(e, rawMemberName(m_path).c_str());
         archive_entry_set_filetype(e, AE_IFREG);
         archive_entry_set_perm(e, 0644);
     }
@@ -235,13 +235,13 @@ int ArchiveReader::next(Member &member)
 int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 {
     la_int64_t off = 0;
-    const int rc = archive_read_data_block(reader_, &data, &size, &off);
+    const int rc = archive_read_data_block(m_reader, &data, &size, &off);
     offset = off;
     if (const int bound = withinBound(); bound != ARC_OK)
         return bound;
     if (rc == ARCHIVE_EOF) {
         size = 0;
-        dataLeft_ = false;
+        m_dataLeft = false;
         return ARC_OK;
     }
     // Checksum mismatches come back as warnings: damaged data all the same.
@@ -252,17 +252,17 @@ int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 
 std::string ArchiveReader::methodName() const
 {
-    const char *name = reader_ != nullptr ? archive_format_name(reader_) : nullptr;
+    const char *name = m_reader != nullptr ? archive_format_name(m_reader) : nullptr;
     const std::string text = name != nullptr ? name : "";
-    if (format_ == Format::Lha) {
+    if (m_format == Format::Lha) {
         const size_t at = text.find("-lh");
         if (at != std::string::npos && at + 5 <= text.size())
             return text.substr(at, 5);
         return "-lh?-";
     }
-    if (format_ == Format::Zip)
+    if (m_format == Format::Zip)
         return text.find("deflat") != std::string::npos ? "deflate" : "store";
-    switch (format_) {
+    switch (m_format) {
     case Format::Tar:
         return "tar";
     case Format::Cab:
@@ -276,7 +276,7 @@ std::string ArchiveReader::methodName() const
 
 std::string ArchiveReader::errorText() const
 {
-    const char *s = reader_ != nullptr ? archive_error_string(reader_) : nullptr;
+    const char *s = m_reader != nullptr ? archive_error_string(m_reader) : nullptr;
     return s != nullptr ? s : "unknown error";
 }
 

@@ -49,7 +49,7 @@ public:
     // The format's short name for the current member ("-lh5-", "deflate", "tar"...).
     std::string methodName() const;
     std::string errorText() const;
-    archive *handle() { return reader_; }
+    archive *handle() { return m_reader; }
     // ARC_ERROR_TOTAL_TOO_LARGE once a compressed archive was decompressed beyond the bound
     // (also through handle()), else ARC_OK.
     int withinBound() const;
@@ -61,15 +61,15 @@ private:
     bool decompresses() const;
     int skipData();
 
-    Format format_;
-    std::string path_;
-    bool legacyNames_;
-    long long headersRead_ = 0;
-    archive *reader_ = nullptr;
-    int fd_ = -1;
-    bool first_ = true;
-    bool dataLeft_ = false; // the current member's data is not read to its end
-    bool probed_ = false;
+    Format m_format;
+    std::string m_path;
+    bool m_legacyNames;
+    long long m_headersRead = 0;
+    archive *m_reader = nullptr;
+    int m_fd = -1;
+    bool m_first = true;
+    bool m_dataLeft = false; // the current member's data is not read to its end
+    bool m_probed = false;
 };
 
 } // namespace archivers

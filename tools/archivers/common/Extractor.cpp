@@ -152,39 +152,39 @@ std::string temporaryName(const std::string &finalPath)
 class TemporaryFile final
 {
 public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
     ~TemporaryFile()
     {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
+        if (!m_path.empty())
+            ::unlink(m_path.c_str());
     }
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
-    const std::string &path() const { return path_; }
-    void keep() { path_.clear(); }
+    const std::string &path() const { return m_path; }
+    void keep() { m_path.clear(); }
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 class DiskExtraction final
 {
 public:
-    DiskExtraction(const ExtractJob &job, std::string &log) : job_(job), log_(log) {}
+    DiskExtraction(const ExtractJob &job, std::string &log) : m_job(job), m_log(log) {}
 
     int run()
     {
         if (const int rc = checkAll(); rc != ARC_OK)
             return rc;
-        const std::optional<std::string> root = canonicalRoot(job_.targetDir);
+        const std::optional<std::string> root = canonicalRoot(m_job.targetDir);
         if (!root) {
-            appendLine(log_, "error: cannot create the folder " + job_.targetDir);
+            appendLine(m_log, "error: cannot create the folder " + m_job.targetDir);
             return ARC_ERROR_WRITE;
         }
-        root_ = *root;
-        writer_.reset(archive_write_disk_new());
-        archive_write_disk_set_options(writer_.get(), ARCHIVE_EXTRACT_TIME |
+        m_root = *root;
+        m_writer.reset(archive_write_disk_new());
+        archive_write_disk_set_options(m_writer.get(), ARCHIVE_EXTRACT_TIME |
                                                           ARCHIVE_EXTRACT_SECURE_NODOTDOT |
                                                           ARCHIVE_EXTRACT_SECURE_SYMLINKS);
         return writeAll();
@@ -194,9 +194,9 @@ private:
     // Pass one: headers only. A hostile or oversized member refuses the whole command.
     int checkAll()
     {
-        ArchiveReader reader(job_.format, job_.archive);
+        ArchiveReader reader(m_job.format, m_job.archive);
         if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + job_.archive);
+            return fail(rc, "cannot open the archive " + m_job.archive);
         Member m;
         uint64_t declared = 0;
         for (;;) {
@@ -207,9 +207,9 @@ private:
                 return tooMuch(0);
             if (rc != ARC_OK)
                 return fail(rc, "damaged archive: " + reader.errorText());
-            if (!job_.filter.selects(m.path))
+            if (!m_job.filter.selects(m.path))
                 continue;
-            const Plan plan = planMember(m, job_);
+            const Plan plan = planMember(m, m_job);
             if (plan.action == Plan::Action::Refuse)
                 return fail(ARC_ERROR_UNSAFE_MEMBER,
                             "member leaves the target folder: " + m.rawPath);
@@ -232,9 +232,9 @@ private:
 
     int writeAll()
     {
-        ArchiveReader reader(job_.format, job_.archive);
+        ArchiveReader reader(m_job.format, m_job.archive);
         if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + job_.archive);
+            return fail(rc, "cannot open the archive " + m_job.archive);
         Member m;
         for (;;) {
             int rc = reader.next(m);
@@ -244,9 +244,9 @@ private:
                 return tooMuch(0);
             if (rc != ARC_OK)
                 return fail(rc, "damaged archive: " + reader.errorText());
-            if (!job_.filter.selects(m.path))
+            if (!m_job.filter.selects(m.path))
                 continue;
-            const Plan plan = planMember(m, job_);
+            const Plan plan = planMember(m, m_job);
             if (plan.action == Plan::Action::Skip)
                 continue;
             if (plan.action != Plan::Action::Write)
@@ -259,14 +259,14 @@ private:
 
     int writeMember(ArchiveReader &reader, const Member &m, const Plan &plan)
     {
-        const std::string full = root_ + "/" + plan.rel;
-        if (pathHasLink(root_, plan.rel,
+        const std::string full = m_root + "/" + plan.rel;
+        if (pathHasLink(m_root, plan.rel,
                         m.kind != MemberKind::Symlink && m.kind != MemberKind::File))
             return fail(ARC_ERROR_UNSAFE_MEMBER, "a link is in the way of " + plan.rel);
-        if (m.kind == MemberKind::Hardlink && pathHasLink(root_, plan.linkRel, true))
+        if (m.kind == MemberKind::Hardlink && pathHasLink(m_root, plan.linkRel, true))
             return fail(ARC_ERROR_UNSAFE_MEMBER, "a link is in the way of " + plan.linkRel);
         if (m.kind != MemberKind::Directory && !mayReplace(full, m)) {
-            appendLine(log_, "skipped: " + plan.rel);
+            appendLine(m_log, "skipped: " + plan.rel);
             return ARC_OK;
         }
         if (m.kind == MemberKind::File)
@@ -276,13 +276,13 @@ private:
         if (m.kind == MemberKind::Directory)
             archive_entry_set_perm(entry.get(), 0755); // stays usable for the members inside
         if (m.kind == MemberKind::Hardlink) {
-            archive_entry_set_hardlink(entry.get(), (root_ + "/" + plan.linkRel).c_str());
+            archive_entry_set_hardlink(entry.get(), (m_root + "/" + plan.linkRel).c_str());
             archive_entry_set_size(entry.get(), 0);
         }
-        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK ||
-            archive_write_finish_entry(writer_.get()) != ARCHIVE_OK)
+        if (archive_write_header(m_writer.get(), entry.get()) != ARCHIVE_OK ||
+            archive_write_finish_entry(m_writer.get()) != ARCHIVE_OK)
             return fail(ARC_ERROR_WRITE, "cannot create " + plan.rel + ": " + writerError());
-        appendLine(log_, "extracted: " + plan.rel);
+        appendLine(m_log, "extracted: " + plan.rel);
         return ARC_OK;
     }
 
@@ -291,9 +291,9 @@ private:
         struct stat st = {};
         if (::lstat(full.c_str(), &st) != 0)
             return true;
-        if (job_.overwrite == Overwrite::Never)
+        if (m_job.overwrite == Overwrite::Never)
             return false;
-        if (job_.overwrite == Overwrite::IfNewer)
+        if (m_job.overwrite == Overwrite::IfNewer)
             return m.mtime > st.st_mtime;
         return true;
     }
@@ -307,7 +307,7 @@ private:
         EntryPtr entry(archive_entry_clone(m.entry));
         archive_entry_set_pathname(entry.get(), temp.path().c_str());
         archive_entry_set_perm(entry.get(), 0644);
-        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK)
+        if (archive_write_header(m_writer.get(), entry.get()) != ARCHIVE_OK)
             return fail(ARC_ERROR_WRITE, "cannot create " + plan.rel + ": " + writerError());
         if (owner::report(ARC_EXTRACT_BEGIN, m.path, full, uint64_t(m.size), 0)) {
             abandon();
@@ -328,17 +328,17 @@ private:
             if (size == 0)
                 break;
             written += size;
-            total_ += size;
+            m_total += size;
             if ((m.sizeKnown && written > uint64_t(m.size)) ||
                 written >= uint64_t(kMaxMemberSize)) {
                 abandon();
                 return fail(ARC_ERROR_ARCHIVE_DAMAGED, "member longer than declared: " + m.rawPath);
             }
-            if (total_ > ARC_MAX_TOTAL_BYTES) {
+            if (m_total > ARC_MAX_TOTAL_BYTES) {
                 abandon();
                 return tooMuch(0);
             }
-            if (archive_write_data_block(writer_.get(), data, size, offset) < ARCHIVE_OK) {
+            if (archive_write_data_block(m_writer.get(), data, size, offset) < ARCHIVE_OK) {
                 const std::string why = writerError();
                 abandon();
                 return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + why);
@@ -348,36 +348,36 @@ private:
                 return fail(ARC_ERROR_CANCELLED, "cancelled");
             }
         }
-        if (archive_write_finish_entry(writer_.get()) != ARCHIVE_OK)
+        if (archive_write_finish_entry(m_writer.get()) != ARCHIVE_OK)
             return fail(ARC_ERROR_WRITE, "cannot write " + plan.rel + ": " + writerError());
         if (::rename(temp.path().c_str(), full.c_str()) != 0)
             return fail(ARC_ERROR_WRITE, "cannot replace " + plan.rel);
         temp.keep();
         owner::report(ARC_EXTRACT_END, m.path, full, uint64_t(m.size), written);
-        appendLine(log_, "extracted: " + plan.rel);
+        appendLine(m_log, "extracted: " + plan.rel);
         return ARC_OK;
     }
 
     // Ends the entry being written; its temporary file goes with the TemporaryFile.
-    void abandon() { archive_write_finish_entry(writer_.get()); }
+    void abandon() { archive_write_finish_entry(m_writer.get()); }
 
     std::string writerError() const
     {
-        const char *s = archive_error_string(writer_.get());
+        const char *s = archive_error_string(m_writer.get());
         return s != nullptr ? s : "unknown error";
     }
 
     int fail(int code, const std::string &message)
     {
-        appendLine(log_, "error: " + message);
+        appendLine(m_log, "error: " + message);
         return code;
     }
 
-    const ExtractJob &job_;
-    std::string &log_;
-    std::string root_;
-    DiskWriter writer_;
-    uint64_t total_ = 0; // member data written by this command
+    const ExtractJob &m_job;
+    std::string &m_log;
+    std::string m_root;
+    DiskWriter m_writer;
+    uint64_t m_total = 0; // member data written by this command
 };
 
 uint16_t dosAttributes(const Member &m)

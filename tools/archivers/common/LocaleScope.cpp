@@ -11,21 +11,21 @@ class Utf8Locale final
 public:
     Utf8Locale()
     {
-        loc_ = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        if (loc_ == static_cast<locale_t>(nullptr))
-            loc_ = ::newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
+        m_loc = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+        if (m_loc == static_cast<locale_t>(nullptr))
+            m_loc = ::newlocale(LC_CTYPE_MASK, "C.utf8", static_cast<locale_t>(nullptr));
     }
     ~Utf8Locale()
     {
-        if (loc_ != static_cast<locale_t>(nullptr))
-            ::freelocale(loc_);
+        if (m_loc != static_cast<locale_t>(nullptr))
+            ::freelocale(m_loc);
     }
     Utf8Locale(const Utf8Locale &) = delete;
     Utf8Locale &operator=(const Utf8Locale &) = delete;
-    locale_t get() const { return loc_; }
+    locale_t get() const { return m_loc; }
 
 private:
-    locale_t loc_;
+    locale_t m_loc;
 };
 
 locale_t utf8Locale()
@@ -39,13 +39,13 @@ locale_t utf8Locale()
 LocaleScope::LocaleScope()
 {
     if (const locale_t loc = utf8Locale(); loc != static_cast<locale_t>(nullptr))
-        previous_ = ::uselocale(loc);
+        m_previous = ::uselocale(loc);
 }
 
 LocaleScope::~LocaleScope()
 {
-    if (previous_ != static_cast<locale_t>(nullptr))
-        ::uselocale(previous_);
+    if (m_previous != static_cast<locale_t>(nullptr))
+        ::uselocale(m_previous);
 }
 
 } // namespace archivers

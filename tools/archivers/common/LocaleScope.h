@@ -16,7 +16,7 @@ public:
     LocaleScope &operator=(const LocaleScope &) = delete;
 
 private:
-    locale_t previous_ = nullptr;
+    locale_t m_previous = nullptr;
 };
 
 } // namespace archivers

@@ -90,7 +90,7 @@ bool report(uint32_t stateCode, std::string_view source, std::string_view dest, 
 
 } // namespace owner
 
-RunningScope::RunningScope() : refused_(runningCount.fetch_add(1) > 0) {}
+RunningScope::RunningScope() : m_refused(runningCount.fetch_add(1) > 0) {}
 
 RunningScope::~RunningScope()
 {

@@ -29,11 +29,11 @@ public:
     ~RunningScope();
     RunningScope(const RunningScope &) = delete;
     RunningScope &operator=(const RunningScope &) = delete;
-    bool refused() const { return refused_; }
+    bool refused() const { return m_refused; }
     static bool running();
 
 private:
-    bool refused_ = false;
+    bool m_refused = false;
 };
 
 } // namespace archivers

@@ -74,36 +74,36 @@ bool leadsThroughLink(const std::string &base, const std::string &rel)
 class SourceCollector final
 {
 public:
-    SourceCollector(const PackJob &job) : job_(job) {}
+    SourceCollector(const PackJob &job) : m_job(job) {}
 
     // Expands the file items into sources, keyed by member name (first one wins).
     void collect()
     {
-        for (const std::string &item : job_.files)
+        for (const std::string &item : m_job.files)
             collectItem(item);
     }
 
-    std::map<std::string, Source> &sources() { return sources_; }
-    std::vector<std::string> &order() { return order_; }
+    std::map<std::string, Source> &sources() { return m_sources; }
+    std::vector<std::string> &order() { return m_order; }
 
 private:
     std::string diskPathOf(const std::string &item) const
     {
         if (!item.empty() && item.front() == '/')
             return item;
-        return joinPath(job_.baseDir, item);
+        return joinPath(m_job.baseDir, item);
     }
 
     std::string memberNameOf(const std::string &diskPath) const
     {
         // Both sides normalized, so "base//" and "base/" name the same folder.
         std::string name = normalizeMemberPath(diskPath);
-        const std::string base = normalizeMemberPath(job_.baseDir);
+        const std::string base = normalizeMemberPath(m_job.baseDir);
         if (!base.empty() && base != "/" && name.compare(0, base.size() + 1, base + "/") == 0)
             name.erase(0, base.size() + 1);
         while (!name.empty() && name.front() == '/')
             name.erase(0, 1);
-        if (job_.junkPaths)
+        if (m_job.junkPaths)
             name = name.substr(name.rfind('/') + 1);
         return name;
     }
@@ -121,7 +121,7 @@ private:
             add(disk, st);
             return;
         }
-        scan(dir, pattern, job_.recurse);
+        scan(dir, pattern, m_job.recurse);
     }
 
     void scan(const std::string &dir, const std::string &pattern, bool recurse)
@@ -132,7 +132,7 @@ private:
         std::vector<std::string> names;
         while (const dirent *e = ::readdir(d)) {
             const std::string name = e->d_name;
-            if (name != "." && name != ".." && (job_.hidden || name.front() != '.'))
+            if (name != "." && name != ".." && (m_job.hidden || name.front() != '.'))
                 names.push_back(name);
         }
         ::closedir(d);
@@ -142,7 +142,7 @@ private:
             struct stat st = {};
             if (::lstat(path.c_str(), &st) != 0)
                 continue;
-            if (wildcardMatch(pattern, name, job_.brackets))
+            if (wildcardMatch(pattern, name, m_job.brackets))
                 add(path, st);
             else if (recurse && S_ISDIR(st.st_mode))
                 scan(path, pattern, true);
@@ -152,9 +152,9 @@ private:
     void add(const std::string &path, const struct stat &st)
     {
         if (S_ISDIR(st.st_mode)) {
-            if (job_.folderEntries && !job_.junkPaths)
+            if (m_job.folderEntries && !m_job.junkPaths)
                 addOne(path, st);
-            if (job_.recurse)
+            if (m_job.recurse)
                 scan(path, "*", true);
             return;
         }
@@ -165,96 +165,96 @@ private:
     void addOne(const std::string &path, const struct stat &st)
     {
         struct stat self = {};
-        if (::stat(job_.archive.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
+        if (::stat(m_job.archive.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
             self.st_ino == st.st_ino)
             return; // never pack the archive into itself
         const std::string name = memberNameOf(path);
         if (name.empty() || !safeRelativePath(name))
             return;
-        if (sources_.emplace(name, Source{path, name, st}).second)
-            order_.push_back(name);
+        if (m_sources.emplace(name, Source{path, name, st}).second)
+            m_order.push_back(name);
     }
 
-    const PackJob &job_;
-    std::map<std::string, Source> sources_;
-    std::vector<std::string> order_;
+    const PackJob &m_job;
+    std::map<std::string, Source> m_sources;
+    std::vector<std::string> m_order;
 };
 
 class ArchiveRewrite final
 {
 public:
-    ArchiveRewrite(const PackJob &job, std::string &log) : job_(job), log_(log) {}
+    ArchiveRewrite(const PackJob &job, std::string &log) : m_job(job), m_log(log) {}
     // The new archive is never left half-written, also when an exception passes.
     ~ArchiveRewrite()
     {
-        writer_.reset();
-        if (!temp_.empty())
-            ::unlink(temp_.c_str());
+        m_writer.reset();
+        if (!m_temp.empty())
+            ::unlink(m_temp.c_str());
     }
     ArchiveRewrite(const ArchiveRewrite &) = delete;
     ArchiveRewrite &operator=(const ArchiveRewrite &) = delete;
 
     int run()
     {
-        SourceCollector collector(job_);
-        if (job_.kind != PackJob::Kind::Delete)
+        SourceCollector collector(m_job);
+        if (m_job.kind != PackJob::Kind::Delete)
             collector.collect();
-        if (job_.kind == PackJob::Kind::Add && collector.order().empty()) {
-            appendLine(log_, "error: no file to add");
+        if (m_job.kind == PackJob::Kind::Add && collector.order().empty()) {
+            appendLine(m_log, "error: no file to add");
             return ARC_ERROR_SOURCE;
         }
         struct stat st = {};
-        const bool exists = ::stat(job_.archive.c_str(), &st) == 0;
-        if (!exists && job_.kind != PackJob::Kind::Add) {
-            appendLine(log_, "error: no archive " + job_.archive);
+        const bool exists = ::stat(m_job.archive.c_str(), &st) == 0;
+        if (!exists && m_job.kind != PackJob::Kind::Add) {
+            appendLine(m_log, "error: no archive " + m_job.archive);
             return ARC_ERROR_ARCHIVE_OPEN;
         }
-        temp_ = job_.archive + ".tunelet-new-" + std::to_string(::getpid());
+        m_temp = m_job.archive + ".tunelet-new-" + std::to_string(::getpid());
         int rc = openWriter();
-        if (rc == ARC_OK && exists && !(job_.kind == PackJob::Kind::Add && job_.replaceArchive))
+        if (rc == ARC_OK && exists && !(m_job.kind == PackJob::Kind::Add && m_job.replaceArchive))
             rc = copyOld(collector);
-        if (rc == ARC_OK && job_.kind == PackJob::Kind::Add) {
+        if (rc == ARC_OK && m_job.kind == PackJob::Kind::Add) {
             for (const std::string &name : collector.order()) {
                 const auto it = collector.sources().find(name);
                 if (it != collector.sources().end() && (rc = writeSource(it->second)) != ARC_OK)
                     break;
             }
         }
-        if (rc == ARC_OK && archive_write_close(writer_.get()) != ARCHIVE_OK)
+        if (rc == ARC_OK && archive_write_close(m_writer.get()) != ARCHIVE_OK)
             rc = ARC_ERROR_WRITE;
-        writer_.reset();
-        if (rc == ARC_OK && ::rename(temp_.c_str(), job_.archive.c_str()) != 0)
+        m_writer.reset();
+        if (rc == ARC_OK && ::rename(m_temp.c_str(), m_job.archive.c_str()) != 0)
             rc = ARC_ERROR_WRITE;
         if (rc == ARC_OK)
-            temp_.clear();
+            m_temp.clear();
         return rc;
     }
 
 private:
     int openWriter()
     {
-        writer_.reset(archive_write_new());
-        archive *w = writer_.get();
-        if (job_.container == Container::Zip) {
+        m_writer.reset(archive_write_new());
+        archive *w = m_writer.get();
+        if (m_job.container == Container::Zip) {
             archive_write_set_format_zip(w);
-            if (job_.level >= 0)
+            if (m_job.level >= 0)
                 archive_write_set_format_option(w, "zip", "compression-level",
-                                                std::to_string(job_.level).c_str());
+                                                std::to_string(m_job.level).c_str());
         } else {
             archive_write_set_format_pax_restricted(w);
-            const std::string level = std::to_string(job_.level);
-            if (job_.compression == Compression::Gzip) {
+            const std::string level = std::to_string(m_job.level);
+            if (m_job.compression == Compression::Gzip) {
                 archive_write_add_filter_gzip(w);
-                if (job_.level > 0)
+                if (m_job.level > 0)
                     archive_write_set_filter_option(w, "gzip", "compression-level", level.c_str());
-            } else if (job_.compression == Compression::Bzip2) {
+            } else if (m_job.compression == Compression::Bzip2) {
                 archive_write_add_filter_bzip2(w);
-                if (job_.level > 0)
+                if (m_job.level > 0)
                     archive_write_set_filter_option(w, "bzip2", "compression-level", level.c_str());
             }
         }
-        if (archive_write_open_filename(w, temp_.c_str()) != ARCHIVE_OK) {
-            appendLine(log_, "error: cannot create " + temp_);
+        if (archive_write_open_filename(w, m_temp.c_str()) != ARCHIVE_OK) {
+            appendLine(m_log, "error: cannot create " + m_temp);
             return ARC_ERROR_WRITE;
         }
         return ARC_OK;
@@ -262,13 +262,13 @@ private:
 
     int copyOld(SourceCollector &collector)
     {
-        const Format format = job_.container == Container::Zip ? Format::Zip : Format::Tar;
-        ArchiveReader reader(format, job_.archive);
+        const Format format = m_job.container == Container::Zip ? Format::Zip : Format::Tar;
+        ArchiveReader reader(format, m_job.archive);
         if (reader.open() != ARC_OK) {
-            appendLine(log_, "error: cannot read " + job_.archive);
+            appendLine(m_log, "error: cannot read " + m_job.archive);
             return ARC_ERROR_ARCHIVE_OPEN;
         }
-        MemberFilter filter{job_.files, {}, job_.brackets};
+        MemberFilter filter{m_job.files, {}, m_job.brackets};
         Member m;
         for (;;) {
             int rc = reader.next(m);
@@ -278,9 +278,9 @@ private:
                 return tooMuch();
             if (rc != ARC_OK)
                 return rc;
-            if (job_.kind == PackJob::Kind::Delete) {
+            if (m_job.kind == PackJob::Kind::Delete) {
                 if (filter.selects(m.path)) {
-                    appendLine(log_, "deleted: " + m.path);
+                    appendLine(m_log, "deleted: " + m.path);
                     continue;
                 }
             } else if (const Source *replacement = replacementFor(m, collector)) {
@@ -289,7 +289,7 @@ private:
                 if (rc != ARC_OK)
                     return rc;
                 continue;
-            } else if (job_.kind == PackJob::Kind::Add) {
+            } else if (m_job.kind == PackJob::Kind::Add) {
                 collector.sources().erase(m.path); // -u: the member is not older; keep it
             }
             if ((rc = copyMember(reader, m)) != ARC_OK)
@@ -302,17 +302,17 @@ private:
     {
         auto &sources = collector.sources();
         auto it = sources.find(m.path);
-        if (job_.kind == PackJob::Kind::Freshen && job_.files.empty() && it == sources.end()) {
+        if (m_job.kind == PackJob::Kind::Freshen && m_job.files.empty() && it == sources.end()) {
             // Freshen without names: every member against the file of its name below the
             // base folder, under the checks of unpacking: no absolute path, no "..", no link
             // on the way, a regular file only.
             const std::optional<std::string> rel = safeRelativePath(m.rawPath);
             if (!rel || *rel != m.path)
                 return nullptr;
-            const std::string base = job_.baseDir.empty() ? std::string(".") : job_.baseDir;
+            const std::string base = m_job.baseDir.empty() ? std::string(".") : m_job.baseDir;
             if (leadsThroughLink(base, *rel))
                 return nullptr;
-            Source s{joinPath(job_.baseDir, *rel), m.path, {}};
+            Source s{joinPath(m_job.baseDir, *rel), m.path, {}};
             if (::lstat(s.diskPath.c_str(), &s.st) != 0 || !S_ISREG(s.st.st_mode))
                 return nullptr;
             it = sources.emplace(m.path, s).first;
@@ -320,14 +320,14 @@ private:
         if (it == sources.end())
             return nullptr;
         const bool newer = it->second.st.st_mtime > m.mtime;
-        if (job_.kind == PackJob::Kind::Freshen || job_.updateOnly)
+        if (m_job.kind == PackJob::Kind::Freshen || m_job.updateOnly)
             return newer ? &it->second : nullptr;
         return &it->second;
     }
 
     int copyMember(ArchiveReader &reader, const Member &m)
     {
-        if (archive_write_header(writer_.get(), m.entry) != ARCHIVE_OK)
+        if (archive_write_header(m_writer.get(), m.entry) != ARCHIVE_OK)
             return writeError(m.path);
         for (;;) {
             const void *data = nullptr;
@@ -336,14 +336,14 @@ private:
             if (const int rc = reader.readBlock(data, size, offset); rc != ARC_OK) {
                 if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
                     return tooMuch();
-                appendLine(log_, "error: damaged member " + m.path);
+                appendLine(m_log, "error: damaged member " + m.path);
                 return ARC_ERROR_ARCHIVE_DAMAGED;
             }
             if (size == 0)
                 break;
             if (!count(size))
                 return tooMuch();
-            if (archive_write_data(writer_.get(), data, size) < 0)
+            if (archive_write_data(m_writer.get(), data, size) < 0)
                 return writeError(m.path);
         }
         return ARC_OK;
@@ -378,7 +378,7 @@ private:
             archive_entry_set_size(entry.get(), 0);
         }
         int rc = ARC_OK;
-        if (archive_write_header(writer_.get(), entry.get()) != ARCHIVE_OK)
+        if (archive_write_header(m_writer.get(), entry.get()) != ARCHIVE_OK)
             rc = writeError(s.memberName);
         char buffer[64 * 1024];
         while (rc == ARC_OK && fd >= 0) {
@@ -389,48 +389,48 @@ private:
                 break;
             if (!count(size_t(n)))
                 rc = tooMuch();
-            else if (archive_write_data(writer_.get(), buffer, size_t(n)) < 0)
+            else if (archive_write_data(m_writer.get(), buffer, size_t(n)) < 0)
                 rc = writeError(s.memberName);
         }
         if (fd >= 0)
             ::close(fd);
         if (rc == ARC_OK)
-            appendLine(log_, "added: " + s.memberName);
+            appendLine(m_log, "added: " + s.memberName);
         return rc;
     }
 
     // Adds member data to what this command has packed; false beyond the bound.
     bool count(size_t size)
     {
-        total_ += size;
-        return total_ <= ARC_MAX_TOTAL_BYTES;
+        m_total += size;
+        return m_total <= ARC_MAX_TOTAL_BYTES;
     }
 
     int tooMuch()
     {
-        appendLine(log_, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
+        appendLine(m_log, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
                              " bytes of member data in one command");
         return ARC_ERROR_TOTAL_TOO_LARGE;
     }
 
     int writeError(const std::string &name)
     {
-        const char *why = archive_error_string(writer_.get());
-        appendLine(log_, "error: cannot write " + name + ": " + (why != nullptr ? why : ""));
+        const char *why = archive_error_string(m_writer.get());
+        appendLine(m_log, "error: cannot write " + name + ": " + (why != nullptr ? why : ""));
         return ARC_ERROR_WRITE;
     }
 
     int sourceError(const std::string &path)
     {
-        appendLine(log_, "error: cannot read " + path);
+        appendLine(m_log, "error: cannot read " + path);
         return ARC_ERROR_SOURCE;
     }
 
-    const PackJob &job_;
-    std::string &log_;
-    std::string temp_;
-    Writer writer_;
-    uint64_t total_ = 0; // member data copied and added
+    const PackJob &m_job;
+    std::string &m_log;
+    std::string m_temp;
+    Writer m_writer;
+    uint64_t m_total = 0; // member data copied and added
 };
 
 } // namespace
