@@ -2,7 +2,7 @@
 // one way it closes.
 #include "app/Unit1.h"
 
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 #include "resources/TuneletIcons.h"
 #include "app/Unit2.h"
 

@@ -1,7 +1,7 @@
 // List files: reading and writing them, and the commands that open, reload,
 // save and overwrite the current list.
 #include "app/AppError.h"
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 #include "app/Unit1.h"
 
 #include "platform/core/BytePath.h"

@@ -3,7 +3,7 @@
 // playback library; this file binds them to the window's menus, buttons,
 // caption, status bar and time display.
 #include "app/AppError.h"
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"

@@ -2,10 +2,10 @@
 // and the one close path for every way the program is asked to end.
 #include "app/About.h"
 #include "app/Dialogs.h"
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
-#include "app/UnixSignalNotifier.h"
+#include "platform/process/UnixSignalNotifier.h"
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/ProgramFolder.h"

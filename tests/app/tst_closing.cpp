@@ -3,7 +3,7 @@
 #include "tests/support/IniText.h"
 #include "tests/support/WindowFixture.h"
 
-#include "app/UnixSignalNotifier.h"
+#include "platform/process/UnixSignalNotifier.h"
 
 #include "playlist/PlaylistModel.h"
 

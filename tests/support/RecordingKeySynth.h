@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "app/KeySynth.h"
+#include "platform/input/KeySynth.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/UnixSignalNotifier.h"
+#include "platform/process/UnixSignalNotifier.h"
 
 #include <QSocketNotifier>
 
