@@ -1,6 +1,6 @@
 // List files: reading and writing them, and the commands that open, reload,
 // save and overwrite the current list.
-#include "app/AppError.h"
+#include "platform/core/FileErrors.h"
 #include "platform/input/KeySynth.h"
 #include "app/Unit1.h"
 

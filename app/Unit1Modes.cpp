@@ -1,6 +1,6 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
-#include "app/AppError.h"
+#include "platform/core/FileErrors.h"
 #include "app/StatusBar.h"
 #include "tray/TrayIcon.h"
 #include "resources/TuneletIcons.h"
@@ -201,7 +201,7 @@ void TForm1::MMDataViewClick()
             // The viewer does not open on a file it cannot show: the check
             // mark goes back, and the error box says why.
             MMDataView->setChecked(false);
-            throw tunelet::fileOpenError(*playing);
+            throw tunelet::EFOpenError(*playing);
         }
         m_form2->setData(*data);
     } else {

@@ -2,7 +2,7 @@
 // play commands, transport and the progress timers. The rules live in the
 // playback library; this file binds them to the window's menus, buttons,
 // caption, status bar and time display.
-#include "app/AppError.h"
+#include "platform/core/FileErrors.h"
 #include "platform/input/KeySynth.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
@@ -67,7 +67,7 @@ public:
         // The viewer shows no more than its limit: no more is read.
         const std::optional<QByteArray> data = tunelet::readFileStart(path, TForm2::MaxShownBytes);
         if (!data)
-            throw tunelet::fileOpenError(path);
+            throw tunelet::EFOpenError(path);
         if (m_form.m_form2)
             m_form.m_form2->setData(*data);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/ArchiverApi.h"
+#include "platform/core/FileErrors.h"
 
 #include <QByteArray>
 #include <cstdint>
@@ -96,20 +97,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The class library's file errors: "ﾌｧｲﾙ %s は開けません" and "ﾌｧｲﾙ %s を作成できません".
-class EFOpenError : public std::runtime_error
-{
-public:
-    explicit EFOpenError(const QByteArray &path);
-};
-class EFCreateError : public std::runtime_error
-{
-public:
-    explicit EFCreateError(const QByteArray &path);
-};
-// A read or write on an open file failed.
-class EInOutError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
+// The class library's file errors, shared with the rest of the program.
+using tunelet::EFCreateError;
+using tunelet::EFOpenError;
+using tunelet::EInOutError;

@@ -93,7 +93,7 @@ void TCmdOpt::AddResponseFile(const FileItems &items, const QByteArray &resFileN
     if (!file.open(&error))
         throw EFCreateError(resFileName);
     if (!file.write(bytes, &error) || !file.commit(&error))
-        throw EInOutError(error.toStdString());
+        throw EInOutError(error);
     // The one operand that is a response file: "@" first, right after the opening quote.
     Add("\"@" + escaped(resFileName) + '"');
 }

@@ -45,12 +45,12 @@ void copyAll(tunelet::SequentialFile &from, tunelet::AtomicFileWriter &to)
     for (;;) {
         const qint64 n = from.read(buffer, sizeof buffer);
         if (n < 0)
-            throw EInOutError("a read failed");
+            throw EInOutError(QStringLiteral("a read failed"));
         if (n == 0)
             return;
         QString error;
         if (!to.write(QByteArrayView(buffer, n), &error))
-            throw EInOutError(error.toStdString());
+            throw EInOutError(error);
     }
 }
 } // namespace
@@ -77,7 +77,7 @@ void WriteSelfExtractor(const QByteArray &stub, const QByteArray &archive, const
     copyAll(archiveIn, out);
     QString error;
     if (!out.commit(&error))
-        throw EInOutError(error.toStdString());
+        throw EInOutError(error);
 }
 
 } // namespace filters

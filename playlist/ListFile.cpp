@@ -7,6 +7,7 @@
 
 #include "platform/core/AtomicFile.h"
 #include "platform/core/ByteFile.h"
+#include "platform/core/FileErrors.h"
 #include "platform/core/BytePath.h"
 #include "platform/core/TextCodec.h"
 #include "platform/core/ResourceShortage.h"
@@ -22,10 +23,9 @@ QString ListFileStatus::message() const
     // When the system ran out of something (descriptors, disk space), a
     // second line says what.
     case Error::CannotOpen:
-        return withShortage(QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(decodeText(path)), reason);
+        return withShortage(fileOpenMessage(path), reason);
     case Error::CannotCreate:
-        return withShortage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(decodeText(path)),
-                            reason);
+        return withShortage(fileCreateMessage(path), reason);
     }
     return {};
 }
