@@ -2,16 +2,16 @@
 // one way it closes.
 #include "app/Unit1.h"
 
+#include "app/Unit2.h"
 #include "platform/input/KeySynth.h"
 #include "resources/TuneletIcons.h"
-#include "app/Unit2.h"
 
 #include "app/ChosenNames.h"
 #include "app/OuterFrame.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
-#include "playlist/LzhDataExtraction.h"
 #include "playlist/EntryBuilder.h"
+#include "playlist/LzhDataExtraction.h"
 #include "playlist/PlaylistModel.h"
 #include "playlist/RandomGenerator.h"
 

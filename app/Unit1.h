@@ -1,8 +1,8 @@
 #pragma once
 
-#include "archive/ARCHIVES.h"
 #include "app/Dialogs.h"
 #include "app/SettingsTable.h"
+#include "archive/ARCHIVES.h"
 
 #include "playback/PlaybackClock.h"
 

@@ -5,8 +5,8 @@
 #include "app/Unit1.h"
 
 #include "playback/SongStarter.h"
-#include "playlist/LzhDataExtraction.h"
 #include "playlist/EntryBuilder.h"
+#include "playlist/LzhDataExtraction.h"
 
 void TForm1::CreateArchiveFile()
 {

@@ -3,9 +3,9 @@
 // the desktop library's; this file binds it to the window's own commands.
 #include "app/Unit1.h"
 
-#include "platform/core/TextCodec.h"
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
+#include "platform/core/TextCodec.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 

@@ -2,9 +2,9 @@
 // sorting, shuffling and pruning, dropped files and the position display.
 // The work on the rows is the playlist library's; this file binds it to the
 // window's selection, dialogs, keys and status bar.
-#include "platform/input/KeySynth.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
+#include "platform/input/KeySynth.h"
 
 #include "platform/core/BytePath.h"
 #include "playlist/Editing.h"

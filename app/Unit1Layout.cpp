@@ -1,8 +1,8 @@
 // The main window's layout: the button bar, the list, the status bar, the
 // menus and the dialogs' fixed properties.
 #include "app/StatusBar.h"
-#include "resources/TuneletIcons.h"
 #include "app/Unit1.h"
+#include "resources/TuneletIcons.h"
 
 #include "playlist/PlaylistModel.h"
 

@@ -1,8 +1,8 @@
 // List files: reading and writing them, and the commands that open, reload,
 // save and overwrite the current list.
+#include "app/Unit1.h"
 #include "platform/core/FileErrors.h"
 #include "platform/input/KeySynth.h"
-#include "app/Unit1.h"
 
 #include "platform/core/BytePath.h"
 #include "platform/core/TextCodec.h"

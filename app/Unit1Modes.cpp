@@ -1,12 +1,12 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
-#include "platform/core/FileErrors.h"
+#include "app/OuterFrame.h"
 #include "app/StatusBar.h"
-#include "tray/TrayIcon.h"
-#include "resources/TuneletIcons.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
-#include "app/OuterFrame.h"
+#include "platform/core/FileErrors.h"
+#include "resources/TuneletIcons.h"
+#include "tray/TrayIcon.h"
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/TextCodec.h"

@@ -2,23 +2,23 @@
 // play commands, transport and the progress timers. The rules live in the
 // playback library; this file binds them to the window's menus, buttons,
 // caption, status bar and time display.
-#include "platform/core/FileErrors.h"
-#include "platform/input/KeySynth.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "platform/core/FileErrors.h"
+#include "platform/input/KeySynth.h"
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
-#include "playback/SilentPassWatch.h"
-#include "playback/PlayerWindow.h"
-#include "playback/PlaySequencer.h"
-#include "playback/ProgressPoll.h"
-#include "playback/SongStarter.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playback/PlaySequencer.h"
+#include "playback/PlayerWindow.h"
+#include "playback/ProgressPoll.h"
+#include "playback/SilentPassWatch.h"
+#include "playback/SongStarter.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QLabel>

@@ -9,8 +9,8 @@
 #include "platform/core/ByteFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/ProgramFolder.h"
-#include "platform/core/TextCodec.h"
 #include "platform/core/ResourceShortage.h"
+#include "platform/core/TextCodec.h"
 
 #include <QAction>
 #include <QHeaderView>

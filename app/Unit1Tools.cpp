@@ -7,10 +7,10 @@
 #include "platform/core/BytePath.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
+#include "platform/shell/SystemDesktopShell.h"
 #include "playback/ProgramPath.h"
 #include "playlist/EntryKind.h"
 #include "playlist/PlaylistModel.h"
-#include "platform/shell/SystemDesktopShell.h"
 
 #include <QAction>
 

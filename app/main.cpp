@@ -2,16 +2,16 @@
 // and the one close path for every way the program is asked to end.
 #include "app/About.h"
 #include "app/Dialogs.h"
-#include "platform/input/KeySynth.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "platform/input/KeySynth.h"
 #include "platform/process/UnixSignalNotifier.h"
 
-#include "platform/core/ByteFile.h"
-#include "platform/core/ProgramFolder.h"
 #include "desktop/CommandLine.h"
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
+#include "platform/core/ByteFile.h"
+#include "platform/core/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -198,7 +198,7 @@ std::intptr_t TArchiveFile::WindowProc(std::uint32_t message, std::uintptr_t wPa
     bool abort = false;
     if (m_onProgress) {
         m_onProgress(*this, static_cast<std::int32_t>(wParam), reinterpret_cast<void *>(lParam),
-                    abort);
+                     abort);
     }
     return abort ? 1 : 0;
 }

@@ -1,6 +1,5 @@
 #include "archive/ArchiverTypes.h"
 
-
 #include <cstring>
 
 QByteArray entryFileName(const TArchiveEntryInfo &info)

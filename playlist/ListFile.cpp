@@ -7,10 +7,10 @@
 
 #include "platform/core/AtomicFile.h"
 #include "platform/core/ByteFile.h"
-#include "platform/core/FileErrors.h"
 #include "platform/core/BytePath.h"
-#include "platform/core/TextCodec.h"
+#include "platform/core/FileErrors.h"
 #include "platform/core/ResourceShortage.h"
+#include "platform/core/TextCodec.h"
 
 namespace tunelet
 {

@@ -16,7 +16,8 @@ void TNotifyIconData::SetTip(const QByteArray &text)
 }
 
 TTrayMessageEvent::TTrayMessageEvent(int message, int iconNumber, int mouseMessage)
-    : QEvent(EventType()), m_message(message), m_iconNumber(iconNumber), m_mouseMessage(mouseMessage)
+    : QEvent(EventType()), m_message(message), m_iconNumber(iconNumber),
+      m_mouseMessage(mouseMessage)
 {
 }
 

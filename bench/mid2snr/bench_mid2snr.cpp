@@ -1,8 +1,8 @@
 // Converts a generated MIDI file of about 1 MB (16 busy channels with chords,
 // controller changes and a tempo map), in process and through the built
 // program, and prints `name: value unit` lines.
-#include "tools/mid2snr/Converter.h"
 #include "tests/support/SmfWriter.h"
+#include "tools/mid2snr/Converter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

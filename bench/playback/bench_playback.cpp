@@ -11,11 +11,11 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
+#include "platform/process/SystemProcessLauncher.h"
+#include "platform/windowlink/WindowSystem.h"
 #include "playback/PlayerWindow.h"
 #include "playback/ProgressPoll.h"
 #include "playlist/PlaylistModel.h"
-#include "platform/process/SystemProcessLauncher.h"
-#include "platform/windowlink/WindowSystem.h"
 
 #include <QAction>
 #include <QApplication>

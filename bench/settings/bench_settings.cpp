@@ -22,7 +22,8 @@ QList<IniEntry> exitEntries()
     static const char *const sections[] = {"Window", "File", "Setting"};
     QList<IniEntry> entries;
     for (int i = 0; i < kKeys; ++i)
-        entries << IniEntry{sections[i % 3], "Key" + QByteArray::number(i), QByteArray::number(i * 37)};
+        entries << IniEntry{sections[i % 3], "Key" + QByteArray::number(i),
+                            QByteArray::number(i * 37)};
     return entries;
 }
 

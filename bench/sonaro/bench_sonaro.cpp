@@ -11,9 +11,9 @@
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
+#include "platform/windowlink/WindowSystem.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/Xvfb.h"
-#include "platform/windowlink/WindowSystem.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -11,8 +11,8 @@
 //  - the player's CPU use while playing with the dummy audio driver, over 10 s.
 // Usage: bench_windowlink [<folder with sonaro>] [<song file>]
 
-#include "playback/PlayerWindow.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playback/PlayerWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>

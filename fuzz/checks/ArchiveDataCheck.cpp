@@ -3,9 +3,9 @@
 #include "fuzz/checks/Scratch.h"
 
 #include "tools/archivers/common/ArchiveReader.h"
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/Extractor.h"
 #include "tools/archivers/common/Listing.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <climits>
 #include <cstring>

@@ -1,12 +1,12 @@
 #include "archive/ARCHIVES.h"
 #include "archive/ARJ32.h"
-#include "tests/archive/ArchiveTestSupport.h"
 #include "archive/BGA32.h"
 #include "archive/CAB32.h"
 #include "archive/LHA32.h"
 #include "archive/RAR32.h"
 #include "archive/TAR32.h"
 #include "archive/ZIP32.h"
+#include "tests/archive/ArchiveTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -168,14 +168,16 @@ void ArchiveBackendsTest::lhaBuilderOrder()
     auto lha = TArchiver::Create<TLha32>();
     TSmallOption value = 0;
     for (TSmallOption *option :
-         {&m_options.a,   &m_options.c,   &m_options.e,   &m_options.f,   &m_options.h,   &m_options.i,
-          &m_options.l,   &m_options.m,   &m_options.n,   &m_options.o,   &m_options.p,   &m_options.r,
-          &m_options.s,   &m_options.t,   &m_options.u,   &m_options.x,   &m_options.y,   &m_options.z,
-          &m_options.jc,  &m_options.jd,  &m_options.je,  &m_options.jf,  &m_options.jh,  &m_options.ji,
-          &m_options.jm,  &m_options.jn,  &m_options.jp,  &m_options.jr,  &m_options.jss, &m_options.jw,
-          &m_options.jyc, &m_options.jyd, &m_options.jyk, &m_options.jyn, &m_options.jyo, &m_options.ga,
-          &m_options.gd,  &m_options.ge,  &m_options.gf,  &m_options.gj,  &m_options.gm,  &m_options.gn,
-          &m_options.go,  &m_options.gp,  &m_options.gs,  &m_options.gu,  &m_options.gw})
+         {&m_options.a,   &m_options.c,   &m_options.e,   &m_options.f,   &m_options.h,
+          &m_options.i,   &m_options.l,   &m_options.m,   &m_options.n,   &m_options.o,
+          &m_options.p,   &m_options.r,   &m_options.s,   &m_options.t,   &m_options.u,
+          &m_options.x,   &m_options.y,   &m_options.z,   &m_options.jc,  &m_options.jd,
+          &m_options.je,  &m_options.jf,  &m_options.jh,  &m_options.ji,  &m_options.jm,
+          &m_options.jn,  &m_options.jp,  &m_options.jr,  &m_options.jss, &m_options.jw,
+          &m_options.jyc, &m_options.jyd, &m_options.jyk, &m_options.jyn, &m_options.jyo,
+          &m_options.ga,  &m_options.gd,  &m_options.ge,  &m_options.gf,  &m_options.gj,
+          &m_options.gm,  &m_options.gn,  &m_options.go,  &m_options.gp,  &m_options.gs,
+          &m_options.gu,  &m_options.gw})
         *option = value++;
     m_options.w = "tmp";
     m_options.jo = "o o";
@@ -366,8 +368,9 @@ void ArchiveBackendsTest::zipPackWithZip32j()
 {
     QFETCH(QList<int>, values);
     QFETCH(QByteArray, switches);
-    TSmallOption *fields[] = {&m_options.a, &m_options.l,  &m_options.n,  &m_options.r,  &m_options.u,
-                              &m_options.x, &m_options.jc, &m_options.ji, &m_options.jm, &m_options.gd};
+    TSmallOption *fields[] = {&m_options.a,  &m_options.l, &m_options.n,  &m_options.r,
+                              &m_options.u,  &m_options.x, &m_options.jc, &m_options.ji,
+                              &m_options.jm, &m_options.gd};
     for (int i = 0; i < 10; ++i)
         *fields[i] = static_cast<TSmallOption>(values[i]);
     RecorderLog log;
@@ -417,8 +420,9 @@ void ArchiveBackendsTest::zipWithoutPacker()
         raisedMessage([&] { zip->Pack(0, "a.zip", m_options, "", FileItems{}, false, m_output); }),
         message);
     QCOMPARE(raisedMessage([&] { zip->LoadPackDLL(); }), message);
-    QCOMPARE(raisedMessage(
-                 [&] { zip->RemoveItems(0, "a.zip", m_options, "", FileItems{}, false, m_output); }),
+    QCOMPARE(raisedMessage([&] {
+                 zip->RemoveItems(0, "a.zip", m_options, "", FileItems{}, false, m_output);
+             }),
              message);
     // Listing falls through to the one loaded library.
     RecorderLog log;
@@ -498,8 +502,9 @@ void ArchiveBackendsTest::cabCommands()
     cab->SetOwnerWindowEx(window, nullptr);
     cab->MakeSFX(window, "a.cab", m_options, "", m_output);
     QCOMPARE(cab->CommandLine, QByteArray("-f -i  \"a.cab\" "));
-    QCOMPARE(raisedMessage(
-                 [&] { cab->RemoveItems(0, "a.cab", m_options, "", FileItems{}, false, m_output); }),
+    QCOMPARE(raisedMessage([&] {
+                 cab->RemoveItems(0, "a.cab", m_options, "", FileItems{}, false, m_output);
+             }),
              QByteArray("この形式の書庫ではファイルの削除をサポートしておりません。"));
     // CAB hands the library's owner-window answers back unchanged.
     qputenv("TUNELET_RECORDER_OWNER", "5");
@@ -717,9 +722,9 @@ void ArchiveBackendsTest::bgaCommands()
     QVERIFY(bga->CommandLine.startsWith("d -n -j  \"a.gza\" \"@"));
     bga->MakeSFX(window, "a.gza", m_options, "", m_output);
     QCOMPARE(bga->CommandLine, QByteArray("s -n -j  \"a.gza\" "));
-    QCOMPARE(
-        raisedMessage([&] { bga->Update(0, "a.gza", m_options, "", FileItems{}, false, m_output); }),
-        QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
+    QCOMPARE(raisedMessage(
+                 [&] { bga->Update(0, "a.gza", m_options, "", FileItems{}, false, m_output); }),
+             QByteArray("この形式の書庫では書庫の更新をサポートしておりません。"));
     QCOMPARE(
         raisedMessage([&] { bga->ExtractMem(0, "a.gza", m_options, "m", nullptr, 0, nullptr); }),
         QByteArray("この形式ではメモリへの展開をサポートしておりません。"));

@@ -1,11 +1,11 @@
 #include "archive/ARCHIVES.h"
 #include "archive/ArchiverOptions.h"
 #include "archive/CmdOpt.h"
-#include "platform/dynlib/DynamicLibrary.h"
 #include "archive/FILTERS.h"
 #include "archive/FileItems.h"
 #include "archive/RegisteredMessages.h"
 #include "archive/ZIP32.h"
+#include "platform/dynlib/DynamicLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>

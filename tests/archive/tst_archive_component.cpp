@@ -1,6 +1,5 @@
 #include "archive/ARCHIVES.h"
 #include "archive/ARJ32.h"
-#include "tests/archive/ArchiveTestSupport.h"
 #include "archive/BGA32.h"
 #include "archive/CAB32.h"
 #include "archive/LHA32.h"
@@ -8,6 +7,7 @@
 #include "archive/RegisteredMessages.h"
 #include "archive/TAR32.h"
 #include "archive/ZIP32.h"
+#include "tests/archive/ArchiveTestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "archive/ARCHIVES.h"
-#include "tests/archive/ArchiveTestSupport.h"
 #include "archive/LHA32.h"
 #include "archive/TAR32.h"
 #include "archive/ZIP32.h"
+#include "tests/archive/ArchiveTestSupport.h"
 #include "tests/support/ArchiveWriters.h"
 #include "tests/support/ByteFiles.h"
 

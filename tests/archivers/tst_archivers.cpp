@@ -1,8 +1,8 @@
 // The archiver libraries, loaded as the back-ends load them and driven with the command lines
 // the back-ends build.
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tests/archivers/ArchiverLibrary.h"
 #include "tests/support/ArchiveWriters.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -533,7 +533,7 @@ private slots:
             rc = m_unlha->command(lhaLine("x", archive, target, {"*"}));
         } else {
             rc = m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
-                               target.toLocal8Bit() + "\\\" ");
+                                target.toLocal8Bit() + "\\\" ");
         }
         QCOMPARE(rc, expected);
         QCOMPARE(filesBelow(base), QStringList({"outside/victim.snr"}));
@@ -635,7 +635,8 @@ private slots:
         QTemporaryDir dir;
         const QString archive = songLzh(dir);
         auto set = reinterpret_cast<ArcSetOwnerWindowExFn>(m_unlha->prefixed("SetOwnerWindowEx"));
-        auto kill = reinterpret_cast<ArcKillOwnerWindowExFn>(m_unlha->prefixed("KillOwnerWindowEx"));
+        auto kill =
+            reinterpret_cast<ArcKillOwnerWindowExFn>(m_unlha->prefixed("KillOwnerWindowEx"));
         ArcMessageWindow window{ARC_MESSAGE_WINDOW_SIGNATURE, 0xC123, &sendProgress};
         const auto id = reinterpret_cast<ArcWindow>(&window);
         Progress progress;
@@ -758,7 +759,7 @@ private slots:
         // Its listing shows the name as stored; asking only for the harmless member works.
         QCOMPARE(m_unzip->list(evil, "*"), QStringList({"ok.snr", "../x.snr"}));
         QCOMPARE(m_unzip->command("-x -o  \"" + evil.toLocal8Bit() + "\" \"" + base.toLocal8Bit() +
-                                 "/target\\\" \"ok.snr\" "),
+                                  "/target\\\" \"ok.snr\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(base), QStringList({"target/ok.snr"}));
     }
@@ -855,7 +856,7 @@ private slots:
             QByteArray buffer(32, '\0');
             uint32_t written = 0;
             m_unzip->extractMem(" \"" + archive.toLocal8Bit() + "\" \"" + name + "\" ", buffer,
-                               &written);
+                                &written);
             return buffer.left(int(written));
         };
         QCOMPARE(member("ok.snr"), QByteArray("OK NEWER"));
@@ -920,7 +921,7 @@ private slots:
         QCOMPARE(result, ARC_ERROR_TOTAL_TOO_LARGE);
         const QString target = dir.filePath("out");
         QCOMPARE(m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
-                               target.toLocal8Bit() + "\\\" \"small.snr\" "),
+                                target.toLocal8Bit() + "\\\" \"small.snr\" "),
                  ARC_ERROR_TOTAL_TOO_LARGE);
         QVERIFY(filesBelow(target).isEmpty());
         QCOMPARE(m_tar->check(archive, 0), 0);
@@ -941,7 +942,7 @@ private slots:
         QCOMPARE(getType(fifo.constData()), ARC_TYPE_UNKNOWN);
         const QString good = writeFixture(dir, "good.lzh", archives::lzhLevel0({{"a.snr", "abc"}}));
         QCOMPARE(m_unlha->command("x \"" + good.toLocal8Bit() + "\" \"" +
-                                 dir.filePath("out").toLocal8Bit() + "\\\" \"@" + fifo + "\" "),
+                                  dir.filePath("out").toLocal8Bit() + "\\\" \"@" + fifo + "\" "),
                  ARC_ERROR_RESPONSE_FILE);
         QVERIFY(filesBelow(dir.filePath("out")).isEmpty());
     }
@@ -1020,7 +1021,7 @@ private slots:
         QByteArray buffer(8, '\0');
         uint32_t written = 0;
         QCOMPARE(m_tar->extractMem(" -f \"" + archive.toLocal8Bit() + "\" \"d\\b.snr\" ", buffer,
-                                  &written),
+                                   &written),
                  ARC_OK);
         QCOMPARE(buffer.left(int(written)), QByteArray("b"));
     }
@@ -1037,13 +1038,13 @@ private slots:
                                                             {"hard.snr", {}, '1', "d/song.snr"}}));
         const QString target = dir.filePath("out");
         QCOMPARE(m_tar->command("x -f \"" + archive.toLocal8Bit() + "\" -o \"" +
-                               target.toLocal8Bit() + "\\\" "),
+                                target.toLocal8Bit() + "\\\" "),
                  ARC_OK);
         QCOMPARE(QFileInfo(target + "/d/alias.snr").symLinkTarget(), target + "/d/song.snr");
         QCOMPARE(readAll(target + "/hard.snr"), QByteArray("song"));
         const QString flat = dir.filePath("flat");
         QCOMPARE(m_tar->command("x --use-directory=0 -f \"" + archive.toLocal8Bit() + "\" -o \"" +
-                               flat.toLocal8Bit() + "\\\" \"*.snr\" "),
+                                flat.toLocal8Bit() + "\\\" \"*.snr\" "),
                  ARC_OK);
         QVERIFY(QFileInfo::exists(flat + "/song.snr"));
     }

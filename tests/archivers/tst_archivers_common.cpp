@@ -1,10 +1,10 @@
 // The pure parts of the archiver libraries: command-line reading, masks and member paths.
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/CommandLine.h"
 #include "tools/archivers/common/Commands.h"
 #include "tools/archivers/common/Listing.h"
 #include "tools/archivers/common/Mask.h"
 #include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <QTest>
 #include <cstring>

@@ -14,8 +14,8 @@
 
 #include "platform/core/AtomicFile.h"
 #include "platform/core/ByteFile.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,9 +3,9 @@
 // bounded amount of memory.
 #include "tests/support/WindowFixture.h"
 
+#include "app/Unit2.h"
 #include "tests/faults/FaultSupport.h"
 #include "tests/faults/FaultTests.h"
-#include "app/Unit2.h"
 
 #include "playlist/PlaylistModel.h"
 #include "playlist/ReadTitle.h"

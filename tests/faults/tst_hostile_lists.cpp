@@ -10,10 +10,10 @@
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/TextCodec.h"
-#include "playback/PlayerParameters.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/process/ArgumentText.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playback/PlayerParameters.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

@@ -12,9 +12,9 @@
 #include "tests/support/WindowFixture.h"
 
 #include "platform/core/ResourceShortage.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QDir>

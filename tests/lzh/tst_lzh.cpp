@@ -8,10 +8,10 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
-#include "playlist/LzhDataExtraction.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
+#include "playlist/LzhDataExtraction.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QDir>

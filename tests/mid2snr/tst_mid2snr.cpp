@@ -1,10 +1,10 @@
 // The converter library: timing fidelity against generated MIDI files, voices,
 // drums, volumes, waveforms, titles, line ends and refusal of bad input.
-#include "tools/mid2snr/Converter.h"
 #include "tests/mid2snr/PlayedSong.h"
 #include "tests/mid2snr/ReferenceSong.h"
 #include "tests/mid2snr/SnrReading.h"
 #include "tests/support/SmfWriter.h"
+#include "tools/mid2snr/Converter.h"
 
 #include <QTest>
 

@@ -5,8 +5,8 @@
 
 #include "tests/modes/ModesTests.h"
 
-#include "app/StatusBar.h"
 #include "app/OuterFrame.h"
+#include "app/StatusBar.h"
 
 #include <QFrame>
 #include <QLabel>

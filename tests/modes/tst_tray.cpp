@@ -7,11 +7,11 @@
 
 #include "tests/modes/ModesTests.h"
 
-#include "tray/TrayIcon.h"
 #include "app/OuterFrame.h"
+#include "tray/TrayIcon.h"
 
-#include "playlist/PlaylistModel.h"
 #include "platform/windowlink/Win32.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QMenu>
 #include <QTest>

@@ -55,7 +55,8 @@ public:
     bool isSet() const { return m_set; }
 
 private:
-    struct rlimit m_old {};
+    struct rlimit m_old {
+    };
     void (*m_oldHandler)(int) = SIG_ERR;
     bool m_set = false;
 };
@@ -407,8 +408,10 @@ void TestPlatformCore::iniFileBatchEqualsSingleWritesAndIsWhole()
 {
     QTemporaryDir dir;
     const QByteArray start = "; kept\n[Window]\nTop=1\n[Other]\nx=y\n";
-    const QList<IniEntry> entries{{"Window", "Left", "5"},    {"setting", "RepeatPlay", "1"},
-                                  {"WINDOW", "top", "32"},    {"File", "FileName", "/x/a.ppl"},
+    const QList<IniEntry> entries{{"Window", "Left", "5"},
+                                  {"setting", "RepeatPlay", "1"},
+                                  {"WINDOW", "top", "32"},
+                                  {"File", "FileName", "/x/a.ppl"},
                                   {"Setting", "RepeatPlay", "0"}};
     const QByteArray one = bytesOf(dir, "one.ini");
     const QByteArray all = bytesOf(dir, "all.ini");

@@ -3,11 +3,11 @@
 
 #include "tests/playback/PlaybackTests.h"
 
-#include "playback/SilentPassWatch.h"
+#include "playback/PlaySequencer.h"
 #include "playback/PlayerParameters.h"
 #include "playback/PlayerWindow.h"
-#include "playback/PlaySequencer.h"
 #include "playback/ProgressPoll.h"
+#include "playback/SilentPassWatch.h"
 #include "playlist/RandomGenerator.h"
 
 #include <QTest>

@@ -8,9 +8,9 @@
 
 #include "platform/core/AtomicFile.h"
 #include "platform/core/ByteFile.h"
+#include "platform/process/SystemProcessLauncher.h"
 #include "playback/PlaybackError.h"
 #include "playback/SongStarter.h"
-#include "platform/process/SystemProcessLauncher.h"
 
 #include <QFile>
 #include <QScopeGuard>

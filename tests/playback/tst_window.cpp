@@ -7,8 +7,8 @@
 #include "tests/playback/PlaybackTests.h"
 
 #include "platform/core/ByteFile.h"
-#include "playlist/PlaylistModel.h"
 #include "platform/windowlink/Win32.h"
+#include "playlist/PlaylistModel.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,9 +3,9 @@
 
 #include "tools/sonaro/Options.h"
 #include "tools/sonaro/SeekScale.h"
+#include "tools/sonaro/SongFile.h"
 #include "tools/sonaro/songdata/Song.h"
 #include "tools/sonaro/songdata/Synth.h"
-#include "tools/sonaro/SongFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The notification area carried by QSystemTrayIcon.
 
-#include "tray/QtNotifyArea.h"
 #include "tests/tray/TrayTestSupport.h"
+#include "tray/QtNotifyArea.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // Tips as byte strings: cut at 62 bytes on a character boundary, modified
 // only when they change, decoded as UTF-8 or Shift-JIS for display.
 
-#include "tray/TipText.h"
 #include "tests/tray/TrayTestSupport.h"
+#include "tray/TipText.h"
 
 #include <QStringDecoder>
 #include <QTest>

@@ -1,11 +1,11 @@
 #include "tools/sonaro/PlayerWindow.h"
 
+#include "platform/windowlink/Win32.h"
 #include "tools/sonaro/PlaybackTicker.h"
 #include "tools/sonaro/Player.h"
 #include "tools/sonaro/SeekScale.h"
 #include "tools/sonaro/SongFile.h"
 #include "tools/sonaro/Transport.h"
-#include "platform/windowlink/Win32.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "tools/sonaro/SubWindows.h"
 
-#include "tools/sonaro/PlaybackTicker.h"
 #include "tools/sonaro/Options.h"
+#include "tools/sonaro/PlaybackTicker.h"
 #include "tools/sonaro/Player.h"
 #include "tools/sonaro/SongFile.h"
 

@@ -1,7 +1,7 @@
 #include "tools/sonaro/Transport.h"
 
-#include "tools/sonaro/Player.h"
 #include "platform/windowlink/Win32.h"
+#include "tools/sonaro/Player.h"
 
 #include <algorithm>
 

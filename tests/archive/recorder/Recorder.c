@@ -119,8 +119,7 @@ ARC_EXPORT int32_t REC_ENTRY(CloseArchive)(ArcHandle archive)
     return 0;
 }
 
-ARC_EXPORT int32_t REC_ENTRY(FindFirst)(ArcHandle archive, const char *wildName,
-                                        ArcEntryInfo *info)
+ARC_EXPORT int32_t REC_ENTRY(FindFirst)(ArcHandle archive, const char *wildName, ArcEntryInfo *info)
 {
     record(REC_ENTRY_NAME(FindFirst), "%lu\t%s", (unsigned long)archive, wildName);
     nextMember = 1;

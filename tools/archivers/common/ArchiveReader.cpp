@@ -1,8 +1,8 @@
 #include "tools/archivers/common/ArchiveReader.h"
 
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <archive.h>
 #include <archive_entry.h>

@@ -1,10 +1,10 @@
 #include "tools/archivers/common/EntryPoints.h"
 
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/CommandLine.h"
 #include "tools/archivers/common/Listing.h"
 #include "tools/archivers/common/LocaleScope.h"
 #include "tools/archivers/common/OwnerWindow.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <exception>
 

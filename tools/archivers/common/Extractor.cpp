@@ -1,9 +1,9 @@
 #include "tools/archivers/common/Extractor.h"
 
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/OwnerWindow.h"
 #include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <algorithm>
 #include <archive.h>
@@ -185,8 +185,8 @@ public:
         m_root = *root;
         m_writer.reset(archive_write_disk_new());
         archive_write_disk_set_options(m_writer.get(), ARCHIVE_EXTRACT_TIME |
-                                                          ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                                                          ARCHIVE_EXTRACT_SECURE_SYMLINKS);
+                                                           ARCHIVE_EXTRACT_SECURE_NODOTDOT |
+                                                           ARCHIVE_EXTRACT_SECURE_SYMLINKS);
         return writeAll();
     }
 

@@ -1,8 +1,8 @@
 #include "tools/archivers/common/Listing.h"
 
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/CommandLine.h"
 #include "tools/archivers/common/Mask.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tools/archivers/common/ArchiveReader.h"
 #include "archive/ArchiverApi.h"
+#include "tools/archivers/common/ArchiveReader.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "tools/archivers/common/Packer.h"
 
 #include "tools/archivers/common/ArchiveReader.h"
-#include "tools/archivers/include/ArchiverErrors.h"
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <algorithm>
 #include <archive.h>
@@ -409,7 +409,7 @@ private:
     int tooMuch()
     {
         appendLine(m_log, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
-                             " bytes of member data in one command");
+                              " bytes of member data in one command");
         return ARC_ERROR_TOTAL_TOO_LARGE;
     }
 
