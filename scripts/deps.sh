@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev clang-format git
   qt6-base-dev libgl-dev libarchive-dev libarchive-tools libsdl2-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tunelet twice (normal, and with
-# AddressSanitizer + UBSan) and runs the whole test suite on both builds.
+# Installs what is missing, checks the formatting, builds Tunelet twice
+# (normal with warnings as errors, and with AddressSanitizer + UBSan) and runs
+# the whole test suite on both builds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -8,7 +9,9 @@ cd "$root"
 bash scripts/deps.sh
 
 status=0
-BUILD_TYPE=RelWithDebInfo bash scripts/build.sh build/release
+bash scripts/format-check.sh || { echo "format check failed: run scripts/format-check.sh --fix"; status=1; }
+
+BUILD_TYPE=RelWithDebInfo bash scripts/build.sh build/release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 (cd build/release && ctest --output-on-failure -j 2) || status=1
 
 if [ "${TUNELET_SKIP_SANITIZE:-0}" != "1" ]; then
