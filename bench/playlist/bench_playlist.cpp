@@ -2,6 +2,8 @@
 // the editing commands on 10,000 and 100,000 rows. The figures named "_median"
 // are medians of kRepeats runs taken in turn with their baseline; "_cpu" figures
 // are this process's CPU time (all threads), the others wall time.
+#include "tests/support/ProcessFigures.h"
+
 #include "playlist/Editing.h"
 #include "playlist/EntryBuilder.h"
 #include "playlist/ListFile.h"
@@ -24,6 +26,8 @@
 #include <vector>
 
 using namespace tunelet;
+using tunelet::testkit::median;
+using tunelet::testkit::report;
 
 namespace
 {
@@ -58,19 +62,6 @@ struct Samples {
         cpu.push_back(cpuMillis() - cpuBefore);
     }
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-void report(const char *name, double value, const char *unit)
-{
-    std::printf("%s: %.3f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
 
 // A song data file of about 2 KiB with its title on the third line.
 QByteArray songText(int i)

@@ -15,7 +15,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,17 +110,7 @@ QByteArray TestLzh::archive(const QByteArray &name, const QList<archives::Member
 
 QByteArrayList TestLzh::leftInHome() const
 {
-    QByteArrayList entries;
-    const QString root = QFile::decodeName(m_home);
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        entries.append(QFile::encodeName(it.filePath().mid(root.size())) +
-                       (it.fileInfo().isDir() ? "/" : ""));
-    }
-    std::sort(entries.begin(), entries.end());
-    return entries;
+    return entriesBelow(m_home);
 }
 
 void TestLzh::dataFileBecomesTheWorkFile_data()

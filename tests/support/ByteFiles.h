@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 
 namespace tunelet::testkit
 {
@@ -10,5 +11,9 @@ namespace tunelet::testkit
 // never passes for an empty one.
 bool writeBytes(const QByteArray &path, const QByteArray &content);
 QByteArray readBytes(const QByteArray &path);
+
+// Every file and folder below folder (hidden ones too), as names relative to
+// it, folders ending in '/', sorted: what a test left behind.
+QByteArrayList entriesBelow(const QByteArray &folder);
 
 } // namespace tunelet::testkit

@@ -7,7 +7,6 @@
 #include "playlist/PlaylistModel.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -78,20 +77,8 @@ QByteArray WindowFixture::settings() const
 
 QByteArrayList WindowFixture::leftInHome() const
 {
-    QByteArrayList entries;
-    const QString root = QFile::decodeName(m_home);
-    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        QByteArray entry = QFile::encodeName(it.filePath().mid(root.size()));
-        if (entry == "tunelet.ini")
-            continue;
-        if (it.fileInfo().isDir())
-            entry += '/';
-        entries.append(entry);
-    }
-    std::sort(entries.begin(), entries.end());
+    QByteArrayList entries = entriesBelow(m_home);
+    entries.removeAll("tunelet.ini");
     return entries;
 }
 
