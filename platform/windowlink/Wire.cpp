@@ -47,47 +47,12 @@ class Reader
 {
 public:
     explicit Reader(std::span<const std::uint8_t> bytes) : m_bytes(bytes) {}
-    bool u8(std::uint8_t &v)
-    {
-        std::uint64_t x;
-        if (!get(x, 1))
-            return false;
-        v = static_cast<std::uint8_t>(x);
-        return true;
-    }
-    bool u16(std::uint16_t &v)
-    {
-        std::uint64_t x;
-        if (!get(x, 2))
-            return false;
-        v = static_cast<std::uint16_t>(x);
-        return true;
-    }
-    bool u32(std::uint32_t &v)
-    {
-        std::uint64_t x;
-        if (!get(x, 4))
-            return false;
-        v = static_cast<std::uint32_t>(x);
-        return true;
-    }
-    bool i32(std::int32_t &v)
-    {
-        std::uint32_t x;
-        if (!u32(x))
-            return false;
-        v = static_cast<std::int32_t>(x);
-        return true;
-    }
-    bool u64(std::uint64_t &v) { return get(v, 8); }
-    bool i64(std::int64_t &v)
-    {
-        std::uint64_t x;
-        if (!u64(x))
-            return false;
-        v = static_cast<std::int64_t>(x);
-        return true;
-    }
+    bool u8(std::uint8_t &v) { return integer(v); }
+    bool u16(std::uint16_t &v) { return integer(v); }
+    bool u32(std::uint32_t &v) { return integer(v); }
+    bool i32(std::int32_t &v) { return integer(v); }
+    bool u64(std::uint64_t &v) { return integer(v); }
+    bool i64(std::int64_t &v) { return integer(v); }
     bool flag(bool &v)
     {
         std::uint8_t x;
@@ -123,6 +88,16 @@ public:
     bool atEnd() const { return m_pos == m_bytes.size(); }
 
 private:
+    // A little-endian integer of T's size; a signed one travels as its two's
+    // complement.
+    template <typename T> bool integer(T &v)
+    {
+        std::uint64_t x;
+        if (!get(x, sizeof(T)))
+            return false;
+        v = static_cast<T>(x);
+        return true;
+    }
     bool get(std::uint64_t &v, std::size_t n)
     {
         if (n > m_bytes.size() - m_pos)
