@@ -14,6 +14,7 @@
 #include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "playback/PlaySequencer.h"
+#include "playback/PlayerProcess.h"
 #include "playback/PlayerWindow.h"
 #include "playback/ProgressPoll.h"
 #include "playback/SilentPassWatch.h"
@@ -92,8 +93,8 @@ struct TForm1::PlaybackParts {
           commands(env.windows ? *env.windows : *commandLink),
           polled(env.windows ? *env.windows : *pollLink),
           processes(env.processes ? *env.processes : *ownProcesses), player(commands),
-          polledPlayer(polled), progress(polledPlayer), sequencer(form.Random()), host(form),
-          starter(processes, commands, host)
+          playerProcess(player), polledPlayer(polled), progress(polledPlayer),
+          sequencer(form.Random()), host(form), starter(processes, commands, host)
     {
     }
 
@@ -110,8 +111,9 @@ struct TForm1::PlaybackParts {
     windowlink::WindowSystem &commands;
     windowlink::WindowSystem &polled;
     tunelet::ProcessLauncher &processes;
-    tunelet::PlayerWindow player;       // commands: close, keys, foreground
-    tunelet::PlayerWindow polledPlayer; // the poll's reads
+    tunelet::PlayerWindow player;         // commands: close, keys, foreground
+    tunelet::PlayerProcess playerProcess; // the player started last, closed through it
+    tunelet::PlayerWindow polledPlayer;   // the poll's reads
     tunelet::ProgressPoll progress;
     tunelet::PlaySequencer sequencer;
     tunelet::SilentPassWatch silentPass;
@@ -188,9 +190,10 @@ bool TForm1::StartSong(const QByteArray &path)
     settings.switches.score = MMSWScore->isChecked();
     settings.dataView = MMDataView->isChecked();
 
-    const tunelet::SongStartResult result = Playback().starter.start(path, settings);
+    tunelet::SongStartResult result = Playback().starter.start(path, settings);
     if (!result.started)
         return false;
+    Playback().playerProcess.started(std::move(result.player));
     Timer1->start();
     Playback().silentPass.songStarted();
     m_playingPath = result.playedPath;
@@ -204,7 +207,7 @@ bool TForm1::StartSong(const QByteArray &path)
 
 bool TForm1::StopPlayer()
 {
-    Playback().player.close();
+    Playback().playerProcess.close();
     // The poll's link looks too, so that it lets go of the closed player now
     // rather than at its next tick.
     Playback().polledPlayer.find();
@@ -397,7 +400,9 @@ void TForm1::FormActivate()
 void TForm1::FormClose()
 {
     if (MMCloseSonaro->isChecked())
-        Playback().player.close();
+        Playback().playerProcess.close();
+    else
+        Playback().playerProcess.letGo();
     Timer1->stop();
     // The program ends now; a tick before it has gone must not start a song.
     Timer2->stop();

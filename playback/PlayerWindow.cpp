@@ -20,12 +20,35 @@ void PlayerWindow::send(UINT message, WPARAM wParam)
         m_windows.SendMessageA(window, message, wParam, 0);
 }
 
+HWND PlayerWindow::findShownBy(qint64 processId)
+{
+    if (processId <= 0)
+        return 0;
+    HWND window = 0;
+    while ((window = m_windows.FindWindowExA(0, window, PlayerClassName, nullptr)) != 0)
+        if (processOf(window) == processId)
+            return window;
+    return 0;
+}
+
+qint64 PlayerWindow::processOf(HWND window)
+{
+    DWORD processId = 0;
+    m_windows.GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
 void PlayerWindow::close()
 {
-    if (const HWND window = find()) {
-        m_closed = window;
-        m_windows.SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    }
+    close(find());
+}
+
+void PlayerWindow::close(HWND window)
+{
+    if (window == 0)
+        return;
+    m_closed = window;
+    m_windows.SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 bool PlayerWindow::lingersAfterClose()

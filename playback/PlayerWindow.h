@@ -41,8 +41,15 @@ public:
     windowlink::HWND find();
     bool exists() { return find() != 0; }
 
+    // The player's main window shown by the process with that number, 0 when
+    // it shows none (yet).
+    windowlink::HWND findShownBy(qint64 processId);
+    // The number of the process that shows the window; 0 when not known.
+    qint64 processOf(windowlink::HWND window);
+
     // SC_CLOSE; the window is gone when this returns.
     void close();
+    void close(windowlink::HWND window);
     // The player's window is the one last closed, still there: its close
     // took longer than the link waits. Such a window is on its way out and
     // its end must not be acted on a second time.

@@ -55,7 +55,7 @@ SongStartResult SongStarter::start(const QByteArray &songPath, const SongStartSe
             withShortage(QStringLiteral("Sonaro起動エラー。"), m_processes.lastStartError()));
         return {};
     }
-    return {true, path};
+    return {true, path, m_processes.takeStarted()};
 }
 
 QByteArray SongStarter::convertMidi(const QByteArray &path, const SongStartSettings &settings)

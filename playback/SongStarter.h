@@ -2,10 +2,13 @@
 
 #include "playback/PlayerParameters.h"
 
+#include "platform/process/ProcessHandle.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace windowlink
@@ -52,7 +55,8 @@ public:
 
 struct SongStartResult {
     bool started = false;
-    QByteArray playedPath; // the file handed to the player
+    QByteArray playedPath;                 // the file handed to the player
+    std::unique_ptr<ProcessHandle> player; // its process, when the launcher gives it
 };
 
 // StartSong: prepares a file the player can read (taking it out of an

@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -32,11 +33,20 @@ bool failWith(int *error, int code)
     return false;
 }
 
+void closeIfOpen(int &fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
 } // namespace
 
 bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
-                   const QByteArray &folder, qint64 *pid, int *error)
+                   const QByteArray &folder, qint64 *pid, int *error, int *processDescriptor)
 {
+    if (processDescriptor)
+        *processDescriptor = -1;
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(program.constData()));
     for (const QByteArray &argument : arguments)
@@ -46,18 +56,35 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return failWith(error, errno);
-    const pid_t child = ::fork();
-    if (child < 0) {
+    // With a descriptor asked for, the middle process stays until this pipe
+    // closes: while it lives, the program it started cannot be reaped, so the
+    // program's number still names the program when the descriptor is opened.
+    int hold[2] = {-1, -1};
+    if (processDescriptor && ::pipe2(hold, O_CLOEXEC) != 0) {
         const int code = errno;
         ::close(fds[0]);
         ::close(fds[1]);
         return failWith(error, code);
     }
+    const pid_t child = ::fork();
+    if (child < 0) {
+        const int code = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        closeIfOpen(hold[0]);
+        closeIfOpen(hold[1]);
+        return failWith(error, code);
+    }
     if (child == 0) {
         ::close(fds[0]);
+        closeIfOpen(hold[1]);
         const pid_t grandchild = ::fork();
         if (grandchild != 0) {
             report(fds[1], grandchild > 0 ? 1 : 2, grandchild > 0 ? grandchild : errno);
+            char byte = 0;
+            while (grandchild > 0 && hold[0] >= 0 && ::read(hold[0], &byte, 1) < 0 &&
+                   errno == EINTR) {
+            }
             ::_exit(0);
         }
         ::setsid();
@@ -74,25 +101,35 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
         ::_exit(127);
     }
     ::close(fds[1]);
+    closeIfOpen(hold[0]);
     // The pipe closes when the program has been executed (close-on-exec) or
     // has given up.
     bool started = false;
     int code = 0;
+    int descriptor = -1;
     SpawnReport message{};
     while (::read(fds[0], &message, sizeof message) == ssize_t(sizeof message)) {
         if (message.kind == 1) {
             *pid = message.value;
             started = true;
+            if (processDescriptor)
+                descriptor = int(::syscall(SYS_pidfd_open, pid_t(message.value), 0));
+            closeIfOpen(hold[1]); // the middle process may go now
         } else {
             started = false;
             code = message.value;
             break;
         }
     }
+    closeIfOpen(hold[1]);
     ::close(fds[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    if (!started)
+        closeIfOpen(descriptor);
+    if (processDescriptor)
+        *processDescriptor = descriptor;
     return started || failWith(error, code);
 }
 

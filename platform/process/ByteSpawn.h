@@ -15,9 +15,13 @@ namespace tunelet
 // Starts program as a grandchild of this process in a session of its own, so
 // it outlives Tunelet and never waits to be reaped by it. True, with its
 // process id in *pid, once it has been executed; false with the system's
-// reason (errno) in *error.
+// reason (errno) in *error. With processDescriptor, a process file
+// descriptor (pidfd, close-on-exec) that refers to the started program goes
+// there, or -1 when the system gave none; it is opened while the program
+// cannot yet have been reaped, so it never refers to another process.
 bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
-                   const QByteArray &folder, qint64 *pid, int *error = nullptr);
+                   const QByteArray &folder, qint64 *pid, int *error = nullptr,
+                   int *processDescriptor = nullptr);
 
 // Starts program as a child of this process with one argument; its process
 // id (to be waited for), or -1 with the system's reason in *error when it

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/process/ProcessHandle.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace tunelet
 {
@@ -42,6 +45,11 @@ public:
     virtual RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
                                   const QByteArray &folder, std::chrono::milliseconds bound,
                                   const std::function<void()> &whileRunning) = 0;
+
+    // The program the last successful startDetached started, as a handle
+    // through which it can be ended; handed out once. Null when the launcher
+    // keeps none, or the system gave none.
+    virtual std::unique_ptr<ProcessHandle> takeStarted() { return nullptr; }
 
     // Why the last start that failed did so: the system's error number
     // (EMFILE when descriptors ran out, EAGAIN for processes…); 0 unknown.

@@ -2,6 +2,7 @@
 
 #include "platform/process/ArgumentText.h"
 #include "platform/process/ByteSpawn.h"
+#include "platform/process/SystemProcessHandle.h"
 
 #include "platform/core/TextCodec.h"
 
@@ -46,9 +47,13 @@ bool SystemProcessLauncher::startDetached(const QByteArray &program, const QStri
     for (const QString &argument : QProcess::splitCommand(parameters))
         arguments.append(argumentBytes(argument));
     qint64 pid = 0;
-    const bool started = spawnDetached(program, arguments, folder, &pid, &m_lastStartError);
+    int descriptor = -1;
+    const bool started =
+        spawnDetached(program, arguments, folder, &pid, &m_lastStartError, &descriptor);
     if (started && m_recordStarted)
         m_started << pid;
+    // A handle not taken by now belongs to an earlier start: let go of it.
+    m_lastStarted = started ? SystemProcessHandle::adopt(descriptor, pid) : nullptr;
     return started;
 }
 

@@ -27,6 +27,7 @@ public:
     RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
                           const QByteArray &folder, std::chrono::milliseconds bound,
                           const std::function<void()> &whileRunning) override;
+    std::unique_ptr<ProcessHandle> takeStarted() override { return std::move(m_lastStarted); }
     int lastStartError() const override { return m_lastStartError; }
 
     // The process ids of the programs started detached, in order (so that a
@@ -41,6 +42,7 @@ private:
     bool m_recordStarted;
     int m_lastStartError = 0;
     QList<qint64> m_started;
+    std::unique_ptr<ProcessHandle> m_lastStarted;
 };
 
 } // namespace tunelet

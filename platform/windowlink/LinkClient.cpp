@@ -167,6 +167,16 @@ public:
         return reply && reply->ok ? TRUE : FALSE;
     }
 
+    DWORD GetWindowThreadProcessId(HWND window, DWORD *processId) override
+    {
+        const Target *t = target(window);
+        // The publisher's number is part of its socket's name.
+        const DWORD process = t ? static_cast<DWORD>(processFromSocketPath(t->path)) : 0;
+        if (processId)
+            *processId = process;
+        return process;
+    }
+
     std::optional<WindowReading> readWindow(HWND window,
                                             const std::vector<std::string> &childClasses) override
     {
@@ -528,6 +538,13 @@ std::optional<WindowReading> WindowSystem::readWindow(HWND window,
 bool WindowSystem::watchTopLevel(std::function<void()>)
 {
     return false;
+}
+
+DWORD WindowSystem::GetWindowThreadProcessId(HWND, DWORD *processId)
+{
+    if (processId)
+        *processId = 0;
+    return 0;
 }
 
 LinkUsage linkUsage()

@@ -116,6 +116,17 @@ std::optional<std::string> classFromSocketFileName(const std::string &fileName)
     return cls;
 }
 
+pid_t processFromSocketPath(const std::string &path)
+{
+    // "<pid>-<serial>-<class>.sock": the digits before the first '-'.
+    const std::size_t start = path.rfind('/') + 1; // npos + 1 is 0
+    pid_t pid = 0;
+    std::size_t i = start;
+    for (; i < path.size() && path[i] >= '0' && path[i] <= '9' && pid < 100000000; ++i)
+        pid = pid * 10 + (path[i] - '0');
+    return i > start && i < path.size() && path[i] == '-' ? pid : 0;
+}
+
 bool equalsIgnoreCase(const std::string &a, const char *b)
 {
     const std::size_t n = std::strlen(b);

@@ -27,6 +27,9 @@ uid_t trustedUid(const LinkOptions &options);
 std::string socketFileName(const std::string &className, std::uint64_t serial);
 // The class a socket file name carries; nothing when the name is not one of ours.
 std::optional<std::string> classFromSocketFileName(const std::string &fileName);
+// The number of the process that published the socket at path; 0 when the name
+// carries none.
+pid_t processFromSocketPath(const std::string &path);
 
 struct PublishedEntry {
     std::string path;

@@ -15,6 +15,7 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using BOOL = int;
+using DWORD = std::uint32_t;
 
 inline constexpr BOOL FALSE = 0;
 inline constexpr BOOL TRUE = 1;

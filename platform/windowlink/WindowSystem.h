@@ -59,6 +59,11 @@ public:
     virtual int GetWindowTextA(HWND window, char *buffer, int maxCount) = 0;
     // Asks the window to come to the front. FALSE when there is no such window.
     virtual BOOL SetForegroundWindow(HWND window) = 0;
+    // The process that shows the window, in *processId (when not null), told without
+    // asking the window, so a window that hangs costs no wait. Returns that number too
+    // (the link knows processes, not threads); 0, and 0 in *processId, when there is no
+    // such window or its process is not known.
+    virtual DWORD GetWindowThreadProcessId(HWND window, DWORD *processId);
 
     // The same as GetWindowTextA of the window and FindWindowExA, GetWindowTextA,
     // GetScrollPos and GetScrollRange of the first child of each class, read at one

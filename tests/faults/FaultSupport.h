@@ -48,6 +48,7 @@ public:
     tunelet::RunOutcome runAndWait(const QByteArray &program, const QByteArray &argument,
                                    const QByteArray &folder, std::chrono::milliseconds bound,
                                    const std::function<void()> &whileRunning) override;
+    std::unique_ptr<tunelet::ProcessHandle> takeStarted() override { return m_real.takeStarted(); }
 
     const QList<qint64> &startedIds() const { return m_real.startedIds(); }
     std::chrono::milliseconds askedBound() const { return m_askedBound; }

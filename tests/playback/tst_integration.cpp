@@ -1,5 +1,6 @@
 // The whole list played unattended through the main window with the real
-// player and converter.
+// player and converter, and players closed before they have shown a window.
+#include "tests/support/PlayerProcesses.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
@@ -29,10 +30,16 @@ private slots:
     void listPlaysThroughAndStops();
     void repeatWrapsToTheFirstRowAndStopKeepsTheTime();
     void waitsWithoutAPlayerAndFollowsOneThatAppears();
+    void quickNextsLeaveOnlyTheLastPlayer();
+    void stopRightAfterPlayLeavesNoPlayer();
 
 private:
     QStringList playingCaptions() const;
     bool playerRunning();
+    // The players running on the fixture's songs, and the player windows shown.
+    int playersRunning() const;
+    static int playerWindows();
+    void writeLongRows(int count);
     void endPlayers();
 
     QByteArray m_binDir;
@@ -83,6 +90,31 @@ void TestPlaybackIntegration::endPlayers()
 bool TestPlaybackIntegration::playerRunning()
 {
     return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
+}
+
+int TestPlaybackIntegration::playersRunning() const
+{
+    return int(playersMentioning(QFile::decodeName(m_fixture->home())).size());
+}
+
+int TestPlaybackIntegration::playerWindows()
+{
+    auto windows = windowlink::makeLinkWindowSystem();
+    int count = 0;
+    windowlink::HWND window = 0;
+    while ((window = windows->FindWindowExA(0, window, "CN_sonaro", nullptr)) != 0)
+        ++count;
+    return count;
+}
+
+void TestPlaybackIntegration::writeLongRows(int count)
+{
+    // Long enough that a player left behind would still play at the end.
+    QByteArrayList rows;
+    for (int i = 1; i <= count; ++i)
+        rows << m_fixture->write("long" + QByteArray::number(i) + ".snr",
+                                 longSong("Long " + QByteArray::number(i)));
+    m_fixture->setRows(rows);
 }
 
 QStringList TestPlaybackIntegration::playingCaptions() const
@@ -172,6 +204,40 @@ void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
     // Once it has gone, the timers wait again.
     endPlayers();
     QTRY_VERIFY(!form.PlaybackClock1->isRunning());
+}
+
+void TestPlaybackIntegration::quickNextsLeaveOnlyTheLastPlayer()
+{
+    TForm1 &form = m_fixture->form();
+    writeLongRows(4);
+    // Each Next closes a player that has only just been started.
+    form.SBPlayClick();
+    form.SBNextClick();
+    form.SBNextClick();
+    form.SBNextClick();
+    QCOMPARE(m_launcher->startedIds().size(), 4);
+    QCOMPARE(form.windowTitle(),
+             "Tunelet - <4> " + QFile::decodeName(m_fixture->path("long4.snr")));
+
+    // Players closed by their window go on their own; none may stay.
+    QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(playerWindows(), 1, 30000);
+    QCOMPARE(playersMentioning(QFile::decodeName(m_fixture->path("long4.snr"))).size(), 1);
+    // The one left is followed.
+    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->label().endsWith(QStringLiteral("/1:29 ")), 30000);
+    QCOMPARE(playersRunning(), 1);
+}
+
+void TestPlaybackIntegration::stopRightAfterPlayLeavesNoPlayer()
+{
+    TForm1 &form = m_fixture->form();
+    writeLongRows(1);
+    form.SBPlayClick();
+    form.SBStopClick();
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
+    QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 0, 30000);
+    QCOMPARE(playerWindows(), 0);
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
 }
 
 int runIntegrationTests(int argc, char **argv)

@@ -1,10 +1,12 @@
 // The progress poll's arithmetic and the sequencing rules, without a screen.
 #include "tests/support/FakePlayerWindows.h"
+#include "tests/support/FakeProcess.h"
 
 #include "tests/playback/PlaybackTests.h"
 
 #include "playback/PlaySequencer.h"
 #include "playback/PlayerParameters.h"
+#include "playback/PlayerProcess.h"
 #include "playback/PlayerWindow.h"
 #include "playback/ProgressPoll.h"
 #include "playback/SilentPassWatch.h"
@@ -18,8 +20,10 @@ using tunelet::PlayMode;
 using tunelet::SequenceState;
 using tunelet::SequenceStep;
 using Action = SequenceStep::Action;
+using Closing = tunelet::PlayerProcess::Closing;
 
 Q_DECLARE_METATYPE(tunelet::PlayMode)
+Q_DECLARE_METATYPE(tunelet::PlayerProcess::Closing)
 Q_DECLARE_METATYPE(tunelet::SequenceStep)
 
 namespace
@@ -73,6 +77,8 @@ private slots:
     void firstDrawsOverTenRows();
     void playSelectedAndSpace();
     void silentPass();
+    void closingThePlayer_data();
+    void closingThePlayer();
 };
 
 void TestPlaybackRules::progressView_data()
@@ -449,6 +455,87 @@ void TestPlaybackRules::silentPass()
     QVERIFY(silentEnd(2));
     // One row: its first end without playing is a whole pass.
     QVERIFY(silentEnd(1));
+}
+
+void TestPlaybackRules::closingThePlayer_data()
+{
+    QTest::addColumn<bool>("held");        // Tunelet holds the process it started
+    QTest::addColumn<bool>("running");     // which still runs at the close
+    QTest::addColumn<int>("shownAfter");   // its window: 0 there, n after n looks, -1 never
+    QTest::addColumn<int>("endsAfter");    // it ends by itself after n looks; -1 never
+    QTest::addColumn<bool>("otherWindow"); // another player's window is there
+    QTest::addColumn<Closing>("closing");
+    QTest::addColumn<int>("signalled"); // times it was ended through its handle
+    QTest::addColumn<int>("ownCloses"); // SC_CLOSE sent to its own window
+
+    QTest::newRow("its window there: closed by it, nothing signalled")
+        << true << true << 0 << -1 << false << Closing::ClosedByWindow << 0 << 1;
+    QTest::newRow("no window yet, shown within the wait: closed by it")
+        << true << true << 3 << -1 << false << Closing::ClosedOnceShown << 0 << 1;
+    QTest::newRow("never shows one: ended")
+        << true << true << -1 << -1 << false << Closing::Ended << 1 << 0;
+    QTest::newRow("had ended: let go, nothing signalled")
+        << true << false << -1 << -1 << false << Closing::HadEnded << 0 << 0;
+    QTest::newRow("ends while waited for: nothing signalled")
+        << true << true << -1 << 2 << false << Closing::HadEnded << 0 << 0;
+    QTest::newRow("another's window closed, its own too once shown")
+        << true << true << 2 << -1 << true << Closing::ClosedOnceShown << 0 << 1;
+    QTest::newRow("another's window closed, its own never shown: ended")
+        << true << true << -1 << -1 << true << Closing::Ended << 1 << 0;
+    QTest::newRow("none held: the window there is closed as before")
+        << false << false << 0 << -1 << false << Closing::NoneStarted << 0 << 1;
+}
+
+void TestPlaybackRules::closingThePlayer()
+{
+    QFETCH(bool, held);
+    QFETCH(bool, running);
+    QFETCH(int, shownAfter);
+    QFETCH(int, endsAfter);
+    QFETCH(bool, otherWindow);
+    QFETCH(Closing, closing);
+    QFETCH(int, signalled);
+    QFETCH(int, ownCloses);
+
+    FakePlayerWindows windows;
+    FakeProcess::Record process;
+    process.running = running;
+    windows.setPlayerProcessId(windowlink::DWORD(process.id));
+    windows.setPlayerPresent(shownAfter == 0);
+    windowlink::HWND other = 0;
+    if (otherWindow) {
+        other = windows.addWindow("CN_sonaro", "Another player");
+        windows.setProcessId(other, 99);
+    }
+    process.onWait = [&] {
+        // The first wait is the look whether it has ended at all.
+        const int looks = process.waits - 1;
+        if (looks == shownAfter)
+            windows.setPlayerPresent(true);
+        if (looks == endsAfter)
+            process.running = false;
+    };
+    tunelet::PlayerWindow window(windows);
+    tunelet::PlayerProcess player(window);
+    if (held)
+        player.started(std::make_unique<FakeProcess>(process));
+
+    QCOMPARE(player.close(), closing);
+    QCOMPARE(process.ends, signalled);
+    const FakePlayerWindows::Message close{windowlink::WM_SYSCOMMAND, windowlink::SC_CLOSE};
+    QCOMPARE(windows.playerMessages(), QList<FakePlayerWindows::Message>(ownCloses, close));
+    if (otherWindow)
+        QVERIFY(windows.sent().contains({other, close.first, close.second, 0}));
+    QCOMPARE(process.letGo, held);
+    // A player that shows no window is waited for no longer than the bound.
+    if (closing == Closing::Ended)
+        QCOMPARE(process.waits - 1,
+                 int(tunelet::PlayerProcess::WindowWait / tunelet::PlayerProcess::LookEvery));
+
+    // Closed once: a second close has nothing more to do with it.
+    windows.clearSent();
+    QCOMPARE(player.close(), Closing::NoneStarted);
+    QCOMPARE(process.ends, signalled);
 }
 
 int runRuleTests(int argc, char **argv)

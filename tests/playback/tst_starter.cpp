@@ -46,6 +46,7 @@ private slots:
     void launcherRunsAndWaits();
     void launcherBoundsAConverterThatNeverEnds();
     void launcherStartsDetachedWithSplitParameters();
+    void launcherHandsOverTheStartedProcess();
 
 private:
     tunelet::SongStartSettings settings() const;
@@ -393,6 +394,34 @@ void TestSongStarter::launcherStartsDetachedWithSplitParameters()
     QVERIFY(!launcher.startDetached(m_home + "no-such-program", "x", m_home));
     QCOMPARE(launcher.lastStartError(), ENOENT);
     QCOMPARE(launcher.startedIds().size(), 1);
+}
+
+void TestSongStarter::launcherHandsOverTheStartedProcess()
+{
+    using namespace std::chrono_literals;
+    tunelet::SystemProcessLauncher launcher;
+    QVERIFY(launcher.startDetached("/bin/sleep", "30", m_home));
+    std::unique_ptr<tunelet::ProcessHandle> sleeper = launcher.takeStarted();
+    QVERIFY(sleeper);
+    QVERIFY(!launcher.takeStarted()); // handed out once
+    QCOMPARE(sleeper->processId(), launcher.startedIds().last());
+    QVERIFY(!sleeper->waitForEnd(0ms));
+    QVERIFY(sleeper->end(500ms));
+    QVERIFY(sleeper->waitForEnd(0ms));
+
+    // One that will not end when asked is killed after the grace.
+    QVERIFY(launcher.startDetached("/bin/sh", "-c \"trap '' TERM; touch trapped; exec sleep 30\"",
+                                   m_home));
+    const std::unique_ptr<tunelet::ProcessHandle> stubborn = launcher.takeStarted();
+    QVERIFY(stubborn);
+    QTRY_VERIFY_WITH_TIMEOUT(tunelet::isExistingFile(m_home + "trapped"), 10000);
+    QVERIFY(stubborn->end(100ms));
+
+    // One that ends by itself is seen to have ended.
+    QVERIFY(launcher.startDetached("/bin/true", "", m_home));
+    const std::unique_ptr<tunelet::ProcessHandle> brief = launcher.takeStarted();
+    QVERIFY(brief);
+    QVERIFY(brief->waitForEnd(10s));
 }
 
 int runStarterTests(int argc, char **argv)

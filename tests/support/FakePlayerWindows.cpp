@@ -63,6 +63,12 @@ void FakePlayerWindows::setStatusPresent(bool present)
         addStatusLine();
 }
 
+void FakePlayerWindows::setPlayerProcessId(DWORD processId)
+{
+    m_processId = processId;
+    setProcessId(m_player, processId);
+}
+
 void FakePlayerWindows::showConverter()
 {
     if (!exists(m_converter))
@@ -73,6 +79,7 @@ void FakePlayerWindows::newPlayer()
 {
     removeWindow(m_player);
     m_player = addWindow("CN_sonaro", m_title.toStdString());
+    setProcessId(m_player, m_processId);
     m_players.append(m_player);
     m_seekBar = m_statusLine = 0;
     if (m_seekBarPresent)

@@ -33,6 +33,8 @@ public:
     void setPlayerPresent(bool present);
     void setSeekBarPresent(bool present);
     void setStatusPresent(bool present);
+    // The process that shows this and every later player's window.
+    void setPlayerProcessId(windowlink::DWORD processId);
     // A close leaves the window there (a slow player).
     void setCloseLingers(bool lingers) { m_closeLingers = lingers; }
     void showConverter();
@@ -59,6 +61,7 @@ private:
     bool m_seekBarPresent = true;
     bool m_statusPresent = true;
     bool m_closeLingers = false;
+    windowlink::DWORD m_processId = 0;
     windowlink::HWND m_player = 0;
     windowlink::HWND m_seekBar = 0;
     windowlink::HWND m_statusLine = 0;

@@ -13,7 +13,7 @@ using namespace windowlink;
 HWND FakeWindowSystem::addWindow(const std::string &className, const std::string &title)
 {
     const HWND h = m_next += 4;
-    m_windows[h] = Window{0, className, title, false, 0, 0, 0, {}};
+    m_windows[h] = Window{0, className, title, false, 0, 0, 0, {}, 0};
     m_topLevel.push_back(h);
     return h;
 }
@@ -25,7 +25,7 @@ HWND FakeWindowSystem::addChild(HWND parent, const std::string &className, const
         return 0;
     const HWND h = m_next += 4;
     p->children.push_back(h);
-    m_windows[h] = Window{parent, className, text, false, 0, 0, 0, {}};
+    m_windows[h] = Window{parent, className, text, false, 0, 0, 0, {}, 0};
     return h;
 }
 
@@ -43,6 +43,12 @@ void FakeWindowSystem::setScroll(HWND window, int pos, int minPos, int maxPos)
         w->minPos = minPos;
         w->maxPos = maxPos;
     }
+}
+
+void FakeWindowSystem::setProcessId(HWND window, DWORD processId)
+{
+    if (Window *w = find(window))
+        w->processId = processId;
 }
 
 void FakeWindowSystem::removeWindow(HWND window)
@@ -151,6 +157,18 @@ BOOL FakeWindowSystem::SetForegroundWindow(HWND window)
         return FALSE;
     m_broughtToFront.append(window);
     return TRUE;
+}
+
+DWORD FakeWindowSystem::GetWindowThreadProcessId(HWND window, DWORD *processId)
+{
+    // A child belongs to the process of its top-level window.
+    const Window *w = find(window);
+    while (w && w->parent != 0)
+        w = find(w->parent);
+    const DWORD process = w ? w->processId : 0;
+    if (processId)
+        *processId = process;
+    return process;
 }
 
 } // namespace tunelet::testkit

@@ -34,6 +34,8 @@ public:
                               const std::string &text = {});
     void setText(windowlink::HWND window, const std::string &text);
     void setScroll(windowlink::HWND window, int pos, int minPos, int maxPos);
+    // The process that shows the window (0: not known).
+    void setProcessId(windowlink::HWND window, windowlink::DWORD processId);
     // The window and its children are gone (as after SC_CLOSE).
     void removeWindow(windowlink::HWND window);
     bool exists(windowlink::HWND window) const;
@@ -55,6 +57,8 @@ public:
                                     int *maxPos) override;
     int GetWindowTextA(windowlink::HWND window, char *buffer, int maxCount) override;
     windowlink::BOOL SetForegroundWindow(windowlink::HWND window) override;
+    windowlink::DWORD GetWindowThreadProcessId(windowlink::HWND window,
+                                               windowlink::DWORD *processId) override;
 
 private:
     struct Window {
@@ -66,6 +70,7 @@ private:
         int minPos = 0;
         int maxPos = 0;
         std::vector<windowlink::HWND> children;
+        windowlink::DWORD processId = 0;
     };
     Window *find(windowlink::HWND window);
     bool matches(const Window &w, const char *className, const char *windowName) const;

@@ -47,6 +47,7 @@ private slots:
 
     void findsWindowByClass();
     void findsWindowByTitle();
+    void tellsTheProcessThatShowsAWindow();
     void findsChildrenInOrder();
     void readsScrollBar();
     void readsTheWholeWindowInOneLook();
@@ -277,6 +278,22 @@ void TestWindowLink::findsWindowByClass()
     QVERIFY(QFileInfo(linkDir()).exists());
     QCOMPARE(QFileInfo(linkDir()).permissions() & (QFile::ReadGroup | QFile::ReadOther),
              QFile::Permissions());
+}
+
+void TestWindowLink::tellsTheProcessThatShowsAWindow()
+{
+    QProcess *peer = startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha"));
+    QVERIFY(peer);
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QVERIFY(w != 0);
+    DWORD pid = 0;
+    QCOMPARE(qint64(m_ws->GetWindowThreadProcessId(w, &pid)), peer->processId());
+    QCOMPARE(qint64(pid), peer->processId());
+    // Told without asking the window: also while it hangs.
+    ::kill(static_cast<pid_t>(peer->processId()), SIGSTOP);
+    QTRY_VERIFY(processState(peer->processId()) == 'T');
+    QCOMPARE(qint64(m_ws->GetWindowThreadProcessId(w, nullptr)), peer->processId());
+    ::kill(static_cast<pid_t>(peer->processId()), SIGCONT);
 }
 
 void TestWindowLink::findsWindowByTitle()
@@ -640,6 +657,9 @@ void TestWindowLink::noWindowGivesEmptyResults()
     QCOMPARE(m_ws->GetWindowTextA(0, buf, sizeof buf), 0);
     QCOMPARE(buf[0], '\0');
     QCOMPARE(m_ws->SetForegroundWindow(0), FALSE);
+    DWORD pid = 7;
+    QCOMPARE(m_ws->GetWindowThreadProcessId(0, &pid), DWORD(0));
+    QCOMPARE(pid, DWORD(0));
 }
 
 void TestWindowLink::inProcessWindowWithDirectDispatch()
