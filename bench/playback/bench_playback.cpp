@@ -7,6 +7,11 @@
 //   display_lag           from the player's elapsed second changing (read on
 //                         a link of the benchmark's own) to the time display
 //                         showing it; within a tick (50 ms) is the aim
+//   start_to_window       from Play to the player's window being there
+//   stop_*                how long Stop holds up the window: with the player's
+//                         window there; right after Play, before the player
+//                         shows it; and with a stand-in player that never
+//                         shows one, ending when asked or only when killed
 #include "tests/support/ByteFiles.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
@@ -167,6 +172,77 @@ QList<double> displayLags(tunelet::testkit::WindowFixture &fixture, int millisec
     return lags;
 }
 
+double medianOf(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0.0 : values[values.size() / 2];
+}
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+bool playerWindowThere()
+{
+    return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
+}
+
+// How long Stop takes, SBStopClick timed, `runs` times: after `settle` has
+// passed since Play (immediately when it returns false at once).
+QList<double> stopTimes(TForm1 &form, int runs, const std::function<bool()> &settle)
+{
+    QList<double> times;
+    for (int run = 0; run < runs; ++run) {
+        form.SBPlayClick();
+        if (!settle())
+            return {};
+        const Clock::time_point start = Clock::now();
+        form.SBStopClick();
+        times << millisecondsSince(start);
+        runEventsFor(300); // the closed player goes
+    }
+    return times;
+}
+
+void printStopFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form, const QByteArray &bin)
+{
+    const QByteArray home = fixture.home();
+    tunelet::testkit::writeBytes(home + "stop.snr", tunelet::testkit::songData("Stop", 30));
+    form.Playlist().clear();
+    form.AppendEntry(home + "stop.snr");
+    form.SonaroPath = bin + "/sonaro";
+
+    QList<double> toWindow;
+    const QList<double> withWindow = stopTimes(form, 5, [&] {
+        const Clock::time_point start = Clock::now();
+        const bool shown = runEventsUntil(playerWindowThere, 20000);
+        toWindow << millisecondsSince(start);
+        runEventsFor(200);
+        return shown;
+    });
+    const QList<double> beforeWindow = stopTimes(form, 5, [] { return true; });
+    std::printf("start_to_window_median: %.1f ms\n", medianOf(toWindow));
+    std::printf("stop_with_window_median: %.1f ms\n", medianOf(withWindow));
+    std::printf("stop_before_window_median: %.1f ms\n", medianOf(beforeWindow));
+    std::printf(
+        "stop_before_window_max: %.1f ms\n",
+        beforeWindow.isEmpty() ? 0.0 : *std::max_element(beforeWindow.begin(), beforeWindow.end()));
+
+    // Stand-ins that never show a window: one ends when asked, one only
+    // when killed.
+    const auto standIn = [&](const QByteArray &name, const QByteArray &body) {
+        tunelet::testkit::writeBytes(home + name, "#!/bin/sh\n" + body + "\n");
+        ::chmod((home + name).constData(), 0755);
+        form.SonaroPath = home + name;
+        return medianOf(stopTimes(form, 3, [] { return true; }));
+    };
+    std::printf("stop_no_window_median: %.1f ms\n", standIn("quiet", "exec sleep 60"));
+    std::printf("stop_no_window_term_ignored_median: %.1f ms\n",
+                standIn("stubborn", "trap '' TERM\nexec sleep 60"));
+    form.SonaroPath = bin + "/sonaro";
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -251,6 +327,8 @@ int main(int argc, char *argv[])
         std::printf("end_to_next_start_max: %.1f ms\n", toStart.last());
         std::printf("end_to_next_window_median: %.1f ms\n", toWindow[toWindow.size() / 2]);
     }
+
+    printStopFigures(fixture, *form, bin);
 
     fixture.stop();
     for (const qint64 pid : launcher.startedIds())

@@ -40,6 +40,62 @@ void closeIfOpen(int &fd)
     fd = -1;
 }
 
+// In the middle process: starts the program in a session of its own and
+// reports its process id (or why it could not). With holdFd open, stays
+// until the starter closes it. Never returns.
+[[noreturn]] void runMiddleProcess(char *const argv[], const QByteArray &folder, int reportFd,
+                                   int holdFd)
+{
+    const pid_t grandchild = ::fork();
+    if (grandchild != 0) {
+        report(reportFd, grandchild > 0 ? 1 : 2, grandchild > 0 ? grandchild : errno);
+        char byte = 0;
+        while (grandchild > 0 && holdFd >= 0 && ::read(holdFd, &byte, 1) < 0 && errno == EINTR) {
+        }
+        ::_exit(0);
+    }
+    ::setsid();
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL);
+    if (!folder.isEmpty() && ::chdir(folder.constData()) != 0) {
+        report(reportFd, 2, errno);
+        ::_exit(127);
+    }
+    ::execv(argv[0], argv);
+    report(reportFd, 2, errno);
+    ::_exit(127);
+}
+
+// In the starter: reads the reports until the pipe closes, which it does when
+// the program has been executed (close-on-exec) or has given up. With holdFd
+// open, opens the program's descriptor (*descriptor) as soon as its id is
+// known and then lets the middle process go.
+bool awaitStart(int reportFd, int &holdFd, qint64 *pid, int *code, int *descriptor)
+{
+    const bool wantDescriptor = holdFd >= 0;
+    bool started = false;
+    SpawnReport message{};
+    while (::read(reportFd, &message, sizeof message) == ssize_t(sizeof message)) {
+        if (message.kind != 1) {
+            *code = message.value;
+            started = false;
+            break;
+        }
+        *pid = message.value;
+        started = true;
+        // (Debian 12's C library declares no pidfd_open usable from C++.)
+        if (wantDescriptor)
+            *descriptor = int(::syscall(SYS_pidfd_open, pid_t(message.value), 0));
+        closeIfOpen(holdFd);
+    }
+    closeIfOpen(holdFd);
+    if (!started)
+        closeIfOpen(*descriptor);
+    return started;
+}
+
 } // namespace
 
 bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
@@ -78,56 +134,17 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     if (child == 0) {
         ::close(fds[0]);
         closeIfOpen(hold[1]);
-        const pid_t grandchild = ::fork();
-        if (grandchild != 0) {
-            report(fds[1], grandchild > 0 ? 1 : 2, grandchild > 0 ? grandchild : errno);
-            char byte = 0;
-            while (grandchild > 0 && hold[0] >= 0 && ::read(hold[0], &byte, 1) < 0 &&
-                   errno == EINTR) {
-            }
-            ::_exit(0);
-        }
-        ::setsid();
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
-        if (!folder.isEmpty() && ::chdir(folder.constData()) != 0) {
-            report(fds[1], 2, errno);
-            ::_exit(127);
-        }
-        ::execv(argv[0], argv.data());
-        report(fds[1], 2, errno);
-        ::_exit(127);
+        runMiddleProcess(argv.data(), folder, fds[1], hold[0]);
     }
     ::close(fds[1]);
     closeIfOpen(hold[0]);
-    // The pipe closes when the program has been executed (close-on-exec) or
-    // has given up.
-    bool started = false;
     int code = 0;
     int descriptor = -1;
-    SpawnReport message{};
-    while (::read(fds[0], &message, sizeof message) == ssize_t(sizeof message)) {
-        if (message.kind == 1) {
-            *pid = message.value;
-            started = true;
-            if (processDescriptor)
-                descriptor = int(::syscall(SYS_pidfd_open, pid_t(message.value), 0));
-            closeIfOpen(hold[1]); // the middle process may go now
-        } else {
-            started = false;
-            code = message.value;
-            break;
-        }
-    }
-    closeIfOpen(hold[1]);
+    const bool started = awaitStart(fds[0], hold[1], pid, &code, &descriptor);
     ::close(fds[0]);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (!started)
-        closeIfOpen(descriptor);
     if (processDescriptor)
         *processDescriptor = descriptor;
     return started || failWith(error, code);
