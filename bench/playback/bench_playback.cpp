@@ -13,6 +13,7 @@
 //                         shows it; and with a stand-in player that never
 //                         shows one, ending when asked or only when killed
 #include "tests/support/ByteFiles.h"
+#include "tests/support/ProcessFigures.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
@@ -172,12 +173,6 @@ QList<double> displayLags(tunelet::testkit::WindowFixture &fixture, int millisec
     return lags;
 }
 
-double medianOf(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0.0 : values[values.size() / 2];
-}
-
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -188,18 +183,18 @@ bool playerWindowThere()
     return windowlink::makeLinkWindowSystem()->FindWindowA("CN_sonaro", nullptr) != 0;
 }
 
-// How long Stop takes, SBStopClick timed, `runs` times: after `settle` has
-// passed since Play (immediately when it returns false at once).
-QList<double> stopTimes(TForm1 &form, int runs, const std::function<bool()> &settle)
+// How long Stop takes (SBStopClick timed), `runs` times, each Stop once
+// `settle` has returned after Play; nothing when it returns false.
+std::vector<double> stopTimes(TForm1 &form, int runs, const std::function<bool()> &settle)
 {
-    QList<double> times;
+    std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         form.SBPlayClick();
         if (!settle())
             return {};
         const Clock::time_point start = Clock::now();
         form.SBStopClick();
-        times << millisecondsSince(start);
+        times.push_back(millisecondsSince(start));
         runEventsFor(300); // the closed player goes
     }
     return times;
@@ -213,21 +208,23 @@ void printStopFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form, co
     form.AppendEntry(home + "stop.snr");
     form.SonaroPath = bin + "/sonaro";
 
-    QList<double> toWindow;
-    const QList<double> withWindow = stopTimes(form, 5, [&] {
+    using tunelet::testkit::median;
+    using tunelet::testkit::report;
+    std::vector<double> toWindow;
+    const std::vector<double> withWindow = stopTimes(form, 5, [&] {
         const Clock::time_point start = Clock::now();
         const bool shown = runEventsUntil(playerWindowThere, 20000);
-        toWindow << millisecondsSince(start);
+        toWindow.push_back(millisecondsSince(start));
         runEventsFor(200);
         return shown;
     });
-    const QList<double> beforeWindow = stopTimes(form, 5, [] { return true; });
-    std::printf("start_to_window_median: %.1f ms\n", medianOf(toWindow));
-    std::printf("stop_with_window_median: %.1f ms\n", medianOf(withWindow));
-    std::printf("stop_before_window_median: %.1f ms\n", medianOf(beforeWindow));
-    std::printf(
-        "stop_before_window_max: %.1f ms\n",
-        beforeWindow.isEmpty() ? 0.0 : *std::max_element(beforeWindow.begin(), beforeWindow.end()));
+    const std::vector<double> beforeWindow = stopTimes(form, 5, [] { return true; });
+    report("start_to_window_median", median(toWindow), "ms");
+    report("stop_with_window_median", median(withWindow), "ms");
+    report("stop_before_window_median", median(beforeWindow), "ms");
+    report("stop_before_window_max",
+           beforeWindow.empty() ? 0.0 : *std::max_element(beforeWindow.begin(), beforeWindow.end()),
+           "ms");
 
     // Stand-ins that never show a window: one ends when asked, one only
     // when killed.
@@ -235,11 +232,11 @@ void printStopFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form, co
         tunelet::testkit::writeBytes(home + name, "#!/bin/sh\n" + body + "\n");
         ::chmod((home + name).constData(), 0755);
         form.SonaroPath = home + name;
-        return medianOf(stopTimes(form, 3, [] { return true; }));
+        return median(stopTimes(form, 3, [] { return true; }));
     };
-    std::printf("stop_no_window_median: %.1f ms\n", standIn("quiet", "exec sleep 60"));
-    std::printf("stop_no_window_term_ignored_median: %.1f ms\n",
-                standIn("stubborn", "trap '' TERM\nexec sleep 60"));
+    report("stop_no_window_median", standIn("quiet", "exec sleep 60"), "ms");
+    report("stop_no_window_term_ignored_median", standIn("stubborn", "trap '' TERM\nexec sleep 60"),
+           "ms");
     form.SonaroPath = bin + "/sonaro";
 }
 
