@@ -314,8 +314,8 @@ void TestLongPlay::aDayOfShortSongsLeavesNothingBehind()
     // No more than the player that ends and the one that starts.
     QVERIFY(m_atSong.value(SongsInADay).playersRunning <= 2);
 
-    // Stop closes the player once its window is up (a window not yet there
-    // cannot be steered).
+    // Stop with the last player's window up: closed by its window, the player
+    // takes its socket away.
     QTRY_VERIFY_WITH_TIMEOUT(playerWindowIsUp(), 20000);
     form().SBStopClick();
     QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 0, 20000);
