@@ -46,27 +46,13 @@ bool TuneletProcess::close()
 
 QString TuneletProcess::waitForWindow(const QString &regex, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QStringList ids = m_x.searchByName(regex);
-        if (!ids.isEmpty())
-            return ids.first();
-        QThread::msleep(100);
-    }
-    return {};
+    return m_x.waitForWindow(regex, timeoutMs);
 }
 
 QString TuneletProcess::waitForTitle(const std::function<bool(const QString &)> &accept,
                                      int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QString title = m_x.windowName(m_window);
-        if (accept(title))
-            return title;
-        QThread::msleep(40);
-    }
-    return {};
+    return m_x.waitForName(m_window, accept, timeoutMs);
 }
 
 bool TuneletProcess::activate(const QString &id) const
