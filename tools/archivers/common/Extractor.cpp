@@ -80,31 +80,6 @@ Plan planMember(const Member &m, const ExtractJob &job)
     return plan;
 }
 
-// True when an existing component of root/rel (the last one included when `includeLast`)
-// is anything but a real folder (the last: anything but a non-link).
-bool pathHasLink(const std::string &root, const std::string &rel, bool includeLast)
-{
-    std::string path = root;
-    size_t start = 0;
-    while (start < rel.size()) {
-        size_t end = rel.find('/', start);
-        const bool last = end == std::string::npos;
-        if (last)
-            end = rel.size();
-        path += '/';
-        path.append(rel, start, end - start);
-        struct stat st = {};
-        if (::lstat(path.c_str(), &st) != 0)
-            return false; // the rest does not exist yet and will be created as folders
-        if (S_ISLNK(st.st_mode) && (!last || includeLast))
-            return true;
-        if (!last && !S_ISDIR(st.st_mode))
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 int makeFolders(const std::string &dir)
 {
     std::string path;

@@ -49,28 +49,6 @@ std::string joinPath(const std::string &dir, const std::string &name)
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-// True when a component of base/rel other than base itself is a symbolic link (or anything
-// but a folder on the way).
-bool leadsThroughLink(const std::string &base, const std::string &rel)
-{
-    std::string path = base;
-    size_t start = 0;
-    while (start < rel.size()) {
-        size_t end = rel.find('/', start);
-        if (end == std::string::npos)
-            end = rel.size();
-        path += '/';
-        path.append(rel, start, end - start);
-        struct stat st = {};
-        if (::lstat(path.c_str(), &st) != 0)
-            return false;
-        if (S_ISLNK(st.st_mode) || (end < rel.size() && !S_ISDIR(st.st_mode)))
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 class SourceCollector final
 {
 public:
@@ -310,7 +288,7 @@ private:
             if (!rel || *rel != m.path)
                 return nullptr;
             const std::string base = m_job.baseDir.empty() ? std::string(".") : m_job.baseDir;
-            if (leadsThroughLink(base, *rel))
+            if (pathHasLink(base, *rel, true))
                 return nullptr;
             Source s{joinPath(m_job.baseDir, *rel), m.path, {}};
             if (::lstat(s.diskPath.c_str(), &s.st) != 0 || !S_ISREG(s.st.st_mode))

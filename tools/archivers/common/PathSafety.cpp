@@ -1,5 +1,6 @@
 #include "tools/archivers/common/PathSafety.h"
 
+#include <sys/stat.h>
 #include <vector>
 
 namespace archivers
@@ -97,6 +98,29 @@ bool linkStaysInside(std::string_view relMember, std::string_view linkTarget)
         }
     }
     return true;
+}
+
+bool pathHasLink(const std::string &root, const std::string &rel, bool includeLast)
+{
+    std::string path = root;
+    size_t start = 0;
+    while (start < rel.size()) {
+        size_t end = rel.find('/', start);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = rel.size();
+        path += '/';
+        path.append(rel, start, end - start);
+        struct stat st = {};
+        if (::lstat(path.c_str(), &st) != 0)
+            return false; // the rest does not exist yet and will be created as folders
+        if (S_ISLNK(st.st_mode) && (!last || includeLast))
+            return true;
+        if (!last && !S_ISDIR(st.st_mode))
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 } // namespace archivers

@@ -21,4 +21,9 @@ std::optional<std::string> safeRelativePath(std::string_view member);
 // higher than the link's folder.
 bool linkStaysInside(std::string_view relMember, std::string_view linkTarget);
 
+// True when an existing component of root/rel (the last one included when `includeLast`)
+// is anything but a real folder (the last: anything but a non-link). Components that do not
+// exist yet end the look: they will be made as folders. Looks at the disk, root itself not.
+bool pathHasLink(const std::string &root, const std::string &rel, bool includeLast);
+
 } // namespace archivers
