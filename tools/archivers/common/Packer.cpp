@@ -3,6 +3,7 @@
 #include "tools/archivers/common/ArchiveReader.h"
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <archive_entry.h>
 #include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <optional>
@@ -342,14 +342,8 @@ private:
             archive_entry_set_symlink(entry.get(), target);
             archive_entry_set_size(entry.get(), 0);
         } else if (S_ISREG(s.st.st_mode)) {
-            // Non-blocking open and a second look: a file replaced by a FIFO meanwhile never
-            // holds the command up.
-            fd = ::open(s.diskPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-            struct stat now = {};
-            if (fd >= 0 && (::fstat(fd, &now) != 0 || !S_ISREG(now.st_mode))) {
-                ::close(fd);
-                fd = -1;
-            }
+            // A file replaced by a FIFO or a link meanwhile never holds the command up.
+            fd = openRegularFile(s.diskPath, LastLink::Refuse);
             if (fd < 0)
                 return sourceError(s.diskPath);
         } else {

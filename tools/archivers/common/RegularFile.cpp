@@ -8,11 +8,12 @@
 namespace archivers
 {
 
-int openRegularFile(const std::string &path)
+int openRegularFile(const std::string &path, LastLink lastLink)
 {
+    const int noFollow = lastLink == LastLink::Refuse ? O_NOFOLLOW : 0;
     int fd = -1;
     do {
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | noFollow);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return -1;
