@@ -67,14 +67,6 @@ private:
     QByteArray m_root;
 };
 
-namespace
-{
-QByteArray song(const QByteArray &title)
-{
-    return songData(title);
-}
-} // namespace
-
 void TestHostileArchives::initTestCase()
 {
     const QByteArray bin = faults::binDir();
@@ -106,7 +98,7 @@ void TestHostileArchives::cleanup()
 
 QByteArray TestHostileArchives::archiveBytes(const QString &kind, const QByteArray &root) const
 {
-    const QByteArray s = song("Inside");
+    const QByteArray s = songData("Inside");
     if (kind == "climb")
         return archives::lzhLevel0({{"../evil.snr", s}});
     if (kind == "climb far")
@@ -158,11 +150,11 @@ void TestHostileArchives::hostileArchive_data()
           "size beyond the data", "truncated", "truncated header"})
         QTest::newRow(refused) << QString::fromLatin1(refused) << QByteArray();
     QTest::newRow("folder link, then data through it")
-        << QStringLiteral("folder link, then data through it") << song("Inside");
+        << QStringLiteral("folder link, then data through it") << songData("Inside");
     QTest::newRow("folder named like the work file")
-        << QStringLiteral("folder named like the work file") << song("Inside");
+        << QStringLiteral("folder named like the work file") << songData("Inside");
     QTest::newRow("hostile member of another kind")
-        << QStringLiteral("hostile member of another kind") << song("Inside");
+        << QStringLiteral("hostile member of another kind") << songData("Inside");
 }
 
 void TestHostileArchives::hostileArchive()
@@ -208,8 +200,8 @@ void TestHostileArchives::workFileNameTakenByAFolder()
     // out is removed again; the folder is left alone.
     const QByteArray blocking = faults::makeFolder(m_fixture->path("tunelet.snr"));
     QVERIFY(writeBytes(blocking + "mine.txt", "kept"));
-    const QByteArray lzh =
-        m_fixture->writeOutside("song.lzh", archives::lzhLevel0({{"song.snr", song("Inside")}}));
+    const QByteArray lzh = m_fixture->writeOutside(
+        "song.lzh", archives::lzhLevel0({{"song.snr", songData("Inside")}}));
     form().Run([&] { form().AppendEntry(lzh); });
     QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{"ﾌｧｲﾙ " + QString::fromUtf8(m_fixture->path("tunelet.snr")) +
@@ -233,7 +225,7 @@ void TestHostileArchives::notAnArchive_data()
         binary.append(char((i * 13) & 0xFF));
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("binary") << binary;
-    QTest::newRow("song data") << song("Not packed");
+    QTest::newRow("song data") << songData("Not packed");
     QTest::newRow("header only") << QByteArray("\x1a\x00-lh0-", 7);
 }
 
@@ -255,8 +247,8 @@ void TestHostileArchives::fullDiskDuringExtraction()
 {
     // The data member does not fit: the extraction fails, the work file of
     // before stays whole and nothing half-written is left.
-    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), song("Old")));
-    const QByteArray big = song("Big") + QByteArray(64 * 1024, ';');
+    QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), songData("Old")));
+    const QByteArray big = songData("Big") + QByteArray(64 * 1024, ';');
     const QByteArray lzh =
         m_fixture->writeOutside("big.lzh", archives::lzhLevel0({{"sub/big.snr", big}}));
     const std::optional<QByteArray> report = faults::inChildWithFileSizeLimit(16 * 1024, [&] {
@@ -267,7 +259,7 @@ void TestHostileArchives::fullDiskDuringExtraction()
     });
     QVERIFY2(report, "the process did not end well");
     QCOMPARE(QString::fromUtf8(*report), "[LZH] big.lzh\n" + NoDataFile);
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Old"));
+    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Old"));
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
 }
 
@@ -276,7 +268,7 @@ void TestHostileArchives::songBesideHostileMembersPlays()
     const QByteArray lzh = m_fixture->writeOutside(
         "mixed.lzh",
         archives::lzhSymlink("sub", m_root + "outside") +
-            archives::lzhLevel0({{"../evil.txt", "x"}, {"sub/in.snr", song("Inside")}}));
+            archives::lzhLevel0({{"../evil.txt", "x"}, {"sub/in.snr", songData("Inside")}}));
     form().SonaroPath = faults::binDir() + "/sonaro";
     form().AppendEntry(lzh);
     QCOMPARE(form().Playlist().caption(0), QByteArray("[LZH] Inside"));
@@ -292,7 +284,7 @@ void TestHostileArchives::songBesideHostileMembersPlays()
             windowlink::windowText(*windows, windows->FindWindowA("CN_sonaro", nullptr)))
             .startsWith(QStringLiteral("Sonaro - Inside")),
         20000);
-    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Inside"));
+    QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Inside"));
     QVERIFY(faults::snapshot(m_root + "outside").isEmpty());
 }
 
@@ -321,7 +313,7 @@ void TestHostileArchives::oddArchiveNames()
     QFETCH(QByteArray, name);
     QFETCH(bool, relative);
     QFETCH(QString, error);
-    const QByteArray bytes = archives::lzhLevel0({{"song.snr", song("Inside")}});
+    const QByteArray bytes = archives::lzhLevel0({{"song.snr", songData("Inside")}});
     const QByteArray full = m_root + name;
     QVERIFY(tunelet::writeFileAtomically(full, bytes));
     // The temporary folder cannot remove names that are no text.
@@ -341,7 +333,7 @@ void TestHostileArchives::oddArchiveNames()
         QCOMPARE(m_fixture->captions(), QByteArrayList{"[LZH] Inside"});
         QCOMPARE(form().Playlist().path(0), relative ? name : full);
         QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
-        QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), song("Inside"));
+        QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Inside"));
     } else {
         const QStringList errors = m_fixture->dialogs().texts(What::Error);
         QCOMPARE(errors.size(), 1);
