@@ -75,9 +75,6 @@ private slots:
 
 private:
     bool startTunelet(const QString &home);
-    QString waitForWindow(const QString &regex, int timeoutMs = 20000);
-    QString waitForTitle(const QString &id, const std::function<bool(const QString &)> &accept,
-                         int timeoutMs, QStringList *seen = nullptr);
     bool closeAndWait(const QString &id);
     void writeSettings(const QString &home, const QByteArray &extra);
 
@@ -126,34 +123,6 @@ bool TuneletUnderX::startTunelet(const QString &home)
     return m_tunelet->waitForStarted(10000);
 }
 
-QString TuneletUnderX::waitForWindow(const QString &regex, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QStringList ids = m_x->searchByName(regex);
-        if (!ids.isEmpty())
-            return ids.first();
-        QThread::msleep(100);
-    }
-    return {};
-}
-
-QString TuneletUnderX::waitForTitle(const QString &id,
-                                    const std::function<bool(const QString &)> &accept,
-                                    int timeoutMs, QStringList *seen)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        const QString title = m_x->windowName(id);
-        if (seen && (seen->isEmpty() || seen->last() != title))
-            seen->append(title);
-        if (accept(title))
-            return title;
-        QThread::msleep(40);
-    }
-    return {};
-}
-
 bool TuneletUnderX::closeAndWait(const QString &id)
 {
     // Alt+F4 makes the window manager ask the window to close, as the close box does;
@@ -193,7 +162,7 @@ void TuneletUnderX::firstStartWritesVersionThenFullFileAtExit()
     QTemporaryDir dir;
     const QString home = dir.path() + QLatin1Char('/');
     QVERIFY(startTunelet(home));
-    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    const QString id = m_x->waitForWindow(QStringLiteral("^Tunelet$"));
     QVERIFY2(!id.isEmpty(), "the main window did not appear");
 
     const QByteArray first = readFile(home + QStringLiteral("tunelet.ini"));
@@ -225,7 +194,7 @@ void TuneletUnderX::playsWholeListUnattended()
     writeSettings(home, "[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
 
     QVERIFY(startTunelet(home));
-    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    const QString id = m_x->waitForWindow(QStringLiteral("^Tunelet$"));
     QVERIFY2(!id.isEmpty(), "the main window did not appear");
     QThread::msleep(300);
     m_x->key(id, QStringLiteral("space"));
@@ -235,18 +204,19 @@ void TuneletUnderX::playsWholeListUnattended()
         return [prefix](const QString &t) { return t.startsWith(prefix); };
     };
     QVERIFY2(
-        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000, &seen).isEmpty(),
+        !m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000, &seen).isEmpty(),
         qPrintable(seen.join(QStringLiteral(" | "))));
     QVERIFY2(
-        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 20000, &seen).isEmpty(),
+        !m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <2> ")), 20000, &seen).isEmpty(),
         qPrintable(seen.join(QStringLiteral(" | "))));
     QVERIFY2(
-        !waitForTitle(id, startsWith(QStringLiteral("Tunelet - <3> ")), 20000, &seen).isEmpty(),
+        !m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <3> ")), 20000, &seen).isEmpty(),
         qPrintable(seen.join(QStringLiteral(" | "))));
-    QVERIFY2(!waitForTitle(
-                  id, [](const QString &t) { return t == QStringLiteral("Tunelet"); }, 20000, &seen)
-                  .isEmpty(),
-             qPrintable(seen.join(QStringLiteral(" | "))));
+    QVERIFY2(
+        !m_x->waitForName(
+                id, [](const QString &t) { return t == QStringLiteral("Tunelet"); }, 20000, &seen)
+             .isEmpty(),
+        qPrintable(seen.join(QStringLiteral(" | "))));
     // The MIDI row plays from the converted work file in the program folder.
     QVERIFY(seen.join(QLatin1Char('\n'))
                 .contains(QStringLiteral("<2> ") + home + QStringLiteral("tunelet.snr")));
@@ -267,14 +237,14 @@ void TuneletUnderX::skipPauseAndCloseWithPlayer()
     writeSettings(home, "SaveList=1\r\n[File]\r\nFileName=" + home.toUtf8() + "list.ppl\r\n");
 
     QVERIFY(startTunelet(home));
-    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    const QString id = m_x->waitForWindow(QStringLiteral("^Tunelet$"));
     QVERIFY(!id.isEmpty());
     QThread::msleep(300);
     m_x->key(id, QStringLiteral("space"));
     auto startsWith = [](const QString &prefix) {
         return [prefix](const QString &t) { return t.startsWith(prefix); };
     };
-    QVERIFY(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
+    QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <1> ")), 10000).isEmpty());
 
     // Paused, the time display stands still; the right end of the tool bar holds it.
     QThread::msleep(1500);
@@ -292,9 +262,9 @@ void TuneletUnderX::skipPauseAndCloseWithPlayer()
     m_x->key(id, QStringLiteral("ctrl+space"));
 
     m_x->key(id, QStringLiteral("ctrl+Right"));
-    QVERIFY(!waitForTitle(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
+    QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
     // As a user would, wait until the second song's player is up before closing.
-    QVERIFY(!waitForWindow(QStringLiteral("^Sonaro - Beta"), 20000).isEmpty());
+    QVERIFY(!m_x->waitForWindow(QStringLiteral("^Sonaro - Beta"), 20000).isEmpty());
     QThread::msleep(1000);
     QVERIFY(!playersMentioning(home).isEmpty());
 
@@ -312,7 +282,7 @@ void TuneletUnderX::screenshotShowsJapaneseMenu()
     QTemporaryDir dir;
     const QString home = dir.path() + QLatin1Char('/');
     QVERIFY(startTunelet(home));
-    const QString id = waitForWindow(QStringLiteral("^Tunelet$"));
+    const QString id = m_x->waitForWindow(QStringLiteral("^Tunelet$"));
     QVERIFY(!id.isEmpty());
     QThread::msleep(500);
 
