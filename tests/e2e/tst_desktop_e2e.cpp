@@ -42,8 +42,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 
 QByteArray readFile(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return tunelet::testkit::readBytes(QFile::encodeName(path));
 }
 
 // A word of a shell line that stands for these bytes exactly: QProcess

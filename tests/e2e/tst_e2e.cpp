@@ -30,8 +30,7 @@ QString binDir()
 
 QByteArray readFile(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return tunelet::testkit::readBytes(QFile::encodeName(path));
 }
 
 // Section names of an INI file in file order.
