@@ -2,6 +2,7 @@
 // private X server, driven with key strokes and window-manager requests, with
 // the window title read as the playback state.
 #include "tests/support/ByteFiles.h"
+#include "tests/support/IniText.h"
 #include "tests/support/PlayerProcesses.h"
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
@@ -31,18 +32,6 @@ QString binDir()
 QByteArray readFile(const QString &path)
 {
     return tunelet::testkit::readBytes(QFile::encodeName(path));
-}
-
-// Section names of an INI file in file order.
-QStringList sectionsOf(const QByteArray &ini)
-{
-    QStringList sections;
-    for (const QByteArray &line : ini.split('\n')) {
-        const QByteArray t = line.trimmed();
-        if (t.startsWith('[') && t.endsWith(']'))
-            sections << QString::fromUtf8(t.mid(1, t.size() - 2));
-    }
-    return sections;
 }
 
 // How many pixels of the image differ from its most common colour.
