@@ -59,6 +59,8 @@ bool XSession::start(QString *error)
         endProcess(m_wm.get());
         m_wm.reset();
     }
+    if (!hasWindowManager())
+        qWarning("running without a window manager: %s", qPrintable(m_windowManagerProblem));
     return true;
 }
 

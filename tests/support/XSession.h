@@ -21,7 +21,8 @@ public:
     Q_DISABLE_COPY_MOVE(XSession)
 
     // False when no X server could be started. A window manager that would
-    // not come up leaves a session without one; windowManagerProblem() says why.
+    // not come up leaves a session without one, with a warning on the test's
+    // output; windowManagerProblem() says why.
     bool start(QString *error);
     bool hasWindowManager() const { return m_windowManagerProblem.isEmpty(); }
     QString windowManagerProblem() const { return m_windowManagerProblem; }
