@@ -26,6 +26,8 @@
 namespace
 {
 
+using tunelet::testkit::killPlayersMentioning;
+using tunelet::testkit::playersGone;
 using tunelet::testkit::playersMentioning;
 
 QString binDir()
@@ -53,15 +55,6 @@ QByteArray shellBytes(const QByteArray &bytes)
     for (const char byte : bytes)
         word += "\\x" + QByteArray::number(quint8(byte), 16);
     return word + "'";
-}
-
-// Players end shortly after Tunelet closes them; true once none is left.
-bool playersGone(const QString &home)
-{
-    const QDeadlineTimer deadline(5000);
-    while (!playersMentioning(home).isEmpty() && !deadline.hasExpired())
-        QTest::qWait(100);
-    return playersMentioning(home).isEmpty();
 }
 
 std::function<bool(const QString &)> startsWith(const QString &prefix)
@@ -172,8 +165,7 @@ void DesktopUnderX::cleanup()
     }
     m_tunelet.reset();
     if (!m_home.isEmpty())
-        for (qint64 pid : playersMentioning(m_home))
-            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-9"), QString::number(pid)});
+        killPlayersMentioning(m_home);
     m_home.clear();
 }
 

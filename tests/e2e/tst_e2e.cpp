@@ -7,7 +7,6 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -88,10 +87,8 @@ void TuneletUnderX::cleanup()
     m_tunelet.reset();
     // A test that failed half-way may leave the players it started; they are
     // found by the test's own folder in their command line and ended by id.
-    if (!m_home.isEmpty()) {
-        for (qint64 pid : playersMentioning(m_home))
-            QProcess::execute(QStringLiteral("kill"), {QStringLiteral("-9"), QString::number(pid)});
-    }
+    if (!m_home.isEmpty())
+        killPlayersMentioning(m_home);
     m_home.clear();
 }
 
@@ -255,10 +252,7 @@ void TuneletUnderX::skipPauseAndCloseWithPlayer()
     QVERIFY(!playersMentioning(home).isEmpty());
 
     QVERIFY(closeAndWait(id));
-    QDeadlineTimer deadline(5000);
-    while (!playersMentioning(home).isEmpty() && !deadline.hasExpired())
-        QThread::msleep(100);
-    QVERIFY(playersMentioning(home).isEmpty());
+    QVERIFY(playersGone(home));
     // The list saved at exit is byte for byte the playlist.
     QCOMPARE(readFile(home + QStringLiteral("tunelet.ppl")), list);
 }

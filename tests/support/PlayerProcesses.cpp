@@ -1,7 +1,11 @@
 #include "tests/support/PlayerProcesses.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTest>
+
+#include <csignal>
 
 namespace tunelet::testkit
 {
@@ -23,6 +27,20 @@ QList<qint64> playersMentioning(const QString &needle)
             pids << pid;
     }
     return pids;
+}
+
+bool playersGone(const QString &needle)
+{
+    const QDeadlineTimer deadline(5000);
+    while (!playersMentioning(needle).isEmpty() && !deadline.hasExpired())
+        QTest::qWait(100);
+    return playersMentioning(needle).isEmpty();
+}
+
+void killPlayersMentioning(const QString &needle)
+{
+    for (const qint64 pid : playersMentioning(needle))
+        ::kill(pid_t(pid), SIGKILL);
 }
 
 } // namespace tunelet::testkit
