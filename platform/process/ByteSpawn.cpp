@@ -40,6 +40,16 @@ void closeIfOpen(int &fd)
     fd = -1;
 }
 
+// In a started process before exec: signals blocked or made to be ignored
+// here (SIGPIPE) must reach the program as they would from a shell.
+void restoreSignalsForProgram()
+{
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGPIPE, SIG_DFL);
+}
+
 // In the middle process: starts the program in a session of its own and
 // reports its process id (or why it could not). With holdFd open, stays
 // until the starter closes it. Never returns.
@@ -55,10 +65,7 @@ void closeIfOpen(int &fd)
         ::_exit(0);
     }
     ::setsid();
-    sigset_t none;
-    ::sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::signal(SIGPIPE, SIG_DFL);
+    restoreSignalsForProgram();
     if (!folder.isEmpty() && ::chdir(folder.constData()) != 0) {
         report(reportFd, 2, errno);
         ::_exit(127);
@@ -142,9 +149,7 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
     int descriptor = -1;
     const bool started = awaitStart(fds[0], hold[1], pid, &code, &descriptor);
     ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    reapChild(child);
     if (processDescriptor)
         *processDescriptor = descriptor;
     return started || failWith(error, code);
@@ -169,10 +174,7 @@ pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QB
     }
     if (child == 0) {
         ::close(fds[0]);
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        ::signal(SIGPIPE, SIG_DFL);
+        restoreSignalsForProgram();
         if (folder.isEmpty() || ::chdir(folder.constData()) == 0)
             ::execv(argv[0], argv);
         report(fds[1], 2, errno);
@@ -184,12 +186,17 @@ pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QB
     ::close(fds[0]);
     if (failed) {
         failWith(error, message.value);
-        int status = 0;
-        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
+        reapChild(child);
         return -1;
     }
     return child;
+}
+
+void reapChild(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
 }
 
 } // namespace tunelet

@@ -29,4 +29,7 @@ bool spawnDetached(const QByteArray &program, const QByteArrayList &arguments,
 pid_t spawnChild(const QByteArray &program, const QByteArray &argument, const QByteArray &folder,
                  int *error = nullptr);
 
+// Waits until the child has ended and reaps it.
+void reapChild(pid_t child);
+
 } // namespace tunelet

@@ -127,9 +127,7 @@ RunOutcome SystemProcessLauncher::runAndWaitBytes(const QByteArray &program,
         }
         if (clock.elapsed() >= bound.count()) {
             ::kill(child, SIGKILL);
-            int status = 0;
-            while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
+            reapChild(child);
             return {RunOutcome::Status::TimedOut, -1};
         }
     }
