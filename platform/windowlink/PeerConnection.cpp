@@ -100,8 +100,7 @@ bool PeerConnection::takeReports()
         // Only reports come unasked, and only to a watcher.
         if (!report || report->op != wire::Op::Update || !m_report)
             return false;
-        m_report = std::move(*report);
-        m_reportedAt = io::Clock::now();
+        noteReport(std::move(*report));
     }
     return true;
 }
@@ -126,8 +125,7 @@ std::optional<wire::Reply> PeerConnection::ask(const wire::Request &request,
             if (const auto payload = nextFrame()) {
                 answer = wire::decodeReply(*payload);
                 if (answer && answer->op == wire::Op::Update && m_report) {
-                    m_report = std::move(*answer);
-                    m_reportedAt = io::Clock::now();
+                    noteReport(std::move(*answer));
                     answer.reset();
                     continue;
                 }
@@ -154,8 +152,13 @@ std::optional<wire::Reply> PeerConnection::ask(const wire::Request &request,
 
 void PeerConnection::watchFrom(const wire::Reply &snapshot)
 {
-    m_report = snapshot;
+    noteReport(snapshot);
     m_report->op = wire::Op::Update;
+}
+
+void PeerConnection::noteReport(wire::Reply report)
+{
+    m_report = std::move(report);
     m_reportedAt = io::Clock::now();
 }
 

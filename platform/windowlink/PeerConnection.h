@@ -54,6 +54,8 @@ private:
     std::optional<std::vector<std::uint8_t>> nextFrame();
     // Takes in the reports that have come; false when something else came.
     bool takeReports();
+    // The window's state is now the one reported, as of now.
+    void noteReport(wire::Reply report);
 
     int m_fd = -1;
     std::vector<std::uint8_t> m_inbox;
