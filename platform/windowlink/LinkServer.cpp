@@ -214,7 +214,7 @@ void LinkServer::Impl::readFrom(Connection &c)
         const ssize_t n = ::recv(c.fd, buf, sizeof buf, 0);
         if (n > 0) {
             c.in.insert(c.in.end(), buf, buf + n);
-            if (c.in.size() > 4 * (wire::kMaxPayload + 4)) {
+            if (c.in.size() > wire::kMaxBuffered) {
                 c.broken = true;
                 return;
             }
@@ -233,18 +233,10 @@ void LinkServer::Impl::readFrom(Connection &c)
 void LinkServer::Impl::handleBuffered(Connection &c)
 {
     while (!c.awaitingOwner && !c.broken) {
-        const auto len = wire::announcedLength(c.in);
-        if (!len)
+        const auto payload = wire::takeFrame(c.in, &c.broken);
+        if (!payload)
             return;
-        if (*len > wire::kMaxPayload) {
-            c.broken = true;
-            return;
-        }
-        if (c.in.size() < 4 + *len)
-            return;
-        const auto request =
-            wire::decodeRequest(std::span<const std::uint8_t>(c.in.data() + 4, *len));
-        c.in.erase(c.in.begin(), c.in.begin() + 4 + static_cast<std::ptrdiff_t>(*len));
+        const auto request = wire::decodeRequest(*payload);
         if (!request) {
             c.broken = true;
             return;

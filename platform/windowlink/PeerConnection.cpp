@@ -12,9 +12,6 @@ namespace
 
 std::atomic<std::size_t> g_open{0};
 
-// More than a frame and a report cannot be owed at once.
-constexpr std::size_t kMaxInbox = 4 * (wire::kMaxPayload + 4);
-
 } // namespace
 
 PeerConnection::~PeerConnection()
@@ -62,7 +59,7 @@ void PeerConnection::readAvailable()
         const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) {
             m_inbox.insert(m_inbox.end(), buffer, buffer + n);
-            if (m_inbox.size() > kMaxInbox)
+            if (m_inbox.size() > wire::kMaxBuffered)
                 m_ended = true;
             if (m_ended)
                 return;
@@ -78,19 +75,7 @@ void PeerConnection::readAvailable()
 
 std::optional<std::vector<std::uint8_t>> PeerConnection::nextFrame()
 {
-    const auto length = wire::announcedLength(m_inbox);
-    if (!length)
-        return std::nullopt;
-    if (*length > wire::kMaxPayload) {
-        m_ended = true;
-        return std::nullopt;
-    }
-    if (m_inbox.size() < 4 + *length)
-        return std::nullopt;
-    std::vector<std::uint8_t> payload(m_inbox.begin() + 4,
-                                      m_inbox.begin() + 4 + std::ptrdiff_t(*length));
-    m_inbox.erase(m_inbox.begin(), m_inbox.begin() + 4 + std::ptrdiff_t(*length));
-    return payload;
+    return wire::takeFrame(m_inbox, &m_ended);
 }
 
 bool PeerConnection::takeReports()

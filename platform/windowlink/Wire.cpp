@@ -340,4 +340,22 @@ std::optional<std::size_t> announcedLength(std::span<const std::uint8_t> buffere
     return n;
 }
 
+std::optional<std::vector<std::uint8_t>> takeFrame(std::vector<std::uint8_t> &buffered,
+                                                   bool *broken)
+{
+    const auto length = announcedLength(buffered);
+    if (!length)
+        return std::nullopt;
+    if (*length > kMaxPayload) {
+        *broken = true;
+        return std::nullopt;
+    }
+    if (buffered.size() < 4 + *length)
+        return std::nullopt;
+    const auto end = buffered.begin() + 4 + static_cast<std::ptrdiff_t>(*length);
+    std::vector<std::uint8_t> payload(buffered.begin() + 4, end);
+    buffered.erase(buffered.begin(), end);
+    return payload;
+}
+
 } // namespace windowlink::wire

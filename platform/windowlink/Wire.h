@@ -87,4 +87,14 @@ std::vector<std::uint8_t> frame(const std::vector<std::uint8_t> &payload);
 // caller must treat as a broken connection.
 std::optional<std::size_t> announcedLength(std::span<const std::uint8_t> buffered);
 
+// How many received bytes a peer may leave unread at once: more than a frame and a
+// report are never owed. More is a broken connection.
+inline constexpr std::size_t kMaxBuffered = 4 * (kMaxPayload + 4);
+
+// Takes the first whole frame out of the received bytes and gives its payload; nothing
+// while it has not all arrived, and nothing with *broken set when it announces more
+// than kMaxPayload.
+std::optional<std::vector<std::uint8_t>> takeFrame(std::vector<std::uint8_t> &buffered,
+                                                   bool *broken);
+
 } // namespace windowlink::wire
