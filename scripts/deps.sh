@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev libgl-dev libarchive-dev libarchive-tools libsdl2-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev
-  jlha-utils
+  jlha-utils lhasa arj cabextract gcab zlib1g-dev libbz2-dev
+  ffmpeg sox
   dpkg-dev file lintian desktop-file-utils appstream
   dbus playerctl trayer shared-mime-info libglib2.0-bin
 )
