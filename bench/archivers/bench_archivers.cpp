@@ -59,7 +59,7 @@ int main(int argc, char **argv)
     close(h);
     std::printf("lha_list_10000_members: %.1f ms (%d matched)\n", t.nsecsElapsed() / 1e6, found);
 
-    const QString lha = QStandardPaths::findExecutable("lha");
+    const QString lha = QStandardPaths::findExecutable("jlha");
     if (lha.isEmpty()) {
         std::printf("lha_extract_lh5: skipped (no lha tool)\n");
         return 0;

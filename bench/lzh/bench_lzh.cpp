@@ -68,7 +68,7 @@ QByteArray makeZeroArchive(const QByteArray &folder, const QString &name, qint64
     const QString archive = QFile::decodeName(folder) + name;
     QProcess lha;
     lha.setWorkingDirectory(source);
-    lha.start(QStringLiteral("lha"), {"aq", archive, "zeros.snr"});
+    lha.start(QStringLiteral("jlha"), {"aq", archive, "zeros.snr"});
     const bool made = lha.waitForFinished(120000) && lha.exitCode() == 0;
     QDir(source).removeRecursively();
     return made ? QFile::encodeName(archive) : QByteArray();
@@ -97,7 +97,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000;
-    if (QStandardPaths::findExecutable(QStringLiteral("lha")).isEmpty() ||
+    if (QStandardPaths::findExecutable(QStringLiteral("jlha")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("bsdtar")).isEmpty()) {
         std::fprintf(stderr, "bench_lzh: lha and bsdtar are needed\n");
         return 1;

@@ -117,7 +117,7 @@ QStringList ArchiveIntegrationTest::listing(TArchiveFile &file, const QByteArray
 void ArchiveIntegrationTest::lzhAsTheJukeboxUsesIt()
 {
     const QString archive =
-        makeArchive("lha", {"a", "ARCHIVE", "song.snr", "readme.txt"}, "songs.lzh");
+        makeArchive("jlha", {"a", "ARCHIVE", "song.snr", "readme.txt"}, "songs.lzh");
     if (archive.isEmpty())
         QSKIP("lha could not make an LZH archive");
     TArchiveFile file;
@@ -137,7 +137,7 @@ void ArchiveIntegrationTest::lzhAsTheJukeboxUsesIt()
 
 void ArchiveIntegrationTest::lzhProgressAndAbort()
 {
-    const QString archive = makeArchive("lha", {"a", "ARCHIVE", "song.snr"}, "progress.lzh");
+    const QString archive = makeArchive("jlha", {"a", "ARCHIVE", "song.snr"}, "progress.lzh");
     if (archive.isEmpty())
         QSKIP("lha could not make an LZH archive");
     TArchiveFile file;
@@ -225,7 +225,7 @@ void ArchiveIntegrationTest::pathBytesReachTheLibrary()
 
 void ArchiveIntegrationTest::lzhFoundByContent()
 {
-    const QString archive = makeArchive("lha", {"a", "ARCHIVE", "song.snr"}, "songs.dat");
+    const QString archive = makeArchive("jlha", {"a", "ARCHIVE", "song.snr"}, "songs.dat");
     if (archive.isEmpty())
         QSKIP("lha could not make an LZH archive");
     TArchiveFile file;
@@ -310,7 +310,7 @@ void ArchiveIntegrationTest::realArchivesFoundByContent_data()
                                                                                     : QString();
     };
     const QList<archives::Member> members{archives::Member("song.snr", song)};
-    QTest::newRow("lzh") << made("lha", {"a", "ARCHIVE", "song.snr"}, "c.lzh")
+    QTest::newRow("lzh") << made("jlha", {"a", "ARCHIVE", "song.snr"}, "c.lzh")
                          << int(TArchiverType::atLha);
     QTest::newRow("zip") << made("bsdtar", {"--format", "zip", "-cf", "ARCHIVE", "song.snr"},
                                  "c.zip")

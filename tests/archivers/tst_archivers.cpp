@@ -175,7 +175,7 @@ private slots:
         for (auto *lib :
              {m_unlha.get(), m_unzip.get(), m_zip.get(), m_tar.get(), m_cab.get(), m_unrar.get()})
             QVERIFY2(lib->isLoaded(), qPrintable(lib->error()));
-        m_lha = QStandardPaths::findExecutable("lha");
+        m_lha = QStandardPaths::findExecutable("jlha");
         m_bsdtar = QStandardPaths::findExecutable("bsdtar");
     }
 

@@ -364,7 +364,7 @@ void TestHostileArchives::smallBomb()
 {
     // A few KiB of LZH that unpack to 66 MiB of zero bytes, more than one command takes out:
     // refused before anything is written, with a message that says why.
-    const QString lha = QStandardPaths::findExecutable(QStringLiteral("lha"));
+    const QString lha = QStandardPaths::findExecutable(QStringLiteral("jlha"));
     if (lha.isEmpty())
         QSKIP("the lha tool is not installed");
     const QByteArray source = faults::makeFolder(m_root + "bomb-source");

@@ -85,7 +85,7 @@ QByteArrayList WindowFixture::leftInHome() const
 QByteArray WindowFixture::makeLzh(const QByteArray &name,
                                   const QList<archives::Member> &members) const
 {
-    const QString lha = QStandardPaths::findExecutable(QStringLiteral("lha"));
+    const QString lha = QStandardPaths::findExecutable(QStringLiteral("jlha"));
     if (lha.isEmpty())
         return {};
     const QString source = m_dir.filePath(QStringLiteral("src-") + QFile::decodeName(name));
