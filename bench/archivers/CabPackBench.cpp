@@ -1,5 +1,5 @@
-// Packing speed and size of the CAB library beside Debian's gcab ("gcab -c -z") on the same
-// files in the same run. Uses the library beside this program.
+#include "bench/archivers/CabPackBench.h"
+
 #include "archive/ArchiverApi.h"
 
 #include <QCoreApplication>
@@ -42,14 +42,13 @@ double mebibytesPerSecond(qint64 bytes, qint64 nanoseconds)
 
 } // namespace
 
-int main(int argc, char **argv)
+bool benchCabPacking()
 {
-    QCoreApplication app(argc, argv);
     const QString lib = QCoreApplication::applicationDirPath() + "/libcab32.so";
     void *handle = ::dlopen(lib.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         std::fprintf(stderr, "cannot load %s\n", qPrintable(lib));
-        return 1;
+        return false;
     }
     auto cab = reinterpret_cast<ArcCommandFn>(::dlsym(handle, "Cab"));
     QTemporaryDir dir;
@@ -58,7 +57,7 @@ int main(int argc, char **argv)
     for (const auto &[name, content] : benchFiles()) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
-            return 1;
+            return false;
         total += content.size();
         names << name;
     }
@@ -69,7 +68,7 @@ int main(int argc, char **argv)
     QElapsedTimer t;
     t.start();
     if (cab(0, line.constData(), nullptr, 0) != 0)
-        return 1;
+        return false;
     const qint64 ourTime = t.nsecsElapsed();
     const qint64 ourSize = QFileInfo(ours).size();
     const double ourSpeed = mebibytesPerSecond(total, ourTime);
@@ -79,14 +78,14 @@ int main(int argc, char **argv)
     const QString gcab = QStandardPaths::findExecutable("gcab");
     if (gcab.isEmpty()) {
         std::printf("gcab_pack: skipped (no gcab tool)\n");
-        return 0;
+        return true;
     }
     QProcess p;
     p.setWorkingDirectory(dir.path());
     t.restart();
     p.start(gcab, QStringList{"-c", "-z", "theirs.cab"} + names);
     if (!p.waitForFinished(-1) || p.exitCode() != 0)
-        return 1;
+        return false;
     const qint64 theirTime = t.nsecsElapsed();
     const qint64 theirSize = QFileInfo(dir.filePath("theirs.cab")).size();
     const double theirSpeed = mebibytesPerSecond(total, theirTime);
@@ -94,5 +93,5 @@ int main(int argc, char **argv)
     std::printf("gcab_pack_size_ratio: %.4f compressed/original\n", double(theirSize) / total);
     std::printf("cab_pack_speed_vs_gcab: %.2f ratio\n", ourSpeed / theirSpeed);
     std::printf("cab_pack_size_vs_gcab: %.3f ratio\n", double(ourSize) / theirSize);
-    return 0;
+    return true;
 }
