@@ -217,7 +217,8 @@ bool CabWriter::compressBlock()
     return true;
 }
 
-std::string CabWriter::assemble() const
+// Everything before the data blocks: the cabinet header, its one folder and the file table.
+std::string CabWriter::headers() const
 {
     size_t fileTable = 0;
     for (const File &f : m_files)
@@ -225,7 +226,7 @@ std::string CabWriter::assemble() const
     const size_t filesAt = kHeaderSize + kFolderSize;
     const size_t dataAt = filesAt + fileTable;
     std::string out;
-    out.reserve(dataAt + m_blocks.size());
+    out.reserve(dataAt);
     out += "MSCF";
     put32(out, 0);
     put32(out, uint32_t(dataAt + m_blocks.size())); // cbCabinet
@@ -252,7 +253,6 @@ std::string CabWriter::assemble() const
         out += f.name;
         out.push_back('\0');
     }
-    out += m_blocks;
     return out;
 }
 
@@ -278,7 +278,7 @@ bool CabWriter::close()
         return fail("no file a cabinet can hold");
     if (!m_block.empty() && !compressBlock())
         return false;
-    const bool written = writeAll(assemble());
+    const bool written = writeAll(headers()) && writeAll(m_blocks);
     const int rc = ::close(m_fd);
     m_fd = -1;
     if (written && rc != 0)

@@ -42,7 +42,7 @@ private:
 
     bool fail(std::string why);
     bool compressBlock();
-    std::string assemble() const;
+    std::string headers() const;
     bool writeAll(const std::string &bytes);
 
     int m_fd = -1;
