@@ -1,9 +1,14 @@
 #include "archive/CAB32.h"
 
+#include "archive/ArchiverApi.h"
+
 namespace
 {
 LibraryUnit cab("CAB32.DLL");
-}
+const char *const noSelfExtractor =
+    "CAB 形式書庫からの自己解凍書庫の作成には Windows 用の自己解凍部が"
+    "必要ですが、この環境にはありません。";
+} // namespace
 
 TCab32::TCab32()
     : TLibraryArchiver(
@@ -54,7 +59,11 @@ int TCab32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchi
                     const QByteArray &destDir, QByteArray &output)
 {
     CommandLine = BuildCommandLine("-f", archive, options, destDir, FileItems(), false);
-    return RunCommandLine(window, output);
+    const int result = RunCommandLine(window, output);
+    // The library has no Windows program stub to put before the cabinet on this platform.
+    if (result == ARC_ERROR_NOT_SUPPORTED)
+        throw EArchiver(noSelfExtractor);
+    return result;
 }
 
 int TCab32::ExtractMem(WindowHandle window, const QByteArray &archive,

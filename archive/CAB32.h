@@ -16,6 +16,7 @@ public:
     int Pack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
              const QByteArray &destDir, const FileItems &files, bool useResFile,
              QByteArray &output) override;
+    // Raises when the library answers that it cannot make one (no Windows stub here).
     int MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                 const QByteArray &destDir, QByteArray &output) override;
     int ExtractMem(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,

@@ -2,6 +2,8 @@
 // listing an archive of many members. Uses the libraries beside this program.
 #include "tests/support/ArchiveWriters.h"
 
+#include "bench/archivers/CabPackBench.h"
+
 #include "archive/ArchiverApi.h"
 
 #include <QCoreApplication>
@@ -58,6 +60,8 @@ int main(int argc, char **argv)
         ++found;
     close(h);
     std::printf("lha_list_10000_members: %.1f ms (%d matched)\n", t.nsecsElapsed() / 1e6, found);
+    if (!benchCabPacking())
+        return 1;
 
     const QString lha = QStandardPaths::findExecutable("jlha");
     if (lha.isEmpty()) {

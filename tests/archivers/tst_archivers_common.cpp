@@ -142,7 +142,8 @@ private slots:
         QTest::newRow("tar mem") << tar << QByteArray(" -f \"a\" \"m\"") << int(A::Extract);
         QTest::newRow("tar no archive") << tar << QByteArray("x -o \"d\\\"") << int(A::Invalid);
         QTest::newRow("cab -x") << cab << QByteArray("-x -i \"a\" \"d\\\"") << int(A::Extract);
-        QTest::newRow("cab -a") << cab << QByteArray("-a \"a\" \"d\\\"") << int(A::Unsupported);
+        QTest::newRow("cab -a") << cab << QByteArray("-a \"a\" \"d\\\"") << int(A::Pack);
+        QTest::newRow("cab -f") << cab << QByteArray("-f \"a\" \"d\\\"") << int(A::Unsupported);
         QTest::newRow("rar -e") << rar << QByteArray("-e -u \"a\" \"d\\\"") << int(A::Extract);
     }
 

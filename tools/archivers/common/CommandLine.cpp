@@ -50,6 +50,8 @@ bool isTrailByte(unsigned char c)
     return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
 }
 
+} // namespace
+
 bool isValidUtf8(std::string_view s)
 {
     size_t i = 0;
@@ -84,6 +86,9 @@ bool isValidUtf8(std::string_view s)
     }
     return true;
 }
+
+namespace
+{
 
 // Byte length of the character at i: two for a Shift-JIS double-byte character in text that
 // is not UTF-8, else one.

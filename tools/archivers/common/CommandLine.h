@@ -56,6 +56,9 @@ struct ParsedCommand {
 // the line names no archive.
 std::optional<ParsedCommand> parseCommandLine(std::string_view line, const Syntax &syntax);
 
+// Whether the bytes are UTF-8 text (else this platform reads them as Shift-JIS).
+bool isValidUtf8(std::string_view s);
+
 // Backslashes read as '/' (paths on this platform use '/'). In text that is not valid UTF-8
 // (Shift-JIS), a backslash that is the second byte of a double-byte character is part of
 // that character and stays.

@@ -1,6 +1,7 @@
 #include "tools/archivers/common/Commands.h"
 
 #include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
@@ -159,14 +160,28 @@ Request cab(const ParsedCommand &cmd)
     fillExtract(Library::Cab, cmd, r);
     r.extract.junkPaths = hasSwitch(cmd, "-j");
     r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
-    if (cmd.command.empty() || cmd.command == "-x")
+    if (cmd.command.empty() || cmd.command == "-x") {
         r.action = Action::Extract;
-    else if (cmd.command == "-l")
+    } else if (cmd.command == "-l") {
         r.action = Action::List;
-    else if (cmd.command == "-t")
+    } else if (cmd.command == "-t") {
         r.action = Action::Test;
-    else
-        r.action = Action::Unsupported; // "-a" packing and "-f" self-extractors
+    } else if (cmd.command == "-a") {
+        r.action = Action::Pack;
+        PackJob &p = r.pack;
+        p.container = Container::Cab;
+        p.archive = cmd.archive;
+        p.baseDir = cmd.targetDir;
+        p.files = cmd.files;
+        p.recurse = hasSwitch(cmd, "-r");
+        p.junkPaths = r.extract.junkPaths;
+        p.folderEntries = false; // a cabinet has no folder members
+    } else {
+        r.action = Action::Unsupported;
+        if (cmd.command == "-f")
+            r.refusal = "error: a self-extracting cabinet needs a Windows program stub, which "
+                        "this platform does not have; the cabinet is left as it is";
+    }
     return r;
 }
 
@@ -306,7 +321,7 @@ int32_t runCommand(Library library, std::string_view line, std::string &log)
         log += "error: cannot read the command line\n";
         return ARC_ERROR_COMMAND_LINE;
     case Action::Unsupported:
-        log += "error: this command is not supported\n";
+        appendLine(log, r.refusal.empty() ? "error: this command is not supported" : r.refusal);
         return ARC_ERROR_NOT_SUPPORTED;
     case Action::Adjust: {
         struct stat st = {};

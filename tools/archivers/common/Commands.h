@@ -36,6 +36,7 @@ struct Request {
     // response files ("@path").
     std::vector<size_t> responseFiles;
     std::string adjustPath;
+    std::string refusal; // Unsupported: why, when more can be said than "not supported"
 };
 
 // Reads a command function's line. Pure: no file is touched ("@file" masks stay as they are).

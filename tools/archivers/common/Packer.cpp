@@ -1,6 +1,8 @@
 #include "tools/archivers/common/Packer.h"
 
 #include "tools/archivers/common/ArchiveReader.h"
+#include "tools/archivers/common/CabWriter.h"
+#include "tools/archivers/common/LibarchiveSink.h"
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
@@ -27,11 +29,6 @@ struct Source {
     std::string memberName;
     struct stat st = {};
 };
-
-struct WriteDeleter {
-    void operator()(archive *a) const { archive_write_free(a); }
-};
-using Writer = std::unique_ptr<archive, WriteDeleter>;
 
 struct EntryDeleter {
     void operator()(archive_entry *e) const { archive_entry_free(e); }
@@ -198,8 +195,8 @@ public:
                     break;
             }
         }
-        if (rc == ARC_OK && archive_write_close(m_writer.get()) != ARCHIVE_OK)
-            rc = ARC_ERROR_WRITE;
+        if (rc == ARC_OK && !m_writer->close())
+            rc = writeError(m_job.archive);
         m_writer.reset();
         if (rc == ARC_OK && ::rename(m_temp.c_str(), m_job.archive.c_str()) != 0)
             rc = ARC_ERROR_WRITE;
@@ -211,36 +208,32 @@ public:
 private:
     int openWriter()
     {
-        m_writer.reset(archive_write_new());
-        archive *w = m_writer.get();
-        if (m_job.container == Container::Zip) {
-            archive_write_set_format_zip(w);
-            if (m_job.level >= 0)
-                archive_write_set_format_option(w, "zip", "compression-level",
-                                                std::to_string(m_job.level).c_str());
-        } else {
-            archive_write_set_format_pax_restricted(w);
-            const std::string level = std::to_string(m_job.level);
-            if (m_job.compression == Compression::Gzip) {
-                archive_write_add_filter_gzip(w);
-                if (m_job.level > 0)
-                    archive_write_set_filter_option(w, "gzip", "compression-level", level.c_str());
-            } else if (m_job.compression == Compression::Bzip2) {
-                archive_write_add_filter_bzip2(w);
-                if (m_job.level > 0)
-                    archive_write_set_filter_option(w, "bzip2", "compression-level", level.c_str());
-            }
-        }
-        if (archive_write_open_filename(w, m_temp.c_str()) != ARCHIVE_OK) {
-            appendLine(m_log, "error: cannot create " + m_temp);
+        if (m_job.container == Container::Cab)
+            m_writer = std::make_unique<CabWriter>(m_job.level);
+        else
+            m_writer =
+                std::make_unique<LibarchiveSink>(m_job.container, m_job.compression, m_job.level);
+        if (!m_writer->open(m_temp)) {
+            appendLine(m_log, "error: cannot create " + m_temp + ": " + m_writer->error());
             return ARC_ERROR_WRITE;
         }
         return ARC_OK;
     }
 
+    // False, with the reason in the log, when the format cannot hold the member.
+    bool takes(archive_entry *entry, const std::string &name)
+    {
+        const std::string why = m_writer->refusal(entry);
+        if (!why.empty())
+            appendLine(m_log, "skipped: " + name + " (" + why + ")");
+        return why.empty();
+    }
+
     int copyOld(SourceCollector &collector)
     {
-        const Format format = m_job.container == Container::Zip ? Format::Zip : Format::Tar;
+        const Format format = m_job.container == Container::Zip   ? Format::Zip
+                              : m_job.container == Container::Cab ? Format::Cab
+                                                                  : Format::Tar;
         ArchiveReader reader(format, m_job.archive);
         if (reader.open() != ARC_OK) {
             appendLine(m_log, "error: cannot read " + m_job.archive);
@@ -305,7 +298,9 @@ private:
 
     int copyMember(ArchiveReader &reader, const Member &m)
     {
-        if (archive_write_header(m_writer.get(), m.entry) != ARCHIVE_OK)
+        if (!takes(m.entry, m.path))
+            return ARC_OK;
+        if (!m_writer->header(m.entry))
             return writeError(m.path);
         for (;;) {
             const void *data = nullptr;
@@ -321,7 +316,7 @@ private:
                 break;
             if (!count(size))
                 return tooMuch();
-            if (archive_write_data(m_writer.get(), data, size) < 0)
+            if (!m_writer->data(data, size))
                 return writeError(m.path);
         }
         return ARC_OK;
@@ -332,6 +327,8 @@ private:
         std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
         archive_entry_copy_stat(entry.get(), &s.st);
         archive_entry_set_pathname(entry.get(), s.memberName.c_str());
+        if (!takes(entry.get(), s.memberName))
+            return ARC_OK;
         int fd = -1;
         if (S_ISLNK(s.st.st_mode)) {
             char target[4096];
@@ -350,7 +347,7 @@ private:
             archive_entry_set_size(entry.get(), 0);
         }
         int rc = ARC_OK;
-        if (archive_write_header(m_writer.get(), entry.get()) != ARCHIVE_OK)
+        if (!m_writer->header(entry.get()))
             rc = writeError(s.memberName);
         char buffer[64 * 1024];
         while (rc == ARC_OK && fd >= 0) {
@@ -361,7 +358,7 @@ private:
                 break;
             if (!count(size_t(n)))
                 rc = tooMuch();
-            else if (archive_write_data(m_writer.get(), buffer, size_t(n)) < 0)
+            else if (!m_writer->data(buffer, size_t(n)))
                 rc = writeError(s.memberName);
         }
         if (fd >= 0)
@@ -387,8 +384,7 @@ private:
 
     int writeError(const std::string &name)
     {
-        const char *why = archive_error_string(m_writer.get());
-        appendLine(m_log, "error: cannot write " + name + ": " + (why != nullptr ? why : ""));
+        appendLine(m_log, "error: cannot write " + name + ": " + m_writer->error());
         return ARC_ERROR_WRITE;
     }
 
@@ -401,7 +397,7 @@ private:
     const PackJob &m_job;
     std::string &m_log;
     std::string m_temp;
-    Writer m_writer;
+    std::unique_ptr<MemberSink> m_writer;
     uint64_t m_total = 0; // member data copied and added
 };
 
