@@ -1,6 +1,7 @@
 #include "tools/archivers/common/Packer.h"
 
 #include "tools/archivers/common/ArchiveReader.h"
+#include "tools/archivers/common/BgaWriter.h"
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
@@ -166,6 +167,7 @@ public:
     ~ArchiveRewrite()
     {
         m_writer.reset();
+        m_bga.reset();
         if (!m_temp.empty())
             ::unlink(m_temp.c_str());
     }
@@ -198,9 +200,10 @@ public:
                     break;
             }
         }
-        if (rc == ARC_OK && archive_write_close(m_writer.get()) != ARCHIVE_OK)
+        if (rc == ARC_OK && !closeWriter())
             rc = ARC_ERROR_WRITE;
         m_writer.reset();
+        m_bga.reset();
         if (rc == ARC_OK && ::rename(m_temp.c_str(), m_job.archive.c_str()) != 0)
             rc = ARC_ERROR_WRITE;
         if (rc == ARC_OK)
@@ -209,8 +212,56 @@ public:
     }
 
 private:
+    Format readFormat() const
+    {
+        switch (m_job.container) {
+        case Container::Zip:
+            return Format::Zip;
+        case Container::Tar:
+            return Format::Tar;
+        case Container::Bga:
+            return Format::Bga;
+        }
+        return Format::Zip;
+    }
+
+    // The three things packing asks of a writer, for libarchive's and for the BGA writer.
+    int writeHeader(archive_entry *entry, const std::string &name)
+    {
+        if (!m_bga)
+            return archive_write_header(m_writer.get(), entry) == ARCHIVE_OK ? ARC_OK
+                                                                             : writeError(name);
+        const bool folder = archive_entry_filetype(entry) == AE_IFDIR;
+        const char *path = archive_entry_pathname(entry);
+        return m_bga->begin(path != nullptr ? path : "", uint32_t(archive_entry_mtime(entry)),
+                            folder)
+                   ? ARC_OK
+                   : writeError(name);
+    }
+
+    bool writeData(const void *data, size_t size)
+    {
+        if (m_bga)
+            return m_bga->write(data, size);
+        return archive_write_data(m_writer.get(), data, size) >= 0;
+    }
+
+    bool closeWriter()
+    {
+        if (m_bga)
+            return m_bga->close();
+        return archive_write_close(m_writer.get()) == ARCHIVE_OK;
+    }
+
     int openWriter()
     {
+        if (m_job.container == Container::Bga) {
+            m_bga = std::make_unique<BgaWriter>(bga::methodForArchive(m_job.archive), m_job.level);
+            if (m_bga->open(m_temp))
+                return ARC_OK;
+            appendLine(m_log, "error: cannot create " + m_temp);
+            return ARC_ERROR_WRITE;
+        }
         m_writer.reset(archive_write_new());
         archive *w = m_writer.get();
         if (m_job.container == Container::Zip) {
@@ -240,8 +291,7 @@ private:
 
     int copyOld(SourceCollector &collector)
     {
-        const Format format = m_job.container == Container::Zip ? Format::Zip : Format::Tar;
-        ArchiveReader reader(format, m_job.archive);
+        ArchiveReader reader(readFormat(), m_job.archive);
         if (reader.open() != ARC_OK) {
             appendLine(m_log, "error: cannot read " + m_job.archive);
             return ARC_ERROR_ARCHIVE_OPEN;
@@ -305,8 +355,8 @@ private:
 
     int copyMember(ArchiveReader &reader, const Member &m)
     {
-        if (archive_write_header(m_writer.get(), m.entry) != ARCHIVE_OK)
-            return writeError(m.path);
+        if (const int rc = writeHeader(m.entry, m.path); rc != ARC_OK)
+            return rc;
         for (;;) {
             const void *data = nullptr;
             size_t size = 0;
@@ -321,7 +371,7 @@ private:
                 break;
             if (!count(size))
                 return tooMuch();
-            if (archive_write_data(m_writer.get(), data, size) < 0)
+            if (!writeData(data, size))
                 return writeError(m.path);
         }
         return ARC_OK;
@@ -333,6 +383,10 @@ private:
         archive_entry_copy_stat(entry.get(), &s.st);
         archive_entry_set_pathname(entry.get(), s.memberName.c_str());
         int fd = -1;
+        if (m_bga && !S_ISREG(s.st.st_mode) && !S_ISDIR(s.st.st_mode)) {
+            appendLine(m_log, "skipped (not a regular file): " + s.memberName);
+            return ARC_OK; // GZA and BZA hold files and folders only
+        }
         if (S_ISLNK(s.st.st_mode)) {
             char target[4096];
             const ssize_t n = ::readlink(s.diskPath.c_str(), target, sizeof target - 1);
@@ -349,9 +403,7 @@ private:
         } else {
             archive_entry_set_size(entry.get(), 0);
         }
-        int rc = ARC_OK;
-        if (archive_write_header(m_writer.get(), entry.get()) != ARCHIVE_OK)
-            rc = writeError(s.memberName);
+        int rc = writeHeader(entry.get(), s.memberName);
         char buffer[64 * 1024];
         while (rc == ARC_OK && fd >= 0) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -361,7 +413,7 @@ private:
                 break;
             if (!count(size_t(n)))
                 rc = tooMuch();
-            else if (archive_write_data(m_writer.get(), buffer, size_t(n)) < 0)
+            else if (!writeData(buffer, size_t(n)))
                 rc = writeError(s.memberName);
         }
         if (fd >= 0)
@@ -387,7 +439,7 @@ private:
 
     int writeError(const std::string &name)
     {
-        const char *why = archive_error_string(m_writer.get());
+        const char *why = m_bga ? m_bga->errorText().c_str() : archive_error_string(m_writer.get());
         appendLine(m_log, "error: cannot write " + name + ": " + (why != nullptr ? why : ""));
         return ARC_ERROR_WRITE;
     }
@@ -402,6 +454,7 @@ private:
     std::string &m_log;
     std::string m_temp;
     Writer m_writer;
+    std::unique_ptr<BgaWriter> m_bga;
     uint64_t m_total = 0; // member data copied and added
 };
 

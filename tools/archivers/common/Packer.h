@@ -8,7 +8,7 @@
 namespace archivers
 {
 
-enum class Container { Zip, Tar };
+enum class Container { Zip, Tar, Bga };
 enum class Compression { None, Gzip, Bzip2 };
 
 struct PackJob {
@@ -16,6 +16,7 @@ struct PackJob {
     Container container = Container::Zip;
     Compression compression = Compression::None;
     int level = -1; // 0-9, -1: the writer's default
+    // Bga: the compression comes from the archive's extension (".bza" bzip2, else deflate).
     std::string archive;
     std::string baseDir;            // names are taken relative to it; empty: current folder
     std::vector<std::string> files; // names or masks (Add, Freshen); masks (Delete)
