@@ -2,6 +2,7 @@
 // each target and every input saved after a target failed on it.
 #include "fuzz/checks/ArchiveDataCheck.h"
 #include "fuzz/checks/ArchiveOperandsCheck.h"
+#include "fuzz/checks/BgaDataCheck.h"
 #include "fuzz/checks/IniCheck.h"
 #include "fuzz/checks/ListFileCheck.h"
 #include "fuzz/checks/SongDataCheck.h"
@@ -31,6 +32,7 @@ const QHash<QString, Check> &checks()
         {"windowlink", fuzzcheck::checkWindowLink},
         {"archive_data", fuzzcheck::checkArchiveData},
         {"archive_operands", fuzzcheck::checkArchiveOperands},
+        {"bga", fuzzcheck::checkBgaData},
     };
     return table;
 }
