@@ -37,6 +37,7 @@ bool knownCode(int rc)
     case ARC_ERROR_NOT_FOUND:
     case ARC_ERROR_BUFFER_TOO_SMALL:
     case ARC_ERROR_WRITE:
+    case ARC_ERROR_NOT_SUPPORTED: // extracting GZA and BZA members to memory
         return true;
     default:
         return false;
@@ -204,16 +205,20 @@ std::string checkArchiveData(std::span<const std::uint8_t> data)
 {
     if (data.empty())
         return {};
-    const std::uint8_t how = data[0];
-    const std::span<const std::uint8_t> bytes = data.subspan(1);
-    const Format format = (how & 1) != 0 ? Format::Zip : Format::Lha;
+    const bool zip = (data[0] & 1) != 0;
+    return checkArchiveBytes(zip ? Format::Zip : Format::Lha, zip ? "in.zip" : "in.lzh", data[0],
+                             data.subspan(1));
+}
 
+std::string checkArchiveBytes(archivers::Format format, const std::string &name, std::uint8_t how,
+                              std::span<const std::uint8_t> bytes)
+{
     // The sandbox: box/work/in.xxx and the target box/work/out.
     const std::string box = scratchFolder() + "/box";
     removeTree(box);
     const std::string work = box + "/work";
     const std::string out = work + "/out";
-    const std::string archive = work + ((how & 1) != 0 ? "/in.zip" : "/in.lzh");
+    const std::string archive = work + "/" + name;
     if (::mkdir(box.c_str(), 0700) != 0 || ::mkdir(work.c_str(), 0700) != 0 ||
         ::mkdir(out.c_str(), 0700) != 0 || !writeBytes(archive, bytes))
         return "cannot set up the sandbox";

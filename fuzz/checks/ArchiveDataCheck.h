@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/archivers/common/ArchiveReader.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,5 +19,10 @@ namespace fuzzcheck
 // the first pass refused a member, and the archive itself untouched. Returns what
 // went wrong, or nothing.
 std::string checkArchiveData(std::span<const std::uint8_t> data);
+
+// The same checks on an archive of the given format, saved under `name` ("in.gza"); `how`
+// as above without bit 0.
+std::string checkArchiveBytes(archivers::Format format, const std::string &name, std::uint8_t how,
+                              std::span<const std::uint8_t> bytes);
 
 } // namespace fuzzcheck

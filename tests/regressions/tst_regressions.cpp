@@ -2,6 +2,7 @@
 // each target and every input saved after a target failed on it.
 #include "fuzz/checks/ArchiveDataCheck.h"
 #include "fuzz/checks/ArchiveOperandsCheck.h"
+#include "fuzz/checks/BgaDataCheck.h"
 #include "fuzz/checks/CabWriteCheck.h"
 #include "fuzz/checks/IniCheck.h"
 #include "fuzz/checks/ListFileCheck.h"
@@ -33,6 +34,7 @@ const QHash<QString, Check> &checks()
         {"archive_data", fuzzcheck::checkArchiveData},
         {"archive_operands", fuzzcheck::checkArchiveOperands},
         {"cab_write", fuzzcheck::checkCabWrite},
+        {"bga", fuzzcheck::checkBgaData},
     };
     return table;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "tools/archivers/common/BgaHeader.h"
+
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 
 struct archive;
@@ -10,8 +13,10 @@ struct archive_entry;
 namespace archivers
 {
 
+class BgaReader;
+
 // The archive formats of the stand-in libraries; each library reads its own only.
-enum class Format { Lha, Zip, Tar, Cab, Rar };
+enum class Format { Lha, Zip, Tar, Cab, Rar, Bga };
 
 enum class MemberKind { File, Directory, Symlink, Hardlink, Other };
 
@@ -60,6 +65,7 @@ private:
     void release();
     bool decompresses() const;
     int skipData();
+    int nextBga(Member &member);
 
     Format m_format;
     std::string m_path;
@@ -70,6 +76,10 @@ private:
     bool m_first = true;
     bool m_dataLeft = false; // the current member's data is not read to its end
     bool m_probed = false;
+    // GZA and BZA archives, which libarchive does not read.
+    std::unique_ptr<BgaReader> m_bga;
+    archive_entry *m_bgaEntry = nullptr;
+    bga::Method m_bgaMethod = bga::Method::Deflate;
 };
 
 } // namespace archivers

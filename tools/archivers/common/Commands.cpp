@@ -200,6 +200,64 @@ Request unrar(const ParsedCommand &cmd)
     return r;
 }
 
+// The LMZIP packer writes its switches into the command word: "-ru" packs recursively and
+// replaces a member only with a newer file; "-d" and "-f" are as for the other ZIP packer.
+// It has no name conversion, so '[' in a mask is an ordinary character.
+Request lmzip(const ParsedCommand &cmd)
+{
+    ParsedCommand packing = cmd;
+    if (cmd.command != "-d" && cmd.command != "-f") {
+        for (const char letter : std::string_view(cmd.command).substr(cmd.command.empty() ? 0 : 1))
+            packing.switches.push_back(std::string("-") + letter);
+        packing.command.clear();
+    }
+    Request r = zip(packing);
+    r.pack.brackets = false;
+    return r;
+}
+
+// BGA: "x" unpacks, "a" adds (the archive's extension picks the compression), "d" removes,
+// "l" lists and "t" tests. "-o" overwrites files on unpacking ("-n", the default, keeps them),
+// "-j" drops folders, "-r" recurses, "-a" takes dot files, "-l<n>" is the compression level.
+Request bgaCommand(const ParsedCommand &cmd, bool memory)
+{
+    Request r;
+    fillExtract(Library::Bga, cmd, r);
+    r.extract.junkPaths = hasSwitch(cmd, "-j");
+    r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
+    const std::string c = lowered(cmd.command);
+    if (memory) {
+        r.action = Action::Unsupported;
+    } else if (c == "x" || c == "e") {
+        r.action = Action::Extract;
+        r.extract.junkPaths = r.extract.junkPaths || c == "e";
+    } else if (c == "l" || c == "v") {
+        r.action = Action::List;
+    } else if (c == "t") {
+        r.action = Action::Test;
+    } else if (c == "a" || c == "d") {
+        r.action = Action::Pack;
+        PackJob &p = r.pack;
+        p.container = Container::Bga;
+        p.kind = c == "d" ? PackJob::Kind::Delete : PackJob::Kind::Add;
+        p.archive = cmd.archive;
+        p.baseDir = cmd.targetDir;
+        p.files = cmd.files;
+        r.responseFiles = cmd.responseFiles;
+        p.recurse = hasSwitch(cmd, "-r");
+        p.junkPaths = r.extract.junkPaths;
+        p.hidden = hasSwitch(cmd, "-a");
+        if (const std::optional<std::string> level = switchValue(cmd, "-l");
+            level && level->size() == 1 && (*level)[0] >= '0' && (*level)[0] <= '9')
+            p.level = (*level)[0] - '0';
+        if (p.kind == PackJob::Kind::Delete && p.files.empty())
+            r.action = Action::Invalid; // removing needs names
+    } else if (c == "s") {
+        r.action = Action::Unsupported; // self-extractors
+    }
+    return r;
+}
+
 std::string trimmed(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -225,6 +283,8 @@ const Syntax &syntaxOf(Library library)
     static const Syntax tar{{}, false, true, {"-f", "-o"}, true};
     static const Syntax cab{{"-x", "-a", "-f", "-l", "-t"}, true, false, {}, false};
     static const Syntax rar{{"-x", "-e", "-l", "-v", "-t"}, true, false, {}, false};
+    static const Syntax lmzip{{"-ru", "-r", "-u", "-d", "-f"}, true, false, {}, false};
+    static const Syntax bgaSyntax{{"x", "e", "l", "v", "t", "a", "d", "s"}, false, true, {}, false};
     switch (library) {
     case Library::Unlha:
         return lha;
@@ -238,6 +298,10 @@ const Syntax &syntaxOf(Library library)
         return cab;
     case Library::Unrar:
         return rar;
+    case Library::Lmzip:
+        return lmzip;
+    case Library::Bga:
+        return bgaSyntax;
     }
     return lha;
 }
@@ -249,7 +313,10 @@ Format formatOf(Library library)
         return Format::Lha;
     case Library::UnZip:
     case Library::Zip:
+    case Library::Lmzip:
         return Format::Zip;
+    case Library::Bga:
+        return Format::Bga;
     case Library::Tar:
         return Format::Tar;
     case Library::Cab:
@@ -288,6 +355,10 @@ Request interpret(Library library, std::string_view line, bool memory)
         return cab(*cmd);
     case Library::Unrar:
         return unrar(*cmd);
+    case Library::Lmzip:
+        return lmzip(*cmd);
+    case Library::Bga:
+        return bgaCommand(*cmd, memory);
     }
     return Request{};
 }

@@ -12,7 +12,8 @@ namespace archivers
 {
 
 // The stand-in libraries, each with its own command syntax.
-enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar };
+// Lmzip: the packing command "Zip" of LMZIP32 (its unpacking command reads as UnZip).
+enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar, Lmzip, Bga };
 
 Format formatOf(Library library);
 

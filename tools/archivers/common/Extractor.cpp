@@ -380,6 +380,8 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
         *written = 0;
     if (buffer == nullptr && bufferSize > 0)
         return ARC_ERROR_COMMAND_LINE;
+    if (format == Format::Bga)
+        return ARC_ERROR_NOT_SUPPORTED; // no extract-to-memory for GZA and BZA
     ArchiveReader reader(format, archive);
     if (const int rc = reader.open(); rc != ARC_OK)
         return rc;

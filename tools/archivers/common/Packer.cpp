@@ -1,6 +1,7 @@
 #include "tools/archivers/common/Packer.h"
 
 #include "tools/archivers/common/ArchiveReader.h"
+#include "tools/archivers/common/BgaWriter.h"
 #include "tools/archivers/common/CabWriter.h"
 #include "tools/archivers/common/LibarchiveSink.h"
 #include "tools/archivers/common/Log.h"
@@ -210,6 +211,9 @@ private:
     {
         if (m_job.container == Container::Cab)
             m_writer = std::make_unique<CabWriter>(m_job.level);
+        else if (m_job.container == Container::Bga)
+            m_writer =
+                std::make_unique<BgaWriter>(bga::methodForArchive(m_job.archive), m_job.level);
         else
             m_writer =
                 std::make_unique<LibarchiveSink>(m_job.container, m_job.compression, m_job.level);
@@ -229,12 +233,24 @@ private:
         return why.empty();
     }
 
+    Format readFormat() const
+    {
+        switch (m_job.container) {
+        case Container::Zip:
+            return Format::Zip;
+        case Container::Tar:
+            return Format::Tar;
+        case Container::Cab:
+            return Format::Cab;
+        case Container::Bga:
+            return Format::Bga;
+        }
+        return Format::Zip;
+    }
+
     int copyOld(SourceCollector &collector)
     {
-        const Format format = m_job.container == Container::Zip   ? Format::Zip
-                              : m_job.container == Container::Cab ? Format::Cab
-                                                                  : Format::Tar;
-        ArchiveReader reader(format, m_job.archive);
+        ArchiveReader reader(readFormat(), m_job.archive);
         if (reader.open() != ARC_OK) {
             appendLine(m_log, "error: cannot read " + m_job.archive);
             return ARC_ERROR_ARCHIVE_OPEN;

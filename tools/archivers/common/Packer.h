@@ -8,7 +8,7 @@
 namespace archivers
 {
 
-enum class Container { Zip, Tar, Cab };
+enum class Container { Zip, Tar, Cab, Bga };
 enum class Compression { None, Gzip, Bzip2 };
 
 struct PackJob {
