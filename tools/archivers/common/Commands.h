@@ -36,6 +36,7 @@ struct Request {
     // response files ("@path").
     std::vector<size_t> responseFiles;
     std::string adjustPath;
+    std::string why; // Unsupported: what the library cannot do, when more is to be said
 };
 
 // Reads a command function's line. Pure: no file is touched ("@file" masks stay as they are).
