@@ -125,6 +125,9 @@ typedef int32_t (*ArcProgressCallback)(ArcWindow window, uint32_t message, uint3
 #define ARC_MAX_TOTAL_BYTES (64u * 1024u * 1024u)
 /* The result of a command, test or listing that would go beyond ARC_MAX_TOTAL_BYTES. */
 #define ARC_ERROR_TOTAL_TOO_LARGE 0x8016
+/* The result of a command this library cannot carry out (an LHA self-extractor: this
+ * platform has no program stub for one); the back-ends raise their own message for it. */
+#define ARC_ERROR_NOT_SUPPORTED 0x8002
 
 /* Results of TarGetArchiveType. */
 #define ARC_TYPE_UNKNOWN 0
