@@ -4,6 +4,7 @@
 #include "fuzz/checks/ArchiveOperandsCheck.h"
 #include "fuzz/checks/IniCheck.h"
 #include "fuzz/checks/ListFileCheck.h"
+#include "fuzz/checks/LzhWriteCheck.h"
 #include "fuzz/checks/SongDataCheck.h"
 #include "fuzz/checks/TitlesCheck.h"
 #include "fuzz/checks/WindowLinkCheck.h"
@@ -31,6 +32,7 @@ const QHash<QString, Check> &checks()
         {"windowlink", fuzzcheck::checkWindowLink},
         {"archive_data", fuzzcheck::checkArchiveData},
         {"archive_operands", fuzzcheck::checkArchiveOperands},
+        {"lzh_write", fuzzcheck::checkLzhWrite},
     };
     return table;
 }

@@ -154,8 +154,8 @@ private:
         std::vector<std::uint8_t> packed;
         if (m_job.compression != Compression::None && !data.empty())
             packed = lhEncode(bytes, dictionaryBits(m_job.compression));
-        if (!data.empty() && m_job.compression != Compression::None &&
-            packed.size() < data.size()) {
+        if (m_job.compression != Compression::None &&
+            lhPackedIsUsable(packed.size(), data.size())) {
             entry.method = methodName(m_job.compression);
             entry.packedSize = std::uint32_t(packed.size());
             m_out += lzhHeader(entry);
