@@ -125,7 +125,7 @@ typedef int32_t (*ArcProgressCallback)(ArcWindow window, uint32_t message, uint3
 #define ARC_MAX_TOTAL_BYTES (64u * 1024u * 1024u)
 /* The result of a command, test or listing that would go beyond ARC_MAX_TOTAL_BYTES. */
 #define ARC_ERROR_TOTAL_TOO_LARGE 0x8016
-/* The result of a command the library cannot carry out here (a self-extractor needs a Windows
+/* The result of a command the library cannot carry out here (a self-extractor: it needs a Windows
  * program stub this platform does not have); the back-end raises its message. Also in
  * tools/archivers/include/ArchiverErrors.h, the same definition. */
 #define ARC_ERROR_NOT_SUPPORTED 0x8002

@@ -1,5 +1,7 @@
 #include "archive/LHA32.h"
 
+#include "archive/ArchiverApi.h"
+
 namespace
 {
 LibraryUnit unlha("UNLHA32.DLL");
@@ -98,7 +100,13 @@ int TLha32::Update(WindowHandle window, const QByteArray &archive, const TArchiv
 int TLha32::MakeSFX(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                     const QByteArray &destDir, QByteArray &output)
 {
-    return RunCommand(window, "s", archive, options, destDir, FileItems(), false, output);
+    const int result =
+        RunCommand(window, "s", archive, options, destDir, FileItems(), false, output);
+    // A library without a self-extractor stub refuses; the caller gets the message for that,
+    // not a bare code.
+    if (result == ARC_ERROR_NOT_SUPPORTED)
+        TArchiver::MakeSFX(window, archive, options, destDir, output);
+    return result;
 }
 
 int TLha32::ExtractMem(WindowHandle window, const QByteArray &archive,

@@ -28,3 +28,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# lhasa and jlha-utils both provide "lha"; the tests make LZH archives with it, which only
+# jlha does (lhasa only reads), so "lha" is pointed at jlha.
+if [ -x /usr/bin/jlha ] && [ "$(readlink -f /usr/bin/lha 2>/dev/null)" != /usr/bin/jlha ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  $SUDO update-alternatives --set lha /usr/bin/jlha >/dev/null
+fi

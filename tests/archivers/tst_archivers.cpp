@@ -386,8 +386,9 @@ private slots:
         QTest::newRow("missing archive")
             << QByteArray("x") << "missing.lzh" << ARC_ERROR_ARCHIVE_OPEN;
         QTest::newRow("not an archive") << QByteArray("x") << "text.lzh" << ARC_ERROR_ARCHIVE_OPEN;
-        QTest::newRow("packing") << QByteArray("u") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
-        QTest::newRow("deleting") << QByteArray("d") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
+        QTest::newRow("packing nothing") << QByteArray("u") << "songs.lzh" << ARC_ERROR_SOURCE;
+        QTest::newRow("deleting from a missing archive")
+            << QByteArray("d") << "missing.lzh" << ARC_ERROR_ARCHIVE_OPEN;
         QTest::newRow("self-extractor")
             << QByteArray("s") << "songs.lzh" << ARC_ERROR_NOT_SUPPORTED;
         QTest::newRow("unknown command")

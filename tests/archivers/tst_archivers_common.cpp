@@ -124,8 +124,12 @@ private slots:
         QTest::newRow("lha upper X") << lha << QByteArray("X \"a\"") << int(A::Extract);
         QTest::newRow("lha list") << lha << QByteArray("l \"a\"") << int(A::List);
         QTest::newRow("lha test") << lha << QByteArray("t \"a\"") << int(A::Test);
-        QTest::newRow("lha pack") << lha << QByteArray("u -+ \"a\" \"d\\\" \"*\"")
-                                  << int(A::Unsupported);
+        QTest::newRow("lha pack") << lha << QByteArray("u -+ \"a\" \"d\\\" \"*\"") << int(A::Pack);
+        QTest::newRow("lha delete without names")
+            << lha << QByteArray("d -+ \"a\"") << int(A::Invalid);
+        QTest::newRow("lha sfx") << lha << QByteArray("s -+ \"a\"") << int(A::Unsupported);
+        QTest::newRow("lha method")
+            << lha << QByteArray("u -o2 \"a\" \"d\\\" \"*\"") << int(A::Unsupported);
         QTest::newRow("lha no archive") << lha << QByteArray("x -+ -n1  ") << int(A::Invalid);
         QTest::newRow("lha no command") << lha << QByteArray(" -+ \"a\" \"m\"") << int(A::Invalid);
         QTest::newRow("unzip -x") << unzip << QByteArray("-x --i -o \"a\" \"d\\\"")

@@ -6,6 +6,7 @@
 #include "fuzz/checks/CabWriteCheck.h"
 #include "fuzz/checks/IniCheck.h"
 #include "fuzz/checks/ListFileCheck.h"
+#include "fuzz/checks/LzhWriteCheck.h"
 #include "fuzz/checks/SongDataCheck.h"
 #include "fuzz/checks/TitlesCheck.h"
 #include "fuzz/checks/WindowLinkCheck.h"
@@ -35,6 +36,7 @@ const QHash<QString, Check> &checks()
         {"archive_operands", fuzzcheck::checkArchiveOperands},
         {"cab_write", fuzzcheck::checkCabWrite},
         {"bga", fuzzcheck::checkBgaData},
+        {"lzh_write", fuzzcheck::checkLzhWrite},
     };
     return table;
 }

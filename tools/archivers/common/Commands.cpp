@@ -40,6 +40,50 @@ void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
     r.extract.filter.brackets = usesBrackets(library);
 }
 
+// The value of a switch "-<letter><number>" ("-r1", "-x0"), -1 when there is none.
+int smallSwitch(const ParsedCommand &cmd, std::string_view prefix)
+{
+    const std::optional<std::string> v = switchValue(cmd, prefix);
+    if (!v || v->empty() || v->size() > 3 ||
+        !std::all_of(v->begin(), v->end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
+        return -1;
+    return std::stoi(*v);
+}
+
+// "a" and "u" add (u: a member is replaced by a newer file only), "f" freshens, "d" deletes.
+// Switches: -r1 or -r2 take folders with their contents, -x0 stores names without folders,
+// -a1 takes hidden files too, -z1 stores without compression, -o5, -o6, -o7 choose the method.
+void lhaPack(const ParsedCommand &cmd, const std::string &c, Request &r)
+{
+    r.action = Action::Pack;
+    PackJob &p = r.pack;
+    p.container = Container::Lzh;
+    p.archive = cmd.archive;
+    p.baseDir = cmd.targetDir;
+    p.files = cmd.files;
+    r.responseFiles = cmd.responseFiles;
+    p.recurse = smallSwitch(cmd, "-r") > 0;
+    p.junkPaths = smallSwitch(cmd, "-x") == 0;
+    p.hidden = smallSwitch(cmd, "-a") > 0;
+    p.folderEntries = false;
+    p.updateOnly = c == "u";
+    p.kind = c == "d"   ? PackJob::Kind::Delete
+             : c == "f" ? PackJob::Kind::Freshen
+                        : PackJob::Kind::Add;
+    const int method = smallSwitch(cmd, "-o");
+    p.compression = method == 6   ? Compression::Lh6
+                    : method == 7 ? Compression::Lh7
+                                  : Compression::Lh5;
+    if (smallSwitch(cmd, "-z") > 0)
+        p.compression = Compression::None;
+    if (switchValue(cmd, "-o") && method != 5 && method != 6 && method != 7) {
+        r.action = Action::Unsupported;
+        r.refusal = "error: this library writes the methods -o5, -o6, -o7 and -z1 (stored) only";
+    }
+    if (p.kind == PackJob::Kind::Delete && p.files.empty())
+        r.action = Action::Invalid; // deleting needs names
+}
+
 Request lha(const ParsedCommand &cmd, bool memory)
 {
     Request r;
@@ -54,9 +98,15 @@ Request lha(const ParsedCommand &cmd, bool memory)
         r.action = Action::List;
     } else if (c == "t") {
         r.action = Action::Test;
-    } else if (!c.empty() && std::string_view("aumdfscp").find(c) != std::string_view::npos &&
-               c.size() == 1) {
-        r.action = Action::Unsupported; // LHA packing has no library on this platform
+    } else if (c == "a" || c == "u" || c == "d" || c == "f") {
+        lhaPack(cmd, c, r);
+    } else if (c == "s") {
+        r.action = Action::Unsupported;
+        r.refusal =
+            "error: self-extracting archives need a Windows program stub, which this platform "
+            "does not have";
+    } else if (c == "m" || c == "c" || c == "p") {
+        r.action = Action::Unsupported;
     }
     return r;
 }

@@ -5,6 +5,8 @@
 #include "tools/archivers/common/CabWriter.h"
 #include "tools/archivers/common/LibarchiveSink.h"
 #include "tools/archivers/common/Log.h"
+#include "tools/archivers/common/LzhWriter.h"
+#include "tools/archivers/common/PackSources.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -13,7 +15,6 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
-#include <dirent.h>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,135 +26,8 @@ namespace archivers
 namespace
 {
 
-struct Source {
-    std::string diskPath;
-    std::string memberName;
-    struct stat st = {};
-};
-
 struct EntryDeleter {
     void operator()(archive_entry *e) const { archive_entry_free(e); }
-};
-
-bool hasWildcard(const std::string &s)
-{
-    return s.find_first_of("*?[") != std::string::npos;
-}
-
-std::string joinPath(const std::string &dir, const std::string &name)
-{
-    if (dir.empty() || dir == ".")
-        return name;
-    return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-class SourceCollector final
-{
-public:
-    SourceCollector(const PackJob &job) : m_job(job) {}
-
-    // Expands the file items into sources, keyed by member name (first one wins).
-    void collect()
-    {
-        for (const std::string &item : m_job.files)
-            collectItem(item);
-    }
-
-    std::map<std::string, Source> &sources() { return m_sources; }
-    std::vector<std::string> &order() { return m_order; }
-
-private:
-    std::string diskPathOf(const std::string &item) const
-    {
-        if (!item.empty() && item.front() == '/')
-            return item;
-        return joinPath(m_job.baseDir, item);
-    }
-
-    std::string memberNameOf(const std::string &diskPath) const
-    {
-        // Both sides normalized, so "base//" and "base/" name the same folder.
-        std::string name = normalizeMemberPath(diskPath);
-        const std::string base = normalizeMemberPath(m_job.baseDir);
-        if (!base.empty() && base != "/" && name.compare(0, base.size() + 1, base + "/") == 0)
-            name.erase(0, base.size() + 1);
-        while (!name.empty() && name.front() == '/')
-            name.erase(0, 1);
-        if (m_job.junkPaths)
-            name = name.substr(name.rfind('/') + 1);
-        return name;
-    }
-
-    void collectItem(const std::string &item)
-    {
-        const std::string disk = diskPathOf(item);
-        const size_t slash = disk.rfind('/');
-        const std::string dir = slash == std::string::npos ? std::string() : disk.substr(0, slash);
-        const std::string pattern = disk.substr(slash == std::string::npos ? 0 : slash + 1);
-        if (!hasWildcard(pattern)) {
-            struct stat st = {};
-            if (::lstat(disk.c_str(), &st) != 0)
-                return;
-            add(disk, st);
-            return;
-        }
-        scan(dir, pattern, m_job.recurse);
-    }
-
-    void scan(const std::string &dir, const std::string &pattern, bool recurse)
-    {
-        DIR *d = ::opendir(dir.empty() ? "." : dir.c_str());
-        if (d == nullptr)
-            return;
-        std::vector<std::string> names;
-        while (const dirent *e = ::readdir(d)) {
-            const std::string name = e->d_name;
-            if (name != "." && name != ".." && (m_job.hidden || name.front() != '.'))
-                names.push_back(name);
-        }
-        ::closedir(d);
-        std::sort(names.begin(), names.end());
-        for (const std::string &name : names) {
-            const std::string path = dir.empty() ? name : joinPath(dir, name);
-            struct stat st = {};
-            if (::lstat(path.c_str(), &st) != 0)
-                continue;
-            if (wildcardMatch(pattern, name, m_job.brackets))
-                add(path, st);
-            else if (recurse && S_ISDIR(st.st_mode))
-                scan(path, pattern, true);
-        }
-    }
-
-    void add(const std::string &path, const struct stat &st)
-    {
-        if (S_ISDIR(st.st_mode)) {
-            if (m_job.folderEntries && !m_job.junkPaths)
-                addOne(path, st);
-            if (m_job.recurse)
-                scan(path, "*", true);
-            return;
-        }
-        if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))
-            addOne(path, st);
-    }
-
-    void addOne(const std::string &path, const struct stat &st)
-    {
-        struct stat self = {};
-        if (::stat(m_job.archive.c_str(), &self) == 0 && self.st_dev == st.st_dev &&
-            self.st_ino == st.st_ino)
-            return; // never pack the archive into itself
-        const std::string name = memberNameOf(path);
-        if (name.empty() || !safeRelativePath(name))
-            return;
-        if (m_sources.emplace(name, Source{path, name, st}).second)
-            m_order.push_back(name);
-    }
-
-    const PackJob &m_job;
-    std::map<std::string, Source> m_sources;
-    std::vector<std::string> m_order;
 };
 
 class ArchiveRewrite final
@@ -161,12 +35,7 @@ class ArchiveRewrite final
 public:
     ArchiveRewrite(const PackJob &job, std::string &log) : m_job(job), m_log(log) {}
     // The new archive is never left half-written, also when an exception passes.
-    ~ArchiveRewrite()
-    {
-        m_writer.reset();
-        if (!m_temp.empty())
-            ::unlink(m_temp.c_str());
-    }
+    ~ArchiveRewrite() { m_writer.reset(); }
     ArchiveRewrite(const ArchiveRewrite &) = delete;
     ArchiveRewrite &operator=(const ArchiveRewrite &) = delete;
 
@@ -185,7 +54,7 @@ public:
             appendLine(m_log, "error: no archive " + m_job.archive);
             return ARC_ERROR_ARCHIVE_OPEN;
         }
-        m_temp = m_job.archive + ".tunelet-new-" + std::to_string(::getpid());
+        m_temp.emplace(m_job.archive);
         int rc = openWriter();
         if (rc == ARC_OK && exists && !(m_job.kind == PackJob::Kind::Add && m_job.replaceArchive))
             rc = copyOld(collector);
@@ -199,10 +68,8 @@ public:
         if (rc == ARC_OK && !m_writer->close())
             rc = writeError(m_job.archive);
         m_writer.reset();
-        if (rc == ARC_OK && ::rename(m_temp.c_str(), m_job.archive.c_str()) != 0)
+        if (rc == ARC_OK && !m_temp->commit())
             rc = ARC_ERROR_WRITE;
-        if (rc == ARC_OK)
-            m_temp.clear();
         return rc;
     }
 
@@ -217,8 +84,8 @@ private:
         else
             m_writer =
                 std::make_unique<LibarchiveSink>(m_job.container, m_job.compression, m_job.level);
-        if (!m_writer->open(m_temp)) {
-            appendLine(m_log, "error: cannot create " + m_temp + ": " + m_writer->error());
+        if (!m_writer->open(m_temp->path())) {
+            appendLine(m_log, "error: cannot create " + m_temp->path() + ": " + m_writer->error());
             return ARC_ERROR_WRITE;
         }
         return ARC_OK;
@@ -244,6 +111,8 @@ private:
             return Format::Cab;
         case Container::Bga:
             return Format::Bga;
+        case Container::Lzh:
+            return Format::Lha;
         }
         return Format::Zip;
     }
@@ -287,29 +156,7 @@ private:
     // The file that replaces an old member, if any.
     const Source *replacementFor(const Member &m, SourceCollector &collector)
     {
-        auto &sources = collector.sources();
-        auto it = sources.find(m.path);
-        if (m_job.kind == PackJob::Kind::Freshen && m_job.files.empty() && it == sources.end()) {
-            // Freshen without names: every member against the file of its name below the
-            // base folder, under the checks of unpacking: no absolute path, no "..", no link
-            // on the way, a regular file only.
-            const std::optional<std::string> rel = safeRelativePath(m.rawPath);
-            if (!rel || *rel != m.path)
-                return nullptr;
-            const std::string base = m_job.baseDir.empty() ? std::string(".") : m_job.baseDir;
-            if (pathHasLink(base, *rel, true))
-                return nullptr;
-            Source s{joinPath(m_job.baseDir, *rel), m.path, {}};
-            if (::lstat(s.diskPath.c_str(), &s.st) != 0 || !S_ISREG(s.st.st_mode))
-                return nullptr;
-            it = sources.emplace(m.path, s).first;
-        }
-        if (it == sources.end())
-            return nullptr;
-        const bool newer = it->second.st.st_mtime > m.mtime;
-        if (m_job.kind == PackJob::Kind::Freshen || m_job.updateOnly)
-            return newer ? &it->second : nullptr;
-        return &it->second;
+        return collector.replacementFor(m.path, m.rawPath, m.mtime);
     }
 
     int copyMember(ArchiveReader &reader, const Member &m)
@@ -412,7 +259,7 @@ private:
 
     const PackJob &m_job;
     std::string &m_log;
-    std::string m_temp;
+    std::optional<PendingArchive> m_temp; // declared before the writer: closed first
     std::unique_ptr<MemberSink> m_writer;
     uint64_t m_total = 0; // member data copied and added
 };
@@ -421,6 +268,8 @@ private:
 
 int pack(const PackJob &job, std::string &log)
 {
+    if (job.container == Container::Lzh)
+        return packLzh(job, log);
     return ArchiveRewrite(job, log).run();
 }
 

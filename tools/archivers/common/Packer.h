@@ -8,8 +8,9 @@
 namespace archivers
 {
 
-enum class Container { Zip, Tar, Cab, Bga };
-enum class Compression { None, Gzip, Bzip2 };
+enum class Container { Zip, Tar, Cab, Bga, Lzh };
+// LZH: None stores (-lh0-); Lh5, Lh6, Lh7 are the LZSS methods of 8, 32 and 64 KiB windows.
+enum class Compression { None, Gzip, Bzip2, Lh5, Lh6, Lh7 };
 
 struct PackJob {
     enum class Kind { Add, Freshen, Delete } kind = Kind::Add;

@@ -6,8 +6,8 @@
 #ifndef TUNELET_ARCHIVER_ERRORS_H
 #define TUNELET_ARCHIVER_ERRORS_H
 
-/* ARC_MAX_TOTAL_BYTES and its result ARC_ERROR_TOTAL_TOO_LARGE (0x8016) are part of the call
- * contract. */
+/* ARC_MAX_TOTAL_BYTES and its result ARC_ERROR_TOTAL_TOO_LARGE (0x8016), and
+ * ARC_ERROR_NOT_SUPPORTED (0x8002), are part of the call contract. */
 #include "archive/ArchiverApi.h"
 
 #define ARC_OK 0
@@ -15,8 +15,8 @@
 
 /* The command line: malformed, unknown command, no archive named. */
 #define ARC_ERROR_COMMAND_LINE 0x8001
-/* A command this library cannot carry out (for example LHA packing). */
-#define ARC_ERROR_NOT_SUPPORTED 0x8002
+/* ARC_ERROR_NOT_SUPPORTED (0x8002), a command this library cannot carry out, is part of the
+ * call contract. */
 /* An @response file could not be read, or is too large. */
 #define ARC_ERROR_RESPONSE_FILE 0x8003
 /* A command was called while another one of the same library was still running. */
