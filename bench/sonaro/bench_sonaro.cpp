@@ -7,10 +7,16 @@
 //                                  Tunelet starts it by default)
 //   pss_playing_median, private_playing_median   its memory while playing (shown,
 //                                  dummy driver), taken after each span
+//   synth_<n>_voices               CPU time the synthesiser takes to render one second
+//                                  of audio with n voices sounding (1, 16, 64), in ms;
+//   synth_<n>_voices_before        the same figure for the plain oscillators the player
+//                                  had before its voices were band-limited, measured
+//                                  on the same machine when they were replaced
 // The player's windows are real X windows on a private Xvfb (no window manager);
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
+#include "bench/sonaro/SynthCost.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/Xvfb.h"
@@ -96,11 +102,21 @@ double cpuPercentOverSpan(qint64 pid)
     return 100.0 * double(cpu) / double(wall.nsecsElapsed());
 }
 
+void reportSynthCost()
+{
+    for (const int voices : {1, 16, 64}) {
+        const QByteArray name = "synth_" + QByteArray::number(voices) + "_voices";
+        tunelet::testkit::report(name.constData(), sonaro::bench::synthMillisPerAudioSecond(voices),
+                                 "ms");
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    reportSynthCost();
     const QString binDir =
         argc > 1 ? QString::fromLocal8Bit(argv[1])
                  : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath());
