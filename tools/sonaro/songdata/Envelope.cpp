@@ -35,7 +35,7 @@ Envelope defaultEnvelope(Waveform waveform)
     case Waveform::Sawtooth:
         return {8, 1500, 60, 150};
     case Waveform::Sine:
-        return {4, 2000, 60, 200};
+        return {4, 600, 70, 200};
     case Waveform::Noise:
         return {1, 150, 0, 50}; // a short burst, like a drum
     case Waveform::Pulse25:
