@@ -7,10 +7,16 @@
 //                                  Tunelet starts it by default)
 //   pss_playing_median, private_playing_median   its memory while playing (shown,
 //                                  dummy driver), taken after each span
+//   synth_<n>_voices               CPU time the synthesiser takes to render one second
+//                                  of audio with n voices sounding (1, 16, 64), in ms;
+//   synth_<n>_voices_before        the same figure for the plain oscillators the player
+//                                  had before its voices were band-limited, measured
+//                                  on the same machine when they were replaced
 // The player's windows are real X windows on a private Xvfb (no window manager);
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
+#include "bench/sonaro/SynthCost.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/Xvfb.h"
@@ -96,11 +102,30 @@ double cpuPercentOverSpan(qint64 pid)
     return 100.0 * double(cpu) / double(wall.nsecsElapsed());
 }
 
+// The plain oscillators' figures (no band-limiting, envelopes or limiter), measured
+// by this bench on this machine just before they were replaced.
+struct Baseline {
+    int voices;
+    double millis;
+};
+constexpr Baseline kBefore[] = {{1, 0.296}, {16, 4.74}, {64, 18.3}};
+
+void reportSynthCost()
+{
+    for (const Baseline &before : kBefore) {
+        const QByteArray name = "synth_" + QByteArray::number(before.voices) + "_voices";
+        tunelet::testkit::report(name.constData(),
+                                 sonaro::bench::synthMillisPerAudioSecond(before.voices), "ms");
+        tunelet::testkit::report((name + "_before").constData(), before.millis, "ms");
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    reportSynthCost();
     const QString binDir =
         argc > 1 ? QString::fromLocal8Bit(argv[1])
                  : qEnvironmentVariable("TUNELET_BIN_DIR", QCoreApplication::applicationDirPath());

@@ -33,9 +33,12 @@ PlayedSong playSong(const std::string &text)
     for (const songdata::Track &track : song.tracks)
         played.tracks.insert(track.name);
     for (const songdata::Note &note : song.notes) {
+        std::array<int, 4> envelope{-1, -1, -1, -1};
+        if (const auto &e = note.envelope)
+            envelope = {e->attackMs, e->decayMs, e->sustain, e->releaseMs};
         played.notes.push_back({song.tracks.at(std::size_t(note.track)).name, note.key,
                                 note.startTick, note.lengthTicks, note.startSeconds, note.volume,
-                                int(note.waveform)});
+                                int(note.waveform), envelope});
     }
     sortNotes(played.notes);
     played.totalSeconds = song.totalSeconds;
@@ -58,7 +61,8 @@ PlayedSong playSong(const std::string &text)
         played.tracks.insert(name);
     for (const SnrNote &note : reading.notes) {
         played.notes.push_back({note.track, note.key, note.tick, note.length * note.gate / 8,
-                                reading.secondsAt(note.tick), note.volume, note.waveform});
+                                reading.secondsAt(note.tick), note.volume, note.waveform,
+                                note.envelope});
     }
     sortNotes(played.notes);
     played.totalSeconds = reading.totalSeconds();

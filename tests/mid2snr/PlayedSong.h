@@ -3,6 +3,7 @@
 // Song data as the player reads it: through the player's own songdata library
 // when the build has it, otherwise through this folder's independent reading.
 
+#include <array>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -16,6 +17,7 @@ struct PlayedNote {
     double seconds = 0;
     int volume = 0;
     int waveform = 0;
+    std::array<int, 4> envelope{-1, -1, -1, -1}; // attack, decay, sustain, release; -1: default
 };
 
 struct PlayedSong {

@@ -16,6 +16,7 @@ struct TrackState {
     int waveform = 0;
     int pan = 64;
     int gate = 7;
+    std::array<int, 4> envelope{-1, -1, -1, -1};
     int lastNote = -1; // index into notes, for ties
 };
 
@@ -145,8 +146,9 @@ private:
 
     void note(const std::string &track, TrackState &state, int key, std::int64_t ticks)
     {
-        SnrNote n{track,        std::clamp(key, 0, 127), state.tick, ticks,
-                  state.volume, state.waveform,          state.pan,  state.gate};
+        SnrNote n{track,         std::clamp(key, 0, 127), state.tick, ticks,
+                  state.volume,  state.waveform,          state.pan,  state.gate,
+                  state.envelope};
         state.lastNote = int(reading.notes.size());
         reading.notes.push_back(n);
         state.tick += ticks;
@@ -196,6 +198,12 @@ private:
             state.gate = int(std::clamp<std::int64_t>(value, 1, 8));
         } else if (c == 'p' && in.integer(value)) {
             state.pan = int(std::min<std::int64_t>(value, 127));
+        } else if (c == 's') {
+            for (int part = 0; part < 4; ++part) {
+                if ((part > 0 && in.next() != ',') || !in.integer(value))
+                    reading.problems.push_back("incomplete envelope");
+                state.envelope[std::size_t(part)] = int(value);
+            }
         } else if (c != '&') {
             reading.problems.push_back(std::string("unexpected command ") + char(c));
         }

@@ -4,6 +4,7 @@
 // header, the tracks' notes with their ticks and settings, the tempo map and the
 // song's total time as the format defines it.
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -18,6 +19,7 @@ struct SnrNote {
     int waveform = 0;
     int pan = 64;
     int gate = 7;
+    std::array<int, 4> envelope{-1, -1, -1, -1}; // `s` parts; -1: the waveform's own
 };
 
 struct SnrReading {

@@ -58,6 +58,7 @@ private slots:
     void totalTime_data();
     void totalTime();
     void headerTexts();
+    void envelopeCommand();
     void timebaseOnlyBeforeTracks();
     void notesCarryTheirSettings();
     void hostileLoopsAreBounded();
@@ -225,6 +226,21 @@ void TestSongData::notesCarryTheirSettings()
     QCOMPARE(d.endSeconds, 0.5 + 42 / 48.0 * 0.5);
 }
 
+void TestSongData::envelopeCommand()
+{
+    // Set by all four parts, clamped, held for later notes; an incomplete one is ignored
+    // and does not swallow the command after it.
+    const Song s = parse("A: c s10,20000,150,99999 d s1,2 e s5,6,7,8 f\nB: g");
+    QCOMPARE(s.notes.size(), std::size_t(5));
+    QVERIFY(!s.notes[0].envelope);
+    QVERIFY(!s.notes[1].envelope); // track B's g
+    const songdata::Envelope set{10, 20000, 100, 10000};
+    QCOMPARE(s.notes[2].envelope, std::optional(set));
+    QCOMPARE(s.notes[3].envelope, std::optional(set));
+    QCOMPARE(s.notes[3].startSeconds, 1.0);
+    QCOMPARE(s.notes[4].envelope, std::optional(songdata::Envelope{5, 6, 7, 8}));
+}
+
 void TestSongData::hostileLoopsAreBounded()
 {
     QByteArray bomb("A: ");
@@ -360,9 +376,9 @@ void TestSongData::synthSeeksIntoSoundingNotes()
     synth.seek(4000); // in the middle of the whole note
     synth.render(buf.data(), 400);
     QVERIFY(std::any_of(buf.begin(), buf.end(), [](std::int16_t v) { return std::abs(v) > 1000; }));
-    synth.seek(20000); // in the rest
+    synth.seek(20000); // in the rest: the note fades out within 5 ms (40 frames)
     synth.render(buf.data(), 400);
-    QVERIFY(std::all_of(buf.begin(), buf.end(), [](std::int16_t v) { return v == 0; }));
+    QVERIFY(std::all_of(buf.begin() + 2 * 40, buf.end(), [](std::int16_t v) { return v == 0; }));
     synth.seek(1 << 30);
     QVERIFY(synth.atEnd());
 }

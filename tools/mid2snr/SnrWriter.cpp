@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <optional>
 
 namespace mid2snr
 {
@@ -27,6 +28,19 @@ std::string bpmText(double bpm)
     text.erase(text.find_last_not_of('0') + 1);
     if (text.back() == '.')
         text.pop_back();
+    return text;
+}
+
+// "s<attack>,<decay>,<sustain>,<release>".
+std::string envelopeText(const Envelope &e)
+{
+    std::string text = "s";
+    for (const std::uint64_t part : {std::uint64_t(e.attackMs), std::uint64_t(e.decayMs),
+                                     std::uint64_t(e.sustain), std::uint64_t(e.releaseMs)}) {
+        if (text.size() > 1)
+            text += ',';
+        appendNumber(text, part);
+    }
     return text;
 }
 
@@ -158,12 +172,17 @@ void writeVoice(const SongVoice &voice, std::string &out)
     TrackText track(out, trackName(voice));
     track.setting('q', 8); // notes sound for their whole length
     int waveform = -1, volume = -1, pan = -1;
+    std::optional<Envelope> envelope;
     std::uint64_t at = 0;
     for (const SongNote &note : voice.notes) {
         track.rest(note.start - at);
         if (note.waveform != waveform) {
             waveform = note.waveform;
             track.setting('@', note.waveform);
+        }
+        if (note.envelope != envelope) {
+            envelope = note.envelope;
+            track.text(envelopeText(note.envelope));
         }
         if (note.pan != pan) {
             pan = note.pan;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/mid2snr/InstrumentMap.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@ struct SongNote {
     std::uint8_t volume = 100;
     std::uint8_t waveform = 0;
     std::uint8_t pan = 64;
+    Envelope envelope;
 };
 
 // Notes of one MIDI channel that never overlap, so they fit one song track.

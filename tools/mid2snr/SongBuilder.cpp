@@ -146,6 +146,8 @@ private:
         std::uint8_t volume = 0;
         std::uint8_t waveform = 0;
         std::uint8_t pan = 64;
+        std::uint8_t playedKey = 60; // a drum's key is chosen by its sound
+        Envelope envelope;
     };
 
     // First in, first out, without allocating while empty.
@@ -196,7 +198,10 @@ private:
         note.start = tick;
         note.track = track;
         note.volume = static_cast<std::uint8_t>(std::clamp(volume, 0L, 127L));
-        note.waveform = static_cast<std::uint8_t>(waveformFor(channel, state.program));
+        const Voicing voicing = voicingFor(channel, state.program, key);
+        note.waveform = static_cast<std::uint8_t>(voicing.waveform);
+        note.playedKey = voicing.key;
+        note.envelope = voicing.envelope;
         note.pan = static_cast<std::uint8_t>(state.pan);
         state.down[key].push_back(note);
     }
@@ -210,7 +215,7 @@ private:
         if (state.sustain)
             state.held[key].push_back(down.front());
         else
-            close(channel, key, down.front(), tick);
+            close(channel, down.front(), tick);
         down.pop_front();
     }
 
@@ -254,7 +259,7 @@ private:
     {
         auto &held = m_channels[channel].held[key];
         for (const OpenNote &note : held)
-            close(channel, key, note, tick);
+            close(channel, note, tick);
         held.clear();
     }
 
@@ -264,23 +269,24 @@ private:
     {
         ChannelState &state = m_channels[channel];
         for (const OpenNote &note : state.held[key])
-            close(channel, key, note, tick.value_or(m_trackEnds[note.track]));
+            close(channel, note, tick.value_or(m_trackEnds[note.track]));
         for (const OpenNote &note : state.down[key])
-            close(channel, key, note, tick.value_or(m_trackEnds[note.track]));
+            close(channel, note, tick.value_or(m_trackEnds[note.track]));
         state.held[key].clear();
         state.down[key].clear();
     }
 
     // A note that ends on its own start tick still sounds for one tick.
-    void close(int channel, int key, const OpenNote &open, std::uint64_t endTick)
+    void close(int channel, const OpenNote &open, std::uint64_t endTick)
     {
         SongNote note;
         note.start = m_scale.map(open.start);
         note.end = std::max(m_scale.map(endTick), note.start + 1);
-        note.key = static_cast<std::uint8_t>(key);
+        note.key = open.playedKey;
         note.volume = open.volume;
         note.waveform = open.waveform;
         note.pan = open.pan;
+        note.envelope = open.envelope;
         m_channels[channel].notes.push_back(note);
     }
 

@@ -105,6 +105,7 @@ void Player::play()
     m_clockBase = at;
     if (openAudio()) {
         SDL_LockAudioDevice(m_device);
+        m_synth.setPaused(false);
         m_synth.seek(at);
         setBlock(at, at);
         SDL_UnlockAudioDevice(m_device);
@@ -120,20 +121,25 @@ void Player::togglePause()
 {
     if (!m_started || m_ended)
         return;
+    // The device keeps running: the synthesiser fades out and renders silence, and
+    // fades in again on resuming, so neither clicks.
     if (!m_paused) {
         m_clockBase = positionFrames();
         m_paused = true;
-        if (m_device != 0)
-            SDL_PauseAudioDevice(m_device, 1);
+        if (m_device != 0) {
+            SDL_LockAudioDevice(m_device);
+            m_synth.setPaused(true);
+            SDL_UnlockAudioDevice(m_device);
+        }
     } else {
         m_paused = false;
         m_clock.restart();
         if (m_device != 0) {
             // On from where it stood, up to what the device still holds.
             SDL_LockAudioDevice(m_device);
+            m_synth.setPaused(false);
             setBlock(m_clockBase, std::max(m_clockBase, m_synth.position()));
             SDL_UnlockAudioDevice(m_device);
-            SDL_PauseAudioDevice(m_device, 0);
         }
     }
     emit stateChanged();

@@ -149,6 +149,7 @@ private:
         Waveform waveform = Waveform::Square;
         int gate = 7;
         int pan = 64;
+        std::optional<Envelope> envelope;
     };
 
     // Pairs every '[' with its ']' and reads the repeat count after the ']'.
@@ -247,6 +248,7 @@ private:
         n.volume = m_pending.volume;
         n.waveform = m_pending.waveform;
         n.pan = m_pending.pan;
+        n.envelope = m_pending.envelope;
         m_song.notes.push_back(n);
         Track &t = m_song.tracks[m_track];
         if (t.noteCount++ == 0)
@@ -256,8 +258,8 @@ private:
     void startNote(bool isRest, int key, std::int64_t len)
     {
         finishNote();
-        m_pending = {true,     isRest,     false,  m_tick, len, std::clamp(key, 0, 127),
-                     m_volume, m_waveform, m_gate, m_pan};
+        m_pending = {true,     isRest,     false,  m_tick, len,       std::clamp(key, 0, 127),
+                     m_volume, m_waveform, m_gate, m_pan,  m_envelope};
         advance(len);
     }
 
@@ -277,6 +279,27 @@ private:
         }
         const auto len = length();
         startNote(false, key, len.value_or(m_defaultLength));
+    }
+
+    // "s<attack>,<decay>,<sustain>,<release>": all four parts, or it is ignored.
+    void envelope()
+    {
+        std::int64_t parts[4];
+        for (int i = 0; i < 4; ++i) {
+            if (i > 0) {
+                if (m_pos >= m_text.size() || m_text[m_pos] != ',')
+                    return;
+                ++m_pos;
+            }
+            const auto n = number();
+            if (!n)
+                return;
+            parts[i] = *n;
+        }
+        m_envelope = Envelope{int(std::min<std::int64_t>(parts[0], 10'000)),
+                              int(std::min<std::int64_t>(parts[1], 60'000)),
+                              int(std::min<std::int64_t>(parts[2], 100)),
+                              int(std::min<std::int64_t>(parts[3], 10'000))};
     }
 
     void openLoop()
@@ -392,6 +415,9 @@ private:
             if (const auto n = number())
                 m_pan = static_cast<int>(std::clamp<std::int64_t>(*n, 0, 127));
             break;
+        case 's':
+            envelope();
+            break;
         case '[':
             openLoop();
             break;
@@ -425,6 +451,7 @@ private:
     Waveform m_waveform = Waveform::Square;
     int m_gate = 7;
     int m_pan = 64;
+    std::optional<Envelope> m_envelope;
 };
 
 void buildTempoMap(Song &song, double startBpm, std::vector<RawTempo> raw)

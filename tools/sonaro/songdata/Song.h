@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,20 @@ namespace songdata
 
 enum class Waveform : std::uint8_t { Square = 0, Triangle, Sawtooth, Sine, Noise, Pulse25 };
 
+// How a note's level moves: it rises to full over the attack, falls by 60 dB towards
+// the sustain level over the decay, holds there to the note's end, then falls by 60 dB
+// over the release.
+struct Envelope {
+    int attackMs = 0;  // 0 … 10,000
+    int decayMs = 0;   // 0 … 60,000
+    int sustain = 100; // % of full, 0 … 100
+    int releaseMs = 0; // 0 … 10,000
+    bool operator==(const Envelope &) const = default;
+};
+
+// The envelope a waveform plays with when a song sets none.
+Envelope defaultEnvelope(Waveform waveform);
+
 struct Note {
     int track = 0; // index into Song::tracks
     std::int64_t startTick = 0;
@@ -20,7 +35,8 @@ struct Note {
     int key = 60;                 // MIDI key number, 60 = middle C
     int volume = 100;             // 0 … 127
     Waveform waveform = Waveform::Square;
-    int pan = 64; // 0 left … 64 centre … 127 right
+    int pan = 64;                     // 0 left … 64 centre … 127 right
+    std::optional<Envelope> envelope; // none: the waveform's default
     double startSeconds = 0;
     double endSeconds = 0;
 };

@@ -1,5 +1,7 @@
 #include "tools/sonaro/songdata/Synth.h"
 
+#include "tools/sonaro/songdata/Loudness.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,14 +10,40 @@ namespace songdata
 namespace
 {
 
-constexpr double kPi = 3.14159265358979323846;
-// Loud enough for a few voices, with room before clipping for many.
-constexpr float kVoiceGain = 0.18f;
+constexpr double kPhaseUnit = 4294967296.0; // one period of the 32-bit phase
+constexpr int kFractionBits = 32 - WaveTables::kSizeBits;
+constexpr float kFractionScale = 1.0f / float(1u << kFractionBits);
+// A cross-fade lasts 5 ms: short enough to feel instant, long enough not to click.
+constexpr double kRampSeconds = 0.005;
+// Voices of earlier places kept fading at most; more seeks in a row drop the oldest.
+constexpr std::size_t kMaxFading = 256;
+
+std::uint32_t phaseStep(double freq, int rate)
+{
+    return static_cast<std::uint32_t>(std::min(freq / rate, 0.999) * kPhaseUnit);
+}
+
+float interpolate(const float *table, std::uint32_t phase)
+{
+    const std::uint32_t i = phase >> kFractionBits;
+    const float a = table[i];
+    return a + (table[i + 1] - a) * float(phase & ((1u << kFractionBits) - 1)) * kFractionScale;
+}
+
+// A new random value each period keeps the noise pitched by the key.
+float nextNoise(std::uint32_t &state)
+{
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return static_cast<float>(state & 0xFFFF) / 32768.0f - 1.0f;
+}
 
 } // namespace
 
 Synth::Synth(const Song &song, int sampleRate)
-    : m_song(song), m_rate(std::max(sampleRate, 1000)), m_fade(m_rate / 200)
+    : m_song(song), m_rate(std::max(sampleRate, 1000)), m_tables(m_rate), m_output(m_rate),
+      m_rampFrames(std::max(1, static_cast<int>(kRampSeconds * m_rate)))
 {
     m_endFrame = static_cast<std::int64_t>(std::llround(song.totalSeconds * m_rate));
     m_events.reserve(song.notes.size());
@@ -25,16 +53,38 @@ Synth::Synth(const Song &song, int sampleRate)
         const auto end = static_cast<std::int64_t>(std::llround(n.endSeconds * m_rate));
         if (end <= start)
             continue;
-        m_events.push_back({start, end, i});
-        m_longest = std::max(m_longest, end - start);
+        if (n.waveform != Waveform::Noise)
+            m_tables.table(n.waveform, n.key); // built now, not in the audio thread
+        // The release fades out before the song ends, so the song never ends in a click.
+        const std::int64_t release = std::min(
+            EnvelopeRun::releaseFramesOf(n.envelope.value_or(defaultEnvelope(n.waveform)), m_rate),
+            std::max<std::int64_t>(m_endFrame - start, 1));
+        const std::int64_t letGo = std::max(start, std::min(end, m_endFrame - release));
+        m_events.push_back({start, letGo, letGo + release, i});
+        m_longest = std::max(m_longest, letGo + release - start);
     }
     std::stable_sort(m_events.begin(), m_events.end(),
                      [](const Event &a, const Event &b) { return a.start < b.start; });
+    m_songGain = songdata::songGain(song, m_tables, m_rate);
 }
 
 void Synth::seek(std::int64_t frame)
 {
     m_position = std::clamp<std::int64_t>(frame, 0, m_endFrame);
+    // What sounded before fades out while the new place fades in.
+    if (m_transport > 0) {
+        for (Voice &v : m_voices) {
+            if (!v.sounded)
+                continue;
+            v.rampStep = -1.0f / static_cast<float>(m_rampFrames);
+            m_fading.push_back(v);
+        }
+        if (m_fading.size() > kMaxFading)
+            m_fading.erase(m_fading.begin(),
+                           m_fading.begin() + std::ptrdiff_t(m_fading.size() - kMaxFading));
+    } else {
+        m_fading.clear();
+    }
     m_voices.clear();
     // Notes that began up to the longest note's length ago may still sound.
     const std::int64_t from = m_position - m_longest;
@@ -42,93 +92,129 @@ void Synth::seek(std::int64_t frame)
                                [](const Event &e, std::int64_t f) { return e.start < f; });
     for (; it != m_events.end() && it->start <= m_position; ++it)
         if (it->end > m_position)
-            startVoice(*it);
+            startVoice(*it, m_position);
     m_next = static_cast<std::size_t>(it - m_events.begin());
 }
 
-void Synth::startVoice(const Event &e)
+void Synth::setPaused(bool paused)
+{
+    m_paused = paused;
+}
+
+void Synth::startVoice(const Event &e, std::int64_t at)
 {
     const Note &n = m_song.notes[e.note];
-    const double freq = 440.0 * std::pow(2.0, (n.key - 69) / 12.0);
-    const float gain = kVoiceGain * static_cast<float>(n.volume) / 127.0f;
-    const float pan = static_cast<float>(n.pan) / 127.0f;
+    const Envelope envelope = n.envelope.value_or(defaultEnvelope(n.waveform));
+    const auto gain =
+        static_cast<float>(WaveTables::scale(n.waveform) * n.volume / 127.0 * m_songGain);
     Voice v{};
-    v.start = e.start;
     v.end = e.end;
-    v.phase = 0;
-    v.step = freq / m_rate;
-    v.left = gain * std::sqrt(1.0f - pan) * 1.41421356f * 0.7071f;
-    v.right = gain * std::sqrt(pan) * 1.41421356f * 0.7071f;
-    v.waveform = n.waveform;
+    v.table =
+        n.waveform == Waveform::Noise ? nullptr : m_tables.table(n.waveform, n.key).samples.data();
+    v.step = phaseStep(WaveTables::keyFrequency(n.key), m_rate);
+    v.left = gain * panLeft(n.pan);
+    v.right = gain * panRight(n.pan);
+    v.envelope = EnvelopeRun(envelope, m_rate, e.release - e.start, e.end - e.release);
+    v.ramp = 1;
+    if (at > e.start) {
+        // Joined in the middle: fade in from the envelope's level there.
+        v.envelope.skip(at - e.start);
+        v.ramp = 0;
+        v.rampStep = 1.0f / static_cast<float>(m_rampFrames);
+    }
     v.noise = 0x1234567u ^ static_cast<std::uint32_t>(e.note * 2654435761u);
+    v.noiseValue = nextNoise(v.noise);
     m_voices.push_back(v);
 }
 
-float Synth::sample(Voice &v, std::int64_t frame) const
+void Synth::renderVoice(Voice &v, float *left, float *right, int frames)
 {
-    float s;
-    const double p = v.phase;
-    switch (v.waveform) {
-    case Waveform::Square:
-        s = p < 0.5 ? 0.6f : -0.6f;
-        break;
-    case Waveform::Triangle:
-        s = static_cast<float>(p < 0.5 ? 4 * p - 1 : 3 - 4 * p);
-        break;
-    case Waveform::Sawtooth:
-        s = static_cast<float>(2 * p - 1) * 0.7f;
-        break;
-    case Waveform::Sine:
-        s = static_cast<float>(std::sin(2 * kPi * p));
-        break;
-    case Waveform::Noise:
-        // A new random value each period keeps the noise pitched by the key.
-        if (p + v.step >= 1.0 || v.step > 0.25) {
-            v.noise ^= v.noise << 13;
-            v.noise ^= v.noise >> 17;
-            v.noise ^= v.noise << 5;
+    if (frames <= 0)
+        return;
+    v.sounded = true;
+    const bool everyFrame = v.step > (1u << 30); // noise above a quarter of the rate
+    for (int i = 0; i < frames; ++i) {
+        const float level = v.envelope.next() * v.ramp;
+        if (v.rampStep != 0) {
+            v.ramp = std::clamp(v.ramp + v.rampStep, 0.0f, 1.0f);
+            if (v.ramp == 0.0f || v.ramp == 1.0f)
+                v.rampStep = 0;
         }
-        s = (static_cast<float>(v.noise & 0xFFFF) / 32768.0f - 1.0f) * 0.5f;
-        break;
-    case Waveform::Pulse25:
-    default:
-        s = p < 0.25 ? 0.6f : -0.6f;
-        break;
+        float s;
+        if (v.table) {
+            s = interpolate(v.table, v.phase);
+        } else {
+            if (everyFrame || v.phase + v.step < v.phase)
+                v.noiseValue = nextNoise(v.noise);
+            s = v.noiseValue;
+        }
+        v.phase += v.step;
+        s *= level;
+        left[i] += s * v.left;
+        right[i] += s * v.right;
     }
-    v.phase += v.step;
-    if (v.phase >= 1.0)
-        v.phase -= std::floor(v.phase);
-    // Short fades at both ends of the note.
-    const std::int64_t in = frame - v.start;
-    const std::int64_t out = v.end - frame;
-    if (in < m_fade)
-        s *= static_cast<float>(in) / m_fade;
-    if (out < m_fade)
-        s *= static_cast<float>(out) / m_fade;
-    return s;
+}
+
+int Synth::segmentLength(int wanted) const
+{
+    int n = std::min(wanted, kSegment);
+    if (m_position < m_endFrame) {
+        n = static_cast<int>(std::min<std::int64_t>(n, m_endFrame - m_position));
+        if (m_next < m_events.size())
+            n = static_cast<int>(std::min<std::int64_t>(
+                n, std::max<std::int64_t>(m_events[m_next].start - m_position, 1)));
+    }
+    if (m_paused) // the fade-out ends with the segment
+        n = std::min(n, static_cast<int>(std::ceil(m_transport * float(m_rampFrames))));
+    return std::max(n, 1);
+}
+
+void Synth::mixSegment(std::int16_t *stereo, int frames)
+{
+    const std::int64_t f = m_position;
+    const bool playing = f < m_endFrame;
+    if (playing) {
+        while (m_next < m_events.size() && m_events[m_next].start <= f)
+            startVoice(m_events[m_next++], f);
+    }
+    float left[kSegment] = {}, right[kSegment] = {};
+    for (Voice &v : m_voices)
+        renderVoice(v, left, right,
+                    playing ? static_cast<int>(std::min<std::int64_t>(frames, v.end - f)) : 0);
+    for (Voice &v : m_fading)
+        renderVoice(v, left, right, frames);
+    std::erase_if(m_voices, [end = f + frames](const Voice &v) { return v.end <= end; });
+    std::erase_if(m_fading, [](const Voice &v) { return v.ramp == 0.0f; });
+
+    const float transportStep = 1.0f / static_cast<float>(m_rampFrames);
+    for (int i = 0; i < frames; ++i) {
+        float l = left[i] * m_transport;
+        float r = right[i] * m_transport;
+        m_transport =
+            std::clamp(m_transport + (m_paused ? -transportStep : transportStep), 0.0f, 1.0f);
+        m_output.process(l, r);
+        stereo[2 * i] =
+            static_cast<std::int16_t>(std::lrint(std::clamp(l, -1.0f, 1.0f) * 32767.0f));
+        stereo[2 * i + 1] =
+            static_cast<std::int16_t>(std::lrint(std::clamp(r, -1.0f, 1.0f) * 32767.0f));
+    }
+    if (playing)
+        m_position += frames;
+    if (m_transport == 0.0f)
+        m_fading.clear();
 }
 
 void Synth::render(std::int16_t *stereo, int frames)
 {
-    for (int i = 0; i < frames; ++i) {
-        const std::int64_t f = m_position;
-        float l = 0, r = 0;
-        if (f < m_endFrame) {
-            while (m_next < m_events.size() && m_events[m_next].start <= f)
-                startVoice(m_events[m_next++]);
-            for (Voice &v : m_voices) {
-                const float s = sample(v, f);
-                l += s * v.left;
-                r += s * v.right;
-            }
-            std::erase_if(m_voices, [f](const Voice &v) { return v.end <= f + 1; });
-            ++m_position;
+    int done = 0;
+    while (done < frames) {
+        if (m_paused && m_transport == 0.0f) {
+            std::fill(stereo + 2 * done, stereo + 2 * frames, std::int16_t(0));
+            return;
         }
-        // Soft limit instead of hard clipping when many voices sound at once.
-        l = l / (1.0f + std::fabs(l) * 0.3f);
-        r = r / (1.0f + std::fabs(r) * 0.3f);
-        stereo[2 * i] = static_cast<std::int16_t>(std::clamp(l, -1.0f, 1.0f) * 32767.0f);
-        stereo[2 * i + 1] = static_cast<std::int16_t>(std::clamp(r, -1.0f, 1.0f) * 32767.0f);
+        const int n = segmentLength(frames - done);
+        mixSegment(stereo + 2 * done, n);
+        done += n;
     }
 }
 
