@@ -22,8 +22,7 @@ QString unlistableNameMessage(const QByteArray &path)
         .arg(decodeText(shown));
 }
 
-EUnlistableName::EUnlistableName(const QByteArray &path)
-    : std::runtime_error(unlistableNameMessage(path).toStdString())
+EUnlistableName::EUnlistableName(const QByteArray &path) : EInOutError(unlistableNameMessage(path))
 {
 }
 

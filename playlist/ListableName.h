@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/core/FileErrors.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
-#include <stdexcept>
 
 namespace tunelet
 {
@@ -19,9 +19,9 @@ bool isListableName(QByteArrayView path);
 // shown as \r, \n and \0.
 QString unlistableNameMessage(const QByteArray &path);
 
-// Thrown when a row is asked for such a name: it ends the command that was
-// adding rows, and the error box shows what(), which is UTF-8.
-class EUnlistableName final : public std::runtime_error
+// Thrown when a row is asked for such a name: a file error that ends the
+// command that was adding rows; the error box shows what(), which is UTF-8.
+class EUnlistableName final : public EInOutError
 {
 public:
     explicit EUnlistableName(const QByteArray &path);
