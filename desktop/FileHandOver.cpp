@@ -107,7 +107,7 @@ void FileHandOver::Open(const QByteArrayList &paths)
         m_pending << paths;
         return;
     }
-    if (m_released || !m_receiver(paths))
+    if ((m_released || !m_receiver(paths)) && calledFromDBus())
         sendErrorReply(closingError, QStringLiteral("Tunelet is closing"));
 }
 

@@ -56,7 +56,7 @@ void MprisPlayerAdaptor::setLoopStatus(const QString &loop)
     const std::optional<mpris::Modes> modes =
         mpris::withLoopStatus(loop, {state.order, state.repeat});
     if (!modes) {
-        sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No such loop status: ") + loop);
+        m_service.refuse(QDBusError::InvalidArgs, QStringLiteral("No such loop status: ") + loop);
         return;
     }
     DesktopPlayer &player = m_service.player();
@@ -155,7 +155,12 @@ void MprisPlayerAdaptor::OpenUri(const QString &Uri)
 {
     const std::optional<QByteArray> path = mpris::pathOfFileUrl(Uri.toUtf8());
     if (!path) {
-        sendErrorReply(QDBusError::NotSupported, QStringLiteral("Only local files: ") + Uri);
+        m_service.refuse(QDBusError::NotSupported, QStringLiteral("Only local files: ") + Uri);
+        return;
+    }
+    if (path->contains('\0')) {
+        m_service.refuse(QDBusError::InvalidArgs,
+                         QStringLiteral("A file name holds no NUL byte: ") + Uri);
         return;
     }
     m_service.runLater([file = *path](DesktopPlayer &player) { player.openFiles({file}); });

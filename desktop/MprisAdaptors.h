@@ -3,7 +3,6 @@
 #include "desktop/MprisRules.h"
 
 #include <QDBusAbstractAdaptor>
-#include <QDBusContext>
 #include <QDBusObjectPath>
 #include <QStringList>
 #include <QVariantMap>
@@ -46,7 +45,7 @@ private:
 };
 
 // org.mpris.MediaPlayer2.Player: the transport, the song, the modes.
-class MprisPlayerAdaptor final : public QDBusAbstractAdaptor, protected QDBusContext
+class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
@@ -74,6 +73,8 @@ public:
 
     QString playbackStatus() const;
     QString loopStatus() const;
+    // A name MPRIS does not define changes nothing (Qt answers a property's
+    // setting itself, with no way to refuse it).
     void setLoopStatus(const QString &loop);
     bool shuffle() const;
     void setShuffle(bool shuffle);

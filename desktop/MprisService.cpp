@@ -75,6 +75,12 @@ void MprisService::refresh()
     m_bus.send(signal);
 }
 
+void MprisService::refuse(QDBusError::ErrorType error, const QString &text)
+{
+    if (calledFromDBus())
+        sendErrorReply(error, text);
+}
+
 void MprisService::runLater(const std::function<void(DesktopPlayer &)> &command)
 {
     QTimer::singleShot(0, this, [this, command] {

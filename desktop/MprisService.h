@@ -4,6 +4,8 @@
 #include "desktop/MprisRules.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusError>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QVariantMap>
@@ -19,7 +21,11 @@ class MprisPlayerAdaptor;
 // (org.mpris.MediaPlayer2.tunelet, or ….instance<pid> when another Tunelet
 // holds that name), so media keys, panel applets and playerctl drive it.
 // Everything runs on the thread that owns the service, the GUI thread.
-class MprisService final : public QObject
+//
+// Qt D-Bus gives the context of a call to an adaptor's method to the object
+// the adaptor belongs to, this service, never to the adaptor itself; and it
+// gives none to a property's setter, whose reply it makes itself.
+class MprisService final : public QObject, protected QDBusContext
 {
     Q_OBJECT
 
@@ -43,6 +49,11 @@ public:
     void refresh();
 
     DesktopPlayer &player() const { return m_player; }
+
+    // Answers the D-Bus method call being handled with an error instead of
+    // its result. Outside a method call (a property being set) nothing is
+    // sent: the request is dropped and Qt answers it as done.
+    void refuse(QDBusError::ErrorType error, const QString &text);
 
     // Runs a command once the D-Bus call that asked for it has been answered:
     // a command may open a message box, and the client is not to wait for it.

@@ -1,6 +1,7 @@
 #include "playlist/EntryBuilder.h"
 
 #include "playlist/EntryKind.h"
+#include "playlist/ListableName.h"
 #include "playlist/PlaylistModel.h"
 #include "playlist/ReadTitle.h"
 
@@ -28,6 +29,7 @@ void EntryBuilder::setLzhHeadOption(std::function<bool()> isOn)
 
 PlaylistEntry EntryBuilder::buildEntry(const QByteArray &path) const
 {
+    requireListableName(path);
     if (entryKindOf(path) != EntryKind::Lzh || !extractsArchives())
         return buildPlainEntry(path);
     QByteArray title;

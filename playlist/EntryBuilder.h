@@ -19,7 +19,8 @@ class PlaylistModel;
 using LzhDataExtractor = std::function<std::optional<QByteArray>(const QByteArray &archivePath)>;
 
 // The one rule by which a path becomes a playlist row (AppendEntry and
-// InsertEntry). The file need not exist: a row is always added.
+// InsertEntry). The file need not exist: a row is always added, except for a
+// name that a list file cannot hold (see ListableName.h), which throws.
 class EntryBuilder final
 {
 public:
@@ -37,7 +38,7 @@ public:
     //   ".lzh": icon 2, "[LZH] " + the title of the archive's data file when
     //           LzhHEAD is on and extraction gives a title, else the file name.
     //   other:  icon 0, ReadTitle of the path, or the file name when empty.
-    // May throw what the extractor throws.
+    // May throw what the extractor throws, and EUnlistableName.
     PlaylistEntry buildEntry(const QByteArray &path) const;
 
     // True when an archive's row takes its data file out (LzhHEAD on and an

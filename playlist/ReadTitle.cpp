@@ -3,6 +3,7 @@
 #include "platform/core/ByteFile.h"
 #include "platform/core/BytePath.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tunelet
@@ -141,8 +142,8 @@ QByteArray ReadTitle(SequentialFile &file, const QByteArray &path)
     // Title lines sit near the top: a small first read, larger ones after.
     qint64 chunk = 4096;
     char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = file.read(buffer, chunk);
+    for (qint64 scanned = 0; scanned < MaxTitleScan;) {
+        const qint64 n = file.read(buffer, std::min(chunk, MaxTitleScan - scanned));
         if (n < 0)
             return fileNamePart(path);
         if (n == 0)
@@ -151,8 +152,10 @@ QByteArray ReadTitle(SequentialFile &file, const QByteArray &path)
             return *title;
         if (scanner.ended())
             return QByteArray();
+        scanned += n;
         chunk = qint64(sizeof buffer);
     }
+    return scanner.finish();
 }
 
 } // namespace tunelet

@@ -13,7 +13,10 @@ namespace tunelet
 // Empty when no line matches; the file name of the path when the file cannot
 // be opened or read. The file is read in chunks only up to the title, so huge
 // files and huge lines cost no memory; a title longer than MaxTitleLength
-// bytes is cut there.
+// bytes is cut there. Only the first MaxTitleScan bytes are read, as the player
+// reads no more of a song: a huge or sparse file, or one that keeps growing,
+// costs no more time than that, and its text ends there. Only regular files
+// are read; a FIFO or a device never blocks.
 QByteArray ReadTitle(const QByteArray &path);
 
 class SequentialFile;
@@ -23,5 +26,6 @@ class SequentialFile;
 QByteArray ReadTitle(SequentialFile &file, const QByteArray &path);
 
 inline constexpr qsizetype MaxTitleLength = 64 * 1024;
+inline constexpr qint64 MaxTitleScan = 16 * 1024 * 1024;
 
 } // namespace tunelet

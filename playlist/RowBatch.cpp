@@ -2,6 +2,7 @@
 
 #include "playlist/EntryBuilder.h"
 #include "playlist/EntryKind.h"
+#include "playlist/ListableName.h"
 
 #include "platform/core/ByteFile.h"
 
@@ -27,6 +28,12 @@ RowBatch::RowBatch(const EntryBuilder &builder, Paths paths)
 
 void RowBatch::add(const QByteArray &path)
 {
+    if (!isListableName(path)) {
+        // The rows before it are built, so that they stay when the error ends
+        // the command.
+        buildWaiting();
+        requireListableName(path);
+    }
     if (!m_extracts || entryKindOf(path) != EntryKind::Lzh) {
         m_waiting.append(path);
         return;

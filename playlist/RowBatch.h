@@ -28,7 +28,8 @@ public:
     RowBatch(const EntryBuilder &builder, Paths paths);
     Q_DISABLE_COPY_MOVE(RowBatch)
 
-    // Adds the next path. May throw what building an archive's row throws; the rows
+    // Adds the next path. May throw what building an archive's row throws, and
+    // EUnlistableName for a name no list file can hold; the rows
     // of the paths added before it are built by then.
     void add(const QByteArray &path);
     // Builds every waiting row.

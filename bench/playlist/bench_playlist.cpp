@@ -10,6 +10,7 @@
 #include "playlist/PlaylistModel.h"
 #include "playlist/Pruning.h"
 #include "playlist/RandomGenerator.h"
+#include "playlist/ReadTitle.h"
 #include "playlist/Sorting.h"
 
 #include <QCoreApplication>
@@ -200,5 +201,17 @@ int main(int argc, char **argv)
     model.setEntries(half);
     report("remove_missing_half_of_100000", millis([&] { removeMissingEntries(model); }), "ms");
     report("clear_100000", millis([&] { clearEntries(model); }), "ms");
+
+    // A 4 GiB sparse data file: its title comes first, or it has none and the
+    // read stops at the scan bound.
+    const QByteArray titled = root + "huge_titled.snr";
+    const QByteArray untitled = root + "huge_untitled.snr";
+    writeListFile(titled, {"*HEAD\"Huge\""});
+    writeListFile(untitled, {});
+    if (!QFile::resize(QFile::decodeName(titled), qint64(4) << 30) ||
+        !QFile::resize(QFile::decodeName(untitled), qint64(4) << 30))
+        return 1;
+    report("title_4GiB_sparse_titled", millis([&] { ReadTitle(titled); }), "ms");
+    report("title_4GiB_sparse_untitled", millis([&] { ReadTitle(untitled); }), "ms");
     return 0;
 }

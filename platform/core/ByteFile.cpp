@@ -14,7 +14,9 @@ namespace tunelet
 
 PathKind pathKind(const QByteArray &path)
 {
-    if (path.isEmpty())
+    // The system reads a name up to its first NUL: one holding a NUL would
+    // name another file.
+    if (path.isEmpty() || path.contains('\0'))
         return PathKind::Missing;
     struct stat st;
     if (::stat(path.constData(), &st) != 0)
@@ -69,8 +71,10 @@ SequentialFile::~SequentialFile()
 bool SequentialFile::open(const QByteArray &path)
 {
     close();
-    if (path.isEmpty())
+    if (path.isEmpty() || path.contains('\0')) {
+        errno = ENOENT;
         return false;
+    }
     // Non-blocking so that a FIFO or device never stalls the open; only
     // regular files are read (a device could never end, a FIFO block).
     do {

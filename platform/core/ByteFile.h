@@ -13,7 +13,7 @@ namespace tunelet
 enum class PathKind { Missing, RegularFile, Directory, Other };
 
 // What the path names, following symbolic links. A relative path is taken
-// against the current working folder.
+// against the current working folder. A path holding a NUL names nothing.
 PathKind pathKind(const QByteArray &path);
 
 // True when the path names an existing regular file (not a folder).

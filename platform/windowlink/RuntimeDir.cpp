@@ -5,19 +5,64 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace windowlink
 {
 
+namespace
+{
+
+// An absolute path from the environment; empty when unset or relative.
+std::string absoluteFromEnvironment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && value[0] == '/' ? std::string(value) : std::string();
+}
+
+std::string homeFolder()
+{
+    std::string home = absoluteFromEnvironment("HOME");
+    if (home.empty())
+        if (const passwd *user = ::getpwuid(geteuid());
+            user && user->pw_dir && user->pw_dir[0] == '/')
+            home = user->pw_dir;
+    return home;
+}
+
+// Without a runtime folder: the user's cache folder, which lies in the home and so
+// cannot be made first by another user, as a shared /tmp name could.
+std::string cacheFolder()
+{
+    std::string cache = absoluteFromEnvironment("XDG_CACHE_HOME");
+    if (cache.empty())
+        if (const std::string home = homeFolder(); !home.empty())
+            cache = home + "/.cache";
+    return cache;
+}
+
+// Makes every missing folder on the way to dir (mode 0700); dir itself is left to
+// the caller.
+void makeParents(const std::string &dir)
+{
+    for (std::size_t slash = dir.find('/', 1); slash != std::string::npos;
+         slash = dir.find('/', slash + 1))
+        ::mkdir(dir.substr(0, slash).c_str(), 0700);
+}
+
+} // namespace
+
 std::string runtimeDirPath(const LinkOptions &options)
 {
     std::string dir = options.runtimeDir;
     if (dir.empty()) {
-        const char *xdg = std::getenv("XDG_RUNTIME_DIR");
-        if (xdg && xdg[0] == '/')
-            dir = std::string(xdg) + "/tunelet-windows";
+        if (const std::string runtime = absoluteFromEnvironment("XDG_RUNTIME_DIR");
+            !runtime.empty())
+            dir = runtime + "/tunelet-windows";
+        else if (const std::string cache = cacheFolder(); !cache.empty())
+            dir = cache + "/tunelet-windows";
         else
             dir = "/tmp/tunelet-windows-" + std::to_string(geteuid());
     }
@@ -28,6 +73,7 @@ std::string runtimeDirPath(const LinkOptions &options)
 
 std::string ensurePrivateDir(const std::string &dir)
 {
+    makeParents(dir);
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
         return "cannot create " + dir + ": " + std::strerror(errno);
     return checkPrivateDir(dir);

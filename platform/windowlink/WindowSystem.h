@@ -82,7 +82,9 @@ public:
 // Where windows are published and whom to trust; the defaults suit real use.
 struct LinkOptions {
     // Runtime folder; empty: $XDG_RUNTIME_DIR/tunelet-windows/, else
-    // /tmp/tunelet-windows-<uid>/.
+    // ${XDG_CACHE_HOME:-$HOME/.cache}/tunelet-windows/ (a folder in the user's home,
+    // which no other user can make first), /tmp/tunelet-windows-<uid>/ only without
+    // a home.
     std::string runtimeDir;
     // Owner every published socket and every answering peer must have; -1: the
     // effective user of this process.

@@ -133,6 +133,7 @@ private:
     QString playerctl(const QStringList &args) const;
     QString waitForPlayerctl(const QStringList &args, const QString &wanted, int timeoutMs = 10000);
     bool callRoot(const QString &method) const;
+    QString busError(const QString &method, const QStringList &args) const;
     bool waitForExit(int timeoutMs = 20000);
     bool playerFollowed();
     std::optional<DockedIcon> dockedIcon() const;
@@ -272,6 +273,22 @@ bool DesktopUnderX::callRoot(const QString &method) const
     return p.waitForFinished(15000) && p.exitCode() == 0;
 }
 
+// Calls a method of the player's object with dbus-send; the error it
+// prints, empty when the call succeeded.
+QString DesktopUnderX::busError(const QString &method, const QStringList &args) const
+{
+    QProcess p;
+    p.setProcessEnvironment(environmentFor(m_home));
+    p.start(QStringLiteral("dbus-send"),
+            QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                        QStringLiteral("--dest=org.mpris.MediaPlayer2.tunelet"),
+                        QStringLiteral("/org/mpris/MediaPlayer2"), method} +
+                args);
+    if (!p.waitForFinished(15000))
+        return QStringLiteral("(dbus-send hung)");
+    return p.exitCode() == 0 ? QString() : QString::fromUtf8(p.readAllStandardError()).trimmed();
+}
+
 // True once Tunelet follows the playing song's player (it has read the
 // song's total from it). The next command waits for this, as a user would:
 // a player that is not on the window link yet is beyond Tunelet's reach, and
@@ -373,6 +390,19 @@ void DesktopUnderX::mprisDrivenByPlayerctl()
     QCOMPARE(playerctl({QStringLiteral("loop")}), QStringLiteral("Playlist"));
     playerctl({QStringLiteral("shuffle"), QStringLiteral("On")});
     QCOMPARE(playerctl({QStringLiteral("shuffle")}), QStringLiteral("On"));
+
+    // What names nothing leaves Tunelet running: a loop status MPRIS does
+    // not define changes nothing, a URL that is no local file is an error.
+    QCOMPARE(
+        busError(QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+                 {QStringLiteral("string:org.mpris.MediaPlayer2.Player"),
+                  QStringLiteral("string:LoopStatus"), QStringLiteral("variant:string:Bogus")}),
+        QString());
+    QCOMPARE(playerctl({QStringLiteral("loop")}), QStringLiteral("Playlist"));
+    QVERIFY(busError(QStringLiteral("org.mpris.MediaPlayer2.Player.OpenUri"),
+                     {QStringLiteral("string:https://example.org/a.snr")})
+                .contains(QStringLiteral("org.freedesktop.DBus.Error.NotSupported")));
+    QCOMPARE(m_tunelet->state(), QProcess::Running);
 
     // Open: a file URL is added as a drop adds it, and plays.
     playerctl({QStringLiteral("open"), QStringLiteral("file://") + home + QStringLiteral("c.snr")});

@@ -35,6 +35,7 @@ private slots:
     void hostileLists();
     void oddPathsSaveUnchanged();
     void oddPathsDropped();
+    void namesAListCannotHoldAreRefused();
     void argumentTextKeepsBytes();
     void playerGetsThePathBytes();
     void oddPathsPlay_data();
@@ -191,6 +192,47 @@ void TestHostileLists::oddPathsDropped()
     QCOMPARE(form().Playlist().paths(), expected);
     for (int row = 0; row < OddNames.size(); ++row)
         QCOMPARE(form().Playlist().caption(row), title(OddNames[row]));
+}
+
+void TestHostileLists::namesAListCannotHoldAreRefused()
+{
+    // A line break or a NUL in a name: the file is refused with a message
+    // naming it, wherever it comes from; the rows before it stay, and what
+    // is saved reads back row for row.
+    const QByteArray broken = song("nl\nname.snr");
+    QVERIFY(writeBytes(broken, songData("Broken")));
+    QVERIFY(writeBytes(song("cr\rname.snr"), songData("Broken")));
+    const auto errors = [this] { return m_fixture->dialogs().texts(What::Error); };
+
+    QMimeData mime;
+    mime.setData(QStringLiteral("text/uri-list"), "file://" + song("a.snr").toPercentEncoding("/") +
+                                                      "\r\nfile://" +
+                                                      broken.toPercentEncoding("/") + "\r\n");
+    const QPoint inWindow = form().rect().center();
+    QDragEnterEvent enter(inWindow, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form(), &enter);
+    QDropEvent drop(QPointF(inWindow), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form(), &drop);
+    QCOMPARE(errors().size(), 1);
+    QVERIFY2(errors().last().contains(QStringLiteral("nl\\nname.snr")),
+             qPrintable(errors().last()));
+
+    m_fixture->dialogs().chooseFiles({song("b.snr"), song("cr\rname.snr")});
+    form().Run([this] { form().MMAddClick(); });
+    QCOMPARE(errors().size(), 2);
+    QVERIFY(errors().last().contains(QStringLiteral("cr\\rname.snr")));
+
+    // From the command line or a later start: a file URL with %00.
+    form().Desktop().openFiles({song("a.snr") + QByteArray(1, '\0') + ".snr"});
+    QCOMPARE(errors().size(), 3);
+    QVERIFY(errors().last().contains(QStringLiteral("a.snr\\0.snr")));
+
+    const QByteArrayList rows{song("a.snr"), song("b.snr")};
+    QCOMPARE(form().Playlist().paths(), rows);
+    const QByteArray list = m_songs + "saved.ppl";
+    form().Run([&] { form().SaveListFile(list); });
+    form().Run([&] { form().LoadListFile(list); });
+    QCOMPARE(form().Playlist().paths(), rows);
 }
 
 void TestHostileLists::argumentTextKeepsBytes()

@@ -2,6 +2,7 @@
 #include "playlist/EntryBuilder.h"
 #include "playlist/EntryKind.h"
 #include "playlist/ListFile.h"
+#include "playlist/ListableName.h"
 #include "playlist/PlayIndex.h"
 #include "playlist/PlaylistModel.h"
 #include "playlist/Pruning.h"
@@ -84,6 +85,11 @@ private slots:
     void readTitleFallsBackToFileName();
     void readTitleAcrossChunksAndLongLines();
     void readTitleCutsHugeTitles();
+    void readTitleStopsAtTheScanBound();
+
+    void listableNames_data();
+    void listableNames();
+    void unlistableNameEndsTheCommand();
 
     void entryKinds_data();
     void entryKinds();
@@ -211,6 +217,78 @@ void TestPlaylist::readTitleCutsHugeTitles()
     Folder dir;
     const QByteArray title = ReadTitle(dir.file("huge.snr", "*HEAD\"" + QByteArray(1 << 20, 't')));
     QCOMPARE(title.size(), MaxTitleLength);
+}
+
+void TestPlaylist::readTitleStopsAtTheScanBound()
+{
+    Folder dir;
+    // A 4 GiB sparse file: its title line comes first, its zeros are never read.
+    const QByteArray huge = dir.file("huge.snr", "*HEAD\"Big\"\r\n");
+    QVERIFY(QFile::resize(QFile::decodeName(huge), qint64(4) << 30));
+    QCOMPARE(ReadTitle(huge), QByteArray("Big"));
+    // A title line beyond the bound is not read: the file name stands.
+    const QByteArray late = dir.file("late.snr", QByteArray());
+    QVERIFY(QFile::resize(QFile::decodeName(late), MaxTitleScan));
+    QFile file(QFile::decodeName(late));
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\r*HEAD\"Late\"\r");
+    file.close();
+    QCOMPARE(ReadTitle(late), QByteArray());
+    // Just inside the bound it is.
+    const QByteArray inside = dir.file("inside.snr", QByteArray());
+    QVERIFY(QFile::resize(QFile::decodeName(inside), MaxTitleScan - 20));
+    QFile near(QFile::decodeName(inside));
+    QVERIFY(near.open(QIODevice::Append));
+    near.write("\r*HEAD\"In\"\r");
+    near.close();
+    QCOMPARE(ReadTitle(inside), QByteArray("In"));
+}
+
+void TestPlaylist::listableNames_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("listable");
+    QTest::newRow("plain") << QByteArray("/m/a.snr") << true;
+    QTest::newRow("Shift-JIS") << QByteArray("/m/" + kSjis + ".snr") << true;
+    QTest::newRow("tab and quote") << QByteArray("/m/a\t\"b.snr") << true;
+    QTest::newRow("LF") << QByteArray("/m/nl\nname.snr") << false;
+    QTest::newRow("CR") << QByteArray("/m/cr\rname.snr") << false;
+    QTest::newRow("LF in a folder") << QByteArray("/m/x\n/etc/a.snr") << false;
+    QTest::newRow("NUL") << QByteArray("/m/a.snr\0.snr", 14) << false;
+}
+
+void TestPlaylist::listableNames()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(bool, listable);
+    QCOMPARE(isListableName(path), listable);
+}
+
+void TestPlaylist::unlistableNameEndsTheCommand()
+{
+    Folder dir;
+    const QByteArray first = dir.song("a.snr", "A");
+    const QByteArray broken = dir.song("nl\nname.snr", "Broken");
+    const QByteArray last = dir.song("c.snr", "C");
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    // Adding files: the rows before the name stay, none is added after it.
+    try {
+        appendEntries(builder, {first, broken, last});
+        QFAIL("the name was taken");
+    } catch (const EUnlistableName &e) {
+        QVERIFY(QString::fromUtf8(e.what()).contains(QStringLiteral("nl\\nname.snr")));
+    }
+    QCOMPARE(captions(model), QList<QByteArray>{"A"});
+    // One row at a time (a drop, a handed file).
+    QVERIFY_THROWS_EXCEPTION(EUnlistableName,
+                             builder.AppendEntry(QByteArray("/m/a.snr\0.snr", 14)));
+    QVERIFY_THROWS_EXCEPTION(EUnlistableName, builder.InsertEntry(0, broken));
+    QCOMPARE(model.count(), 1);
+    // What is saved reads back row for row.
+    QVERIFY(SaveListFile(model, dir.path() + "list.ppl").ok());
+    QVERIFY(LoadListFile(builder, dir.path() + "list.ppl").ok());
+    QCOMPARE(captions(model), QList<QByteArray>{"A"});
 }
 
 void TestPlaylist::entryKinds_data()

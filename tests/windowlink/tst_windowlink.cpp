@@ -10,7 +10,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
@@ -66,6 +68,7 @@ private slots:
     void peerOfAnotherUserIsRefused();
     void socketFileOfAnotherOwnerIsIgnored();
     void unsafeFolderIsRefused();
+    void withoutRuntimeFolderTheHomeCacheIsUsed();
     void noWindowGivesEmptyResults();
     void inProcessWindowWithDirectDispatch();
     void fakeFollowsTheSameRules();
@@ -640,6 +643,32 @@ void TestWindowLink::unsafeFolderIsRefused()
     QVERIFY(!server.publish(&why));
     QVERIFY(why.find("open to other users") != std::string::npos);
     QCOMPARE(::chmod(linkDir().toLocal8Bit().constData(), 0700), 0);
+}
+
+void TestWindowLink::withoutRuntimeFolderTheHomeCacheIsUsed()
+{
+    // Not a shared name in /tmp that another user could make first: the
+    // user's cache folder, made with its missing parents, for the publishing
+    // player and the finding jukebox alike.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QString cache = m_runtime->path() + QStringLiteral("/home/.cache");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", cache.toLocal8Bit());
+    const auto restore = qScopeGuard([&runtime] {
+        qputenv("XDG_RUNTIME_DIR", runtime);
+        qunsetenv("XDG_CACHE_HOME");
+    });
+    QCOMPARE(QString::fromStdString(runtimeDirPath({})),
+             cache + QStringLiteral("/tunelet-windows"));
+    m_ws = makeLinkWindowSystem();
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    QVERIFY(m_ws->FindWindowA("Peer_A", nullptr) != 0);
+    const QFileInfo folder(cache + QStringLiteral("/tunelet-windows"));
+    QVERIFY(folder.isDir());
+    QCOMPARE(folder.permissions() & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                      QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             QFile::Permissions());
+    QCOMPARE(QDir(folder.filePath()).entryList({QStringLiteral("*.sock")}, QDir::System).size(), 1);
 }
 
 void TestWindowLink::noWindowGivesEmptyResults()
