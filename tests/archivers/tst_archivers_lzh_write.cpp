@@ -250,6 +250,9 @@ private slots:
         const QByteArray junk = QFile::encodeName(dir.filePath("junk.lzh"));
         QCOMPARE(command("u", junk, src, {"sub/deep/song.snr", "tiny.txt"}, "-x0"), ARC_OK);
         QCOMPARE(storedMembers(junk).keys(), (QByteArrayList{"song.snr", "tiny.txt"}));
+        const QByteArray some = QFile::encodeName(dir.filePath("some.lzh"));
+        QCOMPARE(command("u", some, src, {"*"}, "-r1 \"-jx*.snr\" -jxnoise.bin"), ARC_OK);
+        QCOMPARE(storedMembers(some).keys(), (QByteArrayList{"same.txt", "tiny.txt"}));
     }
 
     void refusalsChangeNothing()

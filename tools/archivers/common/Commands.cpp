@@ -52,7 +52,8 @@ int smallSwitch(const ParsedCommand &cmd, std::string_view prefix)
 
 // "a" and "u" add (u: a member is replaced by a newer file only), "f" freshens, "d" deletes.
 // Switches: -r1 or -r2 take folders with their contents, -x0 stores names without folders,
-// -a1 takes hidden files too, -z1 stores without compression, -o5, -o6, -o7 choose the method.
+// -a1 takes hidden files too, -jx<mask> leaves files out, -z1 stores without compression, -o5,
+// -o6, -o7 choose the method.
 void lhaPack(const ParsedCommand &cmd, const std::string &c, Request &r)
 {
     r.action = Action::Pack;
@@ -61,6 +62,7 @@ void lhaPack(const ParsedCommand &cmd, const std::string &c, Request &r)
     p.archive = cmd.archive;
     p.baseDir = cmd.targetDir;
     p.files = cmd.files;
+    p.excludes = r.extract.filter.excludes;
     r.responseFiles = cmd.responseFiles;
     p.recurse = smallSwitch(cmd, "-r") > 0;
     p.junkPaths = smallSwitch(cmd, "-x") == 0;

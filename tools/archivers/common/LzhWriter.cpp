@@ -4,10 +4,12 @@
 #include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/LzhCrc16.h"
 #include "tools/archivers/common/LzhHeader.h"
+#include "tools/archivers/common/Mask.h"
 #include "tools/archivers/common/PackSources.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <span>
@@ -53,8 +55,10 @@ public:
 
     int run()
     {
-        if (m_job.kind != PackJob::Kind::Delete)
+        if (m_job.kind != PackJob::Kind::Delete) {
             m_collector.collect();
+            leaveOutExcluded();
+        }
         if (m_job.kind == PackJob::Kind::Add && m_collector.order().empty()) {
             appendLine(m_log, "error: no file to add");
             return ARC_ERROR_SOURCE;
@@ -87,6 +91,18 @@ public:
     }
 
 private:
+    void leaveOutExcluded()
+    {
+        auto &sources = m_collector.sources();
+        for (auto it = sources.begin(); it != sources.end();) {
+            const bool excluded = std::any_of(
+                m_job.excludes.begin(), m_job.excludes.end(), [&](const std::string &mask) {
+                    return memberMatches(mask, it->first, m_job.brackets);
+                });
+            it = excluded ? sources.erase(it) : std::next(it);
+        }
+    }
+
     int readOld(const struct stat &st, std::string &old, std::vector<LzhStoredMember> &members)
     {
         if (S_ISREG(st.st_mode) && size_t(st.st_size) > kMaxOldArchive)

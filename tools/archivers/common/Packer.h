@@ -18,9 +18,10 @@ struct PackJob {
     Compression compression = Compression::None;
     int level = -1; // 0-9, -1: the writer's default
     std::string archive;
-    std::string baseDir;            // names are taken relative to it; empty: current folder
-    std::vector<std::string> files; // names or masks (Add, Freshen); masks (Delete)
-    bool brackets = false;          // masks use [] classes
+    std::string baseDir;               // names are taken relative to it; empty: current folder
+    std::vector<std::string> files;    // names or masks (Add, Freshen); masks (Delete)
+    std::vector<std::string> excludes; // LZH: masks of files never taken in (-jx)
+    bool brackets = false;             // masks use [] classes
     bool recurse = false;
     bool junkPaths = false;
     bool folderEntries = true;   // store folders as members of their own
