@@ -290,6 +290,9 @@ private:
         }
         if (it == sources.end())
             return nullptr;
+        // A file the format cannot hold never drops the member it would replace.
+        if (!takes(entryOf(it->second).get(), it->second.memberName))
+            return nullptr;
         const bool newer = it->second.st.st_mtime > m.mtime;
         if (m_job.kind == PackJob::Kind::Freshen || m_job.updateOnly)
             return newer ? &it->second : nullptr;
@@ -322,11 +325,17 @@ private:
         return ARC_OK;
     }
 
-    int writeSource(const Source &s)
+    static std::unique_ptr<archive_entry, EntryDeleter> entryOf(const Source &s)
     {
         std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
         archive_entry_copy_stat(entry.get(), &s.st);
         archive_entry_set_pathname(entry.get(), s.memberName.c_str());
+        return entry;
+    }
+
+    int writeSource(const Source &s)
+    {
+        const std::unique_ptr<archive_entry, EntryDeleter> entry = entryOf(s);
         if (!takes(entry.get(), s.memberName))
             return ARC_OK;
         int fd = -1;
