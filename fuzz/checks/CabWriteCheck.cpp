@@ -4,6 +4,7 @@
 
 #include "tools/archivers/common/ArchiveReader.h"
 #include "tools/archivers/common/EntryPoints.h"
+#include "tools/archivers/common/LocaleScope.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
 #include <atomic>
@@ -100,6 +101,7 @@ int pack(const std::string &archive, const std::string &base, const std::string 
 // Member name -> content, as libarchive reads the cabinet; an error text when it cannot.
 std::string readBack(const std::string &archive, std::map<std::string, std::string> &members)
 {
+    const LocaleScope utf8Names; // as the libraries read names, whatever the process locale
     ArchiveReader reader(Format::Cab, archive);
     if (reader.open() != ARC_OK)
         return "the cabinet does not open";

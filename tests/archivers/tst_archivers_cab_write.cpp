@@ -229,6 +229,15 @@ private slots:
         QCOMPARE(m_cab->command(line("-a", archive, base, {"*"}), &output, 4096), ARC_OK);
         QCOMPARE(members(archive), QByteArrayList{"plain.txt"});
         QVERIFY(output.contains("skipped: outside (not a regular file"));
+        // A link never replaces the member of its name.
+        QVERIFY(QFile::remove(QFile::decodeName(base + "/plain.txt")));
+        QVERIFY(::symlink("/etc/passwd", (base + "/plain.txt").constData()) == 0);
+        QCOMPARE(m_cab->command(line("-a", archive, base, {"plain.txt"})), ARC_OK);
+        QByteArray buffer(16, '\0');
+        uint32_t written = 0;
+        QCOMPARE(m_cab->extractMem(" \"" + archive + "\" \"plain.txt\" ", buffer, &written),
+                 ARC_OK);
+        QCOMPARE(buffer.left(int(written)), QByteArray("plain"));
     }
 
     void noSelfExtractorHere()

@@ -156,7 +156,11 @@ private:
     // The file that replaces an old member, if any.
     const Source *replacementFor(const Member &m, SourceCollector &collector)
     {
-        return collector.replacementFor(m.path, m.rawPath, m.mtime);
+        const Source *s = collector.replacementFor(m.path, m.rawPath, m.mtime);
+        // A file the format cannot hold never drops the member it would replace.
+        if (s != nullptr && !takes(entryOf(*s).get(), s->memberName))
+            return nullptr;
+        return s;
     }
 
     int copyMember(ArchiveReader &reader, const Member &m)
@@ -185,11 +189,17 @@ private:
         return ARC_OK;
     }
 
-    int writeSource(const Source &s)
+    static std::unique_ptr<archive_entry, EntryDeleter> entryOf(const Source &s)
     {
         std::unique_ptr<archive_entry, EntryDeleter> entry(archive_entry_new());
         archive_entry_copy_stat(entry.get(), &s.st);
         archive_entry_set_pathname(entry.get(), s.memberName.c_str());
+        return entry;
+    }
+
+    int writeSource(const Source &s)
+    {
+        const std::unique_ptr<archive_entry, EntryDeleter> entry = entryOf(s);
         if (!takes(entry.get(), s.memberName))
             return ARC_OK;
         int fd = -1;
