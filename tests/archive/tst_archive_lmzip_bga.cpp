@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <sys/stat.h>
 
 using tunelet::testkit::useLibraryFolder;
 
@@ -54,6 +56,7 @@ private slots:
     void detectedByNameAndContent();
     void bgaThroughTheComponent_data();
     void bgaThroughTheComponent();
+    void bgaPathBytes();
     void zipWithLmzipAlone();
     void zipSearchOrders_data();
     void zipSearchOrders();
@@ -187,6 +190,43 @@ void ArchiveLmzipBgaTest::bgaThroughTheComponent()
              0);
     QCOMPARE(listing(file), QStringList{"song.snr"});
     QCOMPARE(file.Archiver()->CheckArchive(archive, 0, 0), 1);
+}
+
+// Quotes and bytes that are no UTF-8 in the archive's, the folders' and the member's names.
+void ArchiveLmzipBgaTest::bgaPathBytes()
+{
+    const QByteArray base = QFile::encodeName(m_dir.path()) + "/bytes \"q\" \xff\x81x";
+    QCOMPARE(::mkdir(base.constData(), 0700), 0);
+    const QByteArray name = "song \"1\" \x82\xa0.snr";
+    {
+        FILE *f = std::fopen((base + '/' + name).constData(), "wb");
+        QVERIFY(f != nullptr);
+        QCOMPARE(std::fwrite(song.constData(), 1, size_t(song.size()), f), size_t(song.size()));
+        std::fclose(f);
+    }
+    const QByteArray archive = base + "/a \"x\" \xff.gza";
+    TArchiveFile file;
+    file.SetFileName(archive);
+    QByteArray output;
+    QCOMPARE(file.Archiver()->Pack(mainWindow, archive, file.Options(), base, FileItems{name},
+                                   false, output),
+             0);
+    QVERIFY(file.OpenArchive(mainWindow, 0) != 0);
+    TArchiveEntryInfo info{};
+    QCOMPARE(file.FindFirst("*", info), 0);
+    QCOMPARE(entryFileName(info), name);
+    file.CloseArchive();
+    const QByteArray target = base + "/out \"\xfe";
+    QCOMPARE(file.Unpack(mainWindow, nullptr, target, FileItems{"*"}), 0);
+    FILE *f = std::fopen((target + '/' + name).constData(), "rb");
+    QVERIFY(f != nullptr);
+    QByteArray back(song.size() + 1, '\0');
+    back.resize(qsizetype(std::fread(back.data(), 1, size_t(back.size()), f)));
+    std::fclose(f);
+    QCOMPARE(back, song);
+    // QTemporaryDir cannot remove names that are no text.
+    for (const QByteArray &path : {target + '/' + name, target, base + '/' + name, archive, base})
+        QCOMPARE(std::remove(path.constData()), 0);
 }
 
 void ArchiveLmzipBgaTest::zipWithLmzipAlone()

@@ -135,15 +135,17 @@ void ArchiversBgaTest::removeMatchesWithoutCase()
 void ArchiversBgaTest::damagedMembersAreRefused_data()
 {
     QTest::addColumn<int>("offset");
-    QTest::addColumn<int>("openResult"); // 0: the archive does not open
-    QTest::newRow("header checksum") << 9 << 0;
-    QTest::newRow("member data") << 200 << 1;
+    QTest::addColumn<int>("openResult");    // 0: the archive does not open
+    QTest::addColumn<QByteArray>("reason"); // in the command's output
+    QTest::newRow("header checksum") << 9 << 0 << QByteArray("header checksum");
+    QTest::newRow("member data") << 200 << 1 << QByteArray("damaged member big.snr");
 }
 
 void ArchiversBgaTest::damagedMembersAreRefused()
 {
     QFETCH(int, offset);
     QFETCH(int, openResult);
+    QFETCH(QByteArray, reason);
     const QString archive = m_dir.filePath(QString("damaged-%1.gza").arg(offset));
     QCOMPARE(m_bga.command(bgaLine("a", "-n -j", archive, m_source, {"big.snr"})), 0);
     QByteArray bytes = readAll(archive);
@@ -159,6 +161,7 @@ void ArchiversBgaTest::damagedMembersAreRefused()
     QByteArray output;
     const int rc = m_bga.command(bgaLine("x", "-o", archive, out, {"*"}), &output, 1024);
     QVERIFY(rc == ARC_ERROR_ARCHIVE_DAMAGED || rc == ARC_ERROR_ARCHIVE_OPEN);
+    QVERIFY2(output.contains(reason), output.constData());
     QVERIFY(!QFile::exists(out + "/big.snr"));
     QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -171,7 +171,7 @@ private:
     {
         ArchiveReader reader(m_job.format, m_job.archive);
         if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + m_job.archive);
+            return fail(rc, "cannot open the archive " + m_job.archive + ": " + reader.errorText());
         Member m;
         uint64_t declared = 0;
         for (;;) {
@@ -209,7 +209,7 @@ private:
     {
         ArchiveReader reader(m_job.format, m_job.archive);
         if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + m_job.archive);
+            return fail(rc, "cannot open the archive " + m_job.archive + ": " + reader.errorText());
         Member m;
         for (;;) {
             int rc = reader.next(m);
@@ -431,8 +431,10 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
 int testArchive(Format format, const std::string &archive, std::string &log)
 {
     ArchiveReader reader(format, archive);
-    if (const int rc = reader.open(); rc != ARC_OK)
+    if (const int rc = reader.open(); rc != ARC_OK) {
+        appendLine(log, "error: cannot open the archive " + archive + ": " + reader.errorText());
         return rc;
+    }
     Member m;
     uint64_t checked = 0; // member data read through so far
     for (;;) {
@@ -478,8 +480,10 @@ int listArchive(Format format, const std::string &archive, const MemberFilter &f
                 std::string &log)
 {
     ArchiveReader reader(format, archive);
-    if (const int rc = reader.open(); rc != ARC_OK)
+    if (const int rc = reader.open(); rc != ARC_OK) {
+        appendLine(log, "error: cannot open the archive " + archive + ": " + reader.errorText());
         return rc;
+    }
     Member m;
     for (;;) {
         const int rc = reader.next(m);
