@@ -1,5 +1,6 @@
 #include "tools/archivers/common/ArchiveReader.h"
 
+#include "tools/archivers/common/FormatReader.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -41,6 +42,8 @@ void enableFormat(archive *a, Format format)
         archive_read_support_format_rar(a);
         archive_read_support_format_rar5(a);
         break;
+    case Format::Arj:
+        break; // read by a FormatReader of its own
     }
 }
 
@@ -85,7 +88,8 @@ std::string rawMemberName(const std::string &archivePath)
 // Archives made on Japanese Windows store names in code page 932 (Shift-JIS) without saying
 // so; formats that flag UTF-8 names keep them.
 ArchiveReader::ArchiveReader(Format format, std::string path)
-    : m_format(format), m_path(std::move(path)), m_legacyNames(format != Format::Tar)
+    : m_format(format), m_path(std::move(path)), m_legacyNames(format != Format::Tar),
+      m_own(ownReaderFor(format, m_path))
 {
 }
 
@@ -128,6 +132,8 @@ void ArchiveReader::release()
 
 int ArchiveReader::open()
 {
+    if (m_own)
+        return m_own->open();
     release();
     m_first = true;
     m_dataLeft = false;
@@ -184,6 +190,8 @@ int ArchiveReader::skipData()
 
 int ArchiveReader::next(Member &member)
 {
+    if (m_own)
+        return m_own->next(member);
     if (m_reader == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
     if (m_dataLeft && decompresses()) {
@@ -234,6 +242,8 @@ int ArchiveReader::next(Member &member)
 
 int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 {
+    if (m_own)
+        return m_own->readBlock(data, size, offset);
     la_int64_t off = 0;
     const int rc = archive_read_data_block(m_reader, &data, &size, &off);
     offset = off;
@@ -252,6 +262,8 @@ int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 
 std::string ArchiveReader::methodName() const
 {
+    if (m_own)
+        return m_own->methodName();
     const char *name = m_reader != nullptr ? archive_format_name(m_reader) : nullptr;
     const std::string text = name != nullptr ? name : "";
     if (m_format == Format::Lha) {
@@ -276,6 +288,8 @@ std::string ArchiveReader::methodName() const
 
 std::string ArchiveReader::errorText() const
 {
+    if (m_own)
+        return m_own->errorText();
     const char *s = m_reader != nullptr ? archive_error_string(m_reader) : nullptr;
     return s != nullptr ? s : "unknown error";
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 
 struct archive;
@@ -11,7 +12,9 @@ namespace archivers
 {
 
 // The archive formats of the stand-in libraries; each library reads its own only.
-enum class Format { Lha, Zip, Tar, Cab, Rar };
+enum class Format { Lha, Zip, Tar, Cab, Rar, Arj };
+
+class FormatReader;
 
 enum class MemberKind { File, Directory, Symlink, Hardlink, Other };
 
@@ -27,6 +30,9 @@ struct Member {
     unsigned mode = 0;
     archive_entry *entry = nullptr; // valid until the next header is read
 };
+
+// The reader of this project's own for a format libarchive does not read, or nothing.
+std::unique_ptr<FormatReader> ownReaderFor(Format format, const std::string &path);
 
 // A libarchive read handle set up for one format. Streams: members are read one after the
 // other and data is read in blocks, never whole. A compressed archive (tgz, bz2, Z) is never
@@ -49,7 +55,6 @@ public:
     // The format's short name for the current member ("-lh5-", "deflate", "tar"...).
     std::string methodName() const;
     std::string errorText() const;
-    archive *handle() { return m_reader; }
     // ARC_ERROR_TOTAL_TOO_LARGE once a compressed archive was decompressed beyond the bound
     // (also through handle()), else ARC_OK.
     int withinBound() const;
@@ -70,6 +75,7 @@ private:
     bool m_first = true;
     bool m_dataLeft = false; // the current member's data is not read to its end
     bool m_probed = false;
+    std::unique_ptr<FormatReader> m_own; // formats libarchive does not read
 };
 
 } // namespace archivers

@@ -39,10 +39,12 @@ void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
     r.extract.filter.brackets = usesBrackets(library);
 }
 
-Request lha(const ParsedCommand &cmd, bool memory)
+// LHA's commands; the ARJ library reads the same lines (its back-end builds them with LHA's
+// builder) and packs nothing either.
+Request lha(Library library, const ParsedCommand &cmd, bool memory)
 {
     Request r;
-    fillExtract(Library::Unlha, cmd, r);
+    fillExtract(library, cmd, r);
     for (std::string &ex : switchValues(cmd, "-jx"))
         r.extract.filter.excludes.push_back(toSlashes(ex));
     const std::string c = lowered(cmd.command);
@@ -55,7 +57,7 @@ Request lha(const ParsedCommand &cmd, bool memory)
         r.action = Action::Test;
     } else if (!c.empty() && std::string_view("aumdfscp").find(c) != std::string_view::npos &&
                c.size() == 1) {
-        r.action = Action::Unsupported; // LHA packing has no library on this platform
+        r.action = Action::Unsupported; // no packing for LHA and ARJ on this platform
     }
     return r;
 }
@@ -212,6 +214,7 @@ const Syntax &syntaxOf(Library library)
     static const Syntax rar{{"-x", "-e", "-l", "-v", "-t"}, true, false, {}, false};
     switch (library) {
     case Library::Unlha:
+    case Library::Unarj:
         return lha;
     case Library::UnZip:
         return unzip;
@@ -241,6 +244,8 @@ Format formatOf(Library library)
         return Format::Cab;
     case Library::Unrar:
         return Format::Rar;
+    case Library::Unarj:
+        return Format::Arj;
     }
     return Format::Lha;
 }
@@ -262,7 +267,8 @@ Request interpret(Library library, std::string_view line, bool memory)
         return Request{};
     switch (library) {
     case Library::Unlha:
-        return lha(*cmd, memory);
+    case Library::Unarj:
+        return lha(library, *cmd, memory);
     case Library::UnZip:
         return unzip(*cmd);
     case Library::Zip:

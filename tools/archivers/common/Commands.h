@@ -12,7 +12,7 @@ namespace archivers
 {
 
 // The stand-in libraries, each with its own command syntax.
-enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar };
+enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar, Unarj };
 
 Format formatOf(Library library);
 
