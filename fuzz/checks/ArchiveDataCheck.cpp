@@ -198,22 +198,18 @@ std::vector<std::uint8_t> fileBytes(const std::string &path)
     return bytes;
 }
 
-} // namespace
-
-std::string checkArchiveData(std::span<const std::uint8_t> data)
+// The checks of one archive of the format, named `name` in the sandbox.
+std::string checkArchiveOf(Format format, const char *name, std::span<const std::uint8_t> data)
 {
-    if (data.empty())
-        return {};
     const std::uint8_t how = data[0];
     const std::span<const std::uint8_t> bytes = data.subspan(1);
-    const Format format = (how & 1) != 0 ? Format::Zip : Format::Lha;
 
     // The sandbox: box/work/in.xxx and the target box/work/out.
     const std::string box = scratchFolder() + "/box";
     removeTree(box);
     const std::string work = box + "/work";
     const std::string out = work + "/out";
-    const std::string archive = work + ((how & 1) != 0 ? "/in.zip" : "/in.lzh");
+    const std::string archive = work + name;
     if (::mkdir(box.c_str(), 0700) != 0 || ::mkdir(work.c_str(), 0700) != 0 ||
         ::mkdir(out.c_str(), 0700) != 0 || !writeBytes(archive, bytes))
         return "cannot set up the sandbox";
@@ -293,6 +289,23 @@ std::string checkArchiveData(std::span<const std::uint8_t> data)
     if (rc == ARC_OK && (log.starts_with("error:") || log.find("\nerror:") != std::string::npos))
         return "extraction reported success with an error in its log";
     return {};
+}
+
+} // namespace
+
+std::string checkArchiveData(std::span<const std::uint8_t> data)
+{
+    if (data.empty())
+        return {};
+    const bool zip = (data[0] & 1) != 0;
+    return checkArchiveOf(zip ? Format::Zip : Format::Lha, zip ? "/in.zip" : "/in.lzh", data);
+}
+
+std::string checkArjData(std::span<const std::uint8_t> data)
+{
+    if (data.empty())
+        return {};
+    return checkArchiveOf(Format::Arj, "/in.arj", data);
 }
 
 } // namespace fuzzcheck

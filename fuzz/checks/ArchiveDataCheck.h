@@ -18,4 +18,8 @@ namespace fuzzcheck
 // went wrong, or nothing.
 std::string checkArchiveData(std::span<const std::uint8_t> data);
 
+// The same checks on an ARJ archive (the first byte as above, bit 0 unused), read by the ARJ
+// library's own reader.
+std::string checkArjData(std::span<const std::uint8_t> data);
+
 } // namespace fuzzcheck

@@ -30,6 +30,7 @@ const QHash<QString, Check> &checks()
         {"songdata", fuzzcheck::checkSongData},
         {"windowlink", fuzzcheck::checkWindowLink},
         {"archive_data", fuzzcheck::checkArchiveData},
+        {"archive_arj", fuzzcheck::checkArjData},
         {"archive_operands", fuzzcheck::checkArchiveOperands},
     };
     return table;

@@ -380,17 +380,22 @@ int copyIntoBuffer(ArchiveReader &reader, unsigned char *buffer, uint32_t buffer
             return rc == ARC_ERROR_TOTAL_TOO_LARGE ? rc : ARC_ERROR_ARCHIVE_DAMAGED;
         if (size == 0)
             return ARC_OK;
-        const uint64_t at = std::max<uint64_t>(filled, uint64_t(std::max<int64_t>(offset, 0)));
-        if (at + size > room) {
+        // Whatever fits goes in, so a too small buffer still holds the member's first bytes.
+        const uint64_t at = std::min<uint64_t>(
+            room, std::max<uint64_t>(filled, uint64_t(std::max<int64_t>(offset, 0))));
+        const size_t fits = size_t(std::min<uint64_t>(size, room - at));
+        if (at > filled)
+            std::memset(buffer + filled, 0, size_t(at - filled));
+        if (fits > 0)
+            std::memcpy(buffer + at, data, fits);
+        filled = at + fits;
+        if (written != nullptr)
+            *written = static_cast<uint32_t>(filled);
+        if (fits < size) {
             if (room == ARC_MAX_TOTAL_BYTES && bufferSize > ARC_MAX_TOTAL_BYTES)
                 return ARC_ERROR_TOTAL_TOO_LARGE;
             return ARC_ERROR_BUFFER_TOO_SMALL;
         }
-        std::memset(buffer + filled, 0, size_t(at - filled));
-        std::memcpy(buffer + at, data, size);
-        filled = at + size;
-        if (written != nullptr)
-            *written = static_cast<uint32_t>(filled);
     }
 }
 
