@@ -1,6 +1,7 @@
 // The ARJ library, on archives made by Debian's arj program and on archives written byte by
 // byte, and through the archive component.
 #include "archive/ARCHIVES.h"
+#include "archive/ARJ32.h"
 #include "tests/archivers/ArchiverLibrary.h"
 #include "tests/support/ArchiveLibraries.h"
 #include "tests/support/ByteFiles.h"
@@ -402,6 +403,10 @@ private slots:
         QCOMPARE(file.Unpack(0, nullptr, target + "/", FileItems{TStringList(kSongMasks)}), ARC_OK);
         QCOMPARE(file.CommandLine(), unpackLine(archive, target + "/", kSongMasks));
         QCOMPARE(readBytes(target + "/sub/deep/big.snr"), songText(3000, "Beta"));
+        QByteArray damaged = readBytes(archive);
+        damaged[damaged.size() / 2] ^= 0x20;
+        QCOMPARE(TArj32().CheckArchive(archive, 0, 0), 1);
+        QCOMPARE(TArj32().CheckArchive(writeArchive("damaged.arj", damaged), 0, 0), 0);
 
         TArchiveFile byContent;
         byContent.SetFileName(disguised);
