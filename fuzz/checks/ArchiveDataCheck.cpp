@@ -300,4 +300,11 @@ std::string checkArchiveBytes(archivers::Format format, const std::string &name,
     return {};
 }
 
+std::string checkArjData(std::span<const std::uint8_t> data)
+{
+    if (data.empty())
+        return {};
+    return checkArchiveBytes(Format::Arj, "in.arj", data[0], data.subspan(1));
+}
+
 } // namespace fuzzcheck

@@ -25,4 +25,8 @@ std::string checkArchiveData(std::span<const std::uint8_t> data);
 std::string checkArchiveBytes(archivers::Format format, const std::string &name, std::uint8_t how,
                               std::span<const std::uint8_t> bytes);
 
+// The same checks on an ARJ archive (the first byte as above, bit 0 unused), read by the ARJ
+// library's own reader.
+std::string checkArjData(std::span<const std::uint8_t> data);
+
 } // namespace fuzzcheck

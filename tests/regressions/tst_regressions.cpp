@@ -33,6 +33,7 @@ const QHash<QString, Check> &checks()
         {"songdata", fuzzcheck::checkSongData},
         {"windowlink", fuzzcheck::checkWindowLink},
         {"archive_data", fuzzcheck::checkArchiveData},
+        {"archive_arj", fuzzcheck::checkArjData},
         {"archive_operands", fuzzcheck::checkArchiveOperands},
         {"cab_write", fuzzcheck::checkCabWrite},
         {"bga", fuzzcheck::checkBgaData},

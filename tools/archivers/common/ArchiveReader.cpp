@@ -1,6 +1,6 @@
 #include "tools/archivers/common/ArchiveReader.h"
 
-#include "tools/archivers/common/BgaReader.h"
+#include "tools/archivers/common/FormatReader.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -42,8 +42,9 @@ void enableFormat(archive *a, Format format)
         archive_read_support_format_rar(a);
         archive_read_support_format_rar5(a);
         break;
+    case Format::Arj:
     case Format::Bga:
-        break; // read by BgaReader
+        break; // read by a FormatReader of its own
     }
 }
 
@@ -88,7 +89,8 @@ std::string rawMemberName(const std::string &archivePath)
 // Archives made on Japanese Windows store names in code page 932 (Shift-JIS) without saying
 // so; formats that flag UTF-8 names keep them.
 ArchiveReader::ArchiveReader(Format format, std::string path)
-    : m_format(format), m_path(std::move(path)), m_legacyNames(format != Format::Tar)
+    : m_format(format), m_path(std::move(path)), m_legacyNames(format != Format::Tar),
+      m_own(ownReaderFor(format, m_path))
 {
 }
 
@@ -127,22 +129,16 @@ void ArchiveReader::release()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
-    m_bga.reset();
-    if (m_bgaEntry != nullptr)
-        archive_entry_free(m_bgaEntry);
-    m_bgaEntry = nullptr;
 }
 
 int ArchiveReader::open()
 {
+    if (m_own)
+        return m_own->open();
     release();
     m_first = true;
     m_dataLeft = false;
     m_headersRead = 0;
-    if (m_format == Format::Bga) {
-        m_bga = std::make_unique<BgaReader>(m_path);
-        return m_bga->open();
-    }
     m_reader = archive_read_new();
     if (m_reader == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
@@ -193,38 +189,10 @@ int ArchiveReader::skipData()
     return ARC_OK;
 }
 
-// A GZA or BZA header as a member: the entry carries what unpacking and packing take from it.
-int ArchiveReader::nextBga(Member &member)
-{
-    bga::Header h;
-    if (const int rc = m_bga->next(h); rc != ARC_OK)
-        return rc;
-    const bool folder = h.attributes == bga::kAttributeFolder;
-    if (m_bgaEntry == nullptr)
-        m_bgaEntry = archive_entry_new();
-    archive_entry_clear(m_bgaEntry);
-    archive_entry_copy_pathname(m_bgaEntry, h.name.c_str());
-    archive_entry_set_filetype(m_bgaEntry, folder ? AE_IFDIR : AE_IFREG);
-    archive_entry_set_perm(m_bgaEntry, folder ? 0755 : 0644);
-    archive_entry_set_size(m_bgaEntry, h.size);
-    archive_entry_set_mtime(m_bgaEntry, std::time_t(h.mtime), 0);
-    member.entry = m_bgaEntry;
-    member.rawPath = h.name;
-    member.path = normalizeMemberPath(h.name);
-    member.kind = folder ? MemberKind::Directory : MemberKind::File;
-    member.linkTarget.clear();
-    member.sizeKnown = true;
-    member.size = h.size;
-    member.mtime = std::time_t(h.mtime);
-    member.mode = folder ? 0755 : 0644;
-    m_bgaMethod = h.method;
-    return ARC_OK;
-}
-
 int ArchiveReader::next(Member &member)
 {
-    if (m_bga)
-        return nextBga(member);
+    if (m_own)
+        return m_own->next(member);
     if (m_reader == nullptr)
         return ARC_ERROR_ARCHIVE_OPEN;
     if (m_dataLeft && decompresses()) {
@@ -275,8 +243,8 @@ int ArchiveReader::next(Member &member)
 
 int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 {
-    if (m_bga)
-        return m_bga->readBlock(data, size, offset);
+    if (m_own)
+        return m_own->readBlock(data, size, offset);
     la_int64_t off = 0;
     const int rc = archive_read_data_block(m_reader, &data, &size, &off);
     offset = off;
@@ -295,6 +263,8 @@ int ArchiveReader::readBlock(const void *&data, size_t &size, int64_t &offset)
 
 std::string ArchiveReader::methodName() const
 {
+    if (m_own)
+        return m_own->methodName();
     const char *name = m_reader != nullptr ? archive_format_name(m_reader) : nullptr;
     const std::string text = name != nullptr ? name : "";
     if (m_format == Format::Lha) {
@@ -312,8 +282,6 @@ std::string ArchiveReader::methodName() const
         return "cab";
     case Format::Rar:
         return "rar";
-    case Format::Bga:
-        return m_bgaMethod == bga::Method::Bzip2 ? "bzip2" : "deflate";
     default:
         return "";
     }
@@ -321,8 +289,8 @@ std::string ArchiveReader::methodName() const
 
 std::string ArchiveReader::errorText() const
 {
-    if (m_bga)
-        return m_bga->errorText();
+    if (m_own)
+        return m_own->errorText();
     const char *s = m_reader != nullptr ? archive_error_string(m_reader) : nullptr;
     return s != nullptr ? s : "unknown error";
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "tools/archivers/common/BgaHeader.h"
-
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -13,10 +11,10 @@ struct archive_entry;
 namespace archivers
 {
 
-class BgaReader;
-
 // The archive formats of the stand-in libraries; each library reads its own only.
-enum class Format { Lha, Zip, Tar, Cab, Rar, Bga };
+enum class Format { Lha, Zip, Tar, Cab, Rar, Arj, Bga };
+
+class FormatReader;
 
 enum class MemberKind { File, Directory, Symlink, Hardlink, Other };
 
@@ -32,6 +30,9 @@ struct Member {
     unsigned mode = 0;
     archive_entry *entry = nullptr; // valid until the next header is read
 };
+
+// The reader of this project's own for a format libarchive does not read, or nothing.
+std::unique_ptr<FormatReader> ownReaderFor(Format format, const std::string &path);
 
 // A libarchive read handle set up for one format. Streams: members are read one after the
 // other and data is read in blocks, never whole. A compressed archive (tgz, bz2, Z) is never
@@ -54,7 +55,6 @@ public:
     // The format's short name for the current member ("-lh5-", "deflate", "tar"...).
     std::string methodName() const;
     std::string errorText() const;
-    archive *handle() { return m_reader; }
     // ARC_ERROR_TOTAL_TOO_LARGE once a compressed archive was decompressed beyond the bound
     // (also through handle()), else ARC_OK.
     int withinBound() const;
@@ -65,7 +65,6 @@ private:
     void release();
     bool decompresses() const;
     int skipData();
-    int nextBga(Member &member);
 
     Format m_format;
     std::string m_path;
@@ -76,10 +75,7 @@ private:
     bool m_first = true;
     bool m_dataLeft = false; // the current member's data is not read to its end
     bool m_probed = false;
-    // GZA and BZA archives, which libarchive does not read.
-    std::unique_ptr<BgaReader> m_bga;
-    archive_entry *m_bgaEntry = nullptr;
-    bga::Method m_bgaMethod = bga::Method::Deflate;
+    std::unique_ptr<FormatReader> m_own; // formats libarchive does not read
 };
 
 } // namespace archivers

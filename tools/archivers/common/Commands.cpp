@@ -86,10 +86,12 @@ void lhaPack(const ParsedCommand &cmd, const std::string &c, Request &r)
         r.action = Action::Invalid; // deleting needs names
 }
 
-Request lha(const ParsedCommand &cmd, bool memory)
+// LHA's commands; the ARJ library reads the same lines (its back-end builds them with LHA's
+// builder) but packs nothing.
+Request lha(Library library, const ParsedCommand &cmd, bool memory)
 {
     Request r;
-    fillExtract(Library::Unlha, cmd, r);
+    fillExtract(library, cmd, r);
     for (std::string &ex : switchValues(cmd, "-jx"))
         r.extract.filter.excludes.push_back(toSlashes(ex));
     const std::string c = lowered(cmd.command);
@@ -100,6 +102,9 @@ Request lha(const ParsedCommand &cmd, bool memory)
         r.action = Action::List;
     } else if (c == "t") {
         r.action = Action::Test;
+    } else if (library == Library::Unarj && c.size() == 1 &&
+               std::string_view("aumdfscp").find(c) != std::string_view::npos) {
+        r.action = Action::Unsupported; // the ARJ library reads only
     } else if (c == "a" || c == "u" || c == "d" || c == "f") {
         lhaPack(cmd, c, r);
     } else if (c == "s") {
@@ -339,6 +344,7 @@ const Syntax &syntaxOf(Library library)
     static const Syntax bgaSyntax{{"x", "e", "l", "v", "t", "a", "d", "s"}, false, true, {}, false};
     switch (library) {
     case Library::Unlha:
+    case Library::Unarj:
         return lha;
     case Library::UnZip:
         return unzip;
@@ -375,6 +381,8 @@ Format formatOf(Library library)
         return Format::Cab;
     case Library::Unrar:
         return Format::Rar;
+    case Library::Unarj:
+        return Format::Arj;
     }
     return Format::Lha;
 }
@@ -396,7 +404,8 @@ Request interpret(Library library, std::string_view line, bool memory)
         return Request{};
     switch (library) {
     case Library::Unlha:
-        return lha(*cmd, memory);
+    case Library::Unarj:
+        return lha(library, *cmd, memory);
     case Library::UnZip:
         return unzip(*cmd);
     case Library::Zip:

@@ -13,7 +13,7 @@ namespace archivers
 
 // The stand-in libraries, each with its own command syntax.
 // Lmzip: the packing command "Zip" of LMZIP32 (its unpacking command reads as UnZip).
-enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar, Lmzip, Bga };
+enum class Library { Unlha, UnZip, Zip, Tar, Cab, Unrar, Lmzip, Bga, Unarj };
 
 Format formatOf(Library library);
 

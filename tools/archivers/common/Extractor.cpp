@@ -365,6 +365,40 @@ uint16_t dosAttributes(const Member &m)
     return attr;
 }
 
+// Reads the current member block by block into the caller's buffer (gaps of a sparse member
+// as zeros), never more than ARC_MAX_TOTAL_BYTES; the member's checksum is checked at its end.
+int copyIntoBuffer(ArchiveReader &reader, unsigned char *buffer, uint32_t bufferSize,
+                   uint32_t *written)
+{
+    const uint32_t room = std::min<uint32_t>(bufferSize, ARC_MAX_TOTAL_BYTES);
+    uint64_t filled = 0;
+    for (;;) {
+        const void *data = nullptr;
+        size_t size = 0;
+        int64_t offset = 0;
+        if (const int rc = reader.readBlock(data, size, offset); rc != ARC_OK)
+            return rc == ARC_ERROR_TOTAL_TOO_LARGE ? rc : ARC_ERROR_ARCHIVE_DAMAGED;
+        if (size == 0)
+            return ARC_OK;
+        // Whatever fits goes in, so a too small buffer still holds the member's first bytes.
+        const uint64_t at = std::min<uint64_t>(
+            room, std::max<uint64_t>(filled, uint64_t(std::max<int64_t>(offset, 0))));
+        const size_t fits = size_t(std::min<uint64_t>(size, room - at));
+        if (at > filled)
+            std::memset(buffer + filled, 0, size_t(at - filled));
+        if (fits > 0)
+            std::memcpy(buffer + at, data, fits);
+        filled = at + fits;
+        if (written != nullptr)
+            *written = static_cast<uint32_t>(filled);
+        if (fits < size) {
+            if (room == ARC_MAX_TOTAL_BYTES && bufferSize > ARC_MAX_TOTAL_BYTES)
+                return ARC_ERROR_TOTAL_TOO_LARGE;
+            return ARC_ERROR_BUFFER_TOO_SMALL;
+        }
+    }
+}
+
 } // namespace
 
 int extractToDisk(const ExtractJob &job, std::string &log)
@@ -401,31 +435,7 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
         *timeStamp = m.mtime;
     if (attributes != nullptr)
         *attributes = dosAttributes(m);
-    uint32_t filled = 0;
-    const uint32_t room = std::min<uint32_t>(bufferSize, ARC_MAX_TOTAL_BYTES);
-    while (filled < room) {
-        const la_ssize_t n = archive_read_data(reader.handle(), buffer + filled, room - filled);
-        if (const int bound = reader.withinBound(); bound != ARC_OK)
-            return bound;
-        if (n < 0)
-            return ARC_ERROR_ARCHIVE_DAMAGED;
-        if (n == 0)
-            break;
-        filled += static_cast<uint32_t>(n);
-        if (written != nullptr)
-            *written = filled;
-    }
-    if (filled == ARC_MAX_TOTAL_BYTES && bufferSize > ARC_MAX_TOTAL_BYTES)
-        return ARC_ERROR_TOTAL_TOO_LARGE;
-    if (filled == bufferSize) {
-        unsigned char probe = 0;
-        const la_ssize_t more = archive_read_data(reader.handle(), &probe, 1);
-        if (more < 0)
-            return ARC_ERROR_ARCHIVE_DAMAGED;
-        if (more > 0)
-            return ARC_ERROR_BUFFER_TOO_SMALL;
-    }
-    return ARC_OK;
+    return copyIntoBuffer(reader, buffer, bufferSize, written);
 }
 
 int testArchive(Format format, const std::string &archive, std::string &log)

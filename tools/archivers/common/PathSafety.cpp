@@ -1,5 +1,7 @@
 #include "tools/archivers/common/PathSafety.h"
 
+#include "tools/archivers/common/CommandLine.h"
+
 #include <sys/stat.h>
 #include <vector>
 
@@ -32,14 +34,11 @@ bool isAbsolute(std::string_view path)
     return path.size() >= 2 && isLetter(path[0]) && path[1] == ':';
 }
 
+// Backslashes as separators, except the second byte of a Shift-JIS character in a name that
+// is not UTF-8 (names an archive keeps as bytes).
 std::string slashes(std::string_view s)
 {
-    std::string out(s);
-    for (char &c : out) {
-        if (c == '\\')
-            c = '/';
-    }
-    return out;
+    return toSlashes(s);
 }
 
 } // namespace
