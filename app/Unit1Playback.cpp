@@ -195,7 +195,7 @@ bool TForm1::StartSong(const QByteArray &path)
         return false;
     Playback().playerProcess.started(std::move(result.player));
     Timer1->start();
-    Playback().silentPass.songStarted();
+    Playback().silentPass.songStarted(PlayIndex);
     m_playingPath = result.playedPath;
     SetCaption(tunelet::playingCaption(PlayIndex, result.playedPath));
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
