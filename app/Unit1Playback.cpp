@@ -29,17 +29,6 @@
 using tunelet::PlayMode;
 using tunelet::SequenceStep;
 
-namespace
-{
-
-// The poll only reads the player's window, which the player answers from its
-// link thread at once even while busy; a reply that takes longer means a hung
-// player. A short limit keeps such a player from holding up the window for
-// the link's full 2 s; the link then counts it as absent for a while.
-constexpr int PollTimeoutMs = 250;
-
-} // namespace
-
 // What StartSong needs from the window.
 class TForm1::SongStartAdapter final : public tunelet::SongStartHost
 {
@@ -87,7 +76,10 @@ private:
 struct TForm1::PlaybackParts {
     explicit PlaybackParts(TForm1 &form, const Environment &env)
         : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          pollLink(env.windows ? nullptr : makePollLink()),
+          // The poll waits for the player as long as any call does: a player
+          // that answers late is slow, not gone. One that hangs costs one
+          // wait; the link then counts it as absent for a while.
+          pollLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
           ownProcesses(env.processes ? nullptr
                                      : std::make_unique<tunelet::SystemProcessLauncher>(false)),
           commands(env.windows ? *env.windows : *commandLink),
@@ -96,13 +88,6 @@ struct TForm1::PlaybackParts {
           playerProcess(player), polledPlayer(polled), progress(polledPlayer),
           sequencer(form.Random()), host(form), starter(processes, commands, host)
     {
-    }
-
-    static std::unique_ptr<windowlink::WindowSystem> makePollLink()
-    {
-        windowlink::LinkOptions options;
-        options.timeoutMs = PollTimeoutMs;
-        return windowlink::makeLinkWindowSystem(options);
     }
 
     std::unique_ptr<windowlink::WindowSystem> commandLink;
