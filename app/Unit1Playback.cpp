@@ -280,9 +280,37 @@ void TForm1::SBStopClick()
     Playback().silentPass.reset();
 }
 
-void TForm1::SBPauseClick()
+bool TForm1::PlayerStarting() const
+{
+    return Playback().playerProcess.starting();
+}
+
+void TForm1::SendPause()
 {
     Playback().player.pause();
+}
+
+SequenceStep TForm1::TransportStep(Transport command) const
+{
+    tunelet::PlaySequencer &sequencer = Playback().sequencer;
+    switch (command) {
+    case Transport::Play:
+        return sequencer.play(SequenceNow());
+    case Transport::Next:
+        return sequencer.next(SequenceNow());
+    case Transport::Back:
+        return sequencer.back(SequenceNow());
+    case Transport::Pause:
+    case Transport::Stop:
+        break;
+    }
+    return {};
+}
+
+void TForm1::SBPauseClick()
+{
+    // Sent now, or once a starting player has shown its window.
+    QueueTransport(Transport::Pause);
 }
 
 // ---- Rewind and fast-forward while held ----
