@@ -50,8 +50,11 @@ void setIconicHint(xcb_connection_t *connection, xcb_window_t window)
 void prepareIconicStart(QWidget &window)
 {
     window.setAttribute(Qt::WA_ShowWithoutActivating);
+    // Only the xcb platform maps windows on an X server (an offscreen one
+    // may still answer for X11, without a connection).
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || x11 == nullptr ||
+        x11->connection() == nullptr) {
         window.setWindowState(Qt::WindowMinimized);
         return;
     }
