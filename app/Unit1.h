@@ -441,6 +441,7 @@ private:
     // Unit1Transport.cpp
     void RunTransports();
     void RunTransportsSoon();
+    void PlayerClosed();
     // Unit1Playback.cpp, for the queue: the player started last is still
     // without its window; the pause keys to the player's window; the step
     // the sequencer takes for Play, Next or Back (Nothing for the others).

@@ -193,6 +193,7 @@ bool TForm1::StartSong(const QByteArray &path)
 bool TForm1::StopPlayer()
 {
     Playback().playerProcess.close();
+    PlayerClosed();
     // The poll's link looks too, so that it lets go of the closed player now
     // rather than at its next tick.
     Playback().polledPlayer.find();

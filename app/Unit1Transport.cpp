@@ -70,3 +70,14 @@ void TForm1::RunTransports()
     if (!m_transports.empty())
         RunTransportsSoon();
 }
+
+void TForm1::PlayerClosed()
+{
+    // A command that did not wait (a button, a key, the end of a song) has
+    // closed the player that waiting pauses were for: they are for nobody now,
+    // and must not pause a player started after it. A start from the queue
+    // keeps them: they are for the player it starts.
+    if (m_runningTransports)
+        return;
+    std::erase(m_transports, Transport::Pause);
+}

@@ -283,6 +283,13 @@ void TestPlaybackIntegration::pauseWhileThePlayerStartsReachesIt()
     QCOMPARE(form.windowTitle(),
              "Tunelet - <2> " + QFile::decodeName(m_fixture->path("long2.snr")));
     QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 1, 30000);
+
+    // A pause waiting for a player that Stop then closes is for nobody: it
+    // must not pause the player started next.
+    form.SBPlayClick();
+    form.SBPauseClick();
+    form.SBStopClick();
+    QCOMPARE(form.QueuedTransports(), 0);
 }
 
 void TestPlaybackIntegration::burstOfNextsStartsOnePlayerAtTheRightRow()
