@@ -12,6 +12,7 @@
 #include <QByteArrayList>
 #include <QMainWindow>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,6 +69,7 @@ class WindowSystem;
 //   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
 //   Unit1Archive.cpp   the archive component and the LZH data extraction it lends
 //   Unit1Desktop.cpp   the desktop: media keys and applets (MPRIS), files opened from it
+//   Unit1Transport.cpp transport commands that wait for a starting player
 //
 // Menu items are QActions. An option's check mark is its only record. A
 // checkable action flips its own check before its Click handler runs, so the
@@ -336,6 +338,17 @@ public:
     // "> "; nothing while the caption holds no "> ".
     std::optional<QByteArray> PlayingDataFile() const;
 
+    // ---- Transport commands that wait for a starting player (Unit1Transport.cpp) ----
+    enum class Transport { Play, Pause, Stop, Next, Back };
+    // Carries the command out now, or, while the player started last has not
+    // shown its window yet, once it has: a pause then reaches that player,
+    // not none. Play, Next and Back that wait together are drawn one after
+    // another as each would be, and only the last row they come to is
+    // started, so a burst of them starts one player, not one each.
+    void QueueTransport(Transport command);
+    // The commands waiting for a starting player.
+    int QueuedTransports() const { return int(m_transports.size()); }
+
     // ---- The desktop (Unit1Desktop.cpp) ----
     // Files from the desktop ("Open with", the command line, a later start):
     // added as a drop onto no row adds them, then the first one added plays.
@@ -425,6 +438,17 @@ private:
     void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
                            const char *shippedName = nullptr);
 
+    // Unit1Transport.cpp
+    void RunTransports();
+    void RunTransportsSoon();
+    void PlayerClosed();
+    // Unit1Playback.cpp, for the queue: the player started last is still
+    // without its window; the pause keys to the player's window; the step
+    // the sequencer takes for Play, Next or Back (Nothing for the others).
+    bool PlayerStarting() const;
+    void SendPause();
+    tunelet::SequenceStep TransportStep(Transport command) const;
+
     // Unit1Desktop.cpp
     class DesktopAdapter;
     void NoteSongStarted();
@@ -458,7 +482,10 @@ private:
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";
     QByteArray m_playingPath;
-    bool m_polling = false; // a poll is running (a nested one is skipped)
+    bool m_polling = false;             // a poll is running (a nested one is skipped)
+    std::deque<Transport> m_transports; // waiting for a starting player
+    bool m_runningTransports = false;   // RunTransports is under way
+    bool m_transportsSoon = false;      // a later look is due
     std::unique_ptr<tunelet::LzhDataExtraction> m_lzhExtraction; // ExtractLzhData's work
     // The desktop's view of playback: the song the last start began and what
     // the last poll read of the player.

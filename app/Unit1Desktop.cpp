@@ -25,11 +25,13 @@ public:
 
     tunelet::PlayerState state() const override { return m_form.DesktopState(); }
 
-    void play() override { command(&TForm1::SBPlayClick); }
-    void pause() override { command(&TForm1::SBPauseClick); }
-    void stop() override { command(&TForm1::SBStopClick); }
-    void next() override { command(&TForm1::SBNextClick); }
-    void back() override { command(&TForm1::SBBackClick); }
+    // The transport buttons' commands, waiting for a player that is starting
+    // (a burst of them from a client that does not wait starts one player).
+    void play() override { transport(TForm1::Transport::Play); }
+    void pause() override { transport(TForm1::Transport::Pause); }
+    void stop() override { transport(TForm1::Transport::Stop); }
+    void next() override { transport(TForm1::Transport::Next); }
+    void back() override { transport(TForm1::Transport::Back); }
 
     void setOrder(tunelet::PlayOrder order) override
     {
@@ -79,6 +81,13 @@ public:
     }
 
 private:
+    void transport(TForm1::Transport command)
+    {
+        TForm1 &form = m_form;
+        if (!form.IsClosed())
+            form.Run([&form, command] { form.QueueTransport(command); });
+    }
+
     void command(void (TForm1::*handler)())
     {
         // The window is captured, not this adapter: GCC's vptr check (UBSan)

@@ -198,9 +198,9 @@ void TForm1::MMDataViewClick()
         const std::optional<QByteArray> data =
             tunelet::readFileStart(*playing, TForm2::MaxShownBytes);
         if (!data) {
-            // The viewer does not open on a file it cannot show: the check
-            // mark goes back, and the error box says why.
-            MMDataView->setChecked(false);
+            // The error ends the command before the viewer is shown; the
+            // check mark stays as the item set it, so choosing the item
+            // again hides the viewer as usual.
             throw tunelet::EFOpenError(*playing);
         }
         m_form2->setData(*data);

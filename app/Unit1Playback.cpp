@@ -29,17 +29,6 @@
 using tunelet::PlayMode;
 using tunelet::SequenceStep;
 
-namespace
-{
-
-// The poll only reads the player's window, which the player answers from its
-// link thread at once even while busy; a reply that takes longer means a hung
-// player. A short limit keeps such a player from holding up the window for
-// the link's full 2 s; the link then counts it as absent for a while.
-constexpr int PollTimeoutMs = 250;
-
-} // namespace
-
 // What StartSong needs from the window.
 class TForm1::SongStartAdapter final : public tunelet::SongStartHost
 {
@@ -87,7 +76,10 @@ private:
 struct TForm1::PlaybackParts {
     explicit PlaybackParts(TForm1 &form, const Environment &env)
         : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          pollLink(env.windows ? nullptr : makePollLink()),
+          // The poll waits for the player as long as any call does: a player
+          // that answers late is slow, not gone. One that hangs costs one
+          // wait; the link then counts it as absent for a while.
+          pollLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
           ownProcesses(env.processes ? nullptr
                                      : std::make_unique<tunelet::SystemProcessLauncher>(false)),
           commands(env.windows ? *env.windows : *commandLink),
@@ -96,13 +88,6 @@ struct TForm1::PlaybackParts {
           playerProcess(player), polledPlayer(polled), progress(polledPlayer),
           sequencer(form.Random()), host(form), starter(processes, commands, host)
     {
-    }
-
-    static std::unique_ptr<windowlink::WindowSystem> makePollLink()
-    {
-        windowlink::LinkOptions options;
-        options.timeoutMs = PollTimeoutMs;
-        return windowlink::makeLinkWindowSystem(options);
     }
 
     std::unique_ptr<windowlink::WindowSystem> commandLink;
@@ -195,7 +180,7 @@ bool TForm1::StartSong(const QByteArray &path)
         return false;
     Playback().playerProcess.started(std::move(result.player));
     Timer1->start();
-    Playback().silentPass.songStarted();
+    Playback().silentPass.songStarted(PlayIndex);
     m_playingPath = result.playedPath;
     SetCaption(tunelet::playingCaption(PlayIndex, result.playedPath));
     const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
@@ -208,6 +193,7 @@ bool TForm1::StartSong(const QByteArray &path)
 bool TForm1::StopPlayer()
 {
     Playback().playerProcess.close();
+    PlayerClosed();
     // The poll's link looks too, so that it lets go of the closed player now
     // rather than at its next tick.
     Playback().polledPlayer.find();
@@ -295,9 +281,37 @@ void TForm1::SBStopClick()
     Playback().silentPass.reset();
 }
 
-void TForm1::SBPauseClick()
+bool TForm1::PlayerStarting() const
+{
+    return Playback().playerProcess.starting();
+}
+
+void TForm1::SendPause()
 {
     Playback().player.pause();
+}
+
+SequenceStep TForm1::TransportStep(Transport command) const
+{
+    tunelet::PlaySequencer &sequencer = Playback().sequencer;
+    switch (command) {
+    case Transport::Play:
+        return sequencer.play(SequenceNow());
+    case Transport::Next:
+        return sequencer.next(SequenceNow());
+    case Transport::Back:
+        return sequencer.back(SequenceNow());
+    case Transport::Pause:
+    case Transport::Stop:
+        break;
+    }
+    return {};
+}
+
+void TForm1::SBPauseClick()
+{
+    // Sent now, or once a starting player has shown its window.
+    QueueTransport(Transport::Pause);
 }
 
 // ---- Rewind and fast-forward while held ----

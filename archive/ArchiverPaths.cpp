@@ -93,3 +93,9 @@ void RequireUnambiguousPath(const QByteArray &path, PathRole role)
                             .toUtf8());
     }
 }
+
+QByteArray ExpandArchivePath(const QByteArray &path)
+{
+    RequireUnambiguousPath(path);
+    return ExpandFileName(SeparatorsAsSlashes(path));
+}

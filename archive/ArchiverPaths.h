@@ -31,3 +31,9 @@ enum class PathRole { File, TargetFolder };
 // Shift-JIS lead byte would make one character of it and the backslash added after it. Paths
 // in the Windows form ("C:\dir\a.lzh", "sub\x") are read with '\' as separator and pass.
 void RequireUnambiguousPath(const QByteArray &path, PathRole role = PathRole::File);
+
+// The full path of an archive as the libraries are to read it: refused as
+// RequireUnambiguousPath refuses it, judged as the caller wrote it (once
+// expanded, a relative path in the Windows form would begin with '/' and read
+// as a Linux name); then expanded with its separator backslashes read as '/'.
+QByteArray ExpandArchivePath(const QByteArray &path);

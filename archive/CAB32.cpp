@@ -42,7 +42,7 @@ QByteArray TCab32::BuildCommandLine(const QByteArray &command, const QByteArray 
 int TCab32::Unpack(WindowHandle window, const QByteArray &archive, const TArchiverOptions &options,
                    const QByteArray &destDir, const FileItems &files, bool, QByteArray &output)
 {
-    CommandLine = BuildCommandLine("-x", ExpandFileName(archive), options, destDir, files,
+    CommandLine = BuildCommandLine("-x", ExpandArchivePath(archive), options, destDir, files,
                                    options.ResFileUsage.contains(TResFileUse::ruOnUnpack));
     return RunCommandLine(window, output);
 }

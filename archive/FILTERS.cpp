@@ -10,28 +10,41 @@
 namespace filters
 {
 
+namespace
+{
+// Where the file-name part begins: after the last separator, '/' or a
+// backslash the libraries read as one. Reading backslashes as '/' keeps every
+// byte in its place, so the position holds for the path as written.
+qsizetype nameStart(const QByteArray &path)
+{
+    return SeparatorsAsSlashes(path).lastIndexOf('/') + 1;
+}
+} // namespace
+
 QByteArray ExtractFileName(const QByteArray &path)
 {
-    return path.mid(path.lastIndexOf('/') + 1);
+    return path.mid(nameStart(path));
 }
 
 QByteArray ChangeFileExt(const QByteArray &path, const QByteArray &ext)
 {
-    const qsizetype nameStart = path.lastIndexOf('/') + 1;
     const qsizetype dot = path.lastIndexOf('.');
-    const qsizetype end = dot >= nameStart ? dot : path.size();
+    const qsizetype end = dot >= nameStart(path) ? dot : path.size();
     return path.left(end) + ext;
 }
 
 QByteArray JoinFolderAndName(const QByteArray &folder, const QByteArray &name)
 {
-    const QByteArray dir = SeparatorsAsSlashes(folder);
-    return dir.endsWith('/') ? dir + name : dir + '/' + name;
+    // A folder in the Windows form is joined as Windows joins it.
+    const QByteArray slashed = SeparatorsAsSlashes(folder);
+    if (slashed.endsWith('/'))
+        return folder + name;
+    return folder + (slashed != folder ? '\\' : '/') + name;
 }
 
 QByteArray SelfExtractorName(const QByteArray &archive, const QByteArray &destDir)
 {
-    const QByteArray name = ChangeFileExt(SeparatorsAsSlashes(archive), ".EXE");
+    const QByteArray name = ChangeFileExt(archive, ".EXE");
     if (destDir.isEmpty() || isNulString(destDir))
         return name;
     return JoinFolderAndName(destDir, ExtractFileName(name));
@@ -58,7 +71,8 @@ void copyAll(tunelet::SequentialFile &from, tunelet::AtomicFileWriter &to)
 void WriteSelfExtractor(const QByteArray &stub, const QByteArray &archive, const QByteArray &target)
 {
     const QByteArray archiveFile = SeparatorsAsSlashes(archive);
-    if (ExpandFileName(archiveFile) == ExpandFileName(target)) {
+    const QByteArray targetFile = SeparatorsAsSlashes(target);
+    if (ExpandFileName(archiveFile) == ExpandFileName(targetFile)) {
         throw EArchiver(QStringLiteral("自己解凍書庫 %1 は書庫と同じ名前になるため作成できません。")
                             .arg(tunelet::decodeText(target))
                             .toUtf8());
@@ -67,7 +81,7 @@ void WriteSelfExtractor(const QByteArray &stub, const QByteArray &archive, const
     if (!archiveIn.open(archiveFile))
         throw EFOpenError(archive);
     // The new file replaces the old one only once it is whole.
-    tunelet::AtomicFileWriter out(target);
+    tunelet::AtomicFileWriter out(targetFile);
     if (!out.open())
         throw EFCreateError(target);
     tunelet::SequentialFile stubIn;

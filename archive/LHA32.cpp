@@ -123,7 +123,7 @@ bool TLha32::IsArchive(const QByteArray &path)
     TLha32 lha;
     try {
         lha.LoadDLL();
-        const QByteArray full = ExpandFileName(path);
+        const QByteArray full = ExpandArchivePath(path);
         auto check = lha.EntryAs<ArcCheckArchiveFn>("CheckArchive");
         return check(full.constData(), ARC_CHECK_MODE_PROBE) != 0 && lha.OpensAsArchive(full);
     } catch (...) {

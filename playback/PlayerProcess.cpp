@@ -14,6 +14,19 @@ PlayerProcess::PlayerProcess(PlayerWindow &window) : m_window(window) {}
 void PlayerProcess::started(std::unique_ptr<ProcessHandle> process)
 {
     m_process = std::move(process);
+    m_shown = false;
+    m_startedAt.start();
+}
+
+bool PlayerProcess::starting()
+{
+    if (!m_process || m_shown)
+        return false;
+    if (m_window.findShownBy(m_process->processId()) != 0) {
+        m_shown = true;
+        return false;
+    }
+    return !m_startedAt.hasExpired(WindowWait.count()) && !m_process->waitForEnd(0ms);
 }
 
 PlayerProcess::Closing PlayerProcess::close()

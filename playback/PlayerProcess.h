@@ -2,6 +2,7 @@
 
 #include "platform/process/ProcessHandle.h"
 
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 #include <chrono>
@@ -53,12 +54,18 @@ public:
     Closing close();
     // Leaves the player playing and lets go of it (Tunelet ends without it).
     void letGo() { m_process.reset(); }
+    // True while the player started last runs without having shown its
+    // window yet, within the wait a close would give it: what is sent to the
+    // player's window now would reach no window, or the previous player's.
+    bool starting();
 
 private:
     Closing closeOnceShown(ProcessHandle &process);
 
     PlayerWindow &m_window;
     std::unique_ptr<ProcessHandle> m_process;
+    bool m_shown = false;      // the held player's window has been seen
+    QElapsedTimer m_startedAt; // when the held player was started
 };
 
 } // namespace tunelet

@@ -6,19 +6,24 @@ namespace tunelet
 bool SilentPassWatch::silentPassEnded(int count)
 {
     if (m_played) {
-        m_silentEnds = 0;
+        m_silentRows.clear();
         return false;
     }
-    if (++m_silentEnds < count)
+    m_silentRows.insert(m_row);
+    // Rows removed since they were tried no longer count.
+    int tried = 0;
+    for (const int row : std::as_const(m_silentRows))
+        tried += row >= 0 && row < count ? 1 : 0;
+    if (tried < count)
         return false;
-    m_silentEnds = 0;
+    m_silentRows.clear();
     return true;
 }
 
 void SilentPassWatch::reset()
 {
     m_played = false;
-    m_silentEnds = 0;
+    m_silentRows.clear();
 }
 
 QString noPlayableSongMessage()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 namespace tunelet
@@ -9,27 +10,34 @@ namespace tunelet
 // cannot play (a missing file, bad data) as ended at once, and the end-of-song
 // rule then starts the next one; with repeat on and no playable row that would
 // start players without end. A song counts as played once the poll has seen
-// its position below the end.
+// its position below the end. The rows tried since the last song that played
+// are noted, so that random play, which may draw the same unplayable rows many
+// times before it reaches a playable one, is not stopped early.
 class SilentPassWatch final
 {
 public:
     SilentPassWatch() = default;
     Q_DISABLE_COPY_MOVE(SilentPassWatch)
 
-    // A song has started: nothing of it has been seen playing yet.
-    void songStarted() { m_played = false; }
+    // The song of that row has started: nothing of it has been seen playing yet.
+    void songStarted(int row)
+    {
+        m_row = row;
+        m_played = false;
+    }
     // The poll sees the song under way.
     void songRunning() { m_played = true; }
     // The song has ended and the end-of-song rule would start another. True
-    // when the songs that ended without playing, one after another, make a
-    // whole pass over a list of `count` rows; the count then starts afresh.
+    // when every row of a list of `count` rows has been tried, since the last
+    // song that played, without one playing; the rows are then noted afresh.
     bool silentPassEnded(int count);
     // Playback was stopped: the next pass is counted afresh.
     void reset();
 
 private:
+    int m_row = -1;
     bool m_played = false;
-    int m_silentEnds = 0;
+    QSet<int> m_silentRows;
 };
 
 // Said when a whole pass played nothing.

@@ -12,6 +12,11 @@
 //                         window there; right after Play, before the player
 //                         shows it; and with a stand-in player that never
 //                         shows one, ending when asked or only when killed
+//   queued_pause_to_paused from a Pause given right after Play (the player
+//                         has no window yet; the pause waits for it) to the
+//                         player saying it pauses
+//   burst_1000_next       1,000 Nexts given at once: until none waits, and
+//                         the players started for them
 #include "tests/support/ByteFiles.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/SongFiles.h"
@@ -240,6 +245,49 @@ void printStopFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form, co
     form.SonaroPath = bin + "/sonaro";
 }
 
+// The player's own status text, read on a link of the benchmark's own.
+bool playerPaused()
+{
+    const auto windows = windowlink::makeLinkWindowSystem();
+    tunelet::PlayerWindow player(*windows);
+    return player.readProgress().status == QStringLiteral("一時停止");
+}
+
+void printQueueFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form,
+                       tunelet::SystemProcessLauncher &launcher)
+{
+    const QByteArray home = fixture.home();
+    form.Playlist().clear();
+    for (const char *name : {"q1.snr", "q2.snr", "q3.snr"}) {
+        tunelet::testkit::writeBytes(home + name, tunelet::testkit::songData(name, 30));
+        form.AppendEntry(home + name);
+    }
+    using tunelet::testkit::median;
+    using tunelet::testkit::report;
+    std::vector<double> toPaused;
+    for (int run = 0; run < 5; ++run) {
+        form.SBPlayClick();
+        const Clock::time_point start = Clock::now();
+        form.SBPauseClick();
+        if (runEventsUntil(playerPaused, 20000))
+            toPaused.push_back(millisecondsSince(start));
+        form.SBStopClick();
+        runEventsFor(300);
+    }
+    report("queued_pause_to_paused_median", median(toPaused), "ms");
+
+    form.SBPlayClick();
+    const qsizetype startedBefore = launcher.startedIds().size();
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < 1000; ++i)
+        form.Desktop().next();
+    runEventsUntil([&form] { return form.QueuedTransports() == 0; }, 60000);
+    report("burst_1000_next_settled", millisecondsSince(start), "ms");
+    report("burst_1000_next_players_started", double(launcher.startedIds().size() - startedBefore),
+           "count");
+    form.SBStopClick();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -326,6 +374,7 @@ int main(int argc, char *argv[])
     }
 
     printStopFigures(fixture, *form, bin);
+    printQueueFigures(fixture, *form, launcher);
 
     fixture.stop();
     for (const qint64 pid : launcher.startedIds())

@@ -98,6 +98,7 @@ private slots:
     void bgaCommands();
     void responseFileFlag_data();
     void responseFileFlag();
+    void windowsFormArchivePaths();
 
 private:
     QTemporaryDir m_dir;
@@ -761,6 +762,34 @@ void ArchiveBackendsTest::responseFileFlag()
     m_options.ResFileUsage = {};
     backend->Unpack(0, "a", m_options, "", FileItems{"f"}, true, m_output);
     QCOMPARE(backend->CommandLine.contains('@'), !fromOptions);
+}
+
+void ArchiveBackendsTest::windowsFormArchivePaths()
+{
+    // Paths in the Windows form, relative ("sub\\a.cab") or with a drive
+    // ("C:\\m\\a.lzh", a folder named "C:" here), are judged as written, not
+    // once expanded into a Linux name that begins with '/'.
+    QVERIFY(QDir().mkpath("sub"));
+    QVERIFY(QDir().mkpath("C:/m"));
+    writeFile(m_dir.filePath("sub/a.cab"), "cab");
+    writeFile(m_dir.filePath("C:/m/a.lzh"), "lzh");
+    writeFile(m_dir.filePath("C:/m/a.zip"), "ZIPDATA");
+    writeFile(m_dir.filePath("sfx16.dat"), "STUB");
+    RecorderLog log;
+    auto cab = TArchiver::Create<TCab32>();
+    cab->Unpack(window, "sub\\a.cab", m_options, "out", FileItems{"f"}, false, m_output);
+    QCOMPARE(cab->CommandLine,
+             "-x  \"" + QFile::encodeName(m_dir.filePath("sub/a.cab")) + "\" \"out\\\" \"f\" ");
+    QVERIFY(TLha32::IsArchive("C:\\m\\a.lzh"));
+    QCOMPARE(log.rowsOf("UnlhaOpenArchive").value(0).value(3),
+             QFile::encodeName(m_dir.filePath("C:/m/a.lzh")));
+    // The self-extractor keeps the archive's name as written, with ".EXE".
+    auto zip = TArchiver::Create<TZip32>();
+    QCOMPARE(zip->MakeSFX(window, "C:\\m\\a.zip", m_options, "", m_output), 0);
+    QCOMPARE(zip->CommandLine, QByteArray("-A C:\\m\\a.EXE"));
+    QCOMPARE(readFile(m_dir.filePath("C:/m/a.EXE")), QByteArray("STUBZIPDATA"));
+    // A Linux name with a backslash in it is still refused.
+    QVERIFY(!TLha32::IsArchive(QFile::encodeName(m_dir.filePath("x\\a.lzh"))));
 }
 
 QTEST_GUILESS_MAIN(ArchiveBackendsTest)

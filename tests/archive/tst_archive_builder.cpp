@@ -549,7 +549,13 @@ void ArchiveBuilderTest::selfExtractorNames_data()
     // A backslash is a separator, as the libraries read it; a Shift-JIS character ending in
     // 0x5C is none.
     QTest::newRow("folder with backslash")
-        << QByteArray("/a/b.zip") << QByteArray("C:\\out\\") << QByteArray("C:/out/b.EXE");
+        << QByteArray("/a/b.zip") << QByteArray("C:\\out\\") << QByteArray("C:\\out\\b.EXE");
+    QTest::newRow("Windows-form folder, no backslash at its end")
+        << QByteArray("/a/b.zip") << QByteArray("C:\\out") << QByteArray("C:\\out\\b.EXE");
+    QTest::newRow("Windows-form archive")
+        << QByteArray("C:\\m.d\\a") << QByteArray() << QByteArray("C:\\m.d\\a.EXE");
+    QTest::newRow("Windows-form archive into a folder")
+        << QByteArray("C:\\m\\a.zip") << QByteArray("/out") << QByteArray("/out/a.EXE");
     QTest::newRow("folder ending in a Shift-JIS 0x5C")
         << QByteArray("/a/b.zip") << QByteArray("/\x83\x5C") << QByteArray("/\x83\x5C/b.EXE");
 }

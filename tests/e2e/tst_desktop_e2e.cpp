@@ -8,6 +8,7 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/XSession.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -98,12 +99,15 @@ public:
         QDBusConnection::disconnectFromBus(QStringLiteral("announcements"));
     }
 
-    QList<QStringList> heard; // the changed properties of each signal
+    QList<QStringList> heard;    // the changed properties of each signal
+    QList<QVariantMap> metadata; // each Metadata announced
 
 private slots:
     void changed(const QString &, const QVariantMap &properties, const QStringList &)
     {
         heard << properties.keys();
+        if (properties.contains(QStringLiteral("Metadata")))
+            metadata << qdbus_cast<QVariantMap>(properties.value(QStringLiteral("Metadata")));
     }
 
 private:
@@ -120,6 +124,7 @@ private slots:
     void initTestCase();
     void cleanup();
     void mprisDrivenByPlayerctl();
+    void pauseRightAfterNextReachesTheNewPlayer();
     void filesFromTheCommandLine();
     void trayIconInARealTray();
 
@@ -434,6 +439,51 @@ void DesktopUnderX::mprisDrivenByPlayerctl()
     QVERIFY(ini.contains("PlayMode=2"));
     QVERIFY(playerctl({QStringLiteral("status")}).isEmpty());
     QVERIFY(playersGone(home));
+}
+
+void DesktopUnderX::pauseRightAfterNextReachesTheNewPlayer()
+{
+    QTemporaryDir dir;
+    const QString home = prepareFolder(dir, "RepeatPlay=0\r\nListOpen=1\r\n[File]\r\nFileName=" +
+                                                QFile::encodeName(dir.path()) + "/list.ppl\r\n");
+    writeFile(home + QStringLiteral("list.ppl"),
+              (home + QStringLiteral("a.snr\r\n") + home + QStringLiteral("b.snr\r\n")).toUtf8());
+    Announcements announcements;
+    QVERIFY(announcements.listen(m_bus->address()));
+    QVERIFY(startTunelet(home));
+    const QString id = m_x->waitForWindow(QStringLiteral("^Tunelet$"));
+    QVERIFY2(!id.isEmpty(), "the main window did not appear");
+    QCOMPARE(waitForPlayerctl({QStringLiteral("status")}, QStringLiteral("Stopped")),
+             QStringLiteral("Stopped"));
+    playerctl({QStringLiteral("play")});
+    QVERIFY(playerFollowed());
+
+    // Next, then at once Pause: it comes while the next song's player has
+    // no window yet, and takes effect once it has.
+    announcements.metadata.clear();
+    QProcess both;
+    both.setProcessEnvironment(environmentFor(home));
+    both.start(QStringLiteral("bash"),
+               {QStringLiteral("-c"), QStringLiteral("playerctl --player=tunelet next && "
+                                                     "playerctl --player=tunelet pause")});
+    QVERIFY(both.waitForFinished(30000));
+    QCOMPARE(both.exitCode(), 0);
+    QVERIFY(!m_x->waitForName(id, startsWith(QStringLiteral("Tunelet - <2> ")), 10000).isEmpty());
+    QCOMPARE(waitForPlayerctl({QStringLiteral("status")}, QStringLiteral("Paused")),
+             QStringLiteral("Paused"));
+    QCOMPARE(playerctl({QStringLiteral("metadata"), QStringLiteral("xesam:title")}),
+             QStringLiteral("Beta"));
+    // The new song's length, known once its player is read, is announced.
+    QVERIFY(playerFollowed());
+    QTRY_VERIFY(std::any_of(
+        announcements.metadata.cbegin(), announcements.metadata.cend(), [](const QVariantMap &m) {
+            return m.value(QStringLiteral("xesam:title")) == QStringLiteral("Beta") &&
+                   m.value(QStringLiteral("mpris:length")).toLongLong() == 20000000;
+        }));
+    QCOMPARE(playerctl({QStringLiteral("status")}), QStringLiteral("Paused"));
+    playerctl({QStringLiteral("stop")});
+    QCOMPARE(waitForPlayerctl({QStringLiteral("status")}, QStringLiteral("Stopped")),
+             QStringLiteral("Stopped"));
 }
 
 void DesktopUnderX::filesFromTheCommandLine()

@@ -127,6 +127,7 @@ class TuneletWindowUnderX final : public QObject
 private slots:
     void initTestCase();
     void activationMovesTheSelection();
+    void minimizedPlayersLeaveTheKeyboardAlone();
     void positionDisplayAfterDropAndAdd();
     void geometryIsTheOuterFrameAndStayOnTopKeepsIt();
 
@@ -293,6 +294,51 @@ void TuneletWindowUnderX::activationMovesTheSelection()
     const int gained = playerPosition(home) - plain;
     QVERIFY2(gained >= 0 && gained < 30, qPrintable(QString::number(gained)));
 
+    QVERIFY(tunelet.close());
+}
+
+void TuneletWindowUnderX::minimizedPlayersLeaveTheKeyboardAlone()
+{
+    QTemporaryDir dir;
+    const QString home = dir.path() + QLatin1Char('/');
+    writeSongList(home, 4, 60);
+    const QString ini = home + QStringLiteral("tunelet.ini");
+    QVERIFY(writeFile(ini, readFile(ini).replace("PlayMinimize=0", "PlayMinimize=1")));
+    TuneletProcess tunelet(*m_x);
+    QVERIFY(tunelet.start(home));
+    const QString main = tunelet.window();
+    QVERIFY(tunelet.activate(main));
+    const auto activeWindow = [this] {
+        return m_x->run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+    };
+    // Keys as a user types them: to whichever window has the keyboard.
+    const auto type = [this](const QString &keys) {
+        m_x->run(QStringLiteral("xdotool"),
+                 {QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys});
+    };
+    // Three songs started from the keyboard, each typed once the song before
+    // has its player's window: Return on the first row, then Next twice.
+    const QStringList keys{QStringLiteral("Return"), QStringLiteral("ctrl+Right"),
+                           QStringLiteral("ctrl+Right")};
+    for (int row = 1; row <= 3; ++row) {
+        type(keys[row - 1]);
+        const QString prefix = QStringLiteral("Tunelet - <%1> ").arg(row);
+        QVERIFY2(!tunelet.waitForTitle([&prefix](const QString &t) { return t.startsWith(prefix); })
+                      .isEmpty(),
+                 qPrintable(m_x->windowName(main) + QStringLiteral(", active: ") +
+                            m_x->windowName(activeWindow())));
+        QVERIFY(waitForPosition(home, 0));
+        QCOMPARE(activeWindow(), main);
+    }
+    // No start activated the main window again: the selection is still on
+    // the first row, which Return plays.
+    type(QStringLiteral("Return"));
+    QVERIFY(!tunelet
+                 .waitForTitle([](const QString &t) {
+                     return t.startsWith(QStringLiteral("Tunelet - <1> "));
+                 })
+                 .isEmpty());
+    QCOMPARE(activeWindow(), main);
     QVERIFY(tunelet.close());
 }
 

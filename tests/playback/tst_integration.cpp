@@ -32,6 +32,9 @@ private slots:
     void waitsWithoutAPlayerAndFollowsOneThatAppears();
     void quickNextsLeaveOnlyTheLastPlayer();
     void stopRightAfterPlayLeavesNoPlayer();
+    void randomPlayReachesTheOnePlayableRow();
+    void pauseWhileThePlayerStartsReachesIt();
+    void burstOfNextsStartsOnePlayerAtTheRightRow();
 
 private:
     QStringList playingCaptions() const;
@@ -238,6 +241,86 @@ void TestPlaybackIntegration::stopRightAfterPlayLeavesNoPlayer()
     QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 0, 30000);
     QCOMPARE(playerWindows(), 0);
     QVERIFY(m_fixture->dialogs().shown().isEmpty());
+}
+
+void TestPlaybackIntegration::randomPlayReachesTheOnePlayableRow()
+{
+    TForm1 &form = m_fixture->form();
+    // Nine files the player refuses (binary), then one song. From the fixed
+    // seed, random play first draws the last row on its 17th draw, after 16
+    // silent ends over only seven of the other rows.
+    QByteArrayList rows;
+    for (int i = 1; i <= 9; ++i)
+        rows << m_fixture->write("bin" + QByteArray::number(i) + ".snr",
+                                 QByteArray("\x00\x01\x02 not a song\x00", 15));
+    const QByteArray song = m_fixture->write("song.snr", songData("Song"));
+    rows << song;
+    m_fixture->setRows(rows);
+    form.MMRandomPlay->trigger();
+    QVERIFY(form.MMRepeat->isChecked());
+
+    form.SBPlayClick();
+    const QString songCaption = "Tunelet - <10> " + QString::fromUtf8(song);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        playingCaptions().contains(songCaption) || !m_fixture->dialogs().shown().isEmpty(), 60000);
+    QVERIFY(m_fixture->dialogs().shown().isEmpty());
+    QCOMPARE(playingCaptions().size(), 17);
+    QCOMPARE(playingCaptions().last(), songCaption);
+    form.SBStopClick();
+}
+
+void TestPlaybackIntegration::pauseWhileThePlayerStartsReachesIt()
+{
+    TForm1 &form = m_fixture->form();
+    writeLongRows(2);
+    form.SBPlayClick();
+    form.SBNextClick();
+    // The second player has only just been started: no window hears the
+    // pause yet, so it waits for one.
+    form.SBPauseClick();
+    QTRY_COMPARE_WITH_TIMEOUT(m_fixture->panel(2), QStringLiteral("一時停止"), 30000);
+    QCOMPARE(form.QueuedTransports(), 0);
+    QCOMPARE(form.windowTitle(),
+             "Tunelet - <2> " + QFile::decodeName(m_fixture->path("long2.snr")));
+    QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 1, 30000);
+
+    // A pause waiting for a player that Stop then closes is for nobody: it
+    // must not pause the player started next.
+    form.SBPlayClick();
+    form.SBPauseClick();
+    form.SBStopClick();
+    QCOMPARE(form.QueuedTransports(), 0);
+}
+
+void TestPlaybackIntegration::burstOfNextsStartsOnePlayerAtTheRightRow()
+{
+    TForm1 &form = m_fixture->form();
+    writeLongRows(3);
+    form.SBPlayClick();
+    // The window's event loop runs while the Nexts wait: each turn of it
+    // with Nexts waiting is counted.
+    int turnsWhileWaiting = 0;
+    QTimer turns;
+    turns.setInterval(0);
+    connect(&turns, &QTimer::timeout, this, [&form, &turnsWhileWaiting] {
+        if (form.QueuedTransports() > 0)
+            ++turnsWhileWaiting;
+    });
+    turns.start();
+    // As a media-key client that does not wait for answers sends them.
+    for (int i = 0; i < 1000; ++i)
+        form.Desktop().next();
+    QTRY_COMPARE_WITH_TIMEOUT(form.QueuedTransports(), 0, 60000);
+    turns.stop();
+    QVERIFY(turnsWhileWaiting > 0);
+    // 1000 rows on from the first of three: the second.
+    QCOMPARE(form.PlayIndex, 1);
+    QCOMPARE(form.windowTitle(),
+             "Tunelet - <2> " + QFile::decodeName(m_fixture->path("long2.snr")));
+    QVERIFY(m_launcher->startedIds().size() <= 3);
+    QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(playerWindows(), 1, 30000);
+    QCOMPARE(playersMentioning(QFile::decodeName(m_fixture->path("long2.snr"))).size(), 1);
 }
 
 int runIntegrationTests(int argc, char **argv)

@@ -432,29 +432,37 @@ void TestPlaybackRules::playSelectedAndSpace()
 void TestPlaybackRules::silentPass()
 {
     tunelet::SilentPassWatch watch;
-    const auto silentEnd = [&watch](int count) {
-        watch.songStarted();
+    const auto silentEnd = [&watch](int row, int count) {
+        watch.songStarted(row);
         return watch.silentPassEnded(count);
     };
-    // Three rows, none plays: the third end without playing makes the pass.
-    QVERIFY(!silentEnd(3));
-    QVERIFY(!silentEnd(3));
-    QVERIFY(silentEnd(3));
+    // Three rows, none plays: the end of the third row tried makes the pass.
+    QVERIFY(!silentEnd(0, 3));
+    QVERIFY(!silentEnd(1, 3));
+    QVERIFY(silentEnd(2, 3));
     // Counted afresh after a pass, and after a song that played.
-    QVERIFY(!silentEnd(3));
-    watch.songStarted();
+    QVERIFY(!silentEnd(0, 3));
+    watch.songStarted(1);
     watch.songRunning();
     QVERIFY(!watch.silentPassEnded(3));
-    QVERIFY(!silentEnd(3));
-    QVERIFY(!silentEnd(3));
-    QVERIFY(silentEnd(3));
+    QVERIFY(!silentEnd(2, 3));
+    QVERIFY(!silentEnd(0, 3));
+    QVERIFY(silentEnd(1, 3));
     // And after a stop.
-    QVERIFY(!silentEnd(2));
+    QVERIFY(!silentEnd(0, 2));
     watch.reset();
-    QVERIFY(!silentEnd(2));
-    QVERIFY(silentEnd(2));
+    QVERIFY(!silentEnd(0, 2));
+    QVERIFY(silentEnd(1, 2));
     // One row: its first end without playing is a whole pass.
-    QVERIFY(silentEnd(1));
+    QVERIFY(silentEnd(0, 1));
+    // A row drawn again (random play) is no new row tried, however often.
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(!silentEnd(i % 2, 3));
+    QVERIFY(silentEnd(2, 3));
+    // A row tried and then removed from the list does not count.
+    QVERIFY(!silentEnd(2, 3));
+    QVERIFY(!silentEnd(0, 2));
+    QVERIFY(silentEnd(1, 2));
 }
 
 void TestPlaybackRules::closingThePlayer_data()

@@ -158,6 +158,10 @@ void SubWindows::show()
         if (!w)
             continue;
         w->adjustSize();
+        // A player started minimized shows them without taking the keyboard.
+        if (const QWidget *owner = w->parentWidget())
+            w->setAttribute(Qt::WA_ShowWithoutActivating,
+                            owner->testAttribute(Qt::WA_ShowWithoutActivating));
         w->show();
     }
     // Stacked beside the main window once the window manager has placed it.

@@ -1,5 +1,6 @@
 // sonaro "<file>" *p *x [*i] [*m] [*f] [*s *a]: plays a song data file.
 
+#include "tools/sonaro/IconicStart.h"
 #include "tools/sonaro/LinkBinding.h"
 #include "tools/sonaro/Options.h"
 #include "tools/sonaro/Player.h"
@@ -9,7 +10,6 @@
 #include "tools/sonaro/Transport.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <SDL.h>
 #include <cstdio>
 
@@ -32,13 +32,12 @@ int main(int argc, char *argv[])
     sonaro::SubWindows subWindows(loaded, player, options, &window);
     sonaro::LinkBinding link(window, transport);
 
-    if (options.minimized) {
-        window.showMinimized();
-        // Some window managers map a new window normally whatever state it asks
-        // for; once it is mapped, it is minimized again.
-        QTimer::singleShot(300, &window, [&window] { window.showMinimized(); });
-    } else
-        window.show();
+    // Started minimized, the window keeps its hands off the keyboard from the
+    // first moment, as a program started minimized without activation: neither
+    // the focus nor the active window changes.
+    if (options.minimized)
+        sonaro::prepareIconicStart(window);
+    window.show();
     subWindows.show();
 
     // A file that cannot be played ends at once, with its error as the status.
