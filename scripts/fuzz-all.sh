@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # fuzz-all.sh [seconds] [target...]: builds the libFuzzer targets as scripts/fuzz.sh
 # does (clang, AddressSanitizer + UBSan, in build/fuzz) and runs each target in
-# turn, one at a time, on its seed corpus fuzz/<target>/corpus plus its work
-# corpus build/fuzz/corpus-<target>, with inputs of at most fuzz_max_len bytes
-# (scripts/fuzz-lib.sh).
+# turn, one at a time, on its seed corpus fuzz/<target>/corpus, its kept
+# corpus fuzz/<target>/grown and its work corpus build/fuzz/corpus-<target>,
+# with inputs of at most fuzz_max_len bytes (scripts/fuzz-lib.sh).
 #
 # How long: with seconds, each target runs that long. Without (or with 0), each
 # runs FUZZ_RUNS inputs, 10,000,000 by default; in CI (CI set) a target runs
 # 60 s instead.
 #
-# Without targets, every fuzz/<target>/ with a CMakeLists.txt runs. Crashing
+# Without targets, every fuzz/<target>/ with a fuzz_<target>.cpp runs. Crashing
 # inputs go to fuzz/<target>/artifacts/. After a run without findings the work
 # corpus is merged (minimized by coverage) into fuzz/<target>/grown, which the
 # regression suite replays; set FUZZ_KEEP_GROWN=0 to leave it alone. Ends with
@@ -37,7 +37,8 @@ nice_level="${FUZZ_NICE:-10}"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for d in "$root"/fuzz/*/; do
-    [ -f "$d/CMakeLists.txt" ] && targets+=("$(basename "$d")")
+    t="$(basename "$d")"
+    [ -f "$d/fuzz_$t.cpp" ] && targets+=("$t")
   done
 fi
 
@@ -55,13 +56,14 @@ for t in "${targets[@]}"; do
   artifacts="$root/fuzz/$t/artifacts/"
   log="$dir/logs/$t.log"
   max_len="$(fuzz_max_len "$t")"
-  mkdir -p "$work" "$artifacts"
+  grown="$root/fuzz/$t/grown"
+  mkdir -p "$work" "$artifacts" "$grown"
   before=$(find "$artifacts" -type f | wc -l)
   echo "== fuzz_$t, inputs up to $max_len bytes (log: $log)"
   start=$(date +%s)
   nice -n "$nice_level" "$dir/bin/fuzz_$t" "${budget[@]}" -max_len="$max_len" -timeout=30 \
     -rss_limit_mb=2048 -artifact_prefix="$artifacts" -print_final_stats=1 \
-    "$work" "$corpus" >"$log" 2>&1
+    "$work" "$corpus" "$grown" >"$log" 2>&1
   rc=$?
   elapsed=$(( $(date +%s) - start ))
   after=$(find "$artifacts" -type f | wc -l)
@@ -69,9 +71,8 @@ for t in "${targets[@]}"; do
   if [ $rc -ne 0 ] && [ $findings -eq 0 ]; then findings=1; fi
   [ $findings -ne 0 ] && status=1
   if [ $findings -eq 0 ] && [ "${FUZZ_KEEP_GROWN:-1}" != 0 ]; then
-    mkdir -p "$root/fuzz/$t/grown"
     nice -n "$nice_level" "$dir/bin/fuzz_$t" -merge=1 -max_len="$max_len" -timeout=30 \
-      -rss_limit_mb=2048 "$root/fuzz/$t/grown" "$work" >>"$log" 2>&1
+      -rss_limit_mb=2048 "$grown" "$work" >>"$log" 2>&1
   fi
   final_stat() { grep -m1 "^stat::$1:" "$log" | awk '{print $2}'; }
   cov=$(grep -E '^#[0-9]+' "$log" | grep -o 'cov: [0-9]*' | tail -1 | awk '{print $2}')

@@ -127,9 +127,9 @@ std::string renderProblem(const Song &song)
 songdata::ParseLimits fuzzLimits()
 {
     songdata::ParseLimits limits;
-    limits.maxNotes = 2'000;
-    limits.maxTempoChanges = 2'000;
-    limits.maxSteps = 50'000;
+    limits.maxNotes = 1'000;
+    limits.maxTempoChanges = 1'000;
+    limits.maxSteps = 20'000;
     return limits;
 }
 

@@ -9,7 +9,7 @@
 namespace fuzzcheck
 {
 
-// The parser's limits scaled down (50,000 steps, 2,000 notes and tempo changes),
+// The parser's limits scaled down (20,000 steps, 1,000 notes and tempo changes),
 // so every input runs in well under a millisecond and inputs of a few KB reach
 // every limit, through the very code that enforces the shipped ones.
 songdata::ParseLimits fuzzLimits();
