@@ -196,7 +196,7 @@ std::string checkIni(std::span<const std::uint8_t> data)
     tunelet::IniFile file(QByteArray::fromStdString(path));
     int checked = 0;
     for (const Pair &p : before) {
-        if (++checked > 16)
+        if (++checked > 2)
             break;
         const QByteArray s = file.readString(p.section, p.key, "<default>");
         const QByteArray firstValue = doc.value(p.section, p.key).value_or("<default>");

@@ -42,6 +42,16 @@ std::string songProblem(const Song &song, const songdata::ParseLimits &limits)
         return "more tracks than the limit";
     if (song.notes.size() > limits.maxNotes)
         return "more notes than the limit";
+    // The first character of a step is read below the limit, a repeat count
+    // (at most six digits) is read ahead.
+    if (song.parseSteps > limits.maxSteps + 7)
+        return "more parse steps than the limit";
+    if (song.tempos.size() > limits.maxTempoChanges + 1)
+        return "more tempo changes than the limit";
+    if (song.title.size() > songdata::kMaxHeaderTextBytes ||
+        song.composer.size() > songdata::kMaxHeaderTextBytes ||
+        song.comment.size() > songdata::kMaxHeaderTextBytes)
+        return "a header text longer than its bound";
     if (song.hasTitle && song.title.find_first_of("\"\r\n") != std::string::npos)
         return "title holds a quote or a line break";
     if (!song.hasTitle && !song.title.empty())
@@ -114,11 +124,19 @@ std::string renderProblem(const Song &song)
 
 } // namespace
 
-std::string checkSongData(std::span<const std::uint8_t> data)
+songdata::ParseLimits fuzzLimits()
+{
+    songdata::ParseLimits limits;
+    limits.maxNotes = 1'000;
+    limits.maxTempoChanges = 1'000;
+    limits.maxSteps = 20'000;
+    return limits;
+}
+
+std::string checkSongData(std::span<const std::uint8_t> data, const songdata::ParseLimits &limits)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data.data()), data.size());
     (void)songdata::looksBinary(bytes);
-    const songdata::ParseLimits limits;
     const Song song = songdata::parseSong(bytes, limits);
     if (std::string p = songProblem(song, limits); !p.empty())
         return p;

@@ -45,7 +45,8 @@ std::string referenceTitle(std::string_view text)
 }
 
 // The bytes as they are, or, after a first byte of 0xF0 or more, the rest with its
-// last byte repeated 16 KiB times per step over 0xEF (up to 256 KiB more).
+// last byte repeated 4 KiB times per step over 0xEF (up to 64 KiB more, past the
+// 64 KiB cap with the input's own bytes, and across the chunk borders).
 std::string expand(std::span<const std::uint8_t> data)
 {
     const std::string_view bytes(reinterpret_cast<const char *>(data.data()), data.size());
@@ -53,7 +54,7 @@ std::string expand(std::span<const std::uint8_t> data)
         return std::string(bytes);
     std::string text(bytes.substr(1));
     if (!text.empty())
-        text.append(std::size_t(data[0] - 0xEF) * 16 * 1024, text.back());
+        text.append(std::size_t(data[0] - 0xEF) * 4 * 1024, text.back());
     return text;
 }
 

@@ -1,5 +1,5 @@
-// Song data: arbitrary bytes parsed by the player's song parser with its shipped
-// limits, the parsed song checked and a few blocks of it rendered.
+// Song data: arbitrary bytes parsed by the player's song parser with its limits
+// scaled down, the parsed song checked and a few blocks of it rendered.
 #include "fuzz/checks/SongDataCheck.h"
 
 #include <cstdio>

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 #ifdef MID2SNR_TEST_WITH_WINDOWLINK
 #include "platform/windowlink/WindowSystem.h"
@@ -83,6 +84,7 @@ private slots:
     void badInputWritesNothing();
     void missingFile();
     void folderInsteadOfFile();
+    void fifoInsteadOfFile();
     void wrongArgumentCount();
     void unwritableOutputLeavesNoTemporaryFile();
     void playerAcceptsConversion();
@@ -195,6 +197,18 @@ void TestMid2snrProgram::folderInsteadOfFile()
     const Run run = runConverter({m_in + "/folder.mid"}, m_out);
     QVERIFY(run.exitCode != 0);
     QCOMPARE(run.errorOutput.count('\n'), 1);
+    QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A FIFO with no writer would block a plain open for good.
+void TestMid2snrProgram::fifoInsteadOfFile()
+{
+    const QByteArray fifo = QFile::encodeName(m_in + "/pipe.mid");
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const Run run = runConverter({m_in + "/pipe.mid"}, m_out);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.errorOutput.count('\n'), 1);
+    QVERIFY(run.errorOutput.contains("pipe.mid: not a regular file"));
     QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <sys/stat.h>
 
 using namespace windowlink;
 
@@ -56,6 +58,9 @@ private slots:
     void minimizeKeepsPlaying();
     void unplayableFilesShowWhy_data();
     void unplayableFilesShowWhy();
+    void fifoIsRefusedAtOnce();
+    void hostileSongsEndWithinTheStepLimit_data();
+    void hostileSongsEndWithinTheStepLimit();
     void subWindowsOpen();
     void audioReachesTheDevice();
     void keepsTimeWithoutAudioDevice();
@@ -68,6 +73,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_runtime;
     std::unique_ptr<QProcess> m_player;
     std::unique_ptr<WindowSystem> m_ws;
+    QProcess::ProcessChannelMode m_channels = QProcess::ForwardedErrorChannel;
 };
 
 void TestSonaro::init()
@@ -76,6 +82,7 @@ void TestSonaro::init()
     QVERIFY(m_runtime->isValid());
     qputenv("XDG_RUNTIME_DIR", m_runtime->path().toLocal8Bit());
     m_ws = makeLinkWindowSystem();
+    m_channels = QProcess::ForwardedErrorChannel;
 }
 
 void TestSonaro::cleanup()
@@ -100,7 +107,7 @@ bool TestSonaro::start(const QStringList &args, const QProcessEnvironment &extra
     if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     m_player->setProcessEnvironment(env);
-    m_player->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_player->setProcessChannelMode(m_channels);
     m_player->start(QDir(binDir()).filePath(QStringLiteral("sonaro")), args);
     if (!m_player->waitForStarted(10000))
         return false;
@@ -295,6 +302,70 @@ void TestSonaro::unplayableFilesShowWhy()
     QCOMPARE(v.max, 1);
     QCOMPARE(v.pos, 1);
     QCOMPARE(m_player->state(), QProcess::Running);
+}
+
+// A FIFO with no writer would block a plain open for good.
+void TestSonaro::fifoIsRefusedAtOnce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pipe.snr"));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QVERIFY(start({path, QStringLiteral("*p"), QStringLiteral("*x")}));
+    const View v = view();
+    QCOMPARE(v.status, QStringLiteral("通常のファイルではありません: pipe.snr"));
+    QCOMPARE(v.title, QStringLiteral("Sonaro - pipe.snr → 0：00"));
+    QCOMPARE(v.pos, v.max);
+}
+
+// The player's work on a song is bounded by the parser's steps, which it reports
+// when a limit cut the song short: every song ends within 20,000,000 of them.
+void TestSonaro::hostileSongsEndWithinTheStepLimit_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("cut");
+    QTest::addColumn<QString>("status"); // a song of no length ends at once
+    const QByteArray repeated = "]255]255]255\n";
+    const QString ended = QStringLiteral("終了");
+    const QString playing = QStringLiteral("再生中");
+    QTest::newRow("long numbers in repeats")
+        << "A:[[[o" + QByteArray(10'000, '0') + repeated << true << ended;
+    QTest::newRow("tempo changes at one tick")
+        << "A:[[[" + QByteArray("t1").repeated(40) + repeated << true << ended;
+    QTest::newRow("tempo changes with rests")
+        << "A:[[[" + QByteArray("t1r%1t2r%1").repeated(20) + repeated << true << playing;
+    QTest::newRow("very long title") << "*HEAD\"" + QByteArray(1 << 20, 'x') + "\"\nA:c\n"
+                                     << false << playing;
+}
+
+void TestSonaro::hostileSongsEndWithinTheStepLimit()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, cut);
+    QFETCH(QString, status);
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("hostile.snr")));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+    f.close();
+    m_channels = QProcess::SeparateChannels;
+    QVERIFY(start({f.fileName(), QStringLiteral("*p"), QStringLiteral("*x")}));
+    const View v = view();
+    QCOMPARE(v.status, status);
+    QVERIFY2(v.title.size() <= 255, qPrintable(v.title));
+    static const QRegularExpression total(QStringLiteral("^Sonaro - [^→]* → \\d+：\\d\\d$"));
+    QVERIFY2(total.match(v.title).hasMatch(), qPrintable(v.title));
+    // Written before the window was published.
+    QByteArray said;
+    const QByteArray marker = "a limit was reached after ";
+    m_player->setReadChannel(QProcess::StandardError);
+    if (m_player->bytesAvailable() == 0)
+        m_player->waitForReadyRead(cut ? 30000 : 500);
+    said += m_player->readAllStandardError();
+    QCOMPARE(said.contains(marker), cut);
+    if (cut) {
+        const qsizetype at = said.indexOf(marker) + marker.size();
+        const qint64 steps = said.mid(at, said.indexOf(' ', at) - at).toLongLong();
+        QVERIFY2(steps > 0 && steps <= 20'000'008, said.constData());
+    }
 }
 
 void TestSonaro::subWindowsOpen()

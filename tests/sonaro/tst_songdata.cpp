@@ -12,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using songdata::parseSong;
 using songdata::Song;
@@ -62,6 +63,10 @@ private slots:
     void timebaseOnlyBeforeTracks();
     void notesCarryTheirSettings();
     void hostileLoopsAreBounded();
+    void everyCharacterReadIsAParseStep();
+    void longNumbersInRepeatsEndWithinTheStepLimit();
+    void tempoMapIsBounded();
+    void headerTextsAreBounded();
     void randomBytesNeverBreakTheParser();
     void binaryIsRecognised_data();
     void binaryIsRecognised();
@@ -72,11 +77,13 @@ private slots:
     void minutesSecondsText_data();
     void minutesSecondsText();
     void windowTitleKeepsTheTotalFindable();
+    void longTitlesAreShortened();
     void seekScale_data();
     void seekScale();
     void commandLine();
     void unplayableFilesSayWhy_data();
     void unplayableFilesSayWhy();
+    void fifoIsRefusedAtOnce();
 };
 
 void TestSongData::trackCommands_data()
@@ -269,6 +276,55 @@ void TestSongData::hostileLoopsAreBounded()
     QVERIFY(parse(many).tracks.size() <= 256);
 }
 
+void TestSongData::everyCharacterReadIsAParseStep()
+{
+    QCOMPARE(parse("A:o123").parseSteps, std::uint64_t(5)); // "o123" and the line's end
+    // '[' and the count read ahead, three passes of "o12]3", the line's end.
+    QCOMPARE(parse("A:[o12]3").parseSteps, std::uint64_t(2 + 3 * 5 + 1));
+}
+
+void TestSongData::longNumbersInRepeatsEndWithinTheStepLimit()
+{
+    const QByteArray text = "A:[[[o" + QByteArray(10'000, '0') + "]255]255]255";
+    songdata::ParseLimits limits;
+    limits.maxSteps = 2'000'000;
+    const Song s = parseSong(std::string_view(text.constData(), text.size()), limits);
+    QVERIFY(s.truncated);
+    QVERIFY(s.parseSteps >= limits.maxSteps);
+    QVERIFY(s.parseSteps <= limits.maxSteps + 8);
+}
+
+void TestSongData::tempoMapIsBounded()
+{
+    // Changes at one tick of one track keep only the last.
+    const Song still = parse("A:[[[" + QByteArray("t1").repeated(40) + "]255]255]255");
+    QCOMPARE(still.tempos.size(), std::size_t(1));
+    QCOMPARE(still.tempos[0].bpm, 1.0);
+
+    songdata::ParseLimits limits;
+    limits.maxTempoChanges = 1000;
+    const QByteArray text = "A:[[[" + QByteArray("t1r%1t2r%1").repeated(20) + "]255]255]255";
+    const Song s = parseSong(std::string_view(text.constData(), text.size()), limits);
+    QVERIFY(s.truncated);
+    // The first change replaces the start tempo at tick 0, 999 more follow.
+    QCOMPARE(s.tempos.size(), std::size_t(1000));
+    QVERIFY(s.parseSteps < limits.maxSteps);
+    QCOMPARE(s.endTick, std::int64_t(1000)); // the last change was refused one tick after the limit
+    // A change to the tempo in force changes nothing and is not kept.
+    QCOMPARE(parse("*TEMPO 90\nA:c t90 c t60 t60 c").tempos.size(), std::size_t(2));
+}
+
+void TestSongData::headerTextsAreBounded()
+{
+    const QByteArray title = QByteArray("\xE3\x81\x82").repeated(2000); // "あ", 6,000 bytes
+    const Song s =
+        parse("*HEAD\"" + title + "\"\n*COMPOSER\"" + QByteArray(1 << 20, 'x') + "\"\nA:c");
+    QCOMPARE(s.title.size(), std::size_t(4095)); // whole characters only
+    QVERIFY(title.startsWith(QByteArray::fromStdString(s.title)));
+    QCOMPARE(s.composer.size(), songdata::kMaxHeaderTextBytes);
+    QCOMPARE(s.notes.size(), std::size_t(1));
+}
+
 void TestSongData::randomBytesNeverBreakTheParser()
 {
     QRandomGenerator rng(1234);
@@ -409,6 +465,27 @@ void TestSongData::windowTitleKeepsTheTotalFindable()
     QCOMPARE(t.count(QStringLiteral("→ ")), 1);
 }
 
+void TestSongData::longTitlesAreShortened()
+{
+    // 300 characters, some of them outside the basic plane (two UTF-16 units each).
+    const QString title = QString(QStringLiteral("\U0001F3B5a")).repeated(150);
+    const QString t = sonaro::windowTitle(title, 61);
+    QCOMPARE(sonaro::characterCount(t), sonaro::kMaxWindowTitleCharacters);
+    QVERIFY(t.endsWith(QStringLiteral("… → 1：01")));
+    QVERIFY(t.startsWith(QStringLiteral("Sonaro - \U0001F3B5a")));
+    QVERIFY(!t.at(t.indexOf(QChar(0x2026)) - 1).isHighSurrogate());
+    QCOMPARE(sonaro::elided(QStringLiteral("abc"), 3), QStringLiteral("abc"));
+    QCOMPARE(sonaro::elided(QStringLiteral("abcd"), 3), QStringLiteral("ab…"));
+
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("long.snr")));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("*HEAD\"" + QByteArray(1 << 20, 'x') + "\"\nA:c\n");
+    f.close();
+    const sonaro::LoadedSong loaded = sonaro::loadSongFile(f.fileName());
+    QCOMPARE(loaded.title.size(), sonaro::kMaxWindowTitleCharacters);
+}
+
 void TestSongData::seekScale_data()
 {
     QTest::addColumn<double>("total");
@@ -481,6 +558,15 @@ void TestSongData::unplayableFilesSayWhy()
     QCOMPARE(loaded.error, error);
     QCOMPARE(loaded.title, QStringLiteral("song.snr"));
     QCOMPARE(sonaro::loadSongFile(QString()).error, QStringLiteral("ファイルが指定されていません"));
+}
+
+void TestSongData::fifoIsRefusedAtOnce()
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("pipe.snr")));
+    QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+    const sonaro::LoadedSong loaded = sonaro::loadSongFile(fifo); // no writer: would block
+    QCOMPARE(loaded.error, QStringLiteral("通常のファイルではありません: pipe.snr"));
 }
 
 QTEST_GUILESS_MAIN(TestSongData)

@@ -63,7 +63,9 @@ bool writeAll(int fd, const std::string &data)
 bool readWholeFile(const std::string &path, std::size_t maxBytes, std::vector<std::uint8_t> &bytes,
                    std::string &error)
 {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, so a FIFO or a device is refused at once instead of
+    // holding the converter (and the jukebox waiting for it) up.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {
     };
     if (file.get() < 0 || ::fstat(file.get(), &info) != 0) {
@@ -72,6 +74,10 @@ bool readWholeFile(const std::string &path, std::size_t maxBytes, std::vector<st
     }
     if (!S_ISREG(info.st_mode)) {
         error = "not a regular file";
+        return false;
+    }
+    if (::fcntl(file.get(), F_SETFL, ::fcntl(file.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = "cannot read: " + systemError();
         return false;
     }
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {

@@ -27,6 +27,16 @@ QString clockText(double seconds)
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// A long text is cut to the label's width on the screen, so it never widens the window.
+void showShortened(QLabel *label, const QString &text)
+{
+    constexpr int kMaxTextWidth = 480;
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, kMaxTextWidth);
+    label->setText(shown);
+    if (shown != text)
+        label->setToolTip(text);
+}
+
 int virtualKey(int qtKey)
 {
     switch (qtKey) {
@@ -58,10 +68,10 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     m_title->setFont(big);
-    m_title->setText(loaded.title);
+    showShortened(m_title, loaded.title);
     m_title->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *info = new QLabel(this);
-    info->setText(decodeText(loaded.song.composer));
+    showShortened(info, decodeText(loaded.song.composer));
     info->setVisible(!loaded.song.composer.empty());
     m_seek->setRange(0, seekMaximum(loaded.song.totalSeconds));
     m_seek->setMinimumWidth(320);

@@ -17,6 +17,9 @@ struct LoadedSong {
 
 inline constexpr qint64 kMaxSongFileBytes = 16 * 1024 * 1024;
 
+// A reader of another program's window text takes at most this many characters.
+inline constexpr qsizetype kMaxWindowTitleCharacters = 255;
+
 // The path as the bytes the file system uses: a name that is no UTF-8 (a
 // Shift-JIS name) is opened as it is and shown decoded like the title.
 LoadedSong loadSongFile(const QByteArray &path);
@@ -29,7 +32,14 @@ QByteArray fileArgument(int argc, char **argv);
 // Bytes shown as UTF-8 when valid, else as Shift-JIS.
 QString decodeText(const std::string &bytes);
 
-// "Sonaro - <title> → 3：05"
+// Characters (code points) of a text.
+qsizetype characterCount(const QString &text);
+
+// At most maxCharacters characters of text; a longer one is cut to end in "…".
+QString elided(const QString &text, qsizetype maxCharacters);
+
+// "Sonaro - <title> → 3：05", at most kMaxWindowTitleCharacters characters: a long
+// title is shortened so the total time stays in them.
 QString windowTitle(const QString &title, qint64 wholeSeconds);
 
 } // namespace sonaro

@@ -25,6 +25,10 @@ int main(int argc, char *argv[])
     // The file by the bytes of the command line: Qt's text arguments would
     // alter a name that is no UTF-8.
     const sonaro::LoadedSong loaded = sonaro::loadSongFile(sonaro::fileArgument(argc, argv));
+    if (loaded.song.truncated)
+        std::fprintf(stderr,
+                     "sonaro: the song is cut short: a limit was reached after %llu parse steps\n",
+                     static_cast<unsigned long long>(loaded.song.parseSteps));
 
     sonaro::Player player(loaded.song);
     sonaro::Transport transport(player);

@@ -65,14 +65,26 @@ std::optional<std::string_view> trackName(std::string_view line)
     return line.substr(0, i);
 }
 
-// The text between the first '"' and the next one (or the line's end).
+// At most max bytes of text; a cut inside a UTF-8 character moves before it.
+std::string_view cutText(std::string_view text, std::size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    std::size_t cut = max;
+    for (int back = 0;
+         back < 3 && cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80; ++back)
+        --cut;
+    return text.substr(0, cut);
+}
+
+// The text between the first '"' and the next one (or the line's end), bounded.
 std::string quoted(std::string_view rest)
 {
     const auto open = rest.find('"');
     if (open == std::string_view::npos)
         return {};
     rest.remove_prefix(open + 1);
-    return std::string(rest.substr(0, rest.find('"')));
+    return std::string(cutText(rest.substr(0, rest.find('"')), kMaxHeaderTextBytes));
 }
 
 std::optional<double> leadingNumber(std::string_view text)
@@ -117,8 +129,8 @@ public:
     void run()
     {
         while (m_pos < m_text.size()) {
-            if (++m_steps > m_limits.maxSteps || m_tick > m_limits.maxTrackTicks ||
-                m_song.notes.size() >= m_limits.maxNotes) {
+            if (m_steps >= m_limits.maxSteps || m_tick > m_limits.maxTrackTicks ||
+                m_song.notes.size() >= m_limits.maxNotes || m_tempoMapFull) {
                 m_song.truncated = true;
                 break;
             }
@@ -167,14 +179,33 @@ private:
         }
     }
 
+    // Every character read counts as a step, each time it is read again by a loop,
+    // so the step limit bounds the work whatever the text holds.
+    void consume()
+    {
+        ++m_pos;
+        ++m_steps;
+    }
+
+    // The next character, when there is one and the step limit is not reached.
+    bool nextIs(char c) const
+    {
+        return m_pos < m_text.size() && m_steps < m_limits.maxSteps && m_text[m_pos] == c;
+    }
+
+    bool nextIsDigit() const
+    {
+        return m_pos < m_text.size() && m_steps < m_limits.maxSteps && isDigit(m_text[m_pos]);
+    }
+
     std::optional<std::int64_t> number()
     {
-        if (m_pos >= m_text.size() || !isDigit(m_text[m_pos]))
+        if (!nextIsDigit())
             return std::nullopt;
         std::int64_t v = 0;
-        while (m_pos < m_text.size() && isDigit(m_text[m_pos])) {
+        while (nextIsDigit()) {
             v = std::min<std::int64_t>(v * 10 + (m_text[m_pos] - '0'), 1'000'000'000);
-            ++m_pos;
+            consume();
         }
         return v;
     }
@@ -185,11 +216,12 @@ private:
         if (!whole)
             return std::nullopt;
         double v = static_cast<double>(*whole);
-        if (m_pos < m_text.size() && m_text[m_pos] == '.') {
-            ++m_pos;
+        if (nextIs('.')) {
+            consume();
             double scale = 0.1;
-            while (m_pos < m_text.size() && isDigit(m_text[m_pos])) {
-                v += (m_text[m_pos++] - '0') * scale;
+            while (nextIsDigit()) {
+                v += (m_text[m_pos] - '0') * scale;
+                consume();
                 scale /= 10;
             }
         }
@@ -200,8 +232,8 @@ private:
     std::optional<std::int64_t> length()
     {
         std::int64_t ticks;
-        if (m_pos < m_text.size() && m_text[m_pos] == '%') {
-            ++m_pos;
+        if (nextIs('%')) {
+            consume();
             const auto n = number();
             if (!n)
                 return std::nullopt;
@@ -214,8 +246,8 @@ private:
             ticks = std::max<std::int64_t>(1, 4 * m_timebase / div);
         }
         std::int64_t part = ticks;
-        while (m_pos < m_text.size() && m_text[m_pos] == '.') {
-            ++m_pos;
+        while (nextIs('.')) {
+            consume();
             part /= 2;
             ticks += part;
         }
@@ -267,7 +299,7 @@ private:
     {
         static const int semitone[7] = {9, 11, 0, 2, 4, 5, 7}; // a b c d e f g
         int key = (m_octave + 1) * 12 + semitone[letter - 'a'];
-        while (m_pos < m_text.size()) {
+        while (m_pos < m_text.size() && m_steps < m_limits.maxSteps) {
             const char c = m_text[m_pos];
             if (c == '+' || c == '#')
                 ++key;
@@ -275,7 +307,7 @@ private:
                 --key;
             else
                 break;
-            ++m_pos;
+            consume();
         }
         const auto len = length();
         startNote(false, key, len.value_or(m_defaultLength));
@@ -289,7 +321,7 @@ private:
             if (i > 0) {
                 if (m_pos >= m_text.size() || m_text[m_pos] != ',')
                     return;
-                ++m_pos;
+                consume();
             }
             const auto n = number();
             if (!n)
@@ -300,6 +332,22 @@ private:
                               int(std::min<std::int64_t>(parts[1], 60'000)),
                               int(std::min<std::int64_t>(parts[2], 100)),
                               int(std::min<std::int64_t>(parts[3], 10'000))};
+    }
+
+    // Of several changes of one track at one tick only the last counts, so it
+    // replaces the one before; the map holds at most maxTempoChanges entries.
+    void changeTempo(double bpm)
+    {
+        if (!m_tempos.empty() && m_tempos.back().track == m_track &&
+            m_tempos.back().tick == m_tick) {
+            m_tempos.back().bpm = bpm;
+            return;
+        }
+        if (m_tempos.size() >= m_limits.maxTempoChanges) {
+            m_tempoMapFull = true;
+            return;
+        }
+        m_tempos.push_back({m_tick, m_track, m_tempos.size(), bpm});
     }
 
     void openLoop()
@@ -315,6 +363,7 @@ private:
             count = count * 10 + (m_text[p++] - '0');
             any = true;
         }
+        m_steps += p - (close + 1); // the count is read ahead
         count = any ? std::clamp(count, 1, kMaxRepeat) : 2;
         m_loops.push_back({m_pos, close, count, 1});
     }
@@ -345,7 +394,8 @@ private:
 
     void step()
     {
-        const char c = lower(m_text[m_pos++]);
+        const char c = lower(m_text[m_pos]);
+        consume();
         switch (c) {
         case 'a':
         case 'b':
@@ -359,8 +409,8 @@ private:
         case 'n':
             if (const auto key = number()) {
                 std::optional<std::int64_t> len;
-                if (m_pos < m_text.size() && m_text[m_pos] == ',') {
-                    ++m_pos;
+                if (nextIs(',')) {
+                    consume();
                     len = length();
                 }
                 startNote(false, static_cast<int>(std::min<std::int64_t>(*key, 127)),
@@ -396,8 +446,7 @@ private:
             break;
         case 't':
             if (const auto bpm = decimal())
-                m_tempos.push_back(
-                    {m_tick, m_track, m_tempos.size(), std::clamp(*bpm, 1.0, 1000.0)});
+                changeTempo(std::clamp(*bpm, 1.0, 1000.0));
             break;
         case 'v':
             if (const auto n = number())
@@ -444,6 +493,7 @@ private:
     std::vector<std::size_t> m_close;
     std::vector<Loop> m_loops;
     PendingNote m_pending;
+    bool m_tempoMapFull = false;
     std::int64_t m_tick = 0;
     std::int64_t m_defaultLength = 48;
     int m_octave = 4;
@@ -469,6 +519,9 @@ void buildTempoMap(Song &song, double startBpm, std::vector<RawTempo> raw)
             last.bpm = t.bpm; // at equal ticks the later one wins
             continue;
         }
+        if (t.bpm == last.bpm)
+            continue; // changes nothing
+
         const double seconds =
             last.seconds + double(t.tick - last.tick) / song.timebase * 60.0 / last.bpm;
         song.tempos.push_back({t.tick, t.bpm, seconds});
@@ -530,6 +583,7 @@ Song parseSong(std::string_view bytes, const ParseLimits &limits)
     for (std::size_t t = 0; t < song.tracks.size(); ++t)
         TrackReader(trackText[t], t, song.timebase, song, tempos, steps, limits).run();
 
+    song.parseSteps = steps;
     buildTempoMap(song, startBpm, std::move(tempos));
     for (const Track &t : song.tracks)
         song.endTick = std::max(song.endTick, t.endTick);

@@ -65,7 +65,8 @@ struct Song {
     std::vector<TempoChange> tempos; // effective tempo map, first entry at tick 0
     std::int64_t endTick = 0;        // end of the longest track
     double totalSeconds = 0;
-    bool truncated = false; // a limit cut the song short
+    bool truncated = false;       // a limit cut the song short
+    std::uint64_t parseSteps = 0; // characters of the tracks read, each read counted
 
     // Total time rounded up to a whole second, as the player shows it.
     std::int64_t wholeSeconds() const;
@@ -76,10 +77,15 @@ struct Song {
 // Guards against hostile input; the defaults fit any real song by far.
 struct ParseLimits {
     std::size_t maxNotes = 1'000'000;
-    std::uint64_t maxSteps = 20'000'000; // commands run, loops counted per pass
+    std::size_t maxTempoChanges = 1'000'000;
+    // Characters of the tracks read, every pass of a loop reading its body again.
+    std::uint64_t maxSteps = 20'000'000;
     std::int64_t maxTrackTicks = std::int64_t(1) << 40;
     std::size_t maxTracks = 256;
 };
+
+// The header texts (title, composer, comment) keep at most this many bytes.
+inline constexpr std::size_t kMaxHeaderTextBytes = 4096;
 
 // Parses song data. Never fails: what it cannot read it ignores.
 Song parseSong(std::string_view bytes, const ParseLimits &limits = {});
