@@ -17,16 +17,13 @@ LibraryUnit &TLha32::Library()
     return unlha;
 }
 
-QByteArray TLha32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
-                                    const TArchiverOptions &o, const QByteArray &destDir,
-                                    const FileItems &files, bool useResFile)
+void AddLhaSwitches(TCmdOpt &cmd, const TArchiverOptions &o, bool hasOwnerWindow)
 {
-    TCmdOpt cmd;
     cmd.Add("-+");
     const std::pair<const char *, TSmallOption> first[] = {
         {"a", o.a}, {"c", o.c}, {"e", o.e},
         {"f", o.f}, {"h", o.h}, {"i", o.i},
-        {"l", o.l}, {"m", o.m}, {"n", HasOwnerWindow() ? TSmallOption(1) : o.n},
+        {"l", o.l}, {"m", o.m}, {"n", hasOwnerWindow ? TSmallOption(1) : o.n},
         {"o", o.o}, {"p", o.p}, {"r", o.r},
         {"s", o.s}, {"t", o.t}, {"u", o.u}};
     for (const auto &[name, value] : first)
@@ -57,7 +54,15 @@ QByteArray TLha32::BuildCommandLine(const QByteArray &command, const QByteArray 
     for (const auto &[name, value] :
          {std::pair{"gs", o.gs}, std::pair{"gu", o.gu}, std::pair{"gw", o.gw}})
         cmd.AddInt(name, value);
-    return FinishCommandLine(cmd, command, archive, o, destDir, files, useResFile);
+}
+
+QByteArray TLha32::BuildCommandLine(const QByteArray &command, const QByteArray &archive,
+                                    const TArchiverOptions &options, const QByteArray &destDir,
+                                    const FileItems &files, bool useResFile)
+{
+    TCmdOpt cmd;
+    AddLhaSwitches(cmd, options, HasOwnerWindow());
+    return FinishCommandLine(cmd, command, archive, options, destDir, files, useResFile);
 }
 
 int TLha32::RunCommand(WindowHandle window, const QByteArray &command, const QByteArray &archive,

@@ -31,11 +31,9 @@ public:
     static LibraryUnit &Library();
 
 protected:
-    // For a back-end with LHA's command lines and another library.
-    explicit TLha32(const Binding &binding) : TLibraryArchiver(binding) {}
-
-    // The LHA command line: the command text, then every switch under its own name, the
-    // user options, the archive and target folder, the file list and the user file list.
+    // The LHA command line: the command text, then every switch under its own name
+    // (AddLhaSwitches), the user options, the archive and target folder, the file list
+    // and the user file list.
     QByteArray BuildCommandLine(const QByteArray &command, const QByteArray &archive,
                                 const TArchiverOptions &options, const QByteArray &destDir,
                                 const FileItems &files, bool useResFile);
@@ -45,3 +43,7 @@ private:
                    const TArchiverOptions &options, const QByteArray &destDir,
                    const FileItems &files, bool useResFile, QByteArray &output);
 };
+
+// The switches of LHA's command lines, every one under its own name; "n" (no progress
+// window) is 1 while an owner window is registered. ARJ's back-end uses them too.
+void AddLhaSwitches(TCmdOpt &cmd, const TArchiverOptions &options, bool hasOwnerWindow);

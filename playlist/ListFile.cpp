@@ -11,6 +11,7 @@
 #include "platform/core/FileErrors.h"
 #include "platform/core/ResourceShortage.h"
 #include "platform/core/TextCodec.h"
+#include "platform/core/TextLines.h"
 
 namespace tunelet
 {
@@ -36,17 +37,8 @@ QList<QByteArray> splitListText(QByteArrayView text)
     if (nul >= 0)
         text = text.first(nul);
     QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype pos = start;
-        while (pos < size && text[pos] != '\r' && text[pos] != '\n')
-            ++pos;
-        lines.append(text.sliced(start, pos - start).toByteArray());
-        if (pos < size && text[pos] == '\r' && pos + 1 < size && text[pos + 1] == '\n')
-            ++pos;
-        start = pos + 1;
-    }
+    for (const TextLine &line : splitTextLines(text))
+        lines.append(line.text.toByteArray());
     return lines;
 }
 

@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool openbox x11-utils imagemagick libxcb1-dev
   jlha-utils lhasa arj cabextract gcab zlib1g-dev libbz2-dev
   ffmpeg sox
-  dpkg-dev file lintian desktop-file-utils appstream
+  python3 dpkg-dev file lintian desktop-file-utils appstream
   dbus playerctl trayer shared-mime-info libglib2.0-bin
 )
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the formatting, builds Tunelet twice
-# (normal with warnings as errors, and with AddressSanitizer + UBSan) and runs
-# the whole test suite on both builds.
+# Installs what is missing, checks the formatting and the includes against the
+# table in docs/layout.md, builds Tunelet twice (normal with warnings as errors,
+# and with AddressSanitizer + UBSan) and runs the whole test suite on both builds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -10,6 +10,7 @@ bash scripts/deps.sh
 
 status=0
 bash scripts/format-check.sh || { echo "format check failed: run scripts/format-check.sh --fix"; status=1; }
+python3 scripts/layering-check.py || { echo "layering check failed: an include above breaks the table in docs/layout.md"; status=1; }
 
 BUILD_TYPE=RelWithDebInfo bash scripts/build.sh build/release -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 (cd build/release && ctest --output-on-failure -j 2) || status=1

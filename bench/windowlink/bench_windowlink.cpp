@@ -8,7 +8,9 @@
 //  - the same reads made call by call, as the poll made them before (find the
 //    window, its two children, scroll position and range, title, status text), on
 //    a link of its own, 10,000 times: poll_piecewise_*, and the ratio of medians;
-//  - the player's CPU use while playing with the dummy audio driver, over 10 s.
+//  - the player's CPU use while playing with the dummy audio driver, over 10 s;
+//  - the player stopped (SIGSTOP) and polled every 50 ms: how long a poll held its
+//    caller, and how many of 80 polls waited out the time-out: hung_player_*.
 // Usage: bench_windowlink [<folder with sonaro>] [<song file>]
 
 #include "platform/windowlink/WindowSystem.h"
@@ -22,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
@@ -86,6 +89,28 @@ double cpuSeconds(qint64 pid)
     const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
     // After the command: state is field 0, utime field 11, stime field 12.
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / sysconf(_SC_CLK_TCK);
+}
+
+// A player that stopped answering, polled as the main window polls it (every
+// 50 ms, with the poll's time-out) 80 times: how long each poll held its caller,
+// and how many polls waited for an answer that did not come.
+void hungPlayerFigures(WindowSystem &pollLink, qint64 pid)
+{
+    tunelet::PlayerWindow followed(pollLink);
+    ::kill(pid_t(pid), SIGSTOP);
+    const std::size_t waitsBefore = linkUsage().unanswered;
+    constexpr int kHungPolls = 80;
+    const std::vector<double> us = timed(kHungPolls, [&] {
+        followed.readProgress();
+        QThread::msleep(50);
+    });
+    std::vector<double> held;
+    for (const double each : us)
+        held.push_back(std::max(0.0, each - 50000.0));
+    print("hung_player_poll", held);
+    std::printf("hung_player_polls: %d count\n", kHungPolls);
+    std::printf("hung_player_waits: %zu count\n", linkUsage().unanswered - waitsBefore);
+    ::kill(pid_t(pid), SIGCONT);
 }
 
 } // namespace
@@ -167,6 +192,8 @@ int main(int argc, char *argv[])
         QThread::msleep(50);
     const double cpu = cpuSeconds(player.processId()) - cpuBefore;
     std::printf("player_cpu_while_playing: %.2f %%core\n", 100.0 * cpu / (wall.elapsed() / 1000.0));
+
+    hungPlayerFigures(*pollLink, player.processId());
 
     ws->SendMessageA(ws->FindWindowA("CN_sonaro", nullptr), WM_SYSCOMMAND, SC_CLOSE, 0);
     if (!player.waitForFinished(5000))

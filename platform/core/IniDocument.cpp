@@ -1,5 +1,7 @@
 #include "platform/core/IniDocument.h"
 
+#include "platform/core/TextLines.h"
+
 #include <limits>
 
 namespace tunelet
@@ -61,19 +63,8 @@ IniDocument::Line IniDocument::classify(QByteArray text, QByteArray end)
 IniDocument IniDocument::parse(QByteArrayView text)
 {
     IniDocument doc;
-    qsizetype start = 0;
-    const qsizetype size = text.size();
-    while (start < size) {
-        qsizetype pos = start;
-        while (pos < size && text[pos] != '\r' && text[pos] != '\n')
-            ++pos;
-        qsizetype endLength = 0;
-        if (pos < size)
-            endLength = (text[pos] == '\r' && pos + 1 < size && text[pos + 1] == '\n') ? 2 : 1;
-        doc.m_lines.append(classify(text.sliced(start, pos - start).toByteArray(),
-                                    text.sliced(pos, endLength).toByteArray()));
-        start = pos + endLength;
-    }
+    for (const TextLine &line : splitTextLines(text))
+        doc.m_lines.append(classify(line.text.toByteArray(), line.end.toByteArray()));
     return doc;
 }
 

@@ -39,6 +39,8 @@ struct Target {
 
 // Over all link window systems of the process, for linkUsage().
 std::atomic<std::size_t> g_windows{0};
+std::atomic<std::size_t> g_questions{0};
+std::atomic<std::size_t> g_unanswered{0};
 
 // One published window this link has met, by its socket path: the kept
 // connection, the handles given out for it and its children, and how long it
@@ -411,10 +413,12 @@ private:
             return std::nullopt;
         Peer &p = peer(path);
         bool timedOut = false;
+        ++g_questions;
         const std::optional<wire::Reply> reply = p.connection.ask(req, deadline, &timedOut);
         if (!reply) {
             m_lastCallDropped = !timedOut;
             if (timedOut) {
+                ++g_unanswered;
                 // No answer in time: the window counts as absent for a while, so that
                 // a hung receiver costs one wait, not one per call. A busy receiver
                 // still answers reads from its link thread; only its sends pause.
@@ -549,7 +553,7 @@ DWORD WindowSystem::GetWindowThreadProcessId(HWND, DWORD *processId)
 
 LinkUsage linkUsage()
 {
-    return {PeerConnection::openCount(), g_windows.load()};
+    return {PeerConnection::openCount(), g_windows.load(), g_questions.load(), g_unanswered.load()};
 }
 
 std::string windowText(WindowSystem &windows, HWND window)

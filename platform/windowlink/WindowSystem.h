@@ -116,10 +116,14 @@ BOOL SetForegroundWindow(HWND window);
 // What the real link holds in this process, over all its window systems: open
 // connections, and windows it keeps handles or connections for. A window that is
 // gone is let go once that is known, so these stay as small as the number of
-// windows in use, however many came and went.
+// windows in use, however many came and went. It also counts the questions put to
+// windows since the process started, and those that got no answer in time: each
+// such wait holds up its caller, so a window that stopped answering costs one.
 struct LinkUsage {
     std::size_t connections = 0;
     std::size_t windows = 0;
+    std::size_t questions = 0;
+    std::size_t unanswered = 0;
 };
 LinkUsage linkUsage();
 

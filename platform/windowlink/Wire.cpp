@@ -169,6 +169,86 @@ bool readSnapshot(Reader &rd, Reply &r)
     return true;
 }
 
+// The fields of a request after its operation.
+bool readRequestFields(Reader &rd, Request &r)
+{
+    bool ok = true;
+    switch (r.op) {
+    case Op::Describe:
+    case Op::Foreground:
+    case Op::Watch:
+    case Op::Update:
+        break;
+    case Op::FindChild:
+        ok = rd.u32(r.after) && rd.optStr(r.className) && rd.optStr(r.title);
+        break;
+    case Op::GetText:
+        ok = rd.u32(r.child);
+        break;
+    case Op::GetScroll:
+        ok = rd.u32(r.child) && rd.i32(r.bar);
+        break;
+    case Op::Send:
+        ok = rd.u32(r.child) && rd.u32(r.message) && rd.u64(r.wParam) && rd.i64(r.lParam);
+        break;
+    }
+    return ok;
+}
+
+// The fields of a reply after its operation.
+bool readReplyFields(Reader &rd, Reply &r)
+{
+    bool ok = true;
+    switch (r.op) {
+    case Op::Describe:
+        ok = rd.str(r.className) && rd.str(r.text) && rd.u32(r.pid);
+        r.ok = ok;
+        break;
+    case Op::FindChild:
+        ok = rd.u32(r.child);
+        r.ok = r.child != 0;
+        break;
+    case Op::GetText:
+        ok = rd.flag(r.ok) && rd.str(r.text);
+        break;
+    case Op::GetScroll:
+        ok = rd.flag(r.ok) && rd.i32(r.pos) && rd.i32(r.minPos) && rd.i32(r.maxPos);
+        break;
+    case Op::Send:
+        ok = rd.flag(r.ok) && rd.i64(r.result);
+        break;
+    case Op::Foreground:
+        ok = rd.flag(r.ok);
+        break;
+    case Op::Watch:
+    case Op::Update:
+        ok = readSnapshot(rd, r);
+        r.ok = ok;
+        break;
+    }
+    return ok;
+}
+
+// A request or reply: a known operation (an update only where updateAllowed),
+// its fields as readFields reads them, and nothing after them.
+template <typename Message>
+std::optional<Message> decodeMessage(std::span<const std::uint8_t> payload, bool updateAllowed,
+                                     bool (*readFields)(Reader &, Message &))
+{
+    if (payload.size() > kMaxPayload)
+        return std::nullopt;
+    Reader rd(payload);
+    std::uint8_t op;
+    if (!rd.u8(op) || !validOp(op) ||
+        (!updateAllowed && op == static_cast<std::uint8_t>(Op::Update)))
+        return std::nullopt;
+    Message m;
+    m.op = static_cast<Op>(op);
+    if (!readFields(rd, m) || !rd.atEnd())
+        return std::nullopt;
+    return m;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> encodeRequest(const Request &r)
@@ -205,37 +285,8 @@ std::vector<std::uint8_t> encodeRequest(const Request &r)
 
 std::optional<Request> decodeRequest(std::span<const std::uint8_t> payload)
 {
-    if (payload.size() > kMaxPayload)
-        return std::nullopt;
-    Reader rd(payload);
-    std::uint8_t op;
-    if (!rd.u8(op) || !validOp(op) || op == static_cast<std::uint8_t>(Op::Update))
-        return std::nullopt;
-    Request r;
-    r.op = static_cast<Op>(op);
-    bool ok = true;
-    switch (r.op) {
-    case Op::Describe:
-    case Op::Foreground:
-    case Op::Watch:
-    case Op::Update:
-        break;
-    case Op::FindChild:
-        ok = rd.u32(r.after) && rd.optStr(r.className) && rd.optStr(r.title);
-        break;
-    case Op::GetText:
-        ok = rd.u32(r.child);
-        break;
-    case Op::GetScroll:
-        ok = rd.u32(r.child) && rd.i32(r.bar);
-        break;
-    case Op::Send:
-        ok = rd.u32(r.child) && rd.u32(r.message) && rd.u64(r.wParam) && rd.i64(r.lParam);
-        break;
-    }
-    if (!ok || !rd.atEnd())
-        return std::nullopt;
-    return r;
+    // Updates only ever go from the window to its watcher.
+    return decodeMessage<Request>(payload, false, readRequestFields);
 }
 
 std::vector<std::uint8_t> encodeReply(const Reply &r)
@@ -278,45 +329,7 @@ std::vector<std::uint8_t> encodeReply(const Reply &r)
 
 std::optional<Reply> decodeReply(std::span<const std::uint8_t> payload)
 {
-    if (payload.size() > kMaxPayload)
-        return std::nullopt;
-    Reader rd(payload);
-    std::uint8_t op;
-    if (!rd.u8(op) || !validOp(op))
-        return std::nullopt;
-    Reply r;
-    r.op = static_cast<Op>(op);
-    bool ok = true;
-    switch (r.op) {
-    case Op::Describe:
-        ok = rd.str(r.className) && rd.str(r.text) && rd.u32(r.pid);
-        r.ok = ok;
-        break;
-    case Op::FindChild:
-        ok = rd.u32(r.child);
-        r.ok = r.child != 0;
-        break;
-    case Op::GetText:
-        ok = rd.flag(r.ok) && rd.str(r.text);
-        break;
-    case Op::GetScroll:
-        ok = rd.flag(r.ok) && rd.i32(r.pos) && rd.i32(r.minPos) && rd.i32(r.maxPos);
-        break;
-    case Op::Send:
-        ok = rd.flag(r.ok) && rd.i64(r.result);
-        break;
-    case Op::Foreground:
-        ok = rd.flag(r.ok);
-        break;
-    case Op::Watch:
-    case Op::Update:
-        ok = readSnapshot(rd, r);
-        r.ok = ok;
-        break;
-    }
-    if (!ok || !rd.atEnd())
-        return std::nullopt;
-    return r;
+    return decodeMessage<Reply>(payload, true, readReplyFields);
 }
 
 std::vector<std::uint8_t> frame(const std::vector<std::uint8_t> &payload)

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <sys/stat.h>
 
 namespace archivers
@@ -118,19 +119,28 @@ Request lha(Library library, const ParsedCommand &cmd, bool memory)
     return r;
 }
 
-Request unzip(const ParsedCommand &cmd)
+// What the unpackers with "-x" commands (UNZIP, CAB) share: no command or "-x" extracts,
+// one of listCommands lists, "-t" tests; "-j" drops folders, "-o" overwrites. Any other
+// command is left Invalid for the library to take up.
+Request unpackCommand(Library library, const ParsedCommand &cmd,
+                      std::initializer_list<std::string_view> listCommands)
 {
     Request r;
-    fillExtract(Library::UnZip, cmd, r);
+    fillExtract(library, cmd, r);
     r.extract.junkPaths = hasSwitch(cmd, "-j");
     r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
     if (cmd.command.empty() || cmd.command == "-x")
         r.action = Action::Extract;
-    else if (cmd.command == "-l" || cmd.command == "-v")
+    else if (std::find(listCommands.begin(), listCommands.end(), cmd.command) != listCommands.end())
         r.action = Action::List;
     else if (cmd.command == "-t")
         r.action = Action::Test;
     return r;
+}
+
+Request unzip(const ParsedCommand &cmd)
+{
+    return unpackCommand(Library::UnZip, cmd, {"-l", "-v"});
 }
 
 Request zip(const ParsedCommand &cmd)
@@ -213,17 +223,10 @@ Request tar(const ParsedCommand &cmd)
 
 Request cab(const ParsedCommand &cmd)
 {
-    Request r;
-    fillExtract(Library::Cab, cmd, r);
-    r.extract.junkPaths = hasSwitch(cmd, "-j");
-    r.extract.overwrite = hasSwitch(cmd, "-o") ? Overwrite::Always : Overwrite::Never;
-    if (cmd.command.empty() || cmd.command == "-x") {
-        r.action = Action::Extract;
-    } else if (cmd.command == "-l") {
-        r.action = Action::List;
-    } else if (cmd.command == "-t") {
-        r.action = Action::Test;
-    } else if (cmd.command == "-a") {
+    Request r = unpackCommand(Library::Cab, cmd, {"-l"});
+    if (r.action != Action::Invalid)
+        return r;
+    if (cmd.command == "-a") {
         r.action = Action::Pack;
         PackJob &p = r.pack;
         p.container = Container::Cab;
