@@ -8,6 +8,7 @@
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/BytePath.h"
+#include "platform/core/FileStamp.h"
 
 #include <cerrno>
 
@@ -45,11 +46,19 @@ bool EntryBuilder::extractsArchives() const
 
 namespace
 {
-PlaylistEntry dataEntry(const QByteArray &path, QByteArray title)
+PlaylistEntry dataEntry(const QByteArray &path, QByteArray title, quint64 stamp = 0)
 {
     if (title.isEmpty())
         title = fileNamePart(path);
-    return {std::move(title), imageIndexOf(EntryKind::Data), path};
+    return {std::move(title), imageIndexOf(EntryKind::Data), path, stamp};
+}
+
+// The stamp is taken before the title is read: a change in between makes the
+// stamp stale, so the title is read again next time rather than never.
+PlaylistEntry readDataEntry(const QByteArray &path)
+{
+    const quint64 stamp = settledFileStamp(path);
+    return dataEntry(path, ReadTitle(path), stamp);
 }
 } // namespace
 
@@ -64,7 +73,15 @@ PlaylistEntry EntryBuilder::buildPlainEntry(const QByteArray &path)
     case EntryKind::Data:
         break;
     }
-    return dataEntry(path, ReadTitle(path));
+    return readDataEntry(path);
+}
+
+PlaylistEntry EntryBuilder::rebuildPlainEntry(const PlaylistEntry &previous)
+{
+    if (previous.titleStamp != 0 && entryKindOf(previous.path) == EntryKind::Data &&
+        settledFileStamp(previous.path) == previous.titleStamp)
+        return previous;
+    return buildPlainEntry(previous.path);
 }
 
 std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByteArray &path)
@@ -74,9 +91,10 @@ std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByte
             return std::nullopt;
         return buildPlainEntry(path);
     }
+    const quint64 stamp = settledFileStamp(path);
     SequentialFile file;
     if (file.open(path))
-        return dataEntry(path, ReadTitle(file, path));
+        return dataEntry(path, ReadTitle(file, path), stamp);
     // Missing, a folder or not a regular file: no row. A file that is there but
     // cannot be opened (no permission) still gives one, named by its file name.
     if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || errno == EINVAL ||

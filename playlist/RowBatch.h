@@ -31,6 +31,9 @@ public:
     // Adds the next path. May throw what building an archive's row throws; the rows
     // of the paths added before it are built by then.
     void add(const QByteArray &path);
+    // Adds the path of a row to build again: a data file that did not change
+    // since the row's title was read keeps the row (rebuildPlainEntry).
+    void addAgain(const PlaylistEntry &previous);
     // Builds every waiting row.
     void finish();
     // The rows built so far, in order; the batch is empty afterwards.
@@ -42,7 +45,7 @@ private:
     const EntryBuilder &m_builder;
     const Paths m_paths;
     const bool m_extracts;
-    QList<QByteArray> m_waiting;
+    QList<PlaylistEntry> m_waiting; // the path, with the earlier row when rebuilt
     QList<PlaylistEntry> m_built;
 };
 

@@ -119,17 +119,18 @@ void PlaylistSorter::sort(PlaylistModel &model) const
 void shuffleEntries(EntryBuilder &builder, RandomGenerator &random)
 {
     PlaylistModel &model = builder.model();
-    const QList<QByteArray> scratch = model.paths();
+    const QList<PlaylistEntry> scratch = model.entries();
     model.clear();
     const int n = int(scratch.size());
     RemainingIndex remaining(n);
     // Each draw picks the next row; an archive row that is taken out is built
-    // (and lets queued events run) right after its own draw, as one by one.
+    // (and lets queued events run) right after its own draw, as one by one. A
+    // data file that did not change since its title was read keeps its row.
     RowBatch batch(builder, RowBatch::Paths::All);
     try {
         for (int left = n; left > 0; --left) {
             const int j = int(random.draw(quint32(left)));
-            batch.add(scratch[remaining.take(j)]);
+            batch.addAgain(scratch[remaining.take(j)]);
         }
         batch.finish();
     } catch (...) {

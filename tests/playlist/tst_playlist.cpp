@@ -13,8 +13,10 @@
 #include "platform/core/ByteFile.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +122,7 @@ private slots:
 
     void shuffleFollowsTheGenerator();
     void shuffleDrawsAroundArchivesInOrder();
+    void shuffleReadsOnlyChangedTitles();
     void removeMissing();
     void removeDuplicates();
     void removeDuplicatesIgnoresCase();
@@ -774,6 +777,57 @@ void TestPlaylist::shuffleDrawsAroundArchivesInOrder()
         expected.draw(quint32(order.size() - i));
     expected.draw(3);
     QCOMPARE(random.seed(), expected.seed());
+}
+
+namespace
+{
+// Rewrites a file in place (same inode) and sets its modification time.
+void rewriteInPlace(const QByteArray &path, const QByteArray &content, const QDateTime &modified)
+{
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+} // namespace
+
+// A file's title is read again by a shuffle only when the file changed since the
+// row's title was read. An unchanged file is told by its content swapped behind
+// an unchanged inode, size and time: its row keeps the old title.
+void TestPlaylist::shuffleReadsOnlyChangedTitles()
+{
+    Folder dir;
+    const QDateTime past = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    auto text = [](const QByteArray &title) { return "*HEAD\"" + title + "\"\r\n"; };
+    const QByteArray same = dir.path() + "same.snr";
+    const QByteArray changed = dir.path() + "changed.snr";
+    const QByteArray recent = dir.path() + "recent.snr";
+    const QByteArray midi = dir.path() + "m.mid";
+    for (const QByteArray &path : {same, changed, recent})
+        rewriteInPlace(path, text("Old"), past);
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    for (const QByteArray &path : {same, changed, recent, midi})
+        builder.AppendEntry(path);
+    rewriteInPlace(same, text("New"), past);
+    rewriteInPlace(changed, text("New"), past.addSecs(1));
+    rewriteInPlace(recent, text("New"), QDateTime::currentDateTimeUtc());
+    RandomGenerator random;
+    shuffleEntries(builder, random);
+    QCOMPARE(model.count(), 4);
+    QMap<QByteArray, QByteArray> captionOf;
+    for (const PlaylistEntry &e : model.entries())
+        captionOf[e.path] = e.caption;
+    QCOMPARE(captionOf[same], QByteArray("Old"));
+    QCOMPARE(captionOf[changed], QByteArray("New"));
+    QCOMPARE(captionOf[recent], QByteArray("New"));
+    QCOMPARE(captionOf[midi], QByteArray("[MIDI] m.mid"));
+    // A file gone since gives its file name, as any unreadable file.
+    QVERIFY(QFile::remove(QFile::decodeName(same)));
+    shuffleEntries(builder, random);
+    QVERIFY(model.paths().contains(same));
+    QCOMPARE(model.caption(int(model.paths().indexOf(same))), QByteArray("same.snr"));
 }
 
 void TestPlaylist::removeMissing()
