@@ -5,7 +5,9 @@
 #include "platform/core/ByteFile.h"
 #include "platform/core/LocaleCompare.h"
 
-#include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 namespace tunelet
 {
@@ -21,17 +23,33 @@ int removeMissingEntries(PlaylistModel &model)
     return int(missing.size());
 }
 
+namespace
+{
+// The path as a key equal for exactly the paths that are the same text
+// ignoring case: an ASCII path folds byte by byte (as its decoded text would),
+// any other is case-folded as text.
+QByteArray duplicateKey(const QByteArray &path)
+{
+    const bool ascii =
+        std::all_of(path.cbegin(), path.cend(), [](char c) { return uchar(c) < 0x80; });
+    if (!ascii)
+        return LocaleCompare::caseFoldedKey(path).toUtf8();
+    const bool lower =
+        std::none_of(path.cbegin(), path.cend(), [](char c) { return c >= 'A' && c <= 'Z'; });
+    return lower ? path : path.toLower();
+}
+} // namespace
+
 int removeDuplicateEntries(PlaylistModel &model)
 {
-    QSet<QString> seen;
+    QSet<QByteArray> seen;
     seen.reserve(model.count());
     QList<int> duplicates;
     for (int row = 0; row < model.count(); ++row) {
-        const QString key = LocaleCompare::caseFoldedKey(model.path(row));
-        if (seen.contains(key))
+        const qsizetype before = seen.size();
+        seen.insert(duplicateKey(model.entry(row).path));
+        if (seen.size() == before)
             duplicates.append(row);
-        else
-            seen.insert(key);
     }
     model.removeEntries(duplicates);
     return int(duplicates.size());

@@ -6,6 +6,8 @@
 
 #include "playlist/RowBatch.h"
 
+#include "platform/core/TextCodec.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <numeric>
@@ -72,7 +74,10 @@ int toggledSortKey(int current, int column)
     return std::abs(current) == column ? -current : column;
 }
 
-PlaylistSorter::PlaylistSorter(const QLocale &locale) : m_compare(locale) {}
+PlaylistSorter::PlaylistSorter(const QLocale &locale)
+    : m_compare(locale), m_codePointOrder(locale.language() == QLocale::C)
+{
+}
 
 void PlaylistSorter::sortByTitle(PlaylistModel &model)
 {
@@ -96,24 +101,48 @@ int PlaylistSorter::ListView1Compare(const PlaylistEntry &a, const PlaylistEntry
     return m_sortKey < 0 ? -result : result;
 }
 
+namespace
+{
+// The row order of an ascending (or descending) stable sort by the given keys.
+template <typename Key> std::vector<int> sortedOrder(const std::vector<Key> &keys, bool descending)
+{
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
+        return descending ? c > 0 : c < 0;
+    });
+    return order;
+}
+
+// In the C locale texts order by code points, which is the byte order of their
+// UTF-8: a valid UTF-8 field is its own key, anything else is decoded first.
+QByteArray codePointKey(const QByteArray &field)
+{
+    return isValidUtf8(field) ? field : decodeText(field).toUtf8();
+}
+} // namespace
+
 void PlaylistSorter::sort(PlaylistModel &model) const
 {
     const int n = model.count();
     if (n < 2 || m_sortKey == NoSortKey || std::abs(m_sortKey) > PathSortKey)
         return;
-    // One collation key per row instead of decoding and collating per comparison.
+    // One key per row instead of decoding and collating per comparison.
+    const bool descending = m_sortKey < 0;
+    if (m_codePointOrder) {
+        std::vector<QByteArray> keys;
+        keys.reserve(size_t(n));
+        for (const PlaylistEntry &e : model.entries())
+            keys.push_back(codePointKey(*sortField(e, m_sortKey)));
+        model.reorder(sortedOrder(keys, descending));
+        return;
+    }
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(n));
     for (const PlaylistEntry &e : model.entries())
         keys.push_back(m_compare.sortKey(*sortField(e, m_sortKey)));
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
-    const bool descending = m_sortKey < 0;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
-        return descending ? c > 0 : c < 0;
-    });
-    model.reorder(order);
+    model.reorder(sortedOrder(keys, descending));
 }
 
 void shuffleEntries(EntryBuilder &builder, RandomGenerator &random)

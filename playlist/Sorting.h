@@ -44,6 +44,7 @@ public:
 
 private:
     LocaleCompare m_compare;
+    bool m_codePointOrder; // the C locale: plain code-point order
     int m_sortKey = NoSortKey;
 };
 

@@ -123,6 +123,7 @@ private slots:
     void shuffleFollowsTheGenerator();
     void shuffleDrawsAroundArchivesInOrder();
     void shuffleReadsOnlyChangedTitles();
+    void sortInTheCLocaleFollowsTheCompare();
     void removeMissing();
     void removeDuplicates();
     void removeDuplicatesIgnoresCase();
@@ -657,6 +658,26 @@ void TestPlaylist::pathSortAfterTitleSortStartsAscending()
     QCOMPARE(model.paths(), (QList<QByteArray>{"/z/a.snr", "/m/m.snr", "/b/z.snr"}));
     QCOMPARE(toggledSortKey(-2, 1), 1);
     QCOMPARE(toggledSortKey(1, 2), 2);
+}
+
+// The C locale orders by code points, whatever encoding a title's bytes have;
+// the sort's keys give the same order as the comparison.
+void TestPlaylist::sortInTheCLocaleFollowsTheCompare()
+{
+    PlaylistModel model;
+    model.setEntries({{kSjis, 0, "/1"},
+                      {"b", 0, "/2"},
+                      {"\xc3\xa9", 0, "/3"},
+                      {"B", 0, "/4"},
+                      {"a", 0, "/5"},
+                      {"b", 0, "/6"}});
+    PlaylistSorter sorter(QLocale::c());
+    sorter.sortByTitle(model);
+    QCOMPARE(model.paths(), (QList<QByteArray>{"/4", "/5", "/2", "/6", "/3", "/1"}));
+    for (int row = 1; row < model.count(); ++row)
+        QVERIFY(sorter.ListView1Compare(model.entry(row - 1), model.entry(row)) <= 0);
+    sorter.sortByTitle(model);
+    QCOMPARE(model.paths(), (QList<QByteArray>{"/1", "/3", "/2", "/6", "/5", "/4"}));
 }
 
 void TestPlaylist::compareFollowsSortKey()
