@@ -117,9 +117,38 @@ template <typename Key> std::vector<int> sortedOrder(const std::vector<Key> &key
 
 // In the C locale texts order by code points, which is the byte order of their
 // UTF-8: a valid UTF-8 field is its own key, anything else is decoded first.
-QByteArray codePointKey(const QByteArray &field)
+struct CodePointKey {
+    QByteArrayView bytes;
+    int row;
+};
+
+std::vector<int> codePointOrder(const QList<PlaylistEntry> &entries, int sortKey)
 {
-    return isValidUtf8(field) ? field : decodeText(field).toUtf8();
+    std::vector<QByteArray> decoded; // the keys of fields that are not UTF-8
+    std::vector<CodePointKey> keys;
+    keys.reserve(size_t(entries.size()));
+    for (const PlaylistEntry &e : entries) {
+        const QByteArray &field = *sortField(e, sortKey);
+        if (isValidUtf8(field)) {
+            keys.push_back({field, int(keys.size())});
+        } else {
+            decoded.push_back(decodeText(field).toUtf8());
+            keys.push_back({decoded.back(), int(keys.size())});
+        }
+    }
+    // Equal keys keep their rows' order, as the stable sort does.
+    const bool descending = sortKey < 0;
+    std::sort(keys.begin(), keys.end(), [descending](const CodePointKey &a, const CodePointKey &b) {
+        const int c = a.bytes.compare(b.bytes);
+        if (c == 0)
+            return a.row < b.row;
+        return descending ? c > 0 : c < 0;
+    });
+    std::vector<int> order;
+    order.reserve(keys.size());
+    for (const CodePointKey &k : keys)
+        order.push_back(k.row);
+    return order;
 }
 } // namespace
 
@@ -131,11 +160,7 @@ void PlaylistSorter::sort(PlaylistModel &model) const
     // One key per row instead of decoding and collating per comparison.
     const bool descending = m_sortKey < 0;
     if (m_codePointOrder) {
-        std::vector<QByteArray> keys;
-        keys.reserve(size_t(n));
-        for (const PlaylistEntry &e : model.entries())
-            keys.push_back(codePointKey(*sortField(e, m_sortKey)));
-        model.reorder(sortedOrder(keys, descending));
+        model.reorder(codePointOrder(model.entries(), m_sortKey));
         return;
     }
     std::vector<QCollatorSortKey> keys;

@@ -13,12 +13,15 @@
 #include "playlist/Sorting.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
@@ -34,6 +37,7 @@ namespace
 constexpr int kFiles = 10000;
 constexpr int kBigRows = 100000;
 constexpr int kRepeats = 5;
+constexpr int kListRepeats = 11;
 
 double millis(const std::function<void()> &work)
 {
@@ -93,6 +97,64 @@ void plainTitleLoop(const QList<QByteArray> &paths)
     if (found != paths.size())
         std::fprintf(stderr, "plain loop found %d titles\n", found);
 }
+// The floor of a shuffle that reads no unchanged file: a Fisher-Yates shuffle
+// of the rows and one stat of each row's file.
+void fisherYatesWithStat(QList<QByteArray> paths, RandomGenerator &random)
+{
+    for (qsizetype i = paths.size() - 1; i > 0; --i)
+        std::swap(paths[i], paths[qsizetype(random.draw(quint32(i + 1)))]);
+    struct stat st;
+    for (const QByteArray &p : paths)
+        ::stat(p.constData(), &st);
+}
+
+// The floor of a sort: the C library's qsort of the fields with strcoll (the
+// process's collation, as the sort in that locale).
+void cSort(const QList<QByteArray> &fields)
+{
+    std::vector<const char *> items;
+    items.reserve(size_t(fields.size()));
+    for (const QByteArray &f : fields)
+        items.push_back(f.constData());
+    std::qsort(items.data(), items.size(), sizeof(const char *), [](const void *a, const void *b) {
+        return std::strcoll(*static_cast<const char *const *>(a),
+                            *static_cast<const char *const *>(b));
+    });
+}
+
+// The floor of duplicate removal: one pass of a hash set over the paths, a
+// lookup and an insertion each.
+void hashSetPass(const QList<QByteArray> &paths)
+{
+    QSet<QByteArray> seen;
+    seen.reserve(paths.size());
+    int duplicates = 0;
+    for (const QByteArray &p : paths) {
+        if (seen.contains(p))
+            ++duplicates;
+        else
+            seen.insert(p);
+    }
+    if (duplicates != 0)
+        std::fprintf(stderr, "hash set pass found %d duplicates\n", duplicates);
+}
+
+// Medians of a list command and its floor, taken in turn; prepare runs untimed
+// before each run of the command.
+void reportAgainstFloor(const char *name, const char *floorName, const char *ratioName,
+                        const std::function<void()> &prepare, const std::function<void()> &command,
+                        const std::function<void()> &floor)
+{
+    std::vector<double> commandTimes, floorTimes;
+    for (int i = 0; i < kListRepeats; ++i) {
+        floorTimes.push_back(millis(floor));
+        prepare();
+        commandTimes.push_back(millis(command));
+    }
+    report(name, median(commandTimes), "ms");
+    report(floorName, median(floorTimes), "ms");
+    report(ratioName, median(commandTimes) / median(floorTimes), "x");
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -105,11 +167,15 @@ int main(int argc, char **argv)
     for (int d = 0; d < 10; ++d)
         QDir(dir.path()).mkdir(QStringLiteral("d%1").arg(d));
 
+    const QDateTime anHourAgo = QDateTime::currentDateTimeUtc().addSecs(-3600);
     QList<QByteArray> paths;
     for (int i = 0; i < kFiles; ++i) {
         paths.append(root + "song" + QByteArray::number(i) + ".snr");
         QFile file(QFile::decodeName(paths.back()));
-        if (!file.open(QIODevice::WriteOnly) || file.write(songText(i)) < 0)
+        // Written an hour ago, as a user's song files are: a file changed within
+        // the last seconds has its title read again by every shuffle.
+        if (!file.open(QIODevice::WriteOnly) || file.write(songText(i)) < 0 || !file.flush() ||
+            !file.setFileTime(anHourAgo, QFileDevice::FileModificationTime))
             return 1;
     }
     const QByteArray list = root + "list.ppl";
@@ -137,9 +203,31 @@ int main(int argc, char **argv)
 
     PlaylistSorter sorter;
     RandomGenerator random;
-    report("sort_title_10000", millis([&] { sorter.sortByTitle(model); }), "ms");
-    report("sort_path_10000", millis([&] { sorter.sortByPath(model); }), "ms");
-    report("shuffle_10000", millis([&] { shuffleEntries(builder, random); }), "ms");
+    LoadListFile(builder, list);
+    shuffleEntries(builder, random); // rows in no order, every title read
+    const QList<PlaylistEntry> rows = model.entries();
+    QList<QByteArray> titles;
+    for (const PlaylistEntry &e : rows)
+        titles.append(e.caption);
+    const QList<QByteArray> rowPaths = model.paths();
+    auto restore = [&] {
+        model.setEntries(rows);
+        sorter.setSortKey(NoSortKey);
+    };
+    reportAgainstFloor(
+        "sort_title_10000_median", "c_sort_title_10000_median", "sort_title_vs_c_ratio", restore,
+        [&] { sorter.sortByTitle(model); }, [&] { cSort(titles); });
+    reportAgainstFloor(
+        "sort_path_10000_median", "c_sort_path_10000_median", "sort_path_vs_c_ratio", restore,
+        [&] { sorter.sortByPath(model); }, [&] { cSort(rowPaths); });
+    reportAgainstFloor(
+        "shuffle_10000_median", "fisher_yates_stat_10000_median",
+        "shuffle_vs_fisher_yates_stat_ratio", [] {}, [&] { shuffleEntries(builder, random); },
+        [&] { fisherYatesWithStat(rowPaths, random); });
+    reportAgainstFloor(
+        "remove_duplicates_10000_median", "hash_set_pass_10000_median",
+        "remove_duplicates_vs_hash_set_ratio", restore, [&] { removeDuplicateEntries(model); },
+        [&] { hashSetPass(rowPaths); });
     report("load_same_rows_10000", millis([&] { LoadListFile(builder, list); }), "ms");
     report("remove_missing_10000", millis([&] { removeMissingEntries(model); }), "ms");
     report("stat_each_path_10000", millis([&] {
@@ -148,7 +236,6 @@ int main(int argc, char **argv)
                    ::stat(p.constData(), &st);
            }),
            "ms");
-    report("remove_duplicates_10000", millis([&] { removeDuplicateEntries(model); }), "ms");
 
     // 100,000 distinct paths over the same files ("dN/../songM.snr").
     QList<QByteArray> bigPaths;
