@@ -53,12 +53,13 @@ PlaylistEntry dataEntry(const QByteArray &path, QByteArray title, quint64 stamp 
     return {std::move(title), imageIndexOf(EntryKind::Data), path, stamp};
 }
 
-// The stamp is taken before the title is read: a change in between makes the
-// stamp stale, so the title is read again next time rather than never.
-PlaylistEntry readDataEntry(const QByteArray &path)
+// The row of an open data file. The stamp is taken before the title is read:
+// a change in between makes the stamp stale, so the title is read again next
+// time rather than never.
+PlaylistEntry readDataEntry(SequentialFile &file, const QByteArray &path)
 {
-    const quint64 stamp = settledFileStamp(path);
-    return dataEntry(path, ReadTitle(path), stamp);
+    const quint64 stamp = settledFileStamp(file);
+    return dataEntry(path, ReadTitle(file, path), stamp);
 }
 } // namespace
 
@@ -73,13 +74,16 @@ PlaylistEntry EntryBuilder::buildPlainEntry(const QByteArray &path)
     case EntryKind::Data:
         break;
     }
-    return readDataEntry(path);
+    SequentialFile file;
+    if (!file.open(path))
+        return dataEntry(path, fileNamePart(path));
+    return readDataEntry(file, path);
 }
 
 PlaylistEntry EntryBuilder::rebuildPlainEntry(const PlaylistEntry &previous)
 {
-    if (previous.titleStamp != 0 && entryKindOf(previous.path) == EntryKind::Data &&
-        settledFileStamp(previous.path) == previous.titleStamp)
+    // Only a data file's row has a stamp.
+    if (previous.titleStamp != 0 && settledFileStamp(previous.path) == previous.titleStamp)
         return previous;
     return buildPlainEntry(previous.path);
 }
@@ -91,10 +95,9 @@ std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByte
             return std::nullopt;
         return buildPlainEntry(path);
     }
-    const quint64 stamp = settledFileStamp(path);
     SequentialFile file;
     if (file.open(path))
-        return dataEntry(path, ReadTitle(file, path), stamp);
+        return readDataEntry(file, path);
     // Missing, a folder or not a regular file: no row. A file that is there but
     // cannot be opened (no permission) still gives one, named by its file name.
     if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || errno == EINVAL ||

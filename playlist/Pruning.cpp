@@ -8,6 +8,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 namespace tunelet
 {
@@ -25,29 +27,65 @@ int removeMissingEntries(PlaylistModel &model)
 
 namespace
 {
-// The path as a key equal for exactly the paths that are the same text
-// ignoring case: an ASCII path folds byte by byte (as its decoded text would),
-// any other is case-folded as text.
-QByteArray duplicateKey(const QByteArray &path)
+char asciiLower(char c)
 {
-    const bool ascii =
-        std::all_of(path.cbegin(), path.cend(), [](char c) { return uchar(c) < 0x80; });
-    if (!ascii)
-        return LocaleCompare::caseFoldedKey(path).toUtf8();
-    const bool lower =
-        std::none_of(path.cbegin(), path.cend(), [](char c) { return c >= 'A' && c <= 'Z'; });
-    return lower ? path : path.toLower();
+    return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+}
+
+// A path as a key for duplicate removal. An ASCII path is its own key, hashed
+// and compared with its letters lower-cased (as its decoded text folds); any
+// other path's key is its case-folded text as UTF-8, taken exactly. So two keys
+// are equal exactly when the paths are the same text ignoring case.
+struct FoldedPath {
+    QByteArrayView bytes;
+    bool exact = false; // already folded
+
+    char at(qsizetype i) const { return exact ? bytes[i] : asciiLower(bytes[i]); }
+
+    friend bool operator==(const FoldedPath &a, const FoldedPath &b)
+    {
+        if (a.bytes.size() != b.bytes.size())
+            return false;
+        for (qsizetype i = 0; i < a.bytes.size(); ++i)
+            if (a.at(i) != b.at(i))
+                return false;
+        return true;
+    }
+    friend size_t qHash(const FoldedPath &key, size_t seed)
+    {
+        if (key.exact)
+            return qHashBits(key.bytes.data(), size_t(key.bytes.size()), seed);
+        std::array<char, 512> lowered;
+        if (key.bytes.size() > qsizetype(lowered.size())) {
+            const QByteArray copy = key.bytes.toByteArray().toLower();
+            return qHashBits(copy.constData(), size_t(copy.size()), seed);
+        }
+        std::transform(key.bytes.begin(), key.bytes.end(), lowered.begin(), asciiLower);
+        return qHashBits(lowered.data(), size_t(key.bytes.size()), seed);
+    }
+};
+
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; });
 }
 } // namespace
 
 int removeDuplicateEntries(PlaylistModel &model)
 {
-    QSet<QByteArray> seen;
+    QSet<FoldedPath> seen;
     seen.reserve(model.count());
+    std::vector<QByteArray> folded; // the keys of the paths that are not ASCII
     QList<int> duplicates;
     for (int row = 0; row < model.count(); ++row) {
+        const QByteArray &path = model.entry(row).path;
+        FoldedPath key{path};
+        if (!isAscii(path)) {
+            folded.push_back(LocaleCompare::caseFoldedKey(path).toUtf8());
+            key = {folded.back(), true};
+        }
         const qsizetype before = seen.size();
-        seen.insert(duplicateKey(model.entry(row).path));
+        seen.insert(key);
         if (seen.size() == before)
             duplicates.append(row);
     }

@@ -37,7 +37,7 @@ namespace
 constexpr int kFiles = 10000;
 constexpr int kBigRows = 100000;
 constexpr int kRepeats = 5;
-constexpr int kListRepeats = 11;
+constexpr int kListRepeats = 21;
 
 double millis(const std::function<void()> &work)
 {

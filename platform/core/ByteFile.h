@@ -46,6 +46,8 @@ public:
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    // The open file's descriptor, -1 when closed.
+    int descriptor() const { return m_fd; }
 
 private:
     int m_fd = -1;

@@ -1,5 +1,7 @@
 #include "platform/core/FileStamp.h"
 
+#include "platform/core/ByteFile.h"
+
 #include <QHashFunctions>
 
 #include <ctime>
@@ -18,13 +20,10 @@ qint64 nanoseconds(const timespec &t)
 {
     return qint64(t.tv_sec) * 1'000'000'000 + qint64(t.tv_nsec);
 }
-} // namespace
 
-quint64 settledFileStamp(const QByteArray &path)
+quint64 settledStamp(const struct stat &st)
 {
-    struct stat st {
-    };
-    if (path.isEmpty() || ::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         return 0;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
@@ -34,6 +33,25 @@ quint64 settledFileStamp(const QByteArray &path)
     const quint64 stamp =
         qHashMulti(0, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), modified);
     return stamp == 0 ? 1 : stamp;
+}
+} // namespace
+
+quint64 settledFileStamp(const QByteArray &path)
+{
+    struct stat st {
+    };
+    if (path.isEmpty() || ::stat(path.constData(), &st) != 0)
+        return 0;
+    return settledStamp(st);
+}
+
+quint64 settledFileStamp(const SequentialFile &file)
+{
+    struct stat st {
+    };
+    if (!file.isOpen() || ::fstat(file.descriptor(), &st) != 0)
+        return 0;
+    return settledStamp(st);
 }
 
 } // namespace tunelet

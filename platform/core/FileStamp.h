@@ -14,4 +14,8 @@ namespace tunelet
 // tick could leave all four the same; such a file is read again next time.
 quint64 settledFileStamp(const QByteArray &path);
 
+class SequentialFile;
+// The same for a file already open, without looking its path up again.
+quint64 settledFileStamp(const SequentialFile &file);
+
 } // namespace tunelet

@@ -127,6 +127,7 @@ private slots:
     void removeMissing();
     void removeDuplicates();
     void removeDuplicatesIgnoresCase();
+    void removeDuplicatesFoldsOnlyText();
     void prunesAcrossManyScatteredRows();
 };
 
@@ -899,6 +900,21 @@ void TestPlaylist::removeDuplicatesIgnoresCase()
                       {"utf8", 0, "/\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}});
     QCOMPARE(removeDuplicateEntries(model), 2);
     QCOMPARE(captions(model), (QList<QByteArray>{"upper", "other", "sjis"}));
+}
+
+// Letters outside ASCII fold as text; bytes that decode to no text are kept as
+// they are, so names differing only there stay apart.
+void TestPlaylist::removeDuplicatesFoldsOnlyText()
+{
+    const QByteArray undecodable("/\xff\xfe");
+    PlaylistModel model;
+    model.setEntries({{"1", 0, "/\xc3\x89t\xc3\xa9.snr"},
+                      {"2", 0, "/\xc3\xa9T\xc3\x89.SNR"},
+                      {"3", 0, undecodable + "ABC"},
+                      {"4", 0, undecodable + "abc"},
+                      {"5", 0, undecodable + "ABC"}});
+    QCOMPARE(removeDuplicateEntries(model), 2);
+    QCOMPARE(captions(model), (QList<QByteArray>{"1", "3", "4"}));
 }
 
 void TestPlaylist::prunesAcrossManyScatteredRows()
