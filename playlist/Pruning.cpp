@@ -8,7 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
-#include <array>
+#include <cstring>
 #include <vector>
 
 namespace tunelet
@@ -27,9 +27,31 @@ int removeMissingEntries(PlaylistModel &model)
 
 namespace
 {
-char asciiLower(char c)
+constexpr quint64 kOnes = 0x0101010101010101;
+constexpr quint64 kHighBits = 0x8080808080808080;
+
+// Up to eight bytes of a key as one word (missing bytes zero).
+quint64 wordAt(QByteArrayView bytes, qsizetype i)
 {
-    return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c;
+    quint64 word = 0;
+    std::memcpy(&word, bytes.data() + i, size_t(std::min<qsizetype>(8, bytes.size() - i)));
+    return word;
+}
+
+// The eight bytes with A-Z lower-cased, for bytes below 0x80.
+quint64 asciiLowerWord(quint64 word)
+{
+    const quint64 atLeastA = word + (0x80 - 'A') * kOnes;
+    const quint64 aboveZ = word + (0x80 - 'Z' - 1) * kOnes;
+    return word | (((atLeastA & ~aboveZ) & kHighBits) >> 2);
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    quint64 any = 0;
+    for (qsizetype i = 0; i < bytes.size(); i += 8)
+        any |= wordAt(bytes, i);
+    return (any & kHighBits) == 0;
 }
 
 // A path as a key for duplicate removal. An ASCII path is its own key, hashed
@@ -40,35 +62,36 @@ struct FoldedPath {
     QByteArrayView bytes;
     bool exact = false; // already folded
 
-    char at(qsizetype i) const { return exact ? bytes[i] : asciiLower(bytes[i]); }
+    quint64 word(qsizetype i) const
+    {
+        const quint64 w = wordAt(bytes, i);
+        return exact ? w : asciiLowerWord(w);
+    }
 
     friend bool operator==(const FoldedPath &a, const FoldedPath &b)
     {
         if (a.bytes.size() != b.bytes.size())
             return false;
-        for (qsizetype i = 0; i < a.bytes.size(); ++i)
-            if (a.at(i) != b.at(i))
+        for (qsizetype i = 0; i < a.bytes.size(); i += 8)
+            if (a.word(i) != b.word(i))
                 return false;
         return true;
     }
+    // Word by word over the lower-cased bytes, so an ASCII key and an exact
+    // key with the same bytes after lower-casing hash alike.
     friend size_t qHash(const FoldedPath &key, size_t seed)
     {
-        if (key.exact)
-            return qHashBits(key.bytes.data(), size_t(key.bytes.size()), seed);
-        std::array<char, 512> lowered;
-        if (key.bytes.size() > qsizetype(lowered.size())) {
-            const QByteArray copy = key.bytes.toByteArray().toLower();
-            return qHashBits(copy.constData(), size_t(copy.size()), seed);
+        quint64 h = quint64(seed) ^ quint64(key.bytes.size());
+        for (qsizetype i = 0; i < key.bytes.size(); i += 8) {
+            h = (h ^ key.word(i)) * 0x9e3779b97f4a7c15;
+            h ^= h >> 32;
         }
-        std::transform(key.bytes.begin(), key.bytes.end(), lowered.begin(), asciiLower);
-        return qHashBits(lowered.data(), size_t(key.bytes.size()), seed);
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccd;
+        h ^= h >> 33;
+        return size_t(h);
     }
 };
-
-bool isAscii(const QByteArray &bytes)
-{
-    return std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; });
-}
 } // namespace
 
 int removeDuplicateEntries(PlaylistModel &model)
