@@ -24,9 +24,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace tunelet;
@@ -39,6 +41,7 @@ constexpr int kFiles = 10000;
 constexpr int kBigRows = 100000;
 constexpr int kRepeats = 5;
 constexpr int kListRepeats = 21;
+constexpr int kColdRepeats = 4;
 
 double millis(const std::function<void()> &work)
 {
@@ -139,6 +142,25 @@ void hashSetPass(const QList<QByteArray> &paths)
         std::fprintf(stderr, "hash set pass found %d duplicates\n", duplicates);
 }
 
+// Drops the files' pages from the page cache (their folder entries and inodes
+// stay cached), so the next read comes from the disk. Only these files are
+// dropped, not the whole cache, which other programs on the machine share.
+// False when the pages cannot be dropped.
+bool dropFromPageCache(const QList<QByteArray> &paths)
+{
+    ::sync();
+    for (const QByteArray &p : paths) {
+        const int fd = ::open(p.constData(), O_RDONLY);
+        if (fd < 0)
+            return false;
+        const int rc = ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+        if (rc != 0)
+            return false;
+    }
+    return true;
+}
+
 // Medians of a list command and its floor, taken in turn, as wall time and as
 // this process's CPU time; prepare runs untimed before each run of the command.
 // On a shared machine a run of a few milliseconds is often preempted once, so
@@ -199,6 +221,26 @@ int main(int argc, char **argv)
         plain.add([&] { plainTitleLoop(paths); });
         load.add([&] { LoadListFile(builder, list); });
     }
+    // The same from the disk: each run starts with the files out of the cache.
+    Samples coldPlain, coldLoad;
+    bool dropped = true;
+    // Each goes first in turn, since writing back the machine's other files
+    // (the first drop syncs them) may slow the first read after it.
+    auto coldRun = [&](Samples &samples, const std::function<void()> &work) {
+        dropped = dropped && dropFromPageCache(paths);
+        samples.add(work);
+    };
+    const std::function<void()> coldPlainLoop = [&] { plainTitleLoop(paths); };
+    const std::function<void()> coldListLoad = [&] { LoadListFile(builder, list); };
+    for (int i = 0; i < kColdRepeats && dropped; ++i) {
+        if (i % 2 == 0) {
+            coldRun(coldPlain, coldPlainLoop);
+            coldRun(coldLoad, coldListLoad);
+        } else {
+            coldRun(coldLoad, coldListLoad);
+            coldRun(coldPlain, coldPlainLoop);
+        }
+    }
     const double save = millis([&] { SaveListFile(model, root + "saved.ppl"); });
     report("load_10000_rows_median", median(load.wall), "ms");
     report("load_10000_rows_cpu_median", median(load.cpu), "ms");
@@ -206,6 +248,13 @@ int main(int argc, char **argv)
     report("plain_title_loop_10000_files_cpu_median", median(plain.cpu), "ms");
     report("load_vs_plain_ratio", median(load.wall) / median(plain.wall), "x");
     report("load_vs_plain_cpu_ratio", median(load.cpu) / median(plain.cpu), "x");
+    if (dropped) {
+        report("cold_load_10000_rows_median", median(coldLoad.wall), "ms");
+        report("cold_plain_title_loop_10000_files_median", median(coldPlain.wall), "ms");
+        report("cold_load_vs_plain_ratio", median(coldLoad.wall) / median(coldPlain.wall), "x");
+    } else {
+        std::printf("# cold cache figures skipped: the files' pages could not be dropped\n");
+    }
     report("save_10000_rows", save, "ms");
 
     PlaylistSorter sorter;
