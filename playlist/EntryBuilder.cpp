@@ -58,7 +58,7 @@ PlaylistEntry dataEntry(const QByteArray &path, QByteArray title, quint64 stamp 
 // time rather than never.
 PlaylistEntry readDataEntry(SequentialFile &file, const QByteArray &path)
 {
-    const quint64 stamp = settledFileStamp(file);
+    const quint64 stamp = file.stamp();
     return dataEntry(path, ReadTitle(file, path), stamp);
 }
 } // namespace

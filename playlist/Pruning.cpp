@@ -34,7 +34,10 @@ constexpr quint64 kHighBits = 0x8080808080808080;
 quint64 wordAt(QByteArrayView bytes, qsizetype i)
 {
     quint64 word = 0;
-    std::memcpy(&word, bytes.data() + i, size_t(std::min<qsizetype>(8, bytes.size() - i)));
+    if (bytes.size() - i >= 8)
+        std::memcpy(&word, bytes.data() + i, 8); // a single load
+    else
+        std::memcpy(&word, bytes.data() + i, size_t(bytes.size() - i));
     return word;
 }
 

@@ -1,7 +1,5 @@
 #include "platform/core/FileStamp.h"
 
-#include "platform/core/ByteFile.h"
-
 #include <QHashFunctions>
 
 #include <ctime>
@@ -20,13 +18,14 @@ qint64 nanoseconds(const timespec &t)
 {
     return qint64(t.tv_sec) * 1'000'000'000 + qint64(t.tv_nsec);
 }
+} // namespace
 
-quint64 settledStamp(const struct stat &st)
+quint64 settledFileStamp(const struct ::stat &st)
 {
     if (!S_ISREG(st.st_mode))
         return 0;
     timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now); // a tick is plenty here, and cheap
     const qint64 modified = nanoseconds(st.st_mtim);
     if (modified > nanoseconds(now) - kSettleNanoseconds)
         return 0;
@@ -34,7 +33,6 @@ quint64 settledStamp(const struct stat &st)
         qHashMulti(0, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size), modified);
     return stamp == 0 ? 1 : stamp;
 }
-} // namespace
 
 quint64 settledFileStamp(const QByteArray &path)
 {
@@ -42,16 +40,7 @@ quint64 settledFileStamp(const QByteArray &path)
     };
     if (path.isEmpty() || ::stat(path.constData(), &st) != 0)
         return 0;
-    return settledStamp(st);
-}
-
-quint64 settledFileStamp(const SequentialFile &file)
-{
-    struct stat st {
-    };
-    if (!file.isOpen() || ::fstat(file.descriptor(), &st) != 0)
-        return 0;
-    return settledStamp(st);
+    return settledFileStamp(st);
 }
 
 } // namespace tunelet

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+struct stat;
+
 namespace tunelet
 {
 
@@ -14,8 +16,8 @@ namespace tunelet
 // tick could leave all four the same; such a file is read again next time.
 quint64 settledFileStamp(const QByteArray &path);
 
-class SequentialFile;
-// The same for a file already open, without looking its path up again.
-quint64 settledFileStamp(const SequentialFile &file);
+// The same from a file's status as fstat or stat gives it (an open
+// SequentialFile keeps its own: SequentialFile::stamp).
+quint64 settledFileStamp(const struct ::stat &status);
 
 } // namespace tunelet
