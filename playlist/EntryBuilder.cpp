@@ -9,6 +9,7 @@
 
 #include "platform/core/ByteFile.h"
 #include "platform/core/BytePath.h"
+#include "platform/core/FileStamp.h"
 
 #include <cerrno>
 
@@ -47,11 +48,20 @@ bool EntryBuilder::extractsArchives() const
 
 namespace
 {
-PlaylistEntry dataEntry(const QByteArray &path, QByteArray title)
+PlaylistEntry dataEntry(const QByteArray &path, QByteArray title, quint64 stamp = 0)
 {
     if (title.isEmpty())
         title = fileNamePart(path);
-    return {std::move(title), imageIndexOf(EntryKind::Data), path};
+    return {std::move(title), imageIndexOf(EntryKind::Data), path, stamp};
+}
+
+// The row of an open data file. The stamp is taken before the title is read:
+// a change in between makes the stamp stale, so the title is read again next
+// time rather than never.
+PlaylistEntry readDataEntry(SequentialFile &file, const QByteArray &path)
+{
+    const quint64 stamp = file.stamp();
+    return dataEntry(path, ReadTitle(file, path), stamp);
 }
 } // namespace
 
@@ -66,7 +76,18 @@ PlaylistEntry EntryBuilder::buildPlainEntry(const QByteArray &path)
     case EntryKind::Data:
         break;
     }
-    return dataEntry(path, ReadTitle(path));
+    SequentialFile file;
+    if (!file.open(path))
+        return dataEntry(path, fileNamePart(path));
+    return readDataEntry(file, path);
+}
+
+PlaylistEntry EntryBuilder::rebuildPlainEntry(const PlaylistEntry &previous)
+{
+    // Only a data file's row has a stamp.
+    if (previous.titleStamp != 0 && settledFileStamp(previous.path) == previous.titleStamp)
+        return previous;
+    return buildPlainEntry(previous.path);
 }
 
 std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByteArray &path)
@@ -78,7 +99,7 @@ std::optional<PlaylistEntry> EntryBuilder::buildPlainEntryIfExisting(const QByte
     }
     SequentialFile file;
     if (file.open(path))
-        return dataEntry(path, ReadTitle(file, path));
+        return readDataEntry(file, path);
     // Missing, a folder or not a regular file: no row. A file that is there but
     // cannot be opened (no permission) still gives one, named by its file name.
     if (errno == ENOENT || errno == ENOTDIR || errno == EISDIR || errno == EINVAL ||

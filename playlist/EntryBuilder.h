@@ -47,6 +47,10 @@ public:
     // The row by the same rules, but an archive never has its data file taken
     // out. Has no side effect and may run on any thread.
     static PlaylistEntry buildPlainEntry(const QByteArray &path);
+    // The row built again from a row's path by the same rules, except that a
+    // data file whose stamp still matches the row's titleStamp keeps the row:
+    // its title is read again only when the file changed since.
+    static PlaylistEntry rebuildPlainEntry(const PlaylistEntry &previous);
     // The same for a path that must name an existing regular file: nothing when
     // it does not. A data file is opened once, both to learn that it exists and
     // to read its title.

@@ -28,6 +28,12 @@ RowBatch::RowBatch(const EntryBuilder &builder, Paths paths)
 
 void RowBatch::add(const QByteArray &path)
 {
+    addAgain({{}, 0, path, 0});
+}
+
+void RowBatch::addAgain(const PlaylistEntry &previous)
+{
+    const QByteArray &path = previous.path;
     if (!isListableName(path)) {
         // The rows before it are built, so that they stay when the error ends
         // the command.
@@ -35,7 +41,7 @@ void RowBatch::add(const QByteArray &path)
         requireListableName(path);
     }
     if (!m_extracts || entryKindOf(path) != EntryKind::Lzh) {
-        m_waiting.append(path);
+        m_waiting.append(previous);
         return;
     }
     buildWaiting();
@@ -61,11 +67,11 @@ void RowBatch::buildWaiting()
         return;
     std::vector<std::optional<PlaylistEntry>> rows(static_cast<size_t>(count));
     auto build = [this, &rows](qsizetype &i) {
-        const QByteArray &path = m_waiting[i];
+        const PlaylistEntry &waiting = m_waiting[i];
         if (m_paths == Paths::All)
-            rows[size_t(i)] = EntryBuilder::buildPlainEntry(path);
+            rows[size_t(i)] = EntryBuilder::rebuildPlainEntry(waiting);
         else
-            rows[size_t(i)] = EntryBuilder::buildPlainEntryIfExisting(path);
+            rows[size_t(i)] = EntryBuilder::buildPlainEntryIfExisting(waiting.path);
     };
     std::vector<qsizetype> indexes(static_cast<size_t>(count));
     std::iota(indexes.begin(), indexes.end(), 0);

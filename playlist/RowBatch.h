@@ -32,6 +32,9 @@ public:
     // EUnlistableName for a name no list file can hold; the rows
     // of the paths added before it are built by then.
     void add(const QByteArray &path);
+    // Adds the path of a row to build again: a data file that did not change
+    // since the row's title was read keeps the row (rebuildPlainEntry).
+    void addAgain(const PlaylistEntry &previous);
     // Builds every waiting row.
     void finish();
     // The rows built so far, in order; the batch is empty afterwards.
@@ -43,7 +46,7 @@ private:
     const EntryBuilder &m_builder;
     const Paths m_paths;
     const bool m_extracts;
-    QList<QByteArray> m_waiting;
+    QList<PlaylistEntry> m_waiting; // the path, with the earlier row when rebuilt
     QList<PlaylistEntry> m_built;
 };
 

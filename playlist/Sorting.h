@@ -44,12 +44,14 @@ public:
 
 private:
     LocaleCompare m_compare;
+    bool m_codePointOrder; // the C locale: plain code-point order
     int m_sortKey = NoSortKey;
 };
 
 // MMRandomSortClick: takes every row's path, removes all rows, then rebuilds
-// the rows one by one (titles read again) in the order the program's random
-// generator draws them from the remaining paths. PlayIndex becomes
+// the rows one by one in the order the program's random generator draws them
+// from the remaining paths. A data file's title is read again when the file
+// changed since the row's title was read; an unchanged file keeps its caption. PlayIndex becomes
 // NoPlayIndex. An archive error ends the shuffle; the rows rebuilt before it
 // stay.
 void shuffleEntries(EntryBuilder &builder, RandomGenerator &random);

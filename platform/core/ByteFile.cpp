@@ -1,5 +1,7 @@
 #include "platform/core/ByteFile.h"
 
+#include "platform/core/FileStamp.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -90,6 +92,7 @@ bool SequentialFile::open(const QByteArray &path)
         errno = code;
         return false;
     }
+    m_stamp = settledFileStamp(st);
     return true;
 }
 
@@ -110,6 +113,7 @@ void SequentialFile::close()
         ::close(m_fd);
         m_fd = -1;
     }
+    m_stamp = 0;
 }
 
 std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error)

@@ -46,9 +46,12 @@ public:
     qint64 read(char *buffer, qint64 size);
     void close();
     bool isOpen() const { return m_fd >= 0; }
+    // The settledFileStamp of the file as it was opened; 0 when closed.
+    quint64 stamp() const { return m_stamp; }
 
 private:
     int m_fd = -1;
+    quint64 m_stamp = 0;
 };
 
 // The whole content of a file, or nothing when it cannot be opened or read;

@@ -14,8 +14,10 @@
 #include "platform/core/ByteFile.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,9 +128,12 @@ private slots:
 
     void shuffleFollowsTheGenerator();
     void shuffleDrawsAroundArchivesInOrder();
+    void shuffleReadsOnlyChangedTitles();
+    void sortInTheCLocaleFollowsTheCompare();
     void removeMissing();
     void removeDuplicates();
     void removeDuplicatesIgnoresCase();
+    void removeDuplicatesFoldsOnlyText();
     void prunesAcrossManyScatteredRows();
 };
 
@@ -734,6 +739,26 @@ void TestPlaylist::pathSortAfterTitleSortStartsAscending()
     QCOMPARE(toggledSortKey(1, 2), 2);
 }
 
+// The C locale orders by code points, whatever encoding a title's bytes have;
+// the sort's keys give the same order as the comparison.
+void TestPlaylist::sortInTheCLocaleFollowsTheCompare()
+{
+    PlaylistModel model;
+    model.setEntries({{kSjis, 0, "/1"},
+                      {"b", 0, "/2"},
+                      {"\xc3\xa9", 0, "/3"},
+                      {"B", 0, "/4"},
+                      {"a", 0, "/5"},
+                      {"b", 0, "/6"}});
+    PlaylistSorter sorter(QLocale::c());
+    sorter.sortByTitle(model);
+    QCOMPARE(model.paths(), (QList<QByteArray>{"/4", "/5", "/2", "/6", "/3", "/1"}));
+    for (int row = 1; row < model.count(); ++row)
+        QVERIFY(sorter.ListView1Compare(model.entry(row - 1), model.entry(row)) <= 0);
+    sorter.sortByTitle(model);
+    QCOMPARE(model.paths(), (QList<QByteArray>{"/1", "/3", "/2", "/6", "/5", "/4"}));
+}
+
 void TestPlaylist::compareFollowsSortKey()
 {
     PlaylistSorter sorter(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -854,6 +879,57 @@ void TestPlaylist::shuffleDrawsAroundArchivesInOrder()
     QCOMPARE(random.seed(), expected.seed());
 }
 
+namespace
+{
+// Rewrites a file in place (same inode) and sets its modification time.
+void rewriteInPlace(const QByteArray &path, const QByteArray &content, const QDateTime &modified)
+{
+    QFile file(QFile::decodeName(path));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+} // namespace
+
+// A file's title is read again by a shuffle only when the file changed since the
+// row's title was read. An unchanged file is told by its content swapped behind
+// an unchanged inode, size and time: its row keeps the old title.
+void TestPlaylist::shuffleReadsOnlyChangedTitles()
+{
+    Folder dir;
+    const QDateTime past = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    auto text = [](const QByteArray &title) { return "*HEAD\"" + title + "\"\r\n"; };
+    const QByteArray same = dir.path() + "same.snr";
+    const QByteArray changed = dir.path() + "changed.snr";
+    const QByteArray recent = dir.path() + "recent.snr";
+    const QByteArray midi = dir.path() + "m.mid";
+    for (const QByteArray &path : {same, changed, recent})
+        rewriteInPlace(path, text("Old"), past);
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    for (const QByteArray &path : {same, changed, recent, midi})
+        builder.AppendEntry(path);
+    rewriteInPlace(same, text("New"), past);
+    rewriteInPlace(changed, text("New"), past.addSecs(1));
+    rewriteInPlace(recent, text("New"), QDateTime::currentDateTimeUtc());
+    RandomGenerator random;
+    shuffleEntries(builder, random);
+    QCOMPARE(model.count(), 4);
+    QMap<QByteArray, QByteArray> captionOf;
+    for (const PlaylistEntry &e : model.entries())
+        captionOf[e.path] = e.caption;
+    QCOMPARE(captionOf[same], QByteArray("Old"));
+    QCOMPARE(captionOf[changed], QByteArray("New"));
+    QCOMPARE(captionOf[recent], QByteArray("New"));
+    QCOMPARE(captionOf[midi], QByteArray("[MIDI] m.mid"));
+    // A file gone since gives its file name, as any unreadable file.
+    QVERIFY(QFile::remove(QFile::decodeName(same)));
+    shuffleEntries(builder, random);
+    QVERIFY(model.paths().contains(same));
+    QCOMPARE(model.caption(int(model.paths().indexOf(same))), QByteArray("same.snr"));
+}
+
 void TestPlaylist::removeMissing()
 {
     Folder dir;
@@ -902,6 +978,21 @@ void TestPlaylist::removeDuplicatesIgnoresCase()
                       {"utf8", 0, "/\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88"}});
     QCOMPARE(removeDuplicateEntries(model), 2);
     QCOMPARE(captions(model), (QList<QByteArray>{"upper", "other", "sjis"}));
+}
+
+// Letters outside ASCII fold as text; bytes that decode to no text are kept as
+// they are, so names differing only there stay apart.
+void TestPlaylist::removeDuplicatesFoldsOnlyText()
+{
+    const QByteArray undecodable("/\xff\xfe");
+    PlaylistModel model;
+    model.setEntries({{"1", 0, "/\xc3\x89t\xc3\xa9.snr"},
+                      {"2", 0, "/\xc3\xa9T\xc3\x89.SNR"},
+                      {"3", 0, undecodable + "ABC"},
+                      {"4", 0, undecodable + "abc"},
+                      {"5", 0, undecodable + "ABC"}});
+    QCOMPARE(removeDuplicateEntries(model), 2);
+    QCOMPARE(captions(model), (QList<QByteArray>{"1", "3", "4"}));
 }
 
 void TestPlaylist::prunesAcrossManyScatteredRows()
