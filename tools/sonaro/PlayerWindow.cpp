@@ -97,8 +97,9 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
     connect(&m_transport, &Transport::acted, this, &PlayerWindow::refresh);
     connect(&m_player, &Player::stateChanged, this, &PlayerWindow::updatePauseButton);
     // While the song plays, the link follows the position to the tenth of a second
-    // (and the end is noticed), shown or not; the widgets follow it by quarters of
-    // a second (so every second of the clock), and only while they are on the screen.
+    // (and the end is noticed), shown or not; the widgets follow it by whole seconds,
+    // when the clock they show changes (the seek bar moves with it), and only while
+    // they are on the screen. A change of state (pause, seek, end) shows at once.
     new PlaybackTicker(
         m_player,
         [this] {
@@ -107,7 +108,7 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
         },
         this);
     new PlaybackTicker(
-        m_player, [this] { updateShown(); }, this, this, 250);
+        m_player, [this] { updateShown(); }, this, this, 1000);
     updatePauseButton();
     refresh();
 }
