@@ -17,14 +17,16 @@
 //   synth_<n>_voices_before        the same figure for the plain oscillators the player
 //                                  had before its voices were band-limited, measured
 //                                  on the same machine when they were replaced
-// The player's windows are real X windows on a private Xvfb (no window manager);
+// The player's windows are real X windows on a private Xvfb with a window manager
+// (openbox), so a window started minimized is one (without a window manager it
+// would be mapped as a shown window);
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
 #include "bench/sonaro/SynthCost.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "tests/support/ProcessFigures.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/XSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -163,13 +165,17 @@ int main(int argc, char *argv[])
                                   : QStringLiteral(TUNELET_EXAMPLES "/rainy-window.snr");
     QTemporaryDir scratch;
     qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
-    tunelet::testkit::Xvfb xvfb;
+    XSession session;
     if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
-        const QString display = xvfb.start();
-        if (display.isEmpty()) {
-            std::fprintf(stderr, "Xvfb did not start\n");
+        QString error;
+        if (!session.start(&error)) {
+            std::fprintf(stderr, "the X server did not start: %s\n", qPrintable(error));
             return 1;
         }
+        if (!session.hasWindowManager())
+            std::fprintf(stderr, "no window manager: %s\n",
+                         qPrintable(session.windowManagerProblem()));
+        const QString display = session.display();
         qputenv("DISPLAY", display.toLocal8Bit());
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
