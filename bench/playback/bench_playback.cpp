@@ -1,6 +1,11 @@
 // Drives the main window offscreen in this process with the real player:
 //   idle_cpu              Tunelet's CPU over 20 s with no player
 //   following_cpu         Tunelet's CPU over 20 s while a player plays
+//   following_*_all_threads, following_wakeups, following_player_*
+//                         then over another 20 s, from /proc: the CPU of all
+//                         threads and the wake-ups (context switches of all
+//                         threads) a second, of Tunelet and of the player, and
+//                         Tunelet's against what it may take (0.10 %, 3/s)
 //   end_to_next_start     from a song's end (as the player shows it) to the
 //                         next song's start (StartSong done, caption set)
 //   end_to_next_window    the same, until the next player's window is there
@@ -45,6 +50,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -86,6 +92,55 @@ double cpuPercentOver(int milliseconds)
     wall.start();
     runEventsFor(milliseconds);
     return 100.0 * (cpuSeconds() - before) / (double(wall.elapsed()) / 1000.0);
+}
+
+// CPU (% of a core, all threads) and wake-ups (context switches of all threads)
+// per second of a process over a span.
+struct Weight {
+    double cpuPercent = 0;
+    double wakeupsPerSecond = 0;
+};
+
+struct WeightStart {
+    qint64 pid;
+    qint64 cpuNanos;
+    qint64 switches;
+
+    explicit WeightStart(qint64 id)
+        : pid(id), cpuNanos(tunelet::testkit::processCpuNanos(id)),
+          switches(tunelet::testkit::processContextSwitches(id))
+    {
+    }
+    Weight since(double seconds) const
+    {
+        const double cpu = double(tunelet::testkit::processCpuNanos(pid) - cpuNanos) / 1e9;
+        const double woke = double(tunelet::testkit::processContextSwitches(pid) - switches);
+        return {100.0 * cpu / seconds, woke / seconds};
+    }
+};
+
+// This process (Tunelet's window) and the player over 20 s of playing.
+void printFollowingWeight(qint64 playerPid)
+{
+    // What is asked of them: Tunelet at most 0.10 % of a core and 3 wake-ups a
+    // second while it follows; the player at most 0.20 % while shown.
+    constexpr double kTunePercent = 0.10;
+    constexpr double kTuneWakeups = 3;
+    const WeightStart tunelet(::getpid());
+    const WeightStart player(playerPid);
+    QElapsedTimer wall;
+    wall.start();
+    runEventsFor(20000);
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    const Weight own = tunelet.since(seconds);
+    const Weight theirs = player.since(seconds);
+    using tunelet::testkit::report;
+    report("following_cpu_all_threads", own.cpuPercent, "%core");
+    report("following_cpu_vs_target_ratio", own.cpuPercent / kTunePercent, "x");
+    report("following_wakeups", own.wakeupsPerSecond, "per_s");
+    report("following_wakeups_vs_target_ratio", own.wakeupsPerSecond / kTuneWakeups, "x");
+    report("following_player_cpu_all_threads", theirs.cpuPercent, "%core");
+    report("following_player_wakeups", theirs.wakeupsPerSecond, "per_s");
 }
 
 // Watches the player from its own thread and link: the moment a player's
@@ -312,7 +367,7 @@ int main(int argc, char *argv[])
     std::printf("idle_cpu: %.3f %%\n", cpuPercentOver(20000));
 
     // A song longer than the measurement.
-    tunelet::testkit::writeBytes(home + "long.snr", tunelet::testkit::songData("Long", 35));
+    tunelet::testkit::writeBytes(home + "long.snr", tunelet::testkit::songData("Long", 70));
     form->AppendEntry(home + "long.snr");
     form->SBPlayClick();
     auto playerThere = [] {
@@ -324,6 +379,7 @@ int main(int argc, char *argv[])
     }
     runEventsFor(500);
     std::printf("following_cpu: %.3f %%\n", cpuPercentOver(20000));
+    printFollowingWeight(launcher.startedIds().last());
     // The seconds the display showed within a tick of the player reaching them.
     const QList<double> lags = displayLags(fixture, 8000);
     if (!lags.isEmpty()) {

@@ -1,10 +1,15 @@
 // The player while it plays, printed as "name: value unit" lines:
 //   cpu_<driver>_<window>_median   sonaro's CPU time over wall time (all its threads),
-//                                  median of 3 spans of 6 s, in % of one core; driver
+//                                  median of 3 spans of 4 s, in % of one core; driver
 //                                  "dummy" (SDL keeps time, no output) or "disk" (SDL
 //                                  converts and writes every block to a file, as a real
 //                                  output does); window "shown" or "minimized" (*i, as
 //                                  Tunelet starts it by default)
+//   cpu20s_<driver>_<window>       the same over one span of 20 s (before those), and its ratio to
+//                                  what the player may take (0.20 % shown, 0.10 %
+//                                  minimized)
+//   wakeups_<driver>_<window>      context switches of all its threads a second over
+//                                  that span: how often it wakes up
 //   pss_playing_median, private_playing_median   its memory while playing (shown,
 //                                  dummy driver), taken after each span
 //   synth_<n>_voices               CPU time the synthesiser takes to render one second
@@ -12,14 +17,16 @@
 //   synth_<n>_voices_before        the same figure for the plain oscillators the player
 //                                  had before its voices were band-limited, measured
 //                                  on the same machine when they were replaced
-// The player's windows are real X windows on a private Xvfb (no window manager);
+// The player's windows are real X windows on a private Xvfb with a window manager
+// (openbox), so a window started minimized is one (without a window manager it
+// would be mapped as a shown window);
 // with QT_QPA_PLATFORM=offscreen in the environment they are not.
 // Usage: bench_sonaro [<folder with sonaro>] [<song file>]
 
 #include "bench/sonaro/SynthCost.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "tests/support/ProcessFigures.h"
-#include "tests/support/Xvfb.h"
+#include "tests/support/XSession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,7 +43,11 @@ namespace
 {
 
 constexpr int kSpans = 3;
-constexpr int kSpanMs = 6000;
+constexpr int kSpanMs = 4000;
+constexpr int kWeightMs = 20000;
+// What the player may take while it plays: CPU in % of a core, shown and minimized.
+constexpr double kShownTargetPercent = 0.20;
+constexpr double kMinimizedTargetPercent = 0.10;
 
 struct Setup {
     const char *driver;
@@ -102,6 +113,26 @@ double cpuPercentOverSpan(qint64 pid)
     return 100.0 * double(cpu) / double(wall.nsecsElapsed());
 }
 
+// CPU (% of a core) and wake-ups (context switches of all threads) a second over
+// kWeightMs, printed with the CPU against what the player may take.
+void reportWeight(qint64 pid, const QByteArray &name, double targetPercent)
+{
+    const qint64 cpuBefore = tunelet::testkit::processCpuNanos(pid);
+    const qint64 switchesBefore = tunelet::testkit::processContextSwitches(pid);
+    QElapsedTimer wall;
+    wall.start();
+    QThread::msleep(kWeightMs);
+    const double seconds = double(wall.nsecsElapsed()) / 1e9;
+    const double cpu =
+        100.0 * double(tunelet::testkit::processCpuNanos(pid) - cpuBefore) / 1e9 / seconds;
+    const double woke =
+        double(tunelet::testkit::processContextSwitches(pid) - switchesBefore) / seconds;
+    tunelet::testkit::report(("cpu20s_" + name).constData(), cpu, "%core");
+    tunelet::testkit::report(("cpu20s_" + name + "_vs_target_ratio").constData(),
+                             cpu / targetPercent, "x");
+    tunelet::testkit::report(("wakeups_" + name).constData(), woke, "per_s");
+}
+
 // The plain oscillators' figures (no band-limiting, envelopes or limiter), measured
 // by this bench on this machine just before they were replaced.
 struct Baseline {
@@ -134,13 +165,17 @@ int main(int argc, char *argv[])
                                   : QStringLiteral(TUNELET_EXAMPLES "/rainy-window.snr");
     QTemporaryDir scratch;
     qputenv("XDG_RUNTIME_DIR", scratch.path().toLocal8Bit());
-    tunelet::testkit::Xvfb xvfb;
+    XSession session;
     if (qgetenv("QT_QPA_PLATFORM") != "offscreen") {
-        const QString display = xvfb.start();
-        if (display.isEmpty()) {
-            std::fprintf(stderr, "Xvfb did not start\n");
+        QString error;
+        if (!session.start(&error)) {
+            std::fprintf(stderr, "the X server did not start: %s\n", qPrintable(error));
             return 1;
         }
+        if (!session.hasWindowManager())
+            std::fprintf(stderr, "no window manager: %s\n",
+                         qPrintable(session.windowManagerProblem()));
+        const QString display = session.display();
         qputenv("DISPLAY", display.toLocal8Bit());
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
@@ -153,6 +188,10 @@ int main(int argc, char *argv[])
             return 1;
         }
         QThread::msleep(1000); // past start-up and the first blocks
+        const QByteArray which =
+            QByteArray(setup.driver) + (setup.minimized ? "_minimized" : "_shown");
+        reportWeight(player.pid(), which,
+                     setup.minimized ? kMinimizedTargetPercent : kShownTargetPercent);
         // Memory after each span, so one untypical moment does not make the figure.
         std::vector<double> spans, pss, privateMiB;
         for (int i = 0; i < kSpans; ++i) {
@@ -162,9 +201,8 @@ int main(int argc, char *argv[])
                 privateMiB.push_back(memory->privateKiB / 1024.0);
             }
         }
-        const QByteArray name = QByteArray("cpu_") + setup.driver +
-                                (setup.minimized ? "_minimized" : "_shown") + "_median";
-        tunelet::testkit::report(name.constData(), tunelet::testkit::median(spans), "%core");
+        tunelet::testkit::report(("cpu_" + which + "_median").constData(),
+                                 tunelet::testkit::median(spans), "%core");
         if (!setup.minimized && QByteArray(setup.driver) == "dummy") {
             tunelet::testkit::report("pss_playing_median", tunelet::testkit::median(pss), "MiB");
             tunelet::testkit::report("private_playing_median", tunelet::testkit::median(privateMiB),

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 namespace tunelet::testkit
 {
@@ -31,19 +32,33 @@ double kibField(const QByteArray &text, const QByteArray &name)
     return text.mid(start, end - start).trimmed().split(' ').value(0).toDouble();
 }
 
-} // namespace
-
-qint64 processCpuNanos(qint64 pid)
+// The sum of `value` over the given file of every thread of a process.
+qint64 sumOverThreads(qint64 pid, const QString &file,
+                      const std::function<qint64(const QByteArray &)> &value)
 {
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
     qint64 total = 0;
     const QStringList ids = QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &id : ids) {
-        const QByteArray line =
-            readProcFile(tasks + QLatin1Char('/') + id + QStringLiteral("/schedstat"));
-        total += line.split(' ').value(0).toLongLong();
-    }
+    for (const QString &id : ids)
+        total += value(readProcFile(tasks + QLatin1Char('/') + id + QLatin1Char('/') + file));
     return total;
+}
+
+} // namespace
+
+qint64 processCpuNanos(qint64 pid)
+{
+    return sumOverThreads(pid, QStringLiteral("schedstat"), [](const QByteArray &line) {
+        return line.split(' ').value(0).toLongLong();
+    });
+}
+
+qint64 processContextSwitches(qint64 pid)
+{
+    return sumOverThreads(pid, QStringLiteral("status"), [](const QByteArray &text) {
+        return qint64(kibField(text, "voluntary_ctxt_switches") +
+                      kibField(text, "nonvoluntary_ctxt_switches"));
+    });
 }
 
 std::optional<MemoryFigures> processMemory(qint64 pid)

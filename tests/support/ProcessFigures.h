@@ -14,6 +14,10 @@ namespace tunelet::testkit
 // /proc/<pid>/task/*/schedstat. Threads that have already ended are not counted.
 qint64 processCpuNanos(qint64 pid);
 
+// Context switches (voluntary and not) of all threads of a process, as counted in
+// /proc/<pid>/task/*/status: about how often its threads woke up.
+qint64 processContextSwitches(qint64 pid);
+
 // Memory of a process from /proc/<pid>/smaps_rollup, in KiB.
 struct MemoryFigures {
     double pss = 0;        // proportional set size: shared pages divided among their users
