@@ -124,20 +124,20 @@ std::optional<QByteArray> readWholeFile(const QByteArray &path, QString *error)
             *error = QString::fromLocal8Bit(std::strerror(errno));
         return std::nullopt;
     }
+    // Read through a buffer on the stack: a small file (a settings file, a list)
+    // costs one allocation of its own size, a large one grows the array as it comes.
     QByteArray data;
-    constexpr qint64 chunk = 64 * 1024;
+    char buffer[16 * 1024];
     for (;;) {
-        const qsizetype used = data.size();
-        data.resize(used + chunk);
-        const qint64 n = file.read(data.data() + used, chunk);
+        const qint64 n = file.read(buffer, sizeof buffer);
         if (n < 0) {
             if (error)
                 *error = QString::fromLocal8Bit(std::strerror(errno));
             return std::nullopt;
         }
-        data.resize(used + n);
         if (n == 0)
             break;
+        data.append(buffer, qsizetype(n));
     }
     return data;
 }
