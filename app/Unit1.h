@@ -44,6 +44,7 @@ class KeySynth;
 class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
+enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
 struct SequenceState;
@@ -246,6 +247,11 @@ public:
     void MMListPlayClick();
     void MMSinglePlayClick();
     void MMRandomPlayClick();
+    // The play mode: the checked item of the three; selecting one checks it
+    // and shows its name in the status bar (what each item's click does).
+    tunelet::PlayMode CurrentPlayMode() const;
+    void SelectPlayMode(tunelet::PlayMode mode);
+    // Double click on the button bar: the next mode in the cycle.
     void Panel1DblClick();
     void SBPlayClick();
     void SBPauseClick();
@@ -413,10 +419,7 @@ private:
     tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
     bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
     void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
-    QVariant CurrentSetting(tunelet::Setting id) const;
-    void ApplySetting(tunelet::Setting id, const QVariant &value);
     QVariant DefaultSetting(const tunelet::SettingSpec &setting) const;
-    QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp
@@ -455,6 +458,7 @@ private:
 
     // Unit1Playback.cpp
     struct PlaybackParts;
+    QAction *PlayModeItem(tunelet::PlayMode mode) const;
     class SongStartAdapter;
     PlaybackParts &Playback() const { return *m_playback; }
     tunelet::SequenceState SequenceNow() const;

@@ -124,22 +124,45 @@ void TForm1::CreatePlayback()
 
 void TForm1::MMListPlayClick()
 {
-    MMListPlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::List));
-    TickSoon();
+    SelectPlayMode(PlayMode::List);
 }
 
 void TForm1::MMSinglePlayClick()
 {
-    MMSinglePlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Single));
-    TickSoon();
+    SelectPlayMode(PlayMode::Single);
 }
 
 void TForm1::MMRandomPlayClick()
 {
-    MMRandomPlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Random));
+    SelectPlayMode(PlayMode::Random);
+}
+
+QAction *TForm1::PlayModeItem(PlayMode mode) const
+{
+    switch (mode) {
+    case PlayMode::Single:
+        return MMSinglePlay;
+    case PlayMode::Random:
+        return MMRandomPlay;
+    case PlayMode::List:
+        break;
+    }
+    return MMListPlay;
+}
+
+PlayMode TForm1::CurrentPlayMode() const
+{
+    // The first checked item, walking them in order; the items are exclusive.
+    for (PlayMode mode : {PlayMode::List, PlayMode::Single, PlayMode::Random})
+        if (PlayModeItem(mode)->isChecked())
+            return mode;
+    return PlayMode::List;
+}
+
+void TForm1::SelectPlayMode(PlayMode mode)
+{
+    PlayModeItem(mode)->setChecked(true);
+    StatusBar1->setPanelText(1, tunelet::playModeText(mode));
     TickSoon();
 }
 
@@ -152,12 +175,7 @@ void TForm1::TickSoon()
 
 void TForm1::Panel1DblClick()
 {
-    if (MMListPlay->isChecked())
-        MMSinglePlayClick();
-    else if (MMSinglePlay->isChecked())
-        MMRandomPlayClick();
-    else if (MMRandomPlay->isChecked())
-        MMListPlayClick();
+    SelectPlayMode(tunelet::nextPlayMode(CurrentPlayMode()));
 }
 
 // ---- Starting and stopping ----
@@ -218,9 +236,7 @@ tunelet::SequenceState TForm1::SequenceNow() const
     tunelet::SequenceState state;
     state.count = Playlist().count();
     state.playIndex = PlayIndex;
-    state.mode = MMSinglePlay->isChecked()   ? PlayMode::Single
-                 : MMRandomPlay->isChecked() ? PlayMode::Random
-                                             : PlayMode::List;
+    state.mode = CurrentPlayMode();
     state.repeat = MMRepeat->isChecked();
     return state;
 }
