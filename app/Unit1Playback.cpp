@@ -11,7 +11,6 @@
 #include "platform/core/ByteFile.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
-#include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "playback/PlaySequencer.h"
 #include "playback/PlayerProcess.h"
@@ -75,24 +74,13 @@ private:
 
 struct TForm1::PlaybackParts {
     explicit PlaybackParts(TForm1 &form, const Environment &env)
-        : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          // The poll waits for the player as long as any call does: a player
-          // that answers late is slow, not gone. One that hangs costs one
-          // wait; the link then counts it as absent for a while.
-          pollLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          ownProcesses(env.processes ? nullptr
-                                     : std::make_unique<tunelet::SystemProcessLauncher>(false)),
-          commands(env.windows ? *env.windows : *commandLink),
-          polled(env.windows ? *env.windows : *pollLink),
-          processes(env.processes ? *env.processes : *ownProcesses), player(commands),
-          playerProcess(player), polledPlayer(polled), progress(polledPlayer),
-          sequencer(form.Random()), host(form), starter(processes, commands, host)
+        : commands(*env.windows), polled(env.pollWindows ? *env.pollWindows : *env.windows),
+          processes(*env.processes), player(commands), playerProcess(player), polledPlayer(polled),
+          progress(polledPlayer), sequencer(form.Random()), host(form),
+          starter(processes, commands, host)
     {
     }
 
-    std::unique_ptr<windowlink::WindowSystem> commandLink;
-    std::unique_ptr<windowlink::WindowSystem> pollLink;
-    std::unique_ptr<tunelet::SystemProcessLauncher> ownProcesses;
     windowlink::WindowSystem &commands;
     windowlink::WindowSystem &polled;
     tunelet::ProcessLauncher &processes;
