@@ -44,6 +44,7 @@ class KeySynth;
 class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
+enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
 struct SequenceState;
@@ -80,19 +81,21 @@ class TForm1 final : public QMainWindow
     Q_OBJECT
 
 public:
-    // What the window needs from outside; tests pass their own.
+    // What the window needs from outside, every seam given: the program's
+    // entry fills them with the real ones (RealSeams), tests with their own.
+    // The window builds none itself.
     struct Environment {
         tunelet::Dialogs *dialogs = nullptr;
         tunelet::KeySynth *keys = nullptr;
         QByteArray programFolder; // with its trailing '/'
         QByteArray settingsPath;  // the settings file
-        // Playback seams; null: the real window link and the system's processes.
+        // The player's window: commands go through windows, the progress
+        // poll reads through pollWindows (null: through windows as well).
         windowlink::WindowSystem *windows = nullptr;
+        windowlink::WindowSystem *pollWindows = nullptr;
         tunelet::ProcessLauncher *processes = nullptr;
-        // The notification area; null: the desktop's system tray.
         TNotifyArea *notifyArea = nullptr;
-        // Opening files and starting the editor and the volume control;
-        // null: the desktop of this session.
+        // Opening files and starting the editor and the volume control.
         tunelet::DesktopShell *shell = nullptr;
     };
 
@@ -246,6 +249,11 @@ public:
     void MMListPlayClick();
     void MMSinglePlayClick();
     void MMRandomPlayClick();
+    // The play mode: the checked item of the three; selecting one checks it
+    // and shows its name in the status bar (what each item's click does).
+    tunelet::PlayMode CurrentPlayMode() const;
+    void SelectPlayMode(tunelet::PlayMode mode);
+    // Double click on the button bar: the next mode in the cycle.
     void Panel1DblClick();
     void SBPlayClick();
     void SBPauseClick();
@@ -413,10 +421,7 @@ private:
     tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
     bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
     void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
-    QVariant CurrentSetting(tunelet::Setting id) const;
-    void ApplySetting(tunelet::Setting id, const QVariant &value);
     QVariant DefaultSetting(const tunelet::SettingSpec &setting) const;
-    QAction *OptionAction(tunelet::Setting id) const;
     void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp
@@ -455,6 +460,7 @@ private:
 
     // Unit1Playback.cpp
     struct PlaybackParts;
+    QAction *PlayModeItem(tunelet::PlayMode mode) const;
     class SongStartAdapter;
     PlaybackParts &Playback() const { return *m_playback; }
     tunelet::SequenceState SequenceNow() const;
@@ -475,9 +481,8 @@ private:
     // Released right before the close saves, which then find descriptors
     // even when the process has run out of them.
     std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
-    bool m_resizeAttached = true;                      // FormResize runs on size changes
-    int m_heightBeforeCompact = 0;                     // outer height before compact mode
-    std::shared_ptr<tunelet::DesktopShell> m_ownShell; // when the environment gives none
+    bool m_resizeAttached = true;  // FormResize runs on size changes
+    int m_heightBeforeCompact = 0; // outer height before compact mode
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";

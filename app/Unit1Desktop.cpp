@@ -6,6 +6,7 @@
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
 #include "platform/core/TextCodec.h"
+#include "playback/PlaySequencer.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 
@@ -13,6 +14,38 @@
 #include <QTimer>
 
 #include <exception>
+
+namespace
+{
+
+// The desktop's play orders are the window's play modes under other names.
+tunelet::PlayMode playMode(tunelet::PlayOrder order)
+{
+    switch (order) {
+    case tunelet::PlayOrder::Single:
+        return tunelet::PlayMode::Single;
+    case tunelet::PlayOrder::Random:
+        return tunelet::PlayMode::Random;
+    case tunelet::PlayOrder::List:
+        break;
+    }
+    return tunelet::PlayMode::List;
+}
+
+tunelet::PlayOrder playOrder(tunelet::PlayMode mode)
+{
+    switch (mode) {
+    case tunelet::PlayMode::Single:
+        return tunelet::PlayOrder::Single;
+    case tunelet::PlayMode::Random:
+        return tunelet::PlayOrder::Random;
+    case tunelet::PlayMode::List:
+        break;
+    }
+    return tunelet::PlayOrder::List;
+}
+
+} // namespace
 
 // Every command is one the window already has: the tool buttons, the mode
 // and repeat items, the tray's show item and the exit. None runs once the
@@ -35,17 +68,9 @@ public:
 
     void setOrder(tunelet::PlayOrder order) override
     {
-        switch (order) {
-        case tunelet::PlayOrder::List:
-            command(&TForm1::MMListPlayClick);
-            break;
-        case tunelet::PlayOrder::Single:
-            command(&TForm1::MMSinglePlayClick);
-            break;
-        case tunelet::PlayOrder::Random:
-            command(&TForm1::MMRandomPlayClick);
-            break;
-        }
+        if (m_form.IsClosed())
+            return;
+        m_form.SelectPlayMode(playMode(order));
     }
 
     void setRepeat(bool repeat) override
@@ -117,9 +142,7 @@ tunelet::PlayerState TForm1::DesktopState() const
     state.lengthUs = m_playerTotalUs;
     state.positionUs = m_playerElapsedUs;
     state.rowCount = Playlist().count();
-    state.order = MMSinglePlay->isChecked()   ? tunelet::PlayOrder::Single
-                  : MMRandomPlay->isChecked() ? tunelet::PlayOrder::Random
-                                              : tunelet::PlayOrder::List;
+    state.order = playOrder(CurrentPlayMode());
     state.repeat = MMRepeat->isChecked();
     return state;
 }

@@ -11,7 +11,6 @@
 #include "platform/core/ByteFile.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
-#include "platform/process/SystemProcessLauncher.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "playback/PlaySequencer.h"
 #include "playback/PlayerProcess.h"
@@ -75,24 +74,13 @@ private:
 
 struct TForm1::PlaybackParts {
     explicit PlaybackParts(TForm1 &form, const Environment &env)
-        : commandLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          // The poll waits for the player as long as any call does: a player
-          // that answers late is slow, not gone. One that hangs costs one
-          // wait; the link then counts it as absent for a while.
-          pollLink(env.windows ? nullptr : windowlink::makeLinkWindowSystem()),
-          ownProcesses(env.processes ? nullptr
-                                     : std::make_unique<tunelet::SystemProcessLauncher>(false)),
-          commands(env.windows ? *env.windows : *commandLink),
-          polled(env.windows ? *env.windows : *pollLink),
-          processes(env.processes ? *env.processes : *ownProcesses), player(commands),
-          playerProcess(player), polledPlayer(polled), progress(polledPlayer),
-          sequencer(form.Random()), host(form), starter(processes, commands, host)
+        : commands(*env.windows), polled(env.pollWindows ? *env.pollWindows : *env.windows),
+          processes(*env.processes), player(commands), playerProcess(player), polledPlayer(polled),
+          progress(polledPlayer), sequencer(form.Random()), host(form),
+          starter(processes, commands, host)
     {
     }
 
-    std::unique_ptr<windowlink::WindowSystem> commandLink;
-    std::unique_ptr<windowlink::WindowSystem> pollLink;
-    std::unique_ptr<tunelet::SystemProcessLauncher> ownProcesses;
     windowlink::WindowSystem &commands;
     windowlink::WindowSystem &polled;
     tunelet::ProcessLauncher &processes;
@@ -124,22 +112,45 @@ void TForm1::CreatePlayback()
 
 void TForm1::MMListPlayClick()
 {
-    MMListPlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::List));
-    TickSoon();
+    SelectPlayMode(PlayMode::List);
 }
 
 void TForm1::MMSinglePlayClick()
 {
-    MMSinglePlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Single));
-    TickSoon();
+    SelectPlayMode(PlayMode::Single);
 }
 
 void TForm1::MMRandomPlayClick()
 {
-    MMRandomPlay->setChecked(true);
-    StatusBar1->setPanelText(1, tunelet::playModeText(PlayMode::Random));
+    SelectPlayMode(PlayMode::Random);
+}
+
+QAction *TForm1::PlayModeItem(PlayMode mode) const
+{
+    switch (mode) {
+    case PlayMode::Single:
+        return MMSinglePlay;
+    case PlayMode::Random:
+        return MMRandomPlay;
+    case PlayMode::List:
+        break;
+    }
+    return MMListPlay;
+}
+
+PlayMode TForm1::CurrentPlayMode() const
+{
+    // The first checked item, walking them in order; the items are exclusive.
+    for (PlayMode mode : {PlayMode::List, PlayMode::Single, PlayMode::Random})
+        if (PlayModeItem(mode)->isChecked())
+            return mode;
+    return PlayMode::List;
+}
+
+void TForm1::SelectPlayMode(PlayMode mode)
+{
+    PlayModeItem(mode)->setChecked(true);
+    StatusBar1->setPanelText(1, tunelet::playModeText(mode));
     TickSoon();
 }
 
@@ -152,12 +163,7 @@ void TForm1::TickSoon()
 
 void TForm1::Panel1DblClick()
 {
-    if (MMListPlay->isChecked())
-        MMSinglePlayClick();
-    else if (MMSinglePlay->isChecked())
-        MMRandomPlayClick();
-    else if (MMRandomPlay->isChecked())
-        MMListPlayClick();
+    SelectPlayMode(tunelet::nextPlayMode(CurrentPlayMode()));
 }
 
 // ---- Starting and stopping ----
@@ -218,9 +224,7 @@ tunelet::SequenceState TForm1::SequenceNow() const
     tunelet::SequenceState state;
     state.count = Playlist().count();
     state.playIndex = PlayIndex;
-    state.mode = MMSinglePlay->isChecked()   ? PlayMode::Single
-                 : MMRandomPlay->isChecked() ? PlayMode::Random
-                                             : PlayMode::List;
+    state.mode = CurrentPlayMode();
     state.repeat = MMRepeat->isChecked();
     return state;
 }

@@ -1,11 +1,12 @@
 // Start-up, showing and shut-down of the main window, and the settings file
 // they read and write. The keys, their types and defaults and the orders in
-// which they are walked are data (SettingsTable); this file binds each key
-// to the value it mirrors in the window.
+// which they are walked are data (SettingsTable), and so is the value each
+// key mirrors in the window (SettingBindings).
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 
 #include "app/OuterFrame.h"
+#include "app/SettingBindings.h"
 #include "platform/core/ByteFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/ProgramFolder.h"
@@ -13,8 +14,6 @@
 #include "platform/core/TextCodec.h"
 
 #include <QAction>
-#include <QHeaderView>
-#include <QTreeView>
 
 using tunelet::Setting;
 using tunelet::SettingDefault;
@@ -33,7 +32,7 @@ void TForm1::FormCreate()
         if (writable)
             ReadSetting(ini, id);
         else
-            ApplySetting(id, DefaultSetting(tunelet::settingSpec(id)));
+            tunelet::applySetting(*this, id, DefaultSetting(tunelet::settingSpec(id)));
     }
     if (!writable)
         ReportWriteFailure(ini.errorString());
@@ -115,7 +114,7 @@ void TForm1::ReportWriteFailure(const QString &reason)
 tunelet::IniEntry TForm1::SettingEntry(Setting id) const
 {
     const SettingSpec &setting = tunelet::settingSpec(id);
-    const QVariant value = CurrentSetting(id);
+    const QVariant value = tunelet::currentSetting(*this, id);
     QByteArray text;
     switch (setting.type) {
     case SettingType::Integer:
@@ -142,13 +141,16 @@ void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
     const QVariant fallback = DefaultSetting(setting);
     switch (setting.type) {
     case SettingType::Integer:
-        ApplySetting(id, ini.readInteger(setting.section, setting.key, fallback.toInt()));
+        tunelet::applySetting(*this, id,
+                              ini.readInteger(setting.section, setting.key, fallback.toInt()));
         break;
     case SettingType::Boolean:
-        ApplySetting(id, ini.readBool(setting.section, setting.key, fallback.toBool()));
+        tunelet::applySetting(*this, id,
+                              ini.readBool(setting.section, setting.key, fallback.toBool()));
         break;
     case SettingType::String:
-        ApplySetting(id, ini.readString(setting.section, setting.key, fallback.toByteArray()));
+        tunelet::applySetting(*this, id,
+                              ini.readString(setting.section, setting.key, fallback.toByteArray()));
         break;
     }
 }
@@ -163,7 +165,7 @@ QVariant TForm1::DefaultSetting(const SettingSpec &setting) const
             return setting.intDefault != 0;
         return setting.intDefault;
     case SettingDefault::CurrentValue:
-        return CurrentSetting(setting.id);
+        return tunelet::currentSetting(*this, setting.id);
     case SettingDefault::MainHeight:
         return Frame().geometry().height();
     case SettingDefault::MainWidth:
@@ -172,176 +174,4 @@ QVariant TForm1::DefaultSetting(const SettingSpec &setting) const
         return ProgramFolder();
     }
     return {};
-}
-
-QAction *TForm1::OptionAction(Setting id) const
-{
-    switch (id) {
-    case Setting::RepeatPlay:
-        return MMRepeat;
-    case Setting::ListOpen:
-        return MMListOpen;
-    case Setting::StayOnTop:
-        return MMStayOnTop;
-    case Setting::SaveList:
-        return MMSaveList;
-    case Setting::PlayMinimize:
-        return MMPlayMinimize;
-    case Setting::CloseSonaro:
-        return MMCloseSonaro;
-    case Setting::CompactMode:
-        return MMCompactMode;
-    case Setting::TaskTray:
-        return MMTaskTray;
-    case Setting::DataView:
-        return MMDataView;
-    case Setting::LzhHEAD:
-        return MMLzhHEAD;
-    case Setting::PlayMember:
-        return MMSWMember;
-    case Setting::PlayFinger:
-        return MMSWFinger;
-    case Setting::PlayScore:
-        return MMSWScore;
-    default:
-        return nullptr;
-    }
-}
-
-QVariant TForm1::CurrentSetting(Setting id) const
-{
-    if (const QAction *option = OptionAction(id))
-        return option->isChecked();
-    // Positions and sizes are those of the outer frames.
-    const QRect main = Frame().geometry();
-    const QRect viewer =
-        m_form2 ? m_form2->Frame().geometry() : QRect(QPoint(100, 100), main.size());
-    switch (id) {
-    case Setting::Version:
-        return tunelet::SettingsVersion;
-    case Setting::Top:
-        return main.top();
-    case Setting::Left:
-        return main.left();
-    case Setting::Height:
-        return main.height();
-    case Setting::Width:
-        return main.width();
-    case Setting::Top2:
-        return viewer.top();
-    case Setting::Left2:
-        return viewer.left();
-    case Setting::Height2:
-        return viewer.height();
-    case Setting::Width2:
-        return viewer.width();
-    case Setting::ColumnHEAD:
-        return ListView1->header()->sectionSize(0);
-    case Setting::ColumnFileName:
-        return ListView1->header()->sectionSize(1);
-    case Setting::SonaroPath:
-        return SonaroPath;
-    case Setting::EditorPath:
-        return EditorPath;
-    case Setting::mid2snrPath:
-        return mid2snrPath;
-    case Setting::FileName:
-        return FileName;
-    case Setting::IniDir:
-        return OpenDialog1.InitialDir;
-    case Setting::IniDir2:
-        return OpenDialog2.InitialDir;
-    case Setting::PlayMode: {
-        // The index of the first checked item, walking them in order.
-        const QAction *items[] = {MMListPlay, MMSinglePlay, MMRandomPlay};
-        for (int i = 0; i < 3; ++i)
-            if (items[i]->isChecked())
-                return i;
-        return 0;
-    }
-    default:
-        return {};
-    }
-}
-
-void TForm1::ApplySetting(Setting id, const QVariant &value)
-{
-    if (QAction *option = OptionAction(id)) {
-        option->setChecked(value.toBool());
-        return;
-    }
-    const int number = value.toInt();
-    auto placeMain = [this](auto change) {
-        QRect g = Frame().geometry();
-        change(g);
-        Frame().setGeometry(g);
-    };
-    auto placeViewer = [this](auto change) {
-        if (!m_form2)
-            return;
-        QRect g = m_form2->Frame().geometry();
-        change(g);
-        m_form2->Frame().setGeometry(g);
-    };
-    switch (id) {
-    case Setting::Top:
-        placeMain([number](QRect &g) { g.moveTop(number); });
-        break;
-    case Setting::Left:
-        placeMain([number](QRect &g) { g.moveLeft(number); });
-        break;
-    case Setting::Height:
-        placeMain([number](QRect &g) { g.setHeight(number); });
-        break;
-    case Setting::Width:
-        placeMain([number](QRect &g) { g.setWidth(number); });
-        break;
-    case Setting::Top2:
-        placeViewer([number](QRect &g) { g.moveTop(number); });
-        break;
-    case Setting::Left2:
-        placeViewer([number](QRect &g) { g.moveLeft(number); });
-        break;
-    case Setting::Height2:
-        placeViewer([number](QRect &g) { g.setHeight(number); });
-        break;
-    case Setting::Width2:
-        placeViewer([number](QRect &g) { g.setWidth(number); });
-        break;
-    case Setting::ColumnHEAD:
-        ListView1->header()->resizeSection(0, number);
-        break;
-    case Setting::ColumnFileName:
-        ListView1->header()->resizeSection(1, number);
-        break;
-    case Setting::SonaroPath:
-        SonaroPath = value.toByteArray();
-        break;
-    case Setting::EditorPath:
-        EditorPath = value.toByteArray();
-        break;
-    case Setting::mid2snrPath:
-        mid2snrPath = value.toByteArray();
-        break;
-    case Setting::FileName:
-        FileName = value.toByteArray();
-        break;
-    case Setting::IniDir:
-        OpenDialog1.InitialDir = value.toByteArray();
-        break;
-    case Setting::IniDir2:
-        OpenDialog2.InitialDir = value.toByteArray();
-        break;
-    case Setting::PlayMode:
-        // Other values leave the design state: list play.
-        if (number == 0)
-            MMListPlayClick();
-        else if (number == 1)
-            MMSinglePlayClick();
-        else if (number == 2)
-            MMRandomPlayClick();
-        break;
-    default:
-        break;
-    }
 }

@@ -7,7 +7,7 @@
 #include "platform/core/BytePath.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
-#include "platform/shell/SystemDesktopShell.h"
+#include "platform/shell/DesktopShell.h"
 #include "playback/ProgramPath.h"
 #include "playlist/EntryKind.h"
 #include "playlist/PlaylistModel.h"
@@ -27,11 +27,7 @@ const QByteArrayList VolumeControls = {"pavucontrol", "pwvucontrol"};
 
 tunelet::DesktopShell &TForm1::Shell()
 {
-    if (m_env.shell)
-        return *m_env.shell;
-    if (!m_ownShell)
-        m_ownShell = std::make_shared<tunelet::SystemDesktopShell>();
-    return *m_ownShell;
+    return *m_env.shell;
 }
 
 // ---- Editing data files ----

@@ -2,6 +2,7 @@
 // and the one close path for every way the program is asked to end.
 #include "app/About.h"
 #include "app/Dialogs.h"
+#include "app/RealSeams.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/input/KeySynth.h"
@@ -60,6 +61,9 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // Every real seam of the window is built here, and outlives it.
+    tunelet::RealSeams realSeams;
+    realSeams.fill(environment);
     TForm1 form1(environment);
     TAboutBox aboutBox(&form1);
     TForm2 form2;

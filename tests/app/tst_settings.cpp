@@ -5,6 +5,7 @@
 #include "tests/support/SongFiles.h"
 #include "tests/support/WindowFixture.h"
 
+#include "app/SettingBindings.h"
 #include "app/SettingsTable.h"
 #include "app/StatusBar.h"
 
@@ -20,6 +21,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 using namespace tunelet::testkit;
@@ -32,6 +34,7 @@ class SettingsTest final : public QObject
 
 private slots:
     void tableOrders();
+    void everyKeyBindsOneWindowValue();
     void firstStart();
     void valuesAsRead_data();
     void valuesAsRead();
@@ -67,6 +70,42 @@ void SettingsTest::tableOrders()
     };
     QCOMPARE(position(read, Setting::SaveList), position(read, Setting::StayOnTop) + 1);
     QCOMPARE(position(write, Setting::SaveList), position(write, Setting::CloseSonaro) + 1);
+}
+
+void SettingsTest::everyKeyBindsOneWindowValue()
+{
+    // Each key, given a new value through its binding, reads that value back;
+    // an option changes the check mark of exactly one menu item.
+    WindowFixture app;
+    TForm1 &form = app.start();
+    auto checkedItems = [&form] {
+        QList<QAction *> checked;
+        for (QAction *item : form.findChildren<QAction *>())
+            if (item->isChecked())
+                checked << item;
+        return checked;
+    };
+    for (const tunelet::SettingSpec &spec : tunelet::settingTable()) {
+        if (spec.id == Setting::Version)
+            continue;
+        const QVariant before = tunelet::currentSetting(form, spec.id);
+        QVariant changed;
+        if (spec.id == Setting::PlayMode)
+            changed = 2;
+        else if (spec.type == tunelet::SettingType::Integer)
+            changed = before.toInt() + 7;
+        else if (spec.type == tunelet::SettingType::Boolean)
+            changed = !before.toBool();
+        else
+            changed = QByteArray("/changed/") + spec.key;
+        const QList<QAction *> checkedBefore = checkedItems();
+        tunelet::applySetting(form, spec.id, changed);
+        QCOMPARE(tunelet::currentSetting(form, spec.id), changed);
+        if (spec.type == tunelet::SettingType::Boolean)
+            QCOMPARE(std::abs(checkedItems().size() - checkedBefore.size()), 1);
+    }
+    QVERIFY(form.MMRandomPlay->isChecked());
+    QCOMPARE(form.SonaroPath, QByteArray("/changed/SonaroPath"));
 }
 
 void SettingsTest::firstStart()

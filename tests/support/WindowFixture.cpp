@@ -134,6 +134,7 @@ TForm1 &WindowFixture::start()
     environment.processes = seams.processes;
     environment.notifyArea = seams.notifyArea;
     environment.shell = seams.shell;
+    m_realSeams.fill(environment);
     m_form = std::make_unique<TForm1>(environment);
     m_about = std::make_unique<TAboutBox>(m_form.get());
     m_viewer = std::make_unique<TForm2>();

@@ -9,6 +9,7 @@
 #include "tests/support/ScriptedDialogs.h"
 
 #include "app/About.h"
+#include "app/RealSeams.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 
@@ -122,6 +123,9 @@ private:
     QByteArray m_savedRuntimeDir;
     Seams m_seams;
     std::unique_ptr<RecordingSeams> m_recorded;
+    // The real seams, for those the test does not give; built as the entry
+    // builds them, and kept over restarts.
+    tunelet::RealSeams m_realSeams;
     ScriptedDialogs m_dialogs;
     RecordingKeySynth m_keys;
     std::unique_ptr<TForm1> m_form;

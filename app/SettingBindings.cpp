@@ -1,0 +1,175 @@
+#include "app/SettingBindings.h"
+
+#include "app/OuterFrame.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "playback/PlaySequencer.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <array>
+#include <cstddef>
+
+namespace tunelet
+{
+
+namespace
+{
+
+struct Binding {
+    Setting id;
+    QVariant (*current)(const TForm1 &);
+    void (*apply)(TForm1 &, const QVariant &);
+};
+
+// An option: the check mark of its menu item, its only record.
+template <QAction *TForm1::*item> constexpr Binding option(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return (form.*item)->isChecked(); },
+            [](TForm1 &form, const QVariant &value) { (form.*item)->setChecked(value.toBool()); }};
+}
+
+// A string the window holds for the whole run.
+template <QByteArray TForm1::*text> constexpr Binding path(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return form.*text; },
+            [](TForm1 &form, const QVariant &value) { form.*text = value.toByteArray(); }};
+}
+
+// The starting folder of a file dialog.
+template <FileDialogState TForm1::*dialog> constexpr Binding folder(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return (form.*dialog).InitialDir; },
+            [](TForm1 &form, const QVariant &value) {
+                (form.*dialog).InitialDir = value.toByteArray();
+            }};
+}
+
+// Positions and sizes are those of the outer frames.
+QRect mainGeometry(const TForm1 &form)
+{
+    return form.Frame().geometry();
+}
+
+// A viewer that does not exist yet stands where its defaults put it.
+QRect viewerGeometry(const TForm1 &form)
+{
+    const TForm2 *viewer = form.DataViewer();
+    return viewer ? viewer->Frame().geometry()
+                  : QRect(QPoint(100, 100), form.Frame().geometry().size());
+}
+
+template <int (QRect::*get)() const, void (QRect::*set)(int)> constexpr Binding mainEdge(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return (mainGeometry(form).*get)(); },
+            [](TForm1 &form, const QVariant &value) {
+                QRect g = mainGeometry(form);
+                (g.*set)(value.toInt());
+                form.Frame().setGeometry(g);
+            }};
+}
+
+template <int (QRect::*get)() const, void (QRect::*set)(int)>
+constexpr Binding viewerEdge(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return (viewerGeometry(form).*get)(); },
+            [](TForm1 &form, const QVariant &value) {
+                if (TForm2 *viewer = form.DataViewer()) {
+                    QRect g = viewer->Frame().geometry();
+                    (g.*set)(value.toInt());
+                    viewer->Frame().setGeometry(g);
+                }
+            }};
+}
+
+template <int section> constexpr Binding column(Setting id)
+{
+    return {id,
+            [](const TForm1 &form) -> QVariant {
+                return form.ListView1->header()->sectionSize(section);
+            },
+            [](TForm1 &form, const QVariant &value) {
+                form.ListView1->header()->resizeSection(section, value.toInt());
+            }};
+}
+
+constexpr Binding version()
+{
+    return {Setting::Version, [](const TForm1 &) -> QVariant { return SettingsVersion; },
+            [](TForm1 &, const QVariant &) {}};
+}
+
+// The index of the checked item; other stored values leave the design state
+// (list play).
+constexpr Binding playMode()
+{
+    return {Setting::PlayMode,
+            [](const TForm1 &form) -> QVariant { return int(form.CurrentPlayMode()); },
+            [](TForm1 &form, const QVariant &value) {
+                const int number = value.toInt();
+                if (number >= int(PlayMode::List) && number <= int(PlayMode::Random))
+                    form.SelectPlayMode(PlayMode(number));
+            }};
+}
+
+using S = Setting;
+
+const std::array kBindings{
+    version(),
+    mainEdge<&QRect::top, &QRect::moveTop>(S::Top),
+    mainEdge<&QRect::left, &QRect::moveLeft>(S::Left),
+    mainEdge<&QRect::height, &QRect::setHeight>(S::Height),
+    mainEdge<&QRect::width, &QRect::setWidth>(S::Width),
+    viewerEdge<&QRect::top, &QRect::moveTop>(S::Top2),
+    viewerEdge<&QRect::left, &QRect::moveLeft>(S::Left2),
+    viewerEdge<&QRect::height, &QRect::setHeight>(S::Height2),
+    viewerEdge<&QRect::width, &QRect::setWidth>(S::Width2),
+    column<0>(S::ColumnHEAD),
+    column<1>(S::ColumnFileName),
+    path<&TForm1::SonaroPath>(S::SonaroPath),
+    path<&TForm1::EditorPath>(S::EditorPath),
+    path<&TForm1::mid2snrPath>(S::mid2snrPath),
+    option<&TForm1::MMRepeat>(S::RepeatPlay),
+    option<&TForm1::MMListOpen>(S::ListOpen),
+    option<&TForm1::MMStayOnTop>(S::StayOnTop),
+    option<&TForm1::MMSaveList>(S::SaveList),
+    option<&TForm1::MMPlayMinimize>(S::PlayMinimize),
+    option<&TForm1::MMCloseSonaro>(S::CloseSonaro),
+    option<&TForm1::MMCompactMode>(S::CompactMode),
+    option<&TForm1::MMTaskTray>(S::TaskTray),
+    option<&TForm1::MMDataView>(S::DataView),
+    option<&TForm1::MMLzhHEAD>(S::LzhHEAD),
+    option<&TForm1::MMSWMember>(S::PlayMember),
+    option<&TForm1::MMSWFinger>(S::PlayFinger),
+    option<&TForm1::MMSWScore>(S::PlayScore),
+    playMode(),
+    path<&TForm1::FileName>(S::FileName),
+    folder<&TForm1::OpenDialog1>(S::IniDir),
+    folder<&TForm1::OpenDialog2>(S::IniDir2),
+};
+
+static_assert(std::tuple_size_v<decltype(kBindings)> == std::size_t(Setting::IniDir2) + 1,
+              "one binding for every key");
+
+const Binding &binding(Setting id)
+{
+    const Binding &row = kBindings[static_cast<std::size_t>(id)];
+    Q_ASSERT(row.id == id);
+    return row;
+}
+
+} // namespace
+
+QVariant currentSetting(const TForm1 &form, Setting id)
+{
+    return binding(id).current(form);
+}
+
+void applySetting(TForm1 &form, Setting id, const QVariant &value)
+{
+    binding(id).apply(form, value);
+}
+
+} // namespace tunelet
