@@ -14,13 +14,17 @@ RealSeams::~RealSeams() = default;
 void RealSeams::fill(TForm1::Environment &environment)
 {
     if (!environment.windows) {
-        // The poll waits for the player as long as any call does: a player
-        // that answers late is slow, not gone. One that hangs costs one
-        // wait; the link then counts it as absent for a while. The commands
-        // and the poll each have a link of their own.
+        // The commands and the poll each have a link of their own. The poll
+        // only reads the player's window, which the player answers from its
+        // link thread at once even while busy; a reply that takes longer means
+        // a hung player. A short limit keeps such a player from holding up the
+        // window for the link's full 2 s (the link then counts it as absent for
+        // a while), and lets the poll follow it again soon once it runs again.
         if (!m_commandLink) {
             m_commandLink = windowlink::makeLinkWindowSystem();
-            m_pollLink = windowlink::makeLinkWindowSystem();
+            windowlink::LinkOptions pollOptions;
+            pollOptions.timeoutMs = 250;
+            m_pollLink = windowlink::makeLinkWindowSystem(pollOptions);
         }
         environment.windows = m_commandLink.get();
         environment.pollWindows = m_pollLink.get();
