@@ -59,16 +59,10 @@ public:
             m_collector.collect();
             leaveOutExcluded();
         }
-        if (m_job.kind == PackJob::Kind::Add && m_collector.order().empty()) {
-            appendLine(m_log, "error: no file to add");
-            return ARC_ERROR_SOURCE;
-        }
         struct stat st = {};
-        const bool exists = ::stat(m_job.archive.c_str(), &st) == 0;
-        if (!exists && m_job.kind != PackJob::Kind::Add) {
-            appendLine(m_log, "error: no archive " + m_job.archive);
-            return ARC_ERROR_ARCHIVE_OPEN;
-        }
+        bool exists = false;
+        if (const int rc = checkPackStart(m_job, m_collector, m_log, st, exists); rc != ARC_OK)
+            return rc;
         std::string old;
         std::vector<LzhStoredMember> members;
         if (exists) {

@@ -1,7 +1,9 @@
 #include "tools/archivers/common/PackSources.h"
 
+#include "tools/archivers/common/Log.h"
 #include "tools/archivers/common/Mask.h"
 #include "tools/archivers/common/PathSafety.h"
+#include "tools/archivers/include/ArchiverErrors.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -162,6 +164,21 @@ bool PendingArchive::commit()
         return false;
     m_temp.clear();
     return true;
+}
+
+int checkPackStart(const PackJob &job, SourceCollector &collector, std::string &log,
+                   struct stat &archiveStat, bool &archiveExists)
+{
+    if (job.kind == PackJob::Kind::Add && collector.order().empty()) {
+        appendLine(log, "error: no file to add");
+        return ARC_ERROR_SOURCE;
+    }
+    archiveExists = ::stat(job.archive.c_str(), &archiveStat) == 0;
+    if (!archiveExists && job.kind != PackJob::Kind::Add) {
+        appendLine(log, "error: no archive " + job.archive);
+        return ARC_ERROR_ARCHIVE_OPEN;
+    }
+    return ARC_OK;
 }
 
 } // namespace archivers

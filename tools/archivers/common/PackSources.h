@@ -54,6 +54,11 @@ private:
     std::vector<std::string> m_order;
 };
 
+// Whether a packing command can start from its sources: it adds something, or the archive it
+// changes is there. ARC_OK with `archiveStat` and `archiveExists` filled, or the error, logged.
+int checkPackStart(const PackJob &job, SourceCollector &collector, std::string &log,
+                   struct stat &archiveStat, bool &archiveExists);
+
 // The new archive of a packing command: a file beside the old archive that is renamed over
 // it once complete, and removed when the command ends without that.
 class PendingArchive final

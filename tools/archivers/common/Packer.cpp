@@ -44,16 +44,10 @@ public:
         SourceCollector collector(m_job);
         if (m_job.kind != PackJob::Kind::Delete)
             collector.collect();
-        if (m_job.kind == PackJob::Kind::Add && collector.order().empty()) {
-            appendLine(m_log, "error: no file to add");
-            return ARC_ERROR_SOURCE;
-        }
         struct stat st = {};
-        const bool exists = ::stat(m_job.archive.c_str(), &st) == 0;
-        if (!exists && m_job.kind != PackJob::Kind::Add) {
-            appendLine(m_log, "error: no archive " + m_job.archive);
-            return ARC_ERROR_ARCHIVE_OPEN;
-        }
+        bool exists = false;
+        if (const int rc = checkPackStart(m_job, collector, m_log, st, exists); rc != ARC_OK)
+            return rc;
         m_temp.emplace(m_job.archive);
         int rc = openWriter();
         if (rc == ARC_OK && exists && !(m_job.kind == PackJob::Kind::Add && m_job.replaceArchive))
