@@ -14,37 +14,37 @@ using T = SettingType;
 using D = SettingDefault;
 
 constexpr std::array kTable{
-    SettingSpec{S::Version, "Software", "Version", T::Integer, D::Fixed, SettingsVersion, nullptr},
-    SettingSpec{S::Top, "Window", "Top", T::Integer, D::Fixed, 100, nullptr},
-    SettingSpec{S::Left, "Window", "Left", T::Integer, D::Fixed, 100, nullptr},
-    SettingSpec{S::Height, "Window", "Height", T::Integer, D::CurrentValue, 290, nullptr},
-    SettingSpec{S::Width, "Window", "Width", T::Integer, D::CurrentValue, 423, nullptr},
-    SettingSpec{S::Top2, "Window", "Top2", T::Integer, D::Fixed, 100, nullptr},
-    SettingSpec{S::Left2, "Window", "Left2", T::Integer, D::Fixed, 100, nullptr},
-    SettingSpec{S::Height2, "Window", "Height2", T::Integer, D::MainHeight, 0, nullptr},
-    SettingSpec{S::Width2, "Window", "Width2", T::Integer, D::MainWidth, 0, nullptr},
-    SettingSpec{S::ColumnHEAD, "Window", "ColumnHEAD", T::Integer, D::Fixed, 251, nullptr},
-    SettingSpec{S::ColumnFileName, "Window", "ColumnFileName", T::Integer, D::Fixed, 144, nullptr},
-    SettingSpec{S::SonaroPath, "Setting", "SonaroPath", T::String, D::Fixed, 0, ""},
-    SettingSpec{S::EditorPath, "Setting", "EditorPath", T::String, D::Fixed, 0, "NotePad"},
-    SettingSpec{S::mid2snrPath, "Setting", "mid2snrPath", T::String, D::Fixed, 0, ""},
-    SettingSpec{S::RepeatPlay, "Setting", "RepeatPlay", T::Boolean, D::Fixed, 1, nullptr},
-    SettingSpec{S::ListOpen, "Setting", "ListOpen", T::Boolean, D::Fixed, 1, nullptr},
-    SettingSpec{S::StayOnTop, "Setting", "StayOnTop", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::SaveList, "Setting", "SaveList", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::PlayMinimize, "Setting", "PlayMinimize", T::Boolean, D::Fixed, 1, nullptr},
-    SettingSpec{S::CloseSonaro, "Setting", "CloseSonaro", T::Boolean, D::Fixed, 1, nullptr},
-    SettingSpec{S::CompactMode, "Setting", "CompactMode", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::TaskTray, "Setting", "TaskTray", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::DataView, "Setting", "DataView", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::LzhHEAD, "Setting", "LzhHEAD", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::PlayMember, "Setting", "PlayMember", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::PlayFinger, "Setting", "PlayFinger", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::PlayScore, "Setting", "PlayScore", T::Boolean, D::Fixed, 0, nullptr},
-    SettingSpec{S::PlayMode, "Setting", "PlayMode", T::Integer, D::Fixed, 0, nullptr},
-    SettingSpec{S::FileName, "File", "FileName", T::String, D::Fixed, 0, ""},
-    SettingSpec{S::IniDir, "File", "IniDir", T::String, D::ProgramFolder, 0, nullptr},
-    SettingSpec{S::IniDir2, "File", "IniDir2", T::String, D::ProgramFolder, 0, nullptr},
+    SettingRow{S::Version, "Software", "Version", T::Integer, D::Fixed, SettingsVersion, nullptr},
+    SettingRow{S::Top, "Window", "Top", T::Integer, D::Fixed, 100, nullptr},
+    SettingRow{S::Left, "Window", "Left", T::Integer, D::Fixed, 100, nullptr},
+    SettingRow{S::Height, "Window", "Height", T::Integer, D::CurrentValue, 290, nullptr},
+    SettingRow{S::Width, "Window", "Width", T::Integer, D::CurrentValue, 423, nullptr},
+    SettingRow{S::Top2, "Window", "Top2", T::Integer, D::Fixed, 100, nullptr},
+    SettingRow{S::Left2, "Window", "Left2", T::Integer, D::Fixed, 100, nullptr},
+    SettingRow{S::Height2, "Window", "Height2", T::Integer, D::MainHeight, 0, nullptr},
+    SettingRow{S::Width2, "Window", "Width2", T::Integer, D::MainWidth, 0, nullptr},
+    SettingRow{S::ColumnHEAD, "Window", "ColumnHEAD", T::Integer, D::Fixed, 251, nullptr},
+    SettingRow{S::ColumnFileName, "Window", "ColumnFileName", T::Integer, D::Fixed, 144, nullptr},
+    SettingRow{S::SonaroPath, "Setting", "SonaroPath", T::String, D::Fixed, 0, ""},
+    SettingRow{S::EditorPath, "Setting", "EditorPath", T::String, D::Fixed, 0, "NotePad"},
+    SettingRow{S::mid2snrPath, "Setting", "mid2snrPath", T::String, D::Fixed, 0, ""},
+    SettingRow{S::RepeatPlay, "Setting", "RepeatPlay", T::Boolean, D::Fixed, 1, nullptr},
+    SettingRow{S::ListOpen, "Setting", "ListOpen", T::Boolean, D::Fixed, 1, nullptr},
+    SettingRow{S::StayOnTop, "Setting", "StayOnTop", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::SaveList, "Setting", "SaveList", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::PlayMinimize, "Setting", "PlayMinimize", T::Boolean, D::Fixed, 1, nullptr},
+    SettingRow{S::CloseSonaro, "Setting", "CloseSonaro", T::Boolean, D::Fixed, 1, nullptr},
+    SettingRow{S::CompactMode, "Setting", "CompactMode", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::TaskTray, "Setting", "TaskTray", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::DataView, "Setting", "DataView", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::LzhHEAD, "Setting", "LzhHEAD", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::PlayMember, "Setting", "PlayMember", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::PlayFinger, "Setting", "PlayFinger", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::PlayScore, "Setting", "PlayScore", T::Boolean, D::Fixed, 0, nullptr},
+    SettingRow{S::PlayMode, "Setting", "PlayMode", T::Integer, D::Fixed, 0, nullptr},
+    SettingRow{S::FileName, "File", "FileName", T::String, D::Fixed, 0, ""},
+    SettingRow{S::IniDir, "File", "IniDir", T::String, D::ProgramFolder, 0, nullptr},
+    SettingRow{S::IniDir2, "File", "IniDir2", T::String, D::ProgramFolder, 0, nullptr},
 };
 
 constexpr std::array kStartRead{
@@ -79,12 +79,12 @@ static_assert(tableIsIndexedById(), "rows must follow the order of the Setting e
 
 } // namespace
 
-const SettingSpec &settingSpec(Setting id)
+const SettingRow &settingRow(Setting id)
 {
     return kTable[static_cast<std::size_t>(id)];
 }
 
-std::span<const SettingSpec> settingTable()
+std::span<const SettingRow> settingTable()
 {
     return kTable;
 }

@@ -53,7 +53,7 @@ enum class Setting {
     IniDir2,
 };
 
-struct SettingSpec {
+struct SettingRow {
     Setting id;
     const char *section;
     const char *key;
@@ -64,10 +64,10 @@ struct SettingSpec {
 };
 
 // The row of one key.
-const SettingSpec &settingSpec(Setting id);
+const SettingRow &settingRow(Setting id);
 
 // Every row, in the order of the table.
-std::span<const SettingSpec> settingTable();
+std::span<const SettingRow> settingTable();
 
 // Keys read while the main window is created, in reading order.
 std::span<const Setting> startReadOrder();

@@ -421,7 +421,7 @@ private:
     tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
     bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
     void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
-    QVariant DefaultSetting(const tunelet::SettingSpec &setting) const;
+    QVariant DefaultSetting(const tunelet::SettingRow &setting) const;
     void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp

@@ -228,7 +228,7 @@ void TForm1::CreateStatusBar()
 
 void TForm1::CreateMainMenu()
 {
-    const auto isOn = [](tunelet::Setting id) { return tunelet::settingSpec(id).intDefault != 0; };
+    const auto isOn = [](tunelet::Setting id) { return tunelet::settingRow(id).intDefault != 0; };
     using S = tunelet::Setting;
     QMenuBar *bar = menuBar();
 

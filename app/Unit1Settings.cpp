@@ -17,7 +17,7 @@
 
 using tunelet::Setting;
 using tunelet::SettingDefault;
-using tunelet::SettingSpec;
+using tunelet::SettingRow;
 using tunelet::SettingType;
 
 void TForm1::FormCreate()
@@ -32,7 +32,7 @@ void TForm1::FormCreate()
         if (writable)
             ReadSetting(ini, id);
         else
-            tunelet::applySetting(*this, id, DefaultSetting(tunelet::settingSpec(id)));
+            tunelet::applySetting(*this, id, DefaultSetting(tunelet::settingRow(id)));
     }
     if (!writable)
         ReportWriteFailure(ini.errorString());
@@ -113,7 +113,7 @@ void TForm1::ReportWriteFailure(const QString &reason)
 
 tunelet::IniEntry TForm1::SettingEntry(Setting id) const
 {
-    const SettingSpec &setting = tunelet::settingSpec(id);
+    const SettingRow &setting = tunelet::settingRow(id);
     const QVariant value = tunelet::currentSetting(*this, id);
     QByteArray text;
     switch (setting.type) {
@@ -137,7 +137,7 @@ bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
 
 void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
 {
-    const SettingSpec &setting = tunelet::settingSpec(id);
+    const SettingRow &setting = tunelet::settingRow(id);
     const QVariant fallback = DefaultSetting(setting);
     switch (setting.type) {
     case SettingType::Integer:
@@ -155,7 +155,7 @@ void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
     }
 }
 
-QVariant TForm1::DefaultSetting(const SettingSpec &setting) const
+QVariant TForm1::DefaultSetting(const SettingRow &setting) const
 {
     switch (setting.from) {
     case SettingDefault::Fixed:

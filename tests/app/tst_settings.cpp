@@ -85,23 +85,23 @@ void SettingsTest::everyKeyBindsOneWindowValue()
                 checked << item;
         return checked;
     };
-    for (const tunelet::SettingSpec &spec : tunelet::settingTable()) {
-        if (spec.id == Setting::Version)
+    for (const tunelet::SettingRow &row : tunelet::settingTable()) {
+        if (row.id == Setting::Version)
             continue;
-        const QVariant before = tunelet::currentSetting(form, spec.id);
+        const QVariant before = tunelet::currentSetting(form, row.id);
         QVariant changed;
-        if (spec.id == Setting::PlayMode)
+        if (row.id == Setting::PlayMode)
             changed = 2;
-        else if (spec.type == tunelet::SettingType::Integer)
+        else if (row.type == tunelet::SettingType::Integer)
             changed = before.toInt() + 7;
-        else if (spec.type == tunelet::SettingType::Boolean)
+        else if (row.type == tunelet::SettingType::Boolean)
             changed = !before.toBool();
         else
-            changed = QByteArray("/changed/") + spec.key;
+            changed = QByteArray("/changed/") + row.key;
         const QList<QAction *> checkedBefore = checkedItems();
-        tunelet::applySetting(form, spec.id, changed);
-        QCOMPARE(tunelet::currentSetting(form, spec.id), changed);
-        if (spec.type == tunelet::SettingType::Boolean)
+        tunelet::applySetting(form, row.id, changed);
+        QCOMPARE(tunelet::currentSetting(form, row.id), changed);
+        if (row.type == tunelet::SettingType::Boolean)
             QCOMPARE(std::abs(checkedItems().size() - checkedBefore.size()), 1);
     }
     QVERIFY(form.MMRandomPlay->isChecked());
