@@ -174,6 +174,31 @@ private slots:
         QCOMPARE(QString::fromStdString(c.pack.baseDir), QString("src/"));
     }
 
+    void switchNumbers_data()
+    {
+        QTest::addColumn<QByteArray>("sw");
+        QTest::addColumn<QByteArray>("prefix");
+        QTest::addColumn<int>("maxDigits");
+        QTest::addColumn<int>("value"); // -1: none
+        QTest::newRow("one digit") << QByteArray("-r1") << QByteArray("-r") << 3 << 1;
+        QTest::newRow("three digits") << QByteArray("-o255") << QByteArray("-o") << 3 << 255;
+        QTest::newRow("too many") << QByteArray("-l12") << QByteArray("-l") << 1 << -1;
+        QTest::newRow("bare") << QByteArray("-z") << QByteArray("-z") << 1 << -1;
+        QTest::newRow("not digits") << QByteArray("-x1a") << QByteArray("-x") << 3 << -1;
+        QTest::newRow("other prefix") << QByteArray("-B5") << QByteArray("-z") << 1 << -1;
+    }
+
+    void switchNumbers()
+    {
+        QFETCH(QByteArray, sw);
+        QFETCH(QByteArray, prefix);
+        QFETCH(int, maxDigits);
+        QFETCH(int, value);
+        const std::optional<int> read =
+            digitsAfter(sw.toStdString(), prefix.toStdString(), size_t(maxDigits));
+        QCOMPARE(read.value_or(-1), value);
+    }
+
     void zipSwitches()
     {
         const Request r = interpret(Library::Zip, " -S -D -r -u -j -7 \"a.zip\" \"base\\\" \"x\" ");

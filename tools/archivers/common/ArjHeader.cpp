@@ -1,5 +1,7 @@
 #include "tools/archivers/common/ArjHeader.h"
 
+#include "tools/archivers/common/LittleEndian.h"
+
 #include <algorithm>
 #include <ctime>
 
@@ -7,12 +9,6 @@ namespace archivers::arj
 {
 namespace
 {
-
-uint32_t le32(std::span<const uint8_t> b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
 
 int64_t dosTime(uint32_t stamp)
 {
@@ -48,10 +44,10 @@ std::optional<Header> parseBasicHeader(std::span<const uint8_t> b)
     h.flags = b[4];
     h.method = b[5];
     h.fileType = b[6];
-    h.timeStamp = le32(b, 8);
-    h.compressedSize = le32(b, 12);
-    h.originalSize = le32(b, 16);
-    h.crc = le32(b, 20);
+    h.timeStamp = loadLE(b.data() + 8, 4);
+    h.compressedSize = loadLE(b.data() + 12, 4);
+    h.originalSize = loadLE(b.data() + 16, 4);
+    h.crc = loadLE(b.data() + 20, 4);
     h.name.assign(b.begin() + firstPart, end);
     return h;
 }

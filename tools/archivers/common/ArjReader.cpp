@@ -1,5 +1,6 @@
 #include "tools/archivers/common/ArjReader.h"
 
+#include "tools/archivers/common/LittleEndian.h"
 #include "tools/archivers/common/PathSafety.h"
 #include "tools/archivers/common/RegularFile.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -20,16 +21,6 @@ constexpr size_t kBlockSize = 64 * 1024;
 // How far into a file the main header is looked for (a self-extractor's program before it).
 constexpr uint64_t kMainHeaderSearch = 256 * 1024;
 
-uint16_t le16(const uint8_t *b)
-{
-    return uint16_t(b[0] | b[1] << 8);
-}
-
-uint32_t le32(const uint8_t *b)
-{
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-}
-
 uint32_t crcOf(const uint8_t *data, size_t size, uint32_t crc = 0)
 {
     return uint32_t(::crc32(crc, data, uInt(size)));
@@ -40,10 +31,10 @@ bool isMainHeader(const uint8_t *at, size_t available)
 {
     if (available < 4 || at[0] != arj::kHeaderId0 || at[1] != arj::kHeaderId1)
         return false;
-    const size_t size = le16(at + 2);
+    const size_t size = loadLE(at + 2, 2);
     if (size < arj::kFixedHeaderSize || size > arj::kMaxBasicHeader || available < 8 + size)
         return false;
-    if (crcOf(at + 4, size) != le32(at + 4 + size))
+    if (crcOf(at + 4, size) != loadLE(at + 4 + size, 4))
         return false;
     const std::optional<arj::Header> h = arj::parseBasicHeader({at + 4, size});
     return h && h->fileType == arj::kCommentHeader;
@@ -131,14 +122,14 @@ int ArjReader::readHeader(uint64_t offset, arj::Header &header, uint64_t &dataOf
         return fail(ARC_ERROR_ARCHIVE_DAMAGED, "the archive ends without its end mark");
     if (bytes[0] != arj::kHeaderId0 || bytes[1] != arj::kHeaderId1)
         return fail(ARC_ERROR_ARCHIVE_DAMAGED, "no header where one should start");
-    const size_t size = le16(bytes.data() + 2);
+    const size_t size = loadLE(bytes.data() + 2, 2);
     if (size == 0)
         return ARC_NO_MORE_MEMBERS;
     if (size < arj::kFixedHeaderSize || size > arj::kMaxBasicHeader)
         return fail(ARC_ERROR_ARCHIVE_DAMAGED, "a header of impossible size");
     if (!readAt(offset + 4, bytes.data() + 4, size + 4))
         return fail(ARC_ERROR_ARCHIVE_DAMAGED, "a header is cut short");
-    if (crcOf(bytes.data() + 4, size) != le32(bytes.data() + 4 + size))
+    if (crcOf(bytes.data() + 4, size) != loadLE(bytes.data() + 4 + size, 4))
         return fail(ARC_ERROR_ARCHIVE_DAMAGED, "header CRC wrong");
     const std::optional<arj::Header> parsed = arj::parseBasicHeader({bytes.data() + 4, size});
     if (!parsed)
@@ -155,14 +146,14 @@ int ArjReader::skipExtendedHeaders(uint64_t &offset)
         uint8_t sizeBytes[2];
         if (!readAt(offset, sizeBytes, 2))
             return fail(ARC_ERROR_ARCHIVE_DAMAGED, "an extended header is cut short");
-        const size_t size = le16(sizeBytes);
+        const size_t size = loadLE(sizeBytes, 2);
         offset += 2;
         if (size == 0)
             return ARC_OK;
         bytes.resize(size + 4);
         if (!readAt(offset, bytes.data(), bytes.size()))
             return fail(ARC_ERROR_ARCHIVE_DAMAGED, "an extended header is cut short");
-        if (crcOf(bytes.data(), size) != le32(bytes.data() + size))
+        if (crcOf(bytes.data(), size) != loadLE(bytes.data() + size, 4))
             return fail(ARC_ERROR_ARCHIVE_DAMAGED, "extended header CRC wrong");
         offset += size + 4;
     }

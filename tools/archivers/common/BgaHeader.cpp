@@ -1,5 +1,7 @@
 #include "tools/archivers/common/BgaHeader.h"
 
+#include "tools/archivers/common/LittleEndian.h"
+
 #include <zlib.h>
 
 namespace archivers::bga
@@ -9,31 +11,6 @@ namespace
 
 constexpr std::string_view kDeflateMark("GZIP", 4);
 constexpr std::string_view kBzip2Mark("BZ2\0", 4);
-
-void put32(std::string &out, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[at + size_t(i)] = char((value >> (8 * i)) & 0xff);
-}
-
-void put16(std::string &out, size_t at, uint16_t value)
-{
-    out[at] = char(value & 0xff);
-    out[at + 1] = char(value >> 8);
-}
-
-uint32_t get32(std::string_view in, size_t at)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | uint8_t(in[at + size_t(i)]);
-    return value;
-}
-
-uint16_t get16(std::string_view in, size_t at)
-{
-    return uint16_t(uint8_t(in[at]) | (uint8_t(in[at + 1]) << 8));
-}
 
 // CRC-32 of everything after the checksum field.
 uint32_t checksum(std::string_view header)
@@ -49,14 +26,14 @@ std::string encode(const Header &header)
 {
     std::string out(kFixedSize, '\0');
     out.replace(4, 4, header.method == Method::Bzip2 ? kBzip2Mark : kDeflateMark);
-    put32(out, 8, header.packedSize);
-    put32(out, 12, header.size);
-    put32(out, 16, header.crc);
-    put32(out, 20, header.mtime);
-    put16(out, 24, header.attributes);
-    put16(out, 26, uint16_t(header.name.size()));
+    storeLE(out, 8, header.packedSize, 4);
+    storeLE(out, 12, header.size, 4);
+    storeLE(out, 16, header.crc, 4);
+    storeLE(out, 20, header.mtime, 4);
+    storeLE(out, 24, header.attributes, 2);
+    storeLE(out, 26, uint16_t(header.name.size()), 2);
     out += header.name;
-    put32(out, 0, checksum(out));
+    storeLE(out, 0, checksum(out), 4);
     return out;
 }
 
@@ -67,7 +44,7 @@ std::optional<size_t> headerSize(std::string_view fixed)
     const std::string_view mark = fixed.substr(4, 4);
     if (mark != kDeflateMark && mark != kBzip2Mark)
         return std::nullopt;
-    const size_t nameSize = get16(fixed, 26);
+    const size_t nameSize = uint16_t(loadLE(fixed, 26, 2));
     if (nameSize == 0 || nameSize > kMaxNameSize)
         return std::nullopt;
     return kFixedSize + nameSize;
@@ -76,15 +53,15 @@ std::optional<size_t> headerSize(std::string_view fixed)
 std::optional<Header> decode(std::string_view bytes)
 {
     const std::optional<size_t> size = headerSize(bytes);
-    if (!size || bytes.size() != *size || get32(bytes, 0) != checksum(bytes))
+    if (!size || bytes.size() != *size || loadLE(bytes, 0, 4) != checksum(bytes))
         return std::nullopt;
     Header h;
     h.method = bytes.substr(4, 4) == kBzip2Mark ? Method::Bzip2 : Method::Deflate;
-    h.packedSize = get32(bytes, 8);
-    h.size = get32(bytes, 12);
-    h.crc = get32(bytes, 16);
-    h.mtime = get32(bytes, 20);
-    h.attributes = get16(bytes, 24);
+    h.packedSize = loadLE(bytes, 8, 4);
+    h.size = loadLE(bytes, 12, 4);
+    h.crc = loadLE(bytes, 16, 4);
+    h.mtime = loadLE(bytes, 20, 4);
+    h.attributes = uint16_t(loadLE(bytes, 24, 2));
     h.name = std::string(bytes.substr(kFixedSize));
     if (h.attributes != kAttributeFile && h.attributes != kAttributeFolder)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "tools/archivers/common/CabWriter.h"
 
 #include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/LittleEndian.h"
 
 #include <algorithm>
 #include <archive_entry.h>
@@ -27,18 +28,6 @@ constexpr uint16_t kMsZip = 1;
 constexpr uint16_t kReadOnly = 0x01;
 constexpr uint16_t kArchived = 0x20;
 constexpr uint16_t kNameIsUtf8 = 0x80;
-
-void put16(std::string &out, uint32_t v)
-{
-    out.push_back(char(v & 0xFF));
-    out.push_back(char((v >> 8) & 0xFF));
-}
-
-void put32(std::string &out, uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 // Backslashes separate folders in a cabinet; a member path here has '/'.
 std::string cabinetName(std::string name)
@@ -204,12 +193,12 @@ bool CabWriter::compressBlock()
         return fail("cannot compress a block");
     out.resize(out.size() - m_deflate.avail_out);
     std::string sizes;
-    put16(sizes, uint32_t(out.size()));
-    put16(sizes, uint32_t(m_block.size()));
+    appendLE(sizes, uint32_t(out.size()), 2);
+    appendLE(sizes, uint32_t(m_block.size()), 2);
     const uint32_t sum = cabChecksum(
         reinterpret_cast<const unsigned char *>(sizes.data()), 4,
         cabChecksum(reinterpret_cast<const unsigned char *>(out.data()), out.size(), 0));
-    put32(m_blocks, sum);
+    appendLE(m_blocks, sum, 4);
     m_blocks += sizes;
     m_blocks += out;
     ++m_blockCount;
@@ -228,28 +217,28 @@ std::string CabWriter::headers() const
     std::string out;
     out.reserve(dataAt);
     out += "MSCF";
-    put32(out, 0);
-    put32(out, uint32_t(dataAt + m_blocks.size())); // cbCabinet
-    put32(out, 0);
-    put32(out, uint32_t(filesAt)); // coffFiles
-    put32(out, 0);
+    appendLE(out, 0, 4);
+    appendLE(out, uint32_t(dataAt + m_blocks.size()), 4); // cbCabinet
+    appendLE(out, 0, 4);
+    appendLE(out, uint32_t(filesAt), 4); // coffFiles
+    appendLE(out, 0, 4);
     out.push_back(3); // version 1.3
     out.push_back(1);
-    put16(out, 1); // folders
-    put16(out, uint32_t(m_files.size()));
-    put16(out, 0); // flags: no reserve, no previous or next cabinet
-    put16(out, 0); // set id
-    put16(out, 0); // number in the set
-    put32(out, uint32_t(dataAt));
-    put16(out, m_blockCount);
-    put16(out, kMsZip);
+    appendLE(out, 1, 2); // folders
+    appendLE(out, uint32_t(m_files.size()), 2);
+    appendLE(out, 0, 2); // flags: no reserve, no previous or next cabinet
+    appendLE(out, 0, 2); // set id
+    appendLE(out, 0, 2); // number in the set
+    appendLE(out, uint32_t(dataAt), 4);
+    appendLE(out, m_blockCount, 2);
+    appendLE(out, kMsZip, 2);
     for (const File &f : m_files) {
-        put32(out, f.size);
-        put32(out, f.folderOffset);
-        put16(out, 0); // folder
-        put16(out, f.date);
-        put16(out, f.time);
-        put16(out, f.attributes);
+        appendLE(out, f.size, 4);
+        appendLE(out, f.folderOffset, 4);
+        appendLE(out, 0, 2); // folder
+        appendLE(out, f.date, 2);
+        appendLE(out, f.time, 2);
+        appendLE(out, f.attributes, 2);
         out += f.name;
         out.push_back('\0');
     }

@@ -272,6 +272,28 @@ std::optional<std::string> valueOf(const ParsedCommand &cmd, std::string_view va
     return std::nullopt;
 }
 
+std::optional<int> digitsAfter(std::string_view sw, std::string_view prefix, size_t maxDigits)
+{
+    if (sw.substr(0, prefix.size()) != prefix)
+        return std::nullopt;
+    const std::string_view digits = sw.substr(prefix.size());
+    if (digits.empty() || digits.size() > maxDigits ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+std::optional<int> switchNumber(const ParsedCommand &cmd, std::string_view prefix, size_t maxDigits)
+{
+    const std::optional<std::string> rest = switchValue(cmd, prefix);
+    if (!rest)
+        return std::nullopt;
+    return digitsAfter(*rest, {}, maxDigits);
+}
+
 std::vector<std::string> parseResponseFile(std::string_view content)
 {
     std::vector<std::string> names;

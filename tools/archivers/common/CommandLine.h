@@ -75,6 +75,13 @@ std::optional<std::string> switchValue(const ParsedCommand &cmd, std::string_vie
 // Every switch that starts with `prefix`, rest of each.
 std::vector<std::string> switchValues(const ParsedCommand &cmd, std::string_view prefix);
 std::optional<std::string> valueOf(const ParsedCommand &cmd, std::string_view valueSwitch);
+// The number after `prefix` in one switch: 1 to `maxDigits` decimal digits ("-r1" with "-r"
+// reads 1); nothing when the switch does not start with the prefix or its rest is no such
+// number.
+std::optional<int> digitsAfter(std::string_view sw, std::string_view prefix, size_t maxDigits);
+// digitsAfter on the first switch that starts with `prefix` ("-o5", "-l9").
+std::optional<int> switchNumber(const ParsedCommand &cmd, std::string_view prefix,
+                                size_t maxDigits);
 
 // The names of a response file. A line without a double quote is one name (blanks at its
 // ends dropped); a line with one holds names written as on the command line, and a quoted

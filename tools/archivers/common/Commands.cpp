@@ -44,11 +44,20 @@ void fillExtract(Library library, const ParsedCommand &cmd, Request &r)
 // The value of a switch "-<letter><number>" ("-r1", "-x0"), -1 when there is none.
 int smallSwitch(const ParsedCommand &cmd, std::string_view prefix)
 {
-    const std::optional<std::string> v = switchValue(cmd, prefix);
-    if (!v || v->empty() || v->size() > 3 ||
-        !std::all_of(v->begin(), v->end(), [](char ch) { return ch >= '0' && ch <= '9'; }))
-        return -1;
-    return std::stoi(*v);
+    return switchNumber(cmd, prefix, 3).value_or(-1);
+}
+
+// A packing request on the line's archive, base folder and names.
+PackJob &startPack(const ParsedCommand &cmd, Container container, Request &r)
+{
+    r.action = Action::Pack;
+    PackJob &p = r.pack;
+    p.container = container;
+    p.archive = cmd.archive;
+    p.baseDir = cmd.targetDir;
+    p.files = cmd.files;
+    r.responseFiles = cmd.responseFiles;
+    return p;
 }
 
 // "a" and "u" add (u: a member is replaced by a newer file only), "f" freshens, "d" deletes.
@@ -57,14 +66,8 @@ int smallSwitch(const ParsedCommand &cmd, std::string_view prefix)
 // -o6, -o7 choose the method.
 void lhaPack(const ParsedCommand &cmd, const std::string &c, Request &r)
 {
-    r.action = Action::Pack;
-    PackJob &p = r.pack;
-    p.container = Container::Lzh;
-    p.archive = cmd.archive;
-    p.baseDir = cmd.targetDir;
-    p.files = cmd.files;
+    PackJob &p = startPack(cmd, Container::Lzh, r);
     p.excludes = r.extract.filter.excludes;
-    r.responseFiles = cmd.responseFiles;
     p.recurse = smallSwitch(cmd, "-r") > 0;
     p.junkPaths = smallSwitch(cmd, "-x") == 0;
     p.hidden = smallSwitch(cmd, "-a") > 0;
@@ -146,13 +149,7 @@ Request unzip(const ParsedCommand &cmd)
 Request zip(const ParsedCommand &cmd)
 {
     Request r;
-    r.action = Action::Pack;
-    PackJob &p = r.pack;
-    p.container = Container::Zip;
-    p.archive = cmd.archive;
-    p.baseDir = cmd.targetDir;
-    p.files = cmd.files;
-    r.responseFiles = cmd.responseFiles;
+    PackJob &p = startPack(cmd, Container::Zip, r);
     p.brackets = true;
     p.recurse = hasSwitch(cmd, "-r");
     p.junkPaths = hasSwitch(cmd, "-j");
@@ -175,11 +172,14 @@ Request zip(const ParsedCommand &cmd)
 // "-z", "-z9", "-B", "-B5": compression and its level.
 bool compressionSwitch(const ParsedCommand &cmd, char letter, int &level)
 {
+    const std::string bare{'-', letter};
     for (const std::string &s : cmd.switches) {
-        if (s.size() >= 2 && s[0] == '-' && s[1] == letter &&
-            std::all_of(s.begin() + 2, s.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-            s.size() <= 3) {
-            level = s.size() == 3 ? s[2] - '0' : -1;
+        if (s == bare) {
+            level = -1;
+            return true;
+        }
+        if (const std::optional<int> digit = digitsAfter(s, bare, 1)) {
+            level = *digit;
             return true;
         }
     }
@@ -201,13 +201,7 @@ Request tar(const ParsedCommand &cmd)
     } else if (c == "t" || c == "l") {
         r.action = Action::List;
     } else if (c == "c") {
-        r.action = Action::Pack;
-        PackJob &p = r.pack;
-        p.container = Container::Tar;
-        p.archive = cmd.archive;
-        p.baseDir = cmd.targetDir;
-        p.files = cmd.files;
-        r.responseFiles = cmd.responseFiles;
+        PackJob &p = startPack(cmd, Container::Tar, r);
         p.recurse = true; // tar takes folders with their contents
         p.replaceArchive = true;
         p.hidden = true;
@@ -227,12 +221,7 @@ Request cab(const ParsedCommand &cmd)
     if (r.action != Action::Invalid)
         return r;
     if (cmd.command == "-a") {
-        r.action = Action::Pack;
-        PackJob &p = r.pack;
-        p.container = Container::Cab;
-        p.archive = cmd.archive;
-        p.baseDir = cmd.targetDir;
-        p.files = cmd.files;
+        PackJob &p = startPack(cmd, Container::Cab, r);
         p.recurse = hasSwitch(cmd, "-r");
         p.junkPaths = r.extract.junkPaths;
         p.folderEntries = false; // a cabinet has no folder members
@@ -296,20 +285,13 @@ Request bgaCommand(const ParsedCommand &cmd, bool memory)
     } else if (c == "t") {
         r.action = Action::Test;
     } else if (c == "a" || c == "d") {
-        r.action = Action::Pack;
-        PackJob &p = r.pack;
-        p.container = Container::Bga;
+        PackJob &p = startPack(cmd, Container::Bga, r);
         p.kind = c == "d" ? PackJob::Kind::Delete : PackJob::Kind::Add;
-        p.archive = cmd.archive;
-        p.baseDir = cmd.targetDir;
-        p.files = cmd.files;
-        r.responseFiles = cmd.responseFiles;
         p.recurse = hasSwitch(cmd, "-r");
         p.junkPaths = r.extract.junkPaths;
         p.hidden = hasSwitch(cmd, "-a");
-        if (const std::optional<std::string> level = switchValue(cmd, "-l");
-            level && level->size() == 1 && (*level)[0] >= '0' && (*level)[0] <= '9')
-            p.level = (*level)[0] - '0';
+        if (const std::optional<int> level = switchNumber(cmd, "-l", 1))
+            p.level = *level;
         if (p.kind == PackJob::Kind::Delete && p.files.empty())
             r.action = Action::Invalid; // removing needs names
     } else if (c == "s") {

@@ -7,6 +7,7 @@
 #include "tools/archivers/include/ArchiverErrors.h"
 
 #include <exception>
+#include <utility>
 
 namespace archivers::entry
 {
@@ -25,24 +26,29 @@ template <typename F> int32_t guarded(F &&f, int32_t onError)
     }
 }
 
-} // namespace
-
-int32_t command(Library library, ArcWindow, const char *cmdLine, char *output, uint32_t outputSize)
+// A command-line function: refused without a line and while another command runs; a failure
+// to carry it out answers ARC_ERROR_WRITE.
+template <typename F> int32_t runLine(const char *cmdLine, F &&f)
 {
-    copyOutput({}, output, outputSize);
     if (cmdLine == nullptr)
         return ARC_ERROR_COMMAND_LINE;
     RunningScope scope;
     if (scope.refused())
         return ARC_ERROR_BUSY;
-    return guarded(
-        [&] {
-            std::string log;
-            const int32_t rc = runCommand(library, cmdLine, log);
-            copyOutput(log, output, outputSize);
-            return rc;
-        },
-        ARC_ERROR_WRITE);
+    return guarded(std::forward<F>(f), ARC_ERROR_WRITE);
+}
+
+} // namespace
+
+int32_t command(Library library, ArcWindow, const char *cmdLine, char *output, uint32_t outputSize)
+{
+    copyOutput({}, output, outputSize);
+    return runLine(cmdLine, [&] {
+        std::string log;
+        const int32_t rc = runCommand(library, cmdLine, log);
+        copyOutput(log, output, outputSize);
+        return rc;
+    });
 }
 
 ArcHandle openArchive(Library library, const char *path)
@@ -101,17 +107,9 @@ int32_t extractMem(Library library, const char *cmdLine, unsigned char *buffer, 
 {
     if (written != nullptr)
         *written = 0;
-    if (cmdLine == nullptr)
-        return ARC_ERROR_COMMAND_LINE;
-    RunningScope scope;
-    if (scope.refused())
-        return ARC_ERROR_BUSY;
-    return guarded(
-        [&] {
-            return runExtractMem(library, cmdLine, buffer, bufferSize, timeStamp, attributes,
-                                 written);
-        },
-        ARC_ERROR_WRITE);
+    return runLine(cmdLine, [&] {
+        return runExtractMem(library, cmdLine, buffer, bufferSize, timeStamp, attributes, written);
+    });
 }
 
 int32_t running()

@@ -166,25 +166,34 @@ public:
     }
 
 private:
-    // Pass one: headers only. A hostile or oversized member refuses the whole command.
-    int checkAll()
+    // Reads the headers in order and hands each member the filter selects, with its plan, to
+    // `visit`; stops at the first answer of it that is not ARC_OK.
+    template <typename Visit> int eachSelected(Visit visit)
     {
         ArchiveReader reader(m_job.format, m_job.archive);
         if (const int rc = reader.open(); rc != ARC_OK)
             return fail(rc, "cannot open the archive " + m_job.archive + ": " + reader.errorText());
         Member m;
-        uint64_t declared = 0;
         for (;;) {
             const int rc = reader.next(m);
             if (rc == ARC_NO_MORE_MEMBERS)
-                return declared > ARC_MAX_TOTAL_BYTES ? tooMuch(declared) : ARC_OK;
+                return ARC_OK;
             if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
                 return tooMuch(0);
             if (rc != ARC_OK)
                 return fail(rc, "damaged archive: " + reader.errorText());
             if (!m_job.filter.selects(m.path))
                 continue;
-            const Plan plan = planMember(m, m_job);
+            if (const int answer = visit(reader, m, planMember(m, m_job)); answer != ARC_OK)
+                return answer;
+        }
+    }
+
+    // Pass one: headers only. A hostile or oversized member refuses the whole command.
+    int checkAll()
+    {
+        uint64_t declared = 0;
+        const int rc = eachSelected([&](ArchiveReader &, const Member &m, const Plan &plan) {
             if (plan.action == Plan::Action::Refuse)
                 return fail(ARC_ERROR_UNSAFE_MEMBER,
                             "member leaves the target folder: " + m.rawPath);
@@ -192,7 +201,11 @@ private:
                 return fail(ARC_ERROR_MEMBER_TOO_LARGE, "member too large: " + m.rawPath);
             if (plan.action == Plan::Action::Write && m.kind == MemberKind::File && m.sizeKnown)
                 declared += uint64_t(m.size);
-        }
+            return int(ARC_OK);
+        });
+        if (rc != ARC_OK)
+            return rc;
+        return declared > ARC_MAX_TOTAL_BYTES ? tooMuch(declared) : ARC_OK;
     }
 
     int tooMuch(uint64_t declared)
@@ -207,29 +220,13 @@ private:
 
     int writeAll()
     {
-        ArchiveReader reader(m_job.format, m_job.archive);
-        if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + m_job.archive + ": " + reader.errorText());
-        Member m;
-        for (;;) {
-            int rc = reader.next(m);
-            if (rc == ARC_NO_MORE_MEMBERS)
-                return ARC_OK;
-            if (rc == ARC_ERROR_TOTAL_TOO_LARGE)
-                return tooMuch(0);
-            if (rc != ARC_OK)
-                return fail(rc, "damaged archive: " + reader.errorText());
-            if (!m_job.filter.selects(m.path))
-                continue;
-            const Plan plan = planMember(m, m_job);
+        return eachSelected([&](ArchiveReader &reader, const Member &m, const Plan &plan) {
             if (plan.action == Plan::Action::Skip)
-                continue;
+                return int(ARC_OK);
             if (plan.action != Plan::Action::Write)
                 return fail(ARC_ERROR_UNSAFE_MEMBER, "member changed between passes: " + m.rawPath);
-            rc = writeMember(reader, m, plan);
-            if (rc != ARC_OK)
-                return rc;
-        }
+            return writeMember(reader, m, plan);
+        });
     }
 
     int writeMember(ArchiveReader &reader, const Member &m, const Plan &plan)

@@ -1,7 +1,9 @@
 #include "tools/archivers/common/LzhHeader.h"
 
 #include "tools/archivers/common/CommandLine.h"
+#include "tools/archivers/common/LittleEndian.h"
 #include "tools/archivers/common/LzhCrc16.h"
+#include "tools/archivers/common/PathSafety.h"
 
 #include <cstring>
 
@@ -14,23 +16,9 @@ constexpr char kFolderSeparator = '\xFF';
 constexpr std::uint8_t kOsUnix = 'U';
 constexpr size_t kLevel2BaseSize = 26;
 
-void putLE(std::string &out, std::uint64_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(char((value >> (8 * i)) & 0xFF));
-}
-
-std::uint32_t getLE(std::string_view s, size_t at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | std::uint8_t(s[at + size_t(i)]);
-    return value;
-}
-
 void putExtension(std::string &out, std::uint8_t type, std::string_view data)
 {
-    putLE(out, data.size() + 3, 2); // type, data and the next size field
+    appendLE(out, data.size() + 3, 2); // type, data and the next size field
     out.push_back(char(type));
     out.append(data);
 }
@@ -39,18 +27,10 @@ void putExtension(std::string &out, std::uint8_t type, std::string_view data)
 std::string cleanPath(std::string_view path)
 {
     std::string out;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
-        if (!part.empty() && part != ".") {
-            if (!out.empty())
-                out.push_back('/');
-            out.append(part);
-        }
-        start = end + 1;
+    for (const std::string_view part : pathComponents(path)) {
+        if (!out.empty())
+            out.push_back('/');
+        out.append(part);
     }
     return out;
 }
@@ -93,7 +73,7 @@ bool readExtensions(std::string_view s, size_t sizeAt, size_t end, Extensions &e
 {
     if (sizeAt + 2 > end)
         return false;
-    size_t size = getLE(s, sizeAt, 2);
+    size_t size = loadLE(s, sizeAt, 2);
     size_t at = sizeAt + 2;
     while (size != 0) {
         if (size < 3 || at + size > end)
@@ -109,7 +89,7 @@ bool readExtensions(std::string_view s, size_t sizeAt, size_t end, Extensions &e
             break;
         case 0x54:
             if (data.size() >= 4) {
-                ext.time = std::time_t(getLE(data, 0, 4));
+                ext.time = std::time_t(loadLE(data, 0, 4));
                 ext.hasTime = true;
             }
             break;
@@ -117,7 +97,7 @@ bool readExtensions(std::string_view s, size_t sizeAt, size_t end, Extensions &e
             break;
         }
         at += size;
-        size = getLE(s, at - 2, 2);
+        size = loadLE(s, at - 2, 2);
     }
     consumed = at - (sizeAt + 2);
     return true;
@@ -144,14 +124,14 @@ std::string lzhHeader(const LzhEntry &e)
         }
     }
     std::string h;
-    putLE(h, 0, 2); // the header's size, filled in below
+    appendLE(h, 0, 2); // the header's size, filled in below
     h.append(e.method);
-    putLE(h, e.packedSize, 4);
-    putLE(h, e.originalSize, 4);
-    putLE(h, std::uint32_t(e.mtime), 4);
+    appendLE(h, e.packedSize, 4);
+    appendLE(h, e.originalSize, 4);
+    appendLE(h, std::uint32_t(e.mtime), 4);
     h.push_back(0x20);
     h.push_back(2); // level
-    putLE(h, e.crc, 2);
+    appendLE(h, e.crc, 2);
     h.push_back(char(kOsUnix));
     const size_t crcAt = h.size() + 3;
     putExtension(h, 0x00, std::string(2, '\0'));
@@ -161,10 +141,10 @@ std::string lzhHeader(const LzhEntry &e)
         putExtension(h, 0x02, folder);
     if (e.mode != 0) {
         std::string mode;
-        putLE(mode, e.mode, 2);
+        appendLE(mode, e.mode, 2);
         putExtension(h, 0x50, mode);
     }
-    putLE(h, 0, 2); // no further extended header
+    appendLE(h, 0, 2); // no further extended header
     // A size whose low byte is 0 would read as the archive's end mark.
     if ((h.size() & 0xFF) == 0)
         h.push_back('\0');
@@ -189,8 +169,8 @@ bool scanLzhMembers(std::string_view s, std::vector<LzhStoredMember> &members, s
         const int level = std::uint8_t(s[at + 20]);
         LzhStoredMember m;
         m.offset = at;
-        m.originalSize = getLE(s, at + 11, 4);
-        std::uint64_t packed = getLE(s, at + 7, 4);
+        m.originalSize = loadLE(s, at + 11, 4);
+        std::uint64_t packed = loadLE(s, at + 7, 4);
         Extensions ext;
         std::string baseName;
         size_t headerSize = 0;
@@ -200,7 +180,7 @@ bool scanLzhMembers(std::string_view s, std::vector<LzhStoredMember> &members, s
             if (headerSize < 22 + nameLength || at + headerSize > s.size())
                 return fail(why, "a member header is damaged");
             baseName = toSlashes(withSlashes(s.substr(at + 22, nameLength)));
-            m.mtime = fromDosTime(getLE(s, at + 15, 4));
+            m.mtime = fromDosTime(loadLE(s, at + 15, 4));
             if (level == 1) {
                 size_t consumed = 0;
                 if (!readExtensions(s, at + headerSize - 2, s.size(), ext, consumed) ||
@@ -210,12 +190,12 @@ bool scanLzhMembers(std::string_view s, std::vector<LzhStoredMember> &members, s
                 packed -= consumed;
             }
         } else if (level == 2) {
-            headerSize = getLE(s, at, 2);
+            headerSize = loadLE(s, at, 2);
             size_t consumed = 0;
             if (headerSize < kLevel2BaseSize || at + headerSize > s.size() ||
                 !readExtensions(s, at + 24, at + headerSize, ext, consumed))
                 return fail(why, "a member header is damaged");
-            m.mtime = std::time_t(getLE(s, at + 15, 4));
+            m.mtime = std::time_t(loadLE(s, at + 15, 4));
         } else {
             return fail(why, "header level " + std::to_string(level) + " is not read");
         }

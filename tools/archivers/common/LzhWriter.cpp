@@ -236,18 +236,8 @@ private:
         return ARC_OK;
     }
 
-    bool count(std::uint64_t size)
-    {
-        m_total += size;
-        return m_total <= ARC_MAX_TOTAL_BYTES;
-    }
-
-    int tooMuch()
-    {
-        appendLine(m_log, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
-                              " bytes of member data in one command");
-        return ARC_ERROR_TOTAL_TOO_LARGE;
-    }
+    bool count(std::uint64_t size) { return m_total.add(size); }
+    int tooMuch() { return PackedTotal::refuse(m_log); }
 
     int writeError()
     {
@@ -260,7 +250,7 @@ private:
     SourceCollector m_collector;
     std::string m_out;
     size_t m_members = 0;
-    std::uint64_t m_total = 0; // member data copied and added
+    PackedTotal m_total; // member data copied and added
 };
 
 } // namespace

@@ -235,19 +235,8 @@ private:
         return rc;
     }
 
-    // Adds member data to what this command has packed; false beyond the bound.
-    bool count(size_t size)
-    {
-        m_total += size;
-        return m_total <= ARC_MAX_TOTAL_BYTES;
-    }
-
-    int tooMuch()
-    {
-        appendLine(m_log, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
-                              " bytes of member data in one command");
-        return ARC_ERROR_TOTAL_TOO_LARGE;
-    }
+    bool count(std::uint64_t size) { return m_total.add(size); }
+    int tooMuch() { return PackedTotal::refuse(m_log); }
 
     int writeError(const std::string &name)
     {
@@ -265,10 +254,23 @@ private:
     std::string &m_log;
     std::optional<PendingArchive> m_temp; // declared before the writer: closed first
     std::unique_ptr<MemberSink> m_writer;
-    uint64_t m_total = 0; // member data copied and added
+    PackedTotal m_total; // member data copied and added
 };
 
 } // namespace
+
+bool PackedTotal::add(std::uint64_t size)
+{
+    m_total += size;
+    return m_total <= ARC_MAX_TOTAL_BYTES;
+}
+
+int PackedTotal::refuse(std::string &log)
+{
+    appendLine(log, "error: more than " + std::to_string(ARC_MAX_TOTAL_BYTES) +
+                        " bytes of member data in one command");
+    return ARC_ERROR_TOTAL_TOO_LARGE;
+}
 
 int pack(const PackJob &job, std::string &log)
 {

@@ -2,6 +2,7 @@
 
 #include "tools/archivers/common/Mask.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,20 @@ struct PackJob {
     bool hidden = false;         // take dot files found by masks and recursion
     bool updateOnly = false;     // Add: replace a member only with a newer file
     bool replaceArchive = false; // Add: start a new archive instead of adding to the old one
+};
+
+// The member data one packing command has taken in; more than ARC_MAX_TOTAL_BYTES refuses
+// the command.
+class PackedTotal final
+{
+public:
+    // Adds member data; false once the total is beyond the bound.
+    bool add(std::uint64_t size);
+    // Logs the refusal; ARC_ERROR_TOTAL_TOO_LARGE.
+    static int refuse(std::string &log);
+
+private:
+    std::uint64_t m_total = 0;
 };
 
 // Creates or rewrites an archive. The new archive is written beside the old one and renamed

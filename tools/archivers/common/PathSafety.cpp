@@ -3,28 +3,11 @@
 #include "tools/archivers/common/CommandLine.h"
 
 #include <sys/stat.h>
-#include <vector>
 
 namespace archivers
 {
 namespace
 {
-
-std::vector<std::string_view> components(std::string_view path)
-{
-    std::vector<std::string_view> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
-        if (!part.empty() && part != ".")
-            parts.push_back(part);
-        start = end + 1;
-    }
-    return parts;
-}
 
 bool isAbsolute(std::string_view path)
 {
@@ -43,13 +26,29 @@ std::string slashes(std::string_view s)
 
 } // namespace
 
+std::vector<std::string_view> pathComponents(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = end + 1;
+    }
+    return parts;
+}
+
 std::string normalizeMemberPath(std::string_view member)
 {
     const std::string path = slashes(member);
     std::string out;
     if (!path.empty() && path.front() == '/')
         out.push_back('/');
-    for (std::string_view part : components(path)) {
+    for (std::string_view part : pathComponents(path)) {
         if (!out.empty() && out.back() != '/')
             out.push_back('/');
         out.append(part);
@@ -63,7 +62,7 @@ std::optional<std::string> safeRelativePath(std::string_view member)
     if (isAbsolute(path))
         return std::nullopt;
     std::string out;
-    for (std::string_view part : components(path)) {
+    for (std::string_view part : pathComponents(path)) {
         if (part == "..")
             return std::nullopt;
         if (!out.empty())
@@ -83,11 +82,11 @@ bool linkStaysInside(std::string_view relMember, std::string_view linkTarget)
     // ".." is allowed only as leading components, climbing no higher than the link's own
     // folder: after a descent through another link ("y/..") the kernel resolves ".."
     // physically, which a lexical check cannot follow.
-    size_t depth = components(relMember).size();
+    size_t depth = pathComponents(relMember).size();
     if (depth > 0)
         --depth; // the link's own name; its target is read from its folder
     bool descended = false;
-    for (std::string_view part : components(target)) {
+    for (std::string_view part : pathComponents(target)) {
         if (part == "..") {
             if (descended || depth == 0)
                 return false;

@@ -3,9 +3,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace archivers
 {
+
+// The names between the '/' of a path, empty ones and "." left out. Pure.
+std::vector<std::string_view> pathComponents(std::string_view path);
 
 // A member path as this platform writes it: backslashes read as '/', leading "./" and
 // repeated or trailing separators dropped. Pure.
