@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <exception>
+
 QByteArray recorderFolder(const char *set)
 {
     return QByteArray(ARCHIVE_RECORDERS_DIR) + '/' + set;
@@ -18,6 +20,25 @@ void useNoLibraries()
 {
     static QTemporaryDir empty;
     tunelet::testkit::useLibraryFolder(QFile::encodeName(empty.path()));
+}
+
+void clearRecorderAnswers()
+{
+    for (const char *name :
+         {"TUNELET_RECORDER_RESULT", "TUNELET_RECORDER_OPEN", "TUNELET_RECORDER_CHECK",
+          "TUNELET_RECORDER_OWNER", "TUNELET_RECORDER_TYPE", "TUNELET_RECORDER_MEMBERS",
+          "TUNELET_RECORDER_PROGRESS"})
+        qunsetenv(name);
+}
+
+QByteArray raisedMessage(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const std::exception &error) {
+        return QByteArray(error.what());
+    }
+    return "(nothing raised)";
 }
 
 RecorderLog::RecorderLog()

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 using tunelet::testkit::useLibraryFolder;
 
 // Points the library seam at a folder of recording libraries ("all", "lmzip", "unzip",
@@ -14,6 +16,12 @@ QByteArray recorderFolder(const char *set);
 void useRecorders(const char *set);
 // A folder without any library.
 void useNoLibraries();
+
+// Forgets every answer a test set for the recording libraries (TUNELET_RECORDER_…).
+void clearRecorderAnswers();
+
+// The message of what `action` raises; "(nothing raised)" when it returns.
+QByteArray raisedMessage(const std::function<void()> &action);
 
 // The call log of the recording libraries: one row per call, fields split at tabs.
 class RecorderLog final

@@ -7,6 +7,7 @@
 #include "archive/TAR32.h"
 #include "archive/ZIP32.h"
 #include "tests/archive/ArchiveTestSupport.h"
+#include "tests/support/ArchiveTools.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,33 +15,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace tunelet::testkit;
+
 namespace
 {
 
 constexpr WindowHandle window = 42;
-
-QByteArray raisedMessage(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const std::exception &error) {
-        return QByteArray(error.what());
-    }
-    return "(nothing raised)";
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 // A back-end that offers nothing but the abstract Unpack.
 class TBare final : public TArchiver
@@ -109,11 +89,7 @@ private:
 
 void ArchiveBackendsTest::init()
 {
-    for (const char *name :
-         {"TUNELET_RECORDER_RESULT", "TUNELET_RECORDER_OPEN", "TUNELET_RECORDER_CHECK",
-          "TUNELET_RECORDER_OWNER", "TUNELET_RECORDER_TYPE", "TUNELET_RECORDER_MEMBERS",
-          "TUNELET_RECORDER_PROGRESS"})
-        qunsetenv(name);
+    clearRecorderAnswers();
     useRecorders("all");
     m_options.Reset();
     m_output.clear();
@@ -242,7 +218,7 @@ void ArchiveBackendsTest::lhaResponseFile()
     // Derived from the option set, whatever the caller passes.
     lha->Unpack(0, "a.lzh", m_options, "", files, false, m_output);
     QCOMPARE(lha->CommandLine, "x -+  \"a.lzh\" \"@" + list + "\" ");
-    QCOMPARE(readFile(m_dir.filePath("files.lst")), QByteArray("\"a.snr\"\r\n\"b.snr\"\r\n"));
+    QCOMPARE(fileBytes(m_dir.filePath("files.lst")), QByteArray("\"a.snr\"\r\n\"b.snr\"\r\n"));
     lha->RemoveItems(0, "a.lzh", m_options, "", files, false, m_output);
     QVERIFY(lha->CommandLine.contains("@"));
     // ruOnUpdate is not in the default set.
@@ -327,12 +303,12 @@ void ArchiveBackendsTest::zipUnpack()
     QVERIFY(!zip->CommandLine.contains('@'));
     zip->Unpack(window, "a.zip", m_options, "", FileItems{"x\\y"}, true, m_output);
     QVERIFY(zip->CommandLine.contains('@'));
-    QCOMPARE(readFile(m_dir.filePath("r.lst")), QByteArray("\"x/y\"\r\n"));
+    QCOMPARE(fileBytes(m_dir.filePath("r.lst")), QByteArray("\"x/y\"\r\n"));
 }
 
 void ArchiveBackendsTest::zipEntriesFromTheirLibraries()
 {
-    writeFile(m_dir.filePath("a.zip"), "zip");
+    QVERIFY(writeFileIn(m_dir.filePath("a.zip"), "zip"));
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
     TArchiveEntryInfo info{};
@@ -394,7 +370,7 @@ void ArchiveBackendsTest::zipRemoveAndUpdate()
 void ArchiveBackendsTest::zipPackWithLmzip()
 {
     useRecorders("lmzip");
-    writeFile(m_dir.filePath("new.zip"), "old archive");
+    QVERIFY(writeFileIn(m_dir.filePath("new.zip"), "old archive"));
     RecorderLog log;
     auto zip = TArchiver::Create<TZip32>();
     m_options.c = 1;
@@ -458,7 +434,7 @@ void ArchiveBackendsTest::zipOwnerWindow()
 
 void ArchiveBackendsTest::zipMakeSfx()
 {
-    writeFile(m_dir.filePath("a.zip"), "ZIPDATA");
+    QVERIFY(writeFileIn(m_dir.filePath("a.zip"), "ZIPDATA"));
     auto zip = TArchiver::Create<TZip32>();
     m_options.gw = 1;
     QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", m_options, "", m_output); }),
@@ -466,11 +442,11 @@ void ArchiveBackendsTest::zipMakeSfx()
     m_options.gw = 0;
     QCOMPARE(raisedMessage([&] { zip->MakeSFX(window, "a.zip", m_options, "", m_output); }),
              QByteArray("zip 書庫からのDOS自己解凍書庫の作成には sfx16.dat が必要です。"));
-    writeFile(m_dir.filePath("sfx16.dat"), "DOSSTUB");
+    QVERIFY(writeFileIn(m_dir.filePath("sfx16.dat"), "DOSSTUB"));
     QDir().mkdir("out");
     RecorderLog log;
     QCOMPARE(zip->MakeSFX(window, "a.zip", m_options, "out", m_output), 0);
-    QCOMPARE(readFile(m_dir.filePath("out/a.EXE")), QByteArray("DOSSTUBZIPDATA"));
+    QCOMPARE(fileBytes(m_dir.filePath("out/a.EXE")), QByteArray("DOSSTUBZIPDATA"));
     QCOMPARE(zip->CommandLine, QByteArray("-A out/a.EXE"));
     QCOMPARE(log.rows().value(0).mid(1, 3), (QList<QByteArray>{"Zip", "42", "-A out/a.EXE"}));
 }
@@ -612,22 +588,22 @@ void ArchiveBackendsTest::tarForeground()
 
 void ArchiveBackendsTest::tarMakeSfx()
 {
-    writeFile(m_dir.filePath("a.tgz"), "TGZDATA");
+    QVERIFY(writeFileIn(m_dir.filePath("a.tgz"), "TGZDATA"));
     RecorderLog log;
     auto tgz = TArchiver::Create<TTgz32>();
     tgz->CommandLine = "earlier";
     QCOMPARE(raisedMessage([&] { tgz->MakeSFX(window, "a.tgz", m_options, "", m_output); }),
              QByteArray("tar/tgz 書庫からの自己解凍書庫の作成には kmtarsef.exe が必要です。"));
-    writeFile(m_dir.filePath("kmtarsef.exe"), "SEF");
+    QVERIFY(writeFileIn(m_dir.filePath("kmtarsef.exe"), "SEF"));
     QCOMPARE(tgz->MakeSFX(window, "a.tgz", m_options, "", m_output), 0);
-    QCOMPARE(readFile(m_dir.filePath("a.EXE")), QByteArray("SEFTGZDATA"));
+    QCOMPARE(fileBytes(m_dir.filePath("a.EXE")), QByteArray("SEFTGZDATA"));
     QCOMPARE(tgz->CommandLine, QByteArray("earlier"));
     QVERIFY(log.rows().isEmpty());
 }
 
 void ArchiveBackendsTest::bz2MakeSfxRaisesFirst()
 {
-    writeFile(m_dir.filePath("kmtarsef.exe"), "SEF");
+    QVERIFY(writeFileIn(m_dir.filePath("kmtarsef.exe"), "SEF"));
     auto bz2 = TArchiver::Create<TBZ232>();
     QCOMPARE(raisedMessage([&] { bz2->MakeSFX(window, "missing.bz2", m_options, "", m_output); }),
              QByteArray("BZ2 形式書庫は自己解凍形式にできません。"));
@@ -731,7 +707,7 @@ void ArchiveBackendsTest::bgaCommands()
         QByteArray("この形式ではメモリへの展開をサポートしておりません。"));
     QCOMPARE(log.rowsOf("Bga").size(), 4);
     QVERIFY(!TBGA32::IsArchive("missing.gza"));
-    writeFile(m_dir.filePath("there.gza"), "x");
+    QVERIFY(writeFileIn(m_dir.filePath("there.gza"), "x"));
     QVERIFY(TBGA32::IsArchive("there.gza"));
 }
 
@@ -771,10 +747,10 @@ void ArchiveBackendsTest::windowsFormArchivePaths()
     // once expanded into a Linux name that begins with '/'.
     QVERIFY(QDir().mkpath("sub"));
     QVERIFY(QDir().mkpath("C:/m"));
-    writeFile(m_dir.filePath("sub/a.cab"), "cab");
-    writeFile(m_dir.filePath("C:/m/a.lzh"), "lzh");
-    writeFile(m_dir.filePath("C:/m/a.zip"), "ZIPDATA");
-    writeFile(m_dir.filePath("sfx16.dat"), "STUB");
+    QVERIFY(writeFileIn(m_dir.filePath("sub/a.cab"), "cab"));
+    QVERIFY(writeFileIn(m_dir.filePath("C:/m/a.lzh"), "lzh"));
+    QVERIFY(writeFileIn(m_dir.filePath("C:/m/a.zip"), "ZIPDATA"));
+    QVERIFY(writeFileIn(m_dir.filePath("sfx16.dat"), "STUB"));
     RecorderLog log;
     auto cab = TArchiver::Create<TCab32>();
     cab->Unpack(window, "sub\\a.cab", m_options, "out", FileItems{"f"}, false, m_output);
@@ -787,7 +763,7 @@ void ArchiveBackendsTest::windowsFormArchivePaths()
     auto zip = TArchiver::Create<TZip32>();
     QCOMPARE(zip->MakeSFX(window, "C:\\m\\a.zip", m_options, "", m_output), 0);
     QCOMPARE(zip->CommandLine, QByteArray("-A C:\\m\\a.EXE"));
-    QCOMPARE(readFile(m_dir.filePath("C:/m/a.EXE")), QByteArray("STUBZIPDATA"));
+    QCOMPARE(fileBytes(m_dir.filePath("C:/m/a.EXE")), QByteArray("STUBZIPDATA"));
     // A Linux name with a backslash in it is still refused.
     QVERIFY(!TLha32::IsArchive(QFile::encodeName(m_dir.filePath("x\\a.lzh"))));
 }

@@ -6,6 +6,7 @@
 #include "archive/RegisteredMessages.h"
 #include "archive/ZIP32.h"
 #include "platform/dynlib/DynamicLibrary.h"
+#include "tests/support/ArchiveTools.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,14 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace tunelet::testkit;
+
 namespace
 {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 } // namespace
 
 // The option set, the command-line builder, file items and the name rules.
@@ -333,7 +330,7 @@ void ArchiveBuilderTest::ambiguousPaths()
     QTemporaryDir dir;
     const QString oldCurrent = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    writeFile(dir.filePath("here\\a.lzh"), "an archive named with a backslash");
+    QVERIFY(writeFileIn(dir.filePath("here\\a.lzh"), "an archive named with a backslash"));
     QByteArray message;
     try {
         RequireUnambiguousPath(path, targetFolder ? PathRole::TargetFolder : PathRole::File);
@@ -571,9 +568,9 @@ void ArchiveBuilderTest::selfExtractorNames()
 void ArchiveBuilderTest::selfExtractorFileIsStubThenArchive()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("stub.dat"), "STUB");
-    writeFile(dir.filePath("a.zip"), "ARCHIVE");
-    writeFile(dir.filePath("a.EXE"), "old and longer content");
+    QVERIFY(writeFileIn(dir.filePath("stub.dat"), "STUB"));
+    QVERIFY(writeFileIn(dir.filePath("a.zip"), "ARCHIVE"));
+    QVERIFY(writeFileIn(dir.filePath("a.EXE"), "old and longer content"));
     const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
     filters::WriteSelfExtractor(name("stub.dat"), name("a.zip"), name("a.EXE"));
     QFile result(dir.filePath("a.EXE"));
@@ -584,7 +581,7 @@ void ArchiveBuilderTest::selfExtractorFileIsStubThenArchive()
 void ArchiveBuilderTest::selfExtractorMissingStubLeavesNothing()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("a.zip"), "ARCHIVE");
+    QVERIFY(writeFileIn(dir.filePath("a.zip"), "ARCHIVE"));
     const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
     QVERIFY_THROWS_EXCEPTION(
         EFOpenError, filters::WriteSelfExtractor(name("nostub.dat"), name("a.zip"), name("a.EXE")));
@@ -597,8 +594,8 @@ void ArchiveBuilderTest::selfExtractorMissingStubLeavesNothing()
 void ArchiveBuilderTest::selfExtractorNeverReplacesItsArchive()
 {
     QTemporaryDir dir;
-    writeFile(dir.filePath("stub.dat"), "STUB");
-    writeFile(dir.filePath("a.EXE"), "ARCHIVE");
+    QVERIFY(writeFileIn(dir.filePath("stub.dat"), "STUB"));
+    QVERIFY(writeFileIn(dir.filePath("a.EXE"), "ARCHIVE"));
     const auto name = [&](const char *file) { return QFile::encodeName(dir.filePath(file)); };
     QVERIFY_THROWS_EXCEPTION(
         EArchiver, filters::WriteSelfExtractor(name("stub.dat"), name("a.EXE"), name("a.EXE")));
@@ -631,9 +628,9 @@ void ArchiveBuilderTest::libraryFileNames()
 void ArchiveBuilderTest::searchPathOrder()
 {
     QTemporaryDir beside, current, onPath;
-    writeFile(current.filePath("stub.dat"), "current");
-    writeFile(onPath.filePath("stub.dat"), "path");
-    writeFile(onPath.filePath("only-on-path.dat"), "path");
+    QVERIFY(writeFileIn(current.filePath("stub.dat"), "current"));
+    QVERIFY(writeFileIn(onPath.filePath("stub.dat"), "path"));
+    QVERIFY(writeFileIn(onPath.filePath("only-on-path.dat"), "path"));
     const QByteArray oldPath = qgetenv("PATH");
     const QString oldCurrent = QDir::currentPath();
     qputenv("PATH", "/nonexistent:" + QFile::encodeName(onPath.path()));
@@ -644,7 +641,7 @@ void ArchiveBuilderTest::searchPathOrder()
     };
     QCOMPARE(found("stub.dat"), current.filePath("stub.dat"));
     QCOMPARE(found("only-on-path.dat"), onPath.filePath("only-on-path.dat"));
-    writeFile(beside.filePath("stub.dat"), "beside");
+    QVERIFY(writeFileIn(beside.filePath("stub.dat"), "beside"));
     QCOMPARE(found("stub.dat"), beside.filePath("stub.dat"));
     QVERIFY(found("nowhere.dat").isEmpty());
     QVERIFY(tunelet::dynlib::loadLibrary("NOSUCH32.DLL") == nullptr);

@@ -105,14 +105,11 @@ void ArchiveCabPackTest::noSelfExtractor()
     const QByteArray archive = path("songs.cab");
     file.SetFileName(archive);
     const QByteArray before = readBytes(archive);
-    try {
-        file.Archiver()->MakeSFX(0, archive, file.Options(), QByteArray(), m_output);
-        QFAIL("nothing raised");
-    } catch (const EArchiver &error) {
-        QCOMPARE(error.message(),
-                 QByteArray("CAB 形式書庫からの自己解凍書庫の作成には Windows "
-                            "用の自己解凍部が必要ですが、この環境にはありません。"));
-    }
+    QCOMPARE(raisedMessage([&] {
+                 file.Archiver()->MakeSFX(0, archive, file.Options(), QByteArray(), m_output);
+             }),
+             QByteArray("CAB 形式書庫からの自己解凍書庫の作成には Windows "
+                        "用の自己解凍部が必要ですが、この環境にはありません。"));
     QCOMPARE(file.Archiver()->CommandLine, "-f  \"" + archive + "\" ");
     QCOMPARE(readBytes(archive), before);
     QVERIFY(!QFile::exists(m_dir.filePath("songs.exe")));

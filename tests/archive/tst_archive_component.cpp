@@ -29,25 +29,6 @@ int ordinal(TArchiverType type)
     return static_cast<int>(type);
 }
 
-QByteArray raisedMessage(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const EArchiver &error) {
-        return error.message();
-    }
-    return "(nothing raised)";
-}
-
-void clearRecorderAnswers()
-{
-    for (const char *name :
-         {"TUNELET_RECORDER_RESULT", "TUNELET_RECORDER_OPEN", "TUNELET_RECORDER_CHECK",
-          "TUNELET_RECORDER_OWNER", "TUNELET_RECORDER_TYPE", "TUNELET_RECORDER_MEMBERS",
-          "TUNELET_RECORDER_PROGRESS"})
-        qunsetenv(name);
-}
-
 const FileItems snrMasks{TStringList{"*.SNR", "*.snr", "*.Snr"}};
 
 } // namespace

@@ -3,12 +3,12 @@
 #include "archive/TAR32.h"
 #include "archive/ZIP32.h"
 #include "tests/archive/ArchiveTestSupport.h"
+#include "tests/support/ArchiveTools.h"
 #include "tests/support/ArchiveWriters.h"
 #include "tests/support/ByteFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,12 +22,6 @@ namespace
 
 constexpr WindowHandle mainWindow = 0x3a00007;
 const QByteArray song("#tunelet song\r\n*HEAD\"Integration\"\r\nC D E\r\n");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 } // namespace
 
@@ -87,17 +81,11 @@ void ArchiveIntegrationTest::init()
 QString ArchiveIntegrationTest::makeArchive(const QString &tool, const QStringList &arguments,
                                             const QString &name)
 {
-    const QString program = QStandardPaths::findExecutable(tool);
-    if (program.isEmpty())
-        return {};
     const QString archive = m_dir.filePath(name);
     QFile::remove(archive);
-    QProcess process;
-    process.setWorkingDirectory(m_source);
     QStringList args = arguments;
     args.replaceInStrings("ARCHIVE", archive);
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0 || !QFile::exists(archive))
+    if (runTool(tool, args, m_source) != 0 || !QFile::exists(archive))
         return {};
     return archive;
 }
@@ -129,7 +117,7 @@ void ArchiveIntegrationTest::lzhAsTheJukeboxUsesIt()
         file.Unpack(mainWindow, nullptr, folder, FileItems{TStringList{"*.SNR", "*.snr", "*.Snr"}}),
         0);
     QVERIFY(!file.CommandLine().isEmpty());
-    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), song);
     QVERIFY(!QFile::exists(m_target + "/readme.txt"));
     QCOMPARE(listing(file, "*.snr"), QStringList{"song.snr"});
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
@@ -152,7 +140,7 @@ void ArchiveIntegrationTest::lzhProgressAndAbort()
     const QByteArray folder = QFile::encodeName(m_target) + '/';
     QCOMPARE(file.Unpack(mainWindow, nullptr, folder, FileItems{"*.snr"}), 0);
     QVERIFY(reports > 0);
-    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), song);
 
     QFile::remove(m_target + "/song.snr");
     abort = true;
@@ -249,8 +237,8 @@ void ArchiveIntegrationTest::zipUnpackAndList()
     file.SetFileName(QFile::encodeName(archive));
     QVERIFY(dynamic_cast<TZip32 *>(file.Archiver()) != nullptr);
     QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*.snr"}), 0);
-    QCOMPARE(readFile(m_target + "/song.snr"), song);
-    QCOMPARE(readFile(m_target + "/second.SNR"), song);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), song);
+    QCOMPARE(fileBytes(m_target + "/second.SNR"), song);
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "second.SNR"}));
 }
 
@@ -265,7 +253,7 @@ void ArchiveIntegrationTest::tgzUnpackAndList()
     QVERIFY(dynamic_cast<TTgz32 *>(file.Archiver()) != nullptr);
     QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"readme.txt"}),
              0);
-    QCOMPARE(readFile(m_target + "/readme.txt"), QByteArray("text"));
+    QCOMPARE(fileBytes(m_target + "/readme.txt"), QByteArray("text"));
     QVERIFY(!QFile::exists(m_target + "/song.snr"));
     QCOMPARE(listing(file, "*"), (QStringList{"song.snr", "readme.txt"}));
     QCOMPARE(int(TTar32::ArchiveType(QFile::encodeName(archive))), int(TArchiverType::atTgz));
@@ -373,7 +361,7 @@ void ArchiveIntegrationTest::zipPackRemoveUpdateRoundTrip()
     }
     QCOMPARE(zip->Update(0, archive, options, base, FileItems{"song.snr"}, false, output), 0);
     QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*"}), 0);
-    QCOMPARE(readFile(m_target + "/song.snr"), changed);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), changed);
     QFile restore(m_source + "/song.snr");
     QVERIFY(restore.open(QIODevice::WriteOnly));
     restore.write(song);
@@ -399,7 +387,7 @@ void ArchiveIntegrationTest::tarPackRoundTrip()
         const QString out = m_target + '/' + name;
         QVERIFY(QDir().mkpath(out));
         QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(out), FileItems{"*"}), 0);
-        QCOMPARE(readFile(out + "/song.snr"), song);
+        QCOMPARE(fileBytes(out + "/song.snr"), song);
     }
 }
 QTEST_GUILESS_MAIN(ArchiveIntegrationTest)

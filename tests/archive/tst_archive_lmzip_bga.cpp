@@ -4,6 +4,7 @@
 #include "archive/BGA32.h"
 #include "archive/ZIP32.h"
 #include "tests/support/ArchiveLibraries.h"
+#include "tests/support/ArchiveTools.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,26 +13,13 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-using tunelet::testkit::useLibraryFolder;
+using namespace tunelet::testkit;
 
 namespace
 {
 
 constexpr WindowHandle mainWindow = 0x3a00007;
 const QByteArray song("#tunelet song\r\n*HEAD\"Component\"\r\nC D E\r\n");
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 // Exposes the entry lookup of the ZIP back-end, to see which library answers.
 class VisibleZip32 final : public TZip32
@@ -81,8 +69,8 @@ void ArchiveLmzipBgaTest::initTestCase()
         QVERIFY2(QFile::exists(m_bin + '/' + lib), lib);
     m_source = m_dir.filePath("src");
     QVERIFY(QDir().mkpath(m_source));
-    writeFile(m_source + "/song.snr", song);
-    writeFile(m_source + "/readme.txt", "text");
+    QVERIFY(writeFileIn(m_source + "/song.snr", song));
+    QVERIFY(writeFileIn(m_source + "/readme.txt", "text"));
     // The LMZIP packer takes names from the current folder.
     QVERIFY(QDir::setCurrent(m_source));
 }
@@ -181,7 +169,7 @@ void ArchiveLmzipBgaTest::bgaThroughTheComponent()
     QCOMPARE(file.CommandLine(), "x -n -i -j  \"" + archive + "\" \"" +
                                      QFile::encodeName(m_target) +
                                      "\\\" \"*.SNR\" \"*.snr\" \"*.Snr\" ");
-    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), song);
     QVERIFY(!QFile::exists(m_target + "/readme.txt"));
 
     QByteArray output;
@@ -234,7 +222,7 @@ void ArchiveLmzipBgaTest::zipWithLmzipAlone()
     useOnly({"liblmzip32.so"});
     const QString archive = m_dir.filePath("lmzip.zip");
     // An old archive with a member the new one does not name: packing starts afresh.
-    writeFile(m_dir.filePath("old.snr"), "old");
+    QVERIFY(writeFileIn(m_dir.filePath("old.snr"), "old"));
     {
         TArchiveFile old;
         old.SetFileName(QFile::encodeName(archive));
@@ -257,7 +245,7 @@ void ArchiveLmzipBgaTest::zipWithLmzipAlone()
     QCOMPARE(file.Archiver()->CheckArchive(QFile::encodeName(archive), 0, 0), 1);
 
     QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*.snr"}), 0);
-    QCOMPARE(readFile(m_target + "/song.snr"), song);
+    QCOMPARE(fileBytes(m_target + "/song.snr"), song);
     QVERIFY(!QFile::exists(m_target + "/readme.txt"));
 
     QCOMPARE(file.Archiver()->RemoveItems(mainWindow, QFile::encodeName(archive), file.Options(),

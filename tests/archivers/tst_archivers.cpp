@@ -1,6 +1,7 @@
 // The archiver libraries, loaded as the back-ends load them and driven with the command lines
 // the back-ends build.
 #include "tests/archivers/ArchiverLibrary.h"
+#include "tests/support/ArchiveTools.h"
 #include "tests/support/ArchiveWriters.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
@@ -10,7 +11,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,20 +22,6 @@ using namespace tunelet::testkit;
 namespace
 {
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(data), data.size());
-}
-
 // Every file and link below `dir`, relative, sorted.
 QStringList filesBelow(const QString &dir)
 {
@@ -46,23 +32,6 @@ QStringList filesBelow(const QString &dir)
         names << QDir(dir).relativeFilePath(it.next());
     names.sort();
     return names;
-}
-
-bool run(const QString &program, const QStringList &args, const QString &workDir)
-{
-    QProcess p;
-    p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
-// A data file large enough to be compressed.
-QByteArray songText(int lines, const QByteArray &title)
-{
-    QByteArray text = "*HEAD\"" + title + "\"\r\n";
-    for (int i = 0; i < lines; ++i)
-        text += "o4 l8 c d e f g a b > c < " + QByteArray::number(i) + "\r\n";
-    return text;
 }
 
 // The command line the LHA back-end builds with the main window's options: command, -+,
@@ -137,11 +106,12 @@ private:
         const QString src = dir.filePath("src-" + name);
         QStringList names;
         for (const auto &[file, data] : files) {
-            writeFile(src + "/" + file, data);
+            if (!writeFileIn(src + "/" + file, data))
+                return {};
             names << file;
         }
         const QString archive = dir.filePath(name);
-        if (!run(m_lha, QStringList{"ao" + method, archive} + names, src))
+        if (runTool(m_lha, QStringList{"ao" + method, archive} + names, src) != 0)
             return {};
         return archive;
     }
@@ -149,8 +119,7 @@ private:
     QString writeFixture(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
     {
         const QString path = dir.filePath(name);
-        writeFile(path, bytes);
-        return path;
+        return writeFileIn(path, bytes) ? path : QString();
     }
 
     QString songLzh(const QTemporaryDir &dir)
@@ -234,12 +203,12 @@ private slots:
             folder.replace('/', '\\');
         QCOMPARE(m_unlha->command(lhaLine("x", archive, folder, kSongMasks)), ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"A.SNR", "Song.Snr", "sub/deep/B.snr"}));
-        QCOMPARE(readAll(target + "/sub/deep/B.snr"), songText(400, "Beta"));
-        QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
+        QCOMPARE(fileBytes(target + "/sub/deep/B.snr"), songText(400, "Beta"));
+        QCOMPARE(fileBytes(target + "/A.SNR"), songText(2, "Alpha"));
         // Extracting again replaces the files.
-        writeFile(target + "/A.SNR", "old");
+        QVERIFY(writeFileIn(target + "/A.SNR", "old"));
         QCOMPARE(m_unlha->command(lhaLine("x", archive, target + "/", kSongMasks)), ARC_OK);
-        QCOMPARE(readAll(target + "/A.SNR"), songText(2, "Alpha"));
+        QCOMPARE(fileBytes(target + "/A.SNR"), songText(2, "Alpha"));
     }
 
     void lhaMethods_data()
@@ -273,8 +242,8 @@ private slots:
         QCOMPARE(m_unlha->close(h), 0);
         const QString target = dir.filePath("out");
         QCOMPARE(m_unlha->command(lhaLine("x", archive, target, {"*"})), ARC_OK);
-        QCOMPARE(readAll(target + "/big.snr"), big);
-        QCOMPARE(readAll(target + "/tiny.snr"), QByteArray("t"));
+        QCOMPARE(fileBytes(target + "/big.snr"), big);
+        QCOMPARE(fileBytes(target + "/tiny.snr"), QByteArray("t"));
         QVERIFY(m_unlha->check(archive, ARC_CHECK_MODE_PROBE) != 0);
     }
 
@@ -466,8 +435,8 @@ private slots:
         QCOMPARE(m_unlha->list(archive, "*.snr"), QStringList({kyokuName, soName}));
         const QString target = dir.filePath("out");
         QCOMPARE(m_unlha->command(lhaLine("x", archive, target, kSongMasks)), ARC_OK);
-        QCOMPARE(readAll(target + "/" + kyokuName), QByteArray("kyoku"));
-        QCOMPARE(readAll(target + "/" + soName), QByteArray("so"));
+        QCOMPARE(fileBytes(target + "/" + kyokuName), QByteArray("kyoku"));
+        QCOMPARE(fileBytes(target + "/" + soName), QByteArray("so"));
         QByteArray buffer(8, '\0');
         uint32_t written = 0;
         QCOMPARE(
@@ -525,7 +494,7 @@ private slots:
         QTemporaryDir dir;
         const QString base = dir.filePath("base");
         QDir().mkpath(base + "/outside");
-        writeFile(base + "/outside/victim.snr", "victim");
+        QVERIFY(writeFileIn(base + "/outside/victim.snr", "victim"));
         const bool isLha = library == "lha";
         const QString archive = writeFixture(dir, isLha ? "evil.lzh" : "evil.tar", bytes);
         const QString target = base + "/target";
@@ -538,7 +507,7 @@ private slots:
         }
         QCOMPARE(rc, expected);
         QCOMPARE(filesBelow(base), QStringList({"outside/victim.snr"}));
-        QCOMPARE(readAll(base + "/outside/victim.snr"), QByteArray("victim"));
+        QCOMPARE(fileBytes(base + "/outside/victim.snr"), QByteArray("victim"));
         QVERIFY(!QFileInfo::exists(QString::fromLocal8Bit(absoluteVictim())));
     }
 
@@ -573,12 +542,12 @@ private slots:
         const QString archive = writeFixture(dir, "t.lzh", bytes);
         const QString target = dir.filePath("out");
         QDir().mkpath(target);
-        writeFile(target + "/first.snr", "previous");
+        QVERIFY(writeFileIn(target + "/first.snr", "previous"));
         const int rc = m_unlha->command(lhaLine("x", archive, target, {"*"}));
         QVERIFY(rc == ARC_ERROR_ARCHIVE_DAMAGED || rc == ARC_ERROR_ARCHIVE_OPEN);
         // No partial file; the earlier file is untouched.
         QCOMPARE(filesBelow(target), QStringList({"first.snr"}));
-        QCOMPARE(readAll(target + "/first.snr"), QByteArray("previous"));
+        QCOMPARE(fileBytes(target + "/first.snr"), QByteArray("previous"));
         QCOMPARE(m_unlha->check(archive, ARC_CHECK_MODE_PROBE), 0);
         QByteArray buffer(64, '\0');
         uint32_t written = 0;
@@ -702,12 +671,12 @@ private slots:
         if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
-        writeFile(dir.filePath("src/a.txt"), "alpha");
-        writeFile(dir.filePath("src/sub/[b].txt"), "beta");
-        writeFile(dir.filePath("src/sub/c.snr"), "gamma");
+        QVERIFY(writeFileIn(dir.filePath("src/a.txt"), "alpha"));
+        QVERIFY(writeFileIn(dir.filePath("src/sub/[b].txt"), "beta"));
+        QVERIFY(writeFileIn(dir.filePath("src/sub/c.snr"), "gamma"));
         const QString archive = dir.filePath("x.zip");
-        QVERIFY(run(m_bsdtar, {"-c", "--format", "zip", "-f", archive, "a.txt", "sub"},
-                    dir.filePath("src")));
+        QVERIFY(runTool(m_bsdtar, {"-c", "--format", "zip", "-f", archive, "a.txt", "sub"},
+                        dir.filePath("src")) == 0);
         QCOMPARE(m_unzip->list(archive, "*.txt"), QStringList({"a.txt", "sub/[b].txt"}));
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
@@ -717,11 +686,11 @@ private slots:
                  ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"sub/[b].txt"}));
         // Without -o an existing file stays; with -o it is replaced.
-        writeFile(target + "/a.txt", "old");
+        QVERIFY(writeFileIn(target + "/a.txt", "old"));
         QCOMPARE(m_unzip->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
-        QCOMPARE(readAll(target + "/a.txt"), QByteArray("old"));
+        QCOMPARE(fileBytes(target + "/a.txt"), QByteArray("old"));
         QCOMPARE(m_unzip->command("-x -o  \"" + a + "\" \"" + t + "\\\" \"*.txt\" "), ARC_OK);
-        QCOMPARE(readAll(target + "/a.txt"), QByteArray("alpha"));
+        QCOMPARE(fileBytes(target + "/a.txt"), QByteArray("alpha"));
         // -j drops the folders.
         QCOMPARE(m_unzip->command("-x -o -j  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "),
                  ARC_OK);
@@ -742,12 +711,12 @@ private slots:
         if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
-        writeFile(dir.filePath("src/zz/x.snr"), "x");
-        writeFile(dir.filePath("src/ok.snr"), "ok");
+        QVERIFY(writeFileIn(dir.filePath("src/zz/x.snr"), "x"));
+        QVERIFY(writeFileIn(dir.filePath("src/ok.snr"), "ok"));
         const QString made = dir.filePath("made.zip");
-        QVERIFY(run(m_bsdtar, {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr"},
-                    dir.filePath("src")));
-        QByteArray bytes = readAll(made);
+        QVERIFY(runTool(m_bsdtar, {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr"},
+                        dir.filePath("src")) == 0);
+        QByteArray bytes = fileBytes(made);
         QVERIFY(bytes.count("zz/x.snr") >= 2);
         bytes.replace("zz/x.snr", "../x.snr");
         const QString evil = writeFixture(dir, "evil.zip", bytes);
@@ -769,10 +738,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        writeFile(src + "/one.snr", "1");
-        writeFile(src + "/two.snr", "2");
-        writeFile(src + "/deep/three.snr", "3");
-        writeFile(src + "/skip.txt", "no");
+        QVERIFY(writeFileIn(src + "/one.snr", "1"));
+        QVERIFY(writeFileIn(src + "/two.snr", "2"));
+        QVERIFY(writeFileIn(src + "/deep/three.snr", "3"));
+        QVERIFY(writeFileIn(src + "/skip.txt", "no"));
         const QString archive = dir.filePath("p.zip");
         const QByteArray a = archive.toLocal8Bit(), s = src.toLocal8Bit();
         auto zipCommand = reinterpret_cast<ArcCommandFn>(m_zip->entry("Zip"));
@@ -792,7 +761,7 @@ private slots:
         QCOMPARE(zipRun("-d -D  \"" + a + "\" \"two.snr\" "), ARC_OK);
         QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr"}));
         // Freshen replaces members with newer files only.
-        writeFile(src + "/one.snr", "ONE");
+        QVERIFY(writeFileIn(src + "/one.snr", "ONE"));
         {
             QFile one(src + "/one.snr");
             QVERIFY(one.open(QIODevice::ReadWrite));
@@ -809,9 +778,9 @@ private slots:
         QCOMPARE(zipRun(" -D  \"" + a + "\" \"" + s + "\\\" \"skip.txt\" "), ARC_OK);
         QCOMPARE(m_zip->list(archive, "*"), QStringList({"deep/three.snr", "one.snr", "skip.txt"}));
         // The self-extractor step changes nothing and succeeds; a missing file is an error.
-        const QByteArray before = readAll(archive);
+        const QByteArray before = fileBytes(archive);
         QCOMPARE(zipRun("-A " + a), ARC_OK);
-        QCOMPARE(readAll(archive), before);
+        QCOMPARE(fileBytes(archive), before);
         QCOMPARE(zipRun("-A " + dir.filePath("none.EXE").toLocal8Bit()), ARC_ERROR_ARCHIVE_OPEN);
         QCOMPARE(zipRun("-d  \"" + dir.filePath("none.zip").toLocal8Bit() + "\" \"x\" "),
                  ARC_ERROR_ARCHIVE_OPEN);
@@ -827,20 +796,20 @@ private slots:
         if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
-        writeFile(dir.filePath("src/ok.snr"), "ok");
-        writeFile(dir.filePath("src/zz/x.snr"), "x");
-        writeFile(dir.filePath("src/ln/y.snr"), "y");
+        QVERIFY(writeFileIn(dir.filePath("src/ok.snr"), "ok"));
+        QVERIFY(writeFileIn(dir.filePath("src/zz/x.snr"), "x"));
+        QVERIFY(writeFileIn(dir.filePath("src/ln/y.snr"), "y"));
         const QString made = dir.filePath("made.zip");
-        QVERIFY(run(m_bsdtar,
-                    {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr", "ln/y.snr"},
-                    dir.filePath("src")));
-        QByteArray bytes = readAll(made);
+        QVERIFY(runTool(m_bsdtar,
+                        {"-c", "--format", "zip", "-f", made, "ok.snr", "zz/x.snr", "ln/y.snr"},
+                        dir.filePath("src")) == 0);
+        QByteArray bytes = fileBytes(made);
         bytes.replace("zz/x.snr", "../x.snr");
         const QString archive = writeFixture(dir, "f.zip", bytes);
         const QString base = dir.filePath("base");
-        writeFile(base + "/ok.snr", "OK NEWER");
-        writeFile(dir.filePath("x.snr"), "SECRET");
-        writeFile(dir.filePath("elsewhere/y.snr"), "SECRET TOO");
+        QVERIFY(writeFileIn(base + "/ok.snr", "OK NEWER"));
+        QVERIFY(writeFileIn(dir.filePath("x.snr"), "SECRET"));
+        QVERIFY(writeFileIn(dir.filePath("elsewhere/y.snr"), "SECRET TOO"));
         QVERIFY(QFile::link(dir.filePath("elsewhere"), base + "/ln"));
         const QDateTime later = QDateTime::currentDateTime().addSecs(120);
         for (const QString &file :
@@ -883,11 +852,12 @@ private slots:
         if (m_lha.isEmpty())
             QSKIP("the lha tool is not installed");
         QTemporaryDir dir;
-        writeFile(dir.filePath("src/a.snr"), "small");
+        QVERIFY(writeFileIn(dir.filePath("src/a.snr"), "small"));
         writeSparse(dir.filePath("src/b.snr"), 33);
         writeSparse(dir.filePath("src/c.snr"), 33);
         const QString archive = dir.filePath("bomb.lzh");
-        QVERIFY(run(m_lha, {"aoq5", archive, "a.snr", "b.snr", "c.snr"}, dir.filePath("src")));
+        QVERIFY(runTool(m_lha, {"aoq5", archive, "a.snr", "b.snr", "c.snr"}, dir.filePath("src")) ==
+                0);
         QVERIFY(QFileInfo(archive).size() < 64 * 1024);
 
         const QString target = dir.filePath("out");
@@ -913,10 +883,10 @@ private slots:
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
         writeSparse(dir.filePath("src/big.snr"), 70);
-        writeFile(dir.filePath("src/small.snr"), "small");
+        QVERIFY(writeFileIn(dir.filePath("src/small.snr"), "small"));
         const QString archive = dir.filePath("bomb.tgz");
-        QVERIFY(run(m_bsdtar, {"--format", "ustar", "-czf", archive, "big.snr", "small.snr"},
-                    dir.filePath("src")));
+        QVERIFY(runTool(m_bsdtar, {"--format", "ustar", "-czf", archive, "big.snr", "small.snr"},
+                        dir.filePath("src")) == 0);
         int result = 0;
         QCOMPARE(m_tar->list(archive, "*", &result), QStringList{"big.snr"});
         QCOMPARE(result, ARC_ERROR_TOTAL_TOO_LARGE);
@@ -972,15 +942,15 @@ private slots:
         if (m_bsdtar.isEmpty())
             QSKIP("bsdtar is not installed");
         QTemporaryDir dir;
-        writeFile(dir.filePath("a.snr"), songText(50, "Tar"));
-        QVERIFY(run(m_bsdtar, bsdtarArgs + QStringList{name, "a.snr"}, dir.path()));
+        QVERIFY(writeFileIn(dir.filePath("a.snr"), songText(50, "Tar")));
+        QVERIFY(runTool(m_bsdtar, bsdtarArgs + QStringList{name, "a.snr"}, dir.path()) == 0);
         auto getType = reinterpret_cast<ArcGetArchiveTypeFn>(m_tar->entry("TarGetArchiveType"));
         QCOMPARE(getType(dir.filePath(name).toLocal8Bit().constData()), type);
         const QString target = dir.filePath("out");
         const QByteArray line = "x --check-all-path=1 -f \"" + dir.filePath(name).toLocal8Bit() +
                                 "\" -o \"" + target.toLocal8Bit() + "\\\" ";
         QCOMPARE(m_tar->command(line), ARC_OK);
-        QCOMPARE(readAll(target + "/a.snr"), songText(50, "Tar"));
+        QCOMPARE(fileBytes(target + "/a.snr"), songText(50, "Tar"));
         QCOMPARE(m_tar->list(dir.filePath(name), "*"), QStringList({"a.snr"}));
         QCOMPARE(getType(dir.filePath("a.snr").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
         QCOMPARE(getType(dir.filePath("missing").toLocal8Bit().constData()), ARC_TYPE_UNKNOWN);
@@ -1003,8 +973,8 @@ private slots:
         QFETCH(int, type);
         QTemporaryDir dir;
         const QString src = dir.filePath("src");
-        writeFile(src + "/a.snr", "a");
-        writeFile(src + "/d/b.snr", "b");
+        QVERIFY(writeFileIn(src + "/a.snr", "a"));
+        QVERIFY(writeFileIn(src + "/d/b.snr", "b"));
         const QString archive = dir.filePath("new.tar");
         const QByteArray line = "c --check-all-path=0 " + switches + "  -f \"" +
                                 archive.toLocal8Bit() + "\" -o \"" + src.toLocal8Bit() +
@@ -1042,7 +1012,7 @@ private slots:
                                 target.toLocal8Bit() + "\\\" "),
                  ARC_OK);
         QCOMPARE(QFileInfo(target + "/d/alias.snr").symLinkTarget(), target + "/d/song.snr");
-        QCOMPARE(readAll(target + "/hard.snr"), QByteArray("song"));
+        QCOMPARE(fileBytes(target + "/hard.snr"), QByteArray("song"));
         const QString flat = dir.filePath("flat");
         QCOMPARE(m_tar->command("x --use-directory=0 -f \"" + archive.toLocal8Bit() + "\" -o \"" +
                                 flat.toLocal8Bit() + "\\\" \"*.snr\" "),
@@ -1065,7 +1035,7 @@ private slots:
         QCOMPARE(m_cab->command("-x -i  \"" + a + "\" \"" + t + "\\\" \"*.snr\" \"*.bin\" "),
                  ARC_OK);
         QCOMPARE(filesBelow(target), QStringList({"DATA/SONG.SNR", "big.bin"}));
-        QCOMPARE(readAll(target + "/big.bin"), big);
+        QCOMPARE(fileBytes(target + "/big.bin"), big);
         QCOMPARE(m_cab->command("-a  \"" + a + "\" \"" + t + "\\\" \"x\" "), ARC_ERROR_SOURCE);
         QVERIFY(m_cab->check(archive, 0) != 0);
         QByteArray buffer(32, '\0');
@@ -1087,13 +1057,13 @@ private slots:
         const QString target = dir.filePath("out");
         const QByteArray a = archive.toLocal8Bit(), t = target.toLocal8Bit();
         QCOMPARE(m_unrar->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
-        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
+        QCOMPARE(fileBytes(target + "/music/tune.snr"), QByteArray("rar song"));
         // -u keeps a file newer than its member; without it the member replaces it.
-        writeFile(target + "/music/tune.snr", "edited");
+        QVERIFY(writeFileIn(target + "/music/tune.snr", "edited"));
         QCOMPARE(m_unrar->command("-x -u  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
-        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("edited"));
+        QCOMPARE(fileBytes(target + "/music/tune.snr"), QByteArray("edited"));
         QCOMPARE(m_unrar->command("-x  \"" + a + "\" \"" + t + "\\\" \"*.snr\" "), ARC_OK);
-        QCOMPARE(readAll(target + "/music/tune.snr"), QByteArray("rar song"));
+        QCOMPARE(fileBytes(target + "/music/tune.snr"), QByteArray("rar song"));
         QCOMPARE(m_unrar->command("-e  \"" + a + "\" \"" + t + "/flat\\\" \"*.snr\" "), ARC_OK);
         QCOMPARE(filesBelow(target + "/flat"), QStringList({"tune.snr"}));
         QVERIFY(m_unrar->check(archive, 0) != 0);

@@ -4,79 +4,23 @@
 #include "archive/ARJ32.h"
 #include "tests/archivers/ArchiverLibrary.h"
 #include "tests/support/ArchiveLibraries.h"
+#include "tests/support/ArchiveTools.h"
+#include "tests/support/ArchiveWriters.h"
 #include "tests/support/ByteFiles.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <algorithm>
-#include <cstring>
-#include <ftw.h>
-#include <zlib.h>
 
 using namespace tunelet::testkit;
 
 namespace
 {
 
-QByteArrayList *g_tree = nullptr;
-size_t g_rootLength = 0;
-
-// Every file and folder below `root` as relative byte paths, folders ending in '/', sorted. (Qt
-// skips names that are not UTF-8, such as Shift-JIS ones.)
-QByteArrayList treeBelow(const QByteArray &root)
-{
-    QByteArrayList tree;
-    g_tree = &tree;
-    g_rootLength = size_t(root.size());
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int type, struct FTW *) {
-            if (std::strlen(path) > g_rootLength)
-                g_tree->append(QByteArray(path + g_rootLength + 1) + (type == FTW_D ? "/" : ""));
-            return 0;
-        },
-        16, FTW_PHYS);
-    std::sort(tree.begin(), tree.end());
-    return tree;
-}
-
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, struct FTW *) {
-            ::remove(path);
-            return 0;
-        },
-        16, FTW_DEPTH | FTW_PHYS);
-}
-
 const QList<QByteArray> kSongMasks{"*.SNR", "*.snr", "*.Snr"};
 const QByteArray kShiftJisName("\x83\x5c\x83\x93\x83\x4f.SNR"); // "ソング", 0x5C second byte
-
-QByteArray songText(int lines, const QByteArray &title)
-{
-    QByteArray text = "*HEAD\"" + title + "\"\r\n";
-    for (int i = 0; i < lines; ++i)
-        text += "o4 l8 c d e f g a b > c < " + QByteArray::number(i) + "\r\n";
-    return text;
-}
-
-// Bytes no compressor shrinks much, from a fixed seed.
-QByteArray noise(int size)
-{
-    QByteArray bytes(size, '\0');
-    quint32 state = 12345;
-    for (char &c : bytes) {
-        state = state * 1103515245u + 12345u;
-        c = char(state >> 23);
-    }
-    return bytes;
-}
 
 // The files every archive made by arj holds, by byte path.
 const QList<QPair<QByteArray, QByteArray>> &sourceFiles()
@@ -101,24 +45,6 @@ QByteArray unpackLine(const QByteArray &archive, const QByteArray &target,
     return line + " ";
 }
 
-void putLe16(QByteArray &out, quint16 v)
-{
-    out += char(v & 0xFF);
-    out += char(v >> 8);
-}
-
-void putLe32(QByteArray &out, quint32 v)
-{
-    putLe16(out, quint16(v & 0xFFFF));
-    putLe16(out, quint16(v >> 16));
-}
-
-quint32 crc(const QByteArray &bytes)
-{
-    return quint32(
-        ::crc32(0, reinterpret_cast<const Bytef *>(bytes.constData()), uInt(bytes.size())));
-}
-
 // A member of a hand-written archive; stored unless `packed` says otherwise.
 struct HandMember {
     QByteArray name;
@@ -139,19 +65,19 @@ QByteArray basicHeader(quint8 fileType, const QByteArray &name, quint32 packed, 
     h += char(0);  // method: stored
     h += char(fileType);
     h += char(0);
-    putLe32(h, 1700000000u);
-    putLe32(h, packed);
-    putLe32(h, original);
-    putLe32(h, dataCrc);
-    putLe16(h, 0);     // file-spec position
-    putLe16(h, 0x1A4); // access mode
+    archives::put32(h, 1700000000u);
+    archives::put32(h, packed);
+    archives::put32(h, original);
+    archives::put32(h, dataCrc);
+    archives::put16(h, 0);     // file-spec position
+    archives::put16(h, 0x1A4); // access mode
     h += QByteArray(2, '\0');
     h += name + '\0' + '\0'; // name, empty comment
     QByteArray out("\x60\xEA", 2);
-    putLe16(out, quint16(h.size()));
+    archives::put16(out, quint16(h.size()));
     out += h;
-    putLe32(out, crc(h));
-    putLe16(out, 0); // no extended header
+    archives::put32(out, archives::crc32(h));
+    archives::put16(out, 0); // no extended header
     return out;
 }
 
@@ -161,7 +87,7 @@ QByteArray handArchive(const QList<HandMember> &members)
     for (const HandMember &m : members) {
         out += basicHeader(0, m.name, quint32(m.data.size()),
                            m.declaredSize == 0xFFFFFFFF ? quint32(m.data.size()) : m.declaredSize,
-                           m.dataCrc != 0 ? m.dataCrc : crc(m.data));
+                           m.dataCrc != 0 ? m.dataCrc : archives::crc32(m.data));
         out += m.data;
     }
     out += QByteArray("\x60\xEA\x00\x00", 4);
@@ -187,13 +113,9 @@ private:
     {
         const QByteArray archive = path(QString("m%1.arj").arg(method));
         QFile::remove(QFile::decodeName(archive));
-        QProcess arj;
-        arj.setWorkingDirectory(QFile::decodeName(m_source));
-        arj.start(m_arj,
-                  {"a", QString("-m%1").arg(method), "-r", "-y", QFile::decodeName(archive), "*"});
-        if (!arj.waitForFinished(-1) || arj.exitCode() != 0)
-            return {};
-        return archive;
+        const QStringList args{"a",  QString("-m%1").arg(method), "-r",
+                               "-y", QFile::decodeName(archive),  "*"};
+        return runTool(m_arj, args, QFile::decodeName(m_source)) == 0 ? archive : QByteArray();
     }
 
     QByteArray writeArchive(const QString &name, const QByteArray &bytes)
@@ -227,11 +149,7 @@ private slots:
         QVERIFY2(m_unarj->isLoaded(), qPrintable(m_unarj->error()));
         m_arj = QStandardPaths::findExecutable("arj");
         m_source = path("src");
-        for (const auto &[name, data] : sourceFiles()) {
-            const QByteArray file = m_source + "/" + name;
-            QVERIFY(QDir().mkpath(QFile::decodeName(file.left(file.lastIndexOf('/')))));
-            QVERIFY(writeBytes(file, data));
-        }
+        QVERIFY(writeTree(m_source, sourceFiles()));
     }
 
     // Qt's own removal skips the Shift-JIS names.

@@ -1,6 +1,7 @@
 // libbga32.so on GZA and BZA archives, driven with the lines the BGA back-end builds, and its
 // member format through the common reader and writer.
 #include "tests/archivers/ArchiverLibrary.h"
+#include "tests/support/ArchiveTools.h"
 #include "tools/archivers/common/BgaHeader.h"
 #include "tools/archivers/common/BgaWriter.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -12,22 +13,10 @@
 #include <QTest>
 #include <sys/stat.h>
 
+using namespace tunelet::testkit;
+
 namespace
 {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(data), data.size());
-}
 
 QByteArray quoted(const QString &path)
 {
@@ -90,10 +79,10 @@ void ArchiversBgaTest::initTestCase()
     m_source = m_dir.filePath("src");
     for (int i = 0; i < 40000; ++i)
         m_big += QByteArray::number(i * 7919 % 65521) + (i % 13 == 0 ? "\r\n" : " ");
-    writeFile(m_source + "/song.snr", "*HEAD\"GZA\"\r\nc d e\r\n");
-    writeFile(m_source + "/big.snr", m_big);
-    writeFile(m_source + "/sub/Deep.TXT", QByteArray("\0\1\2\xff", 4));
-    writeFile(m_source + "/empty.snr", {});
+    QVERIFY(writeFileIn(m_source + "/song.snr", "*HEAD\"GZA\"\r\nc d e\r\n"));
+    QVERIFY(writeFileIn(m_source + "/big.snr", m_big));
+    QVERIFY(writeFileIn(m_source + "/sub/Deep.TXT", QByteArray("\0\1\2\xff", 4)));
+    QVERIFY(writeFileIn(m_source + "/empty.snr", {}));
 }
 
 void ArchiversBgaTest::roundTripByteForByte_data()
@@ -110,7 +99,7 @@ void ArchiversBgaTest::roundTripByteForByte()
     QFETCH(QByteArray, mark);
     const QString archive = m_dir.filePath(name);
     QCOMPARE(m_bga.command(bgaLine("a", "-n -r -l9", archive, m_source, {"*"})), 0);
-    QCOMPARE(readAll(archive).mid(4, 4), mark);
+    QCOMPARE(fileBytes(archive).mid(4, 4), mark);
     QCOMPARE(m_bga.list(archive, "*"),
              (QStringList{"big.snr", "empty.snr", "song.snr", "sub", "sub/Deep.TXT"}));
     QVERIFY(m_bga.check(archive, 0) != 0);
@@ -118,7 +107,7 @@ void ArchiversBgaTest::roundTripByteForByte()
     const QString out = m_dir.filePath("out-" + name);
     QCOMPARE(m_bga.command(bgaLine("x", "-n", archive, out, {"*"})), 0);
     for (const char *file : {"song.snr", "big.snr", "sub/Deep.TXT", "empty.snr"})
-        QCOMPARE(readAll(out + '/' + file), readAll(m_source + '/' + file));
+        QCOMPARE(fileBytes(out + '/' + file), fileBytes(m_source + '/' + file));
 }
 
 void ArchiversBgaTest::removeMatchesWithoutCase()
@@ -148,9 +137,9 @@ void ArchiversBgaTest::damagedMembersAreRefused()
     QFETCH(QByteArray, reason);
     const QString archive = m_dir.filePath(QString("damaged-%1.gza").arg(offset));
     QCOMPARE(m_bga.command(bgaLine("a", "-n -j", archive, m_source, {"big.snr"})), 0);
-    QByteArray bytes = readAll(archive);
+    QByteArray bytes = fileBytes(archive);
     bytes[offset] = char(bytes[offset] ^ 0x55);
-    writeFile(archive, bytes);
+    QVERIFY(writeFileIn(archive, bytes));
 
     const ArcHandle h = m_bga.open(archive);
     QCOMPARE(h != 0, openResult != 0);
@@ -181,11 +170,11 @@ void ArchiversBgaTest::keepsExistingFilesUnlessOverwriting()
     const QString archive = m_dir.filePath("keep.gza");
     QCOMPARE(m_bga.command(bgaLine("a", "-n -j", archive, m_source, {"song.snr"})), 0);
     const QString out = m_dir.filePath("out-keep");
-    writeFile(out + "/song.snr", "mine");
+    QVERIFY(writeFileIn(out + "/song.snr", "mine"));
     QCOMPARE(m_bga.command(bgaLine("x", "-n", archive, out, {"*"})), 0);
-    QCOMPARE(readAll(out + "/song.snr"), QByteArray("mine"));
+    QCOMPARE(fileBytes(out + "/song.snr"), QByteArray("mine"));
     QCOMPARE(m_bga.command(bgaLine("x", "-o", archive, out, {"*"})), 0);
-    QCOMPARE(readAll(out + "/song.snr"), readAll(m_source + "/song.snr"));
+    QCOMPARE(fileBytes(out + "/song.snr"), fileBytes(m_source + "/song.snr"));
 }
 
 void ArchiversBgaTest::totalBoundRefusesBeforeWriting()
@@ -214,7 +203,7 @@ void ArchiversBgaTest::onlyRegularFilesOpen()
     QCOMPARE(m_bga.open(fifo), ArcHandle(0));
     QCOMPARE(m_bga.check(fifo, 0), 0);
     const QString empty = m_dir.filePath("empty.gza");
-    writeFile(empty, {});
+    QVERIFY(writeFileIn(empty, {}));
     QCOMPARE(m_bga.open(empty), ArcHandle(0));
 }
 

@@ -1,13 +1,11 @@
 // Cabinets written by libcab32.so ("-a"), read back by Debian's cabextract and libarchive.
 #include "tests/archivers/ArchiverLibrary.h"
+#include "tests/support/ArchiveTools.h"
 #include "tests/support/ByteFiles.h"
 #include "tools/archivers/include/ArchiverErrors.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,22 +21,13 @@ namespace
 const QByteArray kyoku("\x8b\xc8.snr"); // "曲.snr" in Shift-JIS
 const QByteArray kyokuUtf8("\xe6\x9b\xb2.snr");
 
-QByteArray incompressible(int size)
-{
-    QByteArray bytes(size, '\0');
-    QRandomGenerator generator(26);
-    for (char &c : bytes)
-        c = char(generator.bounded(256));
-    return bytes;
-}
-
 // The test's source files: every case the writer has to get right.
 QList<QPair<QByteArray, QByteArray>> sourceFiles()
 {
     return {{"empty.txt", {}},
             {"tiny.txt", "x"},
             {"several-blocks.snr", QByteArray("*HEAD\"Long\"\r\nC D E F G A B\r\n").repeated(3000)},
-            {"noise.bin", incompressible(100 * 1024 + 17)},
+            {"noise.bin", noise(100 * 1024 + 17)},
             {"repeat.bin", QByteArray(300 * 1024, 'a')},
             {"sub/deeper/inner.txt", "inner"},
             {kyoku, "song"}};
@@ -51,27 +40,6 @@ QByteArray line(const QByteArray &command, const QByteArray &archive, const QByt
     for (const QByteArray &name : names)
         text += " \"" + name + "\"";
     return text + ' ';
-}
-
-// Runs a tool in `dir` under the C locale (names stay bytes); its exit code, -1 when it did
-// not run. `output` gets what it printed.
-int runTool(const QString &tool, const QStringList &args, const QString &dir,
-            QByteArray *output = nullptr)
-{
-    const QString program = QStandardPaths::findExecutable(tool);
-    if (program.isEmpty())
-        return -1;
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("LC_ALL", "C");
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
-        return -1;
-    if (output != nullptr)
-        *output = p.readAllStandardOutput();
-    return p.exitCode();
 }
 
 quint16 u16At(const QByteArray &bytes, int offset)
@@ -112,14 +80,11 @@ private slots:
         m_cab = std::make_unique<ArchiverLibrary>("libcab32.so", "Cab");
         QVERIFY2(m_cab->isLoaded(), qPrintable(m_cab->error()));
         m_source = path("src");
-        for (const auto &[name, content] : sourceFiles()) {
-            QVERIFY(QDir().mkpath(QFile::decodeName(m_source + '/' + name).section('/', 0, -2)));
-            QVERIFY(writeBytes(m_source + '/' + name, content));
-        }
+        QVERIFY(writeTree(m_source, sourceFiles()));
     }
 
     // Qt cannot name the Shift-JIS files to remove them.
-    void cleanupTestCase() { QCOMPARE(runTool("rm", {"-rf", m_dir.path()}, "/"), 0); }
+    void cleanupTestCase() { removeTree(QFile::encodeName(m_dir.path())); }
 
     void readersUnpackEveryByte()
     {
@@ -127,7 +92,8 @@ private slots:
         QCOMPARE(pack(archive, {"*"}), ARC_OK);
         const QString out = m_dir.filePath("libarchive");
         QVERIFY(QDir().mkpath(out));
-        QCOMPARE(runTool("bsdtar", {"-xf", QFile::decodeName(archive)}, out), 0);
+        QCOMPARE(
+            runTool("bsdtar", {"-xf", QFile::decodeName(archive)}, out, nullptr, ToolLocale::C), 0);
         QByteArrayList expected;
         for (const auto &[name, content] : sourceFiles()) {
             QCOMPARE(readBytes(QFile::encodeName(out) + '/' + name), content);
@@ -135,7 +101,9 @@ private slots:
         }
         std::sort(expected.begin(), expected.end());
         QByteArray listing;
-        QCOMPARE(runTool("bsdtar", {"-tf", QFile::decodeName(archive)}, out, &listing), 0);
+        QCOMPARE(
+            runTool("bsdtar", {"-tf", QFile::decodeName(archive)}, out, &listing, ToolLocale::C),
+            0);
         QByteArrayList listed = listing.trimmed().split('\n');
         std::sort(listed.begin(), listed.end());
         QCOMPARE(listed, expected);
@@ -143,7 +111,9 @@ private slots:
         // cabextract checks every block's checksum; names without the UTF-8 flag are read
         // as Shift-JIS when asked to.
         const QString cabOut = m_dir.filePath("cabextract");
-        QCOMPARE(runTool("cabextract", {"-q", "-d", cabOut, QFile::decodeName(archive)}, "/"), 0);
+        QCOMPARE(runTool("cabextract", {"-q", "-d", cabOut, QFile::decodeName(archive)}, "/",
+                         nullptr, ToolLocale::C),
+                 0);
         for (const auto &[name, content] : sourceFiles()) {
             if (name != kyoku)
                 QCOMPARE(readBytes(QFile::encodeName(cabOut) + '/' + name), content);
@@ -152,7 +122,7 @@ private slots:
         QCOMPARE(runTool("cabextract",
                          {"-q", "-e", "SHIFT_JIS", "-d", sjisOut, "-F", "*.snr",
                           QFile::decodeName(archive)},
-                         "/"),
+                         "/", nullptr, ToolLocale::C),
                  0);
         QCOMPARE(readBytes(QFile::encodeName(sjisOut) + '/' + kyokuUtf8), QByteArray("song"));
 
@@ -190,7 +160,9 @@ private slots:
         QCOMPARE(pack(archive, {"later.txt", "tiny.txt"}), ARC_OK);
         QCOMPARE(members(archive), (QByteArrayList{"later.txt", "noise.bin", "tiny.txt"}));
         const QString out = m_dir.filePath("grown");
-        QCOMPARE(runTool("cabextract", {"-q", "-d", out, QFile::decodeName(archive)}, "/"), 0);
+        QCOMPARE(runTool("cabextract", {"-q", "-d", out, QFile::decodeName(archive)}, "/", nullptr,
+                         ToolLocale::C),
+                 0);
         QCOMPARE(readBytes(QFile::encodeName(out) + "/noise.bin"), sourceFiles()[3].second);
         QCOMPARE(readBytes(QFile::encodeName(out) + "/later.txt"), QByteArray("later"));
         QVERIFY(QFile::remove(QFile::decodeName(m_source + "/later.txt")));

@@ -1,6 +1,7 @@
 // LZH writing of libunlha32.so: archives it writes are unpacked byte for byte by Debian's
 // lhasa and jlha and by the library itself; "u", "f" and "d" keep what they do not change.
 #include "tests/archivers/ArchiverLibrary.h"
+#include "tests/support/ArchiveTools.h"
 #include "tests/support/ByteFiles.h"
 #include "tools/archivers/common/LzhHeader.h"
 #include "tools/archivers/include/ArchiverErrors.h"
@@ -8,7 +9,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,7 +25,7 @@ namespace
 const QByteArray kShiftJisName("\x8b\xc8\x96\xbc.snr"); // two kanji, no 0x5C byte
 
 // The files every archive of the peer test holds, by path below the source folder.
-QList<QPair<QByteArray, QByteArray>> sampleFiles()
+FileTree sampleFiles()
 {
     QByteArray words;
     QRandomGenerator wordsRng(7);
@@ -43,14 +43,6 @@ QList<QPair<QByteArray, QByteArray>> sampleFiles()
             {"same.txt", QByteArray(150000, 'a') + QByteArray("abc").repeated(20000)},
             {"sub/deep/song.snr", "*HEAD\"deep\"\r\nc d e\r\n"},
             {kShiftJisName, "*HEAD\"\x8b\xc8\"\r\n"}};
-}
-
-bool run(const QString &program, const QStringList &args, const QString &workDir)
-{
-    QProcess p;
-    p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 void touch(const QByteArray &path, qint64 secondsFromNow)
@@ -108,10 +100,7 @@ class TestLzhWrite final : public QObject
     QByteArray writeSources(const QTemporaryDir &dir)
     {
         const QByteArray src = QFile::encodeName(dir.filePath("src"));
-        for (const auto &[name, data] : sampleFiles()) {
-            QDir().mkpath(QFileInfo(QFile::decodeName(src + '/' + name)).absolutePath());
-            writeBytes(src + '/' + name, data);
-        }
+        writeTree(src, sampleFiles());
         return src;
     }
 
@@ -159,9 +148,9 @@ private slots:
             QVERIFY(QDir().mkpath(d));
         if (m_lhasa.isEmpty())
             QSKIP("lhasa is not installed");
-        QVERIFY(run(m_lhasa, {"xq", QFile::decodeName(archive)}, lhasaOut));
+        QCOMPARE(runTool(m_lhasa, {"xq", QFile::decodeName(archive)}, lhasaOut), 0);
         if (!m_jlha.isEmpty())
-            QVERIFY(run(m_jlha, {"xq", QFile::decodeName(archive)}, jlhaOut));
+            QCOMPARE(runTool(m_jlha, {"xq", QFile::decodeName(archive)}, jlhaOut), 0);
         QCOMPARE(command("x", archive, QFile::encodeName(ownOut), {"*"}), ARC_OK);
         for (const auto &[name, data] : sampleFiles()) {
             QCOMPARE(readBytes(QFile::encodeName(lhasaOut) + '/' + name), data);
@@ -232,7 +221,7 @@ private slots:
         for (const QByteArray &name : after.keys())
             QCOMPARE(after.value(name), before.value(name));
         if (!m_lhasa.isEmpty())
-            QVERIFY(run(m_lhasa, {"t", QFile::decodeName(archive)}, dir.path()));
+            QCOMPARE(runTool(m_lhasa, {"t", QFile::decodeName(archive)}, dir.path()), 0);
 
         // An archive left without members is no archive: it goes.
         QCOMPARE(command("d", archive, {}, {"*"}), ARC_OK);
