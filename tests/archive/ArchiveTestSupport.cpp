@@ -22,6 +22,18 @@ void useNoLibraries()
     tunelet::testkit::useLibraryFolder(QFile::encodeName(empty.path()));
 }
 
+QByteArrayList memberNames(TArchiveFile &file, WindowHandle window, const QByteArray &mask)
+{
+    QByteArrayList names;
+    if (file.OpenArchive(window, 0) == 0)
+        return {"(not opened)"};
+    TArchiveEntryInfo info{};
+    for (int result = file.FindFirst(mask, info); result == 0; result = file.FindNext(info))
+        names.append(entryFileName(info));
+    file.CloseArchive();
+    return names;
+}
+
 void clearRecorderAnswers()
 {
     for (const char *name :

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "archive/ARCHIVES.h"
 #include "tests/support/ArchiveLibraries.h"
 
 #include <QByteArray>
@@ -16,6 +17,10 @@ QByteArray recorderFolder(const char *set);
 void useRecorders(const char *set);
 // A folder without any library.
 void useNoLibraries();
+
+// The member names the component lists for `mask`, in the archive's order; "(not opened)"
+// alone when the archive does not open.
+QByteArrayList memberNames(TArchiveFile &file, WindowHandle window, const QByteArray &mask = "*");
 
 // Forgets every answer a test set for the recording libraries (TUNELET_RECORDER_…).
 void clearRecorderAnswers();

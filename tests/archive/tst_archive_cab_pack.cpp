@@ -33,7 +33,6 @@ private slots:
 
 private:
     QByteArray path(const char *name) const { return QFile::encodeName(m_dir.filePath(name)); }
-    QByteArrayList listing(TArchiveFile &file);
 
     QTemporaryDir m_dir;
     QByteArray m_source;
@@ -53,18 +52,6 @@ void ArchiveCabPackTest::initTestCase()
     QVERIFY(writeBytes(m_source + '/' + oddName, "odd"));
 }
 
-QByteArrayList ArchiveCabPackTest::listing(TArchiveFile &file)
-{
-    QByteArrayList names;
-    if (file.OpenArchive(mainWindow, 0) == 0)
-        return {"(not opened)"};
-    TArchiveEntryInfo info{};
-    for (int result = file.FindFirst("*", info); result == 0; result = file.FindNext(info))
-        names.append(entryFileName(info));
-    file.CloseArchive();
-    return names;
-}
-
 void ArchiveCabPackTest::packListUnpack()
 {
     TArchiveFile file;
@@ -76,7 +63,7 @@ void ArchiveCabPackTest::packListUnpack()
     QCOMPARE(
         file.Archiver()->Pack(0, archive, options, m_source, FileItems{"*.snr"}, false, m_output),
         0);
-    QCOMPARE(listing(file), (QByteArrayList{oddName, "song.snr", "sub/deep.snr"}));
+    QCOMPARE(memberNames(file, mainWindow), (QByteArrayList{oddName, "song.snr", "sub/deep.snr"}));
     const QByteArray target = path("out");
     QCOMPARE(file.Unpack(mainWindow, nullptr, target, FileItems{"*"}), 0);
     QCOMPARE(readBytes(target + "/sub/deep.snr"), song + song);
@@ -96,7 +83,7 @@ void ArchiveCabPackTest::junkedPathsThroughAResponseFile()
                                    m_output),
              0);
     QVERIFY(file.Archiver()->CommandLine.contains("\"@" + options.ResFileName + "\""));
-    QCOMPARE(listing(file), (QByteArrayList{"deep.snr", oddName}));
+    QCOMPARE(memberNames(file, mainWindow), (QByteArrayList{"deep.snr", oddName}));
 }
 
 void ArchiveCabPackTest::noSelfExtractor()

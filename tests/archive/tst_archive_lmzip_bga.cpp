@@ -3,6 +3,7 @@
 #include "archive/ARCHIVES.h"
 #include "archive/BGA32.h"
 #include "archive/ZIP32.h"
+#include "tests/archive/ArchiveTestSupport.h"
 #include "tests/support/ArchiveLibraries.h"
 #include "tests/support/ArchiveTools.h"
 
@@ -52,7 +53,6 @@ private slots:
 private:
     // A folder holding links to the named libraries of the build, used from now on.
     void useOnly(const QStringList &libraries);
-    QStringList listing(TArchiveFile &file);
     QByteArray packWith(TArchiveFile &file, const QString &name);
 
     QTemporaryDir m_dir;
@@ -93,18 +93,6 @@ void ArchiveLmzipBgaTest::useOnly(const QStringList &libraries)
     useLibraryFolder(QFile::encodeName(folder));
 }
 
-QStringList ArchiveLmzipBgaTest::listing(TArchiveFile &file)
-{
-    QStringList names;
-    if (file.OpenArchive(mainWindow, 0) == 0)
-        return {"(not opened)"};
-    TArchiveEntryInfo info{};
-    for (int result = file.FindFirst("*", info); result == 0; result = file.FindNext(info))
-        names.append(QString::fromUtf8(entryFileName(info)));
-    file.CloseArchive();
-    return names;
-}
-
 // Packs song.snr and readme.txt from the source folder into a new archive of that name.
 QByteArray ArchiveLmzipBgaTest::packWith(TArchiveFile &file, const QString &name)
 {
@@ -142,7 +130,7 @@ void ArchiveLmzipBgaTest::detectedByNameAndContent()
     QCOMPARE(int(DetectArchiverType(renamed, true)), int(TArchiverType::atNone));
     TArchiveFile file;
     file.SetFileName(renamed);
-    QCOMPARE(listing(file), (QStringList{"song.snr", "readme.txt"}));
+    QCOMPARE(memberNames(file, mainWindow), (QByteArrayList{"song.snr", "readme.txt"}));
     QCOMPARE(int(file.ArchiverType()), type);
 }
 
@@ -176,7 +164,7 @@ void ArchiveLmzipBgaTest::bgaThroughTheComponent()
     QCOMPARE(file.Archiver()->RemoveItems(mainWindow, archive, file.Options(), {},
                                           FileItems{"README.TXT"}, false, output),
              0);
-    QCOMPARE(listing(file), QStringList{"song.snr"});
+    QCOMPARE(memberNames(file, mainWindow), QByteArrayList{"song.snr"});
     QCOMPARE(file.Archiver()->CheckArchive(archive, 0, 0), 1);
 }
 
@@ -241,7 +229,7 @@ void ArchiveLmzipBgaTest::zipWithLmzipAlone()
              0);
     QCOMPARE(file.Archiver()->CommandLine,
              "-ru  \"" + QFile::encodeName(archive) + "\" \"song.snr\" \"readme.txt\" ");
-    QCOMPARE(listing(file), (QStringList{"song.snr", "readme.txt"}));
+    QCOMPARE(memberNames(file, mainWindow), (QByteArrayList{"song.snr", "readme.txt"}));
     QCOMPARE(file.Archiver()->CheckArchive(QFile::encodeName(archive), 0, 0), 1);
 
     QCOMPARE(file.Unpack(mainWindow, nullptr, QFile::encodeName(m_target), FileItems{"*.snr"}), 0);
@@ -251,7 +239,7 @@ void ArchiveLmzipBgaTest::zipWithLmzipAlone()
     QCOMPARE(file.Archiver()->RemoveItems(mainWindow, QFile::encodeName(archive), file.Options(),
                                           {}, FileItems{"readme.txt"}, false, output),
              0);
-    QCOMPARE(listing(file), QStringList{"song.snr"});
+    QCOMPARE(memberNames(file, mainWindow), QByteArrayList{"song.snr"});
 }
 
 void ArchiveLmzipBgaTest::zipSearchOrders_data()

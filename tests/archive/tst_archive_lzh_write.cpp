@@ -25,13 +25,7 @@ QByteArrayList listing(const QByteArray &archive)
 {
     TArchiveFile file;
     file.SetFileName(archive);
-    QByteArrayList names;
-    if (file.OpenArchive(mainWindow, 0) == 0)
-        return {"(not opened)"};
-    TArchiveEntryInfo info{};
-    for (int result = file.FindFirst("*", info); result == 0; result = file.FindNext(info))
-        names.append(entryFileName(info));
-    file.CloseArchive();
+    QByteArrayList names = memberNames(file, mainWindow);
     std::sort(names.begin(), names.end());
     return names;
 }
