@@ -88,3 +88,14 @@ QStringList ArchiverLibrary::list(const QString &archive, const char *mask, int 
         *result = rc;
     return names;
 }
+
+QByteArray backendLine(const QByteArray &head, const QByteArray &archive, const QByteArray &folder,
+                       const QByteArrayList &names)
+{
+    QByteArray line = head + "  \"" + archive + "\"";
+    if (!folder.isEmpty())
+        line += " \"" + folder + "\\\"";
+    for (const QByteArray &name : names)
+        line += " \"" + name + "\"";
+    return line + ' ';
+}

@@ -3,6 +3,7 @@
 #include "archive/ArchiverApi.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 // One stand-in library loaded from the build's bin folder, its entry points looked up by
@@ -37,3 +38,9 @@ private:
     QByteArray m_prefix;
     QString m_error;
 };
+
+// A command line as the back-ends write it: `head` (the command and its switches), two blanks,
+// the quoted archive, the quoted folder with its closing backslash (left out when empty), each
+// quoted name, and a closing blank.
+QByteArray backendLine(const QByteArray &head, const QByteArray &archive, const QByteArray &folder,
+                       const QByteArrayList &names);

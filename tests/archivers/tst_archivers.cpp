@@ -39,12 +39,7 @@ QStringList filesBelow(const QString &dir)
 QByteArray lhaLine(const QByteArray &command, const QString &archive, const QString &target,
                    const QList<QByteArray> &masks)
 {
-    QByteArray line = command + " -+ -n1  \"" + archive.toLocal8Bit() + "\"";
-    if (!target.isEmpty())
-        line += " \"" + target.toLocal8Bit() + "\\\"";
-    for (const QByteArray &m : masks)
-        line += " \"" + m + "\"";
-    return line + " ";
+    return backendLine(command + " -+ -n1", archive.toLocal8Bit(), target.toLocal8Bit(), masks);
 }
 
 // An absolute path no one else uses, for the absolute-member case.

@@ -39,10 +39,7 @@ const QList<QPair<QByteArray, QByteArray>> &sourceFiles()
 QByteArray unpackLine(const QByteArray &archive, const QByteArray &target,
                       const QList<QByteArray> &masks)
 {
-    QByteArray line = "x -+ -n1  \"" + archive + "\" \"" + target + "\\\"";
-    for (const QByteArray &m : masks)
-        line += " \"" + m + "\"";
-    return line + " ";
+    return backendLine("x -+ -n1", archive, target, masks);
 }
 
 // A member of a hand-written archive; stored unless `packed` says otherwise.

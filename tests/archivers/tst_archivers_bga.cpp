@@ -18,21 +18,12 @@ using namespace tunelet::testkit;
 namespace
 {
 
-QByteArray quoted(const QString &path)
-{
-    return '"' + QFile::encodeName(path) + '"';
-}
-
 // The back-end's line: command, switches, user options, archive, folder, names.
 QByteArray bgaLine(const QByteArray &command, const QByteArray &switches, const QString &archive,
                    const QString &folder, const QList<QByteArray> &names)
 {
-    QByteArray line = command + ' ' + switches + "  " + quoted(archive);
-    if (!folder.isEmpty())
-        line += ' ' + quoted(folder + '\\');
-    for (const QByteArray &n : names)
-        line += " \"" + n + '"';
-    return line + ' ';
+    return backendLine(command + ' ' + switches, QFile::encodeName(archive),
+                       QFile::encodeName(folder), names);
 }
 
 // Writes an archive member by member with the library's own writer.

@@ -89,12 +89,8 @@ class TestLzhWrite final : public QObject
                 const QByteArrayList &names, const QByteArray &switches = "-n1",
                 QByteArray *output = nullptr)
     {
-        QByteArray line = cmd + " -+ " + switches + "  \"" + archive + "\"";
-        if (!base.isEmpty())
-            line += " \"" + base + "\\\"";
-        for (const QByteArray &n : names)
-            line += " \"" + n + "\"";
-        return m_unlha->command(line + " ", output, output != nullptr ? 4096 : 0);
+        return m_unlha->command(backendLine(cmd + " -+ " + switches, archive, base, names), output,
+                                output != nullptr ? 4096 : 0);
     }
 
     QByteArray writeSources(const QTemporaryDir &dir)
