@@ -80,6 +80,15 @@ Plan planMember(const Member &m, const ExtractJob &job)
     return plan;
 }
 
+// Opens the archive for reading; a failure is logged as the commands report it.
+int openLogged(ArchiveReader &reader, const std::string &archive, std::string &log)
+{
+    const int rc = reader.open();
+    if (rc != ARC_OK)
+        appendLine(log, "error: cannot open the archive " + archive + ": " + reader.errorText());
+    return rc;
+}
+
 int makeFolders(const std::string &dir)
 {
     std::string path;
@@ -171,8 +180,8 @@ private:
     template <typename Visit> int eachSelected(Visit visit)
     {
         ArchiveReader reader(m_job.format, m_job.archive);
-        if (const int rc = reader.open(); rc != ARC_OK)
-            return fail(rc, "cannot open the archive " + m_job.archive + ": " + reader.errorText());
+        if (const int rc = openLogged(reader, m_job.archive, m_log); rc != ARC_OK)
+            return rc;
         Member m;
         for (;;) {
             const int rc = reader.next(m);
@@ -438,10 +447,8 @@ int extractToMemory(Format format, const std::string &archive, const MemberFilte
 int testArchive(Format format, const std::string &archive, std::string &log)
 {
     ArchiveReader reader(format, archive);
-    if (const int rc = reader.open(); rc != ARC_OK) {
-        appendLine(log, "error: cannot open the archive " + archive + ": " + reader.errorText());
+    if (const int rc = openLogged(reader, archive, log); rc != ARC_OK)
         return rc;
-    }
     Member m;
     uint64_t checked = 0; // member data read through so far
     for (;;) {
@@ -487,10 +494,8 @@ int listArchive(Format format, const std::string &archive, const MemberFilter &f
                 std::string &log)
 {
     ArchiveReader reader(format, archive);
-    if (const int rc = reader.open(); rc != ARC_OK) {
-        appendLine(log, "error: cannot open the archive " + archive + ": " + reader.errorText());
+    if (const int rc = openLogged(reader, archive, log); rc != ARC_OK)
         return rc;
-    }
     Member m;
     for (;;) {
         const int rc = reader.next(m);
