@@ -20,7 +20,6 @@ constexpr size_t kBlockSize = 32 * 1024;
 constexpr size_t kHeaderSize = 36;
 constexpr size_t kFolderSize = 8;
 constexpr size_t kFileSize = 16;
-constexpr size_t kDataSize = 8;
 constexpr size_t kMaxName = 255;
 constexpr size_t kMaxFiles = 0xFFFF;
 constexpr uint64_t kMaxFolder = 0x7FFF8000; // the format's bound on one folder's data
