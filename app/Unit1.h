@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CompactMode.h"
 #include "app/Dialogs.h"
 #include "app/SettingsTable.h"
 #include "archive/ARCHIVES.h"
@@ -44,6 +45,7 @@ class KeySynth;
 class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
+struct ProgramPathSetting;
 enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
@@ -337,14 +339,9 @@ public:
     void EnterCompactHeight();
     // Gives the list area its height back (compact mode left, or at exit).
     void RestoreFullHeight();
-    int ClientHeight() const;
-    void SetClientHeight(int height);
     // The tray icon with its image, tip, menu and double click; the
     // constructor calls it before FormCreate.
     void CreateTrayIcon();
-    // The file handed to the player, as the caption names it after its first
-    // "> "; nothing while the caption holds no "> ".
-    std::optional<QByteArray> PlayingDataFile() const;
 
     // ---- Transport commands that wait for a starting player (Unit1Transport.cpp) ----
     enum class Transport { Play, Pause, Stop, Next, Back };
@@ -379,8 +376,6 @@ public:
     void About1Click();
     void MMExitClick();
     void MMListOpenClick();
-    // The editor setting can start an editor: exactly "NotePad", or a file.
-    bool EditorUsable() const;
 
 signals:
     // The close query has run; the program ends.
@@ -435,13 +430,15 @@ private:
 
     // Unit1Modes.cpp
     int MenuBarHeight() const;
-    int ListAreaHeight() const;
+    tunelet::WindowHeights Heights() const;
+    // The file handed to the player, as the caption names it.
+    std::optional<QByteArray> PlayingDataFile() const;
 
     // Unit1Tools.cpp
     tunelet::DesktopShell &Shell();
-    void StartEditor(const QByteArray &dataFile);
-    void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
-                           const char *shippedName = nullptr);
+    // The editor setting can start an editor; if not, the user is told so.
+    bool EditorReady();
+    void ChooseProgramPath(QByteArray &value, const tunelet::ProgramPathSetting &setting);
 
     // Unit1Transport.cpp
     void RunTransports();
@@ -481,8 +478,7 @@ private:
     // Released right before the close saves, which then find descriptors
     // even when the process has run out of them.
     std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
-    bool m_resizeAttached = true;  // FormResize runs on size changes
-    int m_heightBeforeCompact = 0; // outer height before compact mode
+    tunelet::CompactMode m_compact;
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";
