@@ -303,17 +303,12 @@ public:
     void MMExistsDeleteClick();
     void MMWFileDeleteClick();
     void ListView1Change();
-    // Connects row insertions and removals to ListView1Change; the
-    // constructor calls it.
-    void WatchRowsForPositionDisplay();
     // Files dropped onto the window, with the drop position in ListView1's
     // viewport coordinates.
     void FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos);
     void MMLzhHEADClick();
     // The sort comparison of two rows under the current SortKey.
     int ListView1Compare(int rowA, int rowB) const;
-    // The row under a drop position in ListView1's viewport, or -1.
-    int RowAtDropPoint(const QPoint &viewportPos) const;
 
     // ---- Archives (Unit1Archive.cpp) ----
     // Takes the first data file out of an LZH archive into the work file
@@ -333,15 +328,6 @@ public:
     void PMWindowClick();
     void MMDataViewClick();
     void Form2CloseQuery(); // the data viewer's close box
-    // Start-up steps 11 to 13; ShowTrayIconAtStart throws when the tray refuses.
-    void ApplyStayOnTop();
-    void ShowTrayIconAtStart();
-    void EnterCompactHeight();
-    // Gives the list area its height back (compact mode left, or at exit).
-    void RestoreFullHeight();
-    // The tray icon with its image, tip, menu and double click; the
-    // constructor calls it before FormCreate.
-    void CreateTrayIcon();
 
     // ---- Transport commands that wait for a starting player (Unit1Transport.cpp) ----
     enum class Transport { Play, Pause, Stop, Next, Back };
@@ -423,12 +409,30 @@ private:
     void KeepListWithoutFocusedRow();
 
     // Unit1Editing.cpp
+    // Connects row insertions and removals to ListView1Change; the
+    // constructor calls it.
+    void WatchRowsForPositionDisplay();
     bool ChooseFilesToAdd();
     void SelectMovedRow(int row);
     void FocusListWithLeftKey();
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
+    // The row under a drop position in ListView1's viewport, or -1.
+    int RowAtDropPoint(const QPoint &viewportPos) const;
+
+    // Unit1Lists.cpp
+    // A list file has replaced the rows: it is the current list now.
+    void ListFileLoaded(const QByteArray &path);
 
     // Unit1Modes.cpp
+    // Run by the start-up; ShowTrayIconAtStart throws when the tray refuses.
+    void ApplyStayOnTop();
+    void ShowTrayIconAtStart();
+    void EnterCompactHeight();
+    // Gives the list area its height back (compact mode left, or at exit).
+    void RestoreFullHeight();
+    // The tray icon with its image, tip, menu and double click; the
+    // constructor calls it before FormCreate.
+    void CreateTrayIcon();
     int MenuBarHeight() const;
     tunelet::WindowHeights Heights() const;
     // The file handed to the player, as the caption names it.

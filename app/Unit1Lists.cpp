@@ -26,6 +26,11 @@ void TForm1::LoadListFile(const QByteArray &path)
     const tunelet::ListFileStatus status = tunelet::LoadListFile(Builder(), path);
     if (!status.ok())
         throw tunelet::EInOutError(status.message());
+    ListFileLoaded(path);
+}
+
+void TForm1::ListFileLoaded(const QByteArray &path)
+{
     FileName = path;
     ListBox1.clear();
     PlayIndex = tunelet::NoPlayIndex;
