@@ -15,4 +15,9 @@ namespace tunelet
 // returned, otherwise the caption's text encoded.
 std::optional<QByteArray> playingDataFile(const QString &caption, const QByteArray &playingPath);
 
+// The first maxBytes of the playing data file, as the data viewer shows it:
+// empty when there is no playing data file or it no longer exists. One that
+// exists but cannot be read throws EFOpenError.
+QByteArray playingDataText(const std::optional<QByteArray> &playing, qint64 maxBytes);
+
 } // namespace tunelet

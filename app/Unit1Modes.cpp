@@ -5,11 +5,8 @@
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
-#include "platform/core/FileErrors.h"
 #include "resources/TuneletIcons.h"
 #include "tray/TrayIcon.h"
-
-#include "platform/core/ByteFile.h"
 
 #include <QAction>
 #include <QFrame>
@@ -157,20 +154,10 @@ void TForm1::MMDataViewClick()
         m_form2->clearText();
         return;
     }
-    const std::optional<QByteArray> playing = PlayingDataFile();
-    if (playing && tunelet::isExistingFile(*playing)) {
-        const std::optional<QByteArray> data =
-            tunelet::readFileStart(*playing, TForm2::MaxShownBytes);
-        if (!data) {
-            // The error ends the command before the viewer is shown; the
-            // check mark stays as the item set it, so choosing the item
-            // again hides the viewer as usual.
-            throw tunelet::EFOpenError(*playing);
-        }
-        m_form2->setData(*data);
-    } else {
-        m_form2->clearText();
-    }
+    // A file that cannot be read ends the command before the viewer is
+    // shown; the check mark stays as the item set it, so choosing the item
+    // again hides the viewer as usual.
+    m_form2->setData(tunelet::playingDataText(PlayingDataFile(), TForm2::MaxShownBytes));
     m_form2->show();
 }
 

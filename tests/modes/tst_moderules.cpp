@@ -1,6 +1,6 @@
 // The rules behind the window's modes and tools, without a window: compact
-// mode's heights, the editor check, the program-path dialog and the playing
-// data file named by the caption.
+// mode's heights, the editor check, the program-path dialog, and the playing
+// data file named by the caption with the text the data viewer shows of it.
 #include "tests/support/ByteFiles.h"
 
 #include "tests/modes/ModesTests.h"
@@ -36,6 +36,7 @@ private slots:
     void programPathDialog();
     void playingDataFile_data();
     void playingDataFile();
+    void playingDataText();
 };
 
 void ModeRulesTest::compactHeights_data()
@@ -170,6 +171,19 @@ void ModeRulesTest::playingDataFile()
     const std::optional<QByteArray> file = tunelet::playingDataFile(caption, playingPath);
     QCOMPARE(file.has_value(), found);
     QCOMPARE(file.value_or(QByteArray()), expected);
+}
+
+void ModeRulesTest::playingDataText()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray song = QFile::encodeName(dir.path()) + "/a.snr";
+    QVERIFY(tunelet::testkit::writeBytes(song, "*HEAD\"A\"\r\nrest"));
+    QCOMPARE(tunelet::playingDataText(std::nullopt, 100), QByteArray());
+    QCOMPARE(tunelet::playingDataText(song + ".gone", 100), QByteArray());
+    QCOMPARE(tunelet::playingDataText(QFile::encodeName(dir.path()), 100), QByteArray());
+    QCOMPARE(tunelet::playingDataText(song, 100), QByteArray("*HEAD\"A\"\r\nrest"));
+    QCOMPARE(tunelet::playingDataText(song, 5), QByteArray("*HEAD"));
 }
 
 } // namespace
