@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CompactMode.h"
 #include "app/Dialogs.h"
 #include "app/SettingsTable.h"
 #include "archive/ARCHIVES.h"
@@ -44,6 +45,7 @@ class KeySynth;
 class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
+struct ProgramPathSetting;
 enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
@@ -301,17 +303,12 @@ public:
     void MMExistsDeleteClick();
     void MMWFileDeleteClick();
     void ListView1Change();
-    // Connects row insertions and removals to ListView1Change; the
-    // constructor calls it.
-    void WatchRowsForPositionDisplay();
     // Files dropped onto the window, with the drop position in ListView1's
     // viewport coordinates.
     void FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos);
     void MMLzhHEADClick();
     // The sort comparison of two rows under the current SortKey.
     int ListView1Compare(int rowA, int rowB) const;
-    // The row under a drop position in ListView1's viewport, or -1.
-    int RowAtDropPoint(const QPoint &viewportPos) const;
 
     // ---- Archives (Unit1Archive.cpp) ----
     // Takes the first data file out of an LZH archive into the work file
@@ -331,20 +328,6 @@ public:
     void PMWindowClick();
     void MMDataViewClick();
     void Form2CloseQuery(); // the data viewer's close box
-    // Start-up steps 11 to 13; ShowTrayIconAtStart throws when the tray refuses.
-    void ApplyStayOnTop();
-    void ShowTrayIconAtStart();
-    void EnterCompactHeight();
-    // Gives the list area its height back (compact mode left, or at exit).
-    void RestoreFullHeight();
-    int ClientHeight() const;
-    void SetClientHeight(int height);
-    // The tray icon with its image, tip, menu and double click; the
-    // constructor calls it before FormCreate.
-    void CreateTrayIcon();
-    // The file handed to the player, as the caption names it after its first
-    // "> "; nothing while the caption holds no "> ".
-    std::optional<QByteArray> PlayingDataFile() const;
 
     // ---- Transport commands that wait for a starting player (Unit1Transport.cpp) ----
     enum class Transport { Play, Pause, Stop, Next, Back };
@@ -379,8 +362,6 @@ public:
     void About1Click();
     void MMExitClick();
     void MMListOpenClick();
-    // The editor setting can start an editor: exactly "NotePad", or a file.
-    bool EditorUsable() const;
 
 signals:
     // The close query has run; the program ends.
@@ -428,20 +409,40 @@ private:
     void KeepListWithoutFocusedRow();
 
     // Unit1Editing.cpp
+    // Connects row insertions and removals to ListView1Change; the
+    // constructor calls it.
+    void WatchRowsForPositionDisplay();
     bool ChooseFilesToAdd();
     void SelectMovedRow(int row);
     void FocusListWithLeftKey();
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
+    // The row under a drop position in ListView1's viewport, or -1.
+    int RowAtDropPoint(const QPoint &viewportPos) const;
+
+    // Unit1Lists.cpp
+    // A list file has replaced the rows: it is the current list now.
+    void ListFileLoaded(const QByteArray &path);
 
     // Unit1Modes.cpp
+    // Run by the start-up; ShowTrayIconAtStart throws when the tray refuses.
+    void ApplyStayOnTop();
+    void ShowTrayIconAtStart();
+    void EnterCompactHeight();
+    // Gives the list area its height back (compact mode left, or at exit).
+    void RestoreFullHeight();
+    // The tray icon with its image, tip, menu and double click; the
+    // constructor calls it before FormCreate.
+    void CreateTrayIcon();
     int MenuBarHeight() const;
-    int ListAreaHeight() const;
+    tunelet::WindowHeights Heights() const;
+    // The file handed to the player, as the caption names it.
+    std::optional<QByteArray> PlayingDataFile() const;
 
     // Unit1Tools.cpp
     tunelet::DesktopShell &Shell();
-    void StartEditor(const QByteArray &dataFile);
-    void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
-                           const char *shippedName = nullptr);
+    // The editor setting can start an editor; if not, the user is told so.
+    bool EditorReady();
+    void ChooseProgramPath(QByteArray &value, const tunelet::ProgramPathSetting &setting);
 
     // Unit1Transport.cpp
     void RunTransports();
@@ -481,8 +482,7 @@ private:
     // Released right before the close saves, which then find descriptors
     // even when the process has run out of them.
     std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
-    bool m_resizeAttached = true;  // FormResize runs on size changes
-    int m_heightBeforeCompact = 0; // outer height before compact mode
+    tunelet::CompactMode m_compact;
     // Playback parts: a shared_ptr so that this header needs no full types.
     std::shared_ptr<PlaybackParts> m_playback;
     QByteArray m_trayTip = "Tunelet";

@@ -4,6 +4,7 @@
 // window's selection, dialogs, keys and status bar.
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
+#include "platform/core/FileErrors.h"
 #include "platform/input/KeySynth.h"
 
 #include "platform/core/BytePath.h"
@@ -157,15 +158,8 @@ void TForm1::SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistM
 
 void TForm1::MMRandomSortClick()
 {
-    // If rebuilding a row fails (an archive error), the list goes back to
-    // what it was instead of keeping only the rows rebuilt so far.
-    const QList<tunelet::PlaylistEntry> before = Playlist().entries();
-    try {
-        tunelet::shuffleEntries(Builder(), Random());
-    } catch (...) {
-        Playlist().setEntries(before);
-        throw;
-    }
+    // An archive error leaves the list as it was.
+    tunelet::shuffleEntries(Builder(), Random());
     ListBox1.clear();
     PlayIndex = tunelet::NoPlayIndex;
     // No row has the focus after the rebuild: Down selects the first one.
@@ -206,27 +200,12 @@ int TForm1::RowAtDropPoint(const QPoint &viewportPos) const
 
 void TForm1::FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos)
 {
-    for (const QByteArray &path : paths) {
-        switch (tunelet::classifyDroppedFile(path)) {
-        case tunelet::DropKind::Song: {
-            // Asked again for each file: a list loaded earlier in the same
-            // drop has replaced the rows.
-            const int row = RowAtDropPoint(viewportPos);
-            if (row >= 0)
-                InsertEntry(row + 1, path);
-            else
-                AppendEntry(path);
-            break;
-        }
-        case tunelet::DropKind::ListFile:
-            // Replaces the list, sets FileName and PlayIndex; a list that
-            // cannot be read ends the drop with its error.
-            LoadListFile(path);
-            break;
-        case tunelet::DropKind::Ignored:
-            break;
-        }
-    }
+    const tunelet::ListFileStatus status =
+        tunelet::dropFiles(Builder(), paths,
+                           {[&] { return RowAtDropPoint(viewportPos); },
+                            [this](const QByteArray &list) { ListFileLoaded(list); }});
+    if (!status.ok())
+        throw tunelet::EInOutError(status.message());
 }
 
 // ---- Options ----

@@ -213,7 +213,7 @@ void TForm1::CreateStatusBar()
 
     auto *client = new ClientArea(
         [this] {
-            if (m_resizeAttached)
+            if (m_compact.resizeAttached())
                 Run([this] { FormResize(); });
         },
         this);

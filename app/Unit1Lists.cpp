@@ -5,7 +5,6 @@
 #include "platform/input/KeySynth.h"
 
 #include "platform/core/BytePath.h"
-#include "platform/core/TextCodec.h"
 #include "playlist/EntryBuilder.h"
 #include "playlist/ListFile.h"
 #include "playlist/PlayIndex.h"
@@ -26,6 +25,11 @@ void TForm1::LoadListFile(const QByteArray &path)
     const tunelet::ListFileStatus status = tunelet::LoadListFile(Builder(), path);
     if (!status.ok())
         throw tunelet::EInOutError(status.message());
+    ListFileLoaded(path);
+}
+
+void TForm1::ListFileLoaded(const QByteArray &path)
+{
     FileName = path;
     ListBox1.clear();
     PlayIndex = tunelet::NoPlayIndex;
@@ -70,10 +74,7 @@ void TForm1::StatusBar1DblClick()
 {
     if (Playlist().isEmpty())
         return;
-    const QString question = QLatin1Char('"') +
-                             tunelet::decodeText(tunelet::fileNamePart(FileName)) +
-                             QStringLiteral("\"に上書き保存？");
-    if (Dlg().askYesNo(this, question))
+    if (Dlg().askYesNo(this, tunelet::overwriteQuestion(FileName)))
         SaveListFile(FileName);
 }
 

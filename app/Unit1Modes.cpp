@@ -1,15 +1,12 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
 #include "app/OuterFrame.h"
+#include "app/PlayingDataFile.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
-#include "platform/core/FileErrors.h"
 #include "resources/TuneletIcons.h"
 #include "tray/TrayIcon.h"
-
-#include "platform/core/ByteFile.h"
-#include "platform/core/TextCodec.h"
 
 #include <QAction>
 #include <QFrame>
@@ -19,16 +16,7 @@
 #include <QTreeView>
 #include <QWindow>
 
-namespace
-{
-
-// The design height of the main window, frame included; a window started in
-// compact mode with no height of its own gets it when it leaves.
-constexpr int DesignHeight = 290;
-
-} // namespace
-
-// ---- Heights ----
+// ---- Compact mode ----
 // The client area is everything below the menu bar: button bar, list and
 // status bar. The heights are taken from the window's geometry, which is
 // current also while the window is hidden (at start and at exit), whereas its
@@ -41,43 +29,25 @@ int TForm1::MenuBarHeight() const
     return windowHandle() ? menuBar()->height() : menuBar()->sizeHint().height();
 }
 
-int TForm1::ClientHeight() const
+tunelet::WindowHeights TForm1::Heights() const
 {
-    return geometry().height() - MenuBarHeight();
+    return {geometry().height() - MenuBarHeight(), Panel1->height() + StatusBar1->height(),
+            Frame().geometry().height()};
 }
-
-int TForm1::ListAreaHeight() const
-{
-    return ClientHeight() - Panel1->height() - StatusBar1->height();
-}
-
-void TForm1::SetClientHeight(int clientHeight)
-{
-    // A resize: the window stays where its frame is.
-    resize(width(), clientHeight + MenuBarHeight());
-}
-
-// ---- Compact mode ----
 
 void TForm1::EnterCompactHeight()
 {
-    // Kept so that leaving compact mode gives the window, and so the list,
-    // this height back. It is the outer height: at start-up the window manager
-    // has not framed the window yet, and the frame's height is still unknown.
-    if (ListAreaHeight() > 0)
-        m_heightBeforeCompact = Frame().geometry().height();
-    SetClientHeight(Panel1->height() + StatusBar1->height());
+    // A resize: the window stays where its frame is.
+    resize(width(), m_compact.enter(Heights()) + MenuBarHeight());
 }
 
 void TForm1::RestoreFullHeight()
 {
-    // The window gets back the height it had before compact mode was
-    // entered; one started in compact mode with no list height of its own
-    // gets its design height. A list that has a height keeps it.
-    if (ListAreaHeight() > 0)
+    const std::optional<int> outer = m_compact.leave(Heights());
+    if (!outer)
         return;
     QRect frame = Frame().geometry();
-    frame.setHeight(m_heightBeforeCompact > 0 ? m_heightBeforeCompact : DesignHeight);
+    frame.setHeight(*outer);
     Frame().setGeometry(frame);
 }
 
@@ -94,7 +64,7 @@ void TForm1::FormResize()
 {
     Label1->move(Panel1->width() - Label1->width() - 2, Label1->y());
     // Enlarging the window by hand leaves compact mode.
-    if (MMCompactMode->isChecked() && ClientHeight() > Panel1->height() + StatusBar1->height())
+    if (MMCompactMode->isChecked() && tunelet::CompactMode::enlarged(Heights()))
         MMCompactMode->setChecked(false);
 }
 
@@ -171,16 +141,7 @@ void TForm1::PMWindowClick()
 
 std::optional<QByteArray> TForm1::PlayingDataFile() const
 {
-    const QString caption = Caption();
-    const qsizetype mark = caption.indexOf(QStringLiteral("> "));
-    if (mark < 0)
-        return std::nullopt;
-    // The caption shows the path decoded; the bytes handed to the player are
-    // the exact name.
-    const QString shown = caption.mid(mark + 2);
-    if (!PlayingPath().isEmpty() && tunelet::decodeText(PlayingPath()) == shown)
-        return PlayingPath();
-    return tunelet::encodeText(shown);
+    return tunelet::playingDataFile(Caption(), PlayingPath());
 }
 
 void TForm1::MMDataViewClick()
@@ -193,20 +154,10 @@ void TForm1::MMDataViewClick()
         m_form2->clearText();
         return;
     }
-    const std::optional<QByteArray> playing = PlayingDataFile();
-    if (playing && tunelet::isExistingFile(*playing)) {
-        const std::optional<QByteArray> data =
-            tunelet::readFileStart(*playing, TForm2::MaxShownBytes);
-        if (!data) {
-            // The error ends the command before the viewer is shown; the
-            // check mark stays as the item set it, so choosing the item
-            // again hides the viewer as usual.
-            throw tunelet::EFOpenError(*playing);
-        }
-        m_form2->setData(*data);
-    } else {
-        m_form2->clearText();
-    }
+    // A file that cannot be read ends the command before the viewer is
+    // shown; the check mark stays as the item set it, so choosing the item
+    // again hides the viewer as usual.
+    m_form2->setData(tunelet::playingDataText(PlayingDataFile(), TForm2::MaxShownBytes));
     m_form2->show();
 }
 

@@ -87,7 +87,7 @@ void TForm1::FormCloseQuery(bool &CanClose)
     }
 
     // The next change of height must leave compact mode's check mark alone.
-    m_resizeAttached = false;
+    m_compact.detachResize();
     RestoreFullHeight();
 
     // All keys go to the file in one rewrite: quicker than one synced

@@ -1,10 +1,11 @@
 // The small tools of the menus: the editor, the program paths, the volume
 // control, help, the about box, the option switches and exit.
 #include "app/About.h"
+#include "app/ProgramPathDialog.h"
+#include "app/TextEditor.h"
 #include "app/Unit1.h"
 
 #include "platform/core/ByteFile.h"
-#include "platform/core/BytePath.h"
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/TextCodec.h"
 #include "platform/shell/DesktopShell.h"
@@ -16,9 +17,6 @@
 
 namespace
 {
-
-// The editor name that stands for the desktop's own choice of editor.
-constexpr QByteArrayView DesktopEditor = "NotePad";
 
 // The volume controls tried, in order.
 const QByteArrayList VolumeControls = {"pavucontrol", "pwvucontrol"};
@@ -32,32 +30,22 @@ tunelet::DesktopShell &TForm1::Shell()
 
 // ---- Editing data files ----
 
-bool TForm1::EditorUsable() const
+bool TForm1::EditorReady()
 {
-    // Compared with case: "notepad" is a file name like any other.
-    return EditorPath == DesktopEditor || tunelet::isExistingFile(EditorPath);
-}
-
-void TForm1::StartEditor(const QByteArray &dataFile)
-{
-    // Whether the start worked is not reported.
-    if (EditorPath == DesktopEditor)
-        Shell().openFile(dataFile);
-    else
-        Shell().startProgram(EditorPath, {dataFile});
+    if (tunelet::isUsableEditor(EditorPath))
+        return true;
+    Dlg().beep();
+    Dlg().message(isVisible() ? this : nullptr, tunelet::unusableEditorMessage());
+    return false;
 }
 
 void TForm1::MMDataEditClick()
 {
-    if (!EditorUsable()) {
-        Dlg().beep();
-        Dlg().message(isVisible() ? this : nullptr,
-                      QStringLiteral("エディタのパスを正しく設定してください。"));
+    if (!EditorReady())
         return;
-    }
     const std::optional<QByteArray> playing = PlayingDataFile();
     if (playing && tunelet::isExistingFile(*playing))
-        StartEditor(*playing);
+        tunelet::startEditor(Shell(), EditorPath, *playing);
 }
 
 void TForm1::PMDataEditClick()
@@ -67,55 +55,39 @@ void TForm1::PMDataEditClick()
         return;
     const QByteArray path = Playlist().path(row);
     // MIDI files and archives are no text to edit.
-    if (tunelet::entryKindOf(path) != tunelet::EntryKind::Data)
+    if (tunelet::entryKindOf(path) != tunelet::EntryKind::Data || !EditorReady())
         return;
-    if (!EditorUsable()) {
-        Dlg().beep();
-        Dlg().message(isVisible() ? this : nullptr,
-                      QStringLiteral("エディタのパスを正しく設定してください。"));
-        return;
-    }
-    StartEditor(path);
+    tunelet::startEditor(Shell(), EditorPath, path);
 }
 
 // ---- Program paths ----
 
-void TForm1::ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
-                               const char *shippedName)
+void TForm1::ChooseProgramPath(QByteArray &value, const tunelet::ProgramPathSetting &setting)
 {
-    // The player's and the converter's dialogs open at the program a start
-    // would use: for an empty setting the one shipped with Tunelet.
-    const QByteArray shown = shippedName ? tunelet::programPath(value, shippedName, ProgramFolder(),
-                                                                tunelet::executableFolder())
-                                         : value;
-    tunelet::FileDialogState dialog;
-    dialog.kind = tunelet::FileDialogState::Kind::Open;
-    dialog.Title = title;
-    dialog.Filter = filter;
-    // Linux programs have no extension to add.
-    dialog.DefaultExt.clear();
-    dialog.FileName = shown;
-    dialog.InitialDir = tunelet::folderPart(shown);
+    tunelet::FileDialogState dialog =
+        tunelet::programPathDialog(setting, value, ProgramFolder(), tunelet::executableFolder());
     if (Dlg().execute(this, dialog))
         value = dialog.FileName;
 }
 
 void TForm1::MMSonaroPathClick()
 {
-    ChooseProgramPath(SonaroPath, QStringLiteral("Sonaroのパス"),
-                      QStringLiteral("Sonaro本体 (sonaro)"), tunelet::PlayerProgramName);
+    ChooseProgramPath(SonaroPath,
+                      {QStringLiteral("Sonaroのパス"), QStringLiteral("Sonaro本体 (sonaro)"),
+                       tunelet::PlayerProgramName});
 }
 
 void TForm1::MMEditorPathClick()
 {
-    ChooseProgramPath(EditorPath, QStringLiteral("エディタのパス"),
-                      QStringLiteral("テキストエディタ (*)"));
+    ChooseProgramPath(EditorPath,
+                      {QStringLiteral("エディタのパス"), QStringLiteral("テキストエディタ (*)")});
 }
 
 void TForm1::MMmid2snrPathClick()
 {
-    ChooseProgramPath(mid2snrPath, QStringLiteral("mid2snrのパス"),
-                      QStringLiteral("mid2snr (mid2snr)"), tunelet::ConverterProgramName);
+    ChooseProgramPath(mid2snrPath,
+                      {QStringLiteral("mid2snrのパス"), QStringLiteral("mid2snr (mid2snr)"),
+                       tunelet::ConverterProgramName});
 }
 
 // ---- Volume, help, about, exit ----

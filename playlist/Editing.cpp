@@ -66,14 +66,13 @@ DropKind classifyDroppedFile(QByteArrayView path)
     return DropKind::Ignored;
 }
 
-DropOutcome dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
-                      const std::function<int()> &rowAtDropPoint)
+ListFileStatus dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
+                         const DropTarget &target)
 {
-    DropOutcome outcome;
     for (const QByteArray &path : paths) {
         switch (classifyDroppedFile(path)) {
         case DropKind::Song: {
-            const int row = rowAtDropPoint ? rowAtDropPoint() : -1;
+            const int row = target.rowAtDropPoint ? target.rowAtDropPoint() : -1;
             if (row >= 0 && row < builder.model().count())
                 builder.InsertEntry(row + 1, path);
             else
@@ -82,19 +81,17 @@ DropOutcome dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
         }
         case DropKind::ListFile: {
             const ListFileStatus status = LoadListFile(builder, path);
-            if (!status.ok()) {
-                outcome.status = status;
-                return outcome;
-            }
-            outcome.listLoaded = true;
-            outcome.loadedList = path;
+            if (!status.ok())
+                return status;
+            if (target.listLoaded)
+                target.listLoaded(path);
             break;
         }
         case DropKind::Ignored:
             break;
         }
     }
-    return outcome;
+    return {};
 }
 
 } // namespace tunelet

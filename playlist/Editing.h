@@ -43,22 +43,25 @@ enum class DropKind {
 };
 DropKind classifyDroppedFile(QByteArrayView path);
 
-struct DropOutcome {
-    // True when at least one list file was loaded: the caller sets FileName to
-    // loadedList and PlayIndex to NoPlayIndex.
-    bool listLoaded = false;
-    QByteArray loadedList;
-    // A list that could not be read ends the drop; its message is shown.
-    ListFileStatus status;
+// What a drop asks of the window it lands on while it runs.
+struct DropTarget {
+    // The row under the drop point (-1 for none); asked again for each file,
+    // since a loaded list changes the rows.
+    std::function<int()> rowAtDropPoint;
+    // Told of each list file as soon as it has replaced the playlist, before
+    // the next file is handled: the caller sets FileName and PlayIndex there,
+    // so that an error later in the same drop leaves them naming the list
+    // that is shown.
+    std::function<void(const QByteArray &list)> listLoaded;
 };
 
-// Handles dropped files in drop order. rowAtDropPoint gives the row under the
-// drop point (-1 for none) and is asked again for each file, since a loaded
-// list changes the rows. Songs go just below that row (so several end up in
-// reverse drop order) or are appended; list files replace the playlist; other
-// files are ignored without a test for existence. An archive error thrown
-// while a row is built ends the drop (rows added before stay).
-DropOutcome dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
-                      const std::function<int()> &rowAtDropPoint);
+// Handles dropped files in drop order. Songs go just below the row under the
+// drop point (so several end up in reverse drop order) or are appended; list
+// files replace the playlist; other files are ignored without a test for
+// existence. A list that cannot be read ends the drop and its status is
+// returned (ok otherwise). An archive error thrown while a row is built ends
+// the drop (rows added before stay).
+ListFileStatus dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
+                         const DropTarget &target);
 
 } // namespace tunelet

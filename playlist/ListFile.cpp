@@ -123,4 +123,10 @@ ListFileStatus SaveListFile(const PlaylistModel &model, const QByteArray &listPa
     return writeListFile(listPath, model.paths());
 }
 
+QString overwriteQuestion(const QByteArray &listPath)
+{
+    return QLatin1Char('"') + decodeText(fileNamePart(listPath)) +
+           QStringLiteral("\"に上書き保存？");
+}
+
 } // namespace tunelet

@@ -54,4 +54,8 @@ ListFileStatus LoadListFile(EntryBuilder &builder, const QByteArray &listPath);
 // gives a zero-byte file.
 ListFileStatus SaveListFile(const PlaylistModel &model, const QByteArray &listPath);
 
+// The question asked before the current list is overwritten: its file name,
+// without the folder, in double quotes, then "に上書き保存？".
+QString overwriteQuestion(const QByteArray &listPath);
+
 } // namespace tunelet

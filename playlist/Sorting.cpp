@@ -188,7 +188,7 @@ void shuffleEntries(EntryBuilder &builder, RandomGenerator &random)
         }
         batch.finish();
     } catch (...) {
-        model.appendEntries(batch.takeBuilt());
+        model.setEntries(scratch);
         throw;
     }
     model.appendEntries(batch.takeBuilt());

@@ -52,8 +52,8 @@ private:
 // the rows one by one in the order the program's random generator draws them
 // from the remaining paths. A data file's title is read again when the file
 // changed since the row's title was read; an unchanged file keeps its caption. PlayIndex becomes
-// NoPlayIndex. An archive error ends the shuffle; the rows rebuilt before it
-// stay.
+// NoPlayIndex. An archive error ends the shuffle and the list goes back to
+// what it was, instead of keeping only the rows rebuilt before the error.
 void shuffleEntries(EntryBuilder &builder, RandomGenerator &random);
 
 } // namespace tunelet

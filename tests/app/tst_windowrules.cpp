@@ -66,10 +66,6 @@ void WindowRulesTest::captionShownAsItIs()
     m_form->SetCaption(caption);
     QCOMPARE(m_form->windowHandle()->title(), caption);
     QCOMPARE(m_form->Caption(), caption);
-    // The playing data file is read back from the caption.
-    const qsizetype mark = caption.indexOf(QStringLiteral("> "));
-    if (mark >= 0)
-        QCOMPARE(m_form->PlayingDataFile().value_or(QByteArray()), caption.mid(mark + 2).toUtf8());
 }
 
 void WindowRulesTest::alteredNamesAddNothing()

@@ -7,3 +7,4 @@ int runTrayTests(int argc, char **argv);
 int runDataViewerTests(int argc, char **argv);
 int runToolsTests(int argc, char **argv);
 int runShellTests(int argc, char **argv);
+int runModeRulesTests(int argc, char **argv);

@@ -14,5 +14,6 @@ int main(int argc, char **argv)
     failures += runDataViewerTests(argc, argv);
     failures += runToolsTests(argc, argv);
     failures += runShellTests(argc, argv);
+    failures += runModeRulesTests(argc, argv);
     return failures;
 }

@@ -48,8 +48,6 @@ private slots:
     void init();
     void cleanup();
 
-    void editorCheck_data();
-    void editorCheck();
     void lowerCaseNotepadFailsTheCheck();
     void editPlayingDataWithTheDesktopEditor();
     void editPlayingDataWithAnotherEditor();
@@ -88,29 +86,6 @@ void ToolsTest::init()
 void ToolsTest::cleanup()
 {
     m_app.reset();
-}
-
-void ToolsTest::editorCheck_data()
-{
-    QTest::addColumn<QByteArray>("editor");
-    QTest::addColumn<bool>("usable");
-    QTest::newRow("NotePad") << QByteArray("NotePad") << true;
-    QTest::newRow("NOTEPAD") << QByteArray("NOTEPAD") << false;
-    QTest::newRow("empty") << QByteArray() << false;
-    QTest::newRow("existing file") << QByteArray("@editor") << true;
-    QTest::newRow("missing file") << QByteArray("@missing") << false;
-    QTest::newRow("folder") << QByteArray("@") << false;
-}
-
-void ToolsTest::editorCheck()
-{
-    QFETCH(QByteArray, editor);
-    QFETCH(bool, usable);
-    m_app->write("editor", "#!/bin/sh\n");
-    if (editor.startsWith('@'))
-        editor = m_app->home() + editor.mid(1);
-    form().EditorPath = editor;
-    QCOMPARE(form().EditorUsable(), usable);
 }
 
 void ToolsTest::lowerCaseNotepadFailsTheCheck()

@@ -1,0 +1,25 @@
+#include "app/ProgramPathDialog.h"
+
+#include "platform/core/BytePath.h"
+#include "playback/ProgramPath.h"
+
+namespace tunelet
+{
+
+FileDialogState programPathDialog(const ProgramPathSetting &setting, const QByteArray &value,
+                                  const QByteArray &programFolder, const QByteArray &shippedFolder)
+{
+    const QByteArray shown =
+        setting.shippedName ? programPath(value, setting.shippedName, programFolder, shippedFolder)
+                            : value;
+    FileDialogState dialog;
+    dialog.kind = FileDialogState::Kind::Open;
+    dialog.Title = setting.title;
+    dialog.Filter = setting.filter;
+    dialog.DefaultExt.clear();
+    dialog.FileName = shown;
+    dialog.InitialDir = folderPart(shown);
+    return dialog;
+}
+
+} // namespace tunelet
