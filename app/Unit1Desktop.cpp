@@ -5,8 +5,7 @@
 
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
-#include "platform/core/TextCodec.h"
-#include "playback/PlaySequencer.h"
+#include "playback/PlaybackSession.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 
@@ -60,11 +59,11 @@ public:
 
     // The transport buttons' commands, waiting for a player that is starting
     // (a burst of them from a client that does not wait starts one player).
-    void play() override { transport(TForm1::Transport::Play); }
-    void pause() override { transport(TForm1::Transport::Pause); }
-    void stop() override { transport(TForm1::Transport::Stop); }
-    void next() override { transport(TForm1::Transport::Next); }
-    void back() override { transport(TForm1::Transport::Back); }
+    void play() override { transport(Transport::Play); }
+    void pause() override { transport(Transport::Pause); }
+    void stop() override { transport(Transport::Stop); }
+    void next() override { transport(Transport::Next); }
+    void back() override { transport(Transport::Back); }
 
     void setOrder(tunelet::PlayOrder order) override
     {
@@ -106,11 +105,11 @@ public:
     }
 
 private:
-    void transport(TForm1::Transport command)
+    void transport(Transport command)
     {
         TForm1 &form = m_form;
         if (!form.IsClosed())
-            form.Run([&form, command] { form.QueueTransport(command); });
+            form.Run([&form, command] { form.Session().queue(command); });
     }
 
     void command(void (TForm1::*handler)())
@@ -134,30 +133,20 @@ tunelet::DesktopPlayer &TForm1::Desktop()
 
 tunelet::PlayerState TForm1::DesktopState() const
 {
+    const tunelet::PlaybackSession &session = Session();
     tunelet::PlayerState state;
     // Playing from a successful start until the player is closed.
-    if (!PlayingPath().isEmpty())
-        state.song = m_nowPlaying;
-    state.paused = m_playerPaused;
-    state.lengthUs = m_playerTotalUs;
-    state.positionUs = m_playerElapsedUs;
+    if (!session.playingPath().isEmpty()) {
+        const tunelet::StartedSong &song = session.startedSong();
+        state.song = {song.serial, song.title, song.path};
+    }
+    state.paused = session.reading().paused;
+    state.lengthUs = session.reading().totalUs;
+    state.positionUs = session.reading().elapsedUs;
     state.rowCount = Playlist().count();
-    state.order = playOrder(CurrentPlayMode());
-    state.repeat = MMRepeat->isChecked();
+    state.order = playOrder(m_options.playMode);
+    state.repeat = m_options.repeatPlay;
     return state;
-}
-
-void TForm1::NoteSongStarted()
-{
-    // The song is what the row was when it started, as the tray tip is.
-    const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
-    m_nowPlaying.serial += 1;
-    m_nowPlaying.title = rowExists ? tunelet::decodeText(Playlist().caption(PlayIndex)) : QString();
-    m_nowPlaying.path = rowExists ? Playlist().path(PlayIndex) : PlayingPath();
-    // The new player's times are read by the next poll.
-    m_playerTotalUs = 0;
-    m_playerElapsedUs = 0;
-    m_playerPaused = false;
 }
 
 void TForm1::OpenFiles(const QByteArrayList &paths)
@@ -201,7 +190,8 @@ void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver 
 {
     // Each Timer2 tick has just polled the player: the desktop hears of a new
     // song, status or mode within a tick.
-    connect(Timer2, &tunelet::PacedTimer::timeout, &mpris, &tunelet::MprisService::refresh);
+    connect(&Session().keyTimer(), &tunelet::PacedTimer::timeout, &mpris,
+            &tunelet::MprisService::refresh);
 
     handOver.setReceiver([this](const QByteArrayList &paths) {
         if (IsClosed())

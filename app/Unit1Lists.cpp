@@ -28,7 +28,7 @@ void TForm1::LoadListFile(const QByteArray &path)
         throw tunelet::EInOutError(status.message());
     FileName = path;
     ListBox1.clear();
-    PlayIndex = tunelet::NoPlayIndex;
+    Session().setPlayIndex(tunelet::NoPlayIndex);
 }
 
 void TForm1::SaveListFile(const QByteArray &path)

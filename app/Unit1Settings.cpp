@@ -13,8 +13,6 @@
 #include "platform/core/ResourceShortage.h"
 #include "platform/core/TextCodec.h"
 
-#include <QAction>
-
 using tunelet::Setting;
 using tunelet::SettingDefault;
 using tunelet::SettingRow;
@@ -22,8 +20,6 @@ using tunelet::SettingType;
 
 void TForm1::FormCreate()
 {
-    RewindHeld = false;
-
     tunelet::IniFile ini(SettingsPath());
     const bool writable = WriteSetting(ini, Setting::Version);
     for (Setting id : tunelet::startReadOrder()) {
@@ -44,14 +40,14 @@ void TForm1::FormCreate()
     if (!writable)
         return;
 
-    if (MMStayOnTop->isChecked())
+    if (m_options.stayOnTop)
         ApplyStayOnTop();
     // A tray that refuses the icon throws: the rest of the start-up is skipped.
-    if (MMTaskTray->isChecked())
+    if (m_options.taskTray)
         ShowTrayIconAtStart();
-    if (MMCompactMode->isChecked())
+    if (m_options.compactMode)
         EnterCompactHeight();
-    if (MMListOpen->isChecked() && tunelet::isExistingFile(FileName)) {
+    if (m_options.listOpen && tunelet::isExistingFile(FileName)) {
         OpenDialog1.FileName = FileName;
         SaveDialog1.FileName = FileName;
         LoadListFile(FileName);
@@ -65,7 +61,7 @@ void TForm1::FormShow()
         ReadSetting(ini, id);
     if (m_form2)
         m_form2->Frame().keepOnScreens();
-    if (MMDataView->isChecked() && m_form2)
+    if (m_options.dataView && m_form2)
         m_form2->show();
 }
 
@@ -74,7 +70,7 @@ void TForm1::FormCloseQuery(bool &CanClose)
     CanClose = true;
     hide();
 
-    if (MMSaveList->isChecked()) {
+    if (m_options.saveList) {
         const QByteArray savedList = ProgramFolder() + "tunelet.ppl";
         // A list that cannot be written is reported; the settings are still
         // written, and FileName keeps naming the list that does exist.
