@@ -353,7 +353,6 @@ public:
     void OpenFiles(const QByteArrayList &paths);
     // What media keys, panel applets and the hand-over of files reach.
     tunelet::DesktopPlayer &Desktop();
-    tunelet::PlayerState DesktopState() const;
     // Puts the window on the session bus: the player's properties follow the
     // poll, and files handed over by later starts are opened here.
     void ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver);
@@ -432,12 +431,6 @@ private:
     void ChooseProgramPath(QByteArray &value, const QString &title, const QString &filter,
                            const char *shippedName = nullptr);
 
-    // Unit1Desktop.cpp
-    class DesktopAdapter;
-
-    // Unit1Playback.cpp
-    class SongStartAdapter;
-
     Environment m_env;
     std::unique_ptr<tunelet::PlaylistModel> m_playlist;
     std::unique_ptr<tunelet::EntryBuilder> m_builder;
@@ -451,11 +444,11 @@ private:
     std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
     bool m_resizeAttached = true;  // FormResize runs on size changes
     int m_heightBeforeCompact = 0; // outer height before compact mode
-    // The session's window side: a shared_ptr so that this header needs no full type.
-    std::shared_ptr<SongStartAdapter> m_songHost;
+    // The session's window side.
+    std::shared_ptr<tunelet::PlaybackHost> m_songHost;
     std::unique_ptr<tunelet::PlaybackSession> m_session;
     std::unique_ptr<tunelet::LzhDataExtraction> m_lzhExtraction; // ExtractLzhData's work
     // The desktop's view of playback: the song the last start began and what
     // the last poll read of the player.
-    std::shared_ptr<DesktopAdapter> m_desktop;
+    std::shared_ptr<tunelet::DesktopPlayer> m_desktop;
 };

@@ -4,9 +4,7 @@
 #include "app/SettingBindings.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
-#include "app/Unit2.h"
-#include "platform/core/ByteFile.h"
-#include "platform/core/FileErrors.h"
+#include "app/WindowPlaybackHost.h"
 #include "platform/input/KeySynth.h"
 #include "playback/PlayerParameters.h"
 
@@ -15,55 +13,9 @@
 
 using tunelet::PlayMode;
 
-// What the session needs from the window while it plays.
-class TForm1::SongStartAdapter final : public tunelet::PlaybackHost
-{
-public:
-    explicit SongStartAdapter(TForm1 &form) : m_form(form) {}
-    Q_DISABLE_COPY_MOVE(SongStartAdapter)
-
-    std::optional<QByteArray> extractLzhData(const QByteArray &archivePath) override
-    {
-        // The archive's data file is played from the work file.
-        if (!m_form.ExtractLzhData(archivePath))
-            return std::nullopt;
-        return m_form.ProgramFolder() + tunelet::WorkFileName;
-    }
-
-    void showConverterRunning() override
-    {
-        m_form.StatusBar1->setPanelText(2, QStringLiteral(" mid2snr実行中..."));
-        m_form.SetCaption(tunelet::converterCaption());
-        // Nothing is handled while the converter runs: paint now.
-        m_form.repaint();
-    }
-
-    void loadDataView(const QByteArray &path) override
-    {
-        // The viewer shows no more than its limit: no more is read.
-        const std::optional<QByteArray> data = tunelet::readFileStart(path, TForm2::MaxShownBytes);
-        if (!data)
-            throw tunelet::EFOpenError(path);
-        if (m_form.m_form2)
-            m_form.m_form2->setData(*data);
-    }
-
-    void beep() override { m_form.Dlg().beep(); }
-
-    void message(const QString &text) override
-    {
-        m_form.Dlg().message(m_form.isVisible() ? &m_form : nullptr, text);
-    }
-
-    bool closed() const override { return m_form.IsClosed(); }
-
-private:
-    TForm1 &m_form;
-};
-
 void TForm1::CreatePlayback()
 {
-    m_songHost = std::make_shared<SongStartAdapter>(*this);
+    m_songHost = tunelet::makeWindowPlaybackHost(*this);
     const tunelet::PlaybackSession::Links links{
         *m_env.windows, m_env.pollWindows ? *m_env.pollWindows : *m_env.windows, *m_env.processes};
     m_session = std::make_unique<tunelet::PlaybackSession>(links, Playlist(), Random(), m_options,
@@ -85,8 +37,7 @@ void TForm1::CreatePlayback()
         StatusBar1->setPanelText(1, tunelet::playModeText(mode));
     });
     connect(session, &tunelet::PlaybackSession::failed, this, &TForm1::ShowError);
-    // Timer2 is first: while both run it takes the clock's ticks, as its
-    // work takes in Timer1's.
+    // The timers' ticks go through the error box, as every handler's do.
     connect(&session->keyTimer(), &tunelet::PacedTimer::timeout, this,
             [this] { Run([this] { Timer2Timer(); }); });
     connect(&session->progressTimer(), &tunelet::PacedTimer::timeout, this,

@@ -16,7 +16,6 @@
 using tunelet::Setting;
 using tunelet::SettingDefault;
 using tunelet::SettingRow;
-using tunelet::SettingType;
 
 void TForm1::FormCreate()
 {
@@ -109,21 +108,7 @@ void TForm1::ReportWriteFailure(const QString &reason)
 
 tunelet::IniEntry TForm1::SettingEntry(Setting id) const
 {
-    const SettingRow &setting = tunelet::settingRow(id);
-    const QVariant value = tunelet::currentSetting(*this, id);
-    QByteArray text;
-    switch (setting.type) {
-    case SettingType::Integer:
-        text = QByteArray::number(value.toInt());
-        break;
-    case SettingType::Boolean:
-        text = value.toBool() ? "1" : "0";
-        break;
-    case SettingType::String:
-        text = value.toByteArray();
-        break;
-    }
-    return {setting.section, setting.key, text};
+    return tunelet::settingEntry(tunelet::settingRow(id), tunelet::currentSetting(*this, id));
 }
 
 bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
@@ -134,32 +119,14 @@ bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
 void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
 {
     const SettingRow &setting = tunelet::settingRow(id);
-    const QVariant fallback = DefaultSetting(setting);
-    switch (setting.type) {
-    case SettingType::Integer:
-        tunelet::applySetting(*this, id,
-                              ini.readInteger(setting.section, setting.key, fallback.toInt()));
-        break;
-    case SettingType::Boolean:
-        tunelet::applySetting(*this, id,
-                              ini.readBool(setting.section, setting.key, fallback.toBool()));
-        break;
-    case SettingType::String:
-        tunelet::applySetting(*this, id,
-                              ini.readString(setting.section, setting.key, fallback.toByteArray()));
-        break;
-    }
+    tunelet::applySetting(*this, id, tunelet::readSetting(ini, setting, DefaultSetting(setting)));
 }
 
 QVariant TForm1::DefaultSetting(const SettingRow &setting) const
 {
     switch (setting.from) {
     case SettingDefault::Fixed:
-        if (setting.type == SettingType::String)
-            return QByteArray(setting.textDefault);
-        if (setting.type == SettingType::Boolean)
-            return setting.intDefault != 0;
-        return setting.intDefault;
+        return tunelet::fixedDefault(setting);
     case SettingDefault::CurrentValue:
         return tunelet::currentSetting(*this, setting.id);
     case SettingDefault::MainHeight:
