@@ -15,6 +15,8 @@ using tunelet::PlayMode;
 
 void TForm1::CreatePlayback()
 {
+    // The environment brings every seam; the window builds none.
+    Q_ASSERT(m_env.windows && m_env.processes);
     m_songHost = tunelet::makeWindowPlaybackHost(*this);
     const tunelet::PlaybackSession::Links links{
         *m_env.windows, m_env.pollWindows ? *m_env.pollWindows : *m_env.windows, *m_env.processes};
