@@ -12,6 +12,7 @@
 #include "playback/SilentPassWatch.h"
 #include "playlist/PlaylistModel.h"
 
+#include <QPointer>
 #include <QScopedValueRollback>
 
 namespace tunelet
@@ -49,8 +50,12 @@ PlaybackSession::PlaybackSession(const Links &links, PlaylistModel &playlist,
     m_timer2->setInterval(TickMs);
     // Without a player window the timers need not tick: the poll would find
     // the same nothing each time. The poll's link watches for windows to
-    // appear, and one that does is followed at once.
-    m_clock->setMayWait(m_parts->polled.watchTopLevel([this] { m_clock->wake(); }));
+    // appear, and one that does is followed at once. The link may outlive
+    // the session: a change it reports later wakes no clock that has gone.
+    m_clock->setMayWait(m_parts->polled.watchTopLevel([clock = QPointer<PlaybackClock>(m_clock)] {
+        if (clock)
+            clock->wake();
+    }));
     m_timer2->start();
 }
 
