@@ -3,6 +3,7 @@
 #include "app/OuterFrame.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "playback/Options.h"
 #include "playback/PlaySequencer.h"
 
 #include <QAction>
@@ -22,13 +23,27 @@ struct Binding {
     Setting id;
     QVariant (*current)(const TForm1 &);
     void (*apply)(TForm1 &, const QVariant &);
+    // An option's switch and the menu item whose check mark shows it.
+    bool Options::*flag = nullptr;
+    QAction *TForm1::*item = nullptr;
 };
 
-// An option: the check mark of its menu item, its only record.
-template <QAction *TForm1::*item> constexpr Binding option(Setting id)
+// An option: a switch of the options, shown by its menu item's check mark.
+template <bool Options::*flag, QAction *TForm1::*item> constexpr Binding option(Setting id)
 {
-    return {id, [](const TForm1 &form) -> QVariant { return (form.*item)->isChecked(); },
-            [](TForm1 &form, const QVariant &value) { (form.*item)->setChecked(value.toBool()); }};
+    return {id, [](const TForm1 &form) -> QVariant { return form.Opts().*flag; },
+            [](TForm1 &form, const QVariant &value) {
+                form.Opts().*flag = value.toBool();
+                (form.*item)->setChecked(value.toBool());
+            },
+            flag, item};
+}
+
+// A program path of the options.
+template <QByteArray Options::*text> constexpr Binding programPath(Setting id)
+{
+    return {id, [](const TForm1 &form) -> QVariant { return form.Opts().*text; },
+            [](TForm1 &form, const QVariant &value) { form.Opts().*text = value.toByteArray(); }};
 }
 
 // A string the window holds for the whole run.
@@ -128,22 +143,22 @@ const std::array kBindings{
     viewerEdge<&QRect::width, &QRect::setWidth>(S::Width2),
     column<0>(S::ColumnHEAD),
     column<1>(S::ColumnFileName),
-    path<&TForm1::SonaroPath>(S::SonaroPath),
-    path<&TForm1::EditorPath>(S::EditorPath),
-    path<&TForm1::mid2snrPath>(S::mid2snrPath),
-    option<&TForm1::MMRepeat>(S::RepeatPlay),
-    option<&TForm1::MMListOpen>(S::ListOpen),
-    option<&TForm1::MMStayOnTop>(S::StayOnTop),
-    option<&TForm1::MMSaveList>(S::SaveList),
-    option<&TForm1::MMPlayMinimize>(S::PlayMinimize),
-    option<&TForm1::MMCloseSonaro>(S::CloseSonaro),
-    option<&TForm1::MMCompactMode>(S::CompactMode),
-    option<&TForm1::MMTaskTray>(S::TaskTray),
-    option<&TForm1::MMDataView>(S::DataView),
-    option<&TForm1::MMLzhHEAD>(S::LzhHEAD),
-    option<&TForm1::MMSWMember>(S::PlayMember),
-    option<&TForm1::MMSWFinger>(S::PlayFinger),
-    option<&TForm1::MMSWScore>(S::PlayScore),
+    programPath<&Options::sonaroPath>(S::SonaroPath),
+    programPath<&Options::editorPath>(S::EditorPath),
+    programPath<&Options::mid2snrPath>(S::mid2snrPath),
+    option<&Options::repeatPlay, &TForm1::MMRepeat>(S::RepeatPlay),
+    option<&Options::listOpen, &TForm1::MMListOpen>(S::ListOpen),
+    option<&Options::stayOnTop, &TForm1::MMStayOnTop>(S::StayOnTop),
+    option<&Options::saveList, &TForm1::MMSaveList>(S::SaveList),
+    option<&Options::playMinimize, &TForm1::MMPlayMinimize>(S::PlayMinimize),
+    option<&Options::closeSonaro, &TForm1::MMCloseSonaro>(S::CloseSonaro),
+    option<&Options::compactMode, &TForm1::MMCompactMode>(S::CompactMode),
+    option<&Options::taskTray, &TForm1::MMTaskTray>(S::TaskTray),
+    option<&Options::dataView, &TForm1::MMDataView>(S::DataView),
+    option<&Options::lzhHead, &TForm1::MMLzhHEAD>(S::LzhHEAD),
+    option<&Options::playMember, &TForm1::MMSWMember>(S::PlayMember),
+    option<&Options::playFinger, &TForm1::MMSWFinger>(S::PlayFinger),
+    option<&Options::playScore, &TForm1::MMSWScore>(S::PlayScore),
     playMode(),
     path<&TForm1::FileName>(S::FileName),
     folder<&TForm1::OpenDialog1>(S::IniDir),
@@ -170,6 +185,28 @@ QVariant currentSetting(const TForm1 &form, Setting id)
 void applySetting(TForm1 &form, Setting id, const QVariant &value)
 {
     binding(id).apply(form, value);
+}
+
+void bindOptionItems(TForm1 &form)
+{
+    for (const Binding &row : kBindings) {
+        if (!row.item)
+            continue;
+        QAction *item = form.*row.item;
+        // The check marks start as the design has them; so do the options.
+        form.Opts().*row.flag = item->isChecked();
+        QObject::connect(item, &QAction::toggled, &form,
+                         [&form, flag = row.flag](bool on) { form.Opts().*flag = on; });
+    }
+    for (PlayMode mode : {PlayMode::List, PlayMode::Single, PlayMode::Random}) {
+        QAction *item = form.PlayModeItem(mode);
+        if (item->isChecked())
+            form.Opts().playMode = mode;
+        QObject::connect(item, &QAction::toggled, &form, [&form, mode](bool on) {
+            if (on)
+                form.Opts().playMode = mode;
+        });
+    }
 }
 
 } // namespace tunelet

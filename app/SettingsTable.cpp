@@ -1,5 +1,7 @@
 #include "app/SettingsTable.h"
 
+#include "platform/core/IniFile.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -102,6 +104,49 @@ std::span<const Setting> showReadOrder()
 std::span<const Setting> exitWriteOrder()
 {
     return kExitWrite;
+}
+
+QVariant fixedDefault(const SettingRow &row)
+{
+    switch (row.type) {
+    case SettingType::Integer:
+        break;
+    case SettingType::Boolean:
+        return row.intDefault != 0;
+    case SettingType::String:
+        return QByteArray(row.textDefault);
+    }
+    return row.intDefault;
+}
+
+IniEntry settingEntry(const SettingRow &row, const QVariant &value)
+{
+    QByteArray text;
+    switch (row.type) {
+    case SettingType::Integer:
+        text = QByteArray::number(value.toInt());
+        break;
+    case SettingType::Boolean:
+        text = value.toBool() ? "1" : "0";
+        break;
+    case SettingType::String:
+        text = value.toByteArray();
+        break;
+    }
+    return {row.section, row.key, text};
+}
+
+QVariant readSetting(const IniFile &ini, const SettingRow &row, const QVariant &fallback)
+{
+    switch (row.type) {
+    case SettingType::Integer:
+        break;
+    case SettingType::Boolean:
+        return ini.readBool(row.section, row.key, fallback.toBool());
+    case SettingType::String:
+        return ini.readString(row.section, row.key, fallback.toByteArray());
+    }
+    return ini.readInteger(row.section, row.key, fallback.toInt());
 }
 
 } // namespace tunelet

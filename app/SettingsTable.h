@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVariant>
+
 #include <array>
 #include <span>
 
@@ -7,6 +9,9 @@
 // default, and the orders in which start-up, showing and exit walk them.
 namespace tunelet
 {
+
+class IniFile;
+struct IniEntry;
 
 enum class SettingType { Integer, Boolean, String };
 
@@ -75,6 +80,14 @@ std::span<const Setting> startReadOrder();
 std::span<const Setting> showReadOrder();
 // Keys written while the main window closes, in writing order.
 std::span<const Setting> exitWriteOrder();
+
+// A key's fixed default (intDefault or textDefault, as its type has it).
+QVariant fixedDefault(const SettingRow &row);
+// A key and its value as the file stores it: integers in decimal, booleans
+// as "1" or "0", strings as they are.
+IniEntry settingEntry(const SettingRow &row, const QVariant &value);
+// A key's value read from the file as its type has it; fallback when absent.
+QVariant readSetting(const IniFile &ini, const SettingRow &row, const QVariant &fallback);
 
 // The value written to Version at every start.
 inline constexpr int SettingsVersion = 105;

@@ -51,7 +51,6 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreatePopupMenus();
     WatchRowsForPositionDisplay();
     KeepListWithoutFocusedRow();
-    CreateTimers();
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
     CreateArchiveFile();

@@ -5,7 +5,9 @@
 #include "app/SettingsTable.h"
 #include "archive/ARCHIVES.h"
 
+#include "playback/Options.h"
 #include "playback/PlaybackClock.h"
+#include "playback/PlaybackSession.h"
 
 #include "desktop/DesktopPlayer.h"
 
@@ -13,7 +15,6 @@
 #include <QByteArrayList>
 #include <QMainWindow>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,9 +50,7 @@ struct ProgramPathSetting;
 enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
-struct SequenceState;
 class SpareDescriptors;
-struct SequenceStep;
 } // namespace tunelet
 
 namespace windowlink
@@ -72,9 +71,11 @@ class WindowSystem;
 //   Unit1Tools.cpp     editor, program paths, volume, help, about, option switches, exit
 //   Unit1Archive.cpp   the archive component and the LZH data extraction it lends
 //   Unit1Desktop.cpp   the desktop: media keys and applets (MPRIS), files opened from it
-//   Unit1Transport.cpp transport commands that wait for a starting player
 //
-// Menu items are QActions. An option's check mark is its only record. A
+// Playing is the playback session's (tunelet::PlaybackSession); the window
+// binds its handlers and widgets to it. Menu items are QActions. The options
+// are one value (tunelet::Options) that the session and the window read; an
+// option's check mark shows it, and a click on it updates the value. A
 // checkable action flips its own check before its Click handler runs, so the
 // handlers of the plain switches have nothing more to do and a handler that
 // acts on a switch sees its new state.
@@ -166,12 +167,6 @@ public:
             *BarPM04 = nullptr, *PMTrayBack = nullptr, *PMTrayNext = nullptr, *BarPM05 = nullptr,
             *PMWindow = nullptr, *BarPM06 = nullptr, *PMTrayExit = nullptr;
 
-    // Both tick from the playback clock, which runs only while a player
-    // window is followed.
-    tunelet::PacedTimer *Timer1 = nullptr; // the progress poll while a song plays
-    tunelet::PacedTimer *Timer2 = nullptr; // held keys and the poll, all the time
-    tunelet::PlaybackClock *PlaybackClock1 = nullptr;
-
     // The archive component, used for LZH archives only.
     TArchiveFile ArchiveFile1;
 
@@ -187,17 +182,20 @@ public:
     tunelet::FileDialogState OpenDialog2; // add or insert files
 
     // ---- State held for the whole run ----
-    QByteArray FileName;    // the current list file
-    QByteArray SonaroPath;  // the player program
-    QByteArray EditorPath;  // the text editor ("NotePad": the desktop's default)
-    QByteArray mid2snrPath; // the MIDI converter
-    QByteArray HelpFile;    // registered at start
-    int PlayIndex = 0;
-    bool RewindHeld = false;
-    bool ForwardHeld = false;
+    QByteArray FileName; // the current list file
+    // The options; the program paths under their own names.
+    tunelet::Options m_options;
+    QByteArray &SonaroPath = m_options.sonaroPath;
+    QByteArray &EditorPath = m_options.editorPath;
+    QByteArray &mid2snrPath = m_options.mid2snrPath;
+    QByteArray HelpFile; // registered at start
     int SortKey = 0;
 
     tunelet::PlaylistModel &Playlist() const { return *m_playlist; }
+    tunelet::Options &Opts() { return m_options; }
+    const tunelet::Options &Opts() const { return m_options; }
+    // What plays: PlayIndex, the player, the timers.
+    tunelet::PlaybackSession &Session() const { return *m_session; }
     tunelet::EntryBuilder &Builder() const { return *m_builder; }
     tunelet::RandomGenerator &Random() const { return *m_random; }
     tunelet::Dialogs &Dlg() const { return *m_env.dialogs; }
@@ -251,10 +249,12 @@ public:
     void MMListPlayClick();
     void MMSinglePlayClick();
     void MMRandomPlayClick();
-    // The play mode: the checked item of the three; selecting one checks it
-    // and shows its name in the status bar (what each item's click does).
+    // The play mode; selecting one checks its item and shows its name in the
+    // status bar (what each item's click does).
     tunelet::PlayMode CurrentPlayMode() const;
     void SelectPlayMode(tunelet::PlayMode mode);
+    // The menu item of a play mode.
+    QAction *PlayModeItem(tunelet::PlayMode mode) const;
     // Double click on the button bar: the next mode in the cycle.
     void Panel1DblClick();
     void SBPlayClick();
@@ -278,17 +278,16 @@ public:
     void MMSWFingerClick();
     void MMSWScoreClick();
     void MMPlayMinimizeClick();
-    // Builds the playback parts and starts Timer2; the constructor calls it.
+    // Builds the playback session and binds it to the window; the
+    // constructor calls it.
     void CreatePlayback();
-    // How often Timer1 and Timer2 tick, in milliseconds.
-    static constexpr int PlaybackTickMs = 50;
     // Descriptors kept for the close's saves (the list, the settings).
     static constexpr int SpareDescriptorCount = 4;
     // The tray icon's tip as playback last set it (TipHelp).
-    QByteArray TrayTip() const { return m_trayTip; }
+    QByteArray TrayTip() const;
     // The file handed to the player by the last successful start, as bytes
     // (the caption shows it decoded); empty after StopPlayer.
-    QByteArray PlayingPath() const { return m_playingPath; }
+    QByteArray PlayingPath() const;
 
     // ---- Editing (Unit1Editing.cpp) ----
     void MMAddClick();
@@ -329,16 +328,7 @@ public:
     void MMDataViewClick();
     void Form2CloseQuery(); // the data viewer's close box
 
-    // ---- Transport commands that wait for a starting player (Unit1Transport.cpp) ----
-    enum class Transport { Play, Pause, Stop, Next, Back };
-    // Carries the command out now, or, while the player started last has not
-    // shown its window yet, once it has: a pause then reaches that player,
-    // not none. Play, Next and Back that wait together are drawn one after
-    // another as each would be, and only the last row they come to is
-    // started, so a burst of them starts one player, not one each.
-    void QueueTransport(Transport command);
-    // The commands waiting for a starting player.
-    int QueuedTransports() const { return int(m_transports.size()); }
+    using Transport = tunelet::PlaybackSession::Transport;
 
     // ---- The desktop (Unit1Desktop.cpp) ----
     // Files from the desktop ("Open with", the command line, a later start):
@@ -346,7 +336,6 @@ public:
     void OpenFiles(const QByteArrayList &paths);
     // What media keys, panel applets and the hand-over of files reach.
     tunelet::DesktopPlayer &Desktop();
-    tunelet::PlayerState DesktopState() const;
     // Puts the window on the session bus: the player's properties follow the
     // poll, and files handed over by later starts are opened here.
     void ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver);
@@ -386,7 +375,6 @@ private:
     void CreateMainMenu();
     void CreateHiddenItems();
     void CreatePopupMenus();
-    void CreateTimers();
     void CreateDialogs();
     QAction *AddItem(QMenu *menu, const QString &caption, void (TForm1::*handler)() = nullptr);
     QAction *AddCheckItem(QMenu *menu, const QString &caption, bool checked,
@@ -444,33 +432,6 @@ private:
     bool EditorReady();
     void ChooseProgramPath(QByteArray &value, const tunelet::ProgramPathSetting &setting);
 
-    // Unit1Transport.cpp
-    void RunTransports();
-    void RunTransportsSoon();
-    void PlayerClosed();
-    // Unit1Playback.cpp, for the queue: the player started last is still
-    // without its window; the pause keys to the player's window; the step
-    // the sequencer takes for Play, Next or Back (Nothing for the others).
-    bool PlayerStarting() const;
-    void SendPause();
-    tunelet::SequenceStep TransportStep(Transport command) const;
-
-    // Unit1Desktop.cpp
-    class DesktopAdapter;
-    void NoteSongStarted();
-
-    // Unit1Playback.cpp
-    struct PlaybackParts;
-    QAction *PlayModeItem(tunelet::PlayMode mode) const;
-    class SongStartAdapter;
-    PlaybackParts &Playback() const { return *m_playback; }
-    tunelet::SequenceState SequenceNow() const;
-    void ApplyStep(const tunelet::SequenceStep &step);
-    void ApplyEndOfSong(const tunelet::SequenceStep &step);
-    void SetTrayTip(const QByteArray &tip);
-    // One tick of the playback timers soon, even while no player window is followed.
-    void TickSoon();
-
     Environment m_env;
     std::unique_ptr<tunelet::PlaylistModel> m_playlist;
     std::unique_ptr<tunelet::EntryBuilder> m_builder;
@@ -483,20 +444,11 @@ private:
     // even when the process has run out of them.
     std::unique_ptr<tunelet::SpareDescriptors> m_spareDescriptors;
     tunelet::CompactMode m_compact;
-    // Playback parts: a shared_ptr so that this header needs no full types.
-    std::shared_ptr<PlaybackParts> m_playback;
-    QByteArray m_trayTip = "Tunelet";
-    QByteArray m_playingPath;
-    bool m_polling = false;             // a poll is running (a nested one is skipped)
-    std::deque<Transport> m_transports; // waiting for a starting player
-    bool m_runningTransports = false;   // RunTransports is under way
-    bool m_transportsSoon = false;      // a later look is due
+    // The session's window side.
+    std::shared_ptr<tunelet::PlaybackHost> m_songHost;
+    std::unique_ptr<tunelet::PlaybackSession> m_session;
     std::unique_ptr<tunelet::LzhDataExtraction> m_lzhExtraction; // ExtractLzhData's work
     // The desktop's view of playback: the song the last start began and what
     // the last poll read of the player.
-    std::shared_ptr<DesktopAdapter> m_desktop;
-    tunelet::NowPlaying m_nowPlaying;
-    qint64 m_playerTotalUs = 0;
-    qint64 m_playerElapsedUs = 0;
-    bool m_playerPaused = false;
+    std::shared_ptr<tunelet::DesktopPlayer> m_desktop;
 };

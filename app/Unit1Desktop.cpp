@@ -3,10 +3,11 @@
 // the desktop library's; this file binds it to the window's own commands.
 #include "app/Unit1.h"
 
+#include "app/WindowDesktopPlayer.h"
+
 #include "desktop/FileHandOver.h"
 #include "desktop/MprisService.h"
-#include "platform/core/TextCodec.h"
-#include "playback/PlaySequencer.h"
+#include "playback/PlaybackSession.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 
@@ -15,149 +16,11 @@
 
 #include <exception>
 
-namespace
-{
-
-// The desktop's play orders are the window's play modes under other names.
-tunelet::PlayMode playMode(tunelet::PlayOrder order)
-{
-    switch (order) {
-    case tunelet::PlayOrder::Single:
-        return tunelet::PlayMode::Single;
-    case tunelet::PlayOrder::Random:
-        return tunelet::PlayMode::Random;
-    case tunelet::PlayOrder::List:
-        break;
-    }
-    return tunelet::PlayMode::List;
-}
-
-tunelet::PlayOrder playOrder(tunelet::PlayMode mode)
-{
-    switch (mode) {
-    case tunelet::PlayMode::Single:
-        return tunelet::PlayOrder::Single;
-    case tunelet::PlayMode::Random:
-        return tunelet::PlayOrder::Random;
-    case tunelet::PlayMode::List:
-        break;
-    }
-    return tunelet::PlayOrder::List;
-}
-
-} // namespace
-
-// Every command is one the window already has: the tool buttons, the mode
-// and repeat items, the tray's show item and the exit. None runs once the
-// window has closed.
-class TForm1::DesktopAdapter final : public tunelet::DesktopPlayer
-{
-public:
-    explicit DesktopAdapter(TForm1 &form) : m_form(form) {}
-    Q_DISABLE_COPY_MOVE(DesktopAdapter)
-
-    tunelet::PlayerState state() const override { return m_form.DesktopState(); }
-
-    // The transport buttons' commands, waiting for a player that is starting
-    // (a burst of them from a client that does not wait starts one player).
-    void play() override { transport(TForm1::Transport::Play); }
-    void pause() override { transport(TForm1::Transport::Pause); }
-    void stop() override { transport(TForm1::Transport::Stop); }
-    void next() override { transport(TForm1::Transport::Next); }
-    void back() override { transport(TForm1::Transport::Back); }
-
-    void setOrder(tunelet::PlayOrder order) override
-    {
-        if (m_form.IsClosed())
-            return;
-        m_form.SelectPlayMode(playMode(order));
-    }
-
-    void setRepeat(bool repeat) override
-    {
-        if (m_form.IsClosed())
-            return;
-        m_form.MMRepeat->setChecked(repeat);
-        command(&TForm1::MMRepeatClick);
-    }
-
-    void raiseWindow() override
-    {
-        if (m_form.IsClosed())
-            return;
-        // Hidden in the tray: shown as the tray's item shows it.
-        if (!m_form.isVisible()) {
-            command(&TForm1::PMWindowClick);
-            return;
-        }
-        if (m_form.isMinimized())
-            m_form.setWindowState(m_form.windowState() & ~Qt::WindowMinimized);
-        m_form.raise();
-        m_form.activateWindow();
-    }
-
-    void quit() override { command(&TForm1::MMExitClick); }
-
-    void openFiles(const QByteArrayList &paths) override
-    {
-        TForm1 &form = m_form;
-        if (!form.IsClosed())
-            form.Run([&form, &paths] { form.OpenFiles(paths); });
-    }
-
-private:
-    void transport(TForm1::Transport command)
-    {
-        TForm1 &form = m_form;
-        if (!form.IsClosed())
-            form.Run([&form, command] { form.QueueTransport(command); });
-    }
-
-    void command(void (TForm1::*handler)())
-    {
-        // The window is captured, not this adapter: GCC's vptr check (UBSan)
-        // misreads a captured this beside a member-function pointer.
-        TForm1 &form = m_form;
-        if (!form.IsClosed())
-            form.Run([&form, handler] { (form.*handler)(); });
-    }
-
-    TForm1 &m_form;
-};
-
 tunelet::DesktopPlayer &TForm1::Desktop()
 {
     if (!m_desktop)
-        m_desktop = std::make_shared<DesktopAdapter>(*this);
+        m_desktop = tunelet::makeWindowDesktopPlayer(*this);
     return *m_desktop;
-}
-
-tunelet::PlayerState TForm1::DesktopState() const
-{
-    tunelet::PlayerState state;
-    // Playing from a successful start until the player is closed.
-    if (!PlayingPath().isEmpty())
-        state.song = m_nowPlaying;
-    state.paused = m_playerPaused;
-    state.lengthUs = m_playerTotalUs;
-    state.positionUs = m_playerElapsedUs;
-    state.rowCount = Playlist().count();
-    state.order = playOrder(CurrentPlayMode());
-    state.repeat = MMRepeat->isChecked();
-    return state;
-}
-
-void TForm1::NoteSongStarted()
-{
-    // The song is what the row was when it started, as the tray tip is.
-    const bool rowExists = PlayIndex >= 0 && PlayIndex < Playlist().count();
-    m_nowPlaying.serial += 1;
-    m_nowPlaying.title = rowExists ? tunelet::decodeText(Playlist().caption(PlayIndex)) : QString();
-    m_nowPlaying.path = rowExists ? Playlist().path(PlayIndex) : PlayingPath();
-    // The new player's times are read by the next poll.
-    m_playerTotalUs = 0;
-    m_playerElapsedUs = 0;
-    m_playerPaused = false;
 }
 
 void TForm1::OpenFiles(const QByteArrayList &paths)
@@ -201,7 +64,8 @@ void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver 
 {
     // Each Timer2 tick has just polled the player: the desktop hears of a new
     // song, status or mode within a tick.
-    connect(Timer2, &tunelet::PacedTimer::timeout, &mpris, &tunelet::MprisService::refresh);
+    connect(&Session().keyTimer(), &tunelet::PacedTimer::timeout, &mpris,
+            &tunelet::MprisService::refresh);
 
     handOver.setReceiver([this](const QByteArrayList &paths) {
         if (IsClosed())

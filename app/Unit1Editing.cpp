@@ -151,7 +151,7 @@ void TForm1::SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistM
     sorter.setSortKey(SortKey);
     (sorter.*sortBy)(Playlist());
     SortKey = sorter.sortKey();
-    PlayIndex = tunelet::NoPlayIndex;
+    Session().setPlayIndex(tunelet::NoPlayIndex);
     // The selection followed its row to its new place.
     ListView1Change();
 }
@@ -161,7 +161,7 @@ void TForm1::MMRandomSortClick()
     // An archive error leaves the list as it was.
     tunelet::shuffleEntries(Builder(), Random());
     ListBox1.clear();
-    PlayIndex = tunelet::NoPlayIndex;
+    Session().setPlayIndex(tunelet::NoPlayIndex);
     // No row has the focus after the rebuild: Down selects the first one.
     Keys().pressAndRelease(Qt::Key_Down);
 }

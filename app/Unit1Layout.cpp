@@ -378,23 +378,6 @@ void TForm1::CreatePopupMenus()
     PMTrayExit = AddItem(PopupTray, QStringLiteral("終了(&X)"), &TForm1::MMExitClick);
 }
 
-void TForm1::CreateTimers()
-{
-    // Both tick as often as the platform allows. Timer2 runs from creation to
-    // the end once the playback code starts it; Timer1 only while a song plays.
-    // Timer2 is made first: while both run it takes the clock's ticks, as its
-    // tick polls too.
-    PlaybackClock1 = new tunelet::PlaybackClock(this);
-    Timer2 = new tunelet::PacedTimer(*PlaybackClock1, this);
-    Timer2->setInterval(1);
-    connect(Timer2, &tunelet::PacedTimer::timeout, this,
-            [this] { Run([this] { Timer2Timer(); }); });
-    Timer1 = new tunelet::PacedTimer(*PlaybackClock1, this);
-    Timer1->setInterval(1);
-    connect(Timer1, &tunelet::PacedTimer::timeout, this,
-            [this] { Run([this] { Timer1Timer(); }); });
-}
-
 void TForm1::CreateDialogs()
 {
     using tunelet::FileDialogState;

@@ -32,7 +32,7 @@ void TForm1::ListFileLoaded(const QByteArray &path)
 {
     FileName = path;
     ListBox1.clear();
-    PlayIndex = tunelet::NoPlayIndex;
+    Session().setPlayIndex(tunelet::NoPlayIndex);
 }
 
 void TForm1::SaveListFile(const QByteArray &path)

@@ -13,17 +13,12 @@
 #include "platform/core/ResourceShortage.h"
 #include "platform/core/TextCodec.h"
 
-#include <QAction>
-
 using tunelet::Setting;
 using tunelet::SettingDefault;
 using tunelet::SettingRow;
-using tunelet::SettingType;
 
 void TForm1::FormCreate()
 {
-    RewindHeld = false;
-
     tunelet::IniFile ini(SettingsPath());
     const bool writable = WriteSetting(ini, Setting::Version);
     for (Setting id : tunelet::startReadOrder()) {
@@ -44,14 +39,14 @@ void TForm1::FormCreate()
     if (!writable)
         return;
 
-    if (MMStayOnTop->isChecked())
+    if (m_options.stayOnTop)
         ApplyStayOnTop();
     // A tray that refuses the icon throws: the rest of the start-up is skipped.
-    if (MMTaskTray->isChecked())
+    if (m_options.taskTray)
         ShowTrayIconAtStart();
-    if (MMCompactMode->isChecked())
+    if (m_options.compactMode)
         EnterCompactHeight();
-    if (MMListOpen->isChecked() && tunelet::isExistingFile(FileName)) {
+    if (m_options.listOpen && tunelet::isExistingFile(FileName)) {
         OpenDialog1.FileName = FileName;
         SaveDialog1.FileName = FileName;
         LoadListFile(FileName);
@@ -65,7 +60,7 @@ void TForm1::FormShow()
         ReadSetting(ini, id);
     if (m_form2)
         m_form2->Frame().keepOnScreens();
-    if (MMDataView->isChecked() && m_form2)
+    if (m_options.dataView && m_form2)
         m_form2->show();
 }
 
@@ -74,7 +69,7 @@ void TForm1::FormCloseQuery(bool &CanClose)
     CanClose = true;
     hide();
 
-    if (MMSaveList->isChecked()) {
+    if (m_options.saveList) {
         const QByteArray savedList = ProgramFolder() + "tunelet.ppl";
         // A list that cannot be written is reported; the settings are still
         // written, and FileName keeps naming the list that does exist.
@@ -113,21 +108,7 @@ void TForm1::ReportWriteFailure(const QString &reason)
 
 tunelet::IniEntry TForm1::SettingEntry(Setting id) const
 {
-    const SettingRow &setting = tunelet::settingRow(id);
-    const QVariant value = tunelet::currentSetting(*this, id);
-    QByteArray text;
-    switch (setting.type) {
-    case SettingType::Integer:
-        text = QByteArray::number(value.toInt());
-        break;
-    case SettingType::Boolean:
-        text = value.toBool() ? "1" : "0";
-        break;
-    case SettingType::String:
-        text = value.toByteArray();
-        break;
-    }
-    return {setting.section, setting.key, text};
+    return tunelet::settingEntry(tunelet::settingRow(id), tunelet::currentSetting(*this, id));
 }
 
 bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
@@ -138,32 +119,14 @@ bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
 void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
 {
     const SettingRow &setting = tunelet::settingRow(id);
-    const QVariant fallback = DefaultSetting(setting);
-    switch (setting.type) {
-    case SettingType::Integer:
-        tunelet::applySetting(*this, id,
-                              ini.readInteger(setting.section, setting.key, fallback.toInt()));
-        break;
-    case SettingType::Boolean:
-        tunelet::applySetting(*this, id,
-                              ini.readBool(setting.section, setting.key, fallback.toBool()));
-        break;
-    case SettingType::String:
-        tunelet::applySetting(*this, id,
-                              ini.readString(setting.section, setting.key, fallback.toByteArray()));
-        break;
-    }
+    tunelet::applySetting(*this, id, tunelet::readSetting(ini, setting, DefaultSetting(setting)));
 }
 
 QVariant TForm1::DefaultSetting(const SettingRow &setting) const
 {
     switch (setting.from) {
     case SettingDefault::Fixed:
-        if (setting.type == SettingType::String)
-            return QByteArray(setting.textDefault);
-        if (setting.type == SettingType::Boolean)
-            return setting.intDefault != 0;
-        return setting.intDefault;
+        return tunelet::fixedDefault(setting);
     case SettingDefault::CurrentValue:
         return tunelet::currentSetting(*this, setting.id);
     case SettingDefault::MainHeight:

@@ -336,7 +336,7 @@ void printQueueFigures(tunelet::testkit::WindowFixture &fixture, TForm1 &form,
     const Clock::time_point start = Clock::now();
     for (int i = 0; i < 1000; ++i)
         form.Desktop().next();
-    runEventsUntil([&form] { return form.QueuedTransports() == 0; }, 60000);
+    runEventsUntil([&form] { return form.Session().queuedTransports() == 0; }, 60000);
     report("burst_1000_next_settled", millisecondsSince(start), "ms");
     report("burst_1000_next_players_started", double(launcher.startedIds().size() - startedBefore),
            "count");
@@ -362,7 +362,7 @@ int main(int argc, char *argv[])
     form->SonaroPath = bin + "/sonaro";
     form->mid2snrPath = bin + "/mid2snr";
     form->MMRepeat->setChecked(false);
-    std::printf("timer_tick: %d ms\n", TForm1::PlaybackTickMs);
+    std::printf("timer_tick: %d ms\n", tunelet::PlaybackSession::TickMs);
 
     std::printf("idle_cpu: %.3f %%\n", cpuPercentOver(20000));
 

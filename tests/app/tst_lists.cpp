@@ -80,7 +80,7 @@ void ListsTest::writeList()
 
 void ListsTest::openList()
 {
-    m_form->PlayIndex = 3;
+    m_form->Session().setPlayIndex(3);
     m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
 
@@ -91,7 +91,7 @@ void ListsTest::openList()
     QCOMPARE(list.index(1, 0).data().toString(), QStringLiteral("Beta"));
     QCOMPARE(list.index(2, 0).data().toString(), QStringLiteral("[MIDI] c.mid"));
     QCOMPARE(m_form->FileName, m_list);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     QCOMPARE(m_form->OpenDialog1.InitialDir, m_app->path("lists/"));
     QCOMPARE(m_form->SaveDialog1.FileName, m_list);
     QCOMPARE(m_form->SaveDialog1.InitialDir, m_app->path("lists/"));
@@ -115,7 +115,7 @@ void ListsTest::openCancelled()
     m_form->MMOpen->trigger();
     QCOMPARE(m_form->Playlist().count(), 1);
     QVERIFY(m_form->FileName.isEmpty());
-    QCOMPARE(m_form->PlayIndex, 0);
+    QCOMPARE(m_form->Session().playIndex(), 0);
     QVERIFY(m_app->keys().keys().isEmpty());
     QCOMPARE(m_form->OpenDialog1.InitialDir, m_app->home());
 }
@@ -132,7 +132,7 @@ void ListsTest::openMissingList()
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(QString::fromUtf8(missing))});
     QCOMPARE(m_form->Playlist().count(), 1);
     QCOMPARE(m_form->FileName, m_list);
-    QCOMPARE(m_form->PlayIndex, 0);
+    QCOMPARE(m_form->Session().playIndex(), 0);
     QVERIFY(m_app->keys().keys().isEmpty());
 }
 
@@ -141,10 +141,10 @@ void ListsTest::reload()
     m_app->dialogs().chooseFiles({m_list});
     m_form->MMOpen->trigger();
     QVERIFY(writeBytes(m_list, m_app->path("c.mid") + "\r\n"));
-    m_form->PlayIndex = 0;
+    m_form->Session().setPlayIndex(0);
     m_form->MMReload->trigger();
     QCOMPARE(m_form->Playlist().paths(), QList<QByteArray>{m_app->path("c.mid")});
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     QCOMPARE(m_app->keys().keys(), (QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down}));
 }
 

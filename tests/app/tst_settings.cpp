@@ -330,7 +330,7 @@ void SettingsTest::saveListAtExit()
     QCOMPARE(again.FileName, app.path("tunelet.ppl"));
     QCOMPARE(again.OpenDialog1.FileName, app.path("tunelet.ppl"));
     QCOMPARE(again.SaveDialog1.FileName, app.path("tunelet.ppl"));
-    QCOMPARE(again.PlayIndex, -1);
+    QCOMPARE(again.Session().playIndex(), -1);
 }
 
 void SettingsTest::saveListOffKeepsLastOpenedList()

@@ -51,7 +51,7 @@ void AddInsertTest::addAppendsInDialogOrder()
 {
     m_fx->addSongs(2);
     m_form->SelectRow(1);
-    m_form->PlayIndex = 1;
+    m_form->Session().setPlayIndex(1);
     const QByteArray c = m_fx->write("new/c.snr", songData("Charlie"));
     const QByteArray a = m_fx->write("new/a.snr", songData("Alpha"));
     const QByteArray m = m_fx->path("new/tune.MID");
@@ -64,7 +64,7 @@ void AddInsertTest::addAppendsInDialogOrder()
     QCOMPARE(m_form->Playlist().entry(4).imageIndex, 1);
     // The folder of the first chosen file is where the dialog starts next.
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
-    QCOMPARE(m_form->PlayIndex, 1);
+    QCOMPARE(m_form->Session().playIndex(), 1);
     // Building rows is a change the position display follows.
     QCOMPARE(m_fx->panel(0), QStringLiteral("2/5"));
     QVERIFY(m_fx->keys().keys().isEmpty());
@@ -130,7 +130,7 @@ void AddInsertTest::insertBelowSelectedRowInReverseOrder()
 {
     m_fx->addSongs(4);
     m_form->SelectRow(1);
-    m_form->PlayIndex = 3;
+    m_form->Session().setPlayIndex(3);
     const QByteArray x = m_fx->write("new/x.snr", songData("X"));
     const QByteArray y = m_fx->path("new/y.mid");
     const QByteArray z = m_fx->write("new/z.txt", songData("Z"));
@@ -142,7 +142,7 @@ void AddInsertTest::insertBelowSelectedRowInReverseOrder()
     // The selected row stays selected; PlayIndex stays, now on another row.
     QCOMPARE(m_form->SelectedRow(), 1);
     QCOMPARE(m_fx->panel(0), QStringLiteral("2/7"));
-    QCOMPARE(m_form->PlayIndex, 3);
+    QCOMPARE(m_form->Session().playIndex(), 3);
     QCOMPARE(m_form->OpenDialog2.InitialDir, m_fx->path("new/"));
     QCOMPARE(m_fx->dialogs().shown().first().dialog.Title, QStringLiteral("ファイルの追加"));
     QVERIFY(m_fx->keys().keys().isEmpty());

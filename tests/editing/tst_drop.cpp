@@ -95,7 +95,7 @@ QPoint DropTest::rowPoint(int row) const
 void DropTest::threeFilesOntoSecondRow()
 {
     m_fx->addSongs(5);
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     const QByteArray b = m_fx->path("b.mid");
     const QByteArray c = m_fx->write("c.txt", songData("Charlie"));
@@ -105,7 +105,7 @@ void DropTest::threeFilesOntoSecondRow()
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Charlie", "[MIDI] b.mid",
                                                "Alpha", "Song 3", "Song 4", "Song 5"}));
     QCOMPARE(m_fx->paths().mid(2, 3), (QByteArrayList{c, b, a}));
-    QCOMPARE(m_form->PlayIndex, 2);
+    QCOMPARE(m_form->Session().playIndex(), 2);
     QVERIFY(m_fx->keys().keys().isEmpty());
     QVERIFY(m_fx->dialogs().shown().isEmpty());
 
@@ -146,7 +146,7 @@ void DropTest::dropOverHeaderIsNoRow()
 void DropTest::listFileReplacesWhatCameBefore()
 {
     m_fx->addSongs(3);
-    m_form->PlayIndex = 1;
+    m_form->Session().setPlayIndex(1);
     const QByteArray x = m_fx->write("x.snr", songData("X"));
     const QByteArray y = m_fx->write("y.snr", songData("Y"));
     const QByteArray z = m_fx->write("z.snr", songData("Z"));
@@ -160,7 +160,7 @@ void DropTest::listFileReplacesWhatCameBefore()
     drop({x, list, y, z}, rowPoint(1));
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Listed 1", "Listed 2", "Z", "Y", "Listed 1"}));
     QCOMPARE(m_form->FileName, list);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     QVERIFY(m_fx->keys().keys().isEmpty());
     QVERIFY(m_fx->dialogs().shown().isEmpty());
 }
@@ -168,7 +168,7 @@ void DropTest::listFileReplacesWhatCameBefore()
 void DropTest::unreadableListEndsTheDrop()
 {
     m_fx->addSongs(2);
-    m_form->PlayIndex = 1;
+    m_form->Session().setPlayIndex(1);
     m_form->FileName = "old.ppl";
     const QByteArray x = m_fx->write("x.snr", songData("X"));
     const QByteArray y = m_fx->write("y.snr", songData("Y"));
@@ -178,7 +178,7 @@ void DropTest::unreadableListEndsTheDrop()
     QCOMPARE(m_fx->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(QString::fromUtf8(gone))});
     QCOMPARE(m_form->FileName, QByteArray("old.ppl"));
-    QCOMPARE(m_form->PlayIndex, 1);
+    QCOMPARE(m_form->Session().playIndex(), 1);
 }
 
 void DropTest::filesOfNoKnownKindAddNothing()

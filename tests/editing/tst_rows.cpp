@@ -51,7 +51,7 @@ void RowsTest::deleteSelectedRow()
 {
     m_fx->addSongs(5);
     m_form->SelectRow(2);
-    m_form->PlayIndex = 4;
+    m_form->Session().setPlayIndex(4);
     m_form->MMDeleteClick();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 5"}));
     QCOMPARE(m_form->focusWidget(), m_form->ListView1);
@@ -60,7 +60,7 @@ void RowsTest::deleteSelectedRow()
     // now points past the last row.
     QCOMPARE(m_form->SelectedRow(), 2);
     QCOMPARE(m_fx->panel(0), QStringLiteral("3/4"));
-    QCOMPARE(m_form->PlayIndex, 4);
+    QCOMPARE(m_form->Session().playIndex(), 4);
 
     // Deleting the last row selects the one above it.
     m_form->SelectRow(3);
@@ -90,12 +90,12 @@ void RowsTest::clearShowsZeroOfZero()
     m_fx->addSongs(4);
     m_form->SelectRow(1);
     QCOMPARE(m_fx->panel(0), QStringLiteral("2/4"));
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     m_form->FileName = m_fx->path("list.ppl");
     m_form->MMClear->trigger();
     QCOMPARE(m_form->Playlist().count(), 0);
     QCOMPARE(m_fx->panel(0), QStringLiteral("0/0"));
-    QCOMPARE(m_form->PlayIndex, 2);
+    QCOMPARE(m_form->Session().playIndex(), 2);
     QCOMPARE(m_form->FileName, m_fx->path("list.ppl"));
     QVERIFY(m_fx->keys().keys().isEmpty());
 }
@@ -136,13 +136,13 @@ void RowsTest::move()
     if (selected >= 0)
         m_form->SelectRow(selected);
     const QString positionBefore = m_fx->panel(0);
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     up ? m_form->MMUpClick() : m_form->MMDownClick();
 
     QCOMPARE(m_fx->captions(), captions);
     QCOMPARE(m_form->SelectedRow(), selectedAfter);
     QCOMPARE(m_form->ListView1->currentIndex().row(), selectedAfter);
-    QCOMPARE(m_form->PlayIndex, 2);
+    QCOMPARE(m_form->Session().playIndex(), 2);
     QCOMPARE(m_fx->keys().keys(), keySent ? QList<Qt::Key>{Qt::Key_Left} : QList<Qt::Key>{});
     QCOMPARE(m_form->focusWidget() == m_form->ListView1, keySent);
     if (keySent)
@@ -199,7 +199,7 @@ void RowsTest::playIndexAfterCommand()
     m_form->AppendEntry(m_fx->path("missing.snr"));
     m_form->AppendEntry(files.first());
     m_form->SelectRow(2);
-    m_form->PlayIndex = 3;
+    m_form->Session().setPlayIndex(3);
     const QByteArray list = m_fx->path("list.ppl");
     QVERIFY(writeBytes(list, files.last() + "\r\n"));
     m_fx->dialogs().chooseFiles({files.first()});
@@ -221,7 +221,7 @@ void RowsTest::playIndexAfterCommand()
     };
     const int countBefore = m_form->Playlist().count();
     commands.value(command)();
-    QCOMPARE(m_form->PlayIndex, expected);
+    QCOMPARE(m_form->Session().playIndex(), expected);
     // Every command did something (so the check above means something).
     QVERIFY(m_form->Playlist().count() != countBefore || !m_fx->keys().keys().isEmpty() ||
             command == "title" || command == "path" || command == "drop list");

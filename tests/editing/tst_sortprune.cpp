@@ -64,21 +64,21 @@ void SortPruneTest::sortCommandsReachTheSorter()
 {
     addTitled({"Delta", "Alpha", "Charlie", "Bravo"});
     m_form->SelectRow(0);
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     QCOMPARE(m_form->SortKey, 0);
     m_form->MMHEADSort->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Alpha", "Bravo", "Charlie", "Delta"}));
     QCOMPARE(m_form->SortKey, 1);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     // The selection went with its row, and the display says where it is now.
     QCOMPARE(m_form->SelectedRow(), 3);
     QCOMPARE(m_fx->panel(0), QStringLiteral("4/4"));
 
-    m_form->PlayIndex = 0;
+    m_form->Session().setPlayIndex(0);
     m_form->MMHEADSort->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Delta", "Charlie", "Bravo", "Alpha"}));
     QCOMPARE(m_form->SortKey, -1);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
 
     // Files f0 ... f3 hold the titles in the order they were added.
     m_form->MMFileNameSort->trigger();
@@ -94,10 +94,10 @@ void SortPruneTest::sortCommandsReachTheSorter()
 
 void SortPruneTest::sortEmptyList()
 {
-    m_form->PlayIndex = 0;
+    m_form->Session().setPlayIndex(0);
     m_form->MMHEADSortClick();
     QCOMPARE(m_form->SortKey, 1);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     QCOMPARE(m_form->Playlist().count(), 0);
 }
 
@@ -107,7 +107,7 @@ void SortPruneTest::shuffleUsesTheSharedGenerator()
     // per row, over the rows still left.
     addTitled({"A", "B", "C"});
     m_form->SelectRow(1);
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     m_form->Random().setSeed(12345);
     m_form->MMRandomSort->trigger();
     tunelet::RandomGenerator expected;
@@ -116,7 +116,7 @@ void SortPruneTest::shuffleUsesTheSharedGenerator()
         expected.draw(n);
     QCOMPARE(m_form->Random().seed(), expected.seed());
     QCOMPARE(m_form->Playlist().count(), 3);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
     QVERIFY(m_form->ListBox1.isEmpty());
     QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
@@ -129,10 +129,10 @@ void SortPruneTest::shuffleUsesTheSharedGenerator()
 
 void SortPruneTest::shuffleEmptyList()
 {
-    m_form->PlayIndex = 2;
+    m_form->Session().setPlayIndex(2);
     m_form->MMRandomSortClick();
     QCOMPARE(m_form->Playlist().count(), 0);
-    QCOMPARE(m_form->PlayIndex, -1);
+    QCOMPARE(m_form->Session().playIndex(), -1);
 }
 
 void SortPruneTest::removeDuplicates()
@@ -142,14 +142,14 @@ void SortPruneTest::removeDuplicates()
     m_form->InsertEntry(1, same);
     m_form->AppendEntry(same);
     m_form->AppendEntry(same);
-    m_form->PlayIndex = 4;
+    m_form->Session().setPlayIndex(4);
     m_form->MMWFileDelete->trigger();
 
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Same", "Song 2"}));
     QCOMPARE(m_fx->dialogs().beeps(), 1);
     QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("2個の重複ファイルを削除しました。")});
-    QCOMPARE(m_form->PlayIndex, 4);
+    QCOMPARE(m_form->Session().playIndex(), 4);
     QVERIFY(m_form->ListBox1.isEmpty());
     QVERIFY(m_fx->keys().keys().isEmpty());
 
@@ -166,13 +166,13 @@ void SortPruneTest::removeMissing()
     const QByteArrayList files = m_fx->addSongs(2);
     m_form->InsertEntry(1, m_fx->path("dir.snr"));
     m_form->AppendEntry(m_fx->path("gone.mid"));
-    m_form->PlayIndex = 3;
+    m_form->Session().setPlayIndex(3);
     m_form->MMExistsDelete->trigger();
     QCOMPARE(m_fx->paths(), files);
     QCOMPARE(m_fx->dialogs().beeps(), 1);
     QCOMPARE(m_fx->dialogs().texts(What::Message),
              QStringList{QStringLiteral("2個の存在しないファイルを削除しました。")});
-    QCOMPARE(m_form->PlayIndex, 3);
+    QCOMPARE(m_form->Session().playIndex(), 3);
 
     // All present: still the beep and the count 0, and nothing else.
     m_form->MMExistsDeleteClick();
@@ -181,7 +181,7 @@ void SortPruneTest::removeMissing()
     QCOMPARE(m_fx->dialogs().texts(What::Message).last(),
              QStringLiteral("0個の存在しないファイルを削除しました。"));
     QCOMPARE(m_fx->dialogs().shown().size(), 2);
-    QCOMPARE(m_form->PlayIndex, 3);
+    QCOMPARE(m_form->Session().playIndex(), 3);
 }
 
 void SortPruneTest::pruneEmptyListShowsNothing_data()

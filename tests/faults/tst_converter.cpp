@@ -96,7 +96,7 @@ void TestConverterFaults::converterCrashes()
     QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("mid2snrが異常終了しました")});
     QVERIFY(m_launcher->startedIds().isEmpty());
-    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
     // The half-written output is gone; the earlier work file is untouched.
     QCOMPARE(m_fixture->leftInHome(), QByteArrayList{"tunelet.snr"});
     QCOMPARE(readBytes(m_fixture->path("tunelet.snr")), songData("Old song"));
@@ -125,7 +125,7 @@ void TestConverterFaults::converterWritesNothing()
     QCOMPARE(form().windowTitle(),
              "Tunelet - <1> " + QString::fromUtf8(m_fixture->path("tunelet.snr")));
     QTRY_COMPARE_WITH_TIMEOUT(form().windowTitle(), QStringLiteral("Tunelet"), 20000);
-    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
     QVERIFY(m_fixture->dialogs().shown().isEmpty());
     QVERIFY(m_fixture->leftInHome().isEmpty());
 }

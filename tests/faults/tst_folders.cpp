@@ -230,7 +230,7 @@ void TestFolderFaults::listOfAHundredThousandMostlyMissingFiles()
     QCOMPARE(form.Playlist().caption(0), QByteArray("Title 0"));
     QCOMPARE(form.Playlist().caption(expected.size() - 1), QByteArray("Title 99900"));
     QCOMPARE(form.FileName, list);
-    QCOMPARE(form.PlayIndex, -1);
+    QCOMPARE(form.Session().playIndex(), -1);
 }
 
 int runFolderFaultTests(int argc, char **argv)

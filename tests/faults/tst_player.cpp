@@ -106,16 +106,16 @@ void TestPlayerFaults::playerKilledInTheMiddleOfASong()
     QTRY_VERIFY_WITH_TIMEOUT(faults::processEnded(pid), 10000);
     // The poll finds no window: no status any more, and no song end.
     QTRY_VERIFY_WITH_TIMEOUT(panel().isEmpty(), 5000);
-    QTest::qWait(20 * TForm1::PlaybackTickMs);
+    QTest::qWait(20 * tunelet::PlaybackSession::TickMs);
     QCOMPARE(form().windowTitle(), caption);
     QCOMPARE(m_launcher->startedIds().size(), 1);
     QVERIFY(!playerWindowExists());
-    QCOMPARE(form().PlayIndex, 0);
+    QCOMPARE(form().Session().playIndex(), 0);
 
     // Commands aimed at the dead player go nowhere.
     form().SBPauseClick();
     form().SBSkipMouseDown(Qt::LeftButton);
-    QTest::qWait(5 * TForm1::PlaybackTickMs); // held: a key-down each tick
+    QTest::qWait(5 * tunelet::PlaybackSession::TickMs); // held: a key-down each tick
     form().SBSkipMouseUp(Qt::LeftButton);
     QCOMPARE(form().windowTitle(), caption);
     QCOMPARE(m_launcher->startedIds().size(), 1);
@@ -187,8 +187,8 @@ void TestPlayerFaults::exitWithAHungPlayerStillEnds()
     form().MMExitClick();
     qInfo("exit with a hung player took %lld ms", clock.elapsed());
     QCOMPARE(closed.size(), 1);
-    QVERIFY(!form().Timer1->isActive());
-    QVERIFY(!form().Timer2->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
+    QVERIFY(!form().Session().keyTimer().isActive());
     QCOMPARE(readBytes(m_fixture->path("tunelet.ppl")), m_rows.join("\r\n") + "\r\n");
     QVERIFY(readBytes(m_fixture->path("tunelet.ini")).contains("SaveList=1"));
     QVERIFY(m_fixture->dialogs().shown().isEmpty());

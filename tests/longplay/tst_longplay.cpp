@@ -245,7 +245,8 @@ bool TestLongPlay::waitForTheEnd()
 {
     QElapsedTimer clock;
     clock.start();
-    while (form().Timer1->isActive() || form().windowTitle() != QStringLiteral("Tunelet")) {
+    while (form().Session().progressTimer().isActive() ||
+           form().windowTitle() != QStringLiteral("Tunelet")) {
         if (clock.elapsed() > StallMs)
             return false;
         QTest::qWait(20);

@@ -125,7 +125,7 @@ void TrayTest::trayMenuCommands()
 
     form().PMTrayStop->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
 
     form().PMTrayExit->trigger();
     QVERIFY(form().IsClosed());
@@ -299,7 +299,7 @@ void TrayTest::refusedTipIsReportedAndTheSongPlaysOn()
     form().SBPlayClick();
     QVERIFY(m_app->dialogs().texts(What::Error).contains(Refused));
     QVERIFY(form().windowTitle().startsWith(QStringLiteral("Tunelet - <1> ")));
-    QVERIFY(form().Timer1->isActive());
+    QVERIFY(form().Session().progressTimer().isActive());
 }
 
 } // namespace

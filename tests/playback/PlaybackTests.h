@@ -4,5 +4,6 @@
 int runRuleTests(int argc, char **argv);
 int runClockTests(int argc, char **argv);
 int runStarterTests(int argc, char **argv);
+int runSessionTests(int argc, char **argv);
 int runWindowTests(int argc, char **argv);
 int runIntegrationTests(int argc, char **argv);

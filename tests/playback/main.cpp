@@ -9,6 +9,7 @@ int main(int argc, char **argv)
     failures += runRuleTests(argc, argv);
     failures += runClockTests(argc, argv);
     failures += runStarterTests(argc, argv);
+    failures += runSessionTests(argc, argv);
     failures += runWindowTests(argc, argv);
     failures += runIntegrationTests(argc, argv);
     return failures;

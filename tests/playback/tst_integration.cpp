@@ -149,8 +149,8 @@ void TestPlaybackIntegration::listPlaysThroughAndStops()
                           "Tunelet - <2> " + QString::fromUtf8(b), "Tunelet - <3> " + workFile}));
     // The converter ran between the second and the third song.
     QVERIFY(m_captions->contains(QList<QVariant>{QStringLiteral("Tunelet - mid2snr実行中...")}));
-    QVERIFY(!form.Timer1->isActive());
-    QCOMPARE(form.PlayIndex, 2);
+    QVERIFY(!form.Session().progressTimer().isActive());
+    QCOMPARE(form.Session().playIndex(), 2);
     QCOMPARE(m_fixture->label(), QStringLiteral("00:02/0:02 "));
     QVERIFY(!playerRunning());
     QVERIFY(m_fixture->dialogs().shown().isEmpty());
@@ -175,12 +175,12 @@ void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
     form.SBStopClick();
     const QString shown = m_fixture->label();
     QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(!form.Timer1->isActive());
+    QVERIFY(!form.Session().progressTimer().isActive());
     QVERIFY(!playerRunning());
-    QTest::qWait(3 * TForm1::PlaybackTickMs);
+    QTest::qWait(3 * tunelet::PlaybackSession::TickMs);
     QCOMPARE(m_fixture->label(), shown);
     QCOMPARE(m_fixture->panel(2), QString());
-    QCOMPARE(form.PlayIndex, 0);
+    QCOMPARE(form.Session().playIndex(), 0);
 }
 
 void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
@@ -188,11 +188,11 @@ void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
     TForm1 &form = m_fixture->form();
     // No player window: after a look the timers stop ticking, though Timer2
     // stays on as the window sees it.
-    QTRY_VERIFY(!form.PlaybackClock1->isRunning());
-    QVERIFY(form.Timer2->isActive());
+    QTRY_VERIFY(!form.Session().clock().isRunning());
+    QVERIFY(form.Session().keyTimer().isActive());
     int ticks = 0;
-    connect(form.Timer2, &tunelet::PacedTimer::timeout, this, [&ticks] { ++ticks; });
-    QTest::qWait(10 * TForm1::PlaybackTickMs);
+    connect(&form.Session().keyTimer(), &tunelet::PacedTimer::timeout, this, [&ticks] { ++ticks; });
+    QTest::qWait(10 * tunelet::PlaybackSession::TickMs);
     QCOMPARE(ticks, 0);
 
     // A player that Tunelet did not start appears: it is followed like its own.
@@ -200,13 +200,13 @@ void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
     QVERIFY(m_launcher->startDetached(m_binDir + "/sonaro",
                                       "\"" + QString::fromUtf8(song) + "\" *p *x", m_binDir));
     QTRY_VERIFY_WITH_TIMEOUT(m_fixture->label().endsWith(QStringLiteral("/0:03 ")), 30000);
-    QVERIFY(form.PlaybackClock1->isRunning());
+    QVERIFY(form.Session().clock().isRunning());
     QVERIFY(ticks > 0);
     QCOMPARE(form.windowTitle(), QStringLiteral("Tunelet"));
 
     // Once it has gone, the timers wait again.
     endPlayers();
-    QTRY_VERIFY(!form.PlaybackClock1->isRunning());
+    QTRY_VERIFY(!form.Session().clock().isRunning());
 }
 
 void TestPlaybackIntegration::quickNextsLeaveOnlyTheLastPlayer()
@@ -279,7 +279,7 @@ void TestPlaybackIntegration::pauseWhileThePlayerStartsReachesIt()
     // pause yet, so it waits for one.
     form.SBPauseClick();
     QTRY_COMPARE_WITH_TIMEOUT(m_fixture->panel(2), QStringLiteral("一時停止"), 30000);
-    QCOMPARE(form.QueuedTransports(), 0);
+    QCOMPARE(form.Session().queuedTransports(), 0);
     QCOMPARE(form.windowTitle(),
              "Tunelet - <2> " + QFile::decodeName(m_fixture->path("long2.snr")));
     QTRY_COMPARE_WITH_TIMEOUT(playersRunning(), 1, 30000);
@@ -289,7 +289,7 @@ void TestPlaybackIntegration::pauseWhileThePlayerStartsReachesIt()
     form.SBPlayClick();
     form.SBPauseClick();
     form.SBStopClick();
-    QCOMPARE(form.QueuedTransports(), 0);
+    QCOMPARE(form.Session().queuedTransports(), 0);
 }
 
 void TestPlaybackIntegration::burstOfNextsStartsOnePlayerAtTheRightRow()
@@ -303,18 +303,18 @@ void TestPlaybackIntegration::burstOfNextsStartsOnePlayerAtTheRightRow()
     QTimer turns;
     turns.setInterval(0);
     connect(&turns, &QTimer::timeout, this, [&form, &turnsWhileWaiting] {
-        if (form.QueuedTransports() > 0)
+        if (form.Session().queuedTransports() > 0)
             ++turnsWhileWaiting;
     });
     turns.start();
     // As a media-key client that does not wait for answers sends them.
     for (int i = 0; i < 1000; ++i)
         form.Desktop().next();
-    QTRY_COMPARE_WITH_TIMEOUT(form.QueuedTransports(), 0, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(form.Session().queuedTransports(), 0, 60000);
     turns.stop();
     QVERIFY(turnsWhileWaiting > 0);
     // 1000 rows on from the first of three: the second.
-    QCOMPARE(form.PlayIndex, 1);
+    QCOMPARE(form.Session().playIndex(), 1);
     QCOMPARE(form.windowTitle(),
              "Tunelet - <2> " + QFile::decodeName(m_fixture->path("long2.snr")));
     QVERIFY(m_launcher->startedIds().size() <= 3);

@@ -34,10 +34,6 @@ private slots:
     void startsTheSelectedRowWithAllSwitches();
     void noSwitchesEndWithPlayAndExit();
     void pollShowsProgressAndStatus();
-    void endOfTheLastRowStops();
-    void endInTheMiddleStartsTheNextRow();
-    void aSlowClosingPlayerEndsOnlyOnce();
-    void singleWithRepeatPlaysAgainUntilThePositionMoves();
     void rewindAndForwardWhileHeld();
     void pauseKeepsPlaying();
     void spaceTogglesPlayAndStop();
@@ -45,9 +41,9 @@ private slots:
     void backAndNextReachTheSequencer();
     void activationAndClose();
     void playModes();
+    void checkMarksUpdateTheOptions();
     void playModeStoredAndRestored();
     void failuresAreReported();
-    void repeatWithNothingPlayableStopsAfterAPass();
     void converterRunningIsShown();
 
 private:
@@ -87,10 +83,10 @@ void TestPlaybackWindow::startWithRows(int rows)
 
 void TestPlaybackWindow::timersRunFromCreation()
 {
-    QVERIFY(form().Timer2->isActive());
-    QVERIFY(!form().Timer1->isActive());
-    QCOMPARE(form().Timer1->interval(), TForm1::PlaybackTickMs);
-    QCOMPARE(form().Timer2->interval(), TForm1::PlaybackTickMs);
+    QVERIFY(form().Session().keyTimer().isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
+    QCOMPARE(form().Session().progressTimer().interval(), tunelet::PlaybackSession::TickMs);
+    QCOMPARE(form().Session().keyTimer().interval(), tunelet::PlaybackSession::TickMs);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
 }
 
@@ -111,8 +107,8 @@ void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
     QCOMPARE(m_launcher.started()[0].folder, m_fixture->path("player/"));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/a.snr"));
     QCOMPARE(form().PlayingPath(), QByteArray("/m/a.snr"));
-    QCOMPARE(form().PlayIndex, 2);
-    QVERIFY(form().Timer1->isActive());
+    QCOMPARE(form().Session().playIndex(), 2);
+    QVERIFY(form().Session().progressTimer().isActive());
     // The tip shows the row's title, the caption its path.
     QCOMPARE(form().TrayTip(), form().Playlist().caption(2));
     QCOMPARE(tips.size(), 2);
@@ -150,112 +146,22 @@ void TestPlaybackWindow::pollShowsProgressAndStatus()
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
 }
 
-void TestPlaybackWindow::endOfTheLastRowStops()
-{
-    startWithRows(3);
-    form().MMRepeat->setChecked(false);
-    form().SelectRow(2);
-    form().ListView1DblClick();
-    QVERIFY(form().Timer1->isActive());
-    m_windows.clearSent();
-    m_windows.newPlayer();
-    m_windows.setPosition(100);
-    form().Timer1Timer();
-    QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(form().PlayingPath().isEmpty());
-    QVERIFY(!form().Timer1->isActive());
-    QCOMPARE(m_launcher.started().size(), 1);
-    QCOMPARE(form().PlayIndex, 2);
-    // The time display keeps the last time shown.
-    form().Timer2Timer();
-    QCOMPARE(m_fixture->label(), QStringLiteral("03:05/3:05 "));
-}
-
-void TestPlaybackWindow::endInTheMiddleStartsTheNextRow()
-{
-    startWithRows(3);
-    form().MMRepeat->setChecked(false);
-    form().PlayIndex = -1; // as after a list was opened
-    m_windows.setPosition(100);
-    form().Timer1Timer();
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
-    QCOMPARE(form().PlayIndex, 0);
-    // Repeat on the last row wraps to the first.
-    form().MMRepeat->setChecked(true);
-    form().PlayIndex = 2;
-    m_windows.newPlayer();
-    form().Timer1Timer();
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
-    QCOMPARE(m_launcher.started().size(), 2);
-}
-
-void TestPlaybackWindow::aSlowClosingPlayerEndsOnlyOnce()
-{
-    startWithRows(3);
-    form().PlayIndex = 0;
-    m_windows.setCloseLingers(true);
-    m_windows.setPosition(100);
-    form().Timer1Timer();
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
-    // The closed player still shows its end until it has gone: no second start.
-    form().Timer1Timer();
-    form().Timer2Timer();
-    QCOMPARE(m_launcher.started().size(), 1);
-    QCOMPARE(form().PlayIndex, 1);
-    // Once the next player's window is there, its end counts again.
-    m_windows.setCloseLingers(false);
-    m_windows.newPlayer();
-    form().Timer1Timer();
-    QCOMPARE(m_launcher.started().size(), 2);
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
-}
-
-void TestPlaybackWindow::singleWithRepeatPlaysAgainUntilThePositionMoves()
-{
-    startWithRows(3);
-    form().MMSinglePlayClick();
-    form().PlayIndex = -1;
-    form().setWindowTitle(QStringLiteral("Tunelet - <2> /m/song1.snr"));
-    m_windows.setPosition(100);
-    form().Timer1Timer();
-    form().Timer2Timer();
-    const Messages again{{WM_KEYDOWN, VK_UP}, {WM_KEYUP, VK_UP}};
-    QCOMPARE(m_windows.playerMessages(), again + again);
-    QCOMPARE(form().PlayIndex, 0);
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
-    m_windows.setPosition(0);
-    form().Timer1Timer();
-    QCOMPARE(m_windows.playerMessages().size(), 4);
-    QVERIFY(m_launcher.started().isEmpty());
-
-    // Without repeat the song's end stops.
-    form().MMRepeat->setChecked(false);
-    m_windows.setPosition(100);
-    form().Timer1Timer();
-    QCOMPARE(m_windows.playerMessages().last(), (QPair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}));
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-}
-
+// The buttons reach the held keys (their rule is in tst_session); only the
+// left button holds.
 void TestPlaybackWindow::rewindAndForwardWhileHeld()
 {
     form().SBReturnMouseDown(Qt::LeftButton);
-    QCOMPARE(m_windows.foregroundCalls(), 1);
-    QVERIFY(form().RewindHeld);
-    QVERIFY(m_windows.sent().isEmpty()); // no key at the press itself
+    QVERIFY(form().Session().rewindHeld());
     form().Timer2Timer();
-    form().Timer2Timer();
-    form().Timer1Timer(); // the other timer sends no keys
     form().SBReturnMouseUp(Qt::LeftButton);
-    QVERIFY(!form().RewindHeld);
-    QCOMPARE(m_windows.playerMessages(),
-             (Messages{{WM_KEYDOWN, VK_LEFT}, {WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}}));
+    QVERIFY(!form().Session().rewindHeld());
+    QCOMPARE(m_windows.playerMessages(), (Messages{{WM_KEYDOWN, VK_LEFT}, {WM_KEYUP, VK_LEFT}}));
 
     m_windows.clearSent();
     form().SBSkipMouseDown(Qt::LeftButton);
-    form().Timer2Timer();
+    QVERIFY(form().Session().forwardHeld());
     form().SBSkipMouseUp(Qt::LeftButton);
-    QCOMPARE(m_windows.playerMessages(), (Messages{{WM_KEYDOWN, VK_RIGHT}, {WM_KEYUP, VK_RIGHT}}));
+    QVERIFY(!form().Session().forwardHeld());
 
     // Any other button sends nothing.
     m_windows.clearSent();
@@ -266,7 +172,7 @@ void TestPlaybackWindow::rewindAndForwardWhileHeld()
     form().SBSkipMouseUp(Qt::MiddleButton);
     QVERIFY(m_windows.sent().isEmpty());
     QCOMPARE(m_windows.foregroundCalls(), 2);
-    QVERIFY(!form().RewindHeld && !form().ForwardHeld);
+    QVERIFY(!form().Session().rewindHeld() && !form().Session().forwardHeld());
 }
 
 void TestPlaybackWindow::pauseKeepsPlaying()
@@ -280,21 +186,21 @@ void TestPlaybackWindow::pauseKeepsPlaying()
     form().SBPauseClick();
     const Messages pause{{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}};
     QCOMPARE(m_windows.playerMessages(), pause + pause);
-    QVERIFY(form().Timer1->isActive());
+    QVERIFY(form().Session().progressTimer().isActive());
     QCOMPARE(form().windowTitle(), caption);
 }
 
 void TestPlaybackWindow::spaceTogglesPlayAndStop()
 {
     startWithRows(2);
-    form().PlayIndex = 1;
+    form().Session().setPlayIndex(1);
     form().N2->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
-    QVERIFY(form().Timer1->isActive());
+    QVERIFY(form().Session().progressTimer().isActive());
     form().N2->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(!form().Timer1->isActive());
-    QCOMPARE(form().PlayIndex, 0);
+    QVERIFY(!form().Session().progressTimer().isActive());
+    QCOMPARE(form().Session().playIndex(), 0);
     QCOMPARE(m_launcher.started().size(), 1);
 }
 
@@ -304,12 +210,12 @@ void TestPlaybackWindow::emptyList()
     form().SBPlayClick();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    form().Timer1->start();
+    form().Session().progressTimer().start();
     form().SBNextClick();
-    QVERIFY(!form().Timer1->isActive());
-    form().Timer1->start();
+    QVERIFY(!form().Session().progressTimer().isActive());
+    form().Session().progressTimer().start();
     form().SBBackClick();
-    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
     form().ListView1DblClick();
     QVERIFY(m_launcher.started().isEmpty());
 }
@@ -319,13 +225,13 @@ void TestPlaybackWindow::emptyList()
 void TestPlaybackWindow::backAndNextReachTheSequencer()
 {
     startWithRows(3);
-    form().PlayIndex = 9;
+    form().Session().setPlayIndex(9);
     form().N8->trigger();
-    QCOMPARE(form().PlayIndex, 2);
+    QCOMPARE(form().Session().playIndex(), 2);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
-    form().PlayIndex = 0;
+    form().Session().setPlayIndex(0);
     form().N7->trigger();
-    QCOMPARE(form().PlayIndex, 1);
+    QCOMPARE(form().Session().playIndex(), 1);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
 }
 
@@ -335,11 +241,11 @@ void TestPlaybackWindow::activationAndClose()
     form().FormActivate();
     QCOMPARE(m_fixture->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
-    form().Timer1->start();
+    form().Session().progressTimer().start();
     form().MMCloseSonaro->setChecked(false);
     form().FormClose();
     QVERIFY(m_windows.sent().isEmpty());
-    QVERIFY(!form().Timer1->isActive());
+    QVERIFY(!form().Session().progressTimer().isActive());
     form().MMCloseSonaro->setChecked(true);
     form().FormClose();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
@@ -367,6 +273,19 @@ void TestPlaybackWindow::playModes()
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
     form().Panel1DblClick();
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Random"));
+    QCOMPARE(form().Opts().playMode, tunelet::PlayMode::Random);
+}
+
+// A click on a switch's check mark reaches the options the session reads.
+void TestPlaybackWindow::checkMarksUpdateTheOptions()
+{
+    QVERIFY(form().Opts().repeatPlay);
+    form().MMRepeat->trigger();
+    QVERIFY(!form().Opts().repeatPlay);
+    form().MMSWScore->trigger();
+    QVERIFY(form().Opts().playScore);
+    form().MMSinglePlay->setChecked(true);
+    QCOMPARE(form().Opts().playMode, tunelet::PlayMode::Single);
 }
 
 void TestPlaybackWindow::playModeStoredAndRestored()
@@ -407,46 +326,6 @@ void TestPlaybackWindow::failuresAreReported()
     QCOMPARE(m_launcher.started().size(), 0);
     // A failed start leaves the caption idle after the close.
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-}
-
-void TestPlaybackWindow::repeatWithNothingPlayableStopsAfterAPass()
-{
-    startWithRows(3);
-    QVERIFY(form().MMRepeat->isChecked());
-    // Every player shows its song ended at once, as for a missing or bad file.
-    m_windows.setPosition(100);
-    const auto endTick = [this] {
-        m_windows.newPlayer();
-        form().Timer1Timer();
-    };
-    form().SBPlayClick();
-    endTick();
-    endTick();
-    QCOMPARE(m_launcher.started().size(), 3);
-    QVERIFY(m_fixture->dialogs().texts(What::Message).isEmpty());
-    // The third end completes a pass over the three rows with nothing played.
-    endTick();
-    QCOMPARE(m_launcher.started().size(), 3);
-    QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
-    QVERIFY(!form().Timer1->isActive());
-    QCOMPARE(
-        m_fixture->dialogs().texts(What::Message),
-        QStringList{QStringLiteral("リストを一巡しましたが、再生できる曲がありませんでした。")});
-    QCOMPARE(m_fixture->dialogs().beeps(), 1);
-
-    // A song seen playing starts the count afresh.
-    form().SBPlayClick();
-    m_windows.newPlayer();
-    m_windows.setPosition(50);
-    form().Timer1Timer();
-    m_windows.setPosition(100);
-    for (int i = 0; i < 3; ++i)
-        endTick();
-    QCOMPARE(m_launcher.started().size(), 7);
-    QCOMPARE(m_fixture->dialogs().texts(What::Message).size(), 1);
-    endTick();
-    QCOMPARE(m_launcher.started().size(), 7);
-    QCOMPARE(m_fixture->dialogs().texts(What::Message).size(), 2);
 }
 
 void TestPlaybackWindow::converterRunningIsShown()

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace tunelet::testkit
 {
@@ -35,6 +36,11 @@ public:
     void setRunStatus(tunelet::RunOutcome::Status status) { m_runStatus = status; }
     // Called while a run "runs", e.g. to write the converter's output.
     void setOnRun(RunHandler handler) { m_onRun = std::move(handler); }
+    // The process the next detached start hands back (none by default).
+    void setNextProcess(std::unique_ptr<tunelet::ProcessHandle> process)
+    {
+        m_nextProcess = std::move(process);
+    }
 
     const QList<Started> &started() const { return m_started; }
     // The parameters of every detached start, in order.
@@ -48,6 +54,10 @@ public:
                                    const QByteArray &folder, std::chrono::milliseconds bound,
                                    const std::function<void()> &whileRunning) override;
     int lastStartError() const override { return m_startError; }
+    std::unique_ptr<tunelet::ProcessHandle> takeStarted() override
+    {
+        return std::move(m_nextProcess);
+    }
 
 private:
     bool m_startSucceeds = true;
@@ -56,6 +66,7 @@ private:
     RunHandler m_onRun;
     QList<Started> m_started;
     QList<Run> m_runs;
+    std::unique_ptr<tunelet::ProcessHandle> m_nextProcess;
 };
 
 } // namespace tunelet::testkit

@@ -3,34 +3,42 @@
 // nothing, and closing it means waiting for its window. Commands that come
 // meanwhile wait here, in order, and are carried out once its window is there;
 // the window goes on handling events in the meantime.
-#include "app/Unit1.h"
+#include "playback/PlaybackSession.h"
 
-#include "playback/PlaySequencer.h"
 #include "playback/PlayerProcess.h"
 
 #include <QScopedValueRollback>
 #include <QTimer>
 
-void TForm1::QueueTransport(Transport command)
+#include <exception>
+
+namespace tunelet
+{
+
+void PlaybackSession::queue(Transport command)
 {
     m_transports.push_back(command);
-    RunTransports();
+    runTransports();
 }
 
-void TForm1::RunTransportsSoon()
+void PlaybackSession::runTransportsSoon()
 {
     if (m_transportsSoon)
         return;
     m_transportsSoon = true;
-    QTimer::singleShot(tunelet::PlayerProcess::LookEvery, this, [this] {
+    QTimer::singleShot(PlayerProcess::LookEvery, this, [this] {
         m_transportsSoon = false;
-        Run([this] { RunTransports(); });
+        try {
+            runTransports();
+        } catch (const std::exception &e) {
+            emit failed(QString::fromUtf8(e.what()));
+        }
     });
 }
 
-void TForm1::RunTransports()
+void PlaybackSession::runTransports()
 {
-    if (IsClosed()) {
+    if (m_host.closed()) {
         m_transports.clear();
         return;
     }
@@ -39,39 +47,39 @@ void TForm1::RunTransports()
     if (m_runningTransports)
         return;
     const QScopedValueRollback<bool> running(m_runningTransports, true);
-    bool startDue = false; // PlayIndex names a row to be started
+    bool startDue = false; // m_playIndex names a row to be started
     while (!m_transports.empty()) {
-        if (!startDue && PlayerStarting())
+        if (!startDue && playerStarting())
             break;
         const Transport command = m_transports.front();
         if (command == Transport::Pause && startDue)
             break; // the pause is for the player about to start
         m_transports.pop_front();
         if (command == Transport::Pause) {
-            SendPause();
+            sendPause();
             continue;
         }
         if (command == Transport::Stop) {
             startDue = false;
-            SBStopClick();
+            stop();
             continue;
         }
-        const tunelet::SequenceStep step = TransportStep(command);
-        if (step.action == tunelet::SequenceStep::Action::Start) {
-            PlayIndex = step.playIndex;
+        const SequenceStep step = transportStep(command);
+        if (step.action == SequenceStep::Action::Start) {
+            m_playIndex = step.playIndex;
             startDue = true;
         } else {
             startDue = false;
-            ApplyStep(step);
+            applyStep(step);
         }
     }
     if (startDue)
-        ApplyStep({tunelet::SequenceStep::Action::Start, PlayIndex});
+        applyStep({SequenceStep::Action::Start, m_playIndex});
     if (!m_transports.empty())
-        RunTransportsSoon();
+        runTransportsSoon();
 }
 
-void TForm1::PlayerClosed()
+void PlaybackSession::playerClosed()
 {
     // A command that did not wait (a button, a key, the end of a song) has
     // closed the player that waiting pauses were for: they are for nobody now,
@@ -81,3 +89,5 @@ void TForm1::PlayerClosed()
         return;
     std::erase(m_transports, Transport::Pause);
 }
+
+} // namespace tunelet

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "desktop/DesktopPlayer.h"
+
+#include <memory>
+
+class TForm1;
+
+namespace tunelet
+{
+
+// What media keys, panel applets and the hand-over of files reach: the
+// window's own commands and the playback session's state, with the desktop's
+// play orders as the window's play modes.
+std::shared_ptr<DesktopPlayer> makeWindowDesktopPlayer(TForm1 &form);
+
+} // namespace tunelet
