@@ -103,8 +103,9 @@ void TForm1::CreatePlayback()
     Timer2->setInterval(PlaybackTickMs);
     // Without a player window to follow the timers need not tick: the poll
     // would find the same nothing each time. The poll's link watches for
-    // windows to appear, and one that does is followed at once.
-    PlaybackClock1->setMayWait(Playback().polled.watchTopLevel([this] { PlaybackClock1->wake(); }));
+    // windows to appear, and one that does is followed at once; a followed
+    // player reports its changes, and each report is a tick.
+    PlaybackClock1->listenTo(Playback().polled);
     Timer2->start();
 }
 
@@ -320,8 +321,8 @@ void TForm1::SBPauseClick()
 
 // ---- Rewind and fast-forward while held ----
 // A press hands the keyboard to the player and marks the key held; Timer2
-// sends one key-down per tick; the release sends the key-up and takes the
-// window back.
+// sends one key-down per tick, and the clock ticks at the timers' interval
+// while a key is held; the release sends the key-up and takes the window back.
 
 void TForm1::SBReturnMouseDown(Qt::MouseButton button)
 {
@@ -329,6 +330,7 @@ void TForm1::SBReturnMouseDown(Qt::MouseButton button)
         return;
     Playback().player.bringToFront();
     RewindHeld = true;
+    PlaybackClock1->setHurried(RewindHeld || ForwardHeld);
 }
 
 void TForm1::SBReturnMouseUp(Qt::MouseButton button)
@@ -338,6 +340,7 @@ void TForm1::SBReturnMouseUp(Qt::MouseButton button)
     if (button != Qt::LeftButton)
         return;
     RewindHeld = false;
+    PlaybackClock1->setHurried(RewindHeld || ForwardHeld);
     Playback().player.keyUp(windowlink::VK_LEFT);
 }
 
@@ -347,6 +350,7 @@ void TForm1::SBSkipMouseDown(Qt::MouseButton button)
         return;
     Playback().player.bringToFront();
     ForwardHeld = true;
+    PlaybackClock1->setHurried(RewindHeld || ForwardHeld);
 }
 
 void TForm1::SBSkipMouseUp(Qt::MouseButton button)
@@ -356,6 +360,7 @@ void TForm1::SBSkipMouseUp(Qt::MouseButton button)
     if (button != Qt::LeftButton)
         return;
     ForwardHeld = false;
+    PlaybackClock1->setHurried(RewindHeld || ForwardHeld);
     Playback().player.keyUp(windowlink::VK_RIGHT);
 }
 
