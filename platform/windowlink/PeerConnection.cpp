@@ -16,6 +16,8 @@ std::atomic<std::size_t> g_open{0};
 
 } // namespace
 
+PeerConnection::PeerConnection() = default;
+
 PeerConnection::~PeerConnection()
 {
     close();

@@ -22,7 +22,7 @@ namespace windowlink
 class PeerConnection final
 {
 public:
-    PeerConnection() = default;
+    PeerConnection();
     ~PeerConnection();
     PeerConnection(const PeerConnection &) = delete;
     PeerConnection &operator=(const PeerConnection &) = delete;
