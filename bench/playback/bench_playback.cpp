@@ -15,7 +15,8 @@
 //   end_to_next_window    the same, until the next player's window is there
 //   display_lag           from the player's elapsed second changing (read on
 //                         a link of the benchmark's own) to the time display
-//                         showing it; within a tick (50 ms) is the aim
+//                         showing it; the player reports each second, so
+//                         about a millisecond is the aim
 //   start_to_window       from Play to the player's window being there
 //   stop_*                how long Stop holds up the window: with the player's
 //                         window there; right after Play, before the player
@@ -452,7 +453,7 @@ int main(int argc, char *argv[])
     runEventsFor(500);
     std::printf("following_cpu: %.3f %%\n", cpuPercentOver(20000));
     printFollowingWeight(launcher.startedIds().last());
-    // The seconds the display showed within a tick of the player reaching them.
+    // How soon the display showed each second after the player reached it.
     const QList<double> lags = displayLags(fixture, 8000);
     if (!lags.isEmpty()) {
         std::printf("display_lag_median: %.1f ms\n", lags[lags.size() / 2]);
