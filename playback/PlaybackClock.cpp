@@ -1,5 +1,11 @@
 #include "playback/PlaybackClock.h"
 
+#include "platform/windowlink/WindowSystem.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
 namespace tunelet
 {
 
@@ -29,12 +35,60 @@ void PlaybackClock::setMayWait(bool mayWait)
 void PlaybackClock::wake()
 {
     m_following = true;
-    if (!ticking() || isRunning())
+    if (!ticking())
         return;
     update();
-    // At once, but from the event loop: the waker may be in the middle of
-    // something.
+    // At once, whether the clock waited or runs slowly between reports; but
+    // from the event loop: the waker may be in the middle of something.
     QTimer::singleShot(0, this, &PlaybackClock::tick);
+}
+
+void PlaybackClock::setReported(bool reported)
+{
+    m_reported = reported;
+    update();
+}
+
+void PlaybackClock::reported()
+{
+    PacedTimer *timer = ticking();
+    // A hurried clock sees the change at its next tick anyway; a tick more
+    // would send a held key more.
+    if (!timer || m_hurried || !m_reported)
+        return;
+    m_following = true;
+    // The slow look counts from the last report: while reports come, it never
+    // runs.
+    m_clock.start(intervalFor(*timer));
+    emit timer->timeout();
+}
+
+void PlaybackClock::setHurried(bool hurried)
+{
+    m_hurried = hurried;
+    update();
+}
+
+void PlaybackClock::listenTo(windowlink::WindowSystem &windows)
+{
+    // The link may outlive the clock: a change it reports later wakes no
+    // clock that has gone.
+    const QPointer<PlaybackClock> self(this);
+    setMayWait(windows.watchTopLevel([self] {
+        if (self)
+            self->wake();
+    }));
+    setReported(windows.watchReports([self] {
+        if (self)
+            self->reported();
+    }));
+}
+
+int PlaybackClock::intervalFor(const PacedTimer &timer) const
+{
+    if (m_reported && !m_hurried)
+        return std::max(timer.interval(), slowLookMs);
+    return timer.interval();
 }
 
 void PlaybackClock::add(PacedTimer *timer)
@@ -63,8 +117,9 @@ void PlaybackClock::update()
         m_clock.stop();
         return;
     }
-    if (!m_clock.isActive() || m_clock.interval() != timer->interval())
-        m_clock.start(timer->interval());
+    const int interval = intervalFor(*timer);
+    if (!m_clock.isActive() || m_clock.interval() != interval)
+        m_clock.start(interval);
 }
 
 void PlaybackClock::tick()

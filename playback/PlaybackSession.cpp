@@ -12,7 +12,6 @@
 #include "playback/SilentPassWatch.h"
 #include "playlist/PlaylistModel.h"
 
-#include <QPointer>
 #include <QScopedValueRollback>
 
 namespace tunelet
@@ -50,12 +49,9 @@ PlaybackSession::PlaybackSession(const Links &links, PlaylistModel &playlist,
     m_timer2->setInterval(TickMs);
     // Without a player window the timers need not tick: the poll would find
     // the same nothing each time. The poll's link watches for windows to
-    // appear, and one that does is followed at once. The link may outlive
-    // the session: a change it reports later wakes no clock that has gone.
-    m_clock->setMayWait(m_parts->polled.watchTopLevel([clock = QPointer<PlaybackClock>(m_clock)] {
-        if (clock)
-            clock->wake();
-    }));
+    // appear, and one that does is followed at once; a followed player
+    // reports its changes, and each report is a tick.
+    m_clock->listenTo(m_parts->polled);
     m_timer2->start();
 }
 
@@ -222,6 +218,9 @@ void PlaybackSession::holdRewind(bool held)
     if (held)
         m_parts->player.bringToFront();
     m_rewindHeld = held;
+    // While a key is held the clock ticks at the timers' interval, one
+    // key-down a tick.
+    m_clock->setHurried(m_rewindHeld || m_forwardHeld);
     if (!held)
         m_parts->player.keyUp(windowlink::VK_LEFT);
 }
@@ -231,6 +230,9 @@ void PlaybackSession::holdForward(bool held)
     if (held)
         m_parts->player.bringToFront();
     m_forwardHeld = held;
+    // While a key is held the clock ticks at the timers' interval, one
+    // key-down a tick.
+    m_clock->setHurried(m_rewindHeld || m_forwardHeld);
     if (!held)
         m_parts->player.keyUp(windowlink::VK_RIGHT);
 }

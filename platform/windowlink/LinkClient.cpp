@@ -205,7 +205,10 @@ public:
             }
             return std::nullopt;
         }
-        peer(path).connection.watchFrom(*reply);
+        PeerConnection &watched = peer(path).connection;
+        watched.watchFrom(*reply);
+        if (m_onReport)
+            watched.setOnReports([this] { reportSoon(); });
         return readingOf(*reply, childClasses);
     }
 
@@ -225,7 +228,33 @@ public:
         return true;
     }
 
+    bool watchReports(std::function<void()> onReport) override
+    {
+        m_onReport = std::move(onReport);
+        if (!m_reportContext)
+            m_reportContext = std::make_unique<QObject>();
+        return true;
+    }
+
 private:
+    // A watched window reported: the listener hears of it from the event loop, once
+    // for all the reports that came together, and never while the link is in the
+    // middle of a call (its handler may well read the window).
+    void reportSoon()
+    {
+        if (m_reportPending)
+            return;
+        m_reportPending = true;
+        QMetaObject::invokeMethod(
+            m_reportContext.get(),
+            [this] {
+                m_reportPending = false;
+                if (m_onReport)
+                    m_onReport();
+            },
+            Qt::QueuedConnection);
+    }
+
     // The title, and the first child of each class asked for, as the window showed them.
     static WindowReading readingOf(const wire::Reply &shown,
                                    const std::vector<std::string> &childClasses)
@@ -451,6 +480,10 @@ private:
     // The watch of an idle caller (watchTopLevel).
     std::function<void()> m_onChange;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    // The listener to the reports of watched windows (watchReports).
+    std::function<void()> m_onReport;
+    std::unique_ptr<QObject> m_reportContext;
+    bool m_reportPending = false;
 };
 
 } // namespace
@@ -540,6 +573,11 @@ std::optional<WindowReading> WindowSystem::readWindow(HWND window,
 }
 
 bool WindowSystem::watchTopLevel(std::function<void()>)
+{
+    return false;
+}
+
+bool WindowSystem::watchReports(std::function<void()>)
 {
     return false;
 }

@@ -1,5 +1,7 @@
 #include "platform/windowlink/PeerConnection.h"
 
+#include <QSocketNotifier>
+
 #include <atomic>
 #include <cerrno>
 #include <sys/socket.h>
@@ -13,6 +15,8 @@ namespace
 std::atomic<std::size_t> g_open{0};
 
 } // namespace
+
+PeerConnection::PeerConnection() = default;
 
 PeerConnection::~PeerConnection()
 {
@@ -39,6 +43,8 @@ void PeerConnection::close()
 {
     if (m_fd < 0)
         return;
+    // The notifier goes before its descriptor does.
+    m_notifier.reset();
     io::closeFd(m_fd);
     m_fd = -1;
     --g_open;
@@ -139,6 +145,36 @@ void PeerConnection::watchFrom(const wire::Reply &snapshot)
 {
     noteReport(snapshot);
     m_report->op = wire::Op::Update;
+    listenForReports();
+}
+
+void PeerConnection::setOnReports(std::function<void()> onReports)
+{
+    m_onReports = std::move(onReports);
+    listenForReports();
+}
+
+void PeerConnection::listenForReports()
+{
+    if (!m_onReports || !m_report || m_fd < 0) {
+        m_notifier.reset();
+        return;
+    }
+    if (m_notifier)
+        return;
+    m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { reportsArrived(); });
+}
+
+void PeerConnection::reportsArrived()
+{
+    // Whatever came is read now, so the notifier does not fire again for it; a
+    // connection that has ended (or holds something other than reports) is told
+    // once and heard no more.
+    if (!usable())
+        m_notifier->setEnabled(false);
+    if (m_onReports)
+        m_onReports();
 }
 
 void PeerConnection::noteReport(wire::Reply report)

@@ -7,10 +7,14 @@
 #include "platform/windowlink/Wire.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
+
+class QSocketNotifier;
 
 namespace windowlink
 {
@@ -18,7 +22,7 @@ namespace windowlink
 class PeerConnection final
 {
 public:
-    PeerConnection() = default;
+    PeerConnection();
     ~PeerConnection();
     PeerConnection(const PeerConnection &) = delete;
     PeerConnection &operator=(const PeerConnection &) = delete;
@@ -42,6 +46,10 @@ public:
     // The window reports its changes from now on (after a Watch answer).
     void watchFrom(const wire::Reply &snapshot);
     bool isWatched() const { return m_report.has_value(); }
+    // While watched, calls onReports from this thread's event loop as soon as reports
+    // have come (they are taken in first), or the window has closed the connection.
+    // Only for a thread with an event loop; empty: nobody is told.
+    void setOnReports(std::function<void()> onReports);
     // The window's state as last reported or answered, and when that came.
     const wire::Reply &lastReport() const { return *m_report; }
     io::Clock::time_point reportedAt() const { return m_reportedAt; }
@@ -56,12 +64,17 @@ private:
     bool takeReports();
     // The window's state is now the one reported, as of now.
     void noteReport(wire::Reply report);
+    // Reports wait on the socket: taken in, and whoever listens is told.
+    void reportsArrived();
+    void listenForReports();
 
     int m_fd = -1;
     std::vector<std::uint8_t> m_inbox;
     bool m_ended = false; // closed by the window, or broken
     std::optional<wire::Reply> m_report;
     io::Clock::time_point m_reportedAt{};
+    std::function<void()> m_onReports;
+    std::unique_ptr<QSocketNotifier> m_notifier; // while watched and listened to
 };
 
 } // namespace windowlink

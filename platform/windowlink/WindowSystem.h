@@ -77,6 +77,13 @@ public:
     // periodically. False when that cannot be watched: the caller then has to look.
     // A later call replaces the earlier one.
     virtual bool watchTopLevel(std::function<void()> onChange);
+
+    // Calls onReport from this thread's event loop whenever a window that readWindow
+    // has read reports a change of its title or children unasked, or closes its side,
+    // so that a caller following a window need not look periodically: a look made then
+    // is answered from the report. False when windows cannot report: the caller then
+    // has to look. A later call replaces the earlier one.
+    virtual bool watchReports(std::function<void()> onReport);
 };
 
 // Where windows are published and whom to trust; the defaults suit real use.

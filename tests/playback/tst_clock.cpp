@@ -13,6 +13,7 @@ private slots:
     void theFirstStartedTimerTicksAlone();
     void waitsWithoutAWindowOnlyWhenItMay();
     void aWakeTicksAtOnce();
+    void reportsTickAndBetweenThemTheClockLooksSlowly();
 };
 
 namespace
@@ -87,6 +88,34 @@ void TestPlaybackClock::aWakeTicksAtOnce()
     timers.first.stop();
     clock.wake();
     QVERIFY(!clock.isRunning());
+}
+
+void TestPlaybackClock::reportsTickAndBetweenThemTheClockLooksSlowly()
+{
+    tunelet::PlaybackClock clock;
+    Counted timers(clock);
+    timers.first.start();
+    QCOMPARE(clock.tickInterval(), 5);
+    clock.setReported(true);
+    QCOMPARE(clock.tickInterval(), tunelet::PlaybackClock::slowLookMs);
+    clock.reported();
+    QCOMPARE(timers.firstTicks, 1); // at once
+    // A held key: the timer's interval again, and reports add no ticks (each
+    // would send the key once more).
+    clock.setHurried(true);
+    QCOMPARE(clock.tickInterval(), 5);
+    const int ticks = timers.firstTicks;
+    clock.reported();
+    QCOMPARE(timers.firstTicks, ticks);
+    clock.setHurried(false);
+    QCOMPARE(clock.tickInterval(), tunelet::PlaybackClock::slowLookMs);
+    // A report is a window to follow: a waiting clock runs again.
+    clock.setMayWait(true);
+    clock.setFollowing(false);
+    QVERIFY(!clock.isRunning());
+    clock.reported();
+    QVERIFY(clock.isRunning());
+    QCOMPARE(timers.firstTicks, ticks + 1);
 }
 
 int runClockTests(int argc, char **argv)

@@ -30,6 +30,7 @@ private slots:
     void listPlaysThroughAndStops();
     void repeatWrapsToTheFirstRowAndStopKeepsTheTime();
     void waitsWithoutAPlayerAndFollowsOneThatAppears();
+    void followsThePlayerByItsReports();
     void quickNextsLeaveOnlyTheLastPlayer();
     void stopRightAfterPlayLeavesNoPlayer();
     void randomPlayReachesTheOnePlayableRow();
@@ -207,6 +208,30 @@ void TestPlaybackIntegration::waitsWithoutAPlayerAndFollowsOneThatAppears()
     // Once it has gone, the timers wait again.
     endPlayers();
     QTRY_VERIFY(!form.Session().clock().isRunning());
+}
+
+void TestPlaybackIntegration::followsThePlayerByItsReports()
+{
+    TForm1 &form = m_fixture->form();
+    writeLongRows(1);
+    form.SBPlayClick();
+    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->label().startsWith(QStringLiteral("00:01/")), 30000);
+    // Between the player's reports the clock only looks slowly; the time
+    // display still changes with every second the player reaches.
+    QCOMPARE(form.Session().clock().tickInterval(), tunelet::PlaybackClock::slowLookMs);
+    int ticks = 0;
+    for (tunelet::PacedTimer *timer : {&form.Session().progressTimer(), &form.Session().keyTimer()})
+        connect(timer, &tunelet::PacedTimer::timeout, this, [&ticks] { ++ticks; });
+    QTRY_VERIFY_WITH_TIMEOUT(m_fixture->label().startsWith(QStringLiteral("00:03/")), 30000);
+    // Two seconds of playing: a few reports, nowhere near a tick every 50 ms.
+    QVERIFY2(ticks > 0 && ticks <= 8, qPrintable(QString::number(ticks)));
+
+    // A held rewind sends its key at the timers' pace until it is let go.
+    form.SBReturnMouseDown(Qt::LeftButton);
+    QCOMPARE(form.Session().clock().tickInterval(), tunelet::PlaybackSession::TickMs);
+    form.SBReturnMouseUp(Qt::LeftButton);
+    QCOMPARE(form.Session().clock().tickInterval(), tunelet::PlaybackClock::slowLookMs);
+    form.SBStopClick();
 }
 
 void TestPlaybackIntegration::quickNextsLeaveOnlyTheLastPlayer()

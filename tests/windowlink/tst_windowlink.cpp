@@ -54,6 +54,7 @@ private slots:
     void readsScrollBar();
     void readsTheWholeWindowInOneLook();
     void aWatchedWindowReportsItsChanges();
+    void reportsAreToldAsTheyCome();
     void readsTextsAsUtf8CutAt255Characters();
     void sendReturnsAfterHandling();
     void keysArriveInOrder();
@@ -408,6 +409,37 @@ void TestWindowLink::aWatchedWindowReportsItsChanges()
     QCOMPARE(ws->FindWindowA("Peer_A", nullptr), HWND(0));
     ::kill(static_cast<pid_t>(peer->processId()), SIGCONT);
     QTRY_VERIFY_WITH_TIMEOUT(ws->FindWindowA("Peer_A", nullptr) != 0, 20000);
+}
+
+void TestWindowLink::reportsAreToldAsTheyCome()
+{
+    QVERIFY(startPeer(QStringLiteral("Peer_A"), QStringLiteral("Alpha")));
+    int told = 0;
+    QVERIFY(m_ws->watchReports([&told] { ++told; }));
+    const HWND w = m_ws->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(m_ws->readWindow(w, {"Static"})->children[0].text, std::string("none"));
+    QCoreApplication::processEvents();
+    QCOMPARE(told, 0);
+
+    // Another program changes the window: the reader hears of it unasked and
+    // reads the change without asking.
+    const auto other = client();
+    const HWND theirs = other->FindWindowA("Peer_A", nullptr);
+    QCOMPARE(other->SendMessageA(theirs, WM_KEYDOWN, VK_SPACE, 0), LRESULT(1032));
+    QTRY_VERIFY(told > 0);
+    const std::size_t asked = linkUsage().questions;
+    QCOMPARE(m_ws->readWindow(w, {"Static"})->children[0].text, std::string("100 32 0 child 0"));
+    QCOMPARE(linkUsage().questions, asked);
+
+    // A window that goes is told of too: the next look finds it gone.
+    told = 0;
+    other->SendMessageA(theirs, WM_SYSCOMMAND, SC_CLOSE, 0);
+    QTRY_VERIFY(told > 0);
+    QCOMPARE(m_ws->FindWindowA("Peer_A", nullptr), HWND(0));
+
+    // A client whose windows cannot report has nothing to listen to.
+    FakeWindowSystem fake;
+    QVERIFY(!fake.watchReports([] {}));
 }
 
 void TestWindowLink::readsTextsAsUtf8CutAt255Characters()

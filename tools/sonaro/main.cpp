@@ -13,15 +13,27 @@
 #include <SDL.h>
 #include <cstdio>
 
+namespace
+{
+
+// The switches as Qt would give them, without building the application first.
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
     // SDL only renders sound here; Qt owns the window system and signals.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const bool audio = SDL_Init(SDL_INIT_AUDIO) == 0;
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sonaro"));
-    const sonaro::Options options = sonaro::parseOptions(app.arguments().mid(1));
+    const sonaro::Options options = sonaro::parseOptions(argumentsOf(argc, argv));
     // The file by the bytes of the command line: Qt's text arguments would
     // alter a name that is no UTF-8.
     const sonaro::LoadedSong loaded = sonaro::loadSongFile(sonaro::fileArgument(argc, argv));
@@ -30,7 +42,16 @@ int main(int argc, char *argv[])
                      "sonaro: the song is cut short: a limit was reached after %llu parse steps\n",
                      static_cast<unsigned long long>(loaded.song.parseSteps));
 
+    // The song starts before anything of the window system: a jukebox that
+    // starts this player at the end of the previous song hears the next one
+    // sooner. A file that cannot be played ends at once, with its error as
+    // the status.
     sonaro::Player player(loaded.song);
+    if (options.playAtOnce || !loaded.error.isEmpty())
+        player.play();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sonaro"));
     sonaro::Transport transport(player);
     sonaro::PlayerWindow window(loaded, player, transport);
     sonaro::SubWindows subWindows(loaded, player, options, &window);
@@ -43,10 +64,6 @@ int main(int argc, char *argv[])
         sonaro::prepareIconicStart(window);
     window.show();
     subWindows.show();
-
-    // A file that cannot be played ends at once, with its error as the status.
-    if (options.playAtOnce || !loaded.error.isEmpty())
-        player.play();
     window.refresh();
 
     // Published last, so the first look from outside sees the song already playing.
