@@ -63,7 +63,12 @@ TForm1::~TForm1() = default;
 
 void TForm1::SetSiblings(TAboutBox *aboutBox, TForm2 *dataViewer)
 {
+    // The about box may come later than the viewer: the viewer is wired once.
     m_aboutBox = aboutBox;
+    if (dataViewer == m_form2)
+        return;
+    if (m_form2)
+        disconnect(m_form2, nullptr, this, nullptr);
     m_form2 = dataViewer;
     if (m_form2)
         connect(m_form2, &TForm2::CloseQuery, this, [this] { Run([this] { Form2CloseQuery(); }); });

@@ -2,6 +2,7 @@
 // and the one close path for every way the program is asked to end.
 #include "app/About.h"
 #include "app/Dialogs.h"
+#include "app/FirstFrame.h"
 #include "app/RealSeams.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -20,6 +21,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -47,27 +49,33 @@ int main(int argc, char *argv[])
     // Files from the desktop go to the Tunelet already running for this
     // program folder, if there is one; this start then ends before it has
     // touched the settings file. Qt has taken its own options out of argv.
+    // Without files nothing can end the start, and the bus waits until the
+    // window is up.
     const QByteArrayList files =
         tunelet::filesFromArguments(tunelet::argumentsOf(argc, argv), tunelet::currentFolder());
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    tunelet::FileHandOver handOver(bus, environment.programFolder);
-    QString refusal;
-    const tunelet::FileHandOver::Outcome claim = handOver.claim(files, &refusal);
-    if (claim == tunelet::FileHandOver::Outcome::HandedOver)
-        return 0;
-    if (claim == tunelet::FileHandOver::Outcome::Refused) {
-        std::fprintf(stderr, "tunelet: the Tunelet running for %s did not take the files (%s)\n",
-                     environment.programFolder.constData(), qPrintable(refusal));
-        return 1;
+    tunelet::FileHandOver handOver(environment.programFolder);
+    if (!files.isEmpty()) {
+        QString refusal;
+        const auto claim = handOver.claim(QDBusConnection::sessionBus(), files, &refusal);
+        if (claim == tunelet::FileHandOver::Outcome::HandedOver)
+            return 0;
+        if (claim == tunelet::FileHandOver::Outcome::Refused) {
+            std::fprintf(stderr,
+                         "tunelet: the Tunelet running for %s did not take the files (%s)\n",
+                         environment.programFolder.constData(), qPrintable(refusal));
+            return 1;
+        }
     }
 
     // Every real seam of the window is built here, and outlives it.
     tunelet::RealSeams realSeams;
     realSeams.fill(environment);
     TForm1 form1(environment);
-    TAboutBox aboutBox(&form1);
+    // The about box is made once the window is up (below); the data viewer
+    // now, since showing the main window places it.
+    std::unique_ptr<TAboutBox> aboutBox;
     TForm2 form2;
-    form1.SetSiblings(&aboutBox, &form2);
+    form1.SetSiblings(nullptr, &form2);
 
     QObject::connect(&form1, &TForm1::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     QObject::connect(
@@ -75,12 +83,22 @@ int main(int argc, char *argv[])
         Qt::DirectConnection);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form1, [&form1] { form1.CloseOnce(); });
 
-    // Media keys, panel applets and later starts reach the window.
+    // Media keys, panel applets and later starts reach the window, once it
+    // has shown its first frame.
     tunelet::MprisService mpris(form1.Desktop());
     form1.ConnectDesktop(mpris, handOver);
-    mpris.start(bus);
 
     form1.show();
+    const tunelet::FirstFrame firstFrame(form1, [&] {
+        aboutBox = std::make_unique<TAboutBox>(&form1);
+        form1.SetSiblings(aboutBox.get(), &form2);
+        if (form1.IsClosed())
+            return;
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        if (files.isEmpty())
+            handOver.claim(bus, files, nullptr);
+        mpris.start(bus);
+    });
     if (!files.isEmpty())
         QTimer::singleShot(0, &form1, [&form1, files] { form1.Desktop().openFiles(files); });
     // A termination signal or the end of the desktop session runs the same

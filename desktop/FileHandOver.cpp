@@ -23,9 +23,8 @@ const QString closingError = QStringLiteral("org.example.tunelet.Error.Closing")
 
 } // namespace
 
-FileHandOver::FileHandOver(const QDBusConnection &bus, const QByteArray &programFolder,
-                           QObject *parent)
-    : QObject(parent), m_bus(bus), m_name(folderBusName(realPath(programFolder)))
+FileHandOver::FileHandOver(const QByteArray &programFolder, QObject *parent)
+    : QObject(parent), m_bus(QString()), m_name(folderBusName(realPath(programFolder)))
 {
     qDBusRegisterMetaType<QByteArrayList>();
 }
@@ -48,8 +47,12 @@ QString FileHandOver::folderBusName(const QByteArray &programFolder)
     return QStringLiteral("org.example.tunelet.Folder.F") + QString::fromLatin1(hash);
 }
 
-FileHandOver::Outcome FileHandOver::claim(const QByteArrayList &files, QString *why, int waitMs)
+FileHandOver::Outcome FileHandOver::claim(const QDBusConnection &bus, const QByteArrayList &files,
+                                          QString *why, int waitMs)
 {
+    if (m_released)
+        return Outcome::Alone; // the program has closed before it came to claim
+    m_bus = bus;
     if (!m_bus.isConnected())
         return Outcome::Alone;
     // The object is there before the name, so a call never finds the name

@@ -31,19 +31,20 @@ public:
         Refused,    // the Tunelet holding the folder did not take the files
     };
 
-    FileHandOver(const QDBusConnection &bus, const QByteArray &programFolder,
-                 QObject *parent = nullptr);
+    explicit FileHandOver(const QByteArray &programFolder, QObject *parent = nullptr);
     ~FileHandOver() override;
     Q_DISABLE_COPY_MOVE(FileHandOver)
 
     // The bus name that stands for a program folder.
     static QString folderBusName(const QByteArray &programFolder);
 
-    // Claims the folder. When another Tunelet holds it and files are given,
-    // they are handed to it; one that is just closing is waited for (up to
-    // waitMs) to let the folder go, and then this start claims it. *why
-    // tells why files were refused.
-    Outcome claim(const QByteArrayList &files, QString *why, int waitMs = 10000);
+    // Claims the folder on the bus. When another Tunelet holds it and files
+    // are given, they are handed to it; one that is just closing is waited
+    // for (up to waitMs) to let the folder go, and then this start claims it.
+    // *why tells why files were refused. Without files the outcome never ends
+    // the start, so the claim may wait until the window is up.
+    Outcome claim(const QDBusConnection &bus, const QByteArrayList &files, QString *why,
+                  int waitMs = 10000);
 
     // Files handed over go to the receiver, which answers at once whether it
     // takes them (a closing window does not) and opens them once the call

@@ -3,13 +3,24 @@
 //                               mapped (MapNotify on the root window)
 //   startup_<who>_cpu_median    the program's CPU time up to that moment (all threads)
 //   startup_vs_bare_ratio       Tunelet's wall time over the bare Qt window's
+//   list_load_10000_rows_median the same list loaded into a playlist in this
+//                               process (no window): what the rows add at least
+//   startup_0_rows_plus_load    the empty start plus that load, and
+//   startup_10000_rows_vs_sum_ratio  the start with the list over that sum
 //   pss_<who>_median, private_<who>_median   memory 2 s after mapping (last 3 rounds)
-// <who> is "bare" (a Qt window and nothing else: the floor any Qt program pays),
-// "tunelet_0_rows" (a first start) and "tunelet_10000_rows" (the last list holds
-// 10,000 titled files and is opened at start). Medians of 7 rounds after one warm-up.
+//   pss_vs_bare_ratio           Tunelet's Pss with an empty list over the bare window's
+// <who> is "bare" (a Qt main window with Tunelet's menu titles and nothing else: the
+// floor any Qt program showing them pays), "tunelet_0_rows" (a first start) and
+// "tunelet_10000_rows" (the last list holds 10,000 titled files and is opened at
+// start). Medians of 7 rounds after one warm-up. All run on a private session bus,
+// as on a desktop, and in turn, so a busy machine slows them alike.
 // Usage: bench_startup [<folder with tunelet and startup_bare_window>]
 
+#include "playlist/EntryBuilder.h"
+#include "playlist/ListFile.h"
+#include "playlist/PlaylistModel.h"
 #include "tests/support/ProcessFigures.h"
+#include "tests/support/SessionBus.h"
 #include "tests/support/Xvfb.h"
 
 #include <QCoreApplication>
@@ -161,6 +172,20 @@ bool prepareListHome(const QString &home)
                      QFile::encodeName(listFile.fileName()) + "\r\n") > 0;
 }
 
+// The list of the list home loaded into a playlist in this process, in ms.
+double listLoadMs(const QString &listHome)
+{
+    tunelet::PlaylistModel model;
+    tunelet::EntryBuilder builder(model);
+    QElapsedTimer timer;
+    timer.start();
+    tunelet::LoadListFile(builder, QFile::encodeName(listHome + QStringLiteral("/last.ppl")));
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    if (model.rowCount() != kFiles)
+        std::fprintf(stderr, "the list loaded %d rows, not %d\n", model.rowCount(), kFiles);
+    return ms;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -188,7 +213,15 @@ int main(int argc, char *argv[])
     if (!prepareListHome(listHome))
         return 1;
 
+    SessionBus bus;
+    QString busError;
+    if (!bus.start(&busError)) {
+        std::fprintf(stderr, "no session bus: %s\n", qPrintable(busError));
+        return 1;
+    }
+
     QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     base.insert(QStringLiteral("DISPLAY"), display);
     base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     base.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch.path());
@@ -205,7 +238,11 @@ int main(int argc, char *argv[])
     };
     std::map<std::string, std::vector<double>> wall, cpu;
     std::map<std::string, std::vector<double>> pss, privateMiB;
+    std::vector<double> listLoad;
     for (int round = 0; round <= kRounds; ++round) {
+        const double loadMs = listLoadMs(listHome);
+        if (round > 0)
+            listLoad.push_back(loadMs);
         for (const Who &who : whos) {
             QProcessEnvironment env = base;
             env.insert(QStringLiteral("TUNELET_HOME"), who.home);
@@ -242,6 +279,12 @@ int main(int argc, char *argv[])
                              tunelet::testkit::median(cpu["tunelet_0_rows"]) /
                                  tunelet::testkit::median(cpu["bare"]),
                              "x");
+    const double load = tunelet::testkit::median(listLoad);
+    const double sum = tunelet::testkit::median(wall["tunelet_0_rows"]) + load;
+    tunelet::testkit::report("list_load_10000_rows_median", load, "ms");
+    tunelet::testkit::report("startup_0_rows_plus_load", sum, "ms");
+    tunelet::testkit::report("startup_10000_rows_vs_sum_ratio",
+                             tunelet::testkit::median(wall["tunelet_10000_rows"]) / sum, "x");
     for (const char *who : {"bare", "tunelet_0_rows", "tunelet_10000_rows"}) {
         const std::string name = who;
         tunelet::testkit::report(("pss_" + name + "_median").c_str(),
@@ -249,5 +292,9 @@ int main(int argc, char *argv[])
         tunelet::testkit::report(("private_" + name + "_median").c_str(),
                                  tunelet::testkit::median(privateMiB[name]), "MiB");
     }
+    tunelet::testkit::report("pss_vs_bare_ratio",
+                             tunelet::testkit::median(pss["tunelet_0_rows"]) /
+                                 tunelet::testkit::median(pss["bare"]),
+                             "x");
     return 0;
 }
