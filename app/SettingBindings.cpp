@@ -25,10 +25,12 @@ struct Binding {
 };
 
 // An option: the check mark of its menu item, its only record.
-template <QAction *TForm1::*item> constexpr Binding option(Setting id)
+template <QAction *Form1Widgets::*item> constexpr Binding option(Setting id)
 {
-    return {id, [](const TForm1 &form) -> QVariant { return (form.*item)->isChecked(); },
-            [](TForm1 &form, const QVariant &value) { (form.*item)->setChecked(value.toBool()); }};
+    return {id, [](const TForm1 &form) -> QVariant { return (widgetsOf(form).*item)->isChecked(); },
+            [](TForm1 &form, const QVariant &value) {
+                (widgetsOf(form).*item)->setChecked(value.toBool());
+            }};
 }
 
 // A string the window holds for the whole run.
@@ -88,10 +90,10 @@ template <int section> constexpr Binding column(Setting id)
 {
     return {id,
             [](const TForm1 &form) -> QVariant {
-                return form.ListView1->header()->sectionSize(section);
+                return widgetsOf(form).ListView1->header()->sectionSize(section);
             },
             [](TForm1 &form, const QVariant &value) {
-                form.ListView1->header()->resizeSection(section, value.toInt());
+                widgetsOf(form).ListView1->header()->resizeSection(section, value.toInt());
             }};
 }
 
@@ -131,19 +133,19 @@ const std::array kBindings{
     path<&TForm1::SonaroPath>(S::SonaroPath),
     path<&TForm1::EditorPath>(S::EditorPath),
     path<&TForm1::mid2snrPath>(S::mid2snrPath),
-    option<&TForm1::MMRepeat>(S::RepeatPlay),
-    option<&TForm1::MMListOpen>(S::ListOpen),
-    option<&TForm1::MMStayOnTop>(S::StayOnTop),
-    option<&TForm1::MMSaveList>(S::SaveList),
-    option<&TForm1::MMPlayMinimize>(S::PlayMinimize),
-    option<&TForm1::MMCloseSonaro>(S::CloseSonaro),
-    option<&TForm1::MMCompactMode>(S::CompactMode),
-    option<&TForm1::MMTaskTray>(S::TaskTray),
-    option<&TForm1::MMDataView>(S::DataView),
-    option<&TForm1::MMLzhHEAD>(S::LzhHEAD),
-    option<&TForm1::MMSWMember>(S::PlayMember),
-    option<&TForm1::MMSWFinger>(S::PlayFinger),
-    option<&TForm1::MMSWScore>(S::PlayScore),
+    option<&Form1Widgets::MMRepeat>(S::RepeatPlay),
+    option<&Form1Widgets::MMListOpen>(S::ListOpen),
+    option<&Form1Widgets::MMStayOnTop>(S::StayOnTop),
+    option<&Form1Widgets::MMSaveList>(S::SaveList),
+    option<&Form1Widgets::MMPlayMinimize>(S::PlayMinimize),
+    option<&Form1Widgets::MMCloseSonaro>(S::CloseSonaro),
+    option<&Form1Widgets::MMCompactMode>(S::CompactMode),
+    option<&Form1Widgets::MMTaskTray>(S::TaskTray),
+    option<&Form1Widgets::MMDataView>(S::DataView),
+    option<&Form1Widgets::MMLzhHEAD>(S::LzhHEAD),
+    option<&Form1Widgets::MMSWMember>(S::PlayMember),
+    option<&Form1Widgets::MMSWFinger>(S::PlayFinger),
+    option<&Form1Widgets::MMSWScore>(S::PlayScore),
     playMode(),
     path<&TForm1::FileName>(S::FileName),
     folder<&TForm1::OpenDialog1>(S::IniDir),

@@ -97,12 +97,12 @@ void TestPlaybackWindow::timersRunFromCreation()
 void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
 {
     m_fixture->setRows({"/m/x.snr", "/m/y.snr", "/m/a.snr"});
-    for (QAction *item :
-         {form().MMPlayMinimize, form().MMSWMember, form().MMSWFinger, form().MMSWScore})
+    for (QAction *item : {action(form(), "MMPlayMinimize"), action(form(), "MMSWMember"),
+                          action(form(), "MMSWFinger"), action(form(), "MMSWScore")})
         item->setChecked(true);
     QSignalSpy tips(&form(), &TForm1::TrayTipChanged);
     form().SelectRow(2);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
 
     QCOMPARE(m_launcher.started().size(), 1);
     QCOMPARE(m_launcher.started()[0].program, m_fixture->path("player/sonaro"));
@@ -121,14 +121,14 @@ void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
     // Enter in the list plays the selected row too.
     form().SelectRow(0);
-    form().PMPlay2->trigger();
+    action(form(), "PMPlay2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/x.snr"));
 }
 
 void TestPlaybackWindow::noSwitchesEndWithPlayAndExit()
 {
     startWithRows(1);
-    form().MMPlayMinimize->setChecked(false);
+    action(form(), "MMPlayMinimize")->setChecked(false);
     form().SBPlayClick();
     QCOMPARE(m_launcher.started().size(), 1);
     QVERIFY(m_launcher.started()[0].parameters.endsWith(QStringLiteral(".snr\" *p *x")));
@@ -153,7 +153,7 @@ void TestPlaybackWindow::pollShowsProgressAndStatus()
 void TestPlaybackWindow::endOfTheLastRowStops()
 {
     startWithRows(3);
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     form().SelectRow(2);
     form().ListView1DblClick();
     QVERIFY(form().Timer1->isActive());
@@ -175,14 +175,14 @@ void TestPlaybackWindow::endOfTheLastRowStops()
 void TestPlaybackWindow::endInTheMiddleStartsTheNextRow()
 {
     startWithRows(3);
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     form().PlayIndex = -1; // as after a list was opened
     m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
     QCOMPARE(form().PlayIndex, 0);
     // Repeat on the last row wraps to the first.
-    form().MMRepeat->setChecked(true);
+    action(form(), "MMRepeat")->setChecked(true);
     form().PlayIndex = 2;
     m_windows.newPlayer();
     form().Timer1Timer();
@@ -230,7 +230,7 @@ void TestPlaybackWindow::singleWithRepeatPlaysAgainUntilThePositionMoves()
     QVERIFY(m_launcher.started().isEmpty());
 
     // Without repeat the song's end stops.
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     m_windows.setPosition(100);
     form().Timer1Timer();
     QCOMPARE(m_windows.playerMessages().last(), (QPair<UINT, WPARAM>{WM_SYSCOMMAND, SC_CLOSE}));
@@ -276,7 +276,7 @@ void TestPlaybackWindow::pauseKeepsPlaying()
     m_windows.newPlayer();
     m_windows.clearSent();
     const QString caption = form().windowTitle();
-    form().N3->trigger();
+    action(form(), "N3")->trigger();
     form().SBPauseClick();
     const Messages pause{{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}};
     QCOMPARE(m_windows.playerMessages(), pause + pause);
@@ -288,10 +288,10 @@ void TestPlaybackWindow::spaceTogglesPlayAndStop()
 {
     startWithRows(2);
     form().PlayIndex = 1;
-    form().N2->trigger();
+    action(form(), "N2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
     QVERIFY(form().Timer1->isActive());
-    form().N2->trigger();
+    action(form(), "N2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(!form().Timer1->isActive());
     QCOMPARE(form().PlayIndex, 0);
@@ -320,11 +320,11 @@ void TestPlaybackWindow::backAndNextReachTheSequencer()
 {
     startWithRows(3);
     form().PlayIndex = 9;
-    form().N8->trigger();
+    action(form(), "N8")->trigger();
     QCOMPARE(form().PlayIndex, 2);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
     form().PlayIndex = 0;
-    form().N7->trigger();
+    action(form(), "N7")->trigger();
     QCOMPARE(form().PlayIndex, 1);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
 }
@@ -336,21 +336,22 @@ void TestPlaybackWindow::activationAndClose()
     QCOMPARE(m_fixture->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
     form().Timer1->start();
-    form().MMCloseSonaro->setChecked(false);
+    action(form(), "MMCloseSonaro")->setChecked(false);
     form().FormClose();
     QVERIFY(m_windows.sent().isEmpty());
     QVERIFY(!form().Timer1->isActive());
-    form().MMCloseSonaro->setChecked(true);
+    action(form(), "MMCloseSonaro")->setChecked(true);
     form().FormClose();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
 }
 
 void TestPlaybackWindow::playModes()
 {
-    QVERIFY(form().MMListPlay->isChecked());
+    QVERIFY(action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("List"));
-    form().MMRandomPlay->trigger();
-    QVERIFY(form().MMRandomPlay->isChecked() && !form().MMListPlay->isChecked());
+    action(form(), "MMRandomPlay")->trigger();
+    QVERIFY(action(form(), "MMRandomPlay")->isChecked() &&
+            !action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Random"));
 
     auto doubleClick = [](QWidget *target) {
@@ -359,11 +360,11 @@ void TestPlaybackWindow::playModes()
                           Qt::NoModifier);
         QCoreApplication::sendEvent(target, &event);
     };
-    doubleClick(form().Panel1);
-    QVERIFY(form().MMListPlay->isChecked());
+    doubleClick(frame(form(), "Panel1"));
+    QVERIFY(action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("List"));
-    doubleClick(form().Label1);
-    QVERIFY(form().MMSinglePlay->isChecked());
+    doubleClick(timeLabel(form()));
+    QVERIFY(action(form(), "MMSinglePlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
     form().Panel1DblClick();
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Random"));
@@ -371,28 +372,28 @@ void TestPlaybackWindow::playModes()
 
 void TestPlaybackWindow::playModeStoredAndRestored()
 {
-    form().MMSinglePlay->trigger();
+    action(form(), "MMSinglePlay")->trigger();
     m_fixture->stop();
     const QByteArray ini = tunelet::readWholeFile(m_fixture->path("tunelet.ini")).value_or("");
     QVERIFY2(ini.contains("PlayMode=1"), ini.constData());
     TForm1 &restarted = m_fixture->start({&m_windows, &m_launcher});
-    QVERIFY(restarted.MMSinglePlay->isChecked());
+    QVERIFY(action(restarted, "MMSinglePlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
 }
 
 void TestPlaybackWindow::failuresAreReported()
 {
     m_fixture->setRows({"/m/missing.snr", "/m/x.mid", "/m/y.LZH"});
-    form().MMDataView->setChecked(true);
+    action(form(), "MMDataView")->setChecked(true);
     form().SelectRow(0);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ /m/missing.snr は開けません")});
 
-    form().MMDataView->setChecked(false);
+    action(form(), "MMDataView")->setChecked(false);
     m_launcher.setRunStatus(tunelet::RunOutcome::Status::FailedToStart);
     form().SelectRow(1);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Error).last(),
              QStringLiteral("mid2snrを起動できません"));
 
@@ -400,7 +401,7 @@ void TestPlaybackWindow::failuresAreReported()
     form().SelectRow(0);
     form().SonaroPath = m_fixture->path("player/none");
     const int beeps = m_fixture->dialogs().beeps();
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Message).last(),
              QStringLiteral("Sonaroのパスを正しく設定してください。"));
     QCOMPARE(m_fixture->dialogs().beeps(), beeps + 1);
@@ -412,7 +413,7 @@ void TestPlaybackWindow::failuresAreReported()
 void TestPlaybackWindow::repeatWithNothingPlayableStopsAfterAPass()
 {
     startWithRows(3);
-    QVERIFY(form().MMRepeat->isChecked());
+    QVERIFY(action(form(), "MMRepeat")->isChecked());
     // Every player shows its song ended at once, as for a missing or bad file.
     m_windows.setPosition(100);
     const auto endTick = [this] {
