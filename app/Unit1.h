@@ -19,18 +19,10 @@
 #include <optional>
 
 class QAction;
-class QActionGroup;
-class QFrame;
-class QLabel;
-class QMenu;
-class QTimer;
-class QToolButton;
-class QTreeView;
 class TAboutBox;
 class TForm1;
 class TForm2;
 class TNotifyArea;
-class TStatusBar;
 class TTrayIcon;
 
 namespace tunelet

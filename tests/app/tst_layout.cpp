@@ -48,6 +48,7 @@ private slots:
     void menuBar();
     void menus_data();
     void menus();
+    void separatorsKeepTheirNames();
     void playModeIsOneRadioGroup();
     void hiddenItems_data();
     void hiddenItems();
@@ -162,6 +163,22 @@ void LayoutTest::menus()
     QFETCH(QString, menu);
     QFETCH(QStringList, items);
     QCOMPARE(captions(tunelet::testkit::menu(*m_form, qPrintable(menu))), items);
+}
+
+void LayoutTest::separatorsKeepTheirNames()
+{
+    QStringList names;
+    for (int i = 1; i <= 10; ++i)
+        names << QStringLiteral("BarMM%1").arg(i, 2, 10, QLatin1Char('0'));
+    for (int i = 1; i <= 6; ++i)
+        names << QStringLiteral("BarPM%1").arg(i, 2, 10, QLatin1Char('0'));
+    for (const QString &name : names)
+        QVERIFY2(action(*m_form, qPrintable(name))->isSeparator(), qPrintable(name));
+    // Each sits where its number says: the second of the file menu's two.
+    const QList<QAction *> file = menu(*m_form, "MMFile")->actions();
+    QCOMPARE(file.indexOf(action(*m_form, "BarMM02")), 7);
+    const QList<QAction *> tray = menu(*m_form, "PopupTray")->actions();
+    QCOMPARE(tray.indexOf(action(*m_form, "BarPM06")), 8);
 }
 
 void LayoutTest::playModeIsOneRadioGroup()
