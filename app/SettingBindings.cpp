@@ -25,16 +25,16 @@ struct Binding {
     void (*apply)(TForm1 &, const QVariant &);
     // An option's switch and the menu item whose check mark shows it.
     bool Options::*flag = nullptr;
-    QAction *TForm1::*item = nullptr;
+    QAction *Form1Widgets::*item = nullptr;
 };
 
 // An option: a switch of the options, shown by its menu item's check mark.
-template <bool Options::*flag, QAction *TForm1::*item> constexpr Binding option(Setting id)
+template <bool Options::*flag, QAction *Form1Widgets::*item> constexpr Binding option(Setting id)
 {
     return {id, [](const TForm1 &form) -> QVariant { return form.Opts().*flag; },
             [](TForm1 &form, const QVariant &value) {
                 form.Opts().*flag = value.toBool();
-                (form.*item)->setChecked(value.toBool());
+                (widgetsOf(form).*item)->setChecked(value.toBool());
             },
             flag, item};
 }
@@ -103,10 +103,10 @@ template <int section> constexpr Binding column(Setting id)
 {
     return {id,
             [](const TForm1 &form) -> QVariant {
-                return form.ListView1->header()->sectionSize(section);
+                return widgetsOf(form).ListView1->header()->sectionSize(section);
             },
             [](TForm1 &form, const QVariant &value) {
-                form.ListView1->header()->resizeSection(section, value.toInt());
+                widgetsOf(form).ListView1->header()->resizeSection(section, value.toInt());
             }};
 }
 
@@ -146,19 +146,19 @@ const std::array kBindings{
     programPath<&Options::sonaroPath>(S::SonaroPath),
     programPath<&Options::editorPath>(S::EditorPath),
     programPath<&Options::mid2snrPath>(S::mid2snrPath),
-    option<&Options::repeatPlay, &TForm1::MMRepeat>(S::RepeatPlay),
-    option<&Options::listOpen, &TForm1::MMListOpen>(S::ListOpen),
-    option<&Options::stayOnTop, &TForm1::MMStayOnTop>(S::StayOnTop),
-    option<&Options::saveList, &TForm1::MMSaveList>(S::SaveList),
-    option<&Options::playMinimize, &TForm1::MMPlayMinimize>(S::PlayMinimize),
-    option<&Options::closeSonaro, &TForm1::MMCloseSonaro>(S::CloseSonaro),
-    option<&Options::compactMode, &TForm1::MMCompactMode>(S::CompactMode),
-    option<&Options::taskTray, &TForm1::MMTaskTray>(S::TaskTray),
-    option<&Options::dataView, &TForm1::MMDataView>(S::DataView),
-    option<&Options::lzhHead, &TForm1::MMLzhHEAD>(S::LzhHEAD),
-    option<&Options::playMember, &TForm1::MMSWMember>(S::PlayMember),
-    option<&Options::playFinger, &TForm1::MMSWFinger>(S::PlayFinger),
-    option<&Options::playScore, &TForm1::MMSWScore>(S::PlayScore),
+    option<&Options::repeatPlay, &Form1Widgets::MMRepeat>(S::RepeatPlay),
+    option<&Options::listOpen, &Form1Widgets::MMListOpen>(S::ListOpen),
+    option<&Options::stayOnTop, &Form1Widgets::MMStayOnTop>(S::StayOnTop),
+    option<&Options::saveList, &Form1Widgets::MMSaveList>(S::SaveList),
+    option<&Options::playMinimize, &Form1Widgets::MMPlayMinimize>(S::PlayMinimize),
+    option<&Options::closeSonaro, &Form1Widgets::MMCloseSonaro>(S::CloseSonaro),
+    option<&Options::compactMode, &Form1Widgets::MMCompactMode>(S::CompactMode),
+    option<&Options::taskTray, &Form1Widgets::MMTaskTray>(S::TaskTray),
+    option<&Options::dataView, &Form1Widgets::MMDataView>(S::DataView),
+    option<&Options::lzhHead, &Form1Widgets::MMLzhHEAD>(S::LzhHEAD),
+    option<&Options::playMember, &Form1Widgets::MMSWMember>(S::PlayMember),
+    option<&Options::playFinger, &Form1Widgets::MMSWFinger>(S::PlayFinger),
+    option<&Options::playScore, &Form1Widgets::MMSWScore>(S::PlayScore),
     playMode(),
     path<&TForm1::FileName>(S::FileName),
     folder<&TForm1::OpenDialog1>(S::IniDir),
@@ -192,7 +192,7 @@ void bindOptionItems(TForm1 &form)
     for (const Binding &row : kBindings) {
         if (!row.item)
             continue;
-        QAction *item = form.*row.item;
+        QAction *item = widgetsOf(form).*row.item;
         // The check marks start as the design has them; so do the options.
         form.Opts().*row.flag = item->isChecked();
         QObject::connect(item, &QAction::toggled, &form,

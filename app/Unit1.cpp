@@ -43,12 +43,7 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     m_frame->setGeometry(QRect(pos(), QSize(423, 290))); // the design size, frame included
 
     CreateDialogs();
-    CreatePanel();
-    CreateListView();
-    CreateStatusBar();
-    CreateMainMenu();
-    CreateHiddenItems();
-    CreatePopupMenus();
+    CreateWidgets();
     WatchRowsForPositionDisplay();
     KeepListWithoutFocusedRow();
     CreatePlayback();

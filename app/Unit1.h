@@ -2,6 +2,7 @@
 
 #include "app/CompactMode.h"
 #include "app/Dialogs.h"
+#include "app/Form1Widgets.h"
 #include "app/SettingsTable.h"
 #include "archive/ARCHIVES.h"
 
@@ -20,17 +21,10 @@
 #include <optional>
 
 class QAction;
-class QActionGroup;
-class QFrame;
-class QLabel;
-class QMenu;
-class QTimer;
-class QToolButton;
-class QTreeView;
 class TAboutBox;
+class TForm1;
 class TForm2;
 class TNotifyArea;
-class TStatusBar;
 class TTrayIcon;
 
 namespace tunelet
@@ -51,6 +45,9 @@ enum class PlayMode : int;
 class ProcessLauncher;
 class RandomGenerator;
 class SpareDescriptors;
+// The window's components, for the settings bindings alone: they read and set
+// the options' check marks and the list's column widths.
+const Form1Widgets &widgetsOf(const TForm1 &form);
 } // namespace tunelet
 
 namespace windowlink
@@ -62,7 +59,7 @@ class WindowSystem;
 // command to the code that carries it out. The class is split over several
 // files by subsystem:
 //   Unit1.cpp          construction, event plumbing, the error box, closing
-//   Unit1Layout.cpp    panel, buttons, list view, status bar, menus
+//   Unit1Layout.cpp    each component wired to its handler (Form1Widgets builds them)
 //   Unit1Settings.cpp  FormCreate, FormShow, FormCloseQuery and the settings file
 //   Unit1Lists.cpp     list files and their commands
 //   Unit1Playback.cpp  playing songs, play modes, transport, timers
@@ -79,7 +76,7 @@ class WindowSystem;
 // checkable action flips its own check before its Click handler runs, so the
 // handlers of the plain switches have nothing more to do and a handler that
 // acts on a switch sees its new state.
-class TForm1 final : public QMainWindow
+class TForm1 final : public QMainWindow, private Form1Widgets
 {
     Q_OBJECT
 
@@ -115,57 +112,6 @@ public:
     // nothing. Emits Closed when done.
     void CloseOnce();
     bool IsClosed() const { return m_closed; }
-
-    // ---- Components, named as in the window's design ----
-    QFrame *Panel1 = nullptr;
-    QToolButton *SBOpen = nullptr, *SBSave = nullptr;
-    QFrame *Bevel1 = nullptr;
-    QToolButton *SBAdd = nullptr, *SBDelete = nullptr, *SBUp = nullptr, *SBDown = nullptr;
-    QFrame *Bevel2 = nullptr;
-    QToolButton *SBPlay = nullptr, *SBPause = nullptr, *SBStop = nullptr, *SBBack = nullptr,
-                *SBReturn = nullptr, *SBSkip = nullptr, *SBNext = nullptr;
-    QLabel *Label1 = nullptr;
-    QTreeView *ListView1 = nullptr;
-    TStatusBar *StatusBar1 = nullptr;
-
-    // Main menu MainMenu1
-    QMenu *MMFile = nullptr;
-    QAction *MMAdd = nullptr, *MMDelete = nullptr, *MMDelete2 = nullptr, *BarMM01 = nullptr,
-            *MMOpen = nullptr, *MMReload = nullptr, *MMSave = nullptr, *MMClear = nullptr,
-            *BarMM02 = nullptr, *MMExit = nullptr;
-    QMenu *MMEdit = nullptr;
-    QAction *MMUp = nullptr, *MMDown = nullptr, *MMUp2 = nullptr, *MMDown2 = nullptr,
-            *BarMM03 = nullptr, *MMHEADSort = nullptr, *MMFileNameSort = nullptr,
-            *MMRandomSort = nullptr, *BarMM04 = nullptr, *MMExistsDelete = nullptr,
-            *MMWFileDelete = nullptr, *BarMM05 = nullptr, *MMDataEdit = nullptr;
-    QMenu *MMSetting = nullptr;
-    QMenu *MMPlayMode = nullptr;
-    QActionGroup *PlayModeGroup = nullptr;
-    QAction *MMListPlay = nullptr, *MMSinglePlay = nullptr, *MMRandomPlay = nullptr,
-            *BarMM06 = nullptr, *MMStayOnTop = nullptr, *MMCompactMode = nullptr,
-            *MMDataView = nullptr, *BarMM07 = nullptr, *MMRepeat = nullptr,
-            *MMPlayMinimize = nullptr, *MMCloseSonaro = nullptr, *MMListOpen = nullptr,
-            *MMSaveList = nullptr, *MMTaskTray = nullptr, *MMLzhHEAD = nullptr, *BarMM08 = nullptr;
-    QMenu *MMSubWindow = nullptr;
-    QAction *MMSWMember = nullptr, *MMSWFinger = nullptr, *MMSWScore = nullptr, *BarMM09 = nullptr,
-            *MMSonaroPath = nullptr, *MMEditorPath = nullptr, *MMmid2snrPath = nullptr,
-            *BarMM10 = nullptr, *MMVolume = nullptr;
-    QMenu *MMHelp = nullptr;
-    QAction *Contents1 = nullptr, *About1 = nullptr;
-    // The hidden "操作(&C)" menu: never in the menu bar, its items carry shortcuts only.
-    QMenu *N1 = nullptr;
-    QAction *N2 = nullptr, *N3 = nullptr, *N7 = nullptr, *N8 = nullptr;
-
-    // The list's pop-up menu
-    QMenu *PopupMenu1 = nullptr;
-    QAction *PMPlay = nullptr, *PMPlay2 = nullptr, *BarPM01 = nullptr, *PMUp = nullptr,
-            *PMDown = nullptr, *BarPM02 = nullptr, *PMInsert = nullptr, *PMDelete = nullptr,
-            *BarPM03 = nullptr, *PMDataEdit = nullptr;
-    // The tray icon's menu
-    QMenu *PopupTray = nullptr;
-    QAction *PMTrayPlay = nullptr, *PMTrayPause = nullptr, *PMTrayStop = nullptr,
-            *BarPM04 = nullptr, *PMTrayBack = nullptr, *PMTrayNext = nullptr, *BarPM05 = nullptr,
-            *PMWindow = nullptr, *BarPM06 = nullptr, *PMTrayExit = nullptr;
 
     // The archive component, used for LZH archives only.
     TArchiveFile ArchiveFile1;
@@ -273,6 +219,10 @@ public:
     void FormActivate();
     void FormClose();
     void MMRepeatClick();
+    // The repeat item's check mark, as the desktop sets it before its click.
+    void CheckRepeat(bool repeat);
+    // The status bar's playback panel.
+    void SetPlaybackStatus(const QString &text);
     void MMCloseSonaroClick();
     void MMSWMemberClick();
     void MMSWFingerClick();
@@ -368,23 +318,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    friend const Form1Widgets &tunelet::widgetsOf(const TForm1 &form);
+
     // Unit1Layout.cpp
-    void CreatePanel();
-    void CreateListView();
-    void CreateStatusBar();
-    void CreateMainMenu();
-    void CreateHiddenItems();
-    void CreatePopupMenus();
+    void CreateWidgets();
+    void WatchWidgetEvents();
+    void ShowKindIcons();
     void CreateDialogs();
-    QAction *AddItem(QMenu *menu, const QString &caption, void (TForm1::*handler)() = nullptr);
-    QAction *AddCheckItem(QMenu *menu, const QString &caption, bool checked,
-                          void (TForm1::*handler)() = nullptr);
-    QAction *AddHiddenItem(QWidget *owner, const QString &caption, const QKeySequence &shortcut,
-                           void (TForm1::*handler)() = nullptr);
-    QToolButton *AddButton(int x, const QString &hint, const QString &icon,
-                           void (TForm1::*handler)() = nullptr);
-    void Wire(QAction *action, void (TForm1::*handler)());
-    void Wire(QToolButton *button, void (TForm1::*handler)());
 
     // Unit1Settings.cpp
     tunelet::IniEntry SettingEntry(tunelet::Setting id) const;

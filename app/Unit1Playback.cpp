@@ -29,10 +29,7 @@ void TForm1::CreatePlayback()
             Label1->setText(text);
     });
     connect(session, &tunelet::PlaybackSession::statusTextChanged, this,
-            [this](const QString &text) {
-                if (StatusBar1->panelText(2) != text)
-                    StatusBar1->setPanelText(2, text);
-            });
+            &TForm1::SetPlaybackStatus);
     connect(session, &tunelet::PlaybackSession::trayTipChanged, this, &TForm1::TrayTipChanged);
     connect(session, &tunelet::PlaybackSession::playModeChanged, this, [this](PlayMode mode) {
         PlayModeItem(mode)->setChecked(true);
@@ -216,3 +213,14 @@ void TForm1::MMSWMemberClick() {}
 void TForm1::MMSWFingerClick() {}
 void TForm1::MMSWScoreClick() {}
 void TForm1::MMPlayMinimizeClick() {}
+
+void TForm1::CheckRepeat(bool repeat)
+{
+    MMRepeat->setChecked(repeat);
+}
+
+void TForm1::SetPlaybackStatus(const QString &text)
+{
+    if (StatusBar1->panelText(2) != text)
+        StatusBar1->setPanelText(2, text);
+}

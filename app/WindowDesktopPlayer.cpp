@@ -87,7 +87,7 @@ public:
     {
         if (m_form.IsClosed())
             return;
-        m_form.MMRepeat->setChecked(repeat);
+        m_form.CheckRepeat(repeat);
         command(&TForm1::MMRepeatClick);
     }
 

@@ -30,7 +30,7 @@ public:
 
     void showConverterRunning() override
     {
-        m_form.StatusBar1->setPanelText(2, QStringLiteral(" mid2snr実行中..."));
+        m_form.SetPlaybackStatus(QStringLiteral(" mid2snr実行中..."));
         m_form.SetCaption(converterCaption());
         // Nothing is handled while the converter runs: paint now.
         m_form.repaint();

@@ -37,7 +37,7 @@ void timed(TForm1 &form, const char *name, const std::function<void()> &command)
     timer.start();
     command();
     QCoreApplication::processEvents();
-    form.ListView1->viewport()->repaint();
+    tunelet::testkit::listView(form)->viewport()->repaint();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
     worst = std::max(worst, ms);
     report(name, ms, "ms");
@@ -90,7 +90,7 @@ int main(int argc, char **argv)
     const int middle = kRows / 2;
     timed(form, "window_select_middle_row", [&] {
         form.SelectRow(middle);
-        form.ListView1->scrollTo(form.Playlist().index(middle, 0));
+        tunelet::testkit::listView(form)->scrollTo(form.Playlist().index(middle, 0));
     });
     timed(form, "window_add_one_file", [&] {
         dialogs.chooseFiles({files[1]});
@@ -103,7 +103,8 @@ int main(int argc, char **argv)
     timed(form, "window_move_up", [&] { form.MMUpClick(); });
     timed(form, "window_move_down", [&] { form.MMDownClick(); });
     timed(form, "window_delete", [&] { form.MMDeleteClick(); });
-    const QPoint rowPos = form.ListView1->visualRect(form.Playlist().index(middle, 0)).center();
+    const QPoint rowPos =
+        tunelet::testkit::listView(form)->visualRect(form.Playlist().index(middle, 0)).center();
     timed(form, "window_drop_three_files_on_row", [&] {
         form.FilesDropped({files[4], files[5], files[6]}, rowPos);
     });
@@ -112,8 +113,8 @@ int main(int argc, char **argv)
     timed(form, "window_sort_path", [&] { form.MMFileNameSortClick(); });
     timed(form, "window_shuffle_rereads_titles", [&] { form.MMRandomSortClick(); });
     timed(form, "window_scroll_to_end", [&] {
-        form.ListView1->verticalScrollBar()->setValue(
-            form.ListView1->verticalScrollBar()->maximum());
+        tunelet::testkit::listView(form)->verticalScrollBar()->setValue(
+            tunelet::testkit::listView(form)->verticalScrollBar()->maximum());
     });
     timed(form, "window_remove_missing", [&] { form.MMExistsDeleteClick(); });
     timed(form, "window_remove_duplicates", [&] { form.MMWFileDeleteClick(); });
@@ -130,15 +131,16 @@ int main(int argc, char **argv)
 
     // Repainting a full list while scrolled to its middle.
     form.LoadListFile(list);
-    form.ListView1->verticalScrollBar()->setValue(form.ListView1->verticalScrollBar()->maximum() /
-                                                  2);
+    tunelet::testkit::listView(form)->verticalScrollBar()->setValue(
+        tunelet::testkit::listView(form)->verticalScrollBar()->maximum() / 2);
     QCoreApplication::processEvents();
     QElapsedTimer paint;
     paint.start();
     for (int i = 0; i < 20; ++i)
-        form.ListView1->viewport()->repaint();
+        tunelet::testkit::listView(form)->viewport()->repaint();
     report("window_repaint_list_100000", double(paint.nsecsElapsed()) / 1e6 / 20, "ms");
     report("window_worst_command", worst, "ms");
-    report("uniform_row_heights", form.ListView1->uniformRowHeights() ? 1 : 0, "bool");
+    report("uniform_row_heights", tunelet::testkit::listView(form)->uniformRowHeights() ? 1 : 0,
+           "bool");
     return 0;
 }

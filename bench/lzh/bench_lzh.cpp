@@ -85,7 +85,7 @@ double addRow(TForm1 &form, tunelet::testkit::ScriptedDialogs &dialogs, const QB
     dialogs.chooseFiles({archive});
     QElapsedTimer timer;
     timer.start();
-    form.MMAdd->trigger();
+    tunelet::testkit::action(form, "MMAdd")->trigger();
     return msSince(timer);
 }
 
@@ -110,12 +110,12 @@ int main(int argc, char *argv[])
     }
     TForm1 &form = fixture.start();
     tunelet::testkit::ScriptedDialogs &dialogs = fixture.dialogs();
-    form.MMLzhHEAD->setChecked(true);
+    tunelet::testkit::action(form, "MMLzhHEAD")->setChecked(true);
 
     dialogs.chooseFiles(archives);
     QElapsedTimer timer;
     timer.start();
-    form.MMAdd->trigger();
+    tunelet::testkit::action(form, "MMAdd")->trigger();
     const double tuneletMs = double(timer.nsecsElapsed()) / 1e6;
     const tunelet::PlaylistModel &rows = form.Playlist();
     int titled = 0;

@@ -434,7 +434,7 @@ int main(int argc, char *argv[])
     const QByteArray home = fixture.home();
     form->SonaroPath = bin + "/sonaro";
     form->mid2snrPath = bin + "/mid2snr";
-    form->MMRepeat->setChecked(false);
+    tunelet::testkit::action(*form, "MMRepeat")->setChecked(false);
     std::printf("timer_tick: %d ms\n", tunelet::PlaybackSession::TickMs);
 
     std::printf("idle_cpu: %.3f %%\n", cpuPercentOver(20000));

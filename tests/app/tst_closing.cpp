@@ -68,7 +68,7 @@ void ClosingTest::exitCommand()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QSignalSpy closed(&form, &TForm1::Closed);
-    form.MMExit->trigger();
+    action(form, "MMExit")->trigger();
     QCOMPARE(closed.count(), 1);
     QVERIFY(form.IsClosed());
     QVERIFY(!form.isVisible());
@@ -81,7 +81,7 @@ void ClosingTest::exitFromTrayWhileHidden()
     TForm1 &form = startWithSaveList(app);
     QSignalSpy closed(&form, &TForm1::Closed);
     QVERIFY(!form.isVisible());
-    form.PMTrayExit->trigger();
+    action(form, "PMTrayExit")->trigger();
     QCOMPARE(closed.count(), 1);
     QCOMPARE(readBytes(app.path("tunelet.ppl")), app.path("a.snr") + "\r\n");
 }

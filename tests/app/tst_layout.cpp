@@ -48,6 +48,7 @@ private slots:
     void menuBar();
     void menus_data();
     void menus();
+    void separatorsKeepTheirNames();
     void playModeIsOneRadioGroup();
     void hiddenItems_data();
     void hiddenItems();
@@ -86,8 +87,8 @@ void LayoutTest::menuBar()
     QCOMPARE(captions(m_form->menuBar()),
              (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"),
                           QStringLiteral("設定(&S)"), QStringLiteral("ヘルプ(&H)")}));
-    QCOMPARE(m_form->N1->title(), QStringLiteral("操作(&C)"));
-    QVERIFY(!m_form->menuBar()->actions().contains(m_form->N1->menuAction()));
+    QCOMPARE(menu(*m_form, "N1")->title(), QStringLiteral("操作(&C)"));
+    QVERIFY(!m_form->menuBar()->actions().contains(menu(*m_form, "N1")->menuAction()));
 }
 
 void LayoutTest::menus_data()
@@ -161,29 +162,37 @@ void LayoutTest::menus()
 {
     QFETCH(QString, menu);
     QFETCH(QStringList, items);
-    const QMap<QString, QMenu *> menus{{"MMFile", m_form->MMFile},
-                                       {"MMEdit", m_form->MMEdit},
-                                       {"MMSetting", m_form->MMSetting},
-                                       {"MMPlayMode", m_form->MMPlayMode},
-                                       {"MMSubWindow", m_form->MMSubWindow},
-                                       {"MMHelp", m_form->MMHelp},
-                                       {"N1", m_form->N1},
-                                       {"PopupMenu1", m_form->PopupMenu1},
-                                       {"PopupTray", m_form->PopupTray}};
-    QCOMPARE(captions(menus.value(menu)), items);
+    QCOMPARE(captions(tunelet::testkit::menu(*m_form, qPrintable(menu))), items);
+}
+
+void LayoutTest::separatorsKeepTheirNames()
+{
+    QStringList names;
+    for (int i = 1; i <= 10; ++i)
+        names << QStringLiteral("BarMM%1").arg(i, 2, 10, QLatin1Char('0'));
+    for (int i = 1; i <= 6; ++i)
+        names << QStringLiteral("BarPM%1").arg(i, 2, 10, QLatin1Char('0'));
+    for (const QString &name : names)
+        QVERIFY2(action(*m_form, qPrintable(name))->isSeparator(), qPrintable(name));
+    // Each sits where its number says: the second of the file menu's two.
+    const QList<QAction *> file = menu(*m_form, "MMFile")->actions();
+    QCOMPARE(file.indexOf(action(*m_form, "BarMM02")), 7);
+    const QList<QAction *> tray = menu(*m_form, "PopupTray")->actions();
+    QCOMPARE(tray.indexOf(action(*m_form, "BarPM06")), 8);
 }
 
 void LayoutTest::playModeIsOneRadioGroup()
 {
-    QVERIFY(m_form->PlayModeGroup->isExclusive());
-    QCOMPARE(m_form->PlayModeGroup->actions(),
-             (QList<QAction *>{m_form->MMListPlay, m_form->MMSinglePlay, m_form->MMRandomPlay}));
-    m_form->MMSinglePlay->trigger();
-    QVERIFY(m_form->MMSinglePlay->isChecked());
-    QVERIFY(!m_form->MMListPlay->isChecked());
-    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Single"));
-    m_form->MMListPlay->trigger();
-    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("List"));
+    QVERIFY(actionGroup(*m_form, "PlayModeGroup")->isExclusive());
+    QCOMPARE(actionGroup(*m_form, "PlayModeGroup")->actions(),
+             (QList<QAction *>{action(*m_form, "MMListPlay"), action(*m_form, "MMSinglePlay"),
+                               action(*m_form, "MMRandomPlay")}));
+    action(*m_form, "MMSinglePlay")->trigger();
+    QVERIFY(action(*m_form, "MMSinglePlay")->isChecked());
+    QVERIFY(!action(*m_form, "MMListPlay")->isChecked());
+    QCOMPARE(tunelet::testkit::statusBar(*m_form)->panelText(1), QStringLiteral("Single"));
+    action(*m_form, "MMListPlay")->trigger();
+    QCOMPARE(tunelet::testkit::statusBar(*m_form)->panelText(1), QStringLiteral("List"));
 }
 
 void LayoutTest::hiddenItems_data()
@@ -214,24 +223,17 @@ void LayoutTest::hiddenItems()
     QFETCH(QString, name);
     QFETCH(QString, caption);
     QFETCH(QKeySequence, shortcut);
-    const QMap<QString, QAction *> items{{"MMDelete2", m_form->MMDelete2},
-                                         {"MMUp2", m_form->MMUp2},
-                                         {"MMDown2", m_form->MMDown2},
-                                         {"N2", m_form->N2},
-                                         {"N3", m_form->N3},
-                                         {"N7", m_form->N7},
-                                         {"N8", m_form->N8},
-                                         {"PMPlay2", m_form->PMPlay2}};
-    QAction *item = items.value(name);
-    QVERIFY(item);
+    QAction *item = action(*m_form, qPrintable(name));
     QCOMPARE(item->text(), caption);
     QCOMPARE(item->shortcut(), shortcut);
     // Not shown in any visible menu, but live on the window (or the list).
     for (const QMenu *menu :
-         {m_form->MMFile, m_form->MMEdit, m_form->MMSetting, m_form->MMHelp, m_form->PopupMenu1})
+         {menu(*m_form, "MMFile"), menu(*m_form, "MMEdit"), menu(*m_form, "MMSetting"),
+          menu(*m_form, "MMHelp"), menu(*m_form, "PopupMenu1")})
         QVERIFY(!menu->actions().contains(item));
-    QWidget *owner =
-        name == QLatin1String("PMPlay2") ? static_cast<QWidget *>(m_form->ListView1) : m_form;
+    QWidget *owner = name == QLatin1String("PMPlay2")
+                         ? static_cast<QWidget *>(tunelet::testkit::listView(*m_form))
+                         : m_form;
     QVERIFY(owner->actions().contains(item));
     QVERIFY(!m_form->menuBar()->actions().contains(item));
 }
@@ -241,8 +243,8 @@ void LayoutTest::hiddenShortcutReachesItsHandler()
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    QSignalSpy deleted(m_form->MMDelete2, &QAction::triggered);
-    QSignalSpy next(m_form->N7, &QAction::triggered);
+    QSignalSpy deleted(action(*m_form, "MMDelete2"), &QAction::triggered);
+    QSignalSpy next(action(*m_form, "N7"), &QAction::triggered);
     QTest::keyClick(m_form, Qt::Key_Delete);
     QTest::keyClick(m_form, Qt::Key_Right, Qt::ControlModifier);
     QCOMPARE(deleted.count(), 1);
@@ -274,15 +276,8 @@ void LayoutTest::buttons()
     QFETCH(QString, name);
     QFETCH(int, x);
     QFETCH(QString, hint);
-    const QMap<QString, QToolButton *> buttons{
-        {"SBOpen", m_form->SBOpen},     {"SBSave", m_form->SBSave},     {"SBAdd", m_form->SBAdd},
-        {"SBDelete", m_form->SBDelete}, {"SBUp", m_form->SBUp},         {"SBDown", m_form->SBDown},
-        {"SBPlay", m_form->SBPlay},     {"SBPause", m_form->SBPause},   {"SBStop", m_form->SBStop},
-        {"SBBack", m_form->SBBack},     {"SBReturn", m_form->SBReturn}, {"SBSkip", m_form->SBSkip},
-        {"SBNext", m_form->SBNext}};
-    QToolButton *button = buttons.value(name);
-    QVERIFY(button);
-    QCOMPARE(button->parentWidget(), m_form->Panel1);
+    QToolButton *button = tunelet::testkit::button(*m_form, qPrintable(name));
+    QCOMPARE(button->parentWidget(), frame(*m_form, "Panel1"));
     QCOMPARE(button->geometry(), QRect(x, 4, 25, 25));
     QCOMPARE(button->toolTip(), hint);
     QVERIFY(button->autoRaise());
@@ -294,16 +289,16 @@ void LayoutTest::panelAndTimeLabel()
 {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QCOMPARE(m_form->Panel1->height(), 33);
-    QCOMPARE(m_form->Panel1->y(), 0);
-    QCOMPARE(m_form->Bevel1->x(), 64);
-    QCOMPARE(m_form->Bevel2->x(), 176);
-    QCOMPARE(m_form->Label1->text(), QStringLiteral("00:00/00:00"));
-    QCOMPARE(m_form->Label1->toolTip(), QStringLiteral("経過時間/合計時間"));
-    QCOMPARE(m_form->Label1->geometry().right() + 1, m_form->Panel1->width() - 2);
+    QCOMPARE(frame(*m_form, "Panel1")->height(), 33);
+    QCOMPARE(frame(*m_form, "Panel1")->y(), 0);
+    QCOMPARE(frame(*m_form, "Bevel1")->x(), 64);
+    QCOMPARE(frame(*m_form, "Bevel2")->x(), 176);
+    QCOMPARE(timeLabel(*m_form)->text(), QStringLiteral("00:00/00:00"));
+    QCOMPARE(timeLabel(*m_form)->toolTip(), QStringLiteral("経過時間/合計時間"));
+    QCOMPARE(timeLabel(*m_form)->geometry().right() + 1, frame(*m_form, "Panel1")->width() - 2);
     m_form->resize(600, 290);
-    QTRY_COMPARE(m_form->Label1->geometry().right() + 1, m_form->Panel1->width() - 2);
-    QCOMPARE(m_form->Panel1->width(), 600);
+    QTRY_COMPARE(timeLabel(*m_form)->geometry().right() + 1, frame(*m_form, "Panel1")->width() - 2);
+    QCOMPARE(frame(*m_form, "Panel1")->width(), 600);
 }
 
 // The sizes title bars, task bars and trays show, each drawn at its own size;
@@ -322,7 +317,7 @@ void LayoutTest::windowIcon()
 
 void LayoutTest::listView()
 {
-    QTreeView *view = m_form->ListView1;
+    QTreeView *view = tunelet::testkit::listView(*m_form);
     QCOMPARE(view->model(), &m_form->Playlist());
     QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("HEAD"));
     QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("FileName"));
@@ -356,7 +351,7 @@ void LayoutTest::listView()
 
 void LayoutTest::statusBar()
 {
-    TStatusBar *bar = m_form->StatusBar1;
+    TStatusBar *bar = tunelet::testkit::statusBar(*m_form);
     QCOMPARE(bar->height(), 19);
     QCOMPARE(bar->panelCount(), 3);
     QCOMPARE(bar->panel(0)->width(), 50);
@@ -370,13 +365,13 @@ void LayoutTest::playModeCycle()
 {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    QTest::mouseDClick(m_form->Panel1, Qt::LeftButton, {}, QPoint(360, 15));
-    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Single"));
-    QTest::mouseDClick(m_form->Label1, Qt::LeftButton);
-    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("Random"));
+    QTest::mouseDClick(frame(*m_form, "Panel1"), Qt::LeftButton, {}, QPoint(360, 15));
+    QCOMPARE(tunelet::testkit::statusBar(*m_form)->panelText(1), QStringLiteral("Single"));
+    QTest::mouseDClick(timeLabel(*m_form), Qt::LeftButton);
+    QCOMPARE(tunelet::testkit::statusBar(*m_form)->panelText(1), QStringLiteral("Random"));
     m_form->Panel1DblClick();
-    QCOMPARE(m_form->StatusBar1->panelText(1), QStringLiteral("List"));
-    QVERIFY(m_form->MMListPlay->isChecked());
+    QCOMPARE(tunelet::testkit::statusBar(*m_form)->panelText(1), QStringLiteral("List"));
+    QVERIFY(action(*m_form, "MMListPlay")->isChecked());
 }
 
 void LayoutTest::dataViewer()
@@ -394,10 +389,10 @@ void LayoutTest::dataViewer()
     QCOMPARE(viewer.text(), QStringLiteral("*HEAD\"テスト\""));
 
     // Its close box unchecks the menu item and empties it.
-    m_form->MMDataView->setChecked(true);
+    action(*m_form, "MMDataView")->setChecked(true);
     viewer.show();
     viewer.close();
-    QVERIFY(!m_form->MMDataView->isChecked());
+    QVERIFY(!action(*m_form, "MMDataView")->isChecked());
     QVERIFY(viewer.text().isEmpty());
     QVERIFY(!viewer.isVisible());
 }
@@ -427,7 +422,7 @@ void LayoutTest::aboutBox()
         QVERIFY(about.isVisible() && about.isModal());
         about.OKButton->click();
     });
-    m_form->About1->trigger();
+    action(*m_form, "About1")->trigger();
     QVERIFY(!about.isVisible());
 }
 

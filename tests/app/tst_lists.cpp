@@ -82,7 +82,7 @@ void ListsTest::openList()
 {
     m_form->Session().setPlayIndex(3);
     m_app->dialogs().chooseFiles({m_list});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
 
     const tunelet::PlaylistModel &list = m_form->Playlist();
     QCOMPARE(list.paths(), (QList<QByteArray>{m_app->path("a.snr"), m_app->path("lists/b.snr"),
@@ -112,7 +112,7 @@ void ListsTest::openCancelled()
 {
     m_form->AppendEntry(m_app->path("a.snr"));
     m_app->dialogs().cancelNextDialog();
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
     QCOMPARE(m_form->Playlist().count(), 1);
     QVERIFY(m_form->FileName.isEmpty());
     QCOMPARE(m_form->Session().playIndex(), 0);
@@ -126,7 +126,7 @@ void ListsTest::openMissingList()
     m_form->FileName = m_list;
     const QByteArray missing = m_app->path("gone.ppl");
     m_app->dialogs().chooseFiles({missing});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
 
     QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 は開けません").arg(QString::fromUtf8(missing))});
@@ -139,10 +139,10 @@ void ListsTest::openMissingList()
 void ListsTest::reload()
 {
     m_app->dialogs().chooseFiles({m_list});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
     QVERIFY(writeBytes(m_list, m_app->path("c.mid") + "\r\n"));
     m_form->Session().setPlayIndex(0);
-    m_form->MMReload->trigger();
+    action(*m_form, "MMReload")->trigger();
     QCOMPARE(m_form->Playlist().paths(), QList<QByteArray>{m_app->path("c.mid")});
     QCOMPARE(m_form->Session().playIndex(), -1);
     QCOMPARE(m_app->keys().keys(), (QList<Qt::Key>{Qt::Key_Down, Qt::Key_Down}));
@@ -151,7 +151,7 @@ void ListsTest::reload()
 void ListsTest::reloadWithoutList()
 {
     m_form->AppendEntry(m_app->path("a.snr"));
-    m_form->MMReload->trigger();
+    action(*m_form, "MMReload")->trigger();
     QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ  は開けません")});
     QCOMPARE(m_form->Playlist().count(), 1);
@@ -161,11 +161,11 @@ void ListsTest::reloadWithoutList()
 void ListsTest::saveThroughDialog()
 {
     m_app->dialogs().chooseFiles({m_list});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
     m_form->AppendEntry(m_app->path("notes.doc"));
     const QByteArray out = m_app->path("out.ppl");
     m_app->dialogs().chooseFiles({out});
-    m_form->MMSave->trigger();
+    action(*m_form, "MMSave")->trigger();
 
     QCOMPARE(readBytes(out), m_app->path("a.snr") + "\r\n" + m_app->path("lists/b.snr") + "\r\n" +
                                  m_app->path("c.mid") + "\r\n" + m_app->path("notes.doc") + "\r\n");
@@ -181,7 +181,7 @@ void ListsTest::saveThroughDialog()
 
     // Reading the saved list back skips the row of another kind.
     m_app->dialogs().chooseFiles({out});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
     QCOMPARE(m_form->Playlist().count(), 3);
 }
 
@@ -190,7 +190,7 @@ void ListsTest::saveEmptyPlaylist()
     const QByteArray out = m_app->path("empty.ppl");
     QVERIFY(writeBytes(out, "old content"));
     m_app->dialogs().chooseFiles({out});
-    m_form->MMSave->trigger();
+    action(*m_form, "MMSave")->trigger();
     QVERIFY(QFile::exists(QString::fromUtf8(out)));
     QCOMPARE(readBytes(out), QByteArray());
 }
@@ -200,7 +200,7 @@ void ListsTest::saveToUncreatableFile()
     m_form->AppendEntry(m_app->path("a.snr"));
     const QByteArray out = m_app->path("no/such/folder/x.ppl");
     m_app->dialogs().chooseFiles({out});
-    m_form->MMSave->trigger();
+    action(*m_form, "MMSave")->trigger();
     QCOMPARE(m_app->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(QString::fromUtf8(out))});
 }
@@ -216,7 +216,7 @@ void ListsTest::overwriteSave()
 {
     QFETCH(bool, yes);
     m_app->dialogs().chooseFiles({m_list});
-    m_form->MMOpen->trigger();
+    action(*m_form, "MMOpen")->trigger();
     const QByteArray before = readBytes(m_list);
     m_app->dialogs().answerNext(yes);
     m_form->StatusBar1DblClick();
@@ -233,7 +233,7 @@ void ListsTest::overwriteSaveOfEmptyPlaylistAsksNothing()
     m_form->FileName = m_list;
     const QByteArray before = readBytes(m_list);
     m_app->dialogs().answerNext(true);
-    emit m_form->StatusBar1->doubleClicked();
+    emit statusBar(*m_form)->doubleClicked();
     QVERIFY(m_app->dialogs().shown().isEmpty());
     QCOMPARE(readBytes(m_list), before);
 
@@ -241,7 +241,7 @@ void ListsTest::overwriteSaveOfEmptyPlaylistAsksNothing()
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->FileName.clear();
     m_app->dialogs().answerNext(true);
-    emit m_form->StatusBar1->doubleClicked();
+    emit statusBar(*m_form)->doubleClicked();
     QCOMPARE(m_app->dialogs().texts(What::Question),
              QStringList{QStringLiteral("\"\"に上書き保存？")});
     QCOMPARE(m_app->dialogs().texts(What::Error),
@@ -254,7 +254,7 @@ void ListsTest::statusBarDoubleClickAsks()
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     m_form->AppendEntry(m_app->path("a.snr"));
     m_form->FileName = m_list;
-    QTest::mouseDClick(m_form->StatusBar1, Qt::LeftButton, {}, QPoint(120, 8));
+    QTest::mouseDClick(statusBar(*m_form), Qt::LeftButton, {}, QPoint(120, 8));
     QCOMPARE(m_app->dialogs().texts(What::Question),
              QStringList{QStringLiteral("\"list.ppl\"に上書き保存？")});
 }
@@ -269,13 +269,13 @@ void ListsTest::downKeySelectsFirstRow()
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    form.ListView1->setFocus();
-    QTRY_VERIFY(form.ListView1->hasFocus());
+    listView(form)->setFocus();
+    QTRY_VERIFY(listView(form)->hasFocus());
     // The activation's own Down key reaches the still empty list first.
     QCoreApplication::processEvents();
 
     other.dialogs().chooseFiles({m_list});
-    form.MMOpen->trigger();
+    action(form, "MMOpen")->trigger();
     QCOMPARE(form.SelectedRow(), -1); // not yet: the keys are queued
     QTRY_COMPARE(form.SelectedRow(), 0);
 }

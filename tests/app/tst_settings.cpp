@@ -104,7 +104,7 @@ void SettingsTest::everyKeyBindsOneWindowValue()
         if (row.type == tunelet::SettingType::Boolean)
             QCOMPARE(std::abs(checkedItems().size() - checkedBefore.size()), 1);
     }
-    QVERIFY(form.MMRandomPlay->isChecked());
+    QVERIFY(action(form, "MMRandomPlay")->isChecked());
     QCOMPARE(form.SonaroPath, QByteArray("/changed/SonaroPath"));
 }
 
@@ -114,19 +114,20 @@ void SettingsTest::firstStart()
     TForm1 &form = app.start();
 
     QCOMPARE(form.geometry(), QRect(100, 100, 423, 290));
-    QCOMPARE(form.ListView1->header()->sectionSize(0), 251);
-    QCOMPARE(form.ListView1->header()->sectionSize(1), 144);
-    const QList<QAction *> on{form.MMRepeat, form.MMListOpen, form.MMPlayMinimize,
-                              form.MMCloseSonaro};
-    const QList<QAction *> off{form.MMStayOnTop, form.MMSaveList, form.MMCompactMode,
-                               form.MMTaskTray,  form.MMDataView, form.MMLzhHEAD,
-                               form.MMSWMember,  form.MMSWFinger, form.MMSWScore};
+    QCOMPARE(listView(form)->header()->sectionSize(0), 251);
+    QCOMPARE(listView(form)->header()->sectionSize(1), 144);
+    const QList<QAction *> on{action(form, "MMRepeat"), action(form, "MMListOpen"),
+                              action(form, "MMPlayMinimize"), action(form, "MMCloseSonaro")};
+    const QList<QAction *> off{
+        action(form, "MMStayOnTop"), action(form, "MMSaveList"), action(form, "MMCompactMode"),
+        action(form, "MMTaskTray"),  action(form, "MMDataView"), action(form, "MMLzhHEAD"),
+        action(form, "MMSWMember"),  action(form, "MMSWFinger"), action(form, "MMSWScore")};
     for (QAction *option : on)
         QVERIFY2(option->isChecked(), qPrintable(option->text()));
     for (QAction *option : off)
         QVERIFY2(!option->isChecked(), qPrintable(option->text()));
-    QVERIFY(form.MMListPlay->isChecked());
-    QCOMPARE(form.StatusBar1->panelText(1), QStringLiteral("List"));
+    QVERIFY(action(form, "MMListPlay")->isChecked());
+    QCOMPARE(statusBar(form)->panelText(1), QStringLiteral("List"));
     QCOMPARE(form.EditorPath, QByteArray("NotePad"));
     QVERIFY(form.SonaroPath.isEmpty());
     QVERIFY(form.mid2snrPath.isEmpty());
@@ -197,19 +198,20 @@ void SettingsTest::valuesAsRead()
 
     QString actual;
     if (check == QLatin1String("mode")) {
-        actual = form.StatusBar1->panelText(1);
-        const QAction *item = expected == QLatin1String("List")     ? form.MMListPlay
-                              : expected == QLatin1String("Single") ? form.MMSinglePlay
-                                                                    : form.MMRandomPlay;
+        actual = statusBar(form)->panelText(1);
+        const QAction *item = expected == QLatin1String("List")     ? action(form, "MMListPlay")
+                              : expected == QLatin1String("Single") ? action(form, "MMSinglePlay")
+                                                                    : action(form, "MMRandomPlay");
         QVERIFY(item->isChecked());
     } else if (check == QLatin1String("repeat")) {
-        actual = form.MMRepeat->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
+        actual =
+            action(form, "MMRepeat")->isChecked() ? QStringLiteral("on") : QStringLiteral("off");
     } else if (check == QLatin1String("top")) {
         actual = QString::number(form.geometry().top());
     } else if (check == QLatin1String("editor")) {
         actual = QString::fromUtf8(form.EditorPath);
     } else if (check == QLatin1String("column")) {
-        actual = QString::number(form.ListView1->header()->sectionSize(0));
+        actual = QString::number(listView(form)->header()->sectionSize(0));
     } else if (check == QLatin1String("version")) {
         actual = QString::fromUtf8(iniValue(readBytes(app.settingsPath()), "Software", "Version"));
     }
@@ -262,11 +264,11 @@ void SettingsTest::roundTrip()
     WindowFixture app;
     TForm1 &form = app.start();
     form.setGeometry(40, 50, 500, 320);
-    form.ListView1->header()->resizeSection(0, 180);
-    form.MMLzhHEAD->trigger();
-    form.MMRepeat->trigger();
-    form.MMSWScore->trigger();
-    form.MMRandomPlay->trigger();
+    listView(form)->header()->resizeSection(0, 180);
+    action(form, "MMLzhHEAD")->trigger();
+    action(form, "MMRepeat")->trigger();
+    action(form, "MMSWScore")->trigger();
+    action(form, "MMRandomPlay")->trigger();
     form.SonaroPath = "/opt/sonaro/sonaro";
     form.EditorPath = "/usr/bin/vi";
     form.OpenDialog1.InitialDir = "/lists/";
@@ -275,12 +277,12 @@ void SettingsTest::roundTrip()
 
     TForm1 &again = app.restart();
     QCOMPARE(again.geometry(), QRect(40, 50, 500, 320));
-    QCOMPARE(again.ListView1->header()->sectionSize(0), 180);
-    QVERIFY(again.MMLzhHEAD->isChecked());
-    QVERIFY(!again.MMRepeat->isChecked());
-    QVERIFY(again.MMSWScore->isChecked());
-    QVERIFY(again.MMRandomPlay->isChecked());
-    QCOMPARE(again.StatusBar1->panelText(1), QStringLiteral("Random"));
+    QCOMPARE(listView(again)->header()->sectionSize(0), 180);
+    QVERIFY(action(again, "MMLzhHEAD")->isChecked());
+    QVERIFY(!action(again, "MMRepeat")->isChecked());
+    QVERIFY(action(again, "MMSWScore")->isChecked());
+    QVERIFY(action(again, "MMRandomPlay")->isChecked());
+    QCOMPARE(statusBar(again)->panelText(1), QStringLiteral("Random"));
     QCOMPARE(again.SonaroPath, QByteArray("/opt/sonaro/sonaro"));
     QCOMPARE(again.EditorPath, QByteArray("/usr/bin/vi"));
     QCOMPARE(again.OpenDialog1.InitialDir, QByteArray("/lists/"));
@@ -315,7 +317,7 @@ void SettingsTest::saveListAtExit()
     form.AppendEntry(app.path("b.snr"));
     // Saving through the menus before does not change what the exit saves.
     app.dialogs().chooseFiles({app.path("other.ppl")});
-    form.MMSave->trigger();
+    action(form, "MMSave")->trigger();
     form.AppendEntry(app.path("a.snr"));
     app.stop();
 
@@ -340,9 +342,9 @@ void SettingsTest::saveListOffKeepsLastOpenedList()
     QVERIFY(writeBytes(app.path("list.ppl"), app.path("a.snr") + "\r\n"));
     TForm1 &form = app.start();
     app.dialogs().chooseFiles({app.path("list.ppl")});
-    form.MMOpen->trigger();
+    action(form, "MMOpen")->trigger();
     app.dialogs().chooseFiles({app.path("elsewhere.ppl")});
-    form.MMSave->trigger();
+    action(form, "MMSave")->trigger();
     app.stop();
     QCOMPARE(iniValue(readBytes(app.settingsPath()), "File", "FileName"), app.path("list.ppl"));
     QVERIFY(!QFile::exists(QString::fromUtf8(app.path("tunelet.ppl"))));
@@ -378,8 +380,8 @@ void SettingsTest::unwritableAtStartKeepsDesignState()
     QCOMPARE(app.dialogs().beeps(), 1);
     QCOMPARE(form.geometry(), QRect(100, 100, 423, 290));
     QCOMPARE(form.EditorPath, QByteArray("NotePad"));
-    QVERIFY(form.MMRepeat->isChecked());
-    QVERIFY(form.MMListPlay->isChecked());
+    QVERIFY(action(form, "MMRepeat")->isChecked());
+    QVERIFY(action(form, "MMListPlay")->isChecked());
     QCOMPARE(form.OpenDialog1.InitialDir, app.home());
     QCOMPARE(form.Playlist().count(), 0);
 }

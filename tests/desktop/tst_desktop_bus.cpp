@@ -131,17 +131,17 @@ void TestDesktopBus::unknownLoopStatusChangesNothing()
     QFETCH(QString, loop);
     TForm1 &form = m_fixture->form();
     const QString before = loopStatus();
-    const bool single = form.MMSinglePlay->isChecked();
-    const bool repeat = form.MMRepeat->isChecked();
+    const bool single = tunelet::testkit::action(form, "MMSinglePlay")->isChecked();
+    const bool repeat = tunelet::testkit::action(form, "MMRepeat")->isChecked();
     // Qt answers a property's setting itself; the setter leaves the modes.
     QCOMPARE(setLoopStatus(loop).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(loopStatus(), before);
-    QCOMPARE(form.MMSinglePlay->isChecked(), single);
-    QCOMPARE(form.MMRepeat->isChecked(), repeat);
+    QCOMPARE(tunelet::testkit::action(form, "MMSinglePlay")->isChecked(), single);
+    QCOMPARE(tunelet::testkit::action(form, "MMRepeat")->isChecked(), repeat);
     // The player is still there and still takes the names it knows.
     QCOMPARE(setLoopStatus(QStringLiteral("Track")).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(loopStatus(), QStringLiteral("Track"));
-    QVERIFY(form.MMSinglePlay->isChecked());
+    QVERIFY(tunelet::testkit::action(form, "MMSinglePlay")->isChecked());
 }
 
 void TestDesktopBus::openUriRefusesWhatNamesNoFile_data()

@@ -107,7 +107,7 @@ void AddInsertTest::startingFolderComesFromSettings()
     QVERIFY(writeBytes(m_fx->path("tunelet.ini"), "[File]\r\nIniDir2=" + folder + "\r\n"));
     m_form = &m_fx->start();
     m_fx->dialogs().cancelNextDialog();
-    m_form->MMAdd->trigger();
+    action(*m_form, "MMAdd")->trigger();
     QCOMPARE(m_fx->dialogs().shown().size(), 1);
     QCOMPARE(m_fx->dialogs().shown().first().dialog.InitialDir, folder);
     // A cancelled dialog moves nothing.
@@ -154,7 +154,7 @@ void AddInsertTest::insertWithoutSelectionAppends()
     const QByteArray x = m_fx->write("new/x.snr", songData("X"));
     const QByteArray y = m_fx->write("new/y.snr", songData("Y"));
     m_fx->dialogs().chooseFiles({x, y});
-    m_form->PMInsert->trigger();
+    action(*m_form, "PMInsert")->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "X", "Y"}));
 }
 

@@ -66,7 +66,7 @@ void DropTest::dropUrls(const QList<QUrl> &urls, const QPoint &viewportPos)
 {
     QMimeData mime;
     mime.setUrls(urls);
-    const QPoint inWindow = m_form->ListView1->viewport()->mapTo(m_form, viewportPos);
+    const QPoint inWindow = listView(*m_form)->viewport()->mapTo(m_form, viewportPos);
     // As a drag from the desktop arrives: it enters, moves, and is dropped.
     QDragEnterEvent enter(inWindow, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(m_form, &enter);
@@ -88,7 +88,7 @@ void DropTest::drop(const QByteArrayList &files, const QPoint &viewportPos)
 
 QPoint DropTest::rowPoint(int row) const
 {
-    const QRect rect = m_form->ListView1->visualRect(m_form->Playlist().index(row, 0));
+    const QRect rect = listView(*m_form)->visualRect(m_form->Playlist().index(row, 0));
     return rect.center();
 }
 
@@ -120,7 +120,7 @@ void DropTest::filesBelowTheRows()
     m_fx->addSongs(2);
     const QByteArray a = m_fx->write("a.snr", songData("Alpha"));
     const QByteArray b = m_fx->write("b.snr", songData("Beta"));
-    const QRect viewport = m_form->ListView1->viewport()->rect();
+    const QRect viewport = listView(*m_form)->viewport()->rect();
     QVERIFY(rowPoint(1).y() + 40 < viewport.bottom());
     drop({a, b}, QPoint(viewport.center().x(), viewport.bottom() - 2));
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Alpha", "Beta"}));

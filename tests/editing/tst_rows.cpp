@@ -54,7 +54,7 @@ void RowsTest::deleteSelectedRow()
     m_form->Session().setPlayIndex(4);
     m_form->MMDeleteClick();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 2", "Song 4", "Song 5"}));
-    QCOMPARE(m_form->focusWidget(), m_form->ListView1);
+    QCOMPARE(m_form->focusWidget(), listView(*m_form));
     QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>{Qt::Key_Left});
     // The list selects the row that took the deleted one's place; PlayIndex
     // now points past the last row.
@@ -77,7 +77,7 @@ void RowsTest::deleteWithoutSelection()
     m_form->MMDeleteClick();
     QCOMPARE(m_form->Playlist().count(), 3);
     QVERIFY(m_fx->keys().keys().isEmpty());
-    QVERIFY(m_form->focusWidget() != m_form->ListView1);
+    QVERIFY(m_form->focusWidget() != listView(*m_form));
 
     // Nothing on an empty list either.
     m_form->MMClearClick();
@@ -92,7 +92,7 @@ void RowsTest::clearShowsZeroOfZero()
     QCOMPARE(m_fx->panel(0), QStringLiteral("2/4"));
     m_form->Session().setPlayIndex(2);
     m_form->FileName = m_fx->path("list.ppl");
-    m_form->MMClear->trigger();
+    action(*m_form, "MMClear")->trigger();
     QCOMPARE(m_form->Playlist().count(), 0);
     QCOMPARE(m_fx->panel(0), QStringLiteral("0/0"));
     QCOMPARE(m_form->Session().playIndex(), 2);
@@ -141,10 +141,10 @@ void RowsTest::move()
 
     QCOMPARE(m_fx->captions(), captions);
     QCOMPARE(m_form->SelectedRow(), selectedAfter);
-    QCOMPARE(m_form->ListView1->currentIndex().row(), selectedAfter);
+    QCOMPARE(listView(*m_form)->currentIndex().row(), selectedAfter);
     QCOMPARE(m_form->Session().playIndex(), 2);
     QCOMPARE(m_fx->keys().keys(), keySent ? QList<Qt::Key>{Qt::Key_Left} : QList<Qt::Key>{});
-    QCOMPARE(m_form->focusWidget() == m_form->ListView1, keySent);
+    QCOMPARE(m_form->focusWidget() == listView(*m_form), keySent);
     if (keySent)
         QCOMPARE(m_fx->panel(0), QStringLiteral("%1/4").arg(selectedAfter + 1));
     else
@@ -155,11 +155,11 @@ void RowsTest::positionDisplayFollowsSelection()
 {
     m_fx->addSongs(5);
     QCOMPARE(m_fx->panel(0), QString());
-    QItemSelectionModel *selection = m_form->ListView1->selectionModel();
+    QItemSelectionModel *selection = listView(*m_form)->selectionModel();
     selection->select(m_form->Playlist().index(2, 0),
                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     QCOMPARE(m_fx->panel(0), QStringLiteral("3/5"));
-    m_form->ListView1->setCurrentIndex(m_form->Playlist().index(4, 1));
+    listView(*m_form)->setCurrentIndex(m_form->Playlist().index(4, 1));
     QCOMPARE(m_fx->panel(0), QStringLiteral("5/5"));
     // Without a selected row the display keeps its text.
     selection->clearSelection();
@@ -167,8 +167,8 @@ void RowsTest::positionDisplayFollowsSelection()
     m_form->ListView1Change();
     QCOMPARE(m_fx->panel(0), QStringLiteral("5/5"));
     // Through the keyboard as well.
-    m_form->ListView1->setCurrentIndex(m_form->Playlist().index(0, 0));
-    QTest::keyClick(m_form->ListView1, Qt::Key_Down);
+    listView(*m_form)->setCurrentIndex(m_form->Playlist().index(0, 0));
+    QTest::keyClick(listView(*m_form), Qt::Key_Down);
     QCOMPARE(m_fx->panel(0), QStringLiteral("2/5"));
 }
 

@@ -66,7 +66,7 @@ void SortPruneTest::sortCommandsReachTheSorter()
     m_form->SelectRow(0);
     m_form->Session().setPlayIndex(2);
     QCOMPARE(m_form->SortKey, 0);
-    m_form->MMHEADSort->trigger();
+    action(*m_form, "MMHEADSort")->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Alpha", "Bravo", "Charlie", "Delta"}));
     QCOMPARE(m_form->SortKey, 1);
     QCOMPARE(m_form->Session().playIndex(), -1);
@@ -75,13 +75,13 @@ void SortPruneTest::sortCommandsReachTheSorter()
     QCOMPARE(m_fx->panel(0), QStringLiteral("4/4"));
 
     m_form->Session().setPlayIndex(0);
-    m_form->MMHEADSort->trigger();
+    action(*m_form, "MMHEADSort")->trigger();
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Delta", "Charlie", "Bravo", "Alpha"}));
     QCOMPARE(m_form->SortKey, -1);
     QCOMPARE(m_form->Session().playIndex(), -1);
 
     // Files f0 ... f3 hold the titles in the order they were added.
-    m_form->MMFileNameSort->trigger();
+    action(*m_form, "MMFileNameSort")->trigger();
     QCOMPARE(m_form->SortKey, 2);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Delta", "Alpha", "Charlie", "Bravo"}));
     // The list view compares its rows by the same key.
@@ -109,7 +109,7 @@ void SortPruneTest::shuffleUsesTheSharedGenerator()
     m_form->SelectRow(1);
     m_form->Session().setPlayIndex(2);
     m_form->Random().setSeed(12345);
-    m_form->MMRandomSort->trigger();
+    action(*m_form, "MMRandomSort")->trigger();
     tunelet::RandomGenerator expected;
     expected.setSeed(12345);
     for (quint32 n = 3; n > 0; --n)
@@ -122,7 +122,7 @@ void SortPruneTest::shuffleUsesTheSharedGenerator()
 
     // No row is selected; the key, once it reaches the list, selects the first.
     QCOMPARE(m_form->SelectedRow(), -1);
-    QTest::keyClick(m_form->ListView1, Qt::Key_Down);
+    QTest::keyClick(listView(*m_form), Qt::Key_Down);
     QCOMPARE(m_form->SelectedRow(), 0);
     QCOMPARE(m_fx->panel(0), QStringLiteral("1/3"));
 }
@@ -143,7 +143,7 @@ void SortPruneTest::removeDuplicates()
     m_form->AppendEntry(same);
     m_form->AppendEntry(same);
     m_form->Session().setPlayIndex(4);
-    m_form->MMWFileDelete->trigger();
+    action(*m_form, "MMWFileDelete")->trigger();
 
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Same", "Song 2"}));
     QCOMPARE(m_fx->dialogs().beeps(), 1);
@@ -167,7 +167,7 @@ void SortPruneTest::removeMissing()
     m_form->InsertEntry(1, m_fx->path("dir.snr"));
     m_form->AppendEntry(m_fx->path("gone.mid"));
     m_form->Session().setPlayIndex(3);
-    m_form->MMExistsDelete->trigger();
+    action(*m_form, "MMExistsDelete")->trigger();
     QCOMPARE(m_fx->paths(), files);
     QCOMPARE(m_fx->dialogs().beeps(), 1);
     QCOMPARE(m_fx->dialogs().texts(What::Message),

@@ -69,33 +69,33 @@ void WiringTest::entryPoint_data()
 {
     QTest::addColumn<Trigger>("trigger");
     QTest::addColumn<Effect>("effect");
-    auto action = [](QAction *TForm1::*item) {
-        return Trigger([item](TForm1 &f) { (f.*item)->trigger(); });
+    auto item = [](const char *name) {
+        return Trigger([name](TForm1 &f) { action(f, name)->trigger(); });
     };
-    auto button = [](QToolButton *TForm1::*item) {
-        return Trigger([item](TForm1 &f) { (f.*item)->click(); });
+    auto speedButton = [](const char *name) {
+        return Trigger([name](TForm1 &f) { button(f, name)->click(); });
     };
-    QTest::newRow("MMAdd") << action(&TForm1::MMAdd) << Effect::AddDialog;
-    QTest::newRow("SBAdd") << button(&TForm1::SBAdd) << Effect::AddDialog;
-    QTest::newRow("PMInsert") << action(&TForm1::PMInsert) << Effect::AddDialog;
-    QTest::newRow("MMDelete") << action(&TForm1::MMDelete) << Effect::Deleted;
-    QTest::newRow("MMDelete2") << action(&TForm1::MMDelete2) << Effect::Deleted;
-    QTest::newRow("PMDelete") << action(&TForm1::PMDelete) << Effect::Deleted;
-    QTest::newRow("SBDelete") << button(&TForm1::SBDelete) << Effect::Deleted;
-    QTest::newRow("MMUp") << action(&TForm1::MMUp) << Effect::MovedUp;
-    QTest::newRow("MMUp2") << action(&TForm1::MMUp2) << Effect::MovedUp;
-    QTest::newRow("PMUp") << action(&TForm1::PMUp) << Effect::MovedUp;
-    QTest::newRow("SBUp") << button(&TForm1::SBUp) << Effect::MovedUp;
-    QTest::newRow("MMDown") << action(&TForm1::MMDown) << Effect::MovedDown;
-    QTest::newRow("MMDown2") << action(&TForm1::MMDown2) << Effect::MovedDown;
-    QTest::newRow("PMDown") << action(&TForm1::PMDown) << Effect::MovedDown;
-    QTest::newRow("SBDown") << button(&TForm1::SBDown) << Effect::MovedDown;
-    QTest::newRow("MMClear") << action(&TForm1::MMClear) << Effect::Cleared;
-    QTest::newRow("MMHEADSort") << action(&TForm1::MMHEADSort) << Effect::TitleSorted;
-    QTest::newRow("MMFileNameSort") << action(&TForm1::MMFileNameSort) << Effect::PathSorted;
-    QTest::newRow("MMRandomSort") << action(&TForm1::MMRandomSort) << Effect::Shuffled;
-    QTest::newRow("MMExistsDelete") << action(&TForm1::MMExistsDelete) << Effect::MissingReported;
-    QTest::newRow("MMWFileDelete") << action(&TForm1::MMWFileDelete) << Effect::DuplicatesReported;
+    QTest::newRow("MMAdd") << item("MMAdd") << Effect::AddDialog;
+    QTest::newRow("SBAdd") << speedButton("SBAdd") << Effect::AddDialog;
+    QTest::newRow("PMInsert") << item("PMInsert") << Effect::AddDialog;
+    QTest::newRow("MMDelete") << item("MMDelete") << Effect::Deleted;
+    QTest::newRow("MMDelete2") << item("MMDelete2") << Effect::Deleted;
+    QTest::newRow("PMDelete") << item("PMDelete") << Effect::Deleted;
+    QTest::newRow("SBDelete") << speedButton("SBDelete") << Effect::Deleted;
+    QTest::newRow("MMUp") << item("MMUp") << Effect::MovedUp;
+    QTest::newRow("MMUp2") << item("MMUp2") << Effect::MovedUp;
+    QTest::newRow("PMUp") << item("PMUp") << Effect::MovedUp;
+    QTest::newRow("SBUp") << speedButton("SBUp") << Effect::MovedUp;
+    QTest::newRow("MMDown") << item("MMDown") << Effect::MovedDown;
+    QTest::newRow("MMDown2") << item("MMDown2") << Effect::MovedDown;
+    QTest::newRow("PMDown") << item("PMDown") << Effect::MovedDown;
+    QTest::newRow("SBDown") << speedButton("SBDown") << Effect::MovedDown;
+    QTest::newRow("MMClear") << item("MMClear") << Effect::Cleared;
+    QTest::newRow("MMHEADSort") << item("MMHEADSort") << Effect::TitleSorted;
+    QTest::newRow("MMFileNameSort") << item("MMFileNameSort") << Effect::PathSorted;
+    QTest::newRow("MMRandomSort") << item("MMRandomSort") << Effect::Shuffled;
+    QTest::newRow("MMExistsDelete") << item("MMExistsDelete") << Effect::MissingReported;
+    QTest::newRow("MMWFileDelete") << item("MMWFileDelete") << Effect::DuplicatesReported;
 }
 
 void WiringTest::entryPoint()
@@ -149,24 +149,26 @@ void WiringTest::entryPoint()
 
 void WiringTest::shortcuts()
 {
-    QCOMPARE(m_form->MMDelete2->shortcut(), QKeySequence(Qt::Key_Delete));
-    QCOMPARE(m_form->MMUp2->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Up));
-    QCOMPARE(m_form->MMDown2->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Down));
+    QCOMPARE(action(*m_form, "MMDelete2")->shortcut(), QKeySequence(Qt::Key_Delete));
+    QCOMPARE(action(*m_form, "MMUp2")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Up));
+    QCOMPARE(action(*m_form, "MMDown2")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Down));
     // The hidden items are on the window, in no menu, and the sort commands
     // have no shortcut.
-    for (QAction *hidden : {m_form->MMDelete2, m_form->MMUp2, m_form->MMDown2}) {
+    for (QAction *hidden :
+         {action(*m_form, "MMDelete2"), action(*m_form, "MMUp2"), action(*m_form, "MMDown2")}) {
         QVERIFY(m_form->actions().contains(hidden));
-        QVERIFY(!m_form->MMFile->actions().contains(hidden));
-        QVERIFY(!m_form->MMEdit->actions().contains(hidden));
+        QVERIFY(!menu(*m_form, "MMFile")->actions().contains(hidden));
+        QVERIFY(!menu(*m_form, "MMEdit")->actions().contains(hidden));
     }
-    for (QAction *item : {m_form->MMHEADSort, m_form->MMFileNameSort, m_form->MMRandomSort,
-                          m_form->MMExistsDelete, m_form->MMWFileDelete})
+    for (QAction *item : {action(*m_form, "MMHEADSort"), action(*m_form, "MMFileNameSort"),
+                          action(*m_form, "MMRandomSort"), action(*m_form, "MMExistsDelete"),
+                          action(*m_form, "MMWFileDelete")})
         QVERIFY(item->shortcut().isEmpty());
-    QCOMPARE(m_form->MMAdd->text(), QStringLiteral("ファイルの追加(&A)"));
-    QCOMPARE(m_form->PMInsert->text(), QStringLiteral("ファイルの挿入(&I)"));
-    QCOMPARE(m_form->SBAdd->toolTip(), QStringLiteral("ファイルの追加"));
-    QVERIFY(m_form->PopupMenu1->actions().contains(m_form->PMInsert));
-    QVERIFY(m_form->MMEdit->actions().contains(m_form->MMWFileDelete));
+    QCOMPARE(action(*m_form, "MMAdd")->text(), QStringLiteral("ファイルの追加(&A)"));
+    QCOMPARE(action(*m_form, "PMInsert")->text(), QStringLiteral("ファイルの挿入(&I)"));
+    QCOMPARE(button(*m_form, "SBAdd")->toolTip(), QStringLiteral("ファイルの追加"));
+    QVERIFY(menu(*m_form, "PopupMenu1")->actions().contains(action(*m_form, "PMInsert")));
+    QVERIFY(menu(*m_form, "MMEdit")->actions().contains(action(*m_form, "MMWFileDelete")));
 }
 
 void WiringTest::shortcutKeysReachCommands()
@@ -176,32 +178,32 @@ void WiringTest::shortcutKeysReachCommands()
     m_form->activateWindow();
     if (!QTest::qWaitForWindowActive(m_form))
         QSKIP("the platform gives no active window, so window shortcuts cannot fire");
-    m_form->ListView1->setFocus();
+    listView(*m_form)->setFocus();
     m_form->SelectRow(1);
     m_fx->keys().clear(); // the window's own key on becoming active
-    QTest::keyClick(m_form->ListView1, Qt::Key_Up, Qt::ShiftModifier);
+    QTest::keyClick(listView(*m_form), Qt::Key_Up, Qt::ShiftModifier);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 2", "Song 1", "Song 3"}));
     QCOMPARE(m_form->SelectedRow(), 0);
-    QTest::keyClick(m_form->ListView1, Qt::Key_Down, Qt::ShiftModifier);
-    QTest::keyClick(m_form->ListView1, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(listView(*m_form), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(listView(*m_form), Qt::Key_Down, Qt::ShiftModifier);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 3", "Song 2"}));
     QCOMPARE(m_form->SelectedRow(), 2);
-    QTest::keyClick(m_form->ListView1, Qt::Key_Delete);
+    QTest::keyClick(listView(*m_form), Qt::Key_Delete);
     QCOMPARE(m_fx->captions(), (QByteArrayList{"Song 1", "Song 3"}));
     QCOMPARE(m_fx->keys().keys(), QList<Qt::Key>(4, Qt::Key_Left));
 }
 
 void WiringTest::lzhHeadToggles()
 {
-    const bool before = m_form->MMLzhHEAD->isChecked();
-    m_form->MMLzhHEAD->trigger();
-    QCOMPARE(m_form->MMLzhHEAD->isChecked(), !before);
-    m_form->MMLzhHEAD->trigger();
-    QCOMPARE(m_form->MMLzhHEAD->isChecked(), before);
+    const bool before = action(*m_form, "MMLzhHEAD")->isChecked();
+    action(*m_form, "MMLzhHEAD")->trigger();
+    QCOMPARE(action(*m_form, "MMLzhHEAD")->isChecked(), !before);
+    action(*m_form, "MMLzhHEAD")->trigger();
+    QCOMPARE(action(*m_form, "MMLzhHEAD")->isChecked(), before);
 
     // The option decides an archive row's caption: with it off nothing is
     // extracted and the row shows the archive's file name.
-    m_form->MMLzhHEAD->setChecked(false);
+    action(*m_form, "MMLzhHEAD")->setChecked(false);
     m_form->AppendEntry(m_fx->path("tune.lzh"));
     QCOMPARE(m_fx->captions(), QByteArrayList{"[LZH] tune.lzh"});
 }

@@ -65,7 +65,7 @@ void TestConverterFaults::init()
     m_launcher = std::make_unique<faults::CappedLauncher>(Cap);
     m_fixture->start({.processes = m_launcher.get()});
     form().SonaroPath = faults::binDir() + "/sonaro";
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     // The work file of an earlier song.
     QVERIFY(writeBytes(m_fixture->path("tunelet.snr"), songData("Old song")));
 }

@@ -62,15 +62,15 @@ void TestFolderFaults::unwritableProgramFolder()
     QCOMPARE(dialogs.texts(What::Message), QStringList{cannotWrite});
     QCOMPARE(dialogs.beeps(), 1);
     // The design defaults, and a window that opens and works.
-    QVERIFY(form.MMRepeat->isChecked());
-    QVERIFY(!form.MMSaveList->isChecked());
+    QVERIFY(action(form, "MMRepeat")->isChecked());
+    QVERIFY(!action(form, "MMSaveList")->isChecked());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.AppendEntry(song);
     QCOMPARE(form.Playlist().caption(0), QByteArray("Song"));
 
     // Exit still ends the program, after saying what could not be saved.
-    form.MMSaveList->setChecked(true);
+    action(form, "MMSaveList")->setChecked(true);
     dialogs.clear();
     QSignalSpy closed(&form, &TForm1::Closed);
     form.MMExitClick();
@@ -134,7 +134,7 @@ void TestFolderFaults::fullDiskAtExit()
     QVERIFY(oldSettings.contains("Version=105"));
     for (int i = 0; i < 200; ++i)
         form.AppendEntry(song);
-    form.MMSaveList->setChecked(true);
+    action(form, "MMSaveList")->setChecked(true);
 
     // Exit on a disk with no room for the list (many rows) nor the settings.
     const qint64 limit = std::min(oldSettings.size(), oldList.size());

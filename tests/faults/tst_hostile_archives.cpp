@@ -81,7 +81,7 @@ void TestHostileArchives::init()
     m_fixture = std::make_unique<WindowFixture>();
     QVERIFY(m_fixture->isValid());
     m_fixture->start({.processes = m_launcher.get()});
-    form().MMLzhHEAD->setChecked(true);
+    action(form(), "MMLzhHEAD")->setChecked(true);
     m_root = m_fixture->outsideRoot();
     // Places a hostile member might aim at.
     QVERIFY(writeBytes(m_root + "victim.snr", "original"));

@@ -183,8 +183,8 @@ void TestHostileData::dataViewerShowsHugeDataCut()
     TForm2 &viewer = *m_viewer;
     form().SetSiblings(nullptr, &viewer);
     form().SonaroPath = faults::binDir() + "/sonaro";
-    form().MMRepeat->setChecked(false);
-    form().MMDataView->setChecked(true);
+    action(form(), "MMRepeat")->setChecked(false);
+    action(form(), "MMDataView")->setChecked(true);
     form().AppendEntry(huge);
 
     faults::resetPeak();

@@ -39,7 +39,7 @@ private slots:
 
 private:
     TForm1 &form() const { return m_fixture->form(); }
-    QString panel() const { return form().StatusBar1->panelText(2); }
+    QString panel() const { return statusBar(form())->panelText(2); }
     // Starts the first of two long songs and waits until the poll follows it;
     // *pid is the player's process id.
     void startPlaying(qint64 *pid);
@@ -90,7 +90,7 @@ void TestPlayerFaults::startPlaying(qint64 *pid)
     QCOMPARE(m_launcher->startedIds().size(), 1);
     // The poll shows the player's status and total time.
     QTRY_VERIFY_WITH_TIMEOUT(panel() == Playing, 30000);
-    QTRY_VERIFY_WITH_TIMEOUT(form().Label1->text().contains(QStringLiteral("/1:29")), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(timeLabel(form())->text().contains(QStringLiteral("/1:29")), 30000);
     *pid = m_launcher->startedIds().first();
 }
 
@@ -176,7 +176,7 @@ void TestPlayerFaults::exitWithAHungPlayerStillEnds()
     qint64 pid = -1;
     startPlaying(&pid);
     QVERIFY(pid > 0);
-    form().MMSaveList->setChecked(true);
+    action(form(), "MMSaveList")->setChecked(true);
     QVERIFY(::kill(pid_t(pid), SIGSTOP) == 0);
 
     // The close asks the player to close (CloseSonaro is ticked) and gets

@@ -304,7 +304,7 @@ void TestLongPlay::aDayOfShortSongsLeavesNothingBehind()
     QVERIFY(!writeRows("blip%.snr", 3, [](int i) {
                  return blip("Blip " + QByteArray::number(i));
              }).isEmpty());
-    QVERIFY(form().MMRepeat->isChecked());
+    QVERIFY(action(form(), "MMRepeat")->isChecked());
     takeHoldingsAtSongs(5, SongsInADay);
 
     form().SBPlayClick();
@@ -382,7 +382,7 @@ void TestLongPlay::convertedRowsLeaveNothingBehind()
     const QByteArrayList rows =
         writeRows("midi/%.mid", ConvertedRows, [](int) { return shortMidi(); });
     QCOMPARE(rows.size(), ConvertedRows);
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     takeHoldingsAtSongs(3, ConvertedRows);
 
     form().SBPlayClick();
@@ -410,7 +410,7 @@ void TestLongPlay::archiveRowsLeaveNothingInTheProgramFolder()
         return archives::lzhLevel0({{"blip.snr", blip("Archived " + QByteArray::number(i))}});
     });
     QCOMPARE(rows.size(), ArchiveRows);
-    form().MMRepeat->setChecked(false);
+    action(form(), "MMRepeat")->setChecked(false);
     takeHoldingsAtSongs(3, ArchiveRows);
 
     form().SBPlayClick();
@@ -434,7 +434,7 @@ void TestLongPlay::descriptorsRunningOutAreNamedAndTheStateIsSaved()
 #endif
     const QByteArrayList rows = writeRows("song%.snr", 2, [](int) { return blip("Song"); });
     QCOMPARE(rows.size(), 2);
-    form().MMSaveList->setChecked(true);
+    action(form(), "MMSaveList")->setChecked(true);
 
     // Every descriptor the process may have is taken.
     rlimit saved{};

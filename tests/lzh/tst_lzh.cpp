@@ -200,14 +200,14 @@ void TestLzh::missingLibraryEndsTheCommand()
 {
     WindowFixture fixture;
     TForm1 &form = fixture.start();
-    form.MMLzhHEAD->setChecked(true);
+    action(form, "MMLzhHEAD")->setChecked(true);
     const QByteArray before = fixture.writeOutside("before.snr", songData("Before"));
     const QByteArray after = fixture.writeOutside("after.snr", songData("After"));
     const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
     QTemporaryDir empty;
     useLibraryFolder(QFile::encodeName(empty.path()));
     fixture.dialogs().chooseFiles({before, lzh, after});
-    form.MMAdd->trigger();
+    action(form, "MMAdd")->trigger();
     useLibraryFolder(m_binDir);
     QCOMPARE(fixture.dialogs().texts(What::Error),
              QStringList{QStringLiteral("Lha 形式書庫を扱うには UNLHA32.DLL が 必要です。")});
@@ -218,7 +218,7 @@ void TestLzh::missingLibraryEndsTheCommand()
 
     // With the library back, the same command goes through.
     fixture.dialogs().chooseFiles({lzh});
-    form.MMAdd->trigger();
+    action(form, "MMAdd")->trigger();
     QCOMPARE(fixture.captions(), (QByteArrayList{"Before", "[LZH] T"}));
 }
 
@@ -229,10 +229,10 @@ void TestLzh::windowWiring()
     WindowFixture fixture;
     TForm1 &form = fixture.start();
     const QByteArray lzh = archive("one.lzh", {{"song.snr", songData("T")}});
-    form.MMLzhHEAD->setChecked(false);
+    action(form, "MMLzhHEAD")->setChecked(false);
     form.AppendEntry(lzh);
     QVERIFY(form.ArchiveFile1.CommandLine().isEmpty());
-    form.MMLzhHEAD->setChecked(true);
+    action(form, "MMLzhHEAD")->setChecked(true);
     form.AppendEntry(lzh);
     QCOMPARE(fixture.captions(), (QByteArrayList{"[LZH] one.lzh", "[LZH] T"}));
     // The letter x, -+, -n1, a space for the empty user options, the archive, the program
@@ -264,7 +264,7 @@ void TestLzh::archiveRowPlays()
 
     form.SonaroPath = m_binDir + "/sonaro";
     form.SelectRow(0);
-    form.PMPlay->trigger();
+    action(form, "PMPlay")->trigger();
     const QByteArray workFile = fixture.path("tunelet.snr");
     QCOMPARE(form.windowTitle(), "Tunelet - <1> " + QFile::decodeName(workFile));
     QCOMPARE(form.PlayingPath(), workFile);

@@ -45,7 +45,7 @@ private:
     QSize outer() const { return form().Frame().geometry().size(); }
     int labelRightGap() const
     {
-        return form().Panel1->width() - form().Label1->geometry().right() - 1;
+        return frame(form(), "Panel1")->width() - timeLabel(form())->geometry().right() - 1;
     }
     std::unique_ptr<WindowFixture> m_app;
 };
@@ -67,24 +67,24 @@ void CompactModeTest::compactOnAndOffAtTheDesignSize()
     m_app->start();
     QVERIFY(m_app->show());
     QCOMPARE(outer(), QSize(423, 290));
-    const int listBefore = form().ListView1->height();
+    const int listBefore = listView(form())->height();
     QVERIFY(listBefore > 0);
 
-    form().MMCompactMode->trigger();
-    QVERIFY(form().MMCompactMode->isChecked());
+    action(form(), "MMCompactMode")->trigger();
+    QVERIFY(action(form(), "MMCompactMode")->isChecked());
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
     // Only the menu bar, the button bar and the status bar are left.
     QCOMPARE(form().height(), menuHeight() + CompactHeight);
-    QCOMPARE(form().ListView1->height(), 0);
-    QVERIFY(form().StatusBar1->isVisible());
-    QCOMPARE(form().StatusBar1->geometry().bottom() + 1, CompactHeight);
+    QCOMPARE(listView(form())->height(), 0);
+    QVERIFY(statusBar(form())->isVisible());
+    QCOMPARE(statusBar(form())->geometry().bottom() + 1, CompactHeight);
     QCOMPARE(outer().width(), 423);
     QCOMPARE(labelRightGap(), 2);
 
     // Leaving through the menu gives the list its height back.
-    form().MMCompactMode->trigger();
-    QVERIFY(!form().MMCompactMode->isChecked());
-    QTRY_COMPARE(form().ListView1->height(), listBefore);
+    action(form(), "MMCompactMode")->trigger();
+    QVERIFY(!action(form(), "MMCompactMode")->isChecked());
+    QTRY_COMPARE(listView(form())->height(), listBefore);
     QCOMPARE(outer().height(), 290);
     QCOMPARE(labelRightGap(), 2);
 }
@@ -93,19 +93,19 @@ void CompactModeTest::enlargingTheWindowLeavesCompactMode()
 {
     m_app->start();
     QVERIFY(m_app->show());
-    form().MMCompactMode->trigger();
+    action(form(), "MMCompactMode")->trigger();
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
 
     // A wider window stays compact.
     form().resize(500, form().height());
     QTRY_COMPARE(form().width(), 500);
-    QVERIFY(form().MMCompactMode->isChecked());
+    QVERIFY(action(form(), "MMCompactMode")->isChecked());
 
     // A taller one does not.
     form().resize(500, 400);
     QTRY_COMPARE(form().height(), 400);
-    QVERIFY(!form().MMCompactMode->isChecked());
-    QVERIFY(form().ListView1->height() > 0);
+    QVERIFY(!action(form(), "MMCompactMode")->isChecked());
+    QVERIFY(listView(form())->height() > 0);
 }
 
 void CompactModeTest::timeLabelFollowsTheBarsRightEdge_data()
@@ -122,8 +122,9 @@ void CompactModeTest::timeLabelFollowsTheBarsRightEdge()
     m_app->start();
     QVERIFY(m_app->show());
     form().resize(width, 290);
-    QTRY_COMPARE(form().Panel1->width(), width);
-    QCOMPARE(form().Label1->x(), form().Panel1->width() - form().Label1->width() - 2);
+    QTRY_COMPARE(frame(form(), "Panel1")->width(), width);
+    QCOMPARE(timeLabel(form())->x(),
+             frame(form(), "Panel1")->width() - timeLabel(form())->width() - 2);
 }
 
 void CompactModeTest::startedInCompactMode()
@@ -131,12 +132,12 @@ void CompactModeTest::startedInCompactMode()
     m_app->write("tunelet.ini", "[Window]\r\nHeight=320\r\n[Setting]\r\nCompactMode=1\r\n");
     m_app->start();
     QVERIFY(m_app->show());
-    QVERIFY(form().MMCompactMode->isChecked());
+    QVERIFY(action(form(), "MMCompactMode")->isChecked());
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
-    QVERIFY(form().MMCompactMode->isChecked());
+    QVERIFY(action(form(), "MMCompactMode")->isChecked());
 
     // The list gets back the height the stored window gave it.
-    form().MMCompactMode->trigger();
+    action(form(), "MMCompactMode")->trigger();
     QTRY_COMPARE(outer().height(), 320);
 }
 
@@ -144,7 +145,7 @@ void CompactModeTest::exitStoresTheFullHeight()
 {
     m_app->start();
     QVERIFY(m_app->show());
-    form().MMCompactMode->trigger();
+    action(form(), "MMCompactMode")->trigger();
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
     m_app->stop();
 
@@ -157,7 +158,7 @@ void CompactModeTest::exitStoresTheFullHeight()
     m_app->start();
     QVERIFY(m_app->show());
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
-    form().MMCompactMode->trigger();
+    action(form(), "MMCompactMode")->trigger();
     QTRY_COMPARE(outer().height(), 290);
 }
 
@@ -177,7 +178,7 @@ void CompactModeTest::exitWhileHiddenInTheTray()
     QVERIFY(m_app->show());
     form().Frame().setGeometry(QRect(form().Frame().geometry().topLeft(), QSize(423, 350)));
     QTRY_COMPARE(outer().height(), 350);
-    form().MMCompactMode->trigger();
+    action(form(), "MMCompactMode")->trigger();
     QTRY_COMPARE(form().centralWidget()->height(), CompactHeight);
     form().PMWindowClick();
     QVERIFY(!form().isVisible());

@@ -58,14 +58,14 @@ void DataViewerTest::cleanup()
 void DataViewerTest::opensEmptyWhileIdle()
 {
     viewer().setData("left over");
-    form().MMDataView->trigger();
-    QVERIFY(form().MMDataView->isChecked());
+    action(form(), "MMDataView")->trigger();
+    QVERIFY(action(form(), "MMDataView")->isChecked());
     QVERIFY(viewer().isVisible());
     QVERIFY(viewer().text().isEmpty());
 
     viewer().setData("something");
-    form().MMDataView->trigger();
-    QVERIFY(!form().MMDataView->isChecked());
+    action(form(), "MMDataView")->trigger();
+    QVERIFY(!action(form(), "MMDataView")->isChecked());
     QVERIFY(!viewer().isVisible());
     QVERIFY(viewer().text().isEmpty());
 }
@@ -75,7 +75,7 @@ void DataViewerTest::loadsThePlayingFile()
     m_app->addSongs(2);
     form().SelectRow(1);
     form().ListView1DblClick();
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(viewer().isVisible());
     QCOMPARE(viewer().text(), QString::fromUtf8(songData("Song 2")).replace("\r\n", "\n"));
 }
@@ -84,13 +84,13 @@ void DataViewerTest::playingFileFromTheCaption()
 {
     const QByteArray other = m_app->write("other.snr", songData("Other"));
     form().setWindowTitle(QStringLiteral("Tunelet - <7> ") + QFile::decodeName(other));
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(viewer().text().contains(QStringLiteral("*HEAD\"Other\"")));
 
     // A progress caption holds no "> ": no playing data file.
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     form().setWindowTitle(QStringLiteral("Tunelet - mid2snr実行中..."));
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(viewer().text().isEmpty());
 }
 
@@ -99,7 +99,7 @@ void DataViewerTest::missingPlayingFileOpensEmpty()
     const QByteArrayList songs = m_app->addSongs(1);
     form().SBPlayClick();
     QVERIFY(tunelet::removeFile(songs[0]));
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(viewer().isVisible());
     QVERIFY(viewer().text().isEmpty());
     QVERIFY(m_app->dialogs().shown().isEmpty());
@@ -113,29 +113,29 @@ void DataViewerTest::unreadablePlayingFileIsReported()
     QVERIFY(tunelet::isExistingFile(unreadable));
     viewer().setData("left over");
     form().SetCaption(QStringLiteral("Tunelet - <1> ") + QString::fromUtf8(unreadable));
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QCOMPARE(m_app->dialogs().texts(ScriptedDialogs::Shown::What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ /proc/self/mem は開けません")});
     // The error ended the command before the viewer was shown; the item
     // keeps the check mark it set first.
     QVERIFY(!viewer().isVisible());
-    QVERIFY(form().MMDataView->isChecked());
+    QVERIFY(action(form(), "MMDataView")->isChecked());
 }
 
 void DataViewerTest::closeBoxUnticksAndTheItemReloads()
 {
     m_app->addSongs(1);
     form().SBPlayClick();
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
 
     viewer().close();
-    QVERIFY(!form().MMDataView->isChecked());
+    QVERIFY(!action(form(), "MMDataView")->isChecked());
     QVERIFY(viewer().text().isEmpty());
     QVERIFY(!viewer().isVisible());
 
-    form().MMDataView->trigger();
-    QVERIFY(form().MMDataView->isChecked());
+    action(form(), "MMDataView")->trigger();
+    QVERIFY(action(form(), "MMDataView")->isChecked());
     QVERIFY(viewer().isVisible());
     QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
 }
@@ -143,7 +143,7 @@ void DataViewerTest::closeBoxUnticksAndTheItemReloads()
 void DataViewerTest::loadedAtEachSongStart()
 {
     m_app->addSongs(2);
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     form().SBPlayClick();
     QVERIFY(viewer().text().contains(QStringLiteral("Song 1")));
     form().SBNextClick();
@@ -160,7 +160,7 @@ void DataViewerTest::notLoadedWhileOff()
 
 void DataViewerTest::storedAtExit()
 {
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     viewer().Frame().setGeometry(QRect(120, 130, 400, 250));
     m_app->stop();
     const QByteArray ini = m_app->settings();

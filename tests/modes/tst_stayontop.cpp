@@ -47,14 +47,14 @@ void StayOnTopTest::setAndCleared()
     QVERIFY(m_app->show());
     QVERIFY(!onTop());
 
-    form().MMStayOnTop->trigger();
-    QVERIFY(form().MMStayOnTop->isChecked());
+    action(form(), "MMStayOnTop")->trigger();
+    QVERIFY(action(form(), "MMStayOnTop")->isChecked());
     QVERIFY(onTop());
     QVERIFY(form().isVisible());
 
     // Switched off, the flag is cleared, not merely left alone.
-    form().MMStayOnTop->trigger();
-    QVERIFY(!form().MMStayOnTop->isChecked());
+    action(form(), "MMStayOnTop")->trigger();
+    QVERIFY(!action(form(), "MMStayOnTop")->isChecked());
     QVERIFY(!onTop());
     QVERIFY(form().isVisible());
     QVERIFY(QTest::qWaitForWindowExposed(&form()));
@@ -64,12 +64,12 @@ void StayOnTopTest::appliedAtStartAndStored()
 {
     m_app->write("tunelet.ini", "[Setting]\r\nStayOnTop=1\r\n");
     m_app->start();
-    QVERIFY(form().MMStayOnTop->isChecked());
+    QVERIFY(action(form(), "MMStayOnTop")->isChecked());
     QVERIFY(onTop());
     // Applied to the window before it is first shown: nothing shows early.
     QVERIFY(!form().isVisible());
 
-    form().MMStayOnTop->trigger();
+    action(form(), "MMStayOnTop")->trigger();
     m_app->stop();
     QVERIFY(m_app->settings().contains("StayOnTop=0\r\n"));
 }
@@ -79,13 +79,13 @@ void StayOnTopTest::dataViewerStaysWhereItIs()
     m_app->write("tunelet.ini", "[Window]\r\nTop2=40\r\nLeft2=30\r\nHeight2=200\r\nWidth2=300\r\n");
     m_app->start();
     QVERIFY(m_app->show());
-    form().MMDataView->trigger();
+    action(form(), "MMDataView")->trigger();
     QVERIFY(m_app->viewer().isVisible());
     const QRect moved(150, 160, 310, 210);
     m_app->viewer().setGeometry(moved);
 
     // Showing the window again after its flags changed is no new show.
-    form().MMStayOnTop->trigger();
+    action(form(), "MMStayOnTop")->trigger();
     QCOMPARE(m_app->viewer().geometry(), moved);
     QVERIFY(m_app->viewer().isVisible());
 }

@@ -113,7 +113,7 @@ void ToolsTest::editPlayingDataWithTheDesktopEditor()
     form().SelectRow(1);
     form().ListView1DblClick();
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
-    form().MMDataEdit->trigger();
+    action(form(), "MMDataEdit")->trigger();
     QCOMPARE(shell().opened(), QByteArrayList{songs[1]});
     QVERIFY(shell().started().isEmpty());
     QVERIFY(m_app->dialogs().shown().isEmpty());
@@ -124,7 +124,7 @@ void ToolsTest::editPlayingDataWithAnotherEditor()
     const QByteArrayList songs = m_app->addSongs(1);
     form().EditorPath = m_app->write("myeditor", "#!/bin/sh\n");
     form().SBPlayClick();
-    form().MMDataEdit->trigger();
+    action(form(), "MMDataEdit")->trigger();
     QCOMPARE(shell().started().size(), 1);
     QCOMPARE(shell().started()[0].program, form().EditorPath);
     // The data file is the one argument, as it is: no quotes added.
@@ -135,13 +135,13 @@ void ToolsTest::editPlayingDataWithAnotherEditor()
 void ToolsTest::editPlayingDataWhileIdleDoesNothing()
 {
     const QByteArrayList songs = m_app->addSongs(1);
-    form().MMDataEdit->trigger();
+    action(form(), "MMDataEdit")->trigger();
     QVERIFY(shell().opened().isEmpty());
 
     // A playing file that is gone: nothing, and no message.
     form().SBPlayClick();
     QVERIFY(QFile::remove(QFile::decodeName(songs[0])));
-    form().MMDataEdit->trigger();
+    action(form(), "MMDataEdit")->trigger();
     QVERIFY(shell().opened().isEmpty());
     QVERIFY(m_app->dialogs().shown().isEmpty());
     QCOMPARE(m_app->dialogs().beeps(), 0);
@@ -164,7 +164,7 @@ void ToolsTest::editRowSkipsMidiAndArchives()
     // Even with an unusable editor setting: nothing at all.
     for (const QByteArray &editor : {QByteArray("NotePad"), QByteArray("bad")}) {
         form().EditorPath = editor;
-        form().PMDataEdit->trigger();
+        action(form(), "PMDataEdit")->trigger();
     }
     QVERIFY(m_app->dialogs().shown().isEmpty());
     QCOMPARE(m_app->dialogs().beeps(), 0);
@@ -177,11 +177,11 @@ void ToolsTest::editRowWithUnusableEditor()
     m_app->addSongs(1);
     form().EditorPath = "bad";
     // No row selected: nothing.
-    form().PMDataEdit->trigger();
+    action(form(), "PMDataEdit")->trigger();
     QCOMPARE(m_app->dialogs().beeps(), 0);
 
     form().SelectRow(0);
-    form().PMDataEdit->trigger();
+    action(form(), "PMDataEdit")->trigger();
     QCOMPARE(m_app->dialogs().beeps(), 1);
     QCOMPARE(m_app->dialogs().texts(What::Message), QStringList{EditorMessage});
     QVERIFY(shell().opened().isEmpty());
@@ -192,14 +192,14 @@ void ToolsTest::editRowStartsTheEditor()
 {
     const QByteArrayList songs = m_app->addSongs(2);
     form().SelectRow(1);
-    form().PMDataEdit->trigger();
+    action(form(), "PMDataEdit")->trigger();
     QCOMPARE(shell().opened(), QByteArrayList{songs[1]});
 
     // A row's text file with another extension is data too.
     form().AppendEntry(m_app->write("notes.txt", "text"));
     form().SelectRow(2);
     form().EditorPath = m_app->write("myeditor", "#!/bin/sh\n");
-    form().PMDataEdit->trigger();
+    action(form(), "PMDataEdit")->trigger();
     QCOMPARE(shell().started().size(), 1);
     QCOMPARE(shell().started()[0].arguments, QByteArrayList{m_app->path("notes.txt")});
 }
@@ -228,15 +228,15 @@ void ToolsTest::pathDialogs()
     QByteArray *value = nullptr;
     switch (PathSetting(which)) {
     case PathSetting::Sonaro:
-        item = form().MMSonaroPath;
+        item = action(form(), "MMSonaroPath");
         value = &form().SonaroPath;
         break;
     case PathSetting::Editor:
-        item = form().MMEditorPath;
+        item = action(form(), "MMEditorPath");
         value = &form().EditorPath;
         break;
     case PathSetting::Converter:
-        item = form().MMmid2snrPath;
+        item = action(form(), "MMmid2snrPath");
         value = &form().mid2snrPath;
         break;
     }
@@ -267,7 +267,7 @@ void ToolsTest::pathDialogs()
 void ToolsTest::editorDialogStartsWithNotePad()
 {
     QCOMPARE(form().EditorPath, QByteArray("NotePad"));
-    form().MMEditorPath->trigger();
+    action(form(), "MMEditorPath")->trigger();
     QCOMPARE(m_app->dialogs().shown().size(), 1);
     QCOMPARE(m_app->dialogs().shown()[0].dialog.FileName, QByteArray("NotePad"));
     QVERIFY(m_app->dialogs().shown()[0].dialog.InitialDir.isEmpty());
@@ -279,8 +279,8 @@ void ToolsTest::programDialogsStartAtTheShippedProgram()
     form().SonaroPath.clear();
     form().mid2snrPath.clear();
     const QByteArray shipped = tunelet::executableFolder();
-    form().MMSonaroPath->trigger();
-    form().MMmid2snrPath->trigger();
+    action(form(), "MMSonaroPath")->trigger();
+    action(form(), "MMmid2snrPath")->trigger();
     QCOMPARE(m_app->dialogs().shown().size(), 2);
     QCOMPARE(m_app->dialogs().shown()[0].dialog.FileName, shipped + "sonaro");
     QCOMPARE(m_app->dialogs().shown()[0].dialog.InitialDir, shipped);
@@ -313,7 +313,7 @@ void ToolsTest::volumeControl()
     QFETCH(QByteArray, started);
     for (const QByteArray &name : installed)
         shell().putOnPath(name);
-    form().MMVolume->trigger();
+    action(form(), "MMVolume")->trigger();
     if (started.isEmpty()) {
         QVERIFY(shell().started().isEmpty());
     } else {
@@ -327,14 +327,14 @@ void ToolsTest::volumeControl()
 void ToolsTest::helpOpensTheHelpFile()
 {
     const QByteArray help = m_app->write("tunelet.html", "<html></html>");
-    form().Contents1->trigger();
+    action(form(), "Contents1")->trigger();
     QCOMPARE(shell().opened(), QByteArrayList{help});
     QVERIFY(m_app->dialogs().shown().isEmpty());
 }
 
 void ToolsTest::missingHelpFileIsReported()
 {
-    form().Contents1->trigger();
+    action(form(), "Contents1")->trigger();
     QVERIFY(shell().opened().isEmpty());
     QCOMPARE(m_app->dialogs().beeps(), 1);
     QCOMPARE(m_app->dialogs().texts(What::Message),
@@ -350,7 +350,7 @@ void ToolsTest::aboutBox()
         shownModal = about.isVisible() && about.isModal();
         about.OKButton->click();
     });
-    form().About1->trigger();
+    action(form(), "About1")->trigger();
     QVERIFY(shownModal);
     QVERIFY(!about.isVisible());
     QCOMPARE(about.ProductName->text(), QStringLiteral("Tunelet Ver1.05"));
@@ -381,7 +381,7 @@ void ToolsTest::optionSwitches()
     QFETCH(QByteArray, key);
     QFETCH(bool, initially);
     QAction *item = nullptr;
-    for (QMenu *menu : {form().MMSetting, form().MMSubWindow})
+    for (QMenu *menu : {menu(form(), "MMSetting"), menu(form(), "MMSubWindow")})
         for (QAction *action : menu->actions())
             if (action->text() == caption)
                 item = action;
@@ -401,7 +401,7 @@ void ToolsTest::exitRunsTheCloseQuery()
 {
     QVERIFY(m_app->show());
     QSignalSpy closed(&form(), &TForm1::Closed);
-    form().MMExit->trigger();
+    action(form(), "MMExit")->trigger();
     QCOMPARE(closed.size(), 1);
     QVERIFY(form().IsClosed());
     QVERIFY(!form().isVisible());
@@ -413,7 +413,7 @@ void ToolsTest::exitRunsTheCloseQuery()
     QVERIFY(m_app->show());
     form().PMWindowClick();
     QSignalSpy closedHidden(&form(), &TForm1::Closed);
-    form().PMTrayExit->trigger();
+    action(form(), "PMTrayExit")->trigger();
     QCOMPARE(closedHidden.size(), 1);
 }
 

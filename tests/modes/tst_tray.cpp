@@ -78,7 +78,7 @@ void TrayTest::trayIconIsSetUp()
     QCOMPARE(icon->parent(), &form());
     QVERIFY(!icon->Icon().isNull());
     QCOMPARE(icon->TipHelp(), QByteArray("Tunelet"));
-    QCOMPARE(icon->RBPopupMenu(), form().PopupTray);
+    QCOMPARE(icon->RBPopupMenu(), menu(form(), "PopupTray"));
     QVERIFY(!icon->LBPopupMenu());
     QVERIFY(icon->OnDblClick());
     // A single left click does nothing.
@@ -86,14 +86,14 @@ void TrayTest::trayIconIsSetUp()
     // TaskTray is off by default: nothing in the tray.
     QVERIFY(!icon->Visible());
     QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 0);
-    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+    QCOMPARE(action(form(), "PMWindow")->text(), QStringLiteral("ウィンドウを隠す(&V)"));
 }
 
 void TrayTest::trayMenuItems()
 {
     m_app->start();
     QStringList items;
-    for (QAction *action : form().PopupTray->actions())
+    for (QAction *action : menu(form(), "PopupTray")->actions())
         items << (action->isSeparator() ? QStringLiteral("-") : action->text());
     QCOMPARE(items, (QStringList{"再生(&P)", "一時停止(&U)", "停止(&S)", "-", "前の曲(&B)",
                                  "次の曲(&N)", "-", "ウィンドウを隠す(&V)", "-", "終了(&X)"}));
@@ -105,29 +105,29 @@ void TrayTest::trayMenuCommands()
     const QByteArrayList songs = m_app->addSongs(3);
     const QString playing = QStringLiteral("Tunelet - <%1> ") + QFile::decodeName(m_app->home());
 
-    form().PMTrayPlay->trigger();
+    action(form(), "PMTrayPlay")->trigger();
     QCOMPARE(form().windowTitle(), playing.arg(1) + QStringLiteral("song1.snr"));
-    form().PMTrayNext->trigger();
+    action(form(), "PMTrayNext")->trigger();
     QCOMPARE(form().windowTitle(), playing.arg(2) + QStringLiteral("song2.snr"));
-    form().PMTrayBack->trigger();
+    action(form(), "PMTrayBack")->trigger();
     QCOMPARE(form().windowTitle(), playing.arg(1) + QStringLiteral("song1.snr"));
     QCOMPARE(m_app->recorded().launcher.parameters().size(), 3);
 
     // Pause goes to the player's window.
     const windowlink::HWND player =
         m_app->recorded().windows.addWindow("CN_sonaro", "song → 1：00");
-    form().PMTrayPause->trigger();
+    action(form(), "PMTrayPause")->trigger();
     const auto &sent = m_app->recorded().windows.sent();
     QVERIFY(std::any_of(sent.begin(), sent.end(), [player](const auto &message) {
         return message.window == player && message.message == windowlink::WM_KEYDOWN;
     }));
     m_app->recorded().windows.removeWindow(player);
 
-    form().PMTrayStop->trigger();
+    action(form(), "PMTrayStop")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(!form().Session().progressTimer().isActive());
 
-    form().PMTrayExit->trigger();
+    action(form(), "PMTrayExit")->trigger();
     QVERIFY(form().IsClosed());
     QVERIFY(m_app->settings().contains("[Setting]"));
 }
@@ -136,7 +136,7 @@ void TrayTest::shownAtStartWithTaskTrayOn()
 {
     m_app->write("tunelet.ini", "[Setting]\r\nTaskTray=1\r\n");
     m_app->start();
-    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(action(form(), "MMTaskTray")->isChecked());
     QVERIFY(form().TrayIcon1->Visible());
     QVERIFY(form().TrayIcon1->Registered());
     QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 1);
@@ -164,8 +164,8 @@ void TrayTest::refusedAtStartEndsTheStartUp()
     QCOMPARE(form().Playlist().count(), 0);
     QCOMPARE(form().height(), 290);
     // The settings read so far stand.
-    QVERIFY(form().MMTaskTray->isChecked());
-    QVERIFY(form().MMCompactMode->isChecked());
+    QVERIFY(action(form(), "MMTaskTray")->isChecked());
+    QVERIFY(action(form(), "MMCompactMode")->isChecked());
     QVERIFY(!form().TrayIcon1->Registered());
     QVERIFY(m_app->show());
 }
@@ -173,13 +173,13 @@ void TrayTest::refusedAtStartEndsTheStartUp()
 void TrayTest::switchFlipsTheIcon()
 {
     m_app->start();
-    form().MMTaskTray->trigger();
-    QVERIFY(form().MMTaskTray->isChecked());
+    action(form(), "MMTaskTray")->trigger();
+    QVERIFY(action(form(), "MMTaskTray")->isChecked());
     QVERIFY(form().TrayIcon1->Registered());
     QCOMPARE(m_app->recorded().notifyArea.countOf(nmAdd), 1);
 
-    form().MMTaskTray->trigger();
-    QVERIFY(!form().MMTaskTray->isChecked());
+    action(form(), "MMTaskTray")->trigger();
+    QVERIFY(!action(form(), "MMTaskTray")->isChecked());
     QVERIFY(!form().TrayIcon1->Visible());
     QVERIFY(!form().TrayIcon1->Registered());
     QCOMPARE(m_app->recorded().notifyArea.countOf(nmDelete), 1);
@@ -190,16 +190,16 @@ void TrayTest::switchRefusedKeepsTheCheckMark()
 {
     m_app->start();
     m_app->recorded().notifyArea.setRefuseAdd(true);
-    form().MMTaskTray->trigger();
+    action(form(), "MMTaskTray")->trigger();
     QCOMPARE(m_app->dialogs().texts(What::Error), QStringList{Refused});
-    QVERIFY(form().MMTaskTray->isChecked());
+    QVERIFY(action(form(), "MMTaskTray")->isChecked());
     QVERIFY(!form().TrayIcon1->Registered());
 
     // Switching off does nothing more; switching on again tries again.
-    form().MMTaskTray->trigger();
-    QVERIFY(!form().MMTaskTray->isChecked());
+    action(form(), "MMTaskTray")->trigger();
+    QVERIFY(!action(form(), "MMTaskTray")->isChecked());
     m_app->recorded().notifyArea.setRefuseAdd(false);
-    form().MMTaskTray->trigger();
+    action(form(), "MMTaskTray")->trigger();
     QVERIFY(form().TrayIcon1->Registered());
     QCOMPARE(m_app->dialogs().texts(What::Error).size(), 1);
 }
@@ -215,18 +215,18 @@ void TrayTest::hideAndShowFromTheTray()
     const QRect stored = viewer.Frame().geometry();
     QCOMPARE(stored, QRect(30, 40, 300, 200));
 
-    form().PMWindow->trigger();
+    action(form(), "PMWindow")->trigger();
     QVERIFY(!form().isVisible());
-    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを表示(&V)"));
+    QCOMPARE(action(form(), "PMWindow")->text(), QStringLiteral("ウィンドウを表示(&V)"));
     // Hiding leaves the tray icon alone.
     QVERIFY(form().TrayIcon1->Registered());
 
     viewer.Frame().setGeometry(QRect(250, 260, 320, 220));
     QCOMPARE(viewer.Frame().geometry(), QRect(250, 260, 320, 220));
 
-    form().PMWindow->trigger();
+    action(form(), "PMWindow")->trigger();
     QVERIFY(form().isVisible());
-    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+    QCOMPARE(action(form(), "PMWindow")->text(), QStringLiteral("ウィンドウを隠す(&V)"));
     // Showing ran the show step again: the viewer is back where the
     // settings file last stored it.
     QCOMPARE(viewer.Frame().geometry(), stored);
@@ -243,11 +243,11 @@ void TrayTest::doubleClickHidesAndShows()
     trayMessage(WM_LBUTTONDBLCLK);
     trayMessage(WM_LBUTTONUP);
     QVERIFY(!form().isVisible());
-    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを表示(&V)"));
+    QCOMPARE(action(form(), "PMWindow")->text(), QStringLiteral("ウィンドウを表示(&V)"));
 
     trayMessage(WM_LBUTTONDBLCLK);
     QVERIFY(form().isVisible());
-    QCOMPARE(form().PMWindow->text(), QStringLiteral("ウィンドウを隠す(&V)"));
+    QCOMPARE(action(form(), "PMWindow")->text(), QStringLiteral("ウィンドウを隠す(&V)"));
 }
 
 void TrayTest::rightButtonPopsUpTheTrayMenu()
@@ -256,8 +256,8 @@ void TrayTest::rightButtonPopsUpTheTrayMenu()
     m_app->start();
     QVERIFY(m_app->show());
     trayMessage(WM_RBUTTONDOWN);
-    QTRY_VERIFY(form().PopupTray->isVisible());
-    form().PopupTray->hide();
+    QTRY_VERIFY(menu(form(), "PopupTray")->isVisible());
+    menu(form(), "PopupTray")->hide();
 }
 
 void TrayTest::tipFollowsTheSong()
@@ -276,7 +276,7 @@ void TrayTest::tipFollowsTheSong()
     QCOMPARE(m_app->recorded().notifyArea.lastTip(), QByteArray("Tunelet"));
 
     // Without the icon in the tray the tip follows all the same.
-    form().MMTaskTray->trigger();
+    action(form(), "MMTaskTray")->trigger();
     form().SBPlayClick();
     QCOMPARE(form().TrayIcon1->TipHelp(), QByteArray("Song 1"));
 }

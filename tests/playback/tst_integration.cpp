@@ -139,7 +139,7 @@ void TestPlaybackIntegration::listPlaysThroughAndStops()
     const QByteArray b = m_fixture->write("b.snr", songData("Song B"));
     const QByteArray c = m_fixture->write("c.mid", midiData());
     m_fixture->setRows({a, b, c});
-    form.MMRepeat->setChecked(false);
+    action(form, "MMRepeat")->setChecked(false);
 
     form.SBPlayClick();
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -163,7 +163,7 @@ void TestPlaybackIntegration::repeatWrapsToTheFirstRowAndStopKeepsTheTime()
     const QByteArray a = m_fixture->write("a.snr", songData("Song A"));
     const QByteArray b = m_fixture->write("b.snr", songData("Song B"));
     m_fixture->setRows({a, b});
-    QVERIFY(form.MMRepeat->isChecked());
+    QVERIFY(action(form, "MMRepeat")->isChecked());
 
     form.SBPlayClick();
     QTRY_VERIFY_WITH_TIMEOUT(playingCaptions().size() >= 3, 60000);
@@ -281,8 +281,8 @@ void TestPlaybackIntegration::randomPlayReachesTheOnePlayableRow()
     const QByteArray song = m_fixture->write("song.snr", songData("Song"));
     rows << song;
     m_fixture->setRows(rows);
-    form.MMRandomPlay->trigger();
-    QVERIFY(form.MMRepeat->isChecked());
+    action(form, "MMRandomPlay")->trigger();
+    QVERIFY(action(form, "MMRepeat")->isChecked());
 
     form.SBPlayClick();
     const QString songCaption = "Tunelet - <10> " + QString::fromUtf8(song);

@@ -93,12 +93,12 @@ void TestPlaybackWindow::timersRunFromCreation()
 void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
 {
     m_fixture->setRows({"/m/x.snr", "/m/y.snr", "/m/a.snr"});
-    for (QAction *item :
-         {form().MMPlayMinimize, form().MMSWMember, form().MMSWFinger, form().MMSWScore})
+    for (QAction *item : {action(form(), "MMPlayMinimize"), action(form(), "MMSWMember"),
+                          action(form(), "MMSWFinger"), action(form(), "MMSWScore")})
         item->setChecked(true);
     QSignalSpy tips(&form(), &TForm1::TrayTipChanged);
     form().SelectRow(2);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
 
     QCOMPARE(m_launcher.started().size(), 1);
     QCOMPARE(m_launcher.started()[0].program, m_fixture->path("player/sonaro"));
@@ -117,14 +117,14 @@ void TestPlaybackWindow::startsTheSelectedRowWithAllSwitches()
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
     // Enter in the list plays the selected row too.
     form().SelectRow(0);
-    form().PMPlay2->trigger();
+    action(form(), "PMPlay2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/x.snr"));
 }
 
 void TestPlaybackWindow::noSwitchesEndWithPlayAndExit()
 {
     startWithRows(1);
-    form().MMPlayMinimize->setChecked(false);
+    action(form(), "MMPlayMinimize")->setChecked(false);
     form().SBPlayClick();
     QCOMPARE(m_launcher.started().size(), 1);
     QVERIFY(m_launcher.started()[0].parameters.endsWith(QStringLiteral(".snr\" *p *x")));
@@ -182,7 +182,7 @@ void TestPlaybackWindow::pauseKeepsPlaying()
     m_windows.newPlayer();
     m_windows.clearSent();
     const QString caption = form().windowTitle();
-    form().N3->trigger();
+    action(form(), "N3")->trigger();
     form().SBPauseClick();
     const Messages pause{{WM_KEYDOWN, VK_SPACE}, {WM_KEYUP, VK_SPACE}};
     QCOMPARE(m_windows.playerMessages(), pause + pause);
@@ -194,10 +194,10 @@ void TestPlaybackWindow::spaceTogglesPlayAndStop()
 {
     startWithRows(2);
     form().Session().setPlayIndex(1);
-    form().N2->trigger();
+    action(form(), "N2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <1> /m/song0.snr"));
     QVERIFY(form().Session().progressTimer().isActive());
-    form().N2->trigger();
+    action(form(), "N2")->trigger();
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet"));
     QVERIFY(!form().Session().progressTimer().isActive());
     QCOMPARE(form().Session().playIndex(), 0);
@@ -226,11 +226,11 @@ void TestPlaybackWindow::backAndNextReachTheSequencer()
 {
     startWithRows(3);
     form().Session().setPlayIndex(9);
-    form().N8->trigger();
+    action(form(), "N8")->trigger();
     QCOMPARE(form().Session().playIndex(), 2);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <3> /m/song2.snr"));
     form().Session().setPlayIndex(0);
-    form().N7->trigger();
+    action(form(), "N7")->trigger();
     QCOMPARE(form().Session().playIndex(), 1);
     QCOMPARE(form().windowTitle(), QStringLiteral("Tunelet - <2> /m/song1.snr"));
 }
@@ -242,21 +242,22 @@ void TestPlaybackWindow::activationAndClose()
     QCOMPARE(m_fixture->keys().keys(), QList<Qt::Key>{Qt::Key_Down});
 
     form().Session().progressTimer().start();
-    form().MMCloseSonaro->setChecked(false);
+    action(form(), "MMCloseSonaro")->setChecked(false);
     form().FormClose();
     QVERIFY(m_windows.sent().isEmpty());
     QVERIFY(!form().Session().progressTimer().isActive());
-    form().MMCloseSonaro->setChecked(true);
+    action(form(), "MMCloseSonaro")->setChecked(true);
     form().FormClose();
     QCOMPARE(m_windows.playerMessages(), (Messages{{WM_SYSCOMMAND, SC_CLOSE}}));
 }
 
 void TestPlaybackWindow::playModes()
 {
-    QVERIFY(form().MMListPlay->isChecked());
+    QVERIFY(action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("List"));
-    form().MMRandomPlay->trigger();
-    QVERIFY(form().MMRandomPlay->isChecked() && !form().MMListPlay->isChecked());
+    action(form(), "MMRandomPlay")->trigger();
+    QVERIFY(action(form(), "MMRandomPlay")->isChecked() &&
+            !action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Random"));
 
     auto doubleClick = [](QWidget *target) {
@@ -265,11 +266,11 @@ void TestPlaybackWindow::playModes()
                           Qt::NoModifier);
         QCoreApplication::sendEvent(target, &event);
     };
-    doubleClick(form().Panel1);
-    QVERIFY(form().MMListPlay->isChecked());
+    doubleClick(frame(form(), "Panel1"));
+    QVERIFY(action(form(), "MMListPlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("List"));
-    doubleClick(form().Label1);
-    QVERIFY(form().MMSinglePlay->isChecked());
+    doubleClick(timeLabel(form()));
+    QVERIFY(action(form(), "MMSinglePlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
     form().Panel1DblClick();
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Random"));
@@ -280,38 +281,38 @@ void TestPlaybackWindow::playModes()
 void TestPlaybackWindow::checkMarksUpdateTheOptions()
 {
     QVERIFY(form().Opts().repeatPlay);
-    form().MMRepeat->trigger();
+    action(form(), "MMRepeat")->trigger();
     QVERIFY(!form().Opts().repeatPlay);
-    form().MMSWScore->trigger();
+    action(form(), "MMSWScore")->trigger();
     QVERIFY(form().Opts().playScore);
-    form().MMSinglePlay->setChecked(true);
+    action(form(), "MMSinglePlay")->setChecked(true);
     QCOMPARE(form().Opts().playMode, tunelet::PlayMode::Single);
 }
 
 void TestPlaybackWindow::playModeStoredAndRestored()
 {
-    form().MMSinglePlay->trigger();
+    action(form(), "MMSinglePlay")->trigger();
     m_fixture->stop();
     const QByteArray ini = tunelet::readWholeFile(m_fixture->path("tunelet.ini")).value_or("");
     QVERIFY2(ini.contains("PlayMode=1"), ini.constData());
     TForm1 &restarted = m_fixture->start({&m_windows, &m_launcher});
-    QVERIFY(restarted.MMSinglePlay->isChecked());
+    QVERIFY(action(restarted, "MMSinglePlay")->isChecked());
     QCOMPARE(m_fixture->panel(1), QStringLiteral("Single"));
 }
 
 void TestPlaybackWindow::failuresAreReported()
 {
     m_fixture->setRows({"/m/missing.snr", "/m/x.mid", "/m/y.LZH"});
-    form().MMDataView->setChecked(true);
+    action(form(), "MMDataView")->setChecked(true);
     form().SelectRow(0);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Error),
              QStringList{QStringLiteral("ﾌｧｲﾙ /m/missing.snr は開けません")});
 
-    form().MMDataView->setChecked(false);
+    action(form(), "MMDataView")->setChecked(false);
     m_launcher.setRunStatus(tunelet::RunOutcome::Status::FailedToStart);
     form().SelectRow(1);
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Error).last(),
              QStringLiteral("mid2snrを起動できません"));
 
@@ -319,7 +320,7 @@ void TestPlaybackWindow::failuresAreReported()
     form().SelectRow(0);
     form().SonaroPath = m_fixture->path("player/none");
     const int beeps = m_fixture->dialogs().beeps();
-    form().PMPlay->trigger();
+    action(form(), "PMPlay")->trigger();
     QCOMPARE(m_fixture->dialogs().texts(What::Message).last(),
              QStringLiteral("Sonaroのパスを正しく設定してください。"));
     QCOMPARE(m_fixture->dialogs().beeps(), beeps + 1);

@@ -170,7 +170,7 @@ bool WindowFixture::showLaidOut()
     m_form->resize(500, 400);
     if (!show())
         return false;
-    m_form->ListView1->doItemsLayout();
+    listView(*m_form)->doItemsLayout();
     return true;
 }
 
@@ -207,12 +207,12 @@ QByteArrayList WindowFixture::paths() const
 
 QString WindowFixture::label() const
 {
-    return m_form->Label1->text();
+    return timeLabel(*m_form)->text();
 }
 
 QString WindowFixture::panel(int index) const
 {
-    return m_form->StatusBar1->panelText(index);
+    return statusBar(*m_form)->panelText(index);
 }
 
 } // namespace tunelet::testkit

@@ -2,6 +2,7 @@
 
 #include "tests/support/ArchiveWriters.h"
 #include "tests/support/FakeWindowSystem.h"
+#include "tests/support/FormComponents.h"
 #include "tests/support/RecordingKeySynth.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/RecordingNotifyArea.h"
