@@ -66,7 +66,7 @@ QByteArray basicHeader(quint8 fileType, const QByteArray &name, quint32 packed, 
     archives::put32(h, packed);
     archives::put32(h, original);
     archives::put32(h, dataCrc);
-    archives::put16(h, 0);     // file-spec position
+    archives::put16(h, 0);     // position of the stored name in the header
     archives::put16(h, 0x1A4); // access mode
     h += QByteArray(2, '\0');
     h += name + '\0' + '\0'; // name, empty comment
