@@ -254,8 +254,8 @@ void PlaybackSession::pollTick()
     if (view.label)
         emit timeTextChanged(*view.label);
     emit statusTextChanged(view.status);
-    if (view.running)
-        m_parts->silentPass.songRunning();
+    if (view.played)
+        m_parts->silentPass.songPlayed();
     // A player that was closed but is slow to go is not a song that ended.
     if (view.ended && !m_parts->player.lingersAfterClose())
         applyEndOfSong(m_parts->sequencer.songEnded(sequenceNow()));

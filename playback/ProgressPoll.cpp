@@ -14,6 +14,8 @@ const QString TotalMarker = QStringLiteral("\u2192 ");
 const QChar TotalColon = QChar(0xFF1A);
 // The player's status text while it pauses (or has not begun).
 const QString PausedStatus = QStringLiteral("一時停止");
+// The player's status text once a song has played to its end.
+const QString EndedStatus = QStringLiteral("終了");
 
 struct TotalTime {
     QString text; // minutes + ":" + seconds, the player's digits unchanged
@@ -84,7 +86,8 @@ ProgressView progressView(const ProgressReading &reading)
     view.windowFound = reading.windowFound;
     view.status = reading.status;
     view.ended = position == maximum;
-    view.running = maximum >= 1 && position < maximum;
+    const bool running = maximum >= 1 && position < maximum;
+    view.played = running || (view.ended && reading.status == EndedStatus);
     view.paused = reading.status == PausedStatus;
     if (const std::optional<TotalTime> total = totalFromTitle(reading.title)) {
         qint64 elapsed = 0;

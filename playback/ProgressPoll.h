@@ -20,8 +20,11 @@ struct ProgressView {
     QString status;
     // The seek position stands at its maximum: the song has ended.
     bool ended = false;
-    // The seek position stands below its maximum: the song is under way.
-    bool running = false;
+    // The song could be played: its seek position stands below its maximum
+    // (under way), or at it with the player's status saying the song ended. A
+    // song the player cannot play stands at the end with its error instead. A
+    // short song may end before the poll first sees it under way.
+    bool played = false;
     // The same times for the desktop, in microseconds: the total as the
     // title shows it (0 without one) and the elapsed part of it (not cut to
     // whole seconds).

@@ -10,7 +10,7 @@ namespace tunelet
 // cannot play (a missing file, bad data) as ended at once, and the end-of-song
 // rule then starts the next one; with repeat on and no playable row that would
 // start players without end. A song counts as played once the poll has seen
-// its position below the end. The rows tried since the last song that played
+// it under way or ended as played (see ProgressView::played). The rows tried since the last song that played
 // are noted, so that random play, which may draw the same unplayable rows many
 // times before it reaches a playable one, is not stopped early.
 class SilentPassWatch final
@@ -25,8 +25,8 @@ public:
         m_row = row;
         m_played = false;
     }
-    // The poll sees the song under way.
-    void songRunning() { m_played = true; }
+    // The poll sees the song under way, or ended after playing.
+    void songPlayed() { m_played = true; }
     // The song has ended and the end-of-song rule would start another. True
     // when every row of a list of `count` rows has been tried, since the last
     // song that played, without one playing; the rows are then noted afresh.

@@ -59,6 +59,8 @@ private slots:
     void progressView_data();
     void progressView();
     void progressViewForTheDesktop();
+    void playedSong_data();
+    void playedSong();
     void decimalOrZero_data();
     void decimalOrZero();
     void pollWithoutPlayerKeepsLabelAndEndsNothing();
@@ -163,6 +165,34 @@ void TestPlaybackRules::progressViewForTheDesktop()
     view = tunelet::progressView(reading);
     QCOMPARE(view.totalUs, qint64(0));
     QCOMPARE(view.elapsedUs, qint64(0));
+}
+
+void TestPlaybackRules::playedSong_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("played");
+    QTest::newRow("under way") << 3 << 10 << "再生中" << true;
+    QTest::newRow("paused under way") << 0 << 10 << "一時停止" << true;
+    QTest::newRow("ended after playing") << 1 << 1 << "終了" << true;
+    QTest::newRow("ended with an error") << 1 << 1 << "ファイルが開けません" << false;
+    QTest::newRow("ended, no status") << 10 << 10 << "" << false;
+    QTest::newRow("no scale yet") << 0 << 0 << "終了" << false;
+}
+
+void TestPlaybackRules::playedSong()
+{
+    QFETCH(int, position);
+    QFETCH(int, maximum);
+    QFETCH(QString, status);
+    QFETCH(bool, played);
+    tunelet::ProgressReading reading;
+    reading.hasSeekBar = true;
+    reading.position = position;
+    reading.maximum = maximum;
+    reading.status = status;
+    QCOMPARE(tunelet::progressView(reading).played, played);
 }
 
 void TestPlaybackRules::decimalOrZero_data()
@@ -443,7 +473,7 @@ void TestPlaybackRules::silentPass()
     // Counted afresh after a pass, and after a song that played.
     QVERIFY(!silentEnd(0, 3));
     watch.songStarted(1);
-    watch.songRunning();
+    watch.songPlayed();
     QVERIFY(!watch.silentPassEnded(3));
     QVERIFY(!silentEnd(2, 3));
     QVERIFY(!silentEnd(0, 3));

@@ -39,6 +39,7 @@ private slots:
     void singleWithRepeatPlaysAgainUntilThePositionMoves();
     void rewindAndForwardWhileHeld();
     void repeatWithNothingPlayableStopsAfterAPass();
+    void songsSeenOnlyAtTheirEndCountAsPlayed();
     void commandsWaitForAStartingPlayer();
     void aClosedWindowDropsWaitingCommands();
 
@@ -254,6 +255,21 @@ void TestPlaybackSession::repeatWithNothingPlayableStopsAfterAPass()
     endTick();
     QCOMPARE(m_launcher.started().size(), 7);
     QCOMPARE(m_host.calls(), told + told);
+}
+
+void TestPlaybackSession::songsSeenOnlyAtTheirEndCountAsPlayed()
+{
+    setRows(3);
+    // Songs so short that each has ended, as played, by the first poll.
+    m_windows.setPosition(100);
+    m_windows.setStatus(QStringLiteral("終了"));
+    session().play();
+    for (int i = 0; i < 6; ++i) {
+        m_windows.newPlayer();
+        session().pollTick();
+    }
+    QCOMPARE(m_launcher.started().size(), 7);
+    QVERIFY(m_host.calls().isEmpty());
 }
 
 void TestPlaybackSession::commandsWaitForAStartingPlayer()
