@@ -3,6 +3,7 @@
 #include "app/OuterFrame.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "platform/core/IniFile.h"
 #include "playback/Options.h"
 #include "playback/PlaySequencer.h"
 
@@ -185,6 +186,34 @@ QVariant currentSetting(const TForm1 &form, Setting id)
 void applySetting(TForm1 &form, Setting id, const QVariant &value)
 {
     binding(id).apply(form, value);
+}
+
+QVariant defaultSetting(const TForm1 &form, const SettingRow &setting)
+{
+    switch (setting.from) {
+    case SettingDefault::Fixed:
+        return fixedDefault(setting);
+    case SettingDefault::CurrentValue:
+        return currentSetting(form, setting.id);
+    case SettingDefault::MainHeight:
+        return form.Frame().geometry().height();
+    case SettingDefault::MainWidth:
+        return form.Frame().geometry().width();
+    case SettingDefault::ProgramFolder:
+        return form.ProgramFolder();
+    }
+    return {};
+}
+
+IniEntry settingEntry(const TForm1 &form, Setting id)
+{
+    return settingEntry(settingRow(id), currentSetting(form, id));
+}
+
+void readSetting(TForm1 &form, const IniFile &ini, Setting id)
+{
+    const SettingRow &setting = settingRow(id);
+    applySetting(form, id, readSetting(ini, setting, defaultSetting(form, setting)));
 }
 
 void bindOptionItems(TForm1 &form)

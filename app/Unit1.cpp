@@ -7,6 +7,8 @@
 #include "resources/TuneletIcons.h"
 
 #include "app/ChosenNames.h"
+#include "app/DroppedFiles.h"
+#include "app/FileDialogDesigns.h"
 #include "app/OuterFrame.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
@@ -18,13 +20,11 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QTreeView>
-#include <QUrl>
 
 #include <exception>
 
@@ -42,7 +42,9 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     m_frame = new tunelet::OuterFrame(this);
     m_frame->setGeometry(QRect(pos(), QSize(423, 290))); // the design size, frame included
 
-    CreateDialogs();
+    OpenDialog1 = tunelet::listOpenDialog();
+    SaveDialog1 = tunelet::listSaveDialog();
+    OpenDialog2 = tunelet::addFilesDialog();
     CreateWidgets();
     WatchRowsForPositionDisplay();
     KeepListWithoutFocusedRow();
@@ -193,21 +195,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-namespace
-{
-
-// A dropped file's path, byte for byte. The URL's percent-encoding carries
-// the bytes exactly, also those of a name that is no valid UTF-8 (a
-// Shift-JIS name, say), which the decoded local path would replace.
-QByteArray localFileBytes(const QUrl &url)
-{
-    if (!url.host().isEmpty())
-        return QFile::encodeName(url.toLocalFile()); // a share: "//host/path"
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
-} // namespace
-
 void TForm1::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())
@@ -216,10 +203,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent *event)
 
 void TForm1::dropEvent(QDropEvent *event)
 {
-    QByteArrayList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths << localFileBytes(url);
+    const QByteArrayList paths = tunelet::droppedLocalFiles(*event->mimeData());
     const QPoint pos = ListView1->viewport()->mapFrom(this, event->position().toPoint());
     event->acceptProposedAction();
     Run([this, paths, pos] { FilesDropped(paths, pos); });

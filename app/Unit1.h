@@ -324,13 +324,8 @@ private:
     void CreateWidgets();
     void WatchWidgetEvents();
     void ShowKindIcons();
-    void CreateDialogs();
 
     // Unit1Settings.cpp
-    tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
-    bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
-    void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
-    QVariant DefaultSetting(const tunelet::SettingRow &setting) const;
     void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp
