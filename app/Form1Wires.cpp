@@ -11,7 +11,7 @@ using W = Form1Widgets;
 using F = TForm1;
 
 // Rewind and fast-forward act while held: their mouse presses and releases
-// are watched (eventFilter), not their clicks.
+// are watched (Form1Mouse), not their clicks.
 constexpr ButtonWire kButtonWires[]{
     {&W::SBOpen, &F::MMOpenClick}, {&W::SBSave, &F::MMSaveClick},
     {&W::SBAdd, &F::MMAddClick},   {&W::SBDelete, &F::MMDeleteClick},

@@ -1,6 +1,7 @@
 #include "app/SettingBindings.h"
 
 #include "app/OuterFrame.h"
+#include "app/SessionDisplay.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "platform/core/IniFile.h"
@@ -122,7 +123,7 @@ constexpr Binding version()
 constexpr Binding playMode()
 {
     return {Setting::PlayMode,
-            [](const TForm1 &form) -> QVariant { return int(form.CurrentPlayMode()); },
+            [](const TForm1 &form) -> QVariant { return int(form.Opts().playMode); },
             [](TForm1 &form, const QVariant &value) {
                 const int number = value.toInt();
                 if (number >= int(PlayMode::List) && number <= int(PlayMode::Random))
@@ -228,7 +229,7 @@ void bindOptionItems(TForm1 &form)
                          [&form, flag = row.flag](bool on) { form.Opts().*flag = on; });
     }
     for (PlayMode mode : {PlayMode::List, PlayMode::Single, PlayMode::Random}) {
-        QAction *item = form.PlayModeItem(mode);
+        QAction *item = playModeItem(widgetsOf(form), mode);
         if (item->isChecked())
             form.Opts().playMode = mode;
         QObject::connect(item, &QAction::toggled, &form, [&form, mode](bool on) {

@@ -10,6 +10,7 @@
 #include "app/DroppedFiles.h"
 #include "app/FileDialogDesigns.h"
 #include "app/OuterFrame.h"
+#include "app/TrayIconWiring.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
 #include "playlist/EntryBuilder.h"
@@ -22,8 +23,6 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QToolButton>
 #include <QTreeView>
 
 #include <exception>
@@ -51,7 +50,7 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
     CreateArchiveFile();
-    Run([this] { CreateTrayIcon(); });
+    Run([this] { TrayIcon1 = tunelet::makeTrayIcon(*this, m_env.notifyArea); });
 
     Run([this] { FormCreate(); });
 }
@@ -164,35 +163,6 @@ void TForm1::changeEvent(QEvent *event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         Run([this] { FormActivate(); });
-}
-
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    // Double clicks on the time label reach the panel too: a label passes
-    // mouse events on to its parent.
-    if (type == QEvent::MouseButtonDblClick && watched == Panel1) {
-        Run([this] { Panel1DblClick(); });
-        // Handled: a label passes unhandled clicks on to Panel1, which would cycle again.
-        return true;
-    } else if (type == QEvent::MouseButtonDblClick && watched == ListView1->viewport()) {
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-            Run([this] { ListView1DblClick(); });
-    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
-                type == QEvent::MouseButtonRelease) &&
-               (watched == SBReturn || watched == SBSkip)) {
-        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
-        // The second press of a quick double press comes as a double click:
-        // it is a press all the same, and its release ends a hold.
-        const bool press = type != QEvent::MouseButtonRelease;
-        Run([this, watched, button, press] {
-            if (watched == SBReturn)
-                press ? SBReturnMouseDown(button) : SBReturnMouseUp(button);
-            else
-                press ? SBSkipMouseDown(button) : SBSkipMouseUp(button);
-        });
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent *event)

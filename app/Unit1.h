@@ -195,12 +195,9 @@ public:
     void MMListPlayClick();
     void MMSinglePlayClick();
     void MMRandomPlayClick();
-    // The play mode; selecting one checks its item and shows its name in the
-    // status bar (what each item's click does).
-    tunelet::PlayMode CurrentPlayMode() const;
+    // Selecting a play mode checks its item and shows its name in the status
+    // bar (what each item's click does).
     void SelectPlayMode(tunelet::PlayMode mode);
-    // The menu item of a play mode.
-    QAction *PlayModeItem(tunelet::PlayMode mode) const;
     // Double click on the button bar: the next mode in the cycle.
     void Panel1DblClick();
     void SBPlayClick();
@@ -278,8 +275,6 @@ public:
     void MMDataViewClick();
     void Form2CloseQuery(); // the data viewer's close box
 
-    using Transport = tunelet::PlaybackSession::Transport;
-
     // ---- The desktop (Unit1Desktop.cpp) ----
     // Files from the desktop ("Open with", the command line, a later start):
     // added as a drop onto no row adds them, then the first one added plays.
@@ -313,7 +308,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -348,14 +342,10 @@ private:
 
     // Unit1Modes.cpp
     // Run by the start-up; ShowTrayIconAtStart throws when the tray refuses.
-    void ApplyStayOnTop();
     void ShowTrayIconAtStart();
     void EnterCompactHeight();
     // Gives the list area its height back (compact mode left, or at exit).
     void RestoreFullHeight();
-    // The tray icon with its image, tip, menu and double click; the
-    // constructor calls it before FormCreate.
-    void CreateTrayIcon();
     int MenuBarHeight() const;
     tunelet::WindowHeights Heights() const;
     // The file handed to the player, as the caption names it.

@@ -1,5 +1,6 @@
 // The main window's wiring: each component to its handler. The components
 // themselves are built by Form1Widgets.
+#include "app/Form1Mouse.h"
 #include "app/Form1Wires.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
@@ -38,12 +39,7 @@ void TForm1::CreateWidgets()
 
 void TForm1::WatchWidgetEvents()
 {
-    // The double click on the button bar, the held rewind and fast-forward
-    // buttons and the double click on a row (eventFilter).
-    for (QObject *watched :
-         {static_cast<QObject *>(Panel1), static_cast<QObject *>(SBReturn),
-          static_cast<QObject *>(SBSkip), static_cast<QObject *>(ListView1->viewport())})
-        watched->installEventFilter(this);
+    new tunelet::Form1Mouse(*this); // owned by the window
 
     auto change = [this] { Run([this] { ListView1Change(); }); };
     connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this, change);

@@ -3,6 +3,7 @@
 #include "app/OuterFrame.h"
 #include "app/PlayingDataFile.h"
 #include "app/StatusBar.h"
+#include "app/StayOnTop.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "resources/TuneletIcons.h"
@@ -70,42 +71,12 @@ void TForm1::FormResize()
 
 // ---- Stay on top ----
 
-void TForm1::ApplyStayOnTop()
-{
-    Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, MMStayOnTop->isChecked());
-    if (!windowHandle()) {
-        // Not on the screen yet: the window is made with the flag.
-        setWindowFlags(flags);
-        return;
-    }
-    // A widget given new flags hides and re-creates its window. The window
-    // system is told directly instead, which changes only the stacking: the
-    // window stays where and as it is, the list keeps its scroll position.
-    overrideWindowFlags(flags);
-    windowHandle()->setFlags(flags);
-}
-
 void TForm1::MMStayOnTopClick()
 {
-    ApplyStayOnTop();
+    tunelet::setStaysOnTop(*this, MMStayOnTop->isChecked());
 }
 
 // ---- Tray icon, hiding and showing ----
-
-void TForm1::CreateTrayIcon()
-{
-    TrayIcon1 = new TTrayIcon(this, m_env.notifyArea);
-    TrayIcon1->SetIcon(tunelet::programIcon());
-    TrayIcon1->SetTipHelp("Tunelet");
-    TrayIcon1->SetRBPopupMenu(PopupTray);
-    // A single left click does nothing.
-    TrayIcon1->SetOnDblClick([this](TTrayIcon *) { Run([this] { PMWindowClick(); }); });
-    // Playback sets the tip as songs start and stop. A tray that refuses the
-    // new tip is reported; the song plays on.
-    connect(this, &TForm1::TrayTipChanged, TrayIcon1,
-            [this](const QByteArray &tip) { Run([this, tip] { TrayIcon1->SetTipHelp(tip); }); });
-}
 
 void TForm1::ShowTrayIconAtStart()
 {

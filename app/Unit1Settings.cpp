@@ -7,6 +7,7 @@
 
 #include "app/OuterFrame.h"
 #include "app/SettingBindings.h"
+#include "app/StayOnTop.h"
 #include "platform/core/ByteFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/ProgramFolder.h"
@@ -39,7 +40,7 @@ void TForm1::FormCreate()
         return;
 
     if (m_options.stayOnTop)
-        ApplyStayOnTop();
+        tunelet::setStaysOnTop(*this, true);
     // A tray that refuses the icon throws: the rest of the start-up is skipped.
     if (m_options.taskTray)
         ShowTrayIconAtStart();
