@@ -1,5 +1,6 @@
 #include "app/DroppedFiles.h"
 
+#include <QAbstractItemView>
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
@@ -28,6 +29,13 @@ QByteArrayList droppedLocalFiles(const QMimeData &data)
         if (url.isLocalFile())
             paths << localFileBytes(url);
     return paths;
+}
+
+int rowAtDropPoint(const QAbstractItemView &view, const QPoint &viewportPos)
+{
+    if (!view.viewport()->rect().contains(viewportPos))
+        return -1;
+    return view.indexAt(viewportPos).row();
 }
 
 } // namespace tunelet

@@ -5,14 +5,11 @@
 
 #include "app/WindowDesktopPlayer.h"
 
-#include "desktop/FileHandOver.h"
-#include "desktop/MprisService.h"
 #include "playback/PlaybackSession.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QAction>
-#include <QTimer>
 
 #include <exception>
 
@@ -36,21 +33,4 @@ void TForm1::OpenFiles(const QByteArrayList &paths)
     }
     if (opened.failure)
         std::rethrow_exception(opened.failure);
-}
-
-void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver)
-{
-    // Each Timer2 tick has just polled the player: the desktop hears of a new
-    // song, status or mode within a tick.
-    connect(&Session().keyTimer(), &tunelet::PacedTimer::timeout, &mpris,
-            &tunelet::MprisService::refresh);
-
-    handOver.setReceiver([this](const QByteArrayList &paths) {
-        if (IsClosed())
-            return false;
-        QTimer::singleShot(0, this, [this, paths] { Desktop().openFiles(paths); });
-        return true;
-    });
-    // Once the settings are written the next start may have the folder.
-    connect(this, &TForm1::Closed, &handOver, &tunelet::FileHandOver::release);
 }

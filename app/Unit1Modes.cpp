@@ -1,5 +1,6 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
+#include "app/CompactHeights.h"
 #include "app/OuterFrame.h"
 #include "app/PlayingDataFile.h"
 #include "app/StatusBar.h"
@@ -18,33 +19,16 @@
 #include <QWindow>
 
 // ---- Compact mode ----
-// The client area is everything below the menu bar: button bar, list and
-// status bar. The heights are taken from the window's geometry, which is
-// current also while the window is hidden (at start and at exit), whereas its
-// children are laid out only while it is shown.
-
-int TForm1::MenuBarHeight() const
-{
-    // Until the window is first shown the menu bar has not been laid out; its
-    // wanted height is what it will get.
-    return windowHandle() ? menuBar()->height() : menuBar()->sizeHint().height();
-}
-
-tunelet::WindowHeights TForm1::Heights() const
-{
-    return {geometry().height() - MenuBarHeight(), Panel1->height() + StatusBar1->height(),
-            Frame().geometry().height()};
-}
 
 void TForm1::EnterCompactHeight()
 {
     // A resize: the window stays where its frame is.
-    resize(width(), m_compact.enter(Heights()) + MenuBarHeight());
+    resize(width(), m_compact.enter(tunelet::windowHeights(*this)) + tunelet::menuBarHeight(*this));
 }
 
 void TForm1::RestoreFullHeight()
 {
-    const std::optional<int> outer = m_compact.leave(Heights());
+    const std::optional<int> outer = m_compact.leave(tunelet::windowHeights(*this));
     if (!outer)
         return;
     QRect frame = Frame().geometry();
@@ -65,7 +49,7 @@ void TForm1::FormResize()
 {
     Label1->move(Panel1->width() - Label1->width() - 2, Label1->y());
     // Enlarging the window by hand leaves compact mode.
-    if (MMCompactMode->isChecked() && tunelet::CompactMode::enlarged(Heights()))
+    if (MMCompactMode->isChecked() && tunelet::CompactMode::enlarged(tunelet::windowHeights(*this)))
         MMCompactMode->setChecked(false);
 }
 
