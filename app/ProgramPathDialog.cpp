@@ -22,4 +22,21 @@ FileDialogState programPathDialog(const ProgramPathSetting &setting, const QByte
     return dialog;
 }
 
+ProgramPathSetting sonaroPathSetting()
+{
+    return {QStringLiteral("Sonaroのパス"), QStringLiteral("Sonaro本体 (sonaro)"),
+            PlayerProgramName};
+}
+
+ProgramPathSetting editorPathSetting()
+{
+    return {QStringLiteral("エディタのパス"), QStringLiteral("テキストエディタ (*)")};
+}
+
+ProgramPathSetting mid2snrPathSetting()
+{
+    return {QStringLiteral("mid2snrのパス"), QStringLiteral("mid2snr (mid2snr)"),
+            ConverterProgramName};
+}
+
 } // namespace tunelet

@@ -26,4 +26,9 @@ struct ProgramPathSetting {
 FileDialogState programPathDialog(const ProgramPathSetting &setting, const QByteArray &value,
                                   const QByteArray &programFolder, const QByteArray &shippedFolder);
 
+// The settings menu's three path settings.
+ProgramPathSetting sonaroPathSetting();
+ProgramPathSetting editorPathSetting();
+ProgramPathSetting mid2snrPathSetting();
+
 } // namespace tunelet

@@ -1,8 +1,10 @@
 #include "app/SettingBindings.h"
 
 #include "app/OuterFrame.h"
+#include "app/SessionDisplay.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "platform/core/IniFile.h"
 #include "playback/Options.h"
 #include "playback/PlaySequencer.h"
 
@@ -121,7 +123,7 @@ constexpr Binding version()
 constexpr Binding playMode()
 {
     return {Setting::PlayMode,
-            [](const TForm1 &form) -> QVariant { return int(form.CurrentPlayMode()); },
+            [](const TForm1 &form) -> QVariant { return int(form.Opts().playMode); },
             [](TForm1 &form, const QVariant &value) {
                 const int number = value.toInt();
                 if (number >= int(PlayMode::List) && number <= int(PlayMode::Random))
@@ -187,6 +189,34 @@ void applySetting(TForm1 &form, Setting id, const QVariant &value)
     binding(id).apply(form, value);
 }
 
+QVariant defaultSetting(const TForm1 &form, const SettingRow &setting)
+{
+    switch (setting.from) {
+    case SettingDefault::Fixed:
+        return fixedDefault(setting);
+    case SettingDefault::CurrentValue:
+        return currentSetting(form, setting.id);
+    case SettingDefault::MainHeight:
+        return form.Frame().geometry().height();
+    case SettingDefault::MainWidth:
+        return form.Frame().geometry().width();
+    case SettingDefault::ProgramFolder:
+        return form.ProgramFolder();
+    }
+    return {};
+}
+
+IniEntry settingEntry(const TForm1 &form, Setting id)
+{
+    return settingEntry(settingRow(id), currentSetting(form, id));
+}
+
+void readSetting(TForm1 &form, const IniFile &ini, Setting id)
+{
+    const SettingRow &setting = settingRow(id);
+    applySetting(form, id, readSetting(ini, setting, defaultSetting(form, setting)));
+}
+
 void bindOptionItems(TForm1 &form)
 {
     for (const Binding &row : kBindings) {
@@ -199,7 +229,7 @@ void bindOptionItems(TForm1 &form)
                          [&form, flag = row.flag](bool on) { form.Opts().*flag = on; });
     }
     for (PlayMode mode : {PlayMode::List, PlayMode::Single, PlayMode::Random}) {
-        QAction *item = form.PlayModeItem(mode);
+        QAction *item = playModeItem(widgetsOf(form), mode);
         if (item->isChecked())
             form.Opts().playMode = mode;
         QObject::connect(item, &QAction::toggled, &form, [&form, mode](bool on) {

@@ -7,7 +7,10 @@
 #include "resources/TuneletIcons.h"
 
 #include "app/ChosenNames.h"
+#include "app/DroppedFiles.h"
+#include "app/FileDialogDesigns.h"
 #include "app/OuterFrame.h"
+#include "app/TrayIconWiring.h"
 #include "app/WindowCaption.h"
 #include "platform/core/SpareDescriptors.h"
 #include "playlist/EntryBuilder.h"
@@ -18,13 +21,9 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QToolButton>
 #include <QTreeView>
-#include <QUrl>
 
 #include <exception>
 
@@ -42,14 +41,16 @@ TForm1::TForm1(const Environment &environment, QWidget *parent)
     m_frame = new tunelet::OuterFrame(this);
     m_frame->setGeometry(QRect(pos(), QSize(423, 290))); // the design size, frame included
 
-    CreateDialogs();
+    OpenDialog1 = tunelet::listOpenDialog();
+    SaveDialog1 = tunelet::listSaveDialog();
+    OpenDialog2 = tunelet::addFilesDialog();
     CreateWidgets();
     WatchRowsForPositionDisplay();
     KeepListWithoutFocusedRow();
     CreatePlayback();
     m_builder->setLzhHeadOption([this] { return MMLzhHEAD->isChecked(); });
     CreateArchiveFile();
-    Run([this] { CreateTrayIcon(); });
+    Run([this] { TrayIcon1 = tunelet::makeTrayIcon(*this, m_env.notifyArea); });
 
     Run([this] { FormCreate(); });
 }
@@ -164,50 +165,6 @@ void TForm1::changeEvent(QEvent *event)
         Run([this] { FormActivate(); });
 }
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    // Double clicks on the time label reach the panel too: a label passes
-    // mouse events on to its parent.
-    if (type == QEvent::MouseButtonDblClick && watched == Panel1) {
-        Run([this] { Panel1DblClick(); });
-        // Handled: a label passes unhandled clicks on to Panel1, which would cycle again.
-        return true;
-    } else if (type == QEvent::MouseButtonDblClick && watched == ListView1->viewport()) {
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-            Run([this] { ListView1DblClick(); });
-    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
-                type == QEvent::MouseButtonRelease) &&
-               (watched == SBReturn || watched == SBSkip)) {
-        const Qt::MouseButton button = static_cast<QMouseEvent *>(event)->button();
-        // The second press of a quick double press comes as a double click:
-        // it is a press all the same, and its release ends a hold.
-        const bool press = type != QEvent::MouseButtonRelease;
-        Run([this, watched, button, press] {
-            if (watched == SBReturn)
-                press ? SBReturnMouseDown(button) : SBReturnMouseUp(button);
-            else
-                press ? SBSkipMouseDown(button) : SBSkipMouseUp(button);
-        });
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-namespace
-{
-
-// A dropped file's path, byte for byte. The URL's percent-encoding carries
-// the bytes exactly, also those of a name that is no valid UTF-8 (a
-// Shift-JIS name, say), which the decoded local path would replace.
-QByteArray localFileBytes(const QUrl &url)
-{
-    if (!url.host().isEmpty())
-        return QFile::encodeName(url.toLocalFile()); // a share: "//host/path"
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
-} // namespace
-
 void TForm1::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasUrls())
@@ -216,10 +173,7 @@ void TForm1::dragEnterEvent(QDragEnterEvent *event)
 
 void TForm1::dropEvent(QDropEvent *event)
 {
-    QByteArrayList paths;
-    for (const QUrl &url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths << localFileBytes(url);
+    const QByteArrayList paths = tunelet::droppedLocalFiles(*event->mimeData());
     const QPoint pos = ListView1->viewport()->mapFrom(this, event->position().toPoint());
     event->acceptProposedAction();
     Run([this, paths, pos] { FilesDropped(paths, pos); });

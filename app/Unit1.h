@@ -2,6 +2,7 @@
 
 #include "app/CompactMode.h"
 #include "app/Dialogs.h"
+#include "app/Form1Environment.h"
 #include "app/Form1Widgets.h"
 #include "app/SettingsTable.h"
 #include "archive/ARCHIVES.h"
@@ -24,7 +25,6 @@ class QAction;
 class TAboutBox;
 class TForm1;
 class TForm2;
-class TNotifyArea;
 class TTrayIcon;
 
 namespace tunelet
@@ -32,28 +32,18 @@ namespace tunelet
 class OuterFrame;
 class DesktopShell;
 class EntryBuilder;
-class FileHandOver;
-class MprisService;
-class IniFile;
-struct IniEntry;
 class KeySynth;
 class LzhDataExtraction;
 class PlaylistModel;
 class PlaylistSorter;
 struct ProgramPathSetting;
 enum class PlayMode : int;
-class ProcessLauncher;
 class RandomGenerator;
 class SpareDescriptors;
 // The window's components, for the settings bindings alone: they read and set
 // the options' check marks and the list's column widths.
 const Form1Widgets &widgetsOf(const TForm1 &form);
 } // namespace tunelet
-
-namespace windowlink
-{
-class WindowSystem;
-}
 
 // The main window: its layout, menus and buttons, and the wiring of every
 // command to the code that carries it out. The class is split over several
@@ -81,23 +71,7 @@ class TForm1 final : public QMainWindow, private Form1Widgets
     Q_OBJECT
 
 public:
-    // What the window needs from outside, every seam given: the program's
-    // entry fills them with the real ones (RealSeams), tests with their own.
-    // The window builds none itself.
-    struct Environment {
-        tunelet::Dialogs *dialogs = nullptr;
-        tunelet::KeySynth *keys = nullptr;
-        QByteArray programFolder; // with its trailing '/'
-        QByteArray settingsPath;  // the settings file
-        // The player's window: commands go through windows, the progress
-        // poll reads through pollWindows (null: through windows as well).
-        windowlink::WindowSystem *windows = nullptr;
-        windowlink::WindowSystem *pollWindows = nullptr;
-        tunelet::ProcessLauncher *processes = nullptr;
-        TNotifyArea *notifyArea = nullptr;
-        // Opening files and starting the editor and the volume control.
-        tunelet::DesktopShell *shell = nullptr;
-    };
+    using Environment = tunelet::Form1Environment;
 
     // Builds the window and runs FormCreate.
     explicit TForm1(const Environment &environment, QWidget *parent = nullptr);
@@ -195,12 +169,9 @@ public:
     void MMListPlayClick();
     void MMSinglePlayClick();
     void MMRandomPlayClick();
-    // The play mode; selecting one checks its item and shows its name in the
-    // status bar (what each item's click does).
-    tunelet::PlayMode CurrentPlayMode() const;
+    // Selecting a play mode checks its item and shows its name in the status
+    // bar (what each item's click does).
     void SelectPlayMode(tunelet::PlayMode mode);
-    // The menu item of a play mode.
-    QAction *PlayModeItem(tunelet::PlayMode mode) const;
     // Double click on the button bar: the next mode in the cycle.
     void Panel1DblClick();
     void SBPlayClick();
@@ -278,17 +249,12 @@ public:
     void MMDataViewClick();
     void Form2CloseQuery(); // the data viewer's close box
 
-    using Transport = tunelet::PlaybackSession::Transport;
-
     // ---- The desktop (Unit1Desktop.cpp) ----
     // Files from the desktop ("Open with", the command line, a later start):
     // added as a drop onto no row adds them, then the first one added plays.
     void OpenFiles(const QByteArrayList &paths);
     // What media keys, panel applets and the hand-over of files reach.
     tunelet::DesktopPlayer &Desktop();
-    // Puts the window on the session bus: the player's properties follow the
-    // poll, and files handed over by later starts are opened here.
-    void ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver);
 
     // ---- Tools (Unit1Tools.cpp) ----
     void MMDataEditClick();
@@ -313,7 +279,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -324,13 +289,8 @@ private:
     void CreateWidgets();
     void WatchWidgetEvents();
     void ShowKindIcons();
-    void CreateDialogs();
 
     // Unit1Settings.cpp
-    tunelet::IniEntry SettingEntry(tunelet::Setting id) const;
-    bool WriteSetting(tunelet::IniFile &ini, tunelet::Setting id);
-    void ReadSetting(const tunelet::IniFile &ini, tunelet::Setting id);
-    QVariant DefaultSetting(const tunelet::SettingRow &setting) const;
     void ReportWriteFailure(const QString &reason);
 
     // Unit1.cpp
@@ -344,8 +304,6 @@ private:
     void SelectMovedRow(int row);
     void FocusListWithLeftKey();
     void SortRows(void (tunelet::PlaylistSorter::*sortBy)(tunelet::PlaylistModel &));
-    // The row under a drop position in ListView1's viewport, or -1.
-    int RowAtDropPoint(const QPoint &viewportPos) const;
 
     // Unit1Lists.cpp
     // A list file has replaced the rows: it is the current list now.
@@ -353,16 +311,10 @@ private:
 
     // Unit1Modes.cpp
     // Run by the start-up; ShowTrayIconAtStart throws when the tray refuses.
-    void ApplyStayOnTop();
     void ShowTrayIconAtStart();
     void EnterCompactHeight();
     // Gives the list area its height back (compact mode left, or at exit).
     void RestoreFullHeight();
-    // The tray icon with its image, tip, menu and double click; the
-    // constructor calls it before FormCreate.
-    void CreateTrayIcon();
-    int MenuBarHeight() const;
-    tunelet::WindowHeights Heights() const;
     // The file handed to the player, as the caption names it.
     std::optional<QByteArray> PlayingDataFile() const;
 

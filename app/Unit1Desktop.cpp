@@ -5,14 +5,11 @@
 
 #include "app/WindowDesktopPlayer.h"
 
-#include "desktop/FileHandOver.h"
-#include "desktop/MprisService.h"
 #include "playback/PlaybackSession.h"
 #include "playlist/Editing.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QAction>
-#include <QTimer>
 
 #include <exception>
 
@@ -25,54 +22,15 @@ tunelet::DesktopPlayer &TForm1::Desktop()
 
 void TForm1::OpenFiles(const QByteArrayList &paths)
 {
-    int firstAdded = -1;
-    std::exception_ptr failure;
-    try {
-        for (const QByteArray &path : paths) {
-            switch (tunelet::classifyDroppedFile(path)) {
-            case tunelet::DropKind::Song: {
-                const int row = Playlist().count();
-                AppendEntry(path);
-                if (firstAdded < 0)
-                    firstAdded = row;
-                break;
-            }
-            case tunelet::DropKind::ListFile:
-                // The loaded list replaces the rows added before it.
-                LoadListFile(path);
-                firstAdded = Playlist().count() > 0 ? 0 : -1;
-                break;
-            case tunelet::DropKind::Ignored:
-                break;
-            }
-        }
-    } catch (...) {
-        // A file that could not be added ends the adding, as in a drop; what
-        // was added before it still plays, then the error is shown.
-        failure = std::current_exception();
-    }
+    // A file that could not be added ends the adding, as in a drop; what was
+    // added before it still plays, then the error is shown.
+    const tunelet::OpenedFiles opened = tunelet::openFiles(
+        Builder(), paths, [this](const QByteArray &list) { LoadListFile(list); });
     // Played as a double click on it plays it, so the list shows which.
-    if (firstAdded >= 0 && firstAdded < Playlist().count()) {
-        SelectRow(firstAdded);
+    if (opened.firstAdded >= 0 && opened.firstAdded < Playlist().count()) {
+        SelectRow(opened.firstAdded);
         ListView1DblClick();
     }
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
-void TForm1::ConnectDesktop(tunelet::MprisService &mpris, tunelet::FileHandOver &handOver)
-{
-    // Each Timer2 tick has just polled the player: the desktop hears of a new
-    // song, status or mode within a tick.
-    connect(&Session().keyTimer(), &tunelet::PacedTimer::timeout, &mpris,
-            &tunelet::MprisService::refresh);
-
-    handOver.setReceiver([this](const QByteArrayList &paths) {
-        if (IsClosed())
-            return false;
-        QTimer::singleShot(0, this, [this, paths] { Desktop().openFiles(paths); });
-        return true;
-    });
-    // Once the settings are written the next start may have the folder.
-    connect(this, &TForm1::Closed, &handOver, &tunelet::FileHandOver::release);
+    if (opened.failure)
+        std::rethrow_exception(opened.failure);
 }

@@ -2,6 +2,7 @@
 // sorting, shuffling and pruning, dropped files and the position display.
 // The work on the rows is the playlist library's; this file binds it to the
 // window's selection, dialogs, keys and status bar.
+#include "app/DroppedFiles.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
 #include "platform/core/FileErrors.h"
@@ -189,20 +190,11 @@ void TForm1::MMWFileDeleteClick()
 
 // ---- Dropped files ----
 
-int TForm1::RowAtDropPoint(const QPoint &viewportPos) const
-{
-    // Above or beside the rows (the header, the button bar, the status bar)
-    // is no row, even where the view would map the height onto one.
-    if (!ListView1->viewport()->rect().contains(viewportPos))
-        return -1;
-    return ListView1->indexAt(viewportPos).row();
-}
-
 void TForm1::FilesDropped(const QByteArrayList &paths, const QPoint &viewportPos)
 {
     const tunelet::ListFileStatus status =
         tunelet::dropFiles(Builder(), paths,
-                           {[&] { return RowAtDropPoint(viewportPos); },
+                           {[&] { return tunelet::rowAtDropPoint(*ListView1, viewportPos); },
                             [this](const QByteArray &list) { ListFileLoaded(list); }});
     if (!status.ok())
         throw tunelet::EInOutError(status.message());

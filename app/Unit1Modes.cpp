@@ -1,8 +1,10 @@
 // The main window's modes: compact mode, stay on top, the tray icon and
 // hiding, and the data viewer.
+#include "app/CompactHeights.h"
 #include "app/OuterFrame.h"
 #include "app/PlayingDataFile.h"
 #include "app/StatusBar.h"
+#include "app/StayOnTop.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "resources/TuneletIcons.h"
@@ -17,33 +19,16 @@
 #include <QWindow>
 
 // ---- Compact mode ----
-// The client area is everything below the menu bar: button bar, list and
-// status bar. The heights are taken from the window's geometry, which is
-// current also while the window is hidden (at start and at exit), whereas its
-// children are laid out only while it is shown.
-
-int TForm1::MenuBarHeight() const
-{
-    // Until the window is first shown the menu bar has not been laid out; its
-    // wanted height is what it will get.
-    return windowHandle() ? menuBar()->height() : menuBar()->sizeHint().height();
-}
-
-tunelet::WindowHeights TForm1::Heights() const
-{
-    return {geometry().height() - MenuBarHeight(), Panel1->height() + StatusBar1->height(),
-            Frame().geometry().height()};
-}
 
 void TForm1::EnterCompactHeight()
 {
     // A resize: the window stays where its frame is.
-    resize(width(), m_compact.enter(Heights()) + MenuBarHeight());
+    resize(width(), m_compact.enter(tunelet::windowHeights(*this)) + tunelet::menuBarHeight(*this));
 }
 
 void TForm1::RestoreFullHeight()
 {
-    const std::optional<int> outer = m_compact.leave(Heights());
+    const std::optional<int> outer = m_compact.leave(tunelet::windowHeights(*this));
     if (!outer)
         return;
     QRect frame = Frame().geometry();
@@ -64,48 +49,18 @@ void TForm1::FormResize()
 {
     Label1->move(Panel1->width() - Label1->width() - 2, Label1->y());
     // Enlarging the window by hand leaves compact mode.
-    if (MMCompactMode->isChecked() && tunelet::CompactMode::enlarged(Heights()))
+    if (MMCompactMode->isChecked() && tunelet::CompactMode::enlarged(tunelet::windowHeights(*this)))
         MMCompactMode->setChecked(false);
 }
 
 // ---- Stay on top ----
 
-void TForm1::ApplyStayOnTop()
-{
-    Qt::WindowFlags flags = windowFlags();
-    flags.setFlag(Qt::WindowStaysOnTopHint, MMStayOnTop->isChecked());
-    if (!windowHandle()) {
-        // Not on the screen yet: the window is made with the flag.
-        setWindowFlags(flags);
-        return;
-    }
-    // A widget given new flags hides and re-creates its window. The window
-    // system is told directly instead, which changes only the stacking: the
-    // window stays where and as it is, the list keeps its scroll position.
-    overrideWindowFlags(flags);
-    windowHandle()->setFlags(flags);
-}
-
 void TForm1::MMStayOnTopClick()
 {
-    ApplyStayOnTop();
+    tunelet::setStaysOnTop(*this, MMStayOnTop->isChecked());
 }
 
 // ---- Tray icon, hiding and showing ----
-
-void TForm1::CreateTrayIcon()
-{
-    TrayIcon1 = new TTrayIcon(this, m_env.notifyArea);
-    TrayIcon1->SetIcon(tunelet::programIcon());
-    TrayIcon1->SetTipHelp("Tunelet");
-    TrayIcon1->SetRBPopupMenu(PopupTray);
-    // A single left click does nothing.
-    TrayIcon1->SetOnDblClick([this](TTrayIcon *) { Run([this] { PMWindowClick(); }); });
-    // Playback sets the tip as songs start and stop. A tray that refuses the
-    // new tip is reported; the song plays on.
-    connect(this, &TForm1::TrayTipChanged, TrayIcon1,
-            [this](const QByteArray &tip) { Run([this, tip] { TrayIcon1->SetTipHelp(tip); }); });
-}
 
 void TForm1::ShowTrayIconAtStart()
 {

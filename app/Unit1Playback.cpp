@@ -1,6 +1,7 @@
 // Playing songs: the window's handlers of the play commands, modes, transport
 // and timers, each a call into the playback session, and what the session
 // shows bound to the caption, status bar, time label and tray tip.
+#include "app/SessionDisplay.h"
 #include "app/SettingBindings.h"
 #include "app/StatusBar.h"
 #include "app/Unit1.h"
@@ -9,7 +10,6 @@
 #include "playback/PlayerParameters.h"
 
 #include <QAction>
-#include <QLabel>
 
 using tunelet::PlayMode;
 
@@ -22,25 +22,7 @@ void TForm1::CreatePlayback()
         *m_env.windows, m_env.pollWindows ? *m_env.pollWindows : *m_env.windows, *m_env.processes};
     m_session = std::make_unique<tunelet::PlaybackSession>(links, Playlist(), Random(), m_options,
                                                            *m_songHost, ProgramFolder());
-    tunelet::PlaybackSession *session = m_session.get();
-    connect(session, &tunelet::PlaybackSession::captionChanged, this, &TForm1::SetCaption);
-    connect(session, &tunelet::PlaybackSession::timeTextChanged, this, [this](const QString &text) {
-        if (Label1->text() != text)
-            Label1->setText(text);
-    });
-    connect(session, &tunelet::PlaybackSession::statusTextChanged, this,
-            &TForm1::SetPlaybackStatus);
-    connect(session, &tunelet::PlaybackSession::trayTipChanged, this, &TForm1::TrayTipChanged);
-    connect(session, &tunelet::PlaybackSession::playModeChanged, this, [this](PlayMode mode) {
-        PlayModeItem(mode)->setChecked(true);
-        StatusBar1->setPanelText(1, tunelet::playModeText(mode));
-    });
-    connect(session, &tunelet::PlaybackSession::failed, this, &TForm1::ShowError);
-    // The timers' ticks go through the error box, as every handler's do.
-    connect(&session->keyTimer(), &tunelet::PacedTimer::timeout, this,
-            [this] { Run([this] { Timer2Timer(); }); });
-    connect(&session->progressTimer(), &tunelet::PacedTimer::timeout, this,
-            [this] { Run([this] { Timer1Timer(); }); });
+    tunelet::showSessionIn(*this, *m_session);
     // The options the session reads follow the menu's check marks.
     tunelet::bindOptionItems(*this);
 }
@@ -70,24 +52,6 @@ void TForm1::MMSinglePlayClick()
 void TForm1::MMRandomPlayClick()
 {
     SelectPlayMode(PlayMode::Random);
-}
-
-QAction *TForm1::PlayModeItem(PlayMode mode) const
-{
-    switch (mode) {
-    case PlayMode::Single:
-        return MMSinglePlay;
-    case PlayMode::Random:
-        return MMRandomPlay;
-    case PlayMode::List:
-        break;
-    }
-    return MMListPlay;
-}
-
-PlayMode TForm1::CurrentPlayMode() const
-{
-    return m_options.playMode;
 }
 
 void TForm1::SelectPlayMode(PlayMode mode)
@@ -145,7 +109,7 @@ void TForm1::SBStopClick()
 void TForm1::SBPauseClick()
 {
     // Sent now, or once a starting player has shown its window.
-    Session().queue(Transport::Pause);
+    Session().queue(tunelet::PlaybackSession::Transport::Pause);
 }
 
 // ---- Rewind and fast-forward while held ----

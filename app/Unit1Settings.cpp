@@ -7,6 +7,7 @@
 
 #include "app/OuterFrame.h"
 #include "app/SettingBindings.h"
+#include "app/StayOnTop.h"
 #include "platform/core/ByteFile.h"
 #include "platform/core/IniFile.h"
 #include "platform/core/ProgramFolder.h"
@@ -14,20 +15,19 @@
 #include "platform/core/TextCodec.h"
 
 using tunelet::Setting;
-using tunelet::SettingDefault;
-using tunelet::SettingRow;
 
 void TForm1::FormCreate()
 {
     tunelet::IniFile ini(SettingsPath());
-    const bool writable = WriteSetting(ini, Setting::Version);
+    const bool writable = ini.writeStrings({tunelet::settingEntry(*this, Setting::Version)});
     for (Setting id : tunelet::startReadOrder()) {
         // A file that cannot be written is not read either: the window keeps
         // its design state.
         if (writable)
-            ReadSetting(ini, id);
+            tunelet::readSetting(*this, ini, id);
         else
-            tunelet::applySetting(*this, id, DefaultSetting(tunelet::settingRow(id)));
+            tunelet::applySetting(*this, id,
+                                  tunelet::defaultSetting(*this, tunelet::settingRow(id)));
     }
     if (!writable)
         ReportWriteFailure(ini.errorString());
@@ -40,7 +40,7 @@ void TForm1::FormCreate()
         return;
 
     if (m_options.stayOnTop)
-        ApplyStayOnTop();
+        tunelet::setStaysOnTop(*this, true);
     // A tray that refuses the icon throws: the rest of the start-up is skipped.
     if (m_options.taskTray)
         ShowTrayIconAtStart();
@@ -57,7 +57,7 @@ void TForm1::FormShow()
 {
     const tunelet::IniFile ini(SettingsPath());
     for (Setting id : tunelet::showReadOrder())
-        ReadSetting(ini, id);
+        tunelet::readSetting(*this, ini, id);
     if (m_form2)
         m_form2->Frame().keepOnScreens();
     if (m_options.dataView && m_form2)
@@ -89,7 +89,7 @@ void TForm1::FormCloseQuery(bool &CanClose)
     // rewrite per key, and a failure leaves the old file whole.
     QList<tunelet::IniEntry> entries;
     for (Setting id : tunelet::exitWriteOrder())
-        entries << SettingEntry(id);
+        entries << tunelet::settingEntry(*this, id);
     tunelet::IniFile ini(SettingsPath());
     if (!ini.writeStrings(entries))
         ReportWriteFailure(ini.errorString());
@@ -104,37 +104,4 @@ void TForm1::ReportWriteFailure(const QString &reason)
         tunelet::withShortage(
             QStringLiteral("%1 に書き込めません").arg(tunelet::decodeText(SettingsPath())),
             reason));
-}
-
-tunelet::IniEntry TForm1::SettingEntry(Setting id) const
-{
-    return tunelet::settingEntry(tunelet::settingRow(id), tunelet::currentSetting(*this, id));
-}
-
-bool TForm1::WriteSetting(tunelet::IniFile &ini, Setting id)
-{
-    return ini.writeStrings({SettingEntry(id)});
-}
-
-void TForm1::ReadSetting(const tunelet::IniFile &ini, Setting id)
-{
-    const SettingRow &setting = tunelet::settingRow(id);
-    tunelet::applySetting(*this, id, tunelet::readSetting(ini, setting, DefaultSetting(setting)));
-}
-
-QVariant TForm1::DefaultSetting(const SettingRow &setting) const
-{
-    switch (setting.from) {
-    case SettingDefault::Fixed:
-        return tunelet::fixedDefault(setting);
-    case SettingDefault::CurrentValue:
-        return tunelet::currentSetting(*this, setting.id);
-    case SettingDefault::MainHeight:
-        return Frame().geometry().height();
-    case SettingDefault::MainWidth:
-        return Frame().geometry().width();
-    case SettingDefault::ProgramFolder:
-        return ProgramFolder();
-    }
-    return {};
 }

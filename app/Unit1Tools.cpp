@@ -72,22 +72,17 @@ void TForm1::ChooseProgramPath(QByteArray &value, const tunelet::ProgramPathSett
 
 void TForm1::MMSonaroPathClick()
 {
-    ChooseProgramPath(SonaroPath,
-                      {QStringLiteral("Sonaroのパス"), QStringLiteral("Sonaro本体 (sonaro)"),
-                       tunelet::PlayerProgramName});
+    ChooseProgramPath(SonaroPath, tunelet::sonaroPathSetting());
 }
 
 void TForm1::MMEditorPathClick()
 {
-    ChooseProgramPath(EditorPath,
-                      {QStringLiteral("エディタのパス"), QStringLiteral("テキストエディタ (*)")});
+    ChooseProgramPath(EditorPath, tunelet::editorPathSetting());
 }
 
 void TForm1::MMmid2snrPathClick()
 {
-    ChooseProgramPath(mid2snrPath,
-                      {QStringLiteral("mid2snrのパス"), QStringLiteral("mid2snr (mid2snr)"),
-                       tunelet::ConverterProgramName});
+    ChooseProgramPath(mid2snrPath, tunelet::mid2snrPathSetting());
 }
 
 // ---- Volume, help, about, exit ----

@@ -1,10 +1,13 @@
 #include "app/WindowDesktopPlayer.h"
 
 #include "app/Unit1.h"
+#include "desktop/FileHandOver.h"
+#include "desktop/MprisService.h"
 #include "playback/PlaybackSession.h"
 #include "playlist/PlaylistModel.h"
 
 #include <QAction>
+#include <QTimer>
 
 namespace tunelet
 {
@@ -140,6 +143,23 @@ private:
 std::shared_ptr<DesktopPlayer> makeWindowDesktopPlayer(TForm1 &form)
 {
     return std::make_shared<WindowDesktopPlayer>(form);
+}
+
+void connectDesktop(TForm1 &form, MprisService &mpris, FileHandOver &handOver)
+{
+    // Each Timer2 tick has just polled the player: the desktop hears of a new
+    // song, status or mode within a tick.
+    QObject::connect(&form.Session().keyTimer(), &PacedTimer::timeout, &mpris,
+                     &MprisService::refresh);
+
+    handOver.setReceiver([&form](const QByteArrayList &paths) {
+        if (form.IsClosed())
+            return false;
+        QTimer::singleShot(0, &form, [&form, paths] { form.Desktop().openFiles(paths); });
+        return true;
+    });
+    // Once the settings are written the next start may have the folder.
+    QObject::connect(&form, &TForm1::Closed, &handOver, &FileHandOver::release);
 }
 
 } // namespace tunelet

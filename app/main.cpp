@@ -6,6 +6,7 @@
 #include "app/RealSeams.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
+#include "app/WindowDesktopPlayer.h"
 #include "platform/input/KeySynth.h"
 #include "platform/process/UnixSignalNotifier.h"
 
@@ -86,7 +87,7 @@ int main(int argc, char *argv[])
     // Media keys, panel applets and later starts reach the window, once it
     // has shown its first frame.
     tunelet::MprisService mpris(form1.Desktop());
-    form1.ConnectDesktop(mpris, handOver);
+    tunelet::connectDesktop(form1, mpris, handOver);
 
     form1.show();
     const tunelet::FirstFrame firstFrame(form1, [&] {

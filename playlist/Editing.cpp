@@ -94,4 +94,32 @@ ListFileStatus dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
     return {};
 }
 
+OpenedFiles openFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
+                      const std::function<void(const QByteArray &list)> &loadList)
+{
+    OpenedFiles opened;
+    try {
+        for (const QByteArray &path : paths) {
+            switch (classifyDroppedFile(path)) {
+            case DropKind::Song: {
+                const int row = builder.model().count();
+                builder.AppendEntry(path);
+                if (opened.firstAdded < 0)
+                    opened.firstAdded = row;
+                break;
+            }
+            case DropKind::ListFile:
+                loadList(path);
+                opened.firstAdded = builder.model().count() > 0 ? 0 : -1;
+                break;
+            case DropKind::Ignored:
+                break;
+            }
+        }
+    } catch (...) {
+        opened.failure = std::current_exception();
+    }
+    return opened;
+}
+
 } // namespace tunelet

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include <exception>
 #include <functional>
 
 namespace tunelet
@@ -63,5 +64,16 @@ struct DropTarget {
 // the drop (rows added before stay).
 ListFileStatus dropFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
                          const DropTarget &target);
+
+// Files opened from the desktop, in order: songs appended, a list file
+// loaded through loadList (it replaces the rows added before it), other files
+// ignored. A file that throws ends the adding; what it threw is kept so the
+// caller can still play what was added before reporting it.
+struct OpenedFiles {
+    int firstAdded = -1; // the first row added, or -1
+    std::exception_ptr failure;
+};
+OpenedFiles openFiles(EntryBuilder &builder, const QList<QByteArray> &paths,
+                      const std::function<void(const QByteArray &list)> &loadList);
 
 } // namespace tunelet

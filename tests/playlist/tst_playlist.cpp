@@ -120,6 +120,7 @@ private slots:
     void dropOnRowInsertsBelowInReverseOrder();
     void dropListFileReplacesEarlierRows();
     void dropWithoutRowAppendsAndIgnoresOthers();
+    void openedFilesNameTheirFirstRowAndKeepTheFailure();
 
     void sortByTitleTwiceReverses();
     void pathSortAfterTitleSortStartsAscending();
@@ -710,6 +711,30 @@ void TestPlaylist::dropWithoutRowAppendsAndIgnoresOthers()
     QCOMPARE(classifyDroppedFile("/a.ppl"), DropKind::ListFile);
     QCOMPARE(classifyDroppedFile("/a.lzh"), DropKind::Song);
     QCOMPARE(classifyDroppedFile("/a.zip"), DropKind::Ignored);
+}
+
+void TestPlaylist::openedFilesNameTheirFirstRowAndKeepTheFailure()
+{
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    builder.AppendEntry("/a/first.snr");
+    OpenedFiles opened = openFiles(builder, {"/x/1.wav", "/x/2.snr", "/x/3.mid"}, {});
+    QCOMPARE(opened.firstAdded, 1);
+    QVERIFY(!opened.failure);
+    QCOMPARE(model.count(), 3);
+
+    // A list replaces the rows: its first row plays. A list that throws ends
+    // the adding and is kept for the caller.
+    const auto loadList = [&](const QByteArray &list) {
+        if (list.endsWith("bad.ppl"))
+            throw std::runtime_error("unreadable");
+        model.clear();
+        builder.AppendEntry("/l/listed.snr");
+    };
+    opened = openFiles(builder, {"/x/4.snr", "/l/good.ppl", "/l/bad.ppl", "/x/5.snr"}, loadList);
+    QCOMPARE(opened.firstAdded, 0);
+    QVERIFY(opened.failure);
+    QCOMPARE(model.paths(), QList<QByteArray>{"/l/listed.snr"});
 }
 
 void TestPlaylist::sortByTitleTwiceReverses()
