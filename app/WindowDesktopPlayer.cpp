@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QTimer>
 
+#include <utility>
+
 namespace tunelet
 {
 
@@ -16,29 +18,25 @@ namespace
 {
 
 // The desktop's play orders are the window's play modes under other names.
+constexpr std::pair<PlayMode, PlayOrder> kPlayOrders[] = {
+    {PlayMode::List, PlayOrder::List},
+    {PlayMode::Single, PlayOrder::Single},
+    {PlayMode::Random, PlayOrder::Random},
+};
+
 PlayMode playMode(PlayOrder order)
 {
-    switch (order) {
-    case PlayOrder::Single:
-        return PlayMode::Single;
-    case PlayOrder::Random:
-        return PlayMode::Random;
-    case PlayOrder::List:
-        break;
-    }
+    for (const auto &[mode, named] : kPlayOrders)
+        if (named == order)
+            return mode;
     return PlayMode::List;
 }
 
 PlayOrder playOrder(PlayMode mode)
 {
-    switch (mode) {
-    case PlayMode::Single:
-        return PlayOrder::Single;
-    case PlayMode::Random:
-        return PlayOrder::Random;
-    case PlayMode::List:
-        break;
-    }
+    for (const auto &[named, order] : kPlayOrders)
+        if (named == mode)
+            return order;
     return PlayOrder::List;
 }
 
