@@ -10,9 +10,10 @@ namespace tunelet
 // cannot play (a missing file, bad data) as ended at once, and the end-of-song
 // rule then starts the next one; with repeat on and no playable row that would
 // start players without end. A song counts as played once the poll has seen
-// it under way or ended as played (see ProgressView::played). The rows tried since the last song that played
-// are noted, so that random play, which may draw the same unplayable rows many
-// times before it reaches a playable one, is not stopped early.
+// it under way or ended as played (see ProgressView::played). The rows tried
+// since the last song that played are noted, so that random play, which may
+// draw the same unplayable rows many times before it reaches a playable one,
+// is not stopped early.
 class SilentPassWatch final
 {
 public:
