@@ -85,26 +85,4 @@ void EnvelopeRun::skip(std::int64_t frames)
                                         : Stage::Attack;
 }
 
-void EnvelopeRun::advance()
-{
-    ++m_age;
-    if (m_age >= m_releaseAt && m_stage != Stage::Release)
-        m_stage = Stage::Release;
-    switch (m_stage) {
-    case Stage::Attack:
-        m_level += m_attackStep;
-        if (m_age >= m_attackFrames) {
-            m_level = 1.0f;
-            m_stage = Stage::Decay;
-        }
-        break;
-    case Stage::Decay:
-        m_level = m_sustain + (m_level - m_sustain) * m_decayFactor;
-        break;
-    case Stage::Release:
-        m_level *= m_releaseFactor;
-        break;
-    }
-}
-
 } // namespace songdata

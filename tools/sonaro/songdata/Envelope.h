@@ -56,4 +56,28 @@ private:
     Stage m_stage = Stage::Attack;
 };
 
+// Runs once a frame for every voice sounding: kept where the synthesiser's loop can
+// have it inline.
+inline void EnvelopeRun::advance()
+{
+    ++m_age;
+    if (m_age >= m_releaseAt && m_stage != Stage::Release)
+        m_stage = Stage::Release;
+    switch (m_stage) {
+    case Stage::Attack:
+        m_level += m_attackStep;
+        if (m_age >= m_attackFrames) {
+            m_level = 1.0f;
+            m_stage = Stage::Decay;
+        }
+        break;
+    case Stage::Decay:
+        m_level = m_sustain + (m_level - m_sustain) * m_decayFactor;
+        break;
+    case Stage::Release:
+        m_level *= m_releaseFactor;
+        break;
+    }
+}
+
 } // namespace songdata
