@@ -41,6 +41,19 @@ SequenceState state(int count, int playIndex, PlayMode mode, bool repeat)
     return s;
 }
 
+// What a look at a player with a seek bar reads.
+tunelet::ProgressReading seekReading(int position, int maximum, const QString &status,
+                                     const QString &title = {})
+{
+    tunelet::ProgressReading reading;
+    reading.hasSeekBar = true;
+    reading.position = position;
+    reading.maximum = maximum;
+    reading.status = status;
+    reading.title = title;
+    return reading;
+}
+
 } // namespace
 
 namespace QTest
@@ -127,12 +140,9 @@ void TestPlaybackRules::progressView()
     QFETCH(QString, label);
     QFETCH(bool, ended);
 
-    tunelet::ProgressReading reading;
+    tunelet::ProgressReading reading =
+        seekReading(position, maximum, QStringLiteral("演奏中"), title);
     reading.hasSeekBar = seek;
-    reading.position = position;
-    reading.maximum = maximum;
-    reading.title = title;
-    reading.status = QStringLiteral("演奏中");
     const tunelet::ProgressView view = tunelet::progressView(reading);
     QCOMPARE(view.label.value_or(Keep), label);
     QCOMPARE(view.ended, ended);
@@ -187,12 +197,7 @@ void TestPlaybackRules::playedSong()
     QFETCH(int, maximum);
     QFETCH(QString, status);
     QFETCH(bool, played);
-    tunelet::ProgressReading reading;
-    reading.hasSeekBar = true;
-    reading.position = position;
-    reading.maximum = maximum;
-    reading.status = status;
-    QCOMPARE(tunelet::progressView(reading).played, played);
+    QCOMPARE(tunelet::progressView(seekReading(position, maximum, status)).played, played);
 }
 
 void TestPlaybackRules::decimalOrZero_data()
