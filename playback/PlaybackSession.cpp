@@ -215,26 +215,24 @@ void PlaybackSession::sendPause()
 
 void PlaybackSession::holdRewind(bool held)
 {
-    if (held)
-        m_parts->player.bringToFront();
-    m_rewindHeld = held;
-    // While a key is held the clock ticks at the timers' interval, one
-    // key-down a tick.
-    m_clock->setHurried(m_rewindHeld || m_forwardHeld);
-    if (!held)
-        m_parts->player.keyUp(windowlink::VK_LEFT);
+    holdKey(m_rewindHeld, windowlink::VK_LEFT, held);
 }
 
 void PlaybackSession::holdForward(bool held)
 {
+    holdKey(m_forwardHeld, windowlink::VK_RIGHT, held);
+}
+
+void PlaybackSession::holdKey(bool &heldFlag, int key, bool held)
+{
     if (held)
         m_parts->player.bringToFront();
-    m_forwardHeld = held;
+    heldFlag = held;
     // While a key is held the clock ticks at the timers' interval, one
     // key-down a tick.
     m_clock->setHurried(m_rewindHeld || m_forwardHeld);
     if (!held)
-        m_parts->player.keyUp(windowlink::VK_RIGHT);
+        m_parts->player.keyUp(key);
 }
 
 // ---- Progress poll ----

@@ -161,6 +161,8 @@ private:
     void runTransports();
     void runTransportsSoon();
     void playerClosed();
+    // A rewind or fast-forward key (its flag and key code) pressed or let go.
+    void holdKey(bool &heldFlag, int key, bool held);
 
     PlaylistModel &m_playlist;
     Options &m_options;
