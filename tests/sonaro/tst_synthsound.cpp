@@ -3,6 +3,7 @@
 // does not depend on how many voices play, and no clicks where notes start and end,
 // at a seek or at a pause.
 
+#include "tools/sonaro/songdata/Envelope.h"
 #include "tools/sonaro/songdata/Song.h"
 #include "tools/sonaro/songdata/Synth.h"
 
@@ -141,6 +142,7 @@ private slots:
     void manyVoicesAreLimitedNotClipped();
     void loudnessDoesNotFollowTheVoiceCount();
     void envelopeShapesTheNote();
+    void envelopeLevelsDoNotDependOnTheBlocks();
     void noClicksAtNotesSeeksAndPauses();
 };
 
@@ -210,6 +212,52 @@ void TestSynthSound::envelopeShapesTheNote()
     const double early = largestStep(x, 0, kRate / 10);
     const double late = largestStep(x, kRate, kRate + kRate / 10);
     QVERIFY2(late < early / 100, qPrintable(QString::number(late / early)));
+}
+
+void TestSynthSound::envelopeLevelsDoNotDependOnTheBlocks()
+{
+    // Attack 10 ms, decay 50 ms to 40 %, release 20 ms from 0.1 s on.
+    const songdata::Envelope shape{10, 50, 40, 20};
+    const int releaseAt = kRate / 10;
+    const int frames = releaseAt + kRate / 20;
+    const auto run = [&](int block) {
+        songdata::EnvelopeRun envelope(shape, kRate, releaseAt, kRate);
+        std::vector<float> levels(std::size_t(frames) + 255);
+        for (int at = 0; at < frames; at += block)
+            envelope.fill(levels.data() + at, block);
+        levels.resize(std::size_t(frames));
+        return levels;
+    };
+    // The stages frame by frame: a straight rise, a fall by 60 dB over the decay
+    // towards the sustain, a fall by 60 dB over the release.
+    const auto expected = [&](int frame) {
+        const int attack = kRate / 100;
+        const auto decayed = [&](int f) {
+            return f < attack ? double(f) / attack
+                              : 0.4 + 0.6 * std::pow(0.001, double(f - attack) / (kRate / 20));
+        };
+        return frame < releaseAt
+                   ? decayed(frame)
+                   : decayed(releaseAt - 1) *
+                         std::pow(0.001, double(frame - releaseAt + 1) / (kRate / 50));
+    };
+    const std::vector<float> whole = run(256);
+    for (int i = 0; i < frames; ++i)
+        QVERIFY2(std::abs(whole[std::size_t(i)] - expected(i)) <= 1e-4 * expected(i) + 1e-7,
+                 qPrintable(QStringLiteral("frame %1: %2 against %3")
+                                .arg(i)
+                                .arg(whole[std::size_t(i)])
+                                .arg(expected(i))));
+    for (const int block : {1, 3, 4, 7, 255}) {
+        const std::vector<float> parts = run(block);
+        for (std::size_t i = 0; i < whole.size(); ++i)
+            QVERIFY2(std::abs(parts[i] - whole[i]) <= 1e-5f * whole[i] + 1e-9f,
+                     qPrintable(QStringLiteral("block %1, frame %2: %3 against %4")
+                                    .arg(block)
+                                    .arg(i)
+                                    .arg(parts[i])
+                                    .arg(whole[i])));
+    }
 }
 
 void TestSynthSound::noClicksAtNotesSeeksAndPauses()

@@ -1,5 +1,7 @@
 #include "tools/sonaro/songdata/Envelope.h"
 
+#include "tools/sonaro/songdata/Lanes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -83,6 +85,82 @@ void EnvelopeRun::skip(std::int64_t frames)
     m_stage = m_age >= m_releaseAt      ? Stage::Release
               : m_age >= m_attackFrames ? Stage::Decay
                                         : Stage::Attack;
+}
+
+void EnvelopeRun::advance()
+{
+    ++m_age;
+    if (m_age >= m_releaseAt && m_stage != Stage::Release)
+        m_stage = Stage::Release;
+    switch (m_stage) {
+    case Stage::Attack:
+        m_level += m_attackStep;
+        if (m_age >= m_attackFrames) {
+            m_level = 1.0f;
+            m_stage = Stage::Decay;
+        }
+        break;
+    case Stage::Decay:
+        m_level = m_sustain + (m_level - m_sustain) * m_decayFactor;
+        break;
+    case Stage::Release:
+        m_level *= m_releaseFactor;
+        break;
+    }
+}
+
+std::int64_t EnvelopeRun::framesWithinStage() const
+{
+    // A frame steps within its stage when the frame after it does not reach the
+    // release, nor (in the attack) the attack's end.
+    std::int64_t frames = m_stage == Stage::Release ? INT64_MAX : m_releaseAt - 1 - m_age;
+    if (m_stage == Stage::Attack)
+        frames = std::min(frames, m_attackFrames - 1 - m_age);
+    return std::max<std::int64_t>(frames, 0);
+}
+
+float EnvelopeRun::fall(float *levels, int frames, float floor, float excess, float factor) const
+{
+    const float factor2 = factor * factor;
+    Lanes run = excess * Lanes{1, factor, factor2, factor2 * factor};
+    const float factor4 = factor2 * factor2;
+    int i = 0;
+    for (; i + kLanes <= frames; i += kLanes) {
+        storeLanes(levels + i, floor + run);
+        run *= factor4;
+    }
+    excess = run[0];
+    for (; i < frames; ++i) {
+        levels[i] = floor + excess;
+        excess *= factor;
+    }
+    return floor + excess;
+}
+
+void EnvelopeRun::fill(float *levels, int frames)
+{
+    int i = 0;
+    while (i < frames) {
+        const int run = static_cast<int>(std::min<std::int64_t>(frames - i, framesWithinStage()));
+        if (run == 0) { // the stage changes after this frame
+            levels[i++] = next();
+            continue;
+        }
+        switch (m_stage) {
+        case Stage::Attack:
+            for (int k = 0; k < run; ++k, m_level += m_attackStep)
+                levels[i + k] = m_level;
+            break;
+        case Stage::Decay:
+            m_level = fall(levels + i, run, m_sustain, m_level - m_sustain, m_decayFactor);
+            break;
+        case Stage::Release:
+            m_level = fall(levels + i, run, 0.0f, m_level, m_releaseFactor);
+            break;
+        }
+        m_age += run;
+        i += run;
+    }
 }
 
 } // namespace songdata

@@ -1,7 +1,7 @@
 #pragma once
-// A note's envelope as the synthesiser runs it, sample by sample: a straight rise over
-// the attack, an exponential fall towards the sustain level, and an exponential
-// release from the note's end.
+// A note's envelope as the synthesiser runs it, a block of frames at a time: a straight
+// rise over the attack, an exponential fall towards the sustain level, and an
+// exponential release from the note's end.
 
 #include "tools/sonaro/songdata/Song.h"
 
@@ -29,18 +29,24 @@ public:
     std::int64_t releaseFrames() const { return m_releaseFrames; }
     // Puts the run where it is `frames` after the note's start.
     void skip(std::int64_t frames);
-    // The level of this frame; then moves on by one frame.
+    // Writes the levels of the next `frames` frames and moves on past them.
+    void fill(float *levels, int frames);
+
+private:
+    enum class Stage : std::uint8_t { Attack, Decay, Release };
+
+    // The level of this frame; then moves on by one frame, changing stage if due.
     float next()
     {
         const float level = m_level;
         advance();
         return level;
     }
-
-private:
-    enum class Stage : std::uint8_t { Attack, Decay, Release };
-
     void advance();
+    // Frames from here that step within the current stage, without changing it.
+    std::int64_t framesWithinStage() const;
+    // Levels falling from `excess` above `floor` by `factor` a frame, four at a time.
+    float fall(float *levels, int frames, float floor, float excess, float factor) const;
     // Level `frames` after the start, by the closed forms of the stages.
     float levelAt(std::int64_t frames) const;
 
@@ -55,29 +61,5 @@ private:
     std::int64_t m_age = 0;
     Stage m_stage = Stage::Attack;
 };
-
-// Runs once a frame for every voice sounding: kept where the synthesiser's loop can
-// have it inline.
-inline void EnvelopeRun::advance()
-{
-    ++m_age;
-    if (m_age >= m_releaseAt && m_stage != Stage::Release)
-        m_stage = Stage::Release;
-    switch (m_stage) {
-    case Stage::Attack:
-        m_level += m_attackStep;
-        if (m_age >= m_attackFrames) {
-            m_level = 1.0f;
-            m_stage = Stage::Decay;
-        }
-        break;
-    case Stage::Decay:
-        m_level = m_sustain + (m_level - m_sustain) * m_decayFactor;
-        break;
-    case Stage::Release:
-        m_level *= m_releaseFactor;
-        break;
-    }
-}
 
 } // namespace songdata

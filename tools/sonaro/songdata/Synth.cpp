@@ -1,5 +1,6 @@
 #include "tools/sonaro/songdata/Synth.h"
 
+#include "tools/sonaro/songdata/Lanes.h"
 #include "tools/sonaro/songdata/Loudness.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@ namespace
 
 constexpr double kPhaseUnit = 4294967296.0; // one period of the 32-bit phase
 constexpr int kFractionBits = 32 - WaveTables::kSizeBits;
+constexpr std::uint32_t kFractionMask = (1u << kFractionBits) - 1;
 constexpr float kFractionScale = 1.0f / float(1u << kFractionBits);
 // A cross-fade lasts 5 ms: short enough to feel instant, long enough not to click.
 constexpr double kRampSeconds = 0.005;
@@ -27,7 +29,18 @@ float interpolate(const float *table, std::uint32_t phase)
 {
     const std::uint32_t i = phase >> kFractionBits;
     const float a = table[i];
-    return a + (table[i + 1] - a) * float(phase & ((1u << kFractionBits) - 1)) * kFractionScale;
+    return a + (table[i + 1] - a) * float(phase & kFractionMask) * kFractionScale;
+}
+
+// The same for four phases.
+Lanes interpolate(const float *table, PhaseLanes phase)
+{
+    const PhaseLanes i = phase >> kFractionBits;
+    const Lanes a = {table[i[0]], table[i[1]], table[i[2]], table[i[3]]};
+    const Lanes b = {table[i[0] + 1], table[i[1] + 1], table[i[2] + 1], table[i[3] + 1]};
+    const Lanes fraction =
+        __builtin_convertvector(IntLanes(phase & kFractionMask), Lanes) * kFractionScale;
+    return a + (b - a) * fraction;
 }
 
 // A new random value each period keeps the noise pitched by the key.
@@ -127,27 +140,28 @@ void Synth::startVoice(const Event &e, std::int64_t at)
     m_voices.push_back(v);
 }
 
-// The common case of renderVoice, the same sums without its branches: a tone
-// (not noise) whose pause ramp stands still.
-void Synth::renderSteadyTone(Voice &v, float *left, float *right, int frames)
+// The common case of renderVoice, the same sums four frames at a time: a tone (not
+// noise) whose pause ramp stands still.
+void Synth::renderSteadyTone(Voice &v, const float *levels, float *left, float *right, int frames)
 {
-    // Locals, so that the stores into the mix need not reload the voice.
-    const float ramp = v.ramp;
     const float *table = v.table;
     const std::uint32_t step = v.step;
-    const float toLeft = v.left;
-    const float toRight = v.right;
+    const float toLeft = v.left * v.ramp;
+    const float toRight = v.right * v.ramp;
+    const PhaseLanes steps = PhaseLanes{0, 1, 2, 3} * step;
     std::uint32_t phase = v.phase;
-    EnvelopeRun envelope = v.envelope;
-    for (int i = 0; i < frames; ++i) {
-        const float level = envelope.next() * ramp;
-        const float s = interpolate(table, phase) * level;
-        phase += step;
+    int i = 0;
+    for (; i + kLanes <= frames; i += kLanes, phase += kLanes * step) {
+        const Lanes s = interpolate(table, phase + steps) * loadLanes(levels + i);
+        storeLanes(left + i, loadLanes(left + i) + s * toLeft);
+        storeLanes(right + i, loadLanes(right + i) + s * toRight);
+    }
+    for (; i < frames; ++i, phase += step) {
+        const float s = interpolate(table, phase) * levels[i];
         left[i] += s * toLeft;
         right[i] += s * toRight;
     }
     v.phase = phase;
-    v.envelope = envelope;
 }
 
 void Synth::renderVoice(Voice &v, float *left, float *right, int frames)
@@ -155,13 +169,15 @@ void Synth::renderVoice(Voice &v, float *left, float *right, int frames)
     if (frames <= 0)
         return;
     v.sounded = true;
+    alignas(16) float levels[kSegment];
+    v.envelope.fill(levels, frames);
     if (v.table && v.rampStep == 0) {
-        renderSteadyTone(v, left, right, frames);
+        renderSteadyTone(v, levels, left, right, frames);
         return;
     }
     const bool everyFrame = v.step > (1u << 30); // noise above a quarter of the rate
     for (int i = 0; i < frames; ++i) {
-        const float level = v.envelope.next() * v.ramp;
+        const float level = levels[i] * v.ramp;
         if (v.rampStep != 0) {
             v.ramp = std::clamp(v.ramp + v.rampStep, 0.0f, 1.0f);
             if (v.ramp == 0.0f || v.ramp == 1.0f)
@@ -204,7 +220,8 @@ void Synth::mixSegment(std::int16_t *stereo, int frames)
         while (m_next < m_events.size() && m_events[m_next].start <= f)
             startVoice(m_events[m_next++], f);
     }
-    float left[kSegment] = {}, right[kSegment] = {};
+    alignas(16) float left[kSegment] = {};
+    alignas(16) float right[kSegment] = {};
     for (Voice &v : m_voices)
         renderVoice(v, left, right,
                     playing ? static_cast<int>(std::min<std::int64_t>(frames, v.end - f)) : 0);
@@ -213,22 +230,24 @@ void Synth::mixSegment(std::int16_t *stereo, int frames)
     std::erase_if(m_voices, [end = f + frames](const Voice &v) { return v.end <= end; });
     std::erase_if(m_fading, [](const Voice &v) { return v.ramp == 0.0f; });
 
-    const float transportStep = 1.0f / static_cast<float>(m_rampFrames);
-    for (int i = 0; i < frames; ++i) {
-        float l = left[i] * m_transport;
-        float r = right[i] * m_transport;
-        m_transport =
-            std::clamp(m_transport + (m_paused ? -transportStep : transportStep), 0.0f, 1.0f);
-        m_output.process(l, r);
-        stereo[2 * i] =
-            static_cast<std::int16_t>(std::lrint(std::clamp(l, -1.0f, 1.0f) * 32767.0f));
-        stereo[2 * i + 1] =
-            static_cast<std::int16_t>(std::lrint(std::clamp(r, -1.0f, 1.0f) * 32767.0f));
-    }
+    if (m_paused || m_transport != 1.0f)
+        applyTransport(left, right, frames);
+    m_output.process(left, right, stereo, frames);
     if (playing)
         m_position += frames;
     if (m_transport == 0.0f)
         m_fading.clear();
+}
+
+// Pausing and resuming fade the whole mix out and in.
+void Synth::applyTransport(float *left, float *right, int frames)
+{
+    const float step = (m_paused ? -1.0f : 1.0f) / static_cast<float>(m_rampFrames);
+    for (int i = 0; i < frames; ++i) {
+        left[i] *= m_transport;
+        right[i] *= m_transport;
+        m_transport = std::clamp(m_transport + step, 0.0f, 1.0f);
+    }
 }
 
 void Synth::render(std::int16_t *stereo, int frames)

@@ -64,10 +64,11 @@ private:
     static constexpr int kSegment = 256; // frames mixed at a time
 
     void startVoice(const Event &e, std::int64_t at);
-    void renderSteadyTone(Voice &v, float *left, float *right, int frames);
+    void renderSteadyTone(Voice &v, const float *levels, float *left, float *right, int frames);
     void renderVoice(Voice &v, float *left, float *right, int frames);
     int segmentLength(int wanted) const;
     void mixSegment(std::int16_t *stereo, int frames);
+    void applyTransport(float *left, float *right, int frames);
 
     const Song &m_song;
     int m_rate;
