@@ -59,6 +59,7 @@ struct LinkServer::Impl : std::enable_shared_from_this<LinkServer::Impl> {
     bool stop = false;
     std::vector<std::pair<std::uint64_t, wire::Reply>> finished;
     std::uint64_t version = 1; // counts changes of the title and the children
+    int watchers = 0;          // connections told of every change
 
     int wakeRead = -1;
     int wakeWrite = -1;
@@ -93,8 +94,12 @@ struct LinkServer::Impl : std::enable_shared_from_this<LinkServer::Impl> {
     // Tells the watching connections of a change they have not heard of; one
     // whose earlier news is still unsent hears later, so nothing piles up.
     void pushUpdates();
-    // After a change of the state: the watchers hear of it.
-    void changed();
+    // After a change of the state (the mutex held): the watchers hear of it. True
+    // when there are any, so the link thread is to be woken to tell them; without
+    // them a change costs no wake-up (a reader asks and gets the state of then).
+    bool changed();
+    // A watching connection is gone.
+    void dropWatcher();
     void handOver(Connection &c, const wire::Request &request);
     void writeTo(Connection &c);
 };
@@ -134,8 +139,11 @@ void LinkServer::Impl::run()
         pushUpdates();
         std::erase_if(connections, [&](Connection &c) {
             const bool done = c.broken || (closing && !c.awaitingOwner && c.out.empty());
-            if (done)
+            if (done) {
                 io::closeFd(c.fd);
+                if (c.watching)
+                    dropWatcher();
+            }
             return done;
         });
     }
@@ -145,6 +153,8 @@ void LinkServer::Impl::run()
         if (!c.out.empty())
             io::sendAll(c.fd, c.out, deadline);
         io::closeFd(c.fd);
+        if (c.watching)
+            dropWatcher();
     }
     connections.clear();
     io::closeFd(listenFd);
@@ -292,6 +302,8 @@ void LinkServer::Impl::answer(Connection &c, const wire::Request &request)
             // Everything a poll reads, in one answer, and from now on every change
             // unasked.
             reply = snapshot(request.op);
+            if (!c.watching)
+                ++watchers;
             c.watching = true;
             c.seenVersion = version;
             break;
@@ -368,9 +380,16 @@ void LinkServer::Impl::pushUpdates()
     }
 }
 
-void LinkServer::Impl::changed()
+bool LinkServer::Impl::changed()
 {
     ++version;
+    return watchers > 0;
+}
+
+void LinkServer::Impl::dropWatcher()
+{
+    std::lock_guard lock(mutex);
+    --watchers;
 }
 
 void LinkServer::Impl::writeTo(Connection &c)
@@ -477,14 +496,16 @@ std::string LinkServer::socketPath() const
 
 void LinkServer::setTitle(const std::string &title)
 {
+    bool tell = false;
     {
         std::lock_guard lock(d->mutex);
         if (d->title == title)
             return;
         d->title = title;
-        d->changed();
+        tell = d->changed();
     }
-    d->wake();
+    if (tell)
+        d->wake();
 }
 
 std::uint32_t LinkServer::addChild(const std::string &className, const std::string &text)
@@ -505,18 +526,21 @@ std::uint32_t LinkServer::addChild(const std::string &className, const std::stri
 
 void LinkServer::setChildText(std::uint32_t child, const std::string &text)
 {
+    bool tell = false;
     {
         std::lock_guard lock(d->mutex);
         if (child < 1 || child > d->children.size() || d->children[child - 1].text == text)
             return;
         d->children[child - 1].text = text;
-        d->changed();
+        tell = d->changed();
     }
-    d->wake();
+    if (tell)
+        d->wake();
 }
 
 void LinkServer::setChildScroll(std::uint32_t child, int pos, int minPos, int maxPos)
 {
+    bool tell = false;
     {
         std::lock_guard lock(d->mutex);
         if (child < 1 || child > d->children.size())
@@ -528,9 +552,10 @@ void LinkServer::setChildScroll(std::uint32_t child, int pos, int minPos, int ma
         c.minPos = minPos;
         c.maxPos = maxPos;
         c.pos = pos;
-        d->changed();
+        tell = d->changed();
     }
-    d->wake();
+    if (tell)
+        d->wake();
 }
 
 void LinkServer::setMessageHandler(MessageHandler handler)
