@@ -10,6 +10,9 @@
 //                                  minimized)
 //   wakeups_<driver>_<window>      context switches of all its threads a second over
 //                                  that span: how often it wakes up
+//   cpu20s_dummy_sdl_floor,       SDL's audio alone (sdl_audio_floor: the player's format and
+//   wakeups_dummy_sdl_floor       block size, silence from the callback, dummy driver) over
+//                                  20 s: what any player built on it pays, whatever it plays
 //   pss_playing_median, private_playing_median   its memory while playing (shown,
 //                                  dummy driver), taken after each span
 //   synth_<n>_voices               CPU time the synthesiser takes to render one second
@@ -113,9 +116,13 @@ double cpuPercentOverSpan(qint64 pid)
     return 100.0 * double(cpu) / double(wall.nsecsElapsed());
 }
 
-// CPU (% of a core) and wake-ups (context switches of all threads) a second over
-// kWeightMs, printed with the CPU against what the player may take.
-void reportWeight(qint64 pid, const QByteArray &name, double targetPercent)
+struct Weight {
+    double cpuPercent; // of a core
+    double wakeups;    // a second
+};
+
+// CPU and wake-ups (context switches of all threads) of a process over kWeightMs.
+Weight weigh(qint64 pid)
 {
     const qint64 cpuBefore = tunelet::testkit::processCpuNanos(pid);
     const qint64 switchesBefore = tunelet::testkit::processContextSwitches(pid);
@@ -123,14 +130,41 @@ void reportWeight(qint64 pid, const QByteArray &name, double targetPercent)
     wall.start();
     QThread::msleep(kWeightMs);
     const double seconds = double(wall.nsecsElapsed()) / 1e9;
-    const double cpu =
-        100.0 * double(tunelet::testkit::processCpuNanos(pid) - cpuBefore) / 1e9 / seconds;
-    const double woke =
-        double(tunelet::testkit::processContextSwitches(pid) - switchesBefore) / seconds;
-    tunelet::testkit::report(("cpu20s_" + name).constData(), cpu, "%core");
+    return {100.0 * double(tunelet::testkit::processCpuNanos(pid) - cpuBefore) / 1e9 / seconds,
+            double(tunelet::testkit::processContextSwitches(pid) - switchesBefore) / seconds};
+}
+
+// The player's weight, printed with the CPU against what the player may take.
+void reportWeight(qint64 pid, const QByteArray &name, double targetPercent)
+{
+    const Weight w = weigh(pid);
+    tunelet::testkit::report(("cpu20s_" + name).constData(), w.cpuPercent, "%core");
     tunelet::testkit::report(("cpu20s_" + name + "_vs_target_ratio").constData(),
-                             cpu / targetPercent, "x");
-    tunelet::testkit::report(("wakeups_" + name).constData(), woke, "per_s");
+                             w.cpuPercent / targetPercent, "x");
+    tunelet::testkit::report(("wakeups_" + name).constData(), w.wakeups, "per_s");
+}
+
+// SDL's audio thread alone, with the dummy driver.
+bool reportSdlFloor(const QString &binDir)
+{
+    QProcess floor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    floor.setProcessEnvironment(env);
+    floor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    floor.start(QDir(binDir).filePath(QStringLiteral("sdl_audio_floor")), {});
+    if (!floor.waitForStarted())
+        return false;
+    QThread::msleep(1000); // past start-up
+    const Weight w = weigh(floor.processId());
+    const bool running = floor.state() == QProcess::Running;
+    floor.kill();
+    floor.waitForFinished(5000);
+    if (!running)
+        return false;
+    tunelet::testkit::report("cpu20s_dummy_sdl_floor", w.cpuPercent, "%core");
+    tunelet::testkit::report("wakeups_dummy_sdl_floor", w.wakeups, "per_s");
+    return true;
 }
 
 // The plain oscillators' figures (no band-limiting, envelopes or limiter), measured
@@ -208,6 +242,10 @@ int main(int argc, char *argv[])
             tunelet::testkit::report("private_playing_median", tunelet::testkit::median(privateMiB),
                                      "MiB");
         }
+    }
+    if (!reportSdlFloor(binDir)) {
+        std::fprintf(stderr, "sdl_audio_floor did not run (%s)\n", qPrintable(binDir));
+        return 1;
     }
     return 0;
 }
