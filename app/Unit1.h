@@ -103,8 +103,13 @@ public:
 
     // ---- State held for the whole run ----
     QByteArray FileName; // the current list file
-    // The options; the program paths under their own names.
+
+private:
+    // The options, reached through Opts().
     tunelet::Options m_options;
+
+public:
+    // The program paths under their own names.
     QByteArray &SonaroPath = m_options.sonaroPath;
     QByteArray &EditorPath = m_options.editorPath;
     QByteArray &mid2snrPath = m_options.mid2snrPath;
