@@ -15,6 +15,7 @@ namespace tunelet
 class DesktopShell;
 class Dialogs;
 class KeySynth;
+class ListPrefetch;
 class ProcessLauncher;
 
 // What the window needs from outside, every seam given: the program's
@@ -33,6 +34,8 @@ struct Form1Environment {
     ::TNotifyArea *notifyArea = nullptr;
     // Opening files and starting the editor and the volume control.
     DesktopShell *shell = nullptr;
+    // The list opened at start-up, read ahead (null: read when it is opened).
+    ListPrefetch *lastList = nullptr;
 };
 
 } // namespace tunelet

@@ -13,6 +13,7 @@
 #include "platform/core/ProgramFolder.h"
 #include "platform/core/ResourceShortage.h"
 #include "platform/core/TextCodec.h"
+#include "playlist/ListPrefetch.h"
 
 using tunelet::Setting;
 
@@ -49,7 +50,11 @@ void TForm1::FormCreate()
     if (m_options.listOpen && tunelet::isExistingFile(FileName)) {
         OpenDialog1.FileName = FileName;
         SaveDialog1.FileName = FileName;
-        LoadListFile(FileName);
+        // Read ahead while the window was built, when the entry started that.
+        if (m_env.lastList && m_env.lastList->loadInto(Builder(), FileName))
+            ListFileLoaded(FileName);
+        else
+            LoadListFile(FileName);
     }
 }
 

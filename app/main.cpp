@@ -3,6 +3,7 @@
 #include "app/About.h"
 #include "app/Dialogs.h"
 #include "app/FirstFrame.h"
+#include "app/LastListPrefetch.h"
 #include "app/RealSeams.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -30,6 +31,10 @@ int main(int argc, char *argv[])
     // list can take a while) is kept, and honoured once start-up is done.
     const QList<int> endSignals{SIGTERM, SIGINT, SIGHUP};
     tunelet::UnixSignalNotifier::catchEarly(endSignals);
+    // The list opened at start is read while the toolkit and the window are built.
+    // Not for a start with arguments: files from the desktop may end it at once.
+    const std::unique_ptr<tunelet::ListPrefetch> lastList =
+        argc == 1 ? tunelet::prefetchLastList(tunelet::settingsFilePath()) : nullptr;
 
     QApplication app(argc, argv);
     // The title of message boxes and the desktop entry. No display name: on
@@ -46,6 +51,7 @@ int main(int argc, char *argv[])
     environment.keys = &keys;
     environment.programFolder = tunelet::programFolder();
     environment.settingsPath = tunelet::settingsFilePath();
+    environment.lastList = lastList.get();
 
     // Files from the desktop go to the Tunelet already running for this
     // program folder, if there is one; this start then ends before it has

@@ -2,6 +2,7 @@
 #include "playlist/EntryBuilder.h"
 #include "playlist/EntryKind.h"
 #include "playlist/ListFile.h"
+#include "playlist/ListPrefetch.h"
 #include "playlist/ListableName.h"
 #include "playlist/PlayIndex.h"
 #include "playlist/PlaylistModel.h"
@@ -110,6 +111,7 @@ private slots:
     void loadListKeepsRowsWhenUnreadable();
     void loadListArchiveErrorKeepsEarlierRows();
     void loadListReadsTitlesAroundArchivesInOrder();
+    void listReadAheadGivesTheLoadsRowsOnce();
     void saveListWritesCrLfAndRoundTripsBytes();
     void saveListFailureIsReported();
     void emptyListIsZeroBytes();
@@ -521,6 +523,42 @@ void TestPlaylist::loadListArchiveErrorKeepsEarlierRows()
         [](const QByteArray &) -> std::optional<QByteArray> { throw std::runtime_error("dll"); });
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, LoadListFile(builder, list));
     QCOMPARE(model.paths(), QList<QByteArray>{a});
+}
+
+// The list read ahead at start-up: the rows a load gives, for that list only, and
+// none where the load itself must run (an unreadable list, archives to take out).
+void TestPlaylist::listReadAheadGivesTheLoadsRowsOnce()
+{
+    Folder dir;
+    const QByteArray a = dir.song("a.snr", "A");
+    const QByteArray midi = dir.file("m.mid", "MThd");
+    const QByteArray pack = dir.file("p.lzh", "not really");
+    const QByteArray list = dir.file("l.ppl", a + "\r\nmissing.snr\r\n" + midi + "\r\n");
+    const QByteArray withArchive = dir.file("z.ppl", a + "\r\n" + pack + "\r\n");
+    PlaylistModel loaded;
+    EntryBuilder loader(loaded);
+    QVERIFY(LoadListFile(loader, list).ok());
+
+    PlaylistModel model;
+    EntryBuilder builder(model);
+    builder.AppendEntry("/old/row.snr");
+    ListPrefetch ahead(list);
+    QVERIFY(!ahead.loadInto(builder, withArchive)); // another list
+    QCOMPARE(model.paths(), QList<QByteArray>{"/old/row.snr"});
+    QVERIFY(ahead.loadInto(builder, list));
+    QCOMPARE(model.entries(), loaded.entries());
+    QVERIFY(!ahead.loadInto(builder, list)); // once
+
+    QVERIFY(!ListPrefetch(dir.path() + "gone.ppl").loadInto(builder, dir.path() + "gone.ppl"));
+    // Archives read ahead show their file names; a builder that takes their data
+    // files out builds other rows.
+    builder.setLzhHeadOption([] { return true; });
+    builder.setLzhExtractor([](const QByteArray &) { return std::optional<QByteArray>(); });
+    QVERIFY(!ListPrefetch(withArchive).loadInto(builder, withArchive));
+    QCOMPARE(model.entries(), loaded.entries());
+    builder.setLzhHeadOption([] { return false; });
+    QVERIFY(ListPrefetch(withArchive).loadInto(builder, withArchive));
+    QCOMPARE(captions(model), (QList<QByteArray>{"A", "[LZH] p.lzh"}));
 }
 
 // Titles are read on all cores, but every row sees the files as a load one row
