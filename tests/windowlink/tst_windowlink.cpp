@@ -4,6 +4,7 @@
 #include "tests/support/FakeWindowSystem.h"
 
 #include "platform/windowlink/LinkServer.h"
+#include "platform/windowlink/PeerConnection.h"
 #include "platform/windowlink/RuntimeDir.h"
 #include "platform/windowlink/WindowSystem.h"
 #include "platform/windowlink/Wire.h"
@@ -72,6 +73,7 @@ private slots:
     void withoutRuntimeFolderTheHomeCacheIsUsed();
     void noWindowGivesEmptyResults();
     void inProcessWindowWithDirectDispatch();
+    void watchersAreToldOfChangesMadeUnwatched();
     void fakeFollowsTheSameRules();
 
 private:
@@ -760,6 +762,36 @@ void TestWindowLink::inProcessWindowWithDirectDispatch()
     QCOMPARE(got.size(), std::size_t(1));
     QCOMPARE(m_ws->FindWindowA("Fake_Player", nullptr), HWND(0));
     QVERIFY(!server.isPublished());
+}
+
+// Changes made while nobody watches wake no one; a watch that comes later answers
+// with them, and every watcher after it hears of the changes that follow.
+void TestWindowLink::watchersAreToldOfChangesMadeUnwatched()
+{
+    LinkServer server("Watched_Class", [](std::function<void()> task) { task(); });
+    const auto seek = server.addChild("CN_seek");
+    QVERIFY(server.publish());
+    for (int pos = 1; pos <= 3; ++pos)
+        server.setChildScroll(seek, pos, 0, 9);
+    // What the watcher was told last (reports taken in first), or -1.
+    const auto watchedPos = [](PeerConnection &peer) {
+        if (!peer.usable() || peer.lastReport().children.size() != 1)
+            return -1;
+        return int(peer.lastReport().children[0].pos);
+    };
+    for (int round = 0; round < 2; ++round) {
+        PeerConnection peer;
+        QCOMPARE(peer.open(server.socketPath(), ::geteuid()), io::ConnectResult::Connected);
+        wire::Request watch;
+        watch.op = wire::Op::Watch;
+        bool timedOut = false;
+        const auto shown = peer.ask(watch, io::Clock::now() + std::chrono::seconds(5), &timedOut);
+        QVERIFY(shown.has_value());
+        peer.watchFrom(*shown);
+        QCOMPARE(watchedPos(peer), 3 + round);
+        server.setChildScroll(seek, 4 + round, 0, 9);
+        QTRY_COMPARE(watchedPos(peer), 4 + round);
+    }
 }
 
 void TestWindowLink::fakeFollowsTheSameRules()
