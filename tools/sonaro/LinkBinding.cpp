@@ -1,6 +1,9 @@
 #include "tools/sonaro/LinkBinding.h"
 
+#include "tools/sonaro/PlaybackTicker.h"
+#include "tools/sonaro/Player.h"
 #include "tools/sonaro/PlayerWindow.h"
+#include "tools/sonaro/SeekScale.h"
 #include "tools/sonaro/Transport.h"
 
 #include <QCoreApplication>
@@ -11,8 +14,14 @@ namespace sonaro
 
 using namespace windowlink;
 
-LinkBinding::LinkBinding(PlayerWindow &window, Transport &transport, QObject *parent)
-    : QObject(parent), m_window(window), m_transport(transport),
+namespace
+{
+constexpr int kFollowStepMs = 500;
+}
+
+LinkBinding::LinkBinding(PlayerWindow &window, Player &player, Transport &transport,
+                         QObject *parent)
+    : QObject(parent), m_window(window), m_player(player), m_transport(transport),
       m_link(QString::fromLatin1(kClassName), this),
       m_seek(m_link.addChild(QStringLiteral("CN_seek"))),
       m_status(m_link.addChild(QStringLiteral("Static")))
@@ -23,7 +32,30 @@ LinkBinding::LinkBinding(PlayerWindow &window, Transport &transport, QObject *pa
         m_window.activateWindow();
     });
     connect(&m_window, &PlayerWindow::refreshed, this, &LinkBinding::sync);
+    followPosition();
     sync();
+}
+
+LinkBinding::~LinkBinding()
+{
+    m_player.setStepListener(0, {});
+}
+
+void LinkBinding::followPosition()
+{
+    const int seekMax = m_window.seekMax();
+    const double total = m_player.totalSeconds();
+    m_player.setStepListener(std::int64_t(Player::kSampleRate) * kFollowStepMs / 1000,
+                             [this, seekMax, total](std::int64_t frame) {
+                                 // On the audio thread: only the link, which guards its state
+                                 // itself.
+                                 const double seconds = double(frame) / Player::kSampleRate;
+                                 m_link.setChildScroll(m_seek, seekPosition(seconds, total, false),
+                                                       0, seekMax);
+                             });
+    auto *ticker = new PlaybackTicker(
+        m_player, [this] { sync(); }, this, nullptr, kFollowStepMs);
+    ticker->setWanted([this] { return !m_player.hasAudio(); });
 }
 
 bool LinkBinding::publish(QString *error)

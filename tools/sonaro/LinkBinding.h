@@ -2,6 +2,14 @@
 // Publishes the player's main window on the window link as class "CN_sonaro", with a
 // "CN_seek" scroll bar and a "Static" status text, and turns messages from other
 // programs into the player's keys and window commands.
+//
+// While the song plays the link follows the position by half seconds, shown or not: a
+// watching reader hears from the player well within the age at which it would ask
+// again, without waking ten times a second. With an audio device the audio thread
+// tells of each half second as it hands the device the block that enters it, so the
+// main thread does not wake for it (minimized, it then has nothing to do while a song
+// plays); without one, a timer on this thread does. A change of state (pause, seek,
+// end) shows at once.
 
 #include "platform/windowlink/PublishedWindow.h"
 
@@ -10,6 +18,7 @@
 namespace sonaro
 {
 
+class Player;
 class PlayerWindow;
 class Transport;
 
@@ -21,7 +30,9 @@ class LinkBinding final : public QObject
 public:
     static constexpr const char *kClassName = "CN_sonaro";
 
-    LinkBinding(PlayerWindow &window, Transport &transport, QObject *parent = nullptr);
+    LinkBinding(PlayerWindow &window, Player &player, Transport &transport,
+                QObject *parent = nullptr);
+    ~LinkBinding() override;
 
     bool publish(QString *error);
     // Copies the window's title, seek bar and status to the link.
@@ -29,8 +40,10 @@ public:
 
 private:
     windowlink::LRESULT handle(const windowlink::WindowMessage &message);
+    void followPosition();
 
     PlayerWindow &m_window;
+    Player &m_player;
     Transport &m_transport;
     windowlink::PublishedWindow m_link;
     std::uint32_t m_seek;

@@ -37,6 +37,12 @@ PlaybackTicker::PlaybackTicker(Player &player, std::function<void()> onTick, QOb
     schedule();
 }
 
+void PlaybackTicker::setWanted(std::function<bool()> wanted)
+{
+    m_wanted = std::move(wanted);
+    schedule();
+}
+
 bool PlaybackTicker::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -61,7 +67,8 @@ void PlaybackTicker::tick()
 
 void PlaybackTicker::schedule()
 {
-    if (!m_player.isRunning() || (m_watched && !isOnScreen(m_watched))) {
+    if (!m_player.isRunning() || (m_watched && !isOnScreen(m_watched)) ||
+        (m_wanted && !m_wanted())) {
         m_timer.stop();
         return;
     }

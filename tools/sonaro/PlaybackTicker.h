@@ -32,6 +32,10 @@ public:
     PlaybackTicker(Player &player, std::function<void()> onTick, QObject *parent,
                    QWidget *watched = nullptr, int stepMs = 100);
 
+    // The timed ticks run only while wanted() holds, looked at on every change of the
+    // player's state; the tick at a change of state runs regardless.
+    void setWanted(std::function<bool()> wanted);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -42,6 +46,7 @@ private:
 
     Player &m_player;
     std::function<void()> m_onTick;
+    std::function<bool()> m_wanted;
     QWidget *m_watched;
     int m_stepMs;
     QTimer m_timer;

@@ -1,14 +1,29 @@
 #include "tools/sonaro/Player.h"
 
+#include <QAbstractEventDispatcher>
+
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace sonaro
 {
 
+namespace
+{
+// A position that lags the clock (the audio device is late) is looked at again after
+// this long, not in a busy loop.
+constexpr int kShortestEndWaitMs = 5;
+} // namespace
+
 Player::Player(const songdata::Song &song, QObject *parent)
     : QObject(parent), m_song(song), m_synth(song, kSampleRate)
 {
+    m_endTimer.setSingleShot(true);
+    m_endTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_endTimer, &QTimer::timeout, this, &Player::update);
+    // Every start, pause, seek and end passes here.
+    connect(this, &Player::stateChanged, this, &Player::awaitEnd);
 }
 
 Player::~Player()
@@ -22,6 +37,29 @@ void Player::audioCallback(void *self, Uint8 *stream, int len)
     const std::int64_t from = p->m_synth.position();
     p->m_synth.render(reinterpret_cast<std::int16_t *>(stream), len / 4);
     p->setBlock(from, p->m_synth.position());
+    p->tellStep(from);
+}
+
+void Player::tellStep(std::int64_t from)
+{
+    if (!m_stepListener)
+        return;
+    const std::int64_t step = from / m_stepFrames;
+    if (step == m_lastStep)
+        return;
+    m_lastStep = step;
+    m_stepListener(from);
+}
+
+void Player::setStepListener(std::int64_t stepFrames, StepListener listener)
+{
+    if (m_device != 0)
+        SDL_LockAudioDevice(m_device);
+    m_stepFrames = std::max<std::int64_t>(stepFrames, 1);
+    m_stepListener = std::move(listener);
+    m_lastStep = -1;
+    if (m_device != 0)
+        SDL_UnlockAudioDevice(m_device);
 }
 
 void Player::setBlock(std::int64_t from, std::int64_t to)
@@ -178,14 +216,35 @@ void Player::restart()
 
 void Player::update()
 {
-    if (!m_started || m_ended || positionFrames() < m_synth.endFrame())
+    if (!isRunning())
         return;
+    if (positionFrames() < m_synth.endFrame()) {
+        awaitEnd();
+        return;
+    }
     m_ended = true;
     m_clockBase = m_synth.endFrame();
     // Closing the device stops it from writing silence after the song.
     closeAudio();
     emit ended();
     emit stateChanged();
+}
+
+void Player::awaitEnd()
+{
+    if (!isRunning()) {
+        m_endTimer.stop();
+        return;
+    }
+    // A song started before the toolkit's event loop exists has its timer set by the
+    // first update() after it does.
+    if (QAbstractEventDispatcher::instance() == nullptr)
+        return;
+    const std::int64_t left = m_synth.endFrame() - positionFrames();
+    // One millisecond past the end, so the position has surely reached it.
+    const auto ms =
+        static_cast<int>(std::min<std::int64_t>(left * 1000 / kSampleRate + 2, INT_MAX));
+    m_endTimer.start(std::max(kShortestEndWaitMs, ms));
 }
 
 } // namespace sonaro

@@ -7,9 +7,10 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 #include <SDL.h>
 #include <chrono>
-#include <memory>
+#include <functional>
 #include <mutex>
 
 namespace sonaro
@@ -46,8 +47,18 @@ public:
     double positionSeconds() const;
     double totalSeconds() const { return m_song.totalSeconds; }
 
-    // Notices the end of the song; call regularly. Emits ended() once per end.
+    // Notices the end of the song now. The player notices it by itself too, by a
+    // timer set to the moment the song ends (set here when the song started before
+    // the event loop existed). Emits ended() once per end.
     void update();
+
+    // Told of the position in frames whenever the song plays into a new step of
+    // stepFrames, on the audio thread, at the start of the block that enters it (the
+    // thread wakes for every block anyway, so following the position costs no wake of
+    // its own). Not told without an audio device, nor of seeks. Replaces the listener
+    // before; an empty one stops it.
+    using StepListener = std::function<void(std::int64_t frame)>;
+    void setStepListener(std::int64_t stepFrames, StepListener listener);
 
 signals:
     void ended();
@@ -61,6 +72,9 @@ private:
     void setPositionFrames(std::int64_t frame);
     // The block the device is playing now starts at `from` (rendered up to `to`).
     void setBlock(std::int64_t from, std::int64_t to);
+    void tellStep(std::int64_t from);
+    // Sets the end timer to the moment the song ends, or stops it when it does not play.
+    void awaitEnd();
 
     // The last block handed to the device. The position runs on from its start by
     // the clock, up to its end: the device takes a block at a time, but the position
@@ -81,6 +95,11 @@ private:
     // The position while it does not move (not started, paused, ended); without an
     // audio device also where the clock started.
     std::int64_t m_clockBase = 0;
+    QTimer m_endTimer;
+    // Used on the audio thread; set under the device's lock.
+    StepListener m_stepListener;
+    std::int64_t m_stepFrames = 1;
+    std::int64_t m_lastStep = -1;
     bool m_started = false;
     bool m_paused = false;
     bool m_ended = false;

@@ -96,20 +96,8 @@ PlayerWindow::PlayerWindow(const LoadedSong &loaded, Player &player, Transport &
             [this](int value) { m_player.seekTo(value / 10.0); });
     connect(&m_transport, &Transport::acted, this, &PlayerWindow::refresh);
     connect(&m_player, &Player::stateChanged, this, &PlayerWindow::updatePauseButton);
-    // While the song plays, the link follows the position by half seconds (and the
-    // end is noticed), shown or not: every second of the clock reaches a reader at
-    // once, and a watching reader hears from the player well within the age at
-    // which it would ask again, without waking ten times a second. The widgets
-    // follow it by whole seconds, when the clock they show changes (the seek bar
-    // moves with it), and only while they are on the screen. A change of state
-    // (pause, seek, end) shows at once.
-    new PlaybackTicker(
-        m_player,
-        [this] {
-            m_player.update();
-            emit refreshed();
-        },
-        this, nullptr, 500);
+    // The widgets follow the position by whole seconds, when the clock they show
+    // changes (the seek bar moves with it), and only while they are on the screen.
     new PlaybackTicker(
         m_player, [this] { updateShown(); }, this, this, 1000);
     updatePauseButton();

@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
     sonaro::Transport transport(player);
     sonaro::PlayerWindow window(loaded, player, transport);
     sonaro::SubWindows subWindows(loaded, player, options, &window);
-    sonaro::LinkBinding link(window, transport);
+    sonaro::LinkBinding link(window, player, transport);
 
     // Started minimized, the window keeps its hands off the keyboard from the
     // first moment, as a program started minimized without activation: neither
