@@ -27,6 +27,9 @@
 //                         player saying it pauses
 //   burst_1000_next       1,000 Nexts given at once: until none waits, and
 //                         the players started for them
+//
+// Usage: bench_playback [<folder with sonaro and mid2snr>]
+// (else TUNELET_BIN_DIR, else this build's folder)
 #include "tests/support/ByteFiles.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/SongFiles.h"
@@ -422,7 +425,7 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
-    QByteArray bin = qgetenv("TUNELET_BIN_DIR");
+    QByteArray bin = argc > 1 ? QByteArray(argv[1]) : qgetenv("TUNELET_BIN_DIR");
     if (bin.isEmpty())
         bin = TUNELET_DEFAULT_BIN_DIR;
 
