@@ -43,8 +43,8 @@ LinkBinding::~LinkBinding()
 
 void LinkBinding::followPosition()
 {
-    const int seekMax = m_window.seekMax();
     const double total = m_player.totalSeconds();
+    const int seekMax = seekMaximum(total);
     m_player.setStepListener(std::int64_t(Player::kSampleRate) * kFollowStepMs / 1000,
                              [this, seekMax, total](std::int64_t frame) {
                                  // On the audio thread: only the link, which guards its state

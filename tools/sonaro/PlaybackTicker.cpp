@@ -11,13 +11,6 @@
 namespace sonaro
 {
 
-namespace
-{
-// A position that stands still for a moment (the audio device is late) is looked at
-// again after this long, not in a busy loop.
-constexpr int kShortestWaitMs = 5;
-} // namespace
-
 bool isOnScreen(const QWidget *window)
 {
     return window->isVisible() && !window->isMinimized();
@@ -81,8 +74,7 @@ int PlaybackTicker::msToNextStep() const
     const double step = m_stepMs / 1000.0;
     const double next =
         std::min((std::floor(now / step + 1e-9) + 1) * step, m_player.totalSeconds());
-    // One millisecond past the step, so the position has surely reached it.
-    return std::max(kShortestWaitMs, int(std::ceil((next - now) * 1000)) + 1);
+    return m_player.msUntil(next);
 }
 
 } // namespace sonaro

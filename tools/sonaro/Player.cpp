@@ -11,9 +11,7 @@ namespace sonaro
 
 namespace
 {
-// A position that lags the clock (the audio device is late) is looked at again after
-// this long, not in a busy loop.
-constexpr int kShortestEndWaitMs = 5;
+constexpr int kShortestWaitMs = 5;
 } // namespace
 
 Player::Player(const songdata::Song &song, QObject *parent)
@@ -240,11 +238,13 @@ void Player::awaitEnd()
     // first update() after it does.
     if (QAbstractEventDispatcher::instance() == nullptr)
         return;
-    const std::int64_t left = m_synth.endFrame() - positionFrames();
-    // One millisecond past the end, so the position has surely reached it.
-    const auto ms =
-        static_cast<int>(std::min<std::int64_t>(left * 1000 / kSampleRate + 2, INT_MAX));
-    m_endTimer.start(std::max(kShortestEndWaitMs, ms));
+    m_endTimer.start(msUntil(double(m_synth.endFrame()) / kSampleRate));
+}
+
+int Player::msUntil(double seconds) const
+{
+    const double ms = std::ceil((seconds - positionSeconds()) * 1000) + 1;
+    return static_cast<int>(std::clamp<double>(ms, kShortestWaitMs, INT_MAX));
 }
 
 } // namespace sonaro

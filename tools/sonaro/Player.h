@@ -46,6 +46,10 @@ public:
     bool hasAudio() const { return m_device != 0; }
     double positionSeconds() const;
     double totalSeconds() const { return m_song.totalSeconds; }
+    // Milliseconds until the position reaches `seconds`, while it moves: one past
+    // it, so it has surely been reached, and at least a few, so a position that
+    // lags the clock (the audio device is late) is not looked at in a busy loop.
+    int msUntil(double seconds) const;
 
     // Notices the end of the song now. The player notices it by itself too, by a
     // timer set to the moment the song ends (set here when the song started before
